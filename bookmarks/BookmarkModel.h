@@ -1,0 +1,60 @@
+#pragma once
+
+#include "BookmarkNode.h"
+
+#include <QAbstractItemModel>
+#include <functional>
+#include <memory>
+#include <vector>
+
+enum BookmarkColumn { ColumnName = 0, ColumnLink = 1, ColumnStatus = 2, ColumnCount = 3 };
+
+// The bookmark tree and its item-model adapter: the only store of entries.
+// Every structural change goes through here, so only this class calls the
+// model's begin/end notifications. internalPointer() of an index is its node.
+class BookmarkModel final : public QAbstractItemModel
+{
+    Q_OBJECT
+
+public:
+    explicit BookmarkModel(QObject* parent = nullptr);
+    ~BookmarkModel() override;
+
+    // Tree operations.
+    void clear();
+    void beginUpdate();
+    void endUpdate();
+    BookmarkNode* addChild(BookmarkNode* parent); // nullptr: a new top-level node
+    static BookmarkEntry* entry(BookmarkNode* node); // nullptr for none / invisible root
+    BookmarkNode* firstNode() const;
+    BookmarkNode* nextNode(BookmarkNode* node) const; // pre-order, collapsed subtrees included
+    void repaintNode(BookmarkNode* node);             // main thread only
+    void deleteNode(BookmarkNode* node);
+    // Selected nodes in pre-order, leaving out nodes below another selected node.
+    std::vector<BookmarkNode*> sortedSelection(const std::function<bool(BookmarkNode*)>& isSelected) const;
+    // Deletes the given nodes (a sorted selection) with their subtrees, last first,
+    // inside one update bracket.
+    void deleteNodes(const std::vector<BookmarkNode*>& nodes);
+    bool isInUpdate() const { return updateDepth_ > 0; }
+
+    QModelIndex indexOf(BookmarkNode* node, int column = 0) const;
+    static BookmarkNode* nodeOf(const QModelIndex& index);
+
+    // QAbstractItemModel
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+signals:
+    // Emitted before node (with its subtree) leaves the tree, while it is
+    // still whole; listeners drop every pointer into the subtree.
+    void nodeAboutToBeRemoved(BookmarkNode* node);
+
+private:
+    std::unique_ptr<BookmarkNode> root_; // invisible root, carries no entry
+    int updateDepth_ = 0;
+};

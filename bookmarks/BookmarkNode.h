@@ -1,0 +1,25 @@
+#pragma once
+
+#include "BookmarkEntry.h"
+
+#include <memory>
+#include <vector>
+
+// One row of the bookmark tree. The entry lives inline, so reaching it from
+// the node (the model's internalPointer) is one step.
+class BookmarkNode final
+{
+public:
+    BookmarkEntry entry;
+
+    BookmarkNode* parent() const { return parent_; }
+    int row() const { return row_; }
+    int childCount() const { return int(children_.size()); }
+    BookmarkNode* child(int row) const { return children_[size_t(row)].get(); }
+
+private:
+    friend class BookmarkModel;
+    BookmarkNode* parent_ = nullptr;
+    int row_ = 0;
+    std::vector<std::unique_ptr<BookmarkNode>> children_;
+};

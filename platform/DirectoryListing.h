@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+enum FileAttribute : int {
+    faReadOnly = 1,
+    faHidden = 2,
+    faSysFile = 4,
+    faVolumeID = 8,
+    faDirectory = 16,
+    faArchive = 32,
+};
+
+inline constexpr int MaskDirectories = 16;
+inline constexpr int MaskAnyFile = 63;
+
+struct DirEntry
+{
+    std::string name; // native bytes
+    int attributes = 0;
+    std::uint64_t device = 0; // of what the name leads to (links followed)
+    std::uint64_t inode = 0;
+};
+
+// Windows wildcard match ('*', '?', "*.*" matches every name), letters
+// compared without regard to case.
+bool MatchesPattern(const std::string& name, const std::string& pattern);
+
+// Lists dir's entries whose names match pattern. Entries carrying hidden,
+// system, volume-label or directory attributes that mask lacks are skipped.
+// Sorted the way NTFS lists a folder (upper-cased UTF-16 order, ties by raw
+// bytes). "." and ".." are included, like FindFirstFile does.
+// Returns false when the directory cannot be opened.
+bool ListDirectory(const std::filesystem::path& dir, const std::string& pattern, int mask,
+                   std::vector<DirEntry>& out);
+
+// The NTFS listing order.
+bool NtfsNameLess(const std::string& a, const std::string& b);
