@@ -2,7 +2,7 @@
 
 #include <QString>
 #include <QtGlobal>
-#include <filesystem>
+#include <string>
 
 enum BookmarkStatus : qint16 {
     StatusFolder = -1,
@@ -22,7 +22,11 @@ struct BookmarkEntry
     QString Name;
     QString Title;
     QString Link;
-    std::filesystem::path Path; // exact native path; what deletion acts on
+    // The exact native path bytes; what deletion acts on. Kept as a plain
+    // string because std::filesystem::path also stores a parsed copy of every
+    // component, several times the size of the text, for each of possibly
+    // 100,000 entries. It converts implicitly where a path is wanted.
+    std::string Path;
     bool IsFolder = false;
     qint16 ImageIndex = 0;
     qint16 Status = 0;

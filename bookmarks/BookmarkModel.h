@@ -28,6 +28,11 @@ public:
     static BookmarkEntry* entry(BookmarkNode* node); // nullptr for none / invisible root
     BookmarkNode* firstNode() const;
     BookmarkNode* nextNode(BookmarkNode* node) const; // pre-order, collapsed subtrees included
+    // The first node after node's whole subtree in pre-order (its next
+    // sibling, else the next sibling of the nearest ancestor that has one).
+    BookmarkNode* nextNodeAfterSubtree(BookmarkNode* node) const;
+    // Whether node is top itself or lies below it.
+    static bool isInSubtree(const BookmarkNode* node, const BookmarkNode* top);
     void repaintNode(BookmarkNode* node);             // main thread only
     void deleteNode(BookmarkNode* node);
     // Selected nodes in pre-order, leaving out nodes below another selected node.
@@ -55,6 +60,15 @@ signals:
     void nodeAboutToBeRemoved(BookmarkNode* node);
 
 private:
+    bool isAttached(const BookmarkNode* node) const;
+    void startLayoutChange();
+    void finishLayoutChange();
+    std::unique_ptr<BookmarkNode> detach(BookmarkNode* node);
+
     std::unique_ptr<BookmarkNode> root_; // invisible root, carries no entry
     int updateDepth_ = 0;
+    bool layoutChanging_ = false;
+    // Subtrees removed inside an update bracket. The view may still hold
+    // indexes into them until the bracket ends, so they die only then.
+    std::vector<std::unique_ptr<BookmarkNode>> graveyard_;
 };

@@ -21,5 +21,8 @@ private:
     friend class BookmarkModel;
     BookmarkNode* parent_ = nullptr;
     int row_ = 0;
+    // Set on the top of a subtree that was taken out of the tree while an
+    // update bracket keeps its memory alive.
+    bool detached_ = false;
     std::vector<std::unique_ptr<BookmarkNode>> children_;
 };

@@ -1,0 +1,272 @@
+#include "BookmarkModel.h"
+
+BookmarkModel::BookmarkModel(QObject* parent)
+    : QAbstractItemModel(parent), root_(std::make_unique<BookmarkNode>())
+{
+}
+
+BookmarkModel::~BookmarkModel() = default;
+
+void BookmarkModel::clear()
+{
+    for (const auto& top : root_->children_)
+        emit nodeAboutToBeRemoved(top.get());
+    beginResetModel();
+    root_->children_.clear();
+    graveyard_.clear(); // a reset drops every persistent index, so nothing refers to them
+    endResetModel();
+}
+
+void BookmarkModel::beginUpdate()
+{
+    ++updateDepth_;
+}
+
+void BookmarkModel::endUpdate()
+{
+    if (updateDepth_ == 0 || --updateDepth_ > 0)
+        return;
+    if (layoutChanging_)
+        finishLayoutChange();
+}
+
+// The layout change is announced at the first structural change of a bracket,
+// not at its start, so a bracket that only reads (a count) costs the view nothing.
+void BookmarkModel::startLayoutChange()
+{
+    if (layoutChanging_)
+        return;
+    layoutChanging_ = true;
+    emit layoutAboutToBeChanged();
+}
+
+void BookmarkModel::finishLayoutChange()
+{
+    layoutChanging_ = false;
+    const QModelIndexList from = persistentIndexList();
+    QModelIndexList to;
+    to.reserve(from.size());
+    for (const QModelIndex& index : from) {
+        BookmarkNode* node = nodeOf(index);
+        to.append(isAttached(node) ? createIndex(node->row_, index.column(), node) : QModelIndex());
+    }
+    changePersistentIndexList(from, to);
+    emit layoutChanged();
+    graveyard_.clear();
+}
+
+BookmarkNode* BookmarkModel::addChild(BookmarkNode* parent)
+{
+    BookmarkNode* owner = parent ? parent : root_.get();
+    auto node = std::make_unique<BookmarkNode>();
+    BookmarkNode* added = node.get();
+    added->parent_ = owner;
+    added->row_ = owner->childCount();
+    if (updateDepth_ > 0) {
+        startLayoutChange();
+        owner->children_.push_back(std::move(node));
+        return added;
+    }
+    beginInsertRows(indexOf(owner), added->row_, added->row_);
+    owner->children_.push_back(std::move(node));
+    endInsertRows();
+    return added;
+}
+
+BookmarkEntry* BookmarkModel::entry(BookmarkNode* node)
+{
+    // Only the invisible root has no parent.
+    return node && node->parent_ ? &node->entry : nullptr;
+}
+
+BookmarkNode* BookmarkModel::firstNode() const
+{
+    return root_->children_.empty() ? nullptr : root_->children_.front().get();
+}
+
+BookmarkNode* BookmarkModel::nextNode(BookmarkNode* node) const
+{
+    if (!node)
+        return nullptr;
+    if (!node->children_.empty())
+        return node->children_.front().get();
+    return nextNodeAfterSubtree(node);
+}
+
+BookmarkNode* BookmarkModel::nextNodeAfterSubtree(BookmarkNode* node) const
+{
+    for (const BookmarkNode* n = node; n && n != root_.get() && !n->detached_; n = n->parent_) {
+        const auto& siblings = n->parent_->children_;
+        const size_t next = size_t(n->row_) + 1;
+        if (next < siblings.size())
+            return siblings[next].get();
+    }
+    return nullptr;
+}
+
+bool BookmarkModel::isInSubtree(const BookmarkNode* node, const BookmarkNode* top)
+{
+    if (!top)
+        return false;
+    for (const BookmarkNode* n = node; n; n = n->parent_) {
+        if (n == top)
+            return true;
+    }
+    return false;
+}
+
+bool BookmarkModel::isAttached(const BookmarkNode* node) const
+{
+    for (const BookmarkNode* n = node; n; n = n->parent_) {
+        if (n->detached_)
+            return false;
+        if (n == root_.get())
+            return true;
+    }
+    return false;
+}
+
+void BookmarkModel::repaintNode(BookmarkNode* node)
+{
+    // After a structural change inside a bracket, indexes may be stale until
+    // the bracket ends, and its layout change repaints every row anyway.
+    if (!node || node == root_.get() || layoutChanging_)
+        return;
+    emit dataChanged(indexOf(node, ColumnName), indexOf(node, ColumnCount - 1));
+}
+
+std::unique_ptr<BookmarkNode> BookmarkModel::detach(BookmarkNode* node)
+{
+    auto& siblings = node->parent_->children_;
+    const auto at = siblings.begin() + node->row_;
+    std::unique_ptr<BookmarkNode> taken = std::move(*at);
+    siblings.erase(at);
+    for (size_t row = size_t(taken->row_); row < siblings.size(); ++row)
+        siblings[row]->row_ = int(row);
+    taken->detached_ = true;
+    return taken;
+}
+
+void BookmarkModel::deleteNode(BookmarkNode* node)
+{
+    if (!node || node == root_.get() || !isAttached(node))
+        return;
+    emit nodeAboutToBeRemoved(node);
+    if (updateDepth_ > 0) {
+        startLayoutChange();
+        graveyard_.push_back(detach(node));
+        return;
+    }
+    beginRemoveRows(indexOf(node->parent_), node->row_, node->row_);
+    const std::unique_ptr<BookmarkNode> removed = detach(node);
+    endRemoveRows();
+}
+
+std::vector<BookmarkNode*>
+BookmarkModel::sortedSelection(const std::function<bool(BookmarkNode*)>& isSelected) const
+{
+    std::vector<BookmarkNode*> selection;
+    for (BookmarkNode* node = firstNode(); node;) {
+        if (isSelected(node)) {
+            selection.push_back(node);
+            node = nextNodeAfterSubtree(node);
+        } else {
+            node = nextNode(node);
+        }
+    }
+    return selection;
+}
+
+void BookmarkModel::deleteNodes(const std::vector<BookmarkNode*>& nodes)
+{
+    beginUpdate();
+    for (auto it = nodes.rbegin(); it != nodes.rend(); ++it)
+        deleteNode(*it);
+    endUpdate();
+}
+
+QModelIndex BookmarkModel::indexOf(BookmarkNode* node, int column) const
+{
+    if (!node || node == root_.get())
+        return {};
+    return createIndex(node->row_, column, node);
+}
+
+BookmarkNode* BookmarkModel::nodeOf(const QModelIndex& index)
+{
+    return index.isValid() ? static_cast<BookmarkNode*>(index.internalPointer()) : nullptr;
+}
+
+QModelIndex BookmarkModel::index(int row, int column, const QModelIndex& parent) const
+{
+    if (row < 0 || column < 0 || column >= ColumnCount)
+        return {};
+    if (parent.isValid() && parent.column() != ColumnName)
+        return {};
+    const BookmarkNode* owner = parent.isValid() ? nodeOf(parent) : root_.get();
+    if (row >= owner->childCount())
+        return {};
+    return createIndex(row, column, owner->child(row));
+}
+
+QModelIndex BookmarkModel::parent(const QModelIndex& child) const
+{
+    if (!child.isValid())
+        return {};
+    BookmarkNode* owner = nodeOf(child)->parent_;
+    if (!owner || owner == root_.get())
+        return {};
+    return createIndex(owner->row_, ColumnName, owner);
+}
+
+int BookmarkModel::rowCount(const QModelIndex& parent) const
+{
+    if (!parent.isValid())
+        return root_->childCount();
+    if (parent.column() != ColumnName)
+        return 0;
+    return nodeOf(parent)->childCount();
+}
+
+int BookmarkModel::columnCount(const QModelIndex&) const
+{
+    return ColumnCount;
+}
+
+QVariant BookmarkModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || role != Qt::DisplayRole)
+        return {};
+    const BookmarkEntry& e = nodeOf(index)->entry;
+    switch (index.column()) {
+    case ColumnName:
+        return e.IsFolder ? e.Name : e.Title;
+    case ColumnLink:
+        return e.Link;
+    default:
+        return {};
+    }
+}
+
+QVariant BookmarkModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    switch (section) {
+    case ColumnName:
+        return QStringLiteral("Name");
+    case ColumnLink:
+        return QStringLiteral("Link");
+    case ColumnStatus:
+        return QStringLiteral("Status");
+    default:
+        return {};
+    }
+}
+
+Qt::ItemFlags BookmarkModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
