@@ -1,0 +1,152 @@
+#include "FavoritesScan.h"
+
+#include "BookmarkModel.h"
+#include "DirectoryListing.h"
+#include "PathUtils.h"
+#include "ProfileFile.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr char Separator = char(std::filesystem::path::preferred_separator);
+
+struct DirectoryId
+{
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const DirectoryId&) const = default;
+};
+
+// The directories from the Favorites folder down to the one being listed. A
+// directory link back to one of them is shown but never entered, which is
+// all that keeps a looping link from recursing without end.
+using RecursionPath = std::vector<DirectoryId>;
+
+// Display text only: bytes that are not UTF-8 become replacement characters,
+// while Path keeps them exactly.
+QString decodeName(const std::string& bytes)
+{
+    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+}
+
+// A tree may hold 100,000 entries: an empty text must not allocate, and a
+// non-empty one should not carry spare capacity.
+QString lean(QString text)
+{
+    if (text.isEmpty())
+        return {};
+    if (text.capacity() > text.size())
+        text.squeeze();
+    return text;
+}
+
+std::string joinPath(const std::string& dir, const std::string& name)
+{
+    std::string path;
+    path.reserve(dir.size() + 1 + name.size());
+    path += dir;
+    if (path.empty() || path.back() != Separator)
+        path += Separator;
+    path += name;
+    return path;
+}
+
+void fillFolder(BookmarkEntry& entry, QString name, std::string path)
+{
+    entry.Name = lean(std::move(name));
+    entry.Path = std::move(path);
+    entry.IsFolder = true;
+    entry.ImageIndex = ImageFolder;
+    entry.Status = StatusFolder;
+}
+
+void addLinksIn(BookmarkModel& tree, const std::string& dir, BookmarkNode* parent)
+{
+    std::vector<DirEntry> listing;
+    if (!ListDirectory(dir, "*.url", MaskAnyFile, listing))
+        return;
+    const QString section = QStringLiteral("InternetShortcut");
+    const QString key = QStringLiteral("URL");
+    for (const DirEntry& found : listing) {
+        std::string path = joinPath(dir, found.name);
+        const QString url = ReadProfileString(path, section, key);
+        BookmarkEntry& entry = tree.addChild(parent)->entry;
+        // The title is the whole name without its extension, even where the
+        // name itself holds a double quote (legal here, unlike on Windows).
+        entry.Title = lean(decodeName(NameWithoutExtension(found.name)));
+        // A double quote ends the link: everything after it is dropped.
+        entry.Link = lean(ExtractField(url, QLatin1Char('"'), 1));
+        entry.Path = std::move(path);
+        entry.IsFolder = false;
+        entry.ImageIndex = ImageLink;
+        entry.Status = StatusUnverified;
+    }
+}
+
+// The listing's own "." entry says which directory this is; it stays on the
+// recursion path while the subfolders are scanned.
+const DirEntry* selfEntry(const std::vector<DirEntry>& listing)
+{
+    const auto self = std::find_if(listing.begin(), listing.end(),
+                                   [](const DirEntry& found) { return found.name == "."; });
+    return self == listing.end() ? nullptr : &*self;
+}
+
+void addFoldersIn(BookmarkModel& tree, const std::string& dir, BookmarkNode* parent,
+                  RecursionPath& onPath)
+{
+    std::vector<DirEntry> listing;
+    if (!ListDirectory(dir, "*.*", MaskDirectories, listing))
+        return;
+    const size_t depth = onPath.size();
+    if (const DirEntry* self = selfEntry(listing))
+        onPath.push_back({self->device, self->inode});
+    for (const DirEntry& found : listing) {
+        if (!(found.attributes & faDirectory) || found.name.empty() || found.name.front() == '.')
+            continue;
+        std::string path = joinPath(dir, found.name);
+        BookmarkNode* folder = tree.addChild(parent);
+        fillFolder(folder->entry, decodeName(found.name), path);
+        const DirectoryId id{found.device, found.inode};
+        if (std::find(onPath.begin(), onPath.end(), id) != onPath.end())
+            continue;
+        addFoldersIn(tree, path, folder, onPath);
+        addLinksIn(tree, path, folder);
+    }
+    onPath.resize(depth);
+}
+
+std::string withoutTrailingSeparators(std::string path)
+{
+    while (path.size() > 1 && path.back() == Separator)
+        path.pop_back();
+    return path;
+}
+
+} // namespace
+
+void LoadFavorites(BookmarkModel& tree, const std::filesystem::path& favoritesPath)
+{
+    tree.clear();
+    tree.beginUpdate();
+    BookmarkNode* root = tree.addChild(nullptr);
+    const std::string name = FileNamePart(withoutTrailingSeparators(favoritesPath.native()));
+    fillFolder(root->entry, QStringLiteral("Internet Explorer - ") + decodeName(name), {});
+    AddFolders(tree, favoritesPath, root);
+    AddLinks(tree, favoritesPath, root);
+    tree.endUpdate();
+}
+
+void AddFolders(BookmarkModel& tree, const std::filesystem::path& dir, BookmarkNode* parent)
+{
+    RecursionPath onPath;
+    addFoldersIn(tree, dir.native(), parent, onPath);
+}
+
+void AddLinks(BookmarkModel& tree, const std::filesystem::path& dir, BookmarkNode* parent)
+{
+    addLinksIn(tree, dir.native(), parent);
+}
