@@ -48,7 +48,8 @@ QPixmap ButtonPicture(const QString& name, bool pressed)
     // Names come from our own code, but keep them from walking the resource tree.
     if (name.isEmpty() || name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('.')))
         return {};
-    const QImage released = QImage::fromData(artworkBytes(QStringLiteral("buttons/%1.png").arg(name)), "PNG");
+    const QImage released =
+        QImage::fromData(artworkBytes(QStringLiteral("buttons/%1.png").arg(name)), "PNG");
     if (released.isNull())
         return {};
     return QPixmap::fromImage(pressed ? pressedPicture(released) : released);

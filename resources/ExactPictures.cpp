@@ -25,6 +25,7 @@ QImage TextureImage()
 
 QImage HeaderStripImage()
 {
+    // clang-format off
     static constexpr std::array<QRgb, 31> opaqueRows{
         // the upper, light gradient
         0xF2F5F7, 0xF2F5F7, 0xF1F4F6, 0xF0F4F6, 0xF0F3F5, 0xEFF3F5, 0xEEF2F4, 0xEDF1F4,
@@ -34,15 +35,15 @@ QImage HeaderStripImage()
         0xECEFF1, 0xEFF2F4, 0xF2F4F5, 0xF4F6F7, 0xF5F7F8, 0xF6F8F9,
         // the edge line
         0xB3B5B6};
+    // clang-format on
     static constexpr std::array<int, 3> shadowAlpha{26, 19, 7};
     const QRgb shadow = 0x002341;
 
     QImage image(9, 34, QImage::Format_ARGB32);
     for (int y = 0; y < image.height(); ++y) {
         const QRgb colour = y < int(opaqueRows.size())
-                                ? (opaqueRows[y] | 0xFF000000u)
-                                : ((shadow & 0xFFFFFFu) |
-                                   QRgb(shadowAlpha[y - opaqueRows.size()]) << 24);
+                                ? opaqueRows[y] | 0xFF000000u
+                                : shadow | QRgb(shadowAlpha[y - opaqueRows.size()]) << 24;
         for (int x = 0; x < image.width(); ++x)
             image.setPixel(x, y, colour);
     }

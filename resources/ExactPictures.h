@@ -23,8 +23,7 @@ inline constexpr double RingRadius = 7.0;
 inline constexpr double DotRadius = 2.0;
 
 // The leading dot first, then the dots trailing it counter-clockwise.
-inline constexpr std::array<int, DotCount> Shades{0x19, 0x4C, 0x65, 0x7F,
-                                                  0x98, 0xB2, 0xCC, 0xE5};
+inline constexpr std::array<int, DotCount> Shades{0x19, 0x4C, 0x65, 0x7F, 0x98, 0xB2, 0xCC, 0xE5};
 
 QPointF dotCentre(int position);
 
