@@ -23,7 +23,14 @@ QByteArray EncodeCodePage(QStringView text, int codePage);
 QString DecodeText(QByteArrayView bytes);
 
 // What a text file's bytes were and how its lines end, so a rewrite keeps both.
-enum class TextEncoding { Ansi, Utf8, Utf8Bom, Utf16LE, Utf16BE };
+enum class TextEncoding
+{
+    Ansi,
+    Utf8,
+    Utf8Bom,
+    Utf16LE,
+    Utf16BE
+};
 TextEncoding DetectEncoding(QByteArrayView bytes);
 QString DecodeAs(QByteArrayView bytes, TextEncoding encoding); // BOM stripped
 QByteArray EncodeAs(QStringView text, TextEncoding encoding);  // BOM added
