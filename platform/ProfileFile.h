@@ -1,8 +1,13 @@
 #pragma once
 
+#include "TextCodec.h"
+
 #include <QByteArray>
 #include <QString>
 #include <filesystem>
+#include <vector>
+
+class ProfileSearch;
 
 // Values are cut to this many characters, as the Windows reader does.
 inline constexpr int ProfileValueBound = 2047;
@@ -20,6 +25,9 @@ QString LookupProfileString(const QString& text, const QString& section, const Q
 // A private-profile file kept in memory for reading and in-place editing.
 // Writing keeps every untouched line byte for byte, the encoding and the line
 // endings; save() replaces the file atomically.
+//
+// A line without '=' is not a key: the reader skips it, and setValue() leaves
+// it alone and adds "key=value" as a new line.
 class ProfileFile final
 {
 public:
@@ -31,6 +39,13 @@ public:
     void loadFromBytes(const QByteArray& bytes);
 
     QString value(const QString& section, const QString& key, const QString& def = QString()) const;
+
+    // CR and LF in the section, key or value become spaces, so a value can
+    // never start a line of its own. A value that the reader would change
+    // (blanks at either end, or enclosed in a pair of like quotes) is written
+    // inside one more pair of double quotes, which the reader removes again.
+    // A key that cannot be written as one (it contains '=' or begins with
+    // '[') is refused and nothing changes.
     void setValue(const QString& section, const QString& key, const QString& value);
 
     // The bytes that save() would write.
@@ -44,11 +59,25 @@ public:
     const std::filesystem::path& path() const { return path_; }
 
 private:
-    struct Line;
+    struct Line
+    {
+        QByteArray raw;    // exactly as in the file, without the line end
+        QByteArray ending; // the line end's bytes; empty on a last line without one
+        QString text;      // raw decoded
+    };
+
+    void clear();
+    QString decodeLine(const QByteArray& raw) const;
+    QByteArray encodeLine(const QString& text) const;
+    Line makeLine(const QString& text) const;
+    void setLineText(Line& line, const QString& text) const;
+    void endLastLine();
+    ProfileSearch search(const QString& section, const QString& key) const;
+
     std::filesystem::path path_;
-    QStringList lines_;      // decoded lines without their endings
-    QString lineEnding_;     // "\r\n", "\n" or "\r"
-    bool endsWithNewline_ = true;
-    int encoding_ = 0;       // TextEncoding of the source
-    bool fromFile_ = false;
+    std::vector<Line> lines_;
+    QByteArray bom_;
+    QString lineEnding_ = QStringLiteral("\n"); // for added lines: the file's first one
+    TextEncoding encoding_ = TextEncoding::Utf8;
+    int codePage_ = 1252; // the ANSI code page an 8-bit file was read with
 };

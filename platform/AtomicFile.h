@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <filesystem>
+
+// Replaces the file at path with bytes so that a reader sees either the old
+// or the new contents, never a mix: a temporary file in the same folder,
+// flushed to disk, then renamed over the target (through a symbolic link to
+// where it points). An existing target keeps its permission bits and, where
+// allowed, its owner. A target whose owner-write bit is off is refused
+// before anything is touched, also for root. The folder is never created.
+// On failure the temporary file is gone and *error (if given) says why.
+bool WriteFileAtomically(const std::filesystem::path& path, const QByteArray& bytes,
+                         QString* error = nullptr);

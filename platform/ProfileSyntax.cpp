@@ -1,0 +1,75 @@
+#include "ProfileSyntax.h"
+
+#include "ProfileFile.h"
+
+bool IsProfileBlank(QChar c)
+{
+    switch (c.unicode()) {
+    case u'\t':
+    case u'\n':
+    case u'\v':
+    case u'\f':
+    case u'\r':
+    case 0x1A: // Ctrl-Z, the DOS end-of-file mark
+    case u' ':
+        return true;
+    default:
+        return false;
+    }
+}
+
+QStringView TrimProfileBlanks(QStringView text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && IsProfileBlank(text[begin]))
+        ++begin;
+    while (end > begin && IsProfileBlank(text[end - 1]))
+        --end;
+    return text.sliced(begin, end - begin);
+}
+
+ProfileLine ParseProfileLine(QStringView line)
+{
+    ProfileLine parsed;
+    line = TrimProfileBlanks(line);
+    if (line.isEmpty())
+        return parsed;
+    if (line.front() == u'[') {
+        // A header without any ']' still opens a section named by the rest
+        // of the line, so a typo does not hand its keys to the section above.
+        const qsizetype close = line.lastIndexOf(u']');
+        parsed.kind = ProfileLine::Header;
+        parsed.name = TrimProfileBlanks(close > 0 ? line.sliced(1, close - 1) : line.sliced(1));
+        return parsed;
+    }
+    const qsizetype equals = line.indexOf(u'=');
+    if (equals < 0) {
+        parsed.kind = ProfileLine::Other;
+        return parsed;
+    }
+    parsed.kind = ProfileLine::Key;
+    parsed.name = TrimProfileBlanks(line.first(equals));
+    parsed.value = TrimProfileBlanks(line.sliced(equals + 1));
+    return parsed;
+}
+
+QString ProfileValueText(QStringView value)
+{
+    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
+        value.back() == value.front())
+        value = value.sliced(1, value.size() - 2);
+    if (value.size() > ProfileValueBound) {
+        qsizetype cut = ProfileValueBound;
+        if (value[cut - 1].isHighSurrogate() && value[cut].isLowSurrogate())
+            --cut;
+        value = value.first(cut);
+    }
+    return value.toString();
+}
+
+bool SameProfileName(QStringView a, QStringView b)
+{
+    // Simple case folding keeps the length, so unequal sizes never match.
+    return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+// The line grammar of private-profile files, shared by the one-shot reader
+// and the editable ProfileFile so both read a file the same way.
+
+// Tab, LF, VT, FF, CR, Ctrl-Z and space: what the Windows reader trims.
+bool IsProfileBlank(QChar c);
+QStringView TrimProfileBlanks(QStringView text);
+
+struct ProfileLine
+{
+    enum Kind
+    {
+        Blank,  // nothing but blanks
+        Header, // "[name]..."; text after the last ']' is ignored
+        Key,    // "name=value"
+        Other,  // text without '=': neither a key nor the end of a section
+    };
+    Kind kind = Blank;
+    QStringView name;  // section name (Header) or key name (Key), trimmed
+    QStringView value; // Key: the text after the first '=', trimmed, quotes kept
+};
+
+ProfileLine ParseProfileLine(QStringView line);
+
+// The value as the reader hands it out: one pair of enclosing quotes removed
+// (same ' or " at both ends, at least two characters), then cut to
+// ProfileValueBound without splitting a surrogate pair.
+QString ProfileValueText(QStringView value);
+
+// Section and key names match without regard to case.
+bool SameProfileName(QStringView a, QStringView b);

@@ -1,0 +1,74 @@
+#include "RegularFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+class FileDescriptor final
+{
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+} // namespace
+
+int ReadRegularFile(const std::filesystem::path& path, QByteArray& bytes)
+{
+    bytes.resize(0);
+    // O_NONBLOCK: opening a FIFO that has no writer would otherwise wait.
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (file.get() < 0)
+        return errno;
+    struct stat info;
+    if (::fstat(file.get(), &info) != 0)
+        return errno;
+    if (S_ISDIR(info.st_mode))
+        return EISDIR;
+    if (!S_ISREG(info.st_mode))
+        return EINVAL;
+    if (info.st_size > ReadFileLimit)
+        return EFBIG;
+
+    // One byte more than the size, so a file that did not change is read
+    // in a single call that comes back short.
+    const qsizetype expected = qsizetype(info.st_size);
+    bytes.resize(expected + 1);
+    qsizetype total = 0;
+    for (;;) {
+        if (total == bytes.size()) {
+            if (total > ReadFileLimit)
+                return EFBIG;
+            bytes.resize(total * 2);
+        }
+        const ssize_t count =
+            ::read(file.get(), bytes.data() + total, size_t(bytes.size() - total));
+        if (count < 0) {
+            if (errno == EINTR)
+                continue;
+            const int error = errno;
+            bytes.resize(0);
+            return error;
+        }
+        total += count;
+        // A short read of a regular file is its end; files whose size fstat
+        // does not know (size 0) are read until read() says so.
+        if (count == 0 || (expected > 0 && total >= expected && total < bytes.size()))
+            break;
+    }
+    bytes.resize(total);
+    return 0;
+}
