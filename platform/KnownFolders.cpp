@@ -1,0 +1,83 @@
+#include "KnownFolders.h"
+
+#include <QFile>
+
+#include <sys/stat.h>
+
+namespace {
+
+// Joins a folder and a name with exactly one '/' between them.
+std::string joinPath(std::string base, const char* name)
+{
+    while (base.size() > 1 && base.back() == '/')
+        base.pop_back();
+    if (base != "/")
+        base += '/';
+    return base + name;
+}
+
+std::string homeFolder()
+{
+    return qgetenv("HOME").toStdString();
+}
+
+// The environment gives bytes; they are kept as they are so that a home
+// folder whose name is not valid UTF-8 still leads to the right place.
+std::string appDataFolder()
+{
+    const std::string xdg = qgetenv("XDG_CONFIG_HOME").toStdString();
+    if (!xdg.empty() && xdg.front() == '/')
+        return xdg;
+    const std::string home = homeFolder();
+    return home.empty() ? std::string() : joinPath(home, ".config");
+}
+
+QString decodePath(const std::string& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+} // namespace
+
+QString GetShellFolder(const QString& name)
+{
+    // Shell-folder names are registry value names, which ignore case.
+    if (name.compare(QLatin1String("AppData"), Qt::CaseInsensitive) == 0)
+        return decodePath(appDataFolder());
+    if (name.compare(QLatin1String("Favorites"), Qt::CaseInsensitive) == 0)
+        return decodePath(FavoritesFolder().native());
+    return QString();
+}
+
+QString DataFolderPath()
+{
+    return GetShellFolder(QStringLiteral("AppData")) + QStringLiteral("/Orvanta");
+}
+
+QString ConfigFilePath()
+{
+    return DataFolderPath() + QStringLiteral("/Config.ini");
+}
+
+void EnsureDataFolder()
+{
+    const QByteArray path = QFile::encodeName(DataFolderPath());
+    if (DirectoryExists(path.toStdString()))
+        return;
+    // One level only: a missing configuration folder above is not ours to make.
+    ::mkdir(path.constData(), 0777);
+}
+
+std::filesystem::path FavoritesFolder()
+{
+    const std::string home = homeFolder();
+    if (home.empty())
+        return {};
+    return joinPath(home, "Favorites");
+}
+
+bool DirectoryExists(const std::filesystem::path& path)
+{
+    struct stat st;
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
