@@ -17,11 +17,17 @@ enum FileAttribute : int {
 inline constexpr int MaskDirectories = 16;
 inline constexpr int MaskAnyFile = 63;
 
+// faHidden: the name begins with '.'. faDirectory: a directory, links followed
+// (a dangling link is a plain file). faArchive: a regular file. faReadOnly: the
+// owner-write bit is off; read for directories and links only, since plain
+// files are taken from readdir's type without a stat. No system or volume bits.
 struct DirEntry
 {
     std::string name; // native bytes
     int attributes = 0;
-    std::uint64_t device = 0; // of what the name leads to (links followed)
+    // Of what the name leads to (links followed); filled for directories and
+    // links, 0 for plain files.
+    std::uint64_t device = 0;
     std::uint64_t inode = 0;
 };
 
