@@ -1,0 +1,207 @@
+#include "TfrOptions.h"
+
+#include "FixedDialog.h"
+#include "KnownFolders.h"
+#include "MessageBoxes.h"
+#include "PortCharFilter.h"
+#include "ProfileFile.h"
+#include "ProfileInteger.h"
+#include "SystemBeep.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace {
+
+const QString Section = QStringLiteral("Options");
+const QString ProxyKey = QStringLiteral("Proxy");
+const QString PortKey = QStringLiteral("Port");
+const QString UseProxyKey = QStringLiteral("UseProxy");
+const QString DefaultPort = QStringLiteral("80");
+
+// The path is worked out afresh on every read and write, never cached.
+ProfileFile configProfile(const QString& path)
+{
+    return ProfileFile(std::filesystem::path(QFile::encodeName(path).toStdString()));
+}
+
+void setEditState(QLineEdit& edit, bool enabled)
+{
+    edit.setEnabled(enabled);
+    // Every colour group gets the colour, so a disabled edit really shows it.
+    QPalette palette = edit.palette();
+    palette.setColor(QPalette::Base, QColor(enabled ? EnabledEditColor : DisabledEditColor));
+    edit.setPalette(palette);
+}
+
+bool isEnterKey(const QKeyEvent& event)
+{
+    return event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter;
+}
+
+} // namespace
+
+TfrOptions::TfrOptions(QWidget* parent) : QDialog(parent)
+{
+    setupControls();
+    FormCreate();
+}
+
+void TfrOptions::setupControls()
+{
+    setObjectName(QStringLiteral("frOptions"));
+    SetUpFixedDialog(*this, tr("Options"), QSize(297, 139));
+
+    // Geometry of each control relative to its parent: x, y, width, height.
+    grbProxy = new QGroupBox(tr("Proxy"), this);
+    grbProxy->setObjectName(QStringLiteral("grbProxy"));
+    grbProxy->setGeometry(8, 8, 281, 121);
+
+    chbUseProxy = new QCheckBox(tr("Use proxy"), grbProxy);
+    chbUseProxy->setObjectName(QStringLiteral("chbUseProxy"));
+    chbUseProxy->setGeometry(16, 24, 97, 17);
+    chbUseProxy->setCursor(Qt::PointingHandCursor);
+
+    lbAdressProxy = new QLabel(tr("Adress:"), grbProxy);
+    lbAdressProxy->setObjectName(QStringLiteral("lbAdressProxy"));
+    lbAdressProxy->setGeometry(16, 56, 37, 13);
+
+    edAdressProxy = new QLineEdit(grbProxy);
+    edAdressProxy->setObjectName(QStringLiteral("edAdressProxy"));
+    edAdressProxy->setGeometry(16, 72, 185, 21);
+
+    lbPort = new QLabel(tr("Port:"), grbProxy);
+    lbPort->setObjectName(QStringLiteral("lbPort"));
+    lbPort->setGeometry(208, 56, 24, 13);
+
+    edPort = new QLineEdit(DefaultPort, grbProxy);
+    edPort->setObjectName(QStringLiteral("edPort"));
+    edPort->setGeometry(208, 72, 57, 21);
+    // Typed text must arrive as key events, where the port filter sees it.
+    edPort->setAttribute(Qt::WA_InputMethodEnabled, false);
+
+    lbAdressProxy->setBuddy(edAdressProxy);
+    lbPort->setBuddy(edPort);
+    setTabOrder(chbUseProxy, edAdressProxy);
+    setTabOrder(edAdressProxy, edPort);
+
+    edAdressProxy->installEventFilter(this);
+    edPort->installEventFilter(this);
+    connect(chbUseProxy, &QCheckBox::toggled, this, &TfrOptions::chbUseProxyClick);
+
+    // The layout state: unchecked, both edits disabled.
+    chbUseProxyClick();
+}
+
+void TfrOptions::FormCreate()
+{
+    ProfileFile profile = configProfile(ConfigFilePath());
+    // A missing or unreadable file leaves the defaults; nothing is reported.
+    profile.load();
+    edAdressProxy->setText(profile.value(Section, ProxyKey));
+    edPort->setText(profile.value(Section, PortKey, DefaultPort));
+    const std::optional<std::int32_t> useProxy =
+        ParseProfileInteger(profile.value(Section, UseProxyKey));
+    chbUseProxy->setChecked(useProxy.has_value() && *useProxy != 0);
+}
+
+bool TfrOptions::FormClose()
+{
+    const QString path = ConfigFilePath();
+    ProfileFile profile = configProfile(path);
+    // A file that exists but cannot be read is not overwritten: its other
+    // sections would be lost.
+    bool written = profile.load();
+    if (written) {
+        profile.setValue(Section, ProxyKey, edAdressProxy->text());
+        profile.setValue(Section, PortKey, edPort->text());
+        profile.setValue(Section, UseProxyKey,
+                         chbUseProxy->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+        written = profile.save();
+    }
+    if (!written)
+        ShowMessageBox(this, QMessageBox::Critical, QStringLiteral("Orvanta"),
+                       tr("Unable to write to %1.").arg(path), QMessageBox::Ok);
+    return written;
+}
+
+void TfrOptions::chbUseProxyClick()
+{
+    const bool enabled = chbUseProxy->isChecked();
+    setEditState(*edAdressProxy, enabled);
+    setEditState(*edPort, enabled);
+}
+
+ProxySettings TfrOptions::proxySettings() const
+{
+    return ProxySettings{chbUseProxy->isChecked(), edAdressProxy->text(), edPort->text()};
+}
+
+void TfrOptions::showModal()
+{
+    // Qt centres a dialog over its parent window on every showing.
+    exec();
+}
+
+void TfrOptions::done(int result)
+{
+    // Every way out of the dialog (close box, Alt+F4, reject, accept) ends
+    // here; a failed save keeps it open.
+    if (isVisible() && !FormClose())
+        return;
+    QDialog::done(result);
+}
+
+void TfrOptions::keyPressEvent(QKeyEvent* event)
+{
+    // There is no OK or Cancel button: Enter and Escape do not close the dialog.
+    if (isEnterKey(*event) || event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool TfrOptions::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && (watched == edPort || watched == edAdressProxy)) {
+        auto& keyEvent = static_cast<QKeyEvent&>(*event);
+        if (editKeyDown(keyEvent))
+            return true;
+        if (watched == edPort && edPortKeyPress(keyEvent))
+            return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool TfrOptions::editKeyDown(const QKeyEvent& event)
+{
+    // Enter in either edit does nothing at all: no beep, no default button.
+    return isEnterKey(event);
+}
+
+bool TfrOptions::edPortKeyPress(QKeyEvent& event)
+{
+    const std::optional<QChar> typed = TypedCharacter(event);
+    if (!typed)
+        return false;
+
+    const int selectionStart =
+        edPort->hasSelectedText() ? edPort->selectionStart() : edPort->cursorPosition();
+    const QChar accepted =
+        FilterPortCharacter(*typed, edPort->text(), selectionStart, LocaleDecimalSeparator());
+    if (accepted.isNull()) {
+        SystemBeep();
+        return true;
+    }
+    if (accepted != *typed) {
+        // "," or "." became the locale's separator: type that instead.
+        edPort->insert(QString(accepted));
+        return true;
+    }
+    return false;
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "ProxySettings.h"
+
+#include <QDialog>
+#include <QRgb>
+
+class QCheckBox;
+class QGroupBox;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+
+// Background of a disabled proxy edit (stored value 14215660, BGR D8E9EC).
+inline constexpr QRgb DisabledEditColor = qRgb(236, 233, 216);
+inline constexpr QRgb EnabledEditColor = qRgb(255, 255, 255);
+
+// The Options dialog: whether link checks go through a proxy, and which.
+// Made once at start-up and kept hidden; its controls are the live settings,
+// loaded from Config.ini on creation and written back on every close.
+class TfrOptions final : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TfrOptions(QWidget* parent = nullptr);
+
+    // A value copy of the controls, for a probe about to start.
+    ProxySettings proxySettings() const;
+
+    // What the main window's Options button does: centred over the main
+    // window, modal, result ignored.
+    void showModal();
+
+    void done(int result) override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void setupControls();
+    void FormCreate();
+    bool FormClose();
+    void chbUseProxyClick();
+    // Key-down of both edits (one handler serves edAdressProxy and edPort).
+    bool editKeyDown(const QKeyEvent& event);
+    bool edPortKeyPress(QKeyEvent& event);
+
+    QGroupBox* grbProxy = nullptr;
+    QCheckBox* chbUseProxy = nullptr;
+    QLabel* lbAdressProxy = nullptr;
+    QLineEdit* edAdressProxy = nullptr;
+    QLabel* lbPort = nullptr;
+    QLineEdit* edPort = nullptr;
+};
