@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QList>
+#include <QWidget>
+
+class QLabel;
+class QSizeGrip;
+
+// The window's status bar: text panels of fixed widths, the last one running
+// to the right edge, and a size grip in the corner. Each panel is a label.
+class StatusPanels final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // fixedWidths: the widths of every panel but the last.
+    StatusPanels(const QList<int>& fixedWidths, QWidget* parent);
+
+    int panelCount() const { return int(panels_.size()); }
+    QLabel* panel(int index) const { return panels_.at(index); }
+    QString panelText(int index) const;
+    void setPanelText(int index, const QString& text);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QRect panelRect(int index) const;
+
+    QList<int> fixedWidths_;
+    QList<QLabel*> panels_;
+    QSizeGrip* grip_;
+};
