@@ -1,0 +1,264 @@
+#include "BookmarkView.h"
+
+#include "BookmarkDelegate.h"
+#include "BookmarkHeader.h"
+#include "BookmarkModel.h"
+#include "ColumnSharing.h"
+
+#include <QImage>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <algorithm>
+
+namespace {
+
+const QColor focusedSelectionFill(0xBF, 0xFF, 0xC5);
+const QColor focusedSelectionBorder(0x66, 0xD8, 0x56);
+const QColor treeLineColor(0xDB, 0xD3, 0xB7);
+const QColor buttonBorderColor(0x90, 0x90, 0x90);
+const int expandButtonSize = 9;
+const int minimumColumnWidth = 10;
+
+// Every other pixel, offset by one on alternate rows, so one-pixel lines
+// filled with it come out dotted wherever they start.
+QBrush makeDottedBrush(const QColor& color)
+{
+    QImage pattern(2, 2, QImage::Format_ARGB32_Premultiplied);
+    pattern.fill(Qt::transparent);
+    pattern.setPixelColor(0, 0, color);
+    pattern.setPixelColor(1, 1, color);
+    return QBrush(pattern);
+}
+
+int depthOf(QModelIndex index)
+{
+    int depth = 0;
+    for (index = index.parent(); index.isValid(); index = index.parent())
+        ++depth;
+    return depth;
+}
+
+bool hasNextSibling(const QModelIndex& index)
+{
+    return index.row() + 1 < index.model()->rowCount(index.parent());
+}
+
+} // namespace
+
+BookmarkView::BookmarkView(QWidget* parent)
+    : QTreeView(parent), bookmarks_(new BookmarkModel(this)), header_(new BookmarkHeader(this)),
+      nodeImages_(16, 16), dottedLine_(makeDottedBrush(treeLineColor))
+{
+    setHeader(header_);
+    setModel(bookmarks_);
+    setItemDelegate(new BookmarkDelegate(this));
+
+    QPalette colors = palette();
+    colors.setColor(QPalette::Base, Qt::white);
+    setPalette(colors);
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+
+    setUniformRowHeights(true);
+    setIndentation(18);
+    setRootIsDecorated(true);
+    setItemsExpandable(true);
+    setExpandsOnDoubleClick(true);
+    setAnimated(false);
+    setAllColumnsShowFocus(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setDragEnabled(false);
+    setAcceptDrops(false);
+    setDragDropMode(QAbstractItemView::NoDragDrop);
+    setSortingEnabled(false);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setupColumns();
+}
+
+void BookmarkView::setupColumns()
+{
+    header_->setMinimumSectionSize(minimumColumnWidth);
+    header_->resizeSection(ColumnName, 265);
+    header_->resizeSection(ColumnLink, 265);
+    header_->resizeSection(ColumnStatus, 80);
+    connect(header_, &QHeaderView::sectionResized, this, &BookmarkView::keepStatusWidthInLimits);
+}
+
+void BookmarkView::setNodeImages(const ImageList& images)
+{
+    nodeImages_ = images;
+    viewport()->update();
+}
+
+void BookmarkView::setHeaderImages(const ImageList& images)
+{
+    header_->setImages(images);
+}
+
+void BookmarkView::setStatusHeaderImage(int index)
+{
+    header_->setStatusImage(index);
+}
+
+int BookmarkView::statusHeaderImage() const
+{
+    return header_->statusImage();
+}
+
+bool BookmarkView::isNodeSelected(BookmarkNode* node) const
+{
+    return node && selectionModel()->isSelected(bookmarks_->indexOf(node));
+}
+
+void BookmarkView::cancelMode()
+{
+    if (state() == NoState)
+        return;
+    stopAutoScroll();
+    setState(NoState);
+}
+
+void BookmarkView::scrollTo(const QModelIndex& index, ScrollHint hint)
+{
+    // Bringing a row into view never scrolls sideways to a column.
+    const int x = horizontalScrollBar()->value();
+    QTreeView::scrollTo(index, hint);
+    horizontalScrollBar()->setValue(x);
+}
+
+void BookmarkView::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                           const QModelIndex& index) const
+{
+    const QRect row = option.rect;
+    const int treeLeft = header_->sectionViewportPosition(ColumnName);
+    const int branchWidth = indentation() * (depthOf(index) + 1);
+    const int contentLeft = treeLeft + branchWidth;
+    const int rowEnd = header_->length() - header_->offset();
+    const QRect band(contentLeft, row.top(), rowEnd - contentLeft, row.height());
+    const QColor buttonFace = palette().color(QPalette::Button);
+
+    painter->fillRect(band.left(), band.bottom(), band.width(), 1, buttonFace);
+    const bool selected = selectionModel()->isSelected(index);
+    if (selected && band.width() > 0) {
+        const bool focused = hasFocus();
+        const QRect box(band.left(), band.top(), band.width(), band.height() - 1);
+        painter->fillRect(box, focused ? focusedSelectionFill : buttonFace);
+        const QColor border = focused ? focusedSelectionBorder : buttonFace;
+        painter->fillRect(box.left(), box.top(), box.width(), 1, border);
+        painter->fillRect(box.left(), box.bottom(), box.width(), 1, border);
+        painter->fillRect(box.left(), box.top(), 1, box.height(), border);
+        painter->fillRect(box.right(), box.top(), 1, box.height(), border);
+    }
+    paintTreeLines(painter, QRect(treeLeft, row.top(), branchWidth, row.height()), index,
+                   option.state);
+
+    QStyleOptionViewItem cell = option;
+    cell.state.setFlag(QStyle::State_Selected, selected);
+    QAbstractItemDelegate* delegate = itemDelegate();
+    for (int column = 0; column < ColumnCount; ++column) {
+        if (header_->isSectionHidden(column))
+            continue;
+        int left = header_->sectionViewportPosition(column);
+        int width = header_->sectionSize(column);
+        if (column == ColumnName) {
+            left += branchWidth;
+            width -= branchWidth;
+        }
+        if (width <= 0 || left >= viewport()->width() || left + width <= 0)
+            continue;
+        cell.rect = QRect(left, row.top(), width, row.height());
+        painter->setClipRect(cell.rect);
+        delegate->paint(painter, cell, index.siblingAtColumn(column));
+    }
+    painter->setClipping(false);
+}
+
+void BookmarkView::paintTreeLines(QPainter* painter, const QRect& rect, const QModelIndex& index,
+                                  QStyle::State state) const
+{
+    const int indent = indentation();
+    const int level = rect.width() / indent - 1;
+    const int middleY = rect.top() + rect.height() / 2;
+    const int cellLeft = rect.left() + level * indent;
+    const int middleX = cellLeft + indent / 2;
+
+    // The node's own cell: a branch to the right, the line from the previous
+    // sibling (or from the middle for the very first row) and on to the next.
+    painter->fillRect(middleX, middleY, cellLeft + indent - middleX, 1, dottedLine_);
+    const int lineTop = level == 0 && index.row() == 0 ? middleY : rect.top();
+    const int lineBottom = state.testFlag(QStyle::State_Sibling) ? rect.bottom() : middleY;
+    painter->fillRect(middleX, lineTop, 1, lineBottom - lineTop + 1, dottedLine_);
+
+    // Ancestors with siblings still to come keep their lines running through.
+    QModelIndex ancestor = index.parent();
+    for (int l = level - 1; l >= 0 && ancestor.isValid(); --l, ancestor = ancestor.parent()) {
+        if (hasNextSibling(ancestor))
+            painter->fillRect(rect.left() + l * indent + indent / 2, rect.top(), 1, rect.height(),
+                              dottedLine_);
+    }
+
+    if (!state.testFlag(QStyle::State_Children))
+        return;
+    const int half = expandButtonSize / 2;
+    const QRect button(middleX - half, middleY - half, expandButtonSize, expandButtonSize);
+    painter->fillRect(button, Qt::white);
+    painter->setPen(buttonBorderColor);
+    painter->drawRect(button.adjusted(0, 0, -1, -1));
+    painter->fillRect(middleX - 2, middleY, 5, 1, Qt::black);
+    if (!state.testFlag(QStyle::State_Open))
+        painter->fillRect(middleX, middleY - 2, 1, 5, Qt::black);
+}
+
+void BookmarkView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QTreeView::mouseDoubleClickEvent(event);
+    emit dblClick();
+}
+
+void BookmarkView::resizeEvent(QResizeEvent* event)
+{
+    QTreeView::resizeEvent(event);
+    // A hidden view's sizes are not final yet; sharing starts from the width
+    // the view first shows with.
+    if (!isVisible())
+        return;
+    const int width = viewport()->width();
+    if (sharedWidth_ >= 0 && width != sharedWidth_)
+        shareWidthChange(width - sharedWidth_);
+    sharedWidth_ = width;
+}
+
+void BookmarkView::shareWidthChange(int delta)
+{
+    for (int column : {ColumnName, ColumnLink}) {
+        const SharedColumn shared = ShareWidthChange(
+            {header_->sectionSize(column), carries_[column]}, delta, 2, minimumColumnWidth);
+        carries_[column] = shared.carry;
+        header_->resizeSection(column, shared.width);
+    }
+}
+
+void BookmarkView::keepStatusWidthInLimits(int section, int, int newSize)
+{
+    if (section != ColumnStatus)
+        return;
+    const int bounded = std::clamp(newSize, statusMinimumWidth, statusMaximumWidth);
+    if (bounded != newSize)
+        header_->resizeSection(section, bounded);
+}
+
+void BookmarkView::focusInEvent(QFocusEvent* event)
+{
+    QTreeView::focusInEvent(event);
+    // The selection's colours depend on the focus, on every selected row.
+    viewport()->update();
+}
+
+void BookmarkView::focusOutEvent(QFocusEvent* event)
+{
+    QTreeView::focusOutEvent(event);
+    viewport()->update();
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "ImageList.h"
+
+#include <QTreeView>
+
+class BookmarkHeader;
+class BookmarkModel;
+class BookmarkNode;
+class BookmarkViewHandlers;
+
+// The tree-grid of bookmarks. It owns the bookmark tree (the program's only
+// store of entries) and paints the rows itself: selection, grid lines and
+// dotted tree lines here, cell contents through its delegate and the owner's
+// handlers. Widening or narrowing the view is shared by the Name and Link
+// columns; the Status column keeps its width within its limits.
+class BookmarkView final : public QTreeView
+{
+    Q_OBJECT
+
+public:
+    explicit BookmarkView(QWidget* parent);
+
+    BookmarkModel* bookmarks() const { return bookmarks_; }
+    BookmarkHeader* bookmarkHeader() const { return header_; }
+
+    void setHandlers(BookmarkViewHandlers* handlers) { handlers_ = handlers; }
+    BookmarkViewHandlers* handlers() const { return handlers_; }
+
+    // Node icons, drawn left of the tree column's text.
+    void setNodeImages(const ImageList& images);
+    const ImageList& nodeImages() const { return nodeImages_; }
+
+    // Pictures for the Status header, and which one it shows (-1: none).
+    void setHeaderImages(const ImageList& images);
+    void setStatusHeaderImage(int index);
+    int statusHeaderImage() const;
+
+    bool isNodeSelected(BookmarkNode* node) const;
+
+    // Ends a mouse drag in progress, as before a popup menu takes the mouse.
+    void cancelMode();
+
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+
+    static constexpr int statusMinimumWidth = 50;
+    static constexpr int statusMaximumWidth = 100;
+
+signals:
+    // Any double click in the rows' area, after the view's own handling
+    // (which opens or closes a folder).
+    void dblClick();
+
+protected:
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) const override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    void setupColumns();
+    void paintTreeLines(QPainter* painter, const QRect& rect, const QModelIndex& index,
+                        QStyle::State state) const;
+    void shareWidthChange(int delta);
+    void keepStatusWidthInLimits(int section, int oldSize, int newSize);
+
+    BookmarkModel* bookmarks_;
+    BookmarkHeader* header_;
+    BookmarkViewHandlers* handlers_ = nullptr;
+    ImageList nodeImages_;
+    QBrush dottedLine_;
+    int sharedWidth_ = -1;        // viewport width the columns were last fitted to
+    double carries_[2] = {0, 0}; // Name and Link: fractions not yet taken
+};
