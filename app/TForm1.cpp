@@ -1,0 +1,391 @@
+#include "TForm1.h"
+
+#include "AppFonts.h"
+#include "Artwork.h"
+#include "BookmarkHeader.h"
+#include "BookmarkModel.h"
+#include "BookmarkView.h"
+#include "EntryCounts.h"
+#include "FavoritesScan.h"
+#include "HeaderStrip.h"
+#include "KnownFolders.h"
+#include "MenuStyle.h"
+#include "MessageBoxes.h"
+#include "Opener.h"
+#include "PictureButton.h"
+#include "StatusPanels.h"
+#include "TexturedBackground.h"
+#include "TfrAbout.h"
+#include "TfrOptions.h"
+#include "VersionBlock.h"
+#include "WebActions.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QResizeEvent>
+#include <QTimer>
+
+std::filesystem::path FavoritesPath;
+
+namespace {
+
+const QColor nameTextColor(0x23, 0x23, 0x23);
+const QColor linkTextColor(0x48, 0x48, 0x48);
+
+// Whatever the focused control is in the middle of (a drag, a dropped-down
+// list) ends before a popup menu takes the mouse.
+void cancelMode(QWidget* focused)
+{
+    if (auto* view = qobject_cast<BookmarkView*>(focused))
+        view->cancelMode();
+    if (auto* combo = qobject_cast<QComboBox*>(focused))
+        combo->hidePopup();
+    if (QWidget::mouseGrabber() == focused)
+        focused->releaseMouse();
+}
+
+// The framework's wording of an error: a full stop is added unless the text
+// already ends in one (or in anything that sorts before it).
+QString errorText(const QString& message)
+{
+    if (!message.isEmpty() && message.back() <= QLatin1Char('.'))
+        return message;
+    return message + QLatin1Char('.');
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget* parent) : QWidget(parent)
+{
+    setupWindow();
+    setupControls();
+    setupMenus();
+    setupConnections();
+    FormCreate();
+}
+
+TForm1::~TForm1()
+{
+    FavoritesPath.clear();
+}
+
+void TForm1::setupWindow()
+{
+    setWindowTitle(QStringLiteral("Orvanta"));
+    setWindowIcon(ApplicationIcon());
+    setFont(WindowFont());
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    // The window opens where it was laid out, not centred.
+    move(204, 110);
+    resize(designWidth, designHeight);
+}
+
+void TForm1::setupControls()
+{
+    const Qt::Edges leftTop = Qt::LeftEdge | Qt::TopEdge;
+    const Qt::Edges allEdges = leftTop | Qt::RightEdge | Qt::BottomEdge;
+
+    // Created bottom to top: the pictures and the label lie below the tree,
+    // the status bar and the buttons.
+    RzBackground1 = new TexturedBackground(QPixmap::fromImage(TextureImage()), this);
+    Image1 = new HeaderStrip(QPixmap::fromImage(HeaderStripImage()), this);
+    Label1 = new QLabel(QStringLiteral("Copyright (c) 2026 Orvanta Software"), this);
+    Label1->setTextFormat(Qt::PlainText);
+    Label1->adjustSize();
+    VT = new BookmarkView(this);
+    VT->setHandlers(this);
+    VT->header()->setFont(HeaderFont());
+    StatusBar1 = new StatusPanels({120, 120}, this);
+    btVerify = makeButton(QStringLiteral("verify"), QStringLiteral("Verifying links"));
+    btDelete = makeButton(QStringLiteral("delete"), QStringLiteral("Delete all dead links"));
+    btOptions = makeButton(QStringLiteral("options"), QStringLiteral("Options"));
+    btHelp = makeButton(QStringLiteral("help"), QStringLiteral("Help"));
+    btHomePage = makeButton(QStringLiteral("homepage"), QStringLiteral("Web page"));
+    btSupport = makeButton(QStringLiteral("support"), QStringLiteral("Support"));
+
+    // Geometry at the design client size of 647 x 563.
+    place(RzBackground1, {0, 0, 647, 544}, allEdges);
+    place(Image1, {0, 0, 647, 34}, leftTop | Qt::RightEdge);
+    // The label sizes itself to its text; its right edge stays at 639.
+    place(Label1, {639 - Label1->width(), 37, Label1->width(), 13}, Qt::TopEdge | Qt::RightEdge);
+    place(VT, {8, 54, 631, 482}, allEdges);
+    place(StatusBar1, {0, 544, 647, 19}, Qt::LeftEdge | Qt::RightEdge | Qt::BottomEdge);
+    place(btVerify, {8, 0, 29, 29}, leftTop);
+    place(btDelete, {40, 0, 29, 29}, leftTop);
+    place(btOptions, {72, 0, 29, 29}, leftTop);
+    place(btHelp, {104, 0, 29, 29}, leftTop);
+    place(btHomePage, {592, 5, 21, 21}, leftTop);
+    place(btSupport, {618, 5, 21, 21}, leftTop);
+
+    setTabOrder(btVerify, btDelete);
+    setTabOrder(btDelete, btOptions);
+    setTabOrder(btOptions, btHomePage);
+    setTabOrder(btHomePage, btSupport);
+    setTabOrder(btSupport, VT);
+    setTabOrder(VT, btHelp);
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(100);
+}
+
+PictureButton* TForm1::makeButton(const QString& picture, const QString& tooltip)
+{
+    return new PictureButton(ButtonPicture(picture, false), ButtonPicture(picture, true), tooltip,
+                             this);
+}
+
+void TForm1::setupMenus()
+{
+    pmnVerify = new QMenu(this);
+    N2 = pmnVerify->addSeparator();
+    mnVerifyLinks = pmnVerify->addAction(QStringLiteral("Verify links"));
+    N1 = pmnVerify->addSeparator();
+    mnStopVerify = pmnVerify->addAction(QStringLiteral("Stop"));
+    mnStopVerify->setEnabled(false);
+
+    pmHelp = new QMenu(this);
+    mnAbout = pmHelp->addAction(QStringLiteral("About..."));
+    N3 = pmHelp->addSeparator();
+    N3->setProperty(MenuStyle::HintProperty, QStringLiteral("Other our products"));
+    mnQMPE = pmHelp->addAction(QStringLiteral("Quillmark Portable Edition"));
+    N4 = pmHelp->addSeparator();
+    mnQMPC = pmHelp->addAction(QStringLiteral("Quillmark PC"));
+    N5 = pmHelp->addSeparator();
+
+    // Made after the menus, so it is destroyed after them: a widget does not
+    // own the style it is given.
+    menuStyle_ = new MenuStyle();
+    menuStyle_->setParent(this);
+    for (QMenu* menu : {pmnVerify, pmHelp}) {
+        menu->setSeparatorsCollapsible(false);
+        menu->setStyle(menuStyle_);
+    }
+}
+
+void TForm1::setupConnections()
+{
+    connect(btVerify, &QAbstractButton::clicked, this, &TForm1::btVerifyClick);
+    connect(btHelp, &QAbstractButton::clicked, this, &TForm1::btHelpClick);
+    connect(btOptions, &QAbstractButton::clicked, this, &TForm1::btOptionsClick);
+    connect(btHomePage, &QAbstractButton::clicked, this, &TForm1::btHomePageClick);
+    connect(btSupport, &QAbstractButton::clicked, this, &TForm1::btSupportClick);
+    connect(pmnVerify, &QMenu::aboutToShow, this, &TForm1::pmnVerifyPopup);
+    connect(pmHelp, &QMenu::aboutToShow, this, &TForm1::pmHelpPopup);
+    connect(mnAbout, &QAction::triggered, this, &TForm1::mnAboutClick);
+    connect(mnQMPE, &QAction::triggered, this, &TForm1::mnQMPEClick);
+    connect(mnQMPC, &QAction::triggered, this, &TForm1::mnQMPCClick);
+    connect(VT, &BookmarkView::dblClick, this, &TForm1::VTDblClick);
+}
+
+void TForm1::place(QWidget* widget, const QRect& design, Qt::Edges anchors)
+{
+    anchored_.append({widget, design, anchors});
+    widget->setGeometry(design);
+}
+
+void TForm1::applyAnchors()
+{
+    const int dx = width() - designWidth;
+    const int dy = height() - designHeight;
+    for (const Anchored& control : anchored_) {
+        QRect r = control.design;
+        if (control.anchors.testFlag(Qt::RightEdge)) {
+            if (control.anchors.testFlag(Qt::LeftEdge))
+                r.setWidth(r.width() + dx);
+            else
+                r.translate(dx, 0);
+        }
+        if (control.anchors.testFlag(Qt::BottomEdge)) {
+            if (control.anchors.testFlag(Qt::TopEdge))
+                r.setHeight(r.height() + dy);
+            else
+                r.translate(0, dy);
+        }
+        control.widget->setGeometry(r);
+    }
+}
+
+void TForm1::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    applyAnchors();
+}
+
+void TForm1::FormCreate()
+{
+    EnsureDataFolder();
+    const QString version = ReadProductVersion(QCoreApplication::applicationFilePath());
+    setWindowTitle(windowTitle() + QLatin1Char(' ') + version.left(3));
+    if (!loadImageLists())
+        return;
+    FavoritesPath = FavoritesFolder();
+    if (!DirectoryExists(FavoritesPath))
+        return;
+    BookmarkModel& tree = *VT->bookmarks();
+    LoadFavorites(tree, FavoritesPath);
+    VT->expand(tree.indexOf(tree.firstNode()));
+    ShowCounts();
+}
+
+bool TForm1::loadImageLists()
+{
+    for (int id = 1; id <= 12; ++id) {
+        ImageList& list = id <= 5 ? ImageList1 : ImageList2;
+        if (!list.addIcon(IconResource(id))) {
+            ShowMessageBox(this, QMessageBox::Critical, QCoreApplication::applicationName(),
+                           errorText(QStringLiteral("Icon resource %1 cannot be read").arg(id)),
+                           QMessageBox::Ok);
+            return false;
+        }
+    }
+    VT->setNodeImages(ImageList1);
+    VT->setHeaderImages(ImageList2);
+    return true;
+}
+
+void TForm1::ShowCounts()
+{
+    const EntryCounts counts = CountEntries(*VT->bookmarks());
+    StatusBar1->setPanelText(1, LinksText(counts));
+    StatusBar1->setPanelText(0, CategoriesText(counts));
+}
+
+void TForm1::Popup(QWidget* button, QMenu* menu)
+{
+    if (isActiveWindow()) {
+        if (QWidget* focused = focusWidget())
+            cancelMode(focused);
+    }
+    menu->exec(button->mapToGlobal(QPoint(-1, button->height())));
+}
+
+QPoint TForm1::LampOrigin(const QRect& cellRect, int imageWidth)
+{
+    const int left = cellRect.left();
+    const int right = left + cellRect.width();
+    const int top = cellRect.top();
+    const int bottom = top + cellRect.height();
+    // The width serves for the height too: the lamps are square.
+    return QPoint(left + (right - left - imageWidth) / 2, top + (bottom - top - imageWidth) / 2);
+}
+
+void TForm1::VTGetText(BookmarkView*, BookmarkNode* node, int column, QString& cellText)
+{
+    const BookmarkEntry* entry = BookmarkModel::entry(node);
+    if (!entry)
+        return;
+    switch (column) {
+    case ColumnName:
+        cellText = entry->IsFolder ? entry->Name : entry->Title;
+        break;
+    case ColumnLink:
+        cellText = entry->Link;
+        break;
+    case ColumnStatus:
+        cellText.clear();
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::VTGetImageIndex(BookmarkView*, BookmarkNode* node, int column, int& imageIndex)
+{
+    if (column != ColumnName && column != -1)
+        return;
+    imageIndex = -1;
+    if (const BookmarkEntry* entry = BookmarkModel::entry(node))
+        imageIndex = entry->ImageIndex;
+}
+
+void TForm1::VTPaintText(BookmarkView* sender, QColor& textColor, BookmarkNode* node, int column)
+{
+    if (BookmarkModel::entry(node)) {
+        if (column == ColumnName)
+            textColor = nameTextColor;
+        else if (column == ColumnLink)
+            textColor = linkTextColor;
+    }
+    if (sender->isNodeSelected(node) && sender->hasFocus())
+        textColor = Qt::black;
+}
+
+void TForm1::VTAfterCellPaint(BookmarkView*, QPainter& targetCanvas, BookmarkNode* node,
+                              int column, const QRect& cellRect)
+{
+    const BookmarkEntry* entry = BookmarkModel::entry(node);
+    if (column != ColumnStatus || !entry || entry->IsFolder)
+        return;
+    const QPoint at = LampOrigin(cellRect, ImageList1.width());
+    ImageList1.draw(targetCanvas, at.x(), at.y(), entry->Status);
+}
+
+void TForm1::VTDblClick()
+{
+    BookmarkNode* node = BookmarkModel::nodeOf(VT->currentIndex());
+    const BookmarkEntry* entry = BookmarkModel::entry(node);
+    if (entry && !entry->IsFolder && VT->isNodeSelected(node))
+        OpenTarget(entry->Link);
+}
+
+void TForm1::btVerifyClick()
+{
+    Popup(btVerify, pmnVerify);
+}
+
+void TForm1::btHelpClick()
+{
+    Popup(btHelp, pmHelp);
+}
+
+void TForm1::btOptionsClick()
+{
+    if (optionsDialog_)
+        optionsDialog_->showModal();
+}
+
+void TForm1::btHomePageClick()
+{
+    OpenHomePage();
+}
+
+void TForm1::btSupportClick()
+{
+    OpenSupportMail();
+}
+
+void TForm1::pmnVerifyPopup()
+{
+    mnVerifyLinks->setProperty(MenuStyle::HintProperty,
+                               QStringLiteral("Automatic verifying all bookmarks"));
+    mnStopVerify->setProperty(MenuStyle::HintProperty, QStringLiteral("Stop verifying links"));
+}
+
+void TForm1::pmHelpPopup()
+{
+    mnQMPE->setProperty(MenuStyle::HintProperty,
+                        QStringLiteral("Bookmarks manager to store your bookmarks on USB Flash "
+                                       "Drive\r\n and synchronize it between any popular browsers "
+                                       "and any computer."));
+    mnQMPC->setProperty(MenuStyle::HintProperty,
+                        QStringLiteral("Bookmarks manager to preview and modify all bookmarks "
+                                       "of\r\n all supported browsers."));
+}
+
+void TForm1::mnAboutClick()
+{
+    TfrAbout::showAbout(this);
+}
+
+void TForm1::mnQMPEClick()
+{
+    OpenHomePage();
+}
+
+void TForm1::mnQMPCClick()
+{
+    OpenHomePage();
+}

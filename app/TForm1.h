@@ -1,0 +1,126 @@
+#pragma once
+
+#include "BookmarkViewHandlers.h"
+#include "ImageList.h"
+
+#include <QList>
+#include <QWidget>
+#include <filesystem>
+
+class BookmarkView;
+class HeaderStrip;
+class MenuStyle;
+class PictureButton;
+class QAction;
+class QLabel;
+class QMenu;
+class QTimer;
+class StatusPanels;
+class TexturedBackground;
+class TfrOptions;
+
+// The Favorites folder found at start-up; the scan reads it, and it stays
+// set for the whole run.
+extern std::filesystem::path FavoritesPath;
+
+// The main window: the bookmark view with its toolbar, menus and status bar.
+// Creating it runs FormCreate, so the tree is loaded before it is shown.
+class TForm1 final : public QWidget, public BookmarkViewHandlers
+{
+    Q_OBJECT
+
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The dialog behind btOptions, made after this window (it reads its
+    // settings from the data folder that FormCreate makes sure of).
+    void setOptionsDialog(TfrOptions* dialog) { optionsDialog_ = dialog; }
+    TfrOptions* optionsDialog() const { return optionsDialog_; }
+
+    void ShowCounts();
+    // Drops menu down under button, one pixel left of the button's left edge;
+    // returns when the menu has closed.
+    void Popup(QWidget* button, QMenu* menu);
+
+    // Top-left corner of a status lamp of width imageWidth centred in a cell.
+    static QPoint LampOrigin(const QRect& cellRect, int imageWidth);
+
+    // What the bookmark view shows, cell by cell.
+    void VTGetText(BookmarkView* sender, BookmarkNode* node, int column,
+                   QString& cellText) override;
+    void VTGetImageIndex(BookmarkView* sender, BookmarkNode* node, int column,
+                         int& imageIndex) override;
+    void VTPaintText(BookmarkView* sender, QColor& textColor, BookmarkNode* node,
+                     int column) override;
+    void VTAfterCellPaint(BookmarkView* sender, QPainter& targetCanvas, BookmarkNode* node,
+                          int column, const QRect& cellRect) override;
+    void VTDblClick();
+
+    void btVerifyClick();
+    void btHelpClick();
+    void btOptionsClick();
+    void btHomePageClick();
+    void btSupportClick();
+    void pmnVerifyPopup();
+    void pmHelpPopup();
+    void mnAboutClick();
+    void mnQMPEClick();
+    void mnQMPCClick();
+
+    static constexpr int designWidth = 647;  // client area the layout is drawn for
+    static constexpr int designHeight = 563;
+
+    // The window's members, by the names the rest of the program uses.
+    TexturedBackground* RzBackground1 = nullptr;
+    HeaderStrip* Image1 = nullptr;
+    QLabel* Label1 = nullptr;
+    BookmarkView* VT = nullptr;
+    StatusPanels* StatusBar1 = nullptr;
+    PictureButton* btVerify = nullptr;
+    PictureButton* btDelete = nullptr;
+    PictureButton* btOptions = nullptr;
+    PictureButton* btHelp = nullptr;
+    PictureButton* btHomePage = nullptr;
+    PictureButton* btSupport = nullptr;
+    ImageList ImageList1{16, 16}; // node icons and status lamps
+    ImageList ImageList2{20, 20}; // busy frames of the Status header
+    QMenu* pmnVerify = nullptr;
+    QAction* N2 = nullptr;
+    QAction* mnVerifyLinks = nullptr;
+    QAction* N1 = nullptr;
+    QAction* mnStopVerify = nullptr;
+    QMenu* pmHelp = nullptr;
+    QAction* mnAbout = nullptr;
+    QAction* N3 = nullptr;
+    QAction* mnQMPE = nullptr;
+    QAction* N4 = nullptr;
+    QAction* mnQMPC = nullptr;
+    QAction* N5 = nullptr;
+    QTimer* Timer1 = nullptr;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    struct Anchored
+    {
+        QWidget* widget;
+        QRect design;      // geometry at the design client size
+        Qt::Edges anchors; // window edges it keeps its distance to
+    };
+
+    void setupWindow();
+    void setupControls();
+    void setupMenus();
+    void setupConnections();
+    PictureButton* makeButton(const QString& picture, const QString& tooltip);
+    void place(QWidget* widget, const QRect& design, Qt::Edges anchors);
+    void applyAnchors();
+    void FormCreate();
+    bool loadImageLists();
+
+    QList<Anchored> anchored_;
+    MenuStyle* menuStyle_ = nullptr;
+    TfrOptions* optionsDialog_ = nullptr;
+};
