@@ -1,0 +1,76 @@
+#pragma once
+
+#include "TForm1.h"
+#include "TempDir.h"
+
+#include <QByteArray>
+#include <QString>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+
+// A main window over a throw-away home: HOME and XDG_CONFIG_HOME point into
+// a temporary folder for the test's lifetime, so nothing reads the real home.
+class MainWindowFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        saved_[0] = {qEnvironmentVariableIsSet("HOME"), qgetenv("HOME")};
+        saved_[1] = {qEnvironmentVariableIsSet("XDG_CONFIG_HOME"), qgetenv("XDG_CONFIG_HOME")};
+        home.mkdir(".config");
+        qputenv("HOME", QByteArray::fromStdString(home.path().string()));
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(configHome().string()));
+    }
+
+    void TearDown() override
+    {
+        form.reset();
+        restore("HOME", saved_[0]);
+        restore("XDG_CONFIG_HOME", saved_[1]);
+    }
+
+    std::filesystem::path configHome() const { return home / ".config"; }
+
+    // A shortcut file below the Favorites folder.
+    void addLink(const std::string& relative, const std::string& url) const
+    {
+        home.write("Favorites/" + relative, "[InternetShortcut]\r\nURL=" + url + "\r\n");
+    }
+
+    // Root entry, two folders (one nested) and five links.
+    void writeSmallTree() const
+    {
+        addLink("Example.url", "http://127.0.0.1:9/example");
+        addLink("Second.url", "http://127.0.0.1:9/second");
+        addLink("News/Today.url", "http://127.0.0.1:9/today");
+        addLink("News/Gone.url", "http://127.0.0.1:9/gone");
+        addLink("News/Local/Maps.url", "http://127.0.0.1:9/maps");
+    }
+
+    TForm1& makeForm()
+    {
+        form = std::make_unique<TForm1>();
+        return *form;
+    }
+
+    TempDir home;
+    std::unique_ptr<TForm1> form;
+
+private:
+    struct Saved
+    {
+        bool set = false;
+        QByteArray value;
+    };
+
+    static void restore(const char* name, const Saved& saved)
+    {
+        if (saved.set)
+            qputenv(name, saved.value);
+        else
+            qunsetenv(name);
+    }
+
+    Saved saved_[2];
+};

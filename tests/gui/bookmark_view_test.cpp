@@ -1,0 +1,308 @@
+#include "MainWindowFixture.h"
+
+#include "BookmarkHeader.h"
+#include "BookmarkModel.h"
+#include "BookmarkView.h"
+#include "Opener.h"
+#include "PictureButton.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QPainter>
+#include <QtTest/QTest>
+
+namespace {
+
+const QColor nameGrey(0x23, 0x23, 0x23);
+const QColor linkGrey(0x48, 0x48, 0x48);
+
+} // namespace
+
+// The small tree, shown with every folder open:
+//   Internet Explorer - Favorites / News / Local / Maps, News / Gone, Today,
+//   and Example, Second under the root entry.
+class BookmarkViewTest : public MainWindowFixture
+{
+protected:
+    void SetUp() override
+    {
+        MainWindowFixture::SetUp();
+        writeSmallTree();
+        window = &makeForm();
+        view = window->VT;
+        tree = view->bookmarks();
+        view->expandAll();
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+        SetOpener([this](const QString& target) { opened.append(target); });
+    }
+
+    void TearDown() override
+    {
+        SetOpener({});
+        MainWindowFixture::TearDown();
+    }
+
+    // The node whose name or title is text, anywhere in the tree.
+    BookmarkNode* node(const QString& text) const
+    {
+        for (BookmarkNode* n = tree->firstNode(); n; n = tree->nextNode(n)) {
+            const BookmarkEntry* e = BookmarkModel::entry(n);
+            if ((e->IsFolder ? e->Name : e->Title) == text)
+                return n;
+        }
+        ADD_FAILURE() << "no node " << text.toStdString();
+        return nullptr;
+    }
+
+    QModelIndex index(const QString& text, int column = 0) const
+    {
+        return tree->indexOf(node(text), column);
+    }
+
+    QPoint rowPoint(const QString& text, int column = 0) const
+    {
+        return view->visualRect(index(text, column)).center();
+    }
+
+    // What a real double click delivers: a click, then the double-click event.
+    void doubleClick(const QString& row) const
+    {
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rowPoint(row));
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, rowPoint(row));
+    }
+
+    void focusView()
+    {
+        QApplication::setActiveWindow(window);
+        view->setFocus();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        ASSERT_TRUE(view->hasFocus());
+    }
+
+    QString textOf(BookmarkNode* n, int column, const QString& start = QString())
+    {
+        QString text = start;
+        window->VTGetText(view, n, column, text);
+        return text;
+    }
+
+    QColor colourOf(BookmarkNode* n, int column)
+    {
+        QColor colour = Qt::blue;
+        window->VTPaintText(view, colour, n, column);
+        return colour;
+    }
+
+    TForm1* window = nullptr;
+    BookmarkView* view = nullptr;
+    BookmarkModel* tree = nullptr;
+    QStringList opened;
+};
+
+TEST_F(BookmarkViewTest, CellsShowNamesTitlesLinksAndIconsOfTheEntries)
+{
+    BookmarkNode* root = tree->firstNode();
+    BookmarkNode* folder = node(QStringLiteral("News"));
+    BookmarkNode* link = node(QStringLiteral("Today"));
+
+    EXPECT_EQ(textOf(root, 0), QStringLiteral("Internet Explorer - Favorites"));
+    EXPECT_EQ(textOf(folder, 0), QStringLiteral("News"));
+    EXPECT_EQ(textOf(folder, 1, QStringLiteral("x")), QString());
+    EXPECT_EQ(textOf(link, 0), QStringLiteral("Today"));
+    EXPECT_EQ(textOf(link, 1), QStringLiteral("http://127.0.0.1:9/today"));
+    EXPECT_EQ(textOf(link, 2, QStringLiteral("x")), QString());
+    // Without an entry the tree's own text stays.
+    EXPECT_EQ(textOf(nullptr, 0, QStringLiteral("kept")), QStringLiteral("kept"));
+
+    const auto imageOf = [&](BookmarkNode* n, int column) {
+        int image = 99;
+        window->VTGetImageIndex(view, n, column, image);
+        return image;
+    };
+    EXPECT_EQ(imageOf(root, 0), 1);
+    EXPECT_EQ(imageOf(folder, 0), 1);
+    EXPECT_EQ(imageOf(link, 0), 0);
+    EXPECT_EQ(imageOf(link, -1), 0);
+    EXPECT_EQ(imageOf(nullptr, 0), -1);
+    EXPECT_EQ(imageOf(link, 1), 99);
+    EXPECT_EQ(imageOf(link, 2), 99);
+}
+
+TEST_F(BookmarkViewTest, SelectedTextTurnsBlackOnlyWhileTheViewHasTheFocus)
+{
+    BookmarkNode* link = node(QStringLiteral("Gone"));
+    BookmarkNode* other = node(QStringLiteral("Today"));
+    view->selectionModel()->select(tree->indexOf(link),
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    focusView();
+
+    EXPECT_EQ(colourOf(link, 0), QColor(Qt::black));
+    EXPECT_EQ(colourOf(link, 1), QColor(Qt::black));
+    EXPECT_EQ(colourOf(other, 0), nameGrey);
+    EXPECT_EQ(colourOf(other, 1), linkGrey);
+    EXPECT_EQ(colourOf(other, 2), QColor(Qt::blue));
+
+    window->btVerify->setFocus();
+    ASSERT_FALSE(view->hasFocus());
+    EXPECT_EQ(colourOf(link, 0), nameGrey);
+    EXPECT_EQ(colourOf(link, 1), linkGrey);
+}
+
+TEST_F(BookmarkViewTest, SelectionIsGreenWithTheFocusAndButtonFaceWithout)
+{
+    const QModelIndex row = index(QStringLiteral("Second"));
+    view->selectionModel()->select(row, QItemSelectionModel::ClearAndSelect |
+                                            QItemSelectionModel::Rows);
+    focusView();
+    // A spot in the Link column right of the link text, and the band's top edge.
+    const QRect link = view->visualRect(index(QStringLiteral("Second"), 1));
+    const QPoint inside(link.right() - 10, link.center().y());
+    const QPoint edge(link.right() - 10, link.top());
+
+    QImage shown = view->viewport()->grab().toImage();
+    EXPECT_EQ(shown.pixelColor(inside), QColor(0xBF, 0xFF, 0xC5));
+    EXPECT_EQ(shown.pixelColor(edge), QColor(0x66, 0xD8, 0x56));
+
+    window->btVerify->setFocus();
+    const QColor face = view->palette().color(QPalette::Button);
+    shown = view->viewport()->grab().toImage();
+    EXPECT_EQ(shown.pixelColor(inside), face);
+    EXPECT_EQ(shown.pixelColor(edge), face);
+}
+
+TEST_F(BookmarkViewTest, LampIsCentredByTruncatedHalvesOfTheCell)
+{
+    EXPECT_EQ(TForm1::LampOrigin(QRect(0, 0, 80, 18), 16), QPoint(32, 1));
+    EXPECT_EQ(TForm1::LampOrigin(QRect(0, 0, 51, 18), 16), QPoint(17, 1));
+    EXPECT_EQ(TForm1::LampOrigin(QRect(0, 0, 50, 18), 16), QPoint(17, 1));
+    EXPECT_EQ(TForm1::LampOrigin(QRect(530, 36, 80, 18), 16), QPoint(562, 37));
+}
+
+TEST_F(BookmarkViewTest, LampShowsTheStatusImageOnLinksOnly)
+{
+    const auto paintCell = [&](BookmarkNode* n, int column) {
+        QImage cell(80, 18, QImage::Format_ARGB32_Premultiplied);
+        cell.fill(Qt::transparent);
+        QPainter painter(&cell);
+        window->VTAfterCellPaint(view, painter, n, column, QRect(0, 0, 80, 18));
+        return cell;
+    };
+    QImage blank(80, 18, QImage::Format_ARGB32_Premultiplied);
+    blank.fill(Qt::transparent);
+
+    BookmarkNode* link = node(QStringLiteral("Today"));
+    BookmarkModel::entry(link)->Status = StatusAlive;
+    QImage expected = blank;
+    {
+        QPainter painter(&expected);
+        painter.drawPixmap(32, 1, window->ImageList1.image(StatusAlive));
+    }
+    EXPECT_EQ(paintCell(link, 2), expected);
+    EXPECT_EQ(paintCell(link, 1), blank);
+    EXPECT_EQ(paintCell(node(QStringLiteral("News")), 2), blank);
+    EXPECT_EQ(paintCell(tree->firstNode(), 2), blank);
+    BookmarkModel::entry(link)->Status = 7;
+    EXPECT_EQ(paintCell(link, 2), blank);
+    BookmarkModel::entry(link)->Status = -1;
+    EXPECT_EQ(paintCell(link, 2), blank);
+}
+
+TEST_F(BookmarkViewTest, PaintedRowsCarryTheirLampsAndIcons)
+{
+    BookmarkModel::entry(node(QStringLiteral("Gone")))->Status = StatusDead;
+    view->viewport()->update();
+    const QImage shown = view->viewport()->grab().toImage();
+
+    const QRect status = view->visualRect(index(QStringLiteral("Gone"), 2));
+    const QPoint lamp = TForm1::LampOrigin(status, 16);
+    const QImage red = window->ImageList1.image(StatusDead).toImage();
+    EXPECT_EQ(shown.pixelColor(lamp + QPoint(8, 8)), red.pixelColor(8, 8));
+    EXPECT_EQ(shown.pixelColor(lamp + QPoint(7, 5)), red.pixelColor(7, 5));
+
+    // Folders show no lamp: their Status cell is plain white inside.
+    const QRect folderStatus = view->visualRect(index(QStringLiteral("News"), 2));
+    EXPECT_EQ(shown.pixelColor(TForm1::LampOrigin(folderStatus, 16) + QPoint(8, 8)),
+              QColor(Qt::white));
+}
+
+TEST_F(BookmarkViewTest, DoubleClickOpensTheFocusedSelectedLinkOnly)
+{
+    doubleClick(QStringLiteral("Today"));
+    EXPECT_EQ(opened, QStringList{QStringLiteral("http://127.0.0.1:9/today")});
+    opened.clear();
+
+    // A folder opens and closes; nothing is handed to the opener.
+    const QModelIndex news = index(QStringLiteral("News"));
+    ASSERT_TRUE(view->isExpanded(news));
+    doubleClick(QStringLiteral("News"));
+    EXPECT_FALSE(view->isExpanded(news));
+    doubleClick(QStringLiteral("News"));
+    EXPECT_TRUE(view->isExpanded(news));
+    EXPECT_TRUE(opened.isEmpty());
+
+    // The focused row is a link, but not selected.
+    view->selectionModel()->setCurrentIndex(index(QStringLiteral("Second")),
+                                            QItemSelectionModel::Clear);
+    window->VTDblClick();
+    EXPECT_TRUE(opened.isEmpty());
+
+    // Several rows selected: only the focused one counts.
+    view->selectionModel()->select(index(QStringLiteral("Gone")),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    view->selectionModel()->setCurrentIndex(index(QStringLiteral("Example")),
+                                            QItemSelectionModel::Select |
+                                                QItemSelectionModel::Rows);
+    window->VTDblClick();
+    EXPECT_EQ(opened, QStringList{QStringLiteral("http://127.0.0.1:9/example")});
+}
+
+TEST_F(BookmarkViewTest, StatusColumnStaysBetweenFiftyAndAHundredPixels)
+{
+    QHeaderView* header = view->header();
+    header->resizeSection(ColumnStatus, 30);
+    EXPECT_EQ(header->sectionSize(ColumnStatus), 50);
+    header->resizeSection(ColumnStatus, 150);
+    EXPECT_EQ(header->sectionSize(ColumnStatus), 100);
+    header->resizeSection(ColumnStatus, 70);
+    EXPECT_EQ(header->sectionSize(ColumnStatus), 70);
+
+    // Dragging its right border far to the left stops at the lower limit.
+    const int border = header->sectionViewportPosition(ColumnStatus) + 70 - 1;
+    const int y = header->height() / 2;
+    QTest::mousePress(header->viewport(), Qt::LeftButton, {}, QPoint(border, y));
+    QTest::mouseMove(header->viewport(), QPoint(border - 60, y));
+    QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, QPoint(border - 60, y));
+    EXPECT_EQ(header->sectionSize(ColumnStatus), 50);
+    EXPECT_FALSE(header->sectionsMovable());
+    EXPECT_FALSE(header->isSortIndicatorShown());
+}
+
+TEST_F(BookmarkViewTest, DraggingAndCtrlClickingSelectSeveralRows)
+{
+    QTest::mousePress(view->viewport(), Qt::LeftButton, {}, rowPoint(QStringLiteral("News")));
+    QTest::mouseMove(view->viewport(), rowPoint(QStringLiteral("Maps")));
+    QTest::mouseMove(view->viewport(), rowPoint(QStringLiteral("Gone")));
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, rowPoint(QStringLiteral("Gone")));
+    EXPECT_EQ(view->selectionModel()->selectedRows().size(), 4);
+
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      rowPoint(QStringLiteral("Second")));
+    EXPECT_EQ(view->selectionModel()->selectedRows().size(), 5);
+    EXPECT_TRUE(view->isNodeSelected(node(QStringLiteral("Second"))));
+    EXPECT_FALSE(view->isNodeSelected(node(QStringLiteral("Example"))));
+}
+
+TEST_F(BookmarkViewTest, StatusHeaderShowsTheChosenBusyFrameOrNothing)
+{
+    QWidget* header = view->header()->viewport();
+    const QImage plain = header->grab().toImage();
+    view->setStatusHeaderImage(3);
+    const QImage withFrame = header->grab().toImage();
+    EXPECT_NE(withFrame, plain);
+    view->setStatusHeaderImage(7);
+    EXPECT_EQ(header->grab().toImage(), plain);
+    view->setStatusHeaderImage(-1);
+    EXPECT_EQ(header->grab().toImage(), plain);
+    EXPECT_EQ(view->header()->height(), 20);
+}

@@ -1,0 +1,207 @@
+#include "MainWindowFixture.h"
+
+#include "BookmarkModel.h"
+#include "BookmarkView.h"
+#include "HeaderStrip.h"
+#include "MenuStyle.h"
+#include "PictureButton.h"
+#include "StatusPanels.h"
+#include "TexturedBackground.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QTimer>
+#include <QtTest/QTest>
+
+namespace {
+
+QString rowText(BookmarkModel& tree, const QModelIndex& index)
+{
+    return tree.data(index, Qt::DisplayRole).toString();
+}
+
+} // namespace
+
+using MainWindowTest = MainWindowFixture;
+
+TEST_F(MainWindowTest, StartsWithEmptyTreeAndEmptyPanelsWhenThereIsNoFavoritesFolder)
+{
+    TForm1& window = makeForm();
+
+    // The test program carries no version block, so the caption ends in a blank.
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Orvanta "));
+    EXPECT_TRUE(std::filesystem::is_directory(configHome() / "Orvanta"));
+    EXPECT_EQ(window.VT->bookmarks()->rowCount(), 0);
+    EXPECT_EQ(window.StatusBar1->panelText(0), QString());
+    EXPECT_EQ(window.StatusBar1->panelText(1), QString());
+    EXPECT_EQ(window.StatusBar1->panelText(2), QString());
+    EXPECT_EQ(FavoritesPath, home / "Favorites");
+
+    ASSERT_EQ(window.ImageList1.count(), 5);
+    ASSERT_EQ(window.ImageList2.count(), 7);
+    EXPECT_EQ(window.ImageList1.image(0).size(), QSize(16, 16));
+    EXPECT_EQ(window.ImageList2.image(6).size(), QSize(20, 20));
+    EXPECT_FALSE(window.Timer1->isActive());
+    EXPECT_EQ(window.Timer1->interval(), 100);
+    EXPECT_EQ(window.VT->statusHeaderImage(), -1);
+}
+
+TEST_F(MainWindowTest, DataFolderIsMadeOneLevelDeepAndAnExistingOneIsLeftAlone)
+{
+    home.write(".config/Orvanta/Config.ini", "[Options]\r\nProxy=keep\r\n");
+    makeForm();
+    EXPECT_EQ(ReadFileBytes(configHome() / "Orvanta" / "Config.ini"), "[Options]\r\nProxy=keep\r\n");
+    form.reset();
+
+    // A missing application-data folder above it is not created.
+    const auto missingParent = home / "absent" / "config";
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(missingParent.string()));
+    makeForm();
+    EXPECT_FALSE(std::filesystem::exists(home / "absent"));
+}
+
+TEST_F(MainWindowTest, EmptyFavoritesFolderGivesTheRootEntryAndZeroCounts)
+{
+    home.mkdir("Favorites");
+    TForm1& window = makeForm();
+    BookmarkModel& tree = *window.VT->bookmarks();
+
+    ASSERT_EQ(tree.rowCount(), 1);
+    EXPECT_EQ(rowText(tree, tree.index(0, 0)), QStringLiteral("Internet Explorer - Favorites"));
+    EXPECT_EQ(tree.rowCount(tree.index(0, 0)), 0);
+    EXPECT_EQ(window.StatusBar1->panelText(0), QStringLiteral("Categories : 0"));
+    EXPECT_EQ(window.StatusBar1->panelText(1), QStringLiteral("Links : 0"));
+}
+
+TEST_F(MainWindowTest, LoadedTreeIsCountedAndOnlyTheRootEntryIsExpanded)
+{
+    writeSmallTree();
+    TForm1& window = makeForm();
+    BookmarkModel& tree = *window.VT->bookmarks();
+
+    EXPECT_EQ(window.StatusBar1->panelText(0), QStringLiteral("Categories : 2"));
+    EXPECT_EQ(window.StatusBar1->panelText(1), QStringLiteral("Links : 5"));
+    EXPECT_EQ(window.StatusBar1->panelText(2), QString());
+
+    const QModelIndex root = tree.index(0, 0);
+    EXPECT_TRUE(window.VT->isExpanded(root));
+    const QModelIndex news = tree.index(0, 0, root);
+    ASSERT_EQ(rowText(tree, news), QStringLiteral("News"));
+    EXPECT_FALSE(window.VT->isExpanded(news));
+    EXPECT_FALSE(window.VT->isExpanded(tree.index(0, 0, news)));
+}
+
+TEST_F(MainWindowTest, ControlsFollowTheirAnchorsWhenTheWindowIsResized)
+{
+    TForm1& window = makeForm();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_EQ(window.size(), QSize(647, 563));
+
+    const auto expectLayout = [&](int dx, int dy) {
+        SCOPED_TRACE(testing::Message() << "dx " << dx << " dy " << dy);
+        EXPECT_EQ(window.RzBackground1->geometry(), QRect(0, 0, 647 + dx, 544 + dy));
+        EXPECT_EQ(window.Image1->geometry(), QRect(0, 0, 647 + dx, 34));
+        EXPECT_EQ(window.VT->geometry(), QRect(8, 54, 631 + dx, 482 + dy));
+        EXPECT_EQ(window.StatusBar1->geometry(), QRect(0, 544 + dy, 647 + dx, 19));
+        EXPECT_EQ(window.Label1->geometry().right() + 1, window.width() - 8);
+        EXPECT_EQ(window.Label1->y(), 37);
+        EXPECT_EQ(window.btVerify->geometry(), QRect(8, 0, 29, 29));
+        EXPECT_EQ(window.btDelete->geometry(), QRect(40, 0, 29, 29));
+        EXPECT_EQ(window.btOptions->geometry(), QRect(72, 0, 29, 29));
+        EXPECT_EQ(window.btHelp->geometry(), QRect(104, 0, 29, 29));
+        EXPECT_EQ(window.btHomePage->geometry(), QRect(592, 5, 21, 21));
+        EXPECT_EQ(window.btSupport->geometry(), QRect(618, 5, 21, 21));
+    };
+    expectLayout(0, 0);
+    window.resize(647 + 101, 563 + 40);
+    expectLayout(101, 40);
+    window.resize(600, 400);
+    expectLayout(600 - 647, 400 - 563);
+}
+
+TEST_F(MainWindowTest, TabOrderRunsThroughTheToolbarThenTheTreeThenHelp)
+{
+    TForm1& window = makeForm();
+    const QList<QWidget*> expected = {window.btVerify, window.btDelete,  window.btOptions,
+                                      window.btHomePage, window.btSupport, window.VT,
+                                      window.btHelp};
+    QList<QWidget*> order;
+    QWidget* w = window.btVerify;
+    do {
+        if (expected.contains(w))
+            order.append(w);
+        w = w->nextInFocusChain();
+    } while (w != window.btVerify && order.size() < 20);
+    EXPECT_EQ(order, expected);
+}
+
+TEST_F(MainWindowTest, MenusHaveTheirItemsAndKeepEverySeparator)
+{
+    TForm1& window = makeForm();
+    const QList<QAction*> verify = window.pmnVerify->actions();
+    ASSERT_EQ(verify.size(), 4);
+    EXPECT_TRUE(verify[0]->isSeparator());
+    EXPECT_EQ(verify[1]->text(), QStringLiteral("Verify links"));
+    EXPECT_TRUE(verify[1]->isEnabled());
+    EXPECT_TRUE(verify[2]->isSeparator());
+    EXPECT_EQ(verify[3]->text(), QStringLiteral("Stop"));
+    EXPECT_FALSE(verify[3]->isEnabled());
+
+    const QList<QAction*> help = window.pmHelp->actions();
+    ASSERT_EQ(help.size(), 6);
+    EXPECT_EQ(help[0]->text(), QStringLiteral("About..."));
+    EXPECT_TRUE(help[1]->isSeparator());
+    EXPECT_EQ(help[1]->property(MenuStyle::HintProperty).toString(),
+              QStringLiteral("Other our products"));
+    EXPECT_EQ(help[2]->text(), QStringLiteral("Quillmark Portable Edition"));
+    EXPECT_TRUE(help[5]->isSeparator());
+    EXPECT_FALSE(window.pmnVerify->separatorsCollapsible());
+    EXPECT_FALSE(window.pmHelp->separatorsCollapsible());
+}
+
+// Opens a popup through its button and reports where the menu appeared.
+class PopupProbe final
+{
+public:
+    explicit PopupProbe(QMenu* menu) : menu_(menu) {}
+
+    QPoint openWith(TForm1& window, void (TForm1::*click)())
+    {
+        QPoint where(-1000, -1000);
+        QTimer::singleShot(0, menu_, [&] {
+            where = menu_->geometry().topLeft();
+            menu_->close();
+        });
+        (window.*click)();
+        return where;
+    }
+
+private:
+    QMenu* menu_;
+};
+
+TEST_F(MainWindowTest, PopupOpensUnderTheButtonOnePixelLeftAndSetsHintsEveryTime)
+{
+    TForm1& window = makeForm();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+    PopupProbe help(window.pmHelp);
+    EXPECT_EQ(help.openWith(window, &TForm1::btHelpClick), window.mapToGlobal(QPoint(103, 29)));
+    const QString qmpe = window.mnQMPE->property(MenuStyle::HintProperty).toString();
+    EXPECT_EQ(qmpe, QStringLiteral("Bookmarks manager to store your bookmarks on USB Flash Drive\r\n"
+                                   " and synchronize it between any popular browsers and any "
+                                   "computer."));
+    EXPECT_EQ(window.mnQMPC->property(MenuStyle::HintProperty).toString(),
+              QStringLiteral("Bookmarks manager to preview and modify all bookmarks of\r\n all "
+                             "supported browsers."));
+
+    PopupProbe verify(window.pmnVerify);
+    window.mnVerifyLinks->setProperty(MenuStyle::HintProperty, QStringLiteral("changed"));
+    EXPECT_EQ(verify.openWith(window, &TForm1::btVerifyClick), window.mapToGlobal(QPoint(7, 29)));
+    EXPECT_EQ(window.mnVerifyLinks->property(MenuStyle::HintProperty).toString(),
+              QStringLiteral("Automatic verifying all bookmarks"));
+    EXPECT_EQ(window.mnStopVerify->property(MenuStyle::HintProperty).toString(),
+              QStringLiteral("Stop verifying links"));
+}
