@@ -4,7 +4,8 @@
 #include <QtGlobal>
 #include <string>
 
-enum BookmarkStatus : qint16 {
+enum BookmarkStatus : qint16
+{
     StatusFolder = -1,
     StatusUnverified = 2,
     StatusAlive = 3,
@@ -12,7 +13,8 @@ enum BookmarkStatus : qint16 {
 };
 
 // Icon positions in ImageList1; ImageIndex and Status index it directly.
-enum BookmarkImage : qint16 {
+enum BookmarkImage : qint16
+{
     ImageLink = 0,
     ImageFolder = 1,
 };

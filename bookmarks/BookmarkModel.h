@@ -7,7 +7,13 @@
 #include <memory>
 #include <vector>
 
-enum BookmarkColumn { ColumnName = 0, ColumnLink = 1, ColumnStatus = 2, ColumnCount = 3 };
+enum BookmarkColumn
+{
+    ColumnName = 0,
+    ColumnLink = 1,
+    ColumnStatus = 2,
+    ColumnCount = 3
+};
 
 // The bookmark tree and its item-model adapter: the only store of entries.
 // Every structural change goes through here, so only this class calls the
@@ -24,7 +30,7 @@ public:
     void clear();
     void beginUpdate();
     void endUpdate();
-    BookmarkNode* addChild(BookmarkNode* parent); // nullptr: a new top-level node
+    BookmarkNode* addChild(BookmarkNode* parent);    // nullptr: a new top-level node
     static BookmarkEntry* entry(BookmarkNode* node); // nullptr for none / invisible root
     BookmarkNode* firstNode() const;
     BookmarkNode* nextNode(BookmarkNode* node) const; // pre-order, collapsed subtrees included
@@ -33,10 +39,11 @@ public:
     BookmarkNode* nextNodeAfterSubtree(BookmarkNode* node) const;
     // Whether node is top itself or lies below it.
     static bool isInSubtree(const BookmarkNode* node, const BookmarkNode* top);
-    void repaintNode(BookmarkNode* node);             // main thread only
+    void repaintNode(BookmarkNode* node); // main thread only
     void deleteNode(BookmarkNode* node);
     // Selected nodes in pre-order, leaving out nodes below another selected node.
-    std::vector<BookmarkNode*> sortedSelection(const std::function<bool(BookmarkNode*)>& isSelected) const;
+    std::vector<BookmarkNode*>
+    sortedSelection(const std::function<bool(BookmarkNode*)>& isSelected) const;
     // Deletes the given nodes (a sorted selection) with their subtrees, last first,
     // inside one update bracket.
     void deleteNodes(const std::vector<BookmarkNode*>& nodes);

@@ -116,7 +116,8 @@ TEST(BookmarkModelWalkTest, DeletingTheCurrentLinkAfterTakingItsSuccessorLetsThe
 {
     for (const bool bracket : {false, true}) {
         BookmarkModel model;
-        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::Fatal);
         Sample s(model);
         add(model, s.root, "Last", true);
         QStringList visited;
@@ -131,7 +132,8 @@ TEST(BookmarkModelWalkTest, DeletingTheCurrentLinkAfterTakingItsSuccessorLetsThe
         }
         if (bracket)
             model.endUpdate();
-        EXPECT_EQ(visited, QStringList({"Root", "Travel", "Europe", "Paris", "Maps", "Mail", "Last"}));
+        EXPECT_EQ(visited,
+                  QStringList({"Root", "Travel", "Europe", "Paris", "Maps", "Mail", "Last"}));
         EXPECT_EQ(walk(model), QStringList({"Root", "Travel", "Europe", "Last"}));
     }
 }
@@ -164,8 +166,10 @@ TEST_F(BookmarkModelTest, BulkDeletionKeepsSurvivingIndexesAndSelection)
     const QPersistentModelIndex europe(model.indexOf(s.europe));
     const QPersistentModelIndex paris(model.indexOf(s.paris));
     QItemSelectionModel selection(&model);
-    selection.select(model.indexOf(s.maps), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    selection.select(model.indexOf(s.paris), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    selection.select(model.indexOf(s.maps),
+                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    selection.select(model.indexOf(s.paris),
+                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
 
     BookmarkNode* extra = add(model, s.root, "Extra", false);
     model.deleteNodes({s.europe, extra});

@@ -73,11 +73,11 @@ TEST_F(FavoritesScanTest, HiddenFoldersAreSkippedButHiddenAndOddShortcutsAreList
     temp.write("Favorites/a.b.url", Shortcut);
     temp.write("Favorites/say \"hi\".url", Shortcut);
     temp.write("Favorites/old.url/Inner.url", Shortcut);
-    EXPECT_EQ(scan(), QStringList({"0 Internet Explorer - Favorites/", "1 old.url/",
-                                   "2 Inner http://example.com/", "1  http://example.com/",
-                                   "1 .x http://example.com/", "1 a.b http://example.com/",
-                                   "1 old ", "1 say \"hi\" http://example.com/",
-                                   "1 X http://example.com/"}));
+    EXPECT_EQ(scan(),
+              QStringList({"0 Internet Explorer - Favorites/", "1 old.url/",
+                           "2 Inner http://example.com/", "1  http://example.com/",
+                           "1 .x http://example.com/", "1 a.b http://example.com/", "1 old ",
+                           "1 say \"hi\" http://example.com/", "1 X http://example.com/"}));
     EXPECT_EQ(entries[6]->Path, (fav / "old.url").native());
 }
 
@@ -129,7 +129,8 @@ TEST_F(FavoritesScanTest, TreeCostsUnder400BytesPerEntryBeyondItsCharacters)
         const std::string name = "Some shortcut title " + std::to_string(i);
         const std::string url = "http://www.example.com/a/fairly/long/path/" + std::to_string(i);
         temp.write("Favorites/Folder/" + name + ".url", "[InternetShortcut]\nURL=" + url + "\n");
-        characters += 2 * qint64(name.size() + url.size()) + (fav / "Folder" / name).native().size() + 4;
+        characters +=
+            2 * qint64(name.size() + url.size()) + (fav / "Folder" / name).native().size() + 4;
     }
     // Weighed on the real heap (chunk headers included); a first scan takes
     // whatever the libraries keep for good out of the reckoning.
