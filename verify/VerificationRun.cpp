@@ -4,19 +4,6 @@
 
 #include <utility>
 
-namespace {
-
-bool IsWithin(const BookmarkNode* node, const BookmarkNode* ancestor)
-{
-    for (; node; node = node->parent()) {
-        if (node == ancestor)
-            return true;
-    }
-    return false;
-}
-
-} // namespace
-
 VerificationRun::VerificationRun(BookmarkModel& tree, SettingsSource settings, ProbeFunction probe,
                                  QObject* parent)
     : QObject(parent), tree_(tree), settings_(std::move(settings)),
@@ -110,9 +97,9 @@ void VerificationRun::onProbed(bool alive)
 
 void VerificationRun::onNodeAboutToBeRemoved(BookmarkNode* node)
 {
-    if (inFlight_ && IsWithin(inFlight_, node))
+    if (inFlight_ && BookmarkModel::isInSubtree(inFlight_, node))
         inFlight_ = nullptr;
-    if (cursor_ && IsWithin(cursor_, node))
+    if (cursor_ && BookmarkModel::isInSubtree(cursor_, node))
         cursor_ = tree_.nextNodeAfterSubtree(node);
 }
 
