@@ -57,7 +57,9 @@ BookmarkView::BookmarkView(QWidget* parent)
     QPalette colors = palette();
     colors.setColor(QPalette::Base, Qt::white);
     setPalette(colors);
-    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    // A two-pixel sunken edge, as a client edge on the platform the layout was
+    // drawn for.
+    setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
 
     setUniformRowHeights(true);
     setIndentation(18);
