@@ -72,8 +72,7 @@ class OptionSetter final
 public:
     explicit OptionSetter(CURL* curl) : curl_(curl) {}
 
-    template <typename Value>
-    OptionSetter& set(CURLoption option, Value value)
+    template <typename Value> OptionSetter& set(CURLoption option, Value value)
     {
         if (ok_ && curl_easy_setopt(curl_, option, value) != CURLE_OK)
             ok_ = false;
@@ -153,7 +152,8 @@ bool ProbeLink(const QString& link, const ProxySettings& proxy, const ProbeLimit
     if (!hasUsableScheme(url))
         return false;
 
-    const QByteArray proxyString = proxy.useProxy ? (proxy.address + ':' + proxy.port).toUtf8() : QByteArray();
+    const QByteArray proxyString =
+        proxy.useProxy ? (proxy.address + ':' + proxy.port).toUtf8() : QByteArray();
 
     const std::unique_ptr<CURL, EasyDeleter> curl(curl_easy_init());
     if (!curl)
@@ -165,7 +165,8 @@ bool ProbeLink(const QString& link, const ProxySettings& proxy, const ProbeLimit
         return false;
 
     const CURLcode performed = curl_easy_perform(curl.get());
-    const bool answered = performed == CURLE_OK || (performed == CURLE_WRITE_ERROR && state.stoppedAtBody);
+    const bool answered =
+        performed == CURLE_OK || (performed == CURLE_WRITE_ERROR && state.stoppedAtBody);
     if (!answered)
         return false;
 
