@@ -1,0 +1,280 @@
+#include "ProbeLink.h"
+
+#include "CurlGlobalEnvironment.h"
+#include "LocalHttpServer.h"
+#include "LoopbackPort.h"
+#include "ScopedEnvironment.h"
+#include "SilentServer.h"
+#include "TempDir.h"
+#include "TinyProxy.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <thread>
+
+namespace {
+
+const auto* const curlEnvironment = ::testing::AddGlobalTestEnvironment(new CurlGlobalEnvironment);
+
+const ProxySettings direct;
+// Lowered so that a hung server ends a probe quickly.
+const ProbeLimits shortLimits{2000, 2};
+
+const size_t hugeBodySize = 100u * 1024 * 1024;
+
+// A handler answering with the status, a Location header when one is given,
+// and a short body; a body on a redirect must not be taken for the final one.
+httplib::Server::Handler answer(int status, const std::string& location = {})
+{
+    return [status, location](const httplib::Request&, httplib::Response& response) {
+        response.status = status;
+        if (!location.empty())
+            response.set_header("Location", location);
+        response.set_content("body", "text/plain");
+    };
+}
+
+// Bytes of the huge body that left the server, and whether it has given up.
+struct BodyCounter
+{
+    std::atomic<size_t> sent{0};
+    std::atomic_bool finished{false};
+
+    bool waitUntilFinished() const
+    {
+        for (int tries = 0; tries < 3000 && !finished.load(); ++tries)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return finished.load();
+    }
+};
+
+void addRoutes(httplib::Server& server, BodyCounter& counter)
+{
+    server.Get("/ok", answer(200));
+    server.Get("/empty",
+               [](const httplib::Request&, httplib::Response& response) { response.status = 200; });
+    server.Get("/found-nowhere", answer(302));
+    server.Get("/moved-nowhere", answer(301));
+    server.Get("/temporary-nowhere", answer(307));
+    server.Get("/moved", answer(301, "/ok"));
+    server.Get("/see-other", answer(303, "/ok"));
+    server.Get("/missing", answer(404));
+    server.Get("/broken", answer(500));
+    server.Get("/loop", answer(302, "/loop"));
+    server.Get("/to-file", answer(302, "file:///etc/passwd"));
+    server.Get("/to-ftp", answer(302, "ftp://127.0.0.1/"));
+    server.Get("/huge", [&counter](const httplib::Request&, httplib::Response& response) {
+        response.set_content_provider(
+            hugeBodySize, "application/octet-stream",
+            [&counter](size_t, size_t length, httplib::DataSink& sink) {
+                static const std::string chunk(64 * 1024, 'x');
+                const size_t size = std::min(length, chunk.size());
+                if (!sink.write(chunk.data(), size))
+                    return false;
+                counter.sent += size;
+                return true;
+            },
+            [&counter](bool) { counter.finished = true; });
+    });
+    // Everything else answers 200, so the tests can see which path arrived.
+    server.Get(".*", answer(200));
+}
+
+class ProbeLinkTest : public ::testing::Test
+{
+protected:
+    ProbeLinkTest()
+    {
+        // The machine's own proxy settings must not carry test traffic away
+        // from 127.0.0.1; tests that want them set them.
+        for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY",
+                                 "all_proxy", "ALL_PROXY", "no_proxy", "NO_PROXY"})
+            environment.unset(name);
+    }
+
+    bool probe(const std::string& link, const ProxySettings& proxy = direct) const
+    {
+        return ProbeLink(QString::fromStdString(link), proxy, shortLimits);
+    }
+
+    ScopedEnvironment environment;
+    BodyCounter counter;
+    LocalHttpServer server{[this](httplib::Server& routes) { addRoutes(routes, counter); }};
+};
+
+TEST_F(ProbeLinkTest, FinalStatusTextDecides)
+{
+    const struct
+    {
+        const char* path;
+        bool alive;
+    } cases[] = {
+        {"/ok", true},       {"/empty", true},     {"/found-nowhere", true},
+        {"/moved", true},    {"/see-other", true}, {"/moved-nowhere", false},
+        {"/missing", false}, {"/broken", false},   {"/temporary-nowhere", false},
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.path);
+        EXPECT_EQ(probe(server.url(each.path)), each.alive);
+    }
+}
+
+TEST_F(ProbeLinkTest, RedirectLoopsAndRedirectsOutOfHttpAreDead)
+{
+    EXPECT_FALSE(probe(server.url("/loop")));
+    // The first request and thirty redirects, then the probe gives up.
+    EXPECT_EQ(server.requests().size(), 31u);
+
+    EXPECT_FALSE(probe(server.url("/to-file")));
+    EXPECT_FALSE(probe(server.url("/to-ftp")));
+}
+
+TEST_F(ProbeLinkTest, UnreachableServersAreDead)
+{
+    EXPECT_FALSE(probe("http://127.0.0.1:" + std::to_string(unusedLoopbackPort()) + "/"));
+
+    SilentServer silent;
+    EXPECT_FALSE(probe("http://127.0.0.1:" + std::to_string(silent.port()) + "/"));
+    EXPECT_EQ(silent.acceptedCount(), 1);
+}
+
+TEST_F(ProbeLinkTest, HttpPrefixAddedOnlyWhenTheWordIsMissing)
+{
+    EXPECT_TRUE(probe(server.hostAndPort("/ok")));
+    EXPECT_TRUE(probe("HTTP://" + server.hostAndPort("/ok")));
+    EXPECT_TRUE(probe("hTtP://" + server.hostAndPort("/ok")));
+    EXPECT_EQ(server.requests().size(), 3u);
+
+    // Prefixed as a whole, scheme included, these are no usable URLs.
+    EXPECT_FALSE(probe("ftp://" + server.hostAndPort("/ok")));
+    EXPECT_FALSE(probe("file://" + server.hostAndPort("/ok")));
+    EXPECT_FALSE(probe(""));
+    // "http" in the path keeps the prefix off, and a link without a scheme
+    // is never guessed into one.
+    EXPECT_FALSE(probe(server.hostAndPort("/http")));
+    EXPECT_FALSE(probe("localhost:" + std::to_string(server.port()) + "/http"));
+    EXPECT_EQ(server.requests().size(), 3u);
+}
+
+TEST_F(ProbeLinkTest, RequestIsAPlainGetInTheLinksOwnCase)
+{
+    ASSERT_TRUE(probe(server.url("/Some/Page.HTML?Q=A%20b")));
+    const SeenRequest seen = server.lastRequest();
+    EXPECT_EQ(seen.method, "GET");
+    EXPECT_EQ(seen.path, "/Some/Page.HTML?Q=A%20b");
+    EXPECT_EQ(seen.header("User-Agent"), "InetURL:/1.0");
+    EXPECT_FALSE(seen.hasHeader("Accept-Encoding"));
+    EXPECT_FALSE(seen.hasHeader("Cookie"));
+    EXPECT_FALSE(seen.hasHeader("Via"));
+}
+
+TEST_F(ProbeLinkTest, BodyIsNotDownloaded)
+{
+    EXPECT_TRUE(probe(server.url("/huge")));
+    ASSERT_TRUE(counter.waitUntilFinished());
+    // The transfer ends at the first body byte; what left the server before
+    // that is what the socket buffers took, a tiny part of the whole.
+    EXPECT_LT(counter.sent.load(), hugeBodySize / 10);
+}
+
+TEST_F(ProbeLinkTest, NonAsciiLinkGoesOutAsPercentEncodedUtf8)
+{
+    EXPECT_EQ(LinkTo8Bit(QStringLiteral("http://h/a b?%41~")), QByteArray("http://h/a b?%41~"));
+    EXPECT_EQ(LinkTo8Bit(QString::fromUtf8("/\xD0\xB0\xD0\xB1")), QByteArray("/%D0%B0%D0%B1"));
+    // A character outside the basic plane is one UTF-8 sequence, not two halves.
+    EXPECT_EQ(LinkTo8Bit(QString::fromUtf8("\xF0\x9F\x98\x80")), QByteArray("%F0%9F%98%80"));
+
+    EXPECT_TRUE(ProbeLink(QString::fromStdString(server.url("/")) +
+                              QString::fromUtf8("\xD0\xBA\xD0\xBE\xD1\x82"),
+                          direct, shortLimits));
+    EXPECT_EQ(server.lastRequest().path, "/%D0%BA%D0%BE%D1%82");
+}
+
+TEST_F(ProbeLinkTest, CancelEndsATransferInFlight)
+{
+    SilentServer silent;
+    std::atomic_bool cancel{false};
+    // Limits above the bound below, so only the cancel can end this probe
+    // in time, yet a probe that ignores it still ends and fails the test.
+    const ProbeLimits patient{60000, 90};
+    auto probing = std::async(std::launch::async, [&] {
+        return ProbeLink(QStringLiteral("http://127.0.0.1:%1/").arg(silent.port()), direct, patient,
+                         &cancel);
+    });
+    ASSERT_TRUE(silent.waitForConnection());
+    cancel = true;
+    ASSERT_EQ(probing.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+    EXPECT_FALSE(probing.get());
+}
+
+TEST_F(ProbeLinkTest, CancelledBeforehandSendsNothing)
+{
+    const std::atomic_bool cancel{true};
+    EXPECT_FALSE(
+        ProbeLink(QString::fromStdString(server.url("/ok")), direct, shortLimits, &cancel));
+    EXPECT_TRUE(server.requests().empty());
+}
+
+class ProbeLinkProxyTest : public ProbeLinkTest
+{
+protected:
+    static ProxySettings proxyAt(const std::string& address, int port)
+    {
+        return {true, QString::fromStdString(address), QString::number(port)};
+    }
+
+    bool reachedThroughProxy() const
+    {
+        return server.lastRequest().header("Via").find("tinyproxy") != std::string::npos;
+    }
+
+    TempDir folder;
+    TinyProxy proxy{folder.path()};
+};
+
+TEST_F(ProbeLinkProxyTest, UseProxySendsEveryProbeThroughIt)
+{
+    EXPECT_TRUE(probe(server.url("/ok"), proxyAt("127.0.0.1", proxy.port())));
+    EXPECT_TRUE(reachedThroughProxy());
+    EXPECT_FALSE(probe(server.url("/missing"), proxyAt("127.0.0.1", proxy.port())));
+    EXPECT_TRUE(reachedThroughProxy());
+
+    // The proxy fields count only while the box is ticked.
+    ProxySettings unticked = proxyAt("127.0.0.1", unusedLoopbackPort());
+    unticked.useProxy = false;
+    EXPECT_TRUE(probe(server.url("/ok"), unticked));
+    EXPECT_FALSE(reachedThroughProxy());
+}
+
+TEST_F(ProbeLinkProxyTest, UnreachableOrEmptyProxyMakesLinksDead)
+{
+    EXPECT_FALSE(probe(server.url("/ok"), proxyAt("127.0.0.1", unusedLoopbackPort())));
+    EXPECT_FALSE(probe(server.url("/ok"), {true, QString(), QStringLiteral("80")}));
+    EXPECT_FALSE(probe(server.url("/ok"), {true, QString(), QString()}));
+    EXPECT_TRUE(server.requests().empty());
+}
+
+TEST_F(ProbeLinkProxyTest, SystemProxySettingsApplyWhenUseProxyIsOff)
+{
+    environment.set("http_proxy", "http://127.0.0.1:" + std::to_string(proxy.port()));
+    EXPECT_TRUE(probe(server.url("/ok")));
+    EXPECT_TRUE(reachedThroughProxy());
+
+    environment.set("no_proxy", "127.0.0.1");
+    EXPECT_TRUE(probe(server.url("/ok")));
+    EXPECT_FALSE(reachedThroughProxy());
+}
+
+TEST_F(ProbeLinkProxyTest, UseProxyIgnoresTheSystemBypassList)
+{
+    environment.set("no_proxy", "127.0.0.1,localhost");
+    environment.set("NO_PROXY", "127.0.0.1,localhost");
+    EXPECT_TRUE(probe(server.url("/ok"), proxyAt("127.0.0.1", proxy.port())));
+    EXPECT_TRUE(reachedThroughProxy());
+}
+
+} // namespace
