@@ -35,6 +35,6 @@ QFont WindowFont()
 
 QFont HeaderFont()
 {
-    return eightPoint({QStringLiteral("MS Sans Serif"), QStringLiteral("Tahoma"),
-                       QStringLiteral("DejaVu Sans")});
+    return eightPoint(
+        {QStringLiteral("MS Sans Serif"), QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans")});
 }

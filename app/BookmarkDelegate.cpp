@@ -7,9 +7,7 @@
 
 #include <QPainter>
 
-BookmarkDelegate::BookmarkDelegate(BookmarkView* view) : QAbstractItemDelegate(view), view_(view)
-{
-}
+BookmarkDelegate::BookmarkDelegate(BookmarkView* view) : QAbstractItemDelegate(view), view_(view) {}
 
 int BookmarkDelegate::imageSpace(int column) const
 {
@@ -30,8 +28,8 @@ void BookmarkDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
         int imageIndex = -1;
         handlers->VTGetImageIndex(view_, node, column, imageIndex);
         const ImageList& images = view_->nodeImages();
-        images.draw(*painter, content.left(), content.top() + (content.height() - images.height()) / 2,
-                    imageIndex);
+        images.draw(*painter, content.left(),
+                    content.top() + (content.height() - images.height()) / 2, imageIndex);
         content.setLeft(content.left() + imageSpace(column));
     }
 

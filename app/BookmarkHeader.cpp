@@ -62,7 +62,8 @@ void BookmarkHeader::paintSection(QPainter* painter, const QRect& rect, int logi
         // The style would shrink the frame to a small icon; it is drawn at its
         // own size, centred together with the caption.
         const QPixmap& frame = images_.at(statusImage_);
-        const int group = frame.width() + imageTextGap + fontMetrics().horizontalAdvance(option.text);
+        const int group =
+            frame.width() + imageTextGap + fontMetrics().horizontalAdvance(option.text);
         const int left = label.rect.left() + std::max(0, (label.rect.width() - group) / 2);
         painter->drawPixmap(left, rect.top() + (rect.height() - frame.height()) / 2, frame);
         label.rect.setLeft(left + frame.width() + imageTextGap);

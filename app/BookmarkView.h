@@ -71,6 +71,6 @@ private:
     BookmarkViewHandlers* handlers_ = nullptr;
     ImageList nodeImages_;
     QBrush dottedLine_;
-    int sharedWidth_ = -1;        // viewport width the columns were last fitted to
+    int sharedWidth_ = -1;       // viewport width the columns were last fitted to
     double carries_[2] = {0, 0}; // Name and Link: fractions not yet taken
 };

@@ -24,8 +24,8 @@ public:
     virtual void VTPaintText(BookmarkView* sender, QColor& textColor, BookmarkNode* node,
                              int column) = 0;
     // Runs after the cell is painted completely, to draw over it.
-    virtual void VTAfterCellPaint(BookmarkView* sender, QPainter& targetCanvas,
-                                  BookmarkNode* node, int column, const QRect& cellRect) = 0;
+    virtual void VTAfterCellPaint(BookmarkView* sender, QPainter& targetCanvas, BookmarkNode* node,
+                                  int column, const QRect& cellRect) = 0;
 
 protected:
     ~BookmarkViewHandlers() = default;

@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-SharedColumn ShareWidthChange(SharedColumn column, int delta, int sharingColumns,
-                              int minimumWidth)
+SharedColumn ShareWidthChange(SharedColumn column, int delta, int sharingColumns, int minimumWidth)
 {
     if (sharingColumns < 1)
         return column;

@@ -12,5 +12,4 @@ struct SharedColumn
 
 // The column after the view's width changed by delta pixels, split equally
 // between sharingColumns columns. The width never drops below minimumWidth.
-SharedColumn ShareWidthChange(SharedColumn column, int delta, int sharingColumns,
-                              int minimumWidth);
+SharedColumn ShareWidthChange(SharedColumn column, int delta, int sharingColumns, int minimumWidth);

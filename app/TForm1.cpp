@@ -313,8 +313,8 @@ void TForm1::VTPaintText(BookmarkView* sender, QColor& textColor, BookmarkNode* 
         textColor = Qt::black;
 }
 
-void TForm1::VTAfterCellPaint(BookmarkView*, QPainter& targetCanvas, BookmarkNode* node,
-                              int column, const QRect& cellRect)
+void TForm1::VTAfterCellPaint(BookmarkView*, QPainter& targetCanvas, BookmarkNode* node, int column,
+                              const QRect& cellRect)
 {
     const BookmarkEntry* entry = BookmarkModel::entry(node);
     if (column != ColumnStatus || !entry || entry->IsFolder)

@@ -68,7 +68,7 @@ public:
     void mnQMPEClick();
     void mnQMPCClick();
 
-    static constexpr int designWidth = 647;  // client area the layout is drawn for
+    static constexpr int designWidth = 647; // client area the layout is drawn for
     static constexpr int designHeight = 563;
 
     // The window's members, by the names the rest of the program uses.

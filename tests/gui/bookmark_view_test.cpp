@@ -152,8 +152,8 @@ TEST_F(BookmarkViewTest, SelectedTextTurnsBlackOnlyWhileTheViewHasTheFocus)
 TEST_F(BookmarkViewTest, SelectionIsGreenWithTheFocusAndButtonFaceWithout)
 {
     const QModelIndex row = index(QStringLiteral("Second"));
-    view->selectionModel()->select(row, QItemSelectionModel::ClearAndSelect |
-                                            QItemSelectionModel::Rows);
+    view->selectionModel()->select(row,
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     focusView();
     // A spot in the Link column right of the link text, and the band's top edge.
     const QRect link = view->visualRect(index(QStringLiteral("Second"), 1));
@@ -250,9 +250,8 @@ TEST_F(BookmarkViewTest, DoubleClickOpensTheFocusedSelectedLinkOnly)
     // Several rows selected: only the focused one counts.
     view->selectionModel()->select(index(QStringLiteral("Gone")),
                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    view->selectionModel()->setCurrentIndex(index(QStringLiteral("Example")),
-                                            QItemSelectionModel::Select |
-                                                QItemSelectionModel::Rows);
+    view->selectionModel()->setCurrentIndex(
+        index(QStringLiteral("Example")), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     window->VTDblClick();
     EXPECT_EQ(opened, QStringList{QStringLiteral("http://127.0.0.1:9/example")});
 }

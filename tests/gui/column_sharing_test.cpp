@@ -16,9 +16,9 @@ TEST(ColumnSharing, OddChangesCarryTheirHalfPixelToTheNextChange)
         int width;
         double carry;
     };
-    const Step steps[] = {{1, 265, 0.5},  {1, 266, 0.0},  {3, 267, 0.5},  {-1, 267, 0.0},
-                          {-1, 267, -0.5}, {-1, 266, 0.0}, {101, 316, 0.5}, {-4, 315, -0.5},
-                          {0, 315, -0.5}};
+    const Step steps[] = {{1, 265, 0.5},   {1, 266, 0.0},   {3, 267, 0.5},
+                          {-1, 267, 0.0},  {-1, 267, -0.5}, {-1, 266, 0.0},
+                          {101, 316, 0.5}, {-4, 315, -0.5}, {0, 315, -0.5}};
     SharedColumn column{265, 0.0};
     int total = 0;
     for (const Step& step : steps) {

@@ -8,6 +8,10 @@
 #include "StatusPanels.h"
 #include "TexturedBackground.h"
 
+#include "Opener.h"
+#include "TfrOptions.h"
+
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QTimer>
@@ -50,7 +54,8 @@ TEST_F(MainWindowTest, DataFolderIsMadeOneLevelDeepAndAnExistingOneIsLeftAlone)
 {
     home.write(".config/Orvanta/Config.ini", "[Options]\r\nProxy=keep\r\n");
     makeForm();
-    EXPECT_EQ(ReadFileBytes(configHome() / "Orvanta" / "Config.ini"), "[Options]\r\nProxy=keep\r\n");
+    EXPECT_EQ(ReadFileBytes(configHome() / "Orvanta" / "Config.ini"),
+              "[Options]\r\nProxy=keep\r\n");
     form.reset();
 
     // A missing application-data folder above it is not created.
@@ -123,7 +128,7 @@ TEST_F(MainWindowTest, ControlsFollowTheirAnchorsWhenTheWindowIsResized)
 TEST_F(MainWindowTest, TabOrderRunsThroughTheToolbarThenTheTreeThenHelp)
 {
     TForm1& window = makeForm();
-    const QList<QWidget*> expected = {window.btVerify, window.btDelete,  window.btOptions,
+    const QList<QWidget*> expected = {window.btVerify,   window.btDelete,  window.btOptions,
                                       window.btHomePage, window.btSupport, window.VT,
                                       window.btHelp};
     QList<QWidget*> order;
@@ -156,8 +161,53 @@ TEST_F(MainWindowTest, MenusHaveTheirItemsAndKeepEverySeparator)
               QStringLiteral("Other our products"));
     EXPECT_EQ(help[2]->text(), QStringLiteral("Quillmark Portable Edition"));
     EXPECT_TRUE(help[5]->isSeparator());
-    EXPECT_FALSE(window.pmnVerify->separatorsCollapsible());
-    EXPECT_FALSE(window.pmHelp->separatorsCollapsible());
+    for (QMenu* menu : {window.pmnVerify, window.pmHelp}) {
+        EXPECT_FALSE(menu->separatorsCollapsible());
+        EXPECT_NE(qobject_cast<MenuStyle*>(menu->style()), nullptr);
+    }
+}
+
+// Runs trigger, and reports the object name and class of the modal window it
+// opened (closing it; the window may be gone afterwards).
+template <typename Trigger> QString modalOpenedBy(Trigger trigger)
+{
+    QString modal;
+    QTimer::singleShot(0, [&] {
+        QWidget* shown = QApplication::activeModalWidget();
+        if (!shown)
+            return;
+        modal = shown->objectName() + QLatin1Char(':') + shown->metaObject()->className();
+        if (auto* dialog = qobject_cast<QDialog*>(shown))
+            dialog->reject();
+    });
+    trigger();
+    return modal;
+}
+
+TEST_F(MainWindowTest, ToolbarAndHelpMenuReachTheirActions)
+{
+    TForm1& window = makeForm();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QStringList opened;
+    SetOpener([&](const QString& target) { opened.append(target); });
+
+    window.btHomePage->click();
+    window.mnQMPE->trigger();
+    window.mnQMPC->trigger();
+    window.btSupport->click();
+    SetOpener({});
+    ASSERT_EQ(opened.size(), 4);
+    EXPECT_TRUE(opened[0].contains(QStringLiteral("orvanta")));
+    EXPECT_EQ(opened[1], opened[0]);
+    EXPECT_EQ(opened[2], opened[0]);
+    EXPECT_TRUE(opened[3].startsWith(QStringLiteral("mailto:")));
+
+    window.setOptionsDialog(new TfrOptions(&window));
+    EXPECT_EQ(modalOpenedBy([&] { window.btOptions->click(); }),
+              QStringLiteral("frOptions:TfrOptions"));
+    EXPECT_TRUE(
+        modalOpenedBy([&] { window.mnAbout->trigger(); }).endsWith(QStringLiteral(":TfrAbout")));
 }
 
 // Opens a popup through its button and reports where the menu appeared.
@@ -190,9 +240,10 @@ TEST_F(MainWindowTest, PopupOpensUnderTheButtonOnePixelLeftAndSetsHintsEveryTime
     PopupProbe help(window.pmHelp);
     EXPECT_EQ(help.openWith(window, &TForm1::btHelpClick), window.mapToGlobal(QPoint(103, 29)));
     const QString qmpe = window.mnQMPE->property(MenuStyle::HintProperty).toString();
-    EXPECT_EQ(qmpe, QStringLiteral("Bookmarks manager to store your bookmarks on USB Flash Drive\r\n"
-                                   " and synchronize it between any popular browsers and any "
-                                   "computer."));
+    EXPECT_EQ(qmpe,
+              QStringLiteral("Bookmarks manager to store your bookmarks on USB Flash Drive\r\n"
+                             " and synchronize it between any popular browsers and any "
+                             "computer."));
     EXPECT_EQ(window.mnQMPC->property(MenuStyle::HintProperty).toString(),
               QStringLiteral("Bookmarks manager to preview and modify all bookmarks of\r\n all "
                              "supported browsers."));
