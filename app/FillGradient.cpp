@@ -47,8 +47,8 @@ void FillGradient(QPainter& canvas, const QRect& rect, int steps, QColor start, 
     for (const GradientStripe& stripe : GradientStripes(rect.height(), steps, start, end)) {
         if (stripe.isEmpty())
             continue;
-        canvas.fillRect(QRect(rect.left(), rect.top() + stripe.top, rect.width(),
-                              stripe.bottom - stripe.top),
-                        stripe.color);
+        canvas.fillRect(
+            QRect(rect.left(), rect.top() + stripe.top, rect.width(), stripe.bottom - stripe.top),
+            stripe.color);
     }
 }

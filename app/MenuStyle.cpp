@@ -204,10 +204,10 @@ void MenuStyle::MenuItemDrawItem(QPainter& canvas, const QRect& rect, const QStr
         if (hint.isEmpty()) {
             FillGradient(canvas, rect, GradientSteps, CaptionBandTop, CaptionBandBottom);
         } else {
-            FillGradient(canvas, fromEdges(left, top, right, seam), GradientSteps,
-                         CaptionBandTop, CaptionBandBottom);
-            FillGradient(canvas, fromEdges(left, seam, right, bottom), GradientSteps,
-                         HintBandTop, HintBandBottom);
+            FillGradient(canvas, fromEdges(left, top, right, seam), GradientSteps, CaptionBandTop,
+                         CaptionBandBottom);
+            FillGradient(canvas, fromEdges(left, seam, right, bottom), GradientSteps, HintBandTop,
+                         HintBandBottom);
         }
         canvas.restore();
         drawRoundedFrame(canvas, rect, HighlightFrame);
@@ -246,8 +246,8 @@ int MenuStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidg
     return QProxyStyle::styleHint(hint, option, widget, returnData);
 }
 
-QSize MenuStyle::sizeFromContents(ContentsType type, const QStyleOption* option,
-                                  const QSize& size, const QWidget* widget) const
+QSize MenuStyle::sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
+                                  const QWidget* widget) const
 {
     const auto* menu = qobject_cast<const QMenu*>(widget);
     const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
@@ -260,8 +260,8 @@ QSize MenuStyle::sizeFromContents(ContentsType type, const QStyleOption* option,
     return MenuItemMeasureItem(item->font, captionOf(action, *item), hintOf(action));
 }
 
-void MenuStyle::drawControl(ControlElement element, const QStyleOption* option,
-                            QPainter* painter, const QWidget* widget) const
+void MenuStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                            const QWidget* widget) const
 {
     const auto* menu = qobject_cast<const QMenu*>(widget);
     const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
@@ -278,8 +278,7 @@ void MenuStyle::drawControl(ControlElement element, const QStyleOption* option,
         SeparatorDrawItem(*painter, item->rect, hintOf(action));
     else
         MenuItemDrawItem(*painter, item->rect, captionOf(action, *item), hintOf(action),
-                         item->state.testFlag(State_Enabled),
-                         item->state.testFlag(State_Selected));
+                         item->state.testFlag(State_Enabled), item->state.testFlag(State_Selected));
     painter->restore();
 }
 
@@ -301,8 +300,9 @@ const QAction* MenuStyle::measuredAction(const QMenu& menu, const QStyleOptionMe
     for (qsizetype step = 1; step <= actions.size(); ++step) {
         const qsizetype index = (cursor.last + step) % actions.size();
         const QAction* action = actions.at(index);
-        const bool matches = separator ? action->isSeparator()
-                                       : !action->isSeparator() && beforeTab(action->text()) == text;
+        const bool matches = separator
+                                 ? action->isSeparator()
+                                 : !action->isSeparator() && beforeTab(action->text()) == text;
         if (matches) {
             cursor.last = index;
             return action;

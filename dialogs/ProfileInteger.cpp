@@ -39,8 +39,8 @@ std::optional<std::int32_t> ParseProfileInteger(const QString& text)
     if (pos >= text.size())
         return std::nullopt;
 
-    const std::uint64_t limit = base == 16 ? 0xFFFFFFFFull
-                                           : (negative ? 0x80000000ull : 0x7FFFFFFFull);
+    const std::uint64_t limit =
+        base == 16 ? 0xFFFFFFFFull : (negative ? 0x80000000ull : 0x7FFFFFFFull);
     std::uint64_t magnitude = 0;
     for (; pos < text.size(); ++pos) {
         const int digit = digitValue(text[pos], base);

@@ -40,8 +40,7 @@ QLabel* placeLabel(QLabel* label, const char* name, int x, int y, const QFont& f
 TfrAbout::TfrAbout(QWidget* parent, const QString& executablePath) : QDialog(parent)
 {
     setupControls();
-    FormCreate(executablePath.isEmpty() ? QCoreApplication::applicationFilePath()
-                                        : executablePath);
+    FormCreate(executablePath.isEmpty() ? QCoreApplication::applicationFilePath() : executablePath);
 }
 
 void TfrAbout::setupControls()
