@@ -1,5 +1,6 @@
 #include "MainWindowFixture.h"
 
+#include "AppFonts.h"
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
 #include "HeaderStrip.h"
@@ -12,6 +13,7 @@
 #include "TfrOptions.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QTimer>
@@ -123,6 +125,19 @@ TEST_F(MainWindowTest, ControlsFollowTheirAnchorsWhenTheWindowIsResized)
     expectLayout(101, 40);
     window.resize(600, 400);
     expectLayout(600 - 647, 400 - 563);
+}
+
+TEST_F(MainWindowTest, WindowTextIsTahomaAndTheTreeHeaderMsSansSerif)
+{
+    RegisterApplicationFonts();
+    TForm1& window = makeForm();
+    const QFontInfo text(window.Label1->font());
+    EXPECT_EQ(text.family(), QStringLiteral("Tahoma"));
+    EXPECT_EQ(text.pointSize(), 8);
+    const QFontInfo header(window.VT->header()->font());
+    EXPECT_EQ(header.family(), QStringLiteral("MS Sans Serif"));
+    // The face has fixed strikes; asking for 8 pt gets the strike made for it.
+    EXPECT_EQ(window.VT->header()->font().pointSize(), 8);
 }
 
 TEST_F(MainWindowTest, TabOrderRunsThroughTheToolbarThenTheTreeThenHelp)
