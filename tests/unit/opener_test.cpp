@@ -4,60 +4,25 @@
 
 namespace {
 
-class Opener : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        SetOpener([this](const QString& target) { opened.append(target); });
-    }
-    void TearDown() override { SetOpener({}); }
-
-    QStringList opened;
-};
-
-QStringList xdgOpen(const QString& target)
-{
-    return {QStringLiteral("xdg-open"), target};
-}
+const QString mail = QStringLiteral("mailto:support@orvanta.example?subject=Orvanta support");
 
 } // namespace
 
-TEST_F(Opener, ReplacedOpenerSeesEveryTargetAsGiven)
+TEST(Opener, ReplacedOpenerSeesEveryTargetAsGiven)
 {
-    OpenTarget(QStringLiteral("http://example.org/a b"));
-    OpenTarget(QStringLiteral("mailto:support@orvanta.example?subject=Orvanta support"));
+    QStringList opened;
+    SetOpener([&opened](const QString& target) { opened.append(target); });
+    OpenTarget(mail);
     OpenTarget(QStringLiteral("-not-an-option"));
-    EXPECT_EQ(opened,
-              (QStringList{QStringLiteral("http://example.org/a b"),
-                           QStringLiteral("mailto:support@orvanta.example?subject=Orvanta support"),
-                           QStringLiteral("-not-an-option")}));
-
-    QStringList second;
-    SetOpener([&second](const QString& target) { second.append(target); });
-    OpenTarget(QStringLiteral("x"));
-    EXPECT_EQ(second, QStringList{QStringLiteral("x")});
-    EXPECT_EQ(opened.size(), 3);
+    SetOpener({});
+    EXPECT_EQ(opened, (QStringList{mail, QStringLiteral("-not-an-option")}));
 }
 
 TEST(OpenerCommand, TargetIsOneArgumentOfXdgOpen)
 {
     const QString tricky = QStringLiteral("http://x.example/?a=1&b=$(rm -rf ~);`id` 'q' \"d\"");
-    EXPECT_EQ(OpenerCommand(tricky), xdgOpen(tricky));
-    const QString mail = QStringLiteral("mailto:support@orvanta.example?subject=Orvanta support");
-    EXPECT_EQ(OpenerCommand(mail), xdgOpen(mail));
-    EXPECT_EQ(OpenerCommand(QStringLiteral("/home/u/page.html")),
-              xdgOpen(QStringLiteral("/home/u/page.html")));
-}
-
-TEST(OpenerCommand, WebAddressWithoutSchemeGetsOne)
-{
-    EXPECT_EQ(OpenerCommand(QStringLiteral("www.orvanta.example")),
-              xdgOpen(QStringLiteral("http://www.orvanta.example")));
-    EXPECT_EQ(OpenerCommand(QStringLiteral("localhost:8080/x")),
-              xdgOpen(QStringLiteral("http://localhost:8080/x")));
-    EXPECT_EQ(OpenerCommand(QStringLiteral("ftp://files.example/")),
-              xdgOpen(QStringLiteral("ftp://files.example/")));
+    EXPECT_EQ(OpenerCommand(tricky), (QStringList{QStringLiteral("xdg-open"), tricky}));
+    EXPECT_EQ(OpenerCommand(mail), (QStringList{QStringLiteral("xdg-open"), mail}));
 }
 
 TEST(OpenerCommand, NothingToRunForOptionsOrEmptyText)
