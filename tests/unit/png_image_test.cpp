@@ -43,16 +43,6 @@ TEST(DecodePng, GivesStraightRgbaRowsTopToBottom)
     EXPECT_EQ(pixels.rgba, expected);
 }
 
-TEST(DecodePng, OpaqueAndGreyImagesComeOutAsRgba)
-{
-    QImage grey(2, 1, QImage::Format_Grayscale8);
-    grey.setPixel(0, 0, qRgb(7, 7, 7));
-    grey.setPixel(1, 0, qRgb(200, 200, 200));
-    PngPixels pixels;
-    ASSERT_TRUE(DecodePng(pngBytes(grey), pixels));
-    EXPECT_EQ(pixels.rgba, (std::vector<std::uint8_t>{7, 7, 7, 255, 200, 200, 200, 255}));
-}
-
 TEST(DecodePng, RejectsWhatIsNoPng)
 {
     PngPixels pixels;

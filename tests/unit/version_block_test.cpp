@@ -33,9 +33,7 @@ VersionInfo::Table table(const QString& key, const Strings& strings)
 Strings productStrings(const QString& productVersion)
 {
     return {{QStringLiteral("CompanyName"), QStringLiteral("Orvanta Software")},
-            {QStringLiteral("FileVersion"), productVersion},
             {QStringLiteral("InternalName"), QString()},
-            {QStringLiteral("ProductName"), QStringLiteral("Orvanta")},
             {QStringLiteral("ProductVersion"), productVersion},
             {QStringLiteral("Comments"), QString()}};
 }
@@ -64,14 +62,10 @@ void putWord(QByteArray& bytes, qsizetype at, std::uint16_t value)
     bytes[at + 1] = static_cast<char>(value >> 8);
 }
 
+// Little-endian, as on the machines this runs on.
 QByteArray utf16(const QString& text)
 {
-    QByteArray bytes;
-    for (const QChar c : text) {
-        bytes.append(static_cast<char>(c.unicode() & 0xFF));
-        bytes.append(static_cast<char>(c.unicode() >> 8));
-    }
-    return bytes;
+    return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
 }
 
 QByteArray randomBytes(int size, unsigned seed)
@@ -92,46 +86,33 @@ TEST(VersionBlock, HasTheWindowsLayout)
     info.fileVersion[0] = 12;
     info.fileVersion[1] = 1;
     info.fileVersion[3] = 7;
-    info.productVersion[0] = 3;
     const QByteArray block = BuildVersionBlock(info);
     ASSERT_GT(block.size(), 92);
-
     EXPECT_EQ(word(block, 0), block.size());
-    EXPECT_EQ(word(block, 2), 52); // VS_FIXEDFILEINFO
-    EXPECT_EQ(word(block, 4), 0);
+    EXPECT_EQ(word(block, 2), 52); // VS_FIXEDFILEINFO follows the key
     EXPECT_EQ(block.mid(6, 32), utf16(QStringLiteral("VS_VERSION_INFO")) + QByteArray(2, '\0'));
-    EXPECT_EQ(dword(block, 40), 0xFEEF04BDu);
-    EXPECT_EQ(dword(block, 44), 0x00010000u);
-    EXPECT_EQ(dword(block, 48), (12u << 16) | 1u); // file version 12.1
-    EXPECT_EQ(dword(block, 52), 7u);               // .0.7
-    EXPECT_EQ(dword(block, 56), 3u << 16);
-    EXPECT_EQ(dword(block, 60), 0u);
-    EXPECT_EQ(dword(block, 64), 0x3Fu); // flags mask
-    EXPECT_EQ(dword(block, 68), 0u);    // flags
-    EXPECT_EQ(dword(block, 72), 4u);    // VOS__WINDOWS32
-    EXPECT_EQ(dword(block, 76), 1u);    // VFT_APP
+    // Signature, structure version, file version 12.1.0.7, product version
+    // left at its default, flags mask and flags, VOS__WINDOWS32, VFT_APP.
+    const std::uint32_t fixed[] = {0xFEEF04BD, 0x10000, 0xC0001, 7, 0x10000, 0, 0x3F, 0, 4, 1};
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(dword(block, 40 + 4 * i), fixed[i]) << i;
 
-    // The first child follows the fixed info; text nodes have type 1.
-    EXPECT_EQ(word(block, 96), 1);
-    EXPECT_EQ(block.mid(98, 28), utf16(QStringLiteral("StringFileInfo")));
-
-    // A String node: header, key, padding to 32 bits, value in characters.
-    const qsizetype key = block.indexOf(utf16(QStringLiteral("ProductVersion")));
-    ASSERT_GT(key, 6);
-    const qsizetype node = key - 6;
+    // A String node: header, key, padding to 32 bits, value counted in characters.
+    const qsizetype node = block.indexOf(utf16(QStringLiteral("ProductVersion"))) - 6;
+    ASSERT_GT(node, 0);
     EXPECT_EQ(node % 4, 0);
     EXPECT_EQ(word(block, node), 6 + 30 + 18);
     EXPECT_EQ(word(block, node + 2), 9);
-    EXPECT_EQ(word(block, node + 4), 1);
+    EXPECT_EQ(word(block, node + 4), 1); // text
     EXPECT_EQ(block.mid(node + 36, 18), utf16(QStringLiteral("12.1.0.0")) + QByteArray(2, '\0'));
 
-    // The translation list holds language then code page.
+    // The translation list: language, then code page, as binary data.
     const qsizetype var = block.indexOf(utf16(QStringLiteral("Translation"))) - 6;
     ASSERT_GT(var, 0);
     EXPECT_EQ(var % 4, 0);
-    EXPECT_EQ(word(block, var + 2), 4);             // value bytes
-    EXPECT_EQ(word(block, var + 4), 0);             // binary
-    EXPECT_EQ(dword(block, var + 32), 0x04E30419u); // after the key, its NUL and padding
+    EXPECT_EQ(word(block, var + 2), 4);
+    EXPECT_EQ(word(block, var + 4), 0);
+    EXPECT_EQ(dword(block, var + 32), 0x04E30419u);
 }
 
 TEST(VersionBlock, TranslationKeyIsFourUpperCaseDigitsPerWord)
@@ -145,7 +126,7 @@ TEST(VersionBlock, TranslationKeyIsFourUpperCaseDigitsPerWord)
 
 TEST(ProductVersionFromBytes, ReadsTheFirstPairsTable)
 {
-    EXPECT_EQ(ProductVersionFromBytes(russianBlock("1.0.0.0")), QStringLiteral("1.0.0.0"));
+    EXPECT_EQ(ProductVersionFromBytes(russianBlock("2.0.0.5")), QStringLiteral("2.0.0.5"));
     EXPECT_EQ(ProductVersionFromBytes(russianBlock("12.1.0.0")), QStringLiteral("12.1.0.0"));
 
     const QByteArray english = BuildVersionBlock(versionInfo(
@@ -157,19 +138,11 @@ TEST(ProductVersionFromBytes, ReadsTheFirstPairsTable)
         versionInfo({{0x0409, 65001}}, {table(QStringLiteral("0409FDE9"), productStrings("3.0"))}));
     EXPECT_EQ(ProductVersionFromBytes(utf8), QStringLiteral("3.0"));
 
-    // Names match without regard to case, as the Windows reader has it.
-    const QByteArray lower = BuildVersionBlock(versionInfo(
-        {{0x0409, 65001}},
-        {table(QStringLiteral("0409fde9"), {{QStringLiteral("productversion"), "4.0"}})}));
-    EXPECT_EQ(ProductVersionFromBytes(lower), QStringLiteral("4.0"));
-}
-
-TEST(ProductVersionFromBytes, OnlyTheFirstTranslationCounts)
-{
-    const QByteArray block = BuildVersionBlock(
+    // Only the first pair counts.
+    const QByteArray second = BuildVersionBlock(
         versionInfo({{0x0419, 0x04E3}, {0x0409, 0x04B0}},
-                    {table(QStringLiteral("040904B0"), productStrings("1.0.0.0"))}));
-    EXPECT_EQ(ProductVersionFromBytes(block), QString());
+                    {table(QStringLiteral("040904B0"), productStrings("2.0.0.5"))}));
+    EXPECT_EQ(ProductVersionFromBytes(second), QString());
 }
 
 TEST(ProductVersionFromBytes, EmptyWhenSomethingIsMissing)
@@ -205,7 +178,7 @@ TEST(ProductVersionFromBytes, FindsTheBlockAmongOtherBytes)
 
 TEST(ProductVersionFromBytes, DamagedBlocksNeverReadOutside)
 {
-    const QByteArray block = russianBlock("1.0.0.0");
+    const QByteArray block = russianBlock("2.0.0.5");
     // Cut short anywhere: the root no longer fits.
     for (qsizetype size = 0; size < block.size(); ++size)
         EXPECT_EQ(ProductVersionFromBytes(block.left(size)), QString()) << size;
@@ -224,7 +197,7 @@ TEST(ProductVersionFromBytes, DamagedBlocksNeverReadOutside)
     QByteArray unterminated = block;
     const qsizetype value = product + 36;
     putWord(unterminated, value + 14, u'9');
-    EXPECT_EQ(ProductVersionFromBytes(unterminated), QStringLiteral("1.0.0.09"));
+    EXPECT_EQ(ProductVersionFromBytes(unterminated), QStringLiteral("2.0.0.59"));
 
     // Every single byte flipped: whatever comes out, nothing breaks.
     for (qsizetype at = 0; at < block.size(); ++at) {
