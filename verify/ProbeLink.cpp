@@ -15,6 +15,7 @@ struct TransferState
 {
     const std::atomic_bool* cancel = nullptr;
     bool stoppedAtBody = false;
+    bool headComplete = false;
 };
 
 // The status line has arrived once the body begins, and the body is never
@@ -57,6 +58,21 @@ QByteArray asciiLower(const QByteArray& text)
             c = char(c - 'A' + 'a');
     }
     return lowered;
+}
+
+// libcurl takes a connection closed inside the head for an answer made of the
+// lines it got so far; only a head that reached its blank line is an answer.
+// A status line opens the head of each answer on the way (redirects too).
+size_t watchHead(char* line, size_t size, size_t count, void* userData)
+{
+    const size_t length = size * count;
+    auto* state = static_cast<TransferState*>(userData);
+    const QByteArray text = QByteArray::fromRawData(line, qsizetype(length));
+    if (text == "\r\n" || text == "\n")
+        state->headComplete = true;
+    else if (asciiLower(text.left(5)) == "http/")
+        state->headComplete = false;
+    return length;
 }
 
 // libcurl would guess "http" for a link without a scheme; such a link is not
@@ -103,6 +119,8 @@ bool setUpTransfer(CURL* curl, const QByteArray& url, const QByteArray& proxyStr
         .set(CURLOPT_LOW_SPEED_TIME, limits.lowSpeedTimeSeconds)
         .set(CURLOPT_WRITEFUNCTION, &refuseBody)
         .set(CURLOPT_WRITEDATA, static_cast<void*>(state))
+        .set(CURLOPT_HEADERFUNCTION, &watchHead)
+        .set(CURLOPT_HEADERDATA, static_cast<void*>(state))
         .set(CURLOPT_XFERINFOFUNCTION, &abortWhenCancelled)
         .set(CURLOPT_XFERINFODATA, static_cast<void*>(state))
         .set(CURLOPT_NOPROGRESS, 0L);
@@ -166,7 +184,8 @@ bool ProbeLink(const QString& link, const ProxySettings& proxy, const ProbeLimit
 
     const CURLcode performed = curl_easy_perform(curl.get());
     const bool answered =
-        performed == CURLE_OK || (performed == CURLE_WRITE_ERROR && state.stoppedAtBody);
+        state.headComplete &&
+        (performed == CURLE_OK || (performed == CURLE_WRITE_ERROR && state.stoppedAtBody));
     if (!answered)
         return false;
 

@@ -1,0 +1,266 @@
+#include "ProbeLink.h"
+
+#include "CurlGlobalEnvironment.h"
+#include "LocalHttpServer.h"
+#include "NoSystemProxy.h"
+#include "ResidentMemory.h"
+#include "ScriptedConnection.h"
+#include "ScriptedServer.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <map>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const auto* const curlEnvironment = ::testing::AddGlobalTestEnvironment(new CurlGlobalEnvironment);
+
+// Lowered so that every stalled case ends in a few seconds.
+const ProbeLimits shortLimits{2000, 2};
+
+// Growth of the resident set that a probe may cause; a client that kept a
+// hostile answer in memory would go far beyond it.
+const long flatMemoryKibibytes = 50 * 1024;
+
+const std::string emptyOk = "HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n";
+
+class HostileHttpTest : public ::testing::Test
+{
+protected:
+    static bool probe(const std::string& url)
+    {
+        return ProbeLink(QString::fromStdString(url), ProxySettings{}, shortLimits);
+    }
+
+    NoSystemProxy noProxy;
+};
+
+std::string redirectTo(const std::string& location)
+{
+    return "HTTP/1.1 302 Found\r\nLocation: " + location + "\r\nContent-Length: 0\r\n\r\n";
+}
+
+// Answers each request with the bytes stored for its target, then closes.
+ScriptedServer::Script cannedAnswers(const std::map<std::string, std::string>& answers)
+{
+    return [answers](ScriptedConnection& connection) {
+        const auto target = connection.readRequest();
+        if (!target)
+            return;
+        const auto found = answers.find(*target);
+        if (found != answers.end())
+            connection.send(found->second);
+    };
+}
+
+TEST_F(HostileHttpTest, HeadTrickledSlowerThanTheLowSpeedBoundIsDead)
+{
+    ScriptedServer server([](ScriptedConnection& connection) {
+        const auto target = connection.readRequest();
+        if (!target)
+            return;
+        if (*target == "/at-once") {
+            connection.send(emptyOk);
+            return;
+        }
+        // One byte, then a silence longer than the probe's low-speed time.
+        for (const char byte : emptyOk) {
+            if (!connection.send(std::string_view(&byte, 1)) || !connection.pause(3s))
+                return;
+        }
+    });
+    EXPECT_TRUE(probe(server.url("/at-once")));
+    EXPECT_FALSE(probe(server.url("/trickle")));
+    EXPECT_EQ(server.acceptedCount(), 2);
+}
+
+TEST_F(HostileHttpTest, HugeHeadsAreRefusedAndNotKeptInMemory)
+{
+    const size_t headBytes = 10 * 1024 * 1024;
+    ScriptedServer server([headBytes](ScriptedConnection& connection) {
+        const auto target = connection.readRequest();
+        if (!target || !connection.send("HTTP/1.1 200 OK\r\n"))
+            return;
+        if (*target == "/many-lines") {
+            // 1 KiB lines, numbered so that none merges with another.
+            std::string line(1024, 'a');
+            for (size_t sent = 0; sent < headBytes; sent += line.size()) {
+                std::snprintf(line.data(), 16, "X-Fill-%07zu", sent / line.size());
+                line[15] = ':';
+                line[line.size() - 2] = '\r';
+                line[line.size() - 1] = '\n';
+                if (!connection.send(line))
+                    return;
+            }
+        } else if (*target == "/one-line") {
+            if (!connection.send("X-Fill: "))
+                return;
+            const std::string chunk(64 * 1024, 'a');
+            for (size_t sent = 0; sent < headBytes; sent += chunk.size()) {
+                if (!connection.send(chunk))
+                    return;
+            }
+            connection.send("\r\n");
+        }
+        connection.send("Content-Length: 0\r\n\r\n");
+    });
+
+    const long before = residentKibibytes();
+    ASSERT_GT(before, 0);
+    EXPECT_TRUE(probe(server.url("/small")));
+    // Such a head is no sound answer, and a client that took it whole would
+    // take any size; libcurl stops at its own bound and the link is dead.
+    EXPECT_FALSE(probe(server.url("/many-lines")));
+    EXPECT_FALSE(probe(server.url("/one-line")));
+    EXPECT_LT(residentKibibytes() - before, flatMemoryKibibytes);
+    EXPECT_EQ(server.acceptedCount(), 3);
+}
+
+TEST_F(HostileHttpTest, RedirectChainsEndAfterThirtyHops)
+{
+    std::atomic_int requests{0};
+    // /chain/<hops>/<n> redirects to /chain/<hops>/<n+1> until n reaches hops.
+    ScriptedServer server([&requests](ScriptedConnection& connection) {
+        while (const auto target = connection.readRequest()) {
+            ++requests;
+            long hops = 0, at = 0;
+            if (std::sscanf(target->c_str(), "/chain/%ld/%ld", &hops, &at) != 2)
+                return;
+            const std::string next =
+                "/chain/" + std::to_string(hops) + "/" + std::to_string(at + 1);
+            if (!connection.send(at < hops ? redirectTo(next) : emptyOk))
+                return;
+        }
+    });
+
+    const struct
+    {
+        long hops;
+        bool alive;
+    } cases[] = {{30, true}, {31, false}, {1000000, false}};
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.hops);
+        requests = 0;
+        EXPECT_EQ(probe(server.url("/chain/" + std::to_string(each.hops) + "/0")), each.alive);
+        // The first request and thirty redirects at most.
+        EXPECT_EQ(requests.load(), 31);
+    }
+}
+
+TEST_F(HostileHttpTest, MalformedStatusLinesGetDefiniteVerdicts)
+{
+    const struct
+    {
+        const char* answer;
+        bool alive;
+    } cases[] = {
+        {"HTTP/1.1 abc OK\r\nContent-Length: 0\r\n\r\n", false},
+        {"garbage\r\n\r\n", false},
+        {"\r\n\r\n", false},
+        {"HTTP/1.1 2000 OK\r\nContent-Length: 0\r\n\r\n", false},
+        {"HTTP/1.1 20 OK\r\nContent-Length: 0\r\n\r\n", false},
+        {"HTTP/1.1 0200 OK\r\nContent-Length: 0\r\n\r\n", false},
+        {"HTTP/1.1 -200 OK\r\nContent-Length: 0\r\n\r\n", false},
+        {"HTTP/9.9 200 OK\r\nContent-Length: 0\r\n\r\n", false},
+        // The reason phrase is optional, and bare line feeds are what many
+        // small servers send: both are sound answers.
+        {"HTTP/1.1 200\r\nContent-Length: 0\r\n\r\n", true},
+        {"HTTP/1.1 200 OK\nContent-Length: 0\n\n", true},
+    };
+    std::map<std::string, std::string> answers;
+    for (size_t i = 0; i < std::size(cases); ++i)
+        answers["/case/" + std::to_string(i)] = cases[i].answer;
+    ScriptedServer server(cannedAnswers(answers));
+
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].answer);
+        EXPECT_EQ(probe(server.url("/case/" + std::to_string(i))), cases[i].alive);
+    }
+    EXPECT_EQ(server.acceptedCount(), int(std::size(cases)));
+}
+
+TEST_F(HostileHttpTest, TlsHandshakeAnsweredInPlainTextIsDead)
+{
+    // Takes whatever the client sends first, a request or a TLS hello, and
+    // answers it as plain HTTP.
+    ScriptedServer answering([](ScriptedConnection& connection) {
+        if (!connection.readSome().empty())
+            connection.send(emptyOk);
+    });
+    EXPECT_TRUE(probe(answering.url("/")));
+    EXPECT_FALSE(probe(answering.url("/", "https")));
+
+    // Greets in plain text before the client has said anything.
+    ScriptedServer greeting([](ScriptedConnection& connection) { connection.send(emptyOk); });
+    EXPECT_FALSE(probe(greeting.url("/", "https")));
+
+    LocalHttpServer real([](httplib::Server& routes) {
+        routes.Get(".*", [](const httplib::Request&, httplib::Response& response) {
+            response.set_content("body", "text/plain");
+        });
+    });
+    EXPECT_FALSE(probe("https://" + real.hostAndPort("/")));
+
+    EXPECT_EQ(answering.acceptedCount(), 2);
+    EXPECT_EQ(greeting.acceptedCount(), 1);
+}
+
+TEST_F(HostileHttpTest, ConnectionClosedInsideTheHeadIsDead)
+{
+    const struct
+    {
+        const char* path;
+        const char* sentBeforeClosing;
+        bool alive;
+    } cases[] = {
+        {"/nothing", "", false},
+        {"/inside-status-line", "HTTP/1.1 20", false},
+        {"/after-status-line", "HTTP/1.1 200 OK\r\n", false},
+        {"/inside-header", "HTTP/1.1 200 OK\r\nContent-Ty", false},
+        {"/before-blank-line", "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n", false},
+        // The head is whole; the body simply ends with the connection.
+        {"/whole-head", "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n\r\n", true},
+    };
+    std::map<std::string, std::string> answers;
+    for (const auto& each : cases)
+        answers[each.path] = each.sentBeforeClosing;
+    ScriptedServer server(cannedAnswers(answers));
+
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.path);
+        EXPECT_EQ(probe(server.url(each.path)), each.alive);
+    }
+}
+
+TEST_F(HostileHttpTest, FiveGigabyteBodyIsNotDownloaded)
+{
+    const std::uint64_t bodyBytes = 5ull * 1024 * 1024 * 1024;
+    std::atomic<std::uint64_t> sent{0};
+    ScriptedServer server([&sent, bodyBytes](ScriptedConnection& connection) {
+        const std::string head =
+            "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(bodyBytes) + "\r\n\r\n";
+        if (!connection.readRequest() || !connection.send(head))
+            return;
+        const std::string zeros(64 * 1024, '\0');
+        const std::uint64_t headBytes = connection.bytesSent();
+        while (connection.bytesSent() - headBytes < bodyBytes && connection.send(zeros)) {
+        }
+        sent = connection.bytesSent() - headBytes;
+    });
+
+    const long before = residentKibibytes();
+    ASSERT_GT(before, 0);
+    EXPECT_TRUE(probe(server.url("/")));
+    EXPECT_LT(residentKibibytes() - before, flatMemoryKibibytes);
+    // Once the script has returned, its count is final: what the socket
+    // buffers took before the client hung up.
+    server.stop();
+    EXPECT_GT(sent.load(), 0u);
+    EXPECT_LT(sent.load(), 10u * 1024 * 1024);
+}
+
+} // namespace
