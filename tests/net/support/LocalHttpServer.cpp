@@ -59,3 +59,9 @@ SeenRequest LocalHttpServer::lastRequest() const
     const std::lock_guard lock(mutex_);
     return requests_.empty() ? SeenRequest() : requests_.back();
 }
+
+void LocalHttpServer::clearRequests()
+{
+    const std::lock_guard lock(mutex_);
+    requests_.clear();
+}

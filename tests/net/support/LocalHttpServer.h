@@ -37,6 +37,8 @@ public:
 
     std::vector<SeenRequest> requests() const;
     SeenRequest lastRequest() const;
+    // Forgets what was seen, so a long test does not keep every request.
+    void clearRequests();
 
 private:
     httplib::Server server_;
