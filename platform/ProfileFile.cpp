@@ -180,8 +180,15 @@ ProfileFile::Line ProfileFile::makeLine(const QString& text) const
 
 void ProfileFile::endLastLine()
 {
-    if (!lines_.empty() && lines_.back().ending.isEmpty())
-        lines_.back().ending = encodeLine(lineEnding_);
+    if (lines_.empty() || !lines_.back().ending.isEmpty())
+        return;
+    Line& last = lines_.back();
+    // A UTF-16 file cut inside a unit: the stray byte would shift every line
+    // added after it by one byte, so the line is written as it was read.
+    const bool wide = encoding_ == TextEncoding::Utf16LE || encoding_ == TextEncoding::Utf16BE;
+    if (wide && last.raw.size() % 2 != 0)
+        setLineText(last, last.text);
+    last.ending = encodeLine(lineEnding_);
 }
 
 ProfileSearch ProfileFile::search(const QString& section, const QString& key) const

@@ -281,8 +281,14 @@ QString DecodeBody(QByteArrayView bytes, TextEncoding encoding)
     case TextEncoding::Utf16BE:
         return decodeUtf16(bytes, encoding == TextEncoding::Utf16LE);
     case TextEncoding::Utf8:
-    case TextEncoding::Utf8Bom:
-        return QString::fromUtf8(bytes);
+    case TextEncoding::Utf8Bom: {
+        // The BOM is already gone; a U+FEFF here is text (a profile file is
+        // decoded line by line), and fromUtf8 would drop it.
+        QStringDecoder decoder(QStringConverter::Utf8,
+                               QStringConverter::Flag::Stateless |
+                                   QStringConverter::Flag::ConvertInitialBom);
+        return decoder.decode(bytes);
+    }
     case TextEncoding::Ansi:
         break;
     }
