@@ -1,17 +1,23 @@
+#include "BookmarkModel.h"
 #include "ProbeLink.h"
+#include "VerificationRun.h"
 
 #include "CurlGlobalEnvironment.h"
 #include "LocalHttpServer.h"
+#include "LoopbackPort.h"
 #include "NoSystemProxy.h"
 #include "ResidentMemory.h"
 #include "ScriptedConnection.h"
 #include "ScriptedServer.h"
+#include "SilentServer.h"
 
+#include <QEventLoop>
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdio>
 #include <map>
+#include <memory>
 
 namespace {
 
@@ -57,6 +63,32 @@ ScriptedServer::Script cannedAnswers(const std::map<std::string, std::string>& a
     };
 }
 
+// Each byte followed by a silence longer than the probe's low-speed time.
+void trickle(ScriptedConnection& connection, const std::string& bytes)
+{
+    for (const char byte : bytes) {
+        if (!connection.send(std::string_view(&byte, 1)) || !connection.pause(3s))
+            return;
+    }
+}
+
+const std::uint64_t fiveGigabytes = 5ull * 1024 * 1024 * 1024;
+
+// A 200 announcing five gigabytes, streamed as fast as the client takes them;
+// returns how much of the body left the server.
+std::uint64_t streamHugeBody(ScriptedConnection& connection)
+{
+    const std::string head =
+        "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(fiveGigabytes) + "\r\n\r\n";
+    if (!connection.send(head))
+        return 0;
+    const std::string zeros(64 * 1024, '\0');
+    const std::uint64_t headBytes = connection.bytesSent();
+    while (connection.bytesSent() - headBytes < fiveGigabytes && connection.send(zeros)) {
+    }
+    return connection.bytesSent() - headBytes;
+}
+
 TEST_F(HostileHttpTest, HeadTrickledSlowerThanTheLowSpeedBoundIsDead)
 {
     ScriptedServer server([](ScriptedConnection& connection) {
@@ -67,11 +99,7 @@ TEST_F(HostileHttpTest, HeadTrickledSlowerThanTheLowSpeedBoundIsDead)
             connection.send(emptyOk);
             return;
         }
-        // One byte, then a silence longer than the probe's low-speed time.
-        for (const char byte : emptyOk) {
-            if (!connection.send(std::string_view(&byte, 1)) || !connection.pause(3s))
-                return;
-        }
+        trickle(connection, emptyOk);
     });
     EXPECT_TRUE(probe(server.url("/at-once")));
     EXPECT_FALSE(probe(server.url("/trickle")));
@@ -238,18 +266,10 @@ TEST_F(HostileHttpTest, ConnectionClosedInsideTheHeadIsDead)
 
 TEST_F(HostileHttpTest, FiveGigabyteBodyIsNotDownloaded)
 {
-    const std::uint64_t bodyBytes = 5ull * 1024 * 1024 * 1024;
     std::atomic<std::uint64_t> sent{0};
-    ScriptedServer server([&sent, bodyBytes](ScriptedConnection& connection) {
-        const std::string head =
-            "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(bodyBytes) + "\r\n\r\n";
-        if (!connection.readRequest() || !connection.send(head))
-            return;
-        const std::string zeros(64 * 1024, '\0');
-        const std::uint64_t headBytes = connection.bytesSent();
-        while (connection.bytesSent() - headBytes < bodyBytes && connection.send(zeros)) {
-        }
-        sent = connection.bytesSent() - headBytes;
+    ScriptedServer server([&sent](ScriptedConnection& connection) {
+        if (connection.readRequest())
+            sent = streamHugeBody(connection);
     });
 
     const long before = residentKibibytes();
@@ -261,6 +281,113 @@ TEST_F(HostileHttpTest, FiveGigabyteBodyIsNotDownloaded)
     server.stop();
     EXPECT_GT(sent.load(), 0u);
     EXPECT_LT(sent.load(), 10u * 1024 * 1024);
+}
+
+// Whole verification runs, with the real probe, over links to such servers.
+class HostileRunTest : public HostileHttpTest
+{
+protected:
+    BookmarkNode* addLink(const std::string& url)
+    {
+        BookmarkNode* node = tree.addChild(nullptr);
+        BookmarkEntry* entry = BookmarkModel::entry(node);
+        entry->Link = QString::fromStdString(url);
+        entry->Status = StatusUnverified;
+        return node;
+    }
+
+    std::unique_ptr<VerificationRun> makeRun(const ProbeLimits& limits)
+    {
+        return std::make_unique<VerificationRun>(
+            tree, [] { return ProxySettings{}; },
+            [limits](const QString& link, const ProxySettings& proxy,
+                     const std::atomic_bool* cancel) {
+                return ProbeLink(link, proxy, limits, cancel);
+            });
+    }
+
+    static qint16 status(BookmarkNode* node) { return BookmarkModel::entry(node)->Status; }
+
+    BookmarkModel tree;
+};
+
+TEST_F(HostileRunTest, RunThroughMisbehavingServersDecidesEveryLinkAndGoesOn)
+{
+    ScriptedServer server([](ScriptedConnection& connection) {
+        while (const auto target = connection.readRequest()) {
+            if (*target == "/loop") {
+                if (!connection.send(redirectTo("/loop")))
+                    return;
+                continue;
+            }
+            if (*target == "/trickle")
+                trickle(connection, emptyOk);
+            else if (*target == "/cut")
+                connection.send("HTTP/1.1 200 OK\r\nContent-Ty");
+            else if (*target == "/garbage")
+                connection.send("garbage\r\n\r\n");
+            else if (*target == "/huge-body")
+                streamHugeBody(connection);
+            else
+                connection.send(emptyOk);
+            return;
+        }
+    });
+    const std::string unreachable =
+        "http://127.0.0.1:" + std::to_string(unusedLoopbackPort()) + "/";
+    const struct
+    {
+        BookmarkNode* node;
+        qint16 expected;
+    } links[] = {
+        {addLink(server.url("/first")), StatusAlive},
+        {addLink(server.url("/trickle")), StatusDead},
+        {addLink(server.url("/cut")), StatusDead},
+        {addLink(server.url("/loop")), StatusDead},
+        {addLink(server.url("/garbage")), StatusDead},
+        {addLink(server.url("/huge-body")), StatusAlive},
+        {addLink(server.url("/", "https")), StatusDead},
+        {addLink(unreachable), StatusDead},
+        {addLink(server.url("/last")), StatusAlive},
+    };
+
+    const auto run = makeRun(shortLimits);
+    QEventLoop loop;
+    QObject::connect(run.get(), &VerificationRun::ended, &loop, &QEventLoop::quit);
+    ASSERT_TRUE(run->start());
+    loop.exec();
+
+    for (const auto& link : links) {
+        SCOPED_TRACE(BookmarkModel::entry(link.node)->Link.toStdString());
+        EXPECT_EQ(status(link.node), link.expected);
+    }
+}
+
+TEST_F(HostileRunTest, ClosingEndsARunWhoseProbeHangs)
+{
+    // Bounds beyond any test's time: only the cancel can end these probes,
+    // and without it the test runs into its timeout.
+    const ProbeLimits endless{3600L * 1000, 3600};
+    for (const bool stoppedFirst : {false, true}) {
+        SCOPED_TRACE(stoppedFirst ? "stopped, then closed" : "closed");
+        SilentServer silent;
+        tree.clear();
+        BookmarkNode* hanging = addLink("http://127.0.0.1:" + std::to_string(silent.port()) + "/");
+        BookmarkNode* next = addLink("http://127.0.0.1:" + std::to_string(silent.port()) + "/2");
+
+        const auto run = makeRun(endless);
+        ASSERT_TRUE(run->start());
+        ASSERT_TRUE(silent.waitForConnection());
+        if (stoppedFirst)
+            run->stop();
+        run->abort();
+
+        EXPECT_FALSE(run->isWorkerRunning());
+        // The cancelled probe says nothing about its link; the next never ran.
+        EXPECT_EQ(status(hanging), StatusUnverified);
+        EXPECT_EQ(status(next), StatusUnverified);
+        EXPECT_EQ(silent.acceptedCount(), 1);
+    }
 }
 
 } // namespace
