@@ -12,6 +12,7 @@
 namespace {
 
 constexpr char Separator = char(std::filesystem::path::preferred_separator);
+const std::string LinkPattern = "*.url";
 
 struct DirectoryId
 {
@@ -63,14 +64,15 @@ void fillFolder(BookmarkEntry& entry, QString name, std::string path)
     entry.Status = StatusFolder;
 }
 
-void addLinksIn(BookmarkModel& tree, const std::string& dir, BookmarkNode* parent)
+// The links of a folder, from a listing of it that holds them.
+void addLinksFrom(BookmarkModel& tree, const std::string& dir,
+                  const std::vector<DirEntry>& listing, BookmarkNode* parent)
 {
-    std::vector<DirEntry> listing;
-    if (!ListDirectory(dir, "*.url", MaskAnyFile, listing))
-        return;
     const QString section = QStringLiteral("InternetShortcut");
     const QString key = QStringLiteral("URL");
     for (const DirEntry& found : listing) {
+        if (!MatchesPattern(found.name, LinkPattern))
+            continue;
         std::string path = joinPath(dir, found.name);
         const QString url = ReadProfileString(path, section, key);
         BookmarkEntry& entry = tree.addChild(parent)->entry;
@@ -86,6 +88,13 @@ void addLinksIn(BookmarkModel& tree, const std::string& dir, BookmarkNode* paren
     }
 }
 
+void addLinksIn(BookmarkModel& tree, const std::string& dir, BookmarkNode* parent)
+{
+    std::vector<DirEntry> listing;
+    if (ListDirectory(dir, LinkPattern, MaskAnyFile, listing))
+        addLinksFrom(tree, dir, listing, parent);
+}
+
 // The listing's own "." entry says which directory this is; it stays on the
 // recursion path while the subfolders are scanned.
 const DirEntry* selfEntry(const std::vector<DirEntry>& listing)
@@ -95,17 +104,25 @@ const DirEntry* selfEntry(const std::vector<DirEntry>& listing)
     return self == listing.end() ? nullptr : &*self;
 }
 
-void addFoldersIn(BookmarkModel& tree, const std::string& dir, BookmarkNode* parent,
-                  RecursionPath& onPath)
+bool isSubfolder(const DirEntry& found)
+{
+    return (found.attributes & faDirectory) && !found.name.empty() && found.name.front() != '.';
+}
+
+// A folder's subfolders (each with everything below it) and then, when
+// withLinks, its own links. The folder is listed once for both: reading a
+// directory is a good part of what a scan costs.
+void addFolderContents(BookmarkModel& tree, const std::string& dir, BookmarkNode* parent,
+                       RecursionPath& onPath, bool withLinks)
 {
     std::vector<DirEntry> listing;
-    if (!ListDirectory(dir, "*.*", MaskDirectories, listing))
+    if (!ListDirectory(dir, "*.*", MaskAnyFile, listing))
         return;
     const size_t depth = onPath.size();
     if (const DirEntry* self = selfEntry(listing))
         onPath.push_back({self->device, self->inode});
     for (const DirEntry& found : listing) {
-        if (!(found.attributes & faDirectory) || found.name.empty() || found.name.front() == '.')
+        if (!isSubfolder(found))
             continue;
         std::string path = joinPath(dir, found.name);
         BookmarkNode* folder = tree.addChild(parent);
@@ -113,10 +130,11 @@ void addFoldersIn(BookmarkModel& tree, const std::string& dir, BookmarkNode* par
         const DirectoryId id{found.device, found.inode};
         if (std::find(onPath.begin(), onPath.end(), id) != onPath.end())
             continue;
-        addFoldersIn(tree, path, folder, onPath);
-        addLinksIn(tree, path, folder);
+        addFolderContents(tree, path, folder, onPath, true);
     }
     onPath.resize(depth);
+    if (withLinks)
+        addLinksFrom(tree, dir, listing, parent);
 }
 
 std::string withoutTrailingSeparators(std::string path)
@@ -135,15 +153,15 @@ void LoadFavorites(BookmarkModel& tree, const std::filesystem::path& favoritesPa
     BookmarkNode* root = tree.addChild(nullptr);
     const std::string name = FileNamePart(withoutTrailingSeparators(favoritesPath.native()));
     fillFolder(root->entry, QStringLiteral("Internet Explorer - ") + decodeName(name), {});
-    AddFolders(tree, favoritesPath, root);
-    AddLinks(tree, favoritesPath, root);
+    RecursionPath onPath;
+    addFolderContents(tree, favoritesPath.native(), root, onPath, true);
     tree.endUpdate();
 }
 
 void AddFolders(BookmarkModel& tree, const std::filesystem::path& dir, BookmarkNode* parent)
 {
     RecursionPath onPath;
-    addFoldersIn(tree, dir.native(), parent, onPath);
+    addFolderContents(tree, dir.native(), parent, onPath, false);
 }
 
 void AddLinks(BookmarkModel& tree, const std::filesystem::path& dir, BookmarkNode* parent)
