@@ -1,10 +1,9 @@
 #include "AtomicFile.h"
 
-#include <QRandomGenerator>
-
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,19 +43,59 @@ bool writeAll(int fd, const QByteArray& bytes)
     return true;
 }
 
-// Creates a new file next to target; the umask applies, as for any new file.
-int createTemporary(const std::filesystem::path& target, std::filesystem::path& temporary)
+// The one temporary name of a target. A save killed halfway leaves at most
+// this file behind, and the next save of the same target takes it over.
+std::filesystem::path temporaryFor(const std::filesystem::path& target)
 {
-    const std::string base = "." + target.filename().string() + ".";
+    return target.parent_path() / ("." + target.filename().string() + ".saving");
+}
+
+bool sameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Opens the temporary file empty and locked. The lock, held until the file
+// has been renamed, keeps two saves of one target apart; a killed save's lock
+// dies with it. A new one is created under the umask, as any new file is;
+// a left-over one is reused only when the target's permissions will be
+// copied onto it anyway.
+int openTemporary(const std::filesystem::path& temporary, bool targetExists)
+{
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const quint32 tag = QRandomGenerator::global()->generate();
-        temporary = target.parent_path() /
-                    (base + QByteArray::number(tag, 16).rightJustified(8, '0').toStdString());
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
+        bool created = true;
+        int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno == EEXIST) {
+            created = false;
+            fd = ::open(temporary.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        }
+        if (fd < 0) {
+            if (errno == ENOENT)
+                continue; // renamed away by another save in the meantime
+            return -1;
+        }
+        struct stat opened;
+        struct stat named;
+        if (::flock(fd, LOCK_EX) != 0 || ::fstat(fd, &opened) != 0) {
+            const int code = errno;
+            ::close(fd);
+            errno = code;
+            return -1;
+        }
+        // While this save waited for the lock, another one may have renamed
+        // the file into place (it is the target now) or removed it.
+        const bool stillTemporary =
+            ::lstat(temporary.c_str(), &named) == 0 && sameFile(opened, named);
+        const bool reusable = S_ISREG(opened.st_mode) && opened.st_nlink == 1 && targetExists;
+        if (stillTemporary && (created || reusable)) {
+            if (created || ::ftruncate(fd, 0) == 0)
+                return fd;
+        }
+        if (stillTemporary)
+            ::unlink(temporary.c_str());
+        ::close(fd);
     }
-    errno = EEXIST;
+    errno = EBUSY;
     return -1;
 }
 
@@ -95,8 +134,8 @@ bool WriteFileAtomically(const std::filesystem::path& path, const QByteArray& by
             return failWithErrno(error, displayPath(path), ec.value());
     }
 
-    std::filesystem::path temporary;
-    int fd = createTemporary(target, temporary);
+    const std::filesystem::path temporary = temporaryFor(target);
+    const int fd = openTemporary(temporary, exists);
     if (fd < 0)
         return failWithErrno(
             error, QStringLiteral("Cannot create a file in ") + displayPath(target.parent_path()),
@@ -104,9 +143,8 @@ bool WriteFileAtomically(const std::filesystem::path& path, const QByteArray& by
 
     const auto abandon = [&](const QString& what) {
         const int code = errno;
-        if (fd >= 0)
-            ::close(fd);
-        ::unlink(temporary.c_str());
+        ::unlink(temporary.c_str()); // still locked: no other save has it
+        ::close(fd);
         return failWithErrno(error, what, code);
     };
     const QString name = displayPath(target);
@@ -124,12 +162,11 @@ bool WriteFileAtomically(const std::filesystem::path& path, const QByteArray& by
     }
     if (::fsync(fd) != 0)
         return abandon(QStringLiteral("Cannot write ") + name);
-    const int closed = ::close(fd);
-    fd = -1;
-    if (closed != 0)
-        return abandon(QStringLiteral("Cannot write ") + name);
+    // Renamed while still locked, so no other save can take the file over
+    // in between; the data is on disk, so closing can no longer lose it.
     if (::rename(temporary.c_str(), target.c_str()) != 0)
         return abandon(QStringLiteral("Cannot replace ") + name);
+    ::close(fd);
     syncFolder(target.parent_path());
     return true;
 }

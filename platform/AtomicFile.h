@@ -11,5 +11,8 @@
 // allowed, its owner. A target whose owner-write bit is off is refused
 // before anything is touched, also for root. The folder is never created.
 // On failure the temporary file is gone and *error (if given) says why.
+// The temporary file has one fixed name per target, locked while in use: a
+// save killed halfway leaves that one file behind, and the next save of the
+// target takes it over; two saves of one target at once take turns.
 bool WriteFileAtomically(const std::filesystem::path& path, const QByteArray& bytes,
                          QString* error = nullptr);
