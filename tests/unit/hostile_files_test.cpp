@@ -1,0 +1,313 @@
+// Favorites folders that fight back: huge, deep, oddly named, full of things
+// that are not files, or changing while they are scanned. The scan must end,
+// never block, and show whatever could be read.
+#include "BookmarkModel.h"
+#include "FavoritesScan.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string Shortcut = "[InternetShortcut]\r\nURL=http://example.com/\r\n";
+
+// Quicker than TempDir::write for tens of thousands of files.
+void writeFile(const fs::path& path, const std::string& bytes)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0) << path;
+    ASSERT_EQ(::write(fd, bytes.data(), bytes.size()), ssize_t(bytes.size()));
+    ::close(fd);
+}
+
+struct Row
+{
+    int depth;
+    const BookmarkEntry* entry;
+};
+
+class HostileFilesTest : public ::testing::Test
+{
+protected:
+    std::vector<Row> scan()
+    {
+        LoadFavorites(model, fav);
+        std::vector<Row> rows;
+        for (BookmarkNode* node = model.firstNode(); node; node = model.nextNode(node)) {
+            int depth = 0;
+            for (BookmarkNode* up = node->parent(); BookmarkModel::entry(up); up = up->parent())
+                ++depth;
+            rows.push_back({depth, BookmarkModel::entry(node)});
+        }
+        return rows;
+    }
+
+    TempDir temp;
+    fs::path fav = temp.mkdir("Favorites");
+    BookmarkModel model;
+};
+
+// Removes a tree whose paths may be too long for the path-based calls,
+// working from open directory handles only.
+void removeTreeAt(int parentFd, const std::string& name)
+{
+    const int fd = ::openat(parentFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
+    if (fd >= 0) {
+        std::vector<std::string> children;
+        if (DIR* dir = ::fdopendir(::dup(fd))) {
+            while (const dirent* found = ::readdir(dir)) {
+                const std::string child = found->d_name;
+                if (child != "." && child != "..")
+                    children.push_back(child);
+            }
+            ::closedir(dir);
+        }
+        for (const std::string& child : children) {
+            if (::unlinkat(fd, child.c_str(), 0) != 0)
+                removeTreeAt(fd, child);
+        }
+        ::close(fd);
+    }
+    ::unlinkat(parentFd, name.c_str(), AT_REMOVEDIR);
+}
+
+} // namespace
+
+TEST_F(HostileFilesTest, TwoHundredLevelsDeepAreShownToTheBottom)
+{
+    fs::path dir = fav;
+    for (int level = 1; level <= 200; ++level) {
+        dir /= "d" + std::to_string(level);
+        fs::create_directory(dir);
+        if (level == 100 || level == 200)
+            writeFile(dir / ("at" + std::to_string(level) + ".url"), Shortcut);
+    }
+    const std::vector<Row> rows = scan();
+    ASSERT_EQ(rows.size(), 1u + 200u + 2u);
+    for (int level = 1; level <= 100; ++level)
+        EXPECT_EQ(rows[size_t(level)].entry->Name, QString("d%1").arg(level));
+    EXPECT_EQ(rows[101].entry->Name, "d101");
+    EXPECT_EQ(rows[201].depth, 201);
+    EXPECT_EQ(rows[201].entry->Title, "at200");
+    EXPECT_EQ(rows[201].entry->Path, (dir / "at200.url").native());
+    EXPECT_EQ(rows[201].entry->Link, "http://example.com/");
+    EXPECT_EQ(rows[202].depth, 101); // after d101's whole subtree
+    EXPECT_EQ(rows[202].entry->Title, "at100");
+}
+
+TEST_F(HostileFilesTest, FoldersDeeperThanAPathCanReachStopWhereTheSystemStops)
+{
+    // 200 levels of 255-byte names: some 51,000 bytes, far past PATH_MAX.
+    const std::string name(255, 'n');
+    int fd = ::open(fav.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(fd, 0);
+    for (int level = 0; level < 200; ++level) {
+        ASSERT_EQ(::mkdirat(fd, name.c_str(), 0755), 0) << level;
+        const int next = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        fd = next;
+        ASSERT_GE(fd, 0) << level;
+    }
+    ::close(fd);
+    struct Cleanup
+    {
+        const fs::path& fav;
+        ~Cleanup() { removeTreeAt(AT_FDCWD, fav.c_str()); }
+    } cleanup{fav};
+
+    const std::vector<Row> rows = scan();
+    ASSERT_GE(rows.size(), 2u);
+    for (size_t i = 1; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].depth, int(i));
+        EXPECT_EQ(rows[i].entry->Name.size(), 255);
+        EXPECT_EQ(rows[i].entry->Path.size(), fav.native().size() + 256 * i);
+    }
+    // Every folder whose path the system can open was listed; the deepest one
+    // shown is the first whose path it cannot.
+    const std::string& deepest = rows.back().entry->Path;
+    EXPECT_GE(deepest.size(), size_t(PATH_MAX));
+    EXPECT_LT(deepest.size() - 256, size_t(PATH_MAX));
+}
+
+TEST_F(HostileFilesTest, FiftyThousandShortcutsInOneFolderAreAllListedInOrder)
+{
+    constexpr int Count = 50000;
+    for (int i = 0; i < Count; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "link%05d.url", i);
+        writeFile(fav / name, i % 2 ? Shortcut : std::string());
+        if (HasFatalFailure())
+            return;
+    }
+    const std::vector<Row> rows = scan();
+    ASSERT_EQ(rows.size(), size_t(Count) + 1);
+    int wrong = 0;
+    for (int i = 0; i < Count; ++i) {
+        const BookmarkEntry& entry = *rows[size_t(i) + 1].entry;
+        const QString title = QString::asprintf("link%05d", i);
+        const QString link = i % 2 ? QStringLiteral("http://example.com/") : QString();
+        if (entry.Title != title || entry.Link != link || rows[size_t(i) + 1].depth != 1)
+            ++wrong;
+    }
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST_F(HostileFilesTest, LongAndUndecodableNamesAreShownWholeAndKeepTheirBytes)
+{
+    const std::string longFolder(255, 'F');
+    const std::string longLink = std::string(251, 'L') + ".url";
+    std::string euros; // 83 three-byte characters and ".url": 253 bytes
+    for (int i = 0; i < 83; ++i)
+        euros += "\xE2\x82\xAC";
+    const std::string notUtf8 = "\xC3\x28\xFE\xFF\x80";
+    fs::create_directory(fav / longFolder);
+    fs::create_directory(fav / notUtf8);
+    writeFile(fav / longFolder / longLink, Shortcut);
+    writeFile(fav / notUtf8 / (euros + ".url"), Shortcut);
+    writeFile(fav / (notUtf8 + ".url"), Shortcut);
+
+    const std::vector<Row> rows = scan();
+    ASSERT_EQ(rows.size(), 6u);
+    // Each name's place in the order comes from its own bytes; find by path.
+    const auto byPath = [&](const fs::path& path) -> const BookmarkEntry* {
+        for (const Row& row : rows) {
+            if (row.entry->Path == path.native())
+                return row.entry;
+        }
+        ADD_FAILURE() << "not shown: " << path;
+        return nullptr;
+    };
+    const BookmarkEntry* folder = byPath(fav / longFolder);
+    const BookmarkEntry* link = byPath(fav / longFolder / longLink);
+    const BookmarkEntry* euroLink = byPath(fav / notUtf8 / (euros + ".url"));
+    const BookmarkEntry* oddLink = byPath(fav / (notUtf8 + ".url"));
+    ASSERT_TRUE(folder && link && euroLink && oddLink);
+    EXPECT_EQ(folder->Name, QString(255, u'F'));
+    EXPECT_EQ(link->Title, QString(251, u'L'));
+    EXPECT_EQ(link->Link, "http://example.com/");
+    EXPECT_EQ(euroLink->Title, QString(83, QChar(0x20AC)));
+    EXPECT_EQ(euroLink->Link, "http://example.com/");
+    EXPECT_FALSE(oddLink->Title.isEmpty());
+    EXPECT_EQ(oddLink->Link, "http://example.com/");
+}
+
+TEST_F(HostileFilesTest, ShortcutsThatAreNoPlainFileGiveEmptyLinksWithoutBlocking)
+{
+    // A FIFO with a writer that never stops, a socket that is listening, a
+    // device that never ends, links that loop or lead nowhere, a file too big
+    // to be a shortcut, and a folder that only looks like one.
+    ASSERT_EQ(::mkfifo((fav / "fed-pipe.url").c_str(), 0600), 0);
+    const int pipeReader = ::open((fav / "fed-pipe.url").c_str(), O_RDONLY | O_NONBLOCK);
+    const int pipeWriter = ::open((fav / "fed-pipe.url").c_str(), O_WRONLY | O_NONBLOCK);
+    ASSERT_GE(pipeWriter, 0);
+    const std::string chunk(4096, 'x');
+    while (::write(pipeWriter, chunk.data(), chunk.size()) > 0) {
+    }
+
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = (fav / "socket.url").native();
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 1), 0);
+
+    fs::create_symlink("/dev/zero", fav / "zero.url");
+    fs::create_symlink("loop-b.url", fav / "loop-a.url");
+    fs::create_symlink("loop-a.url", fav / "loop-b.url");
+    fs::create_symlink(fav / "gone" / "x.url", fav / "dangling.url");
+    {
+        const int fd = ::open((fav / "huge.url").c_str(), O_WRONLY | O_CREAT, 0644);
+        ASSERT_EQ(::ftruncate(fd, off_t(1) << 32), 0); // 4 GiB, sparse
+        ASSERT_EQ(::pwrite(fd, Shortcut.data(), Shortcut.size(), 0), ssize_t(Shortcut.size()));
+        ::close(fd);
+    }
+    fs::create_directory(fav / "folder.url");
+    writeFile(fav / "real.url", Shortcut);
+
+    const std::vector<Row> rows = scan();
+    ::close(pipeWriter);
+    ::close(pipeReader);
+    ::close(listener);
+
+    QStringList shown;
+    for (const Row& row : rows)
+        shown << row.entry->Name + row.entry->Title + "=" + row.entry->Link;
+    EXPECT_EQ(shown, QStringList({"Internet Explorer - Favorites=", "folder.url=", "dangling=",
+                                  "fed-pipe=", "folder=", "huge=", "loop-a=", "loop-b=",
+                                  "real=http://example.com/", "socket=", "zero="}));
+}
+
+TEST_F(HostileFilesTest, FoldersThatVanishOrChangeKindDuringTheScanCostOnlyThemselves)
+{
+    // The steady part of the tree must come out whole every time, whatever
+    // happens around it.
+    for (const char* folder : {"Steady", "Steady/Inner"}) {
+        fs::create_directory(fav / folder);
+        writeFile(fav / folder / "kept.url", Shortcut);
+    }
+    const fs::path target = temp.mkdir("Elsewhere");
+    writeFile(target / "there.url", Shortcut);
+
+    std::atomic_bool stop{false};
+    std::atomic_int changes{0};
+    std::thread changer([&] {
+        std::error_code ec;
+        const fs::path churn = fav / "Churn";
+        const fs::path flip = fav / "Flip";
+        const fs::path swap = fav / "Swap";
+        while (!stop) {
+            // A deep folder that appears with content and goes again.
+            fs::create_directories(churn / "a" / "b" / "c", ec);
+            for (const char* name : {"a/one.url", "a/b/two.url", "a/b/c/three.url"})
+                writeFile(churn / name, Shortcut);
+            fs::remove_all(churn, ec);
+            // A name that is a folder one moment and a shortcut file the next.
+            fs::create_directory(flip, ec);
+            writeFile(flip / "inside.url", Shortcut);
+            fs::remove_all(flip, ec);
+            writeFile(flip, Shortcut);
+            fs::remove(flip, ec);
+            // A directory link switched between a folder and nowhere.
+            const fs::path next = fav / ".swap-next";
+            fs::remove(next, ec);
+            fs::create_directory_symlink(changes % 2 ? target : fav / "nowhere", next, ec);
+            fs::rename(next, swap, ec);
+            ++changes;
+        }
+    });
+
+    int scans = 0;
+    for (; scans < 300 && (scans < 20 || changes < 50); ++scans) {
+        const std::vector<Row> rows = scan();
+        QStringList steady;
+        for (const Row& row : rows) {
+            const std::string& path = row.entry->Path;
+            if (path.rfind((fav / "Steady").native(), 0) == 0)
+                steady << QString("%1 %2%3").arg(row.depth).arg(row.entry->Name, row.entry->Title);
+            EXPECT_TRUE(path.empty() || path.rfind(fav.native() + "/", 0) == 0) << path;
+        }
+        EXPECT_EQ(steady, QStringList({"1 Steady", "2 Inner", "3 kept", "2 kept"}));
+        if (HasFailure())
+            break;
+    }
+    stop = true;
+    changer.join();
+    EXPECT_GT(changes, 0);
+    EXPECT_GT(scans, 0);
+}
