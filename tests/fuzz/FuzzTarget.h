@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QString>
+#include <QtGlobal>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -12,4 +15,17 @@ inline void ReportFinding(const std::string& problem)
         return;
     std::fprintf(stderr, "FINDING: %s\n", problem.c_str());
     std::abort();
+}
+
+// The code's own warnings (a key refused, say) are expected by the million
+// here and would drown the fuzzer's report.
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtFatalMsg) {
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+            std::abort();
+        }
+    });
+    return 0;
 }
