@@ -8,8 +8,8 @@
 #include <atomic>
 #include <csignal>
 #include <random>
-#include <thread>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -160,7 +160,8 @@ TEST(ConfigKillTest, TenMegabyteFileWithTenThousandSectionsIsEditedNearItsEnd)
     for (int section = 0; section < 10000; ++section) {
         original += "[Section" + QByteArray::number(section) + "]\n";
         for (int key = 0; key < 10; ++key)
-            original += "k" + QByteArray::number(key) + "=" + QByteArray(100, char('a' + key)) + "\n";
+            original +=
+                "k" + QByteArray::number(key) + "=" + QByteArray(100, char('a' + key)) + "\n";
     }
     ASSERT_GT(original.size(), 10 * 1000 * 1000);
     const fs::path path = temp.write("Config.ini", original.toStdString());
