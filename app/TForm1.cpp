@@ -58,7 +58,7 @@ QString errorText(const QString& message)
 
 } // namespace
 
-TForm1::TForm1(QWidget* parent) : QWidget(parent)
+TForm1::TForm1(QWidget* parent) : QWidget(parent), probe_(DefaultProbe())
 {
     setupWindow();
     setupControls();
@@ -69,6 +69,8 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent)
 
 TForm1::~TForm1()
 {
+    // Before any child goes: a worker must not outlive the tree it reports on.
+    abortAllRuns();
     FavoritesPath.clear();
 }
 
@@ -178,6 +180,11 @@ void TForm1::setupConnections()
     connect(mnQMPE, &QAction::triggered, this, &TForm1::mnQMPEClick);
     connect(mnQMPC, &QAction::triggered, this, &TForm1::mnQMPCClick);
     connect(VT, &BookmarkView::dblClick, this, &TForm1::VTDblClick);
+    connect(mnVerifyLinks, &QAction::triggered, this, &TForm1::mnVerifyLinksClick);
+    connect(mnStopVerify, &QAction::triggered, this, &TForm1::mnStopVerifyClick);
+    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    connect(btDelete, &QAbstractButton::clicked, this, &TForm1::btDeleteClick);
+    VT->installEventFilter(this);
 }
 
 void TForm1::place(QWidget* widget, const QRect& design, Qt::Edges anchors)

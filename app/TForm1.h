@@ -2,6 +2,7 @@
 
 #include "BookmarkViewHandlers.h"
 #include "ImageList.h"
+#include "TMyThread.h"
 
 #include <QList>
 #include <QWidget>
@@ -18,6 +19,11 @@ class QTimer;
 class StatusPanels;
 class TexturedBackground;
 class TfrOptions;
+class VerificationRun;
+
+// ProbeLink with the default time bounds: what a run uses unless a test
+// puts in another probe.
+ProbeFunction DefaultProbe();
 
 // The Favorites folder found at start-up; the scan reads it, and it stays
 // set for the whole run.
@@ -68,6 +74,21 @@ public:
     void mnQMPEClick();
     void mnQMPCClick();
 
+    // Verification run.
+    void mnVerifyLinksClick();
+    void mnStopVerifyClick();
+    void ResetStatuses();
+    void VerifyDone(VerificationRun* run);
+    void Timer1Timer();
+    // The probe every new run uses; tests put a local one in.
+    void setProbeFunction(ProbeFunction probe) { probe_ = std::move(probe); }
+    // Lets tests make a worker's creation fail (see VerificationRun).
+    void setWorkerStackSize(uint bytes) { workerStackSize_ = bytes; }
+
+    // Deletion.
+    void VTKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    void btDeleteClick();
+
     static constexpr int designWidth = 647; // client area the layout is drawn for
     static constexpr int designHeight = 563;
 
@@ -99,8 +120,17 @@ public:
     QAction* N5 = nullptr;
     QTimer* Timer1 = nullptr;
 
+    // The current run, or none; a stopped run that is still finishing its
+    // last probe is not current.
+    VerificationRun* VerifyThread = nullptr;
+    // The Status header's animation frame; never reset, so a later run goes
+    // on where the last one stopped.
+    int HeaderFrame = -1;
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct Anchored
@@ -119,8 +149,12 @@ private:
     void applyAnchors();
     void FormCreate();
     bool loadImageLists();
+    void returnToIdle();
+    void abortAllRuns();
 
     QList<Anchored> anchored_;
     MenuStyle* menuStyle_ = nullptr;
     TfrOptions* optionsDialog_ = nullptr;
+    ProbeFunction probe_;
+    uint workerStackSize_ = 0;
 };

@@ -4,6 +4,7 @@
 #include "TempDir.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QString>
 #include <gtest/gtest.h>
 #include <memory>
@@ -18,6 +19,8 @@ protected:
     {
         saved_[0] = {qEnvironmentVariableIsSet("HOME"), qgetenv("HOME")};
         saved_[1] = {qEnvironmentVariableIsSet("XDG_CONFIG_HOME"), qgetenv("XDG_CONFIG_HOME")};
+        // What main() names the application: message boxes carry it as caption.
+        QCoreApplication::setApplicationName(QStringLiteral("Orvanta"));
         home.mkdir(".config");
         qputenv("HOME", QByteArray::fromStdString(home.path().string()));
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(configHome().string()));

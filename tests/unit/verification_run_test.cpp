@@ -1,30 +1,10 @@
 #include "BookmarkModel.h"
+#include "GatedProbe.h"
 #include "VerificationRun.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <mutex>
-#include <set>
-
 namespace {
-
-// Pumps the event loop until cond holds; false if it never does.
-bool WaitUntil(const std::function<bool()>& cond, int boundMs = 20000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!cond()) {
-        if (timer.elapsed() > boundMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
-}
 
 BookmarkNode* AddFolder(BookmarkModel& tree, BookmarkNode* parent, const QString& name)
 {
@@ -45,63 +25,6 @@ BookmarkNode* AddLink(BookmarkModel& tree, BookmarkNode* parent, const QString& 
     e->Link = link;
     e->Status = StatusUnverified;
     return node;
-}
-
-// A probe the test releases one call at a time, recording what it was asked.
-class GatedProbe
-{
-public:
-    bool operator()(const QString& link, const ProxySettings& proxy, const std::atomic_bool* cancel)
-    {
-        std::unique_lock lock(mutex_);
-        asked_.push_back(link);
-        proxies_.push_back(proxy);
-        waiting_ = true;
-        changed_.notify_all();
-        changed_.wait(lock, [&] { return released_ > 0 || (cancel && *cancel); });
-        waiting_ = false;
-        if (released_ > 0)
-            --released_;
-        return link.startsWith("alive");
-    }
-    void release(int count = 1)
-    {
-        std::lock_guard lock(mutex_);
-        released_ += count;
-        changed_.notify_all();
-    }
-    bool waiting()
-    {
-        std::lock_guard lock(mutex_);
-        return waiting_;
-    }
-    QStringList asked()
-    {
-        std::lock_guard lock(mutex_);
-        return asked_;
-    }
-    QList<ProxySettings> proxies()
-    {
-        std::lock_guard lock(mutex_);
-        return proxies_;
-    }
-    // Cancellation wakes the waiter too.
-    void poke() { changed_.notify_all(); }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    QStringList asked_;
-    QList<ProxySettings> proxies_;
-    int released_ = 0;
-    bool waiting_ = false;
-};
-
-ProbeFunction Wrap(GatedProbe& probe)
-{
-    return [&probe](const QString& l, const ProxySettings& p, const std::atomic_bool* c) {
-        return probe(l, p, c);
-    };
 }
 
 ProbeFunction Instant()
@@ -233,15 +156,7 @@ TEST_F(RunFixture, AbortCancelsTheProbeInFlightAndJoinsTheWorker)
     ASSERT_TRUE(run->start());
     ASSERT_TRUE(WaitUntil([&] { return probe.waiting(); }));
 
-    std::thread poker([&] {
-        // The gate re-checks the cancel flag when poked.
-        for (int i = 0; i < 200 && run->isWorkerRunning(); ++i) {
-            probe.poke();
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-    });
     run->abort();
-    poker.join();
     EXPECT_FALSE(run->isWorkerRunning());
     // A cancelled probe says nothing about the link.
     EXPECT_EQ(BookmarkModel::entry(link)->Status, StatusUnverified);

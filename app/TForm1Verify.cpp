@@ -1,0 +1,113 @@
+// The verification run as the main window drives it: the menu items, the
+// status reset before a run, the end of a run and the header animation.
+#include "TForm1.h"
+
+#include "BookmarkModel.h"
+#include "BookmarkView.h"
+#include "MessageBoxes.h"
+#include "ProbeLink.h"
+#include "TfrOptions.h"
+#include "VerificationRun.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QTimer>
+
+ProbeFunction DefaultProbe()
+{
+    return [](const QString& link, const ProxySettings& proxy, const std::atomic_bool* cancel) {
+        return ProbeLink(link, proxy, ProbeLimits{}, cancel);
+    };
+}
+
+void TForm1::mnVerifyLinksClick()
+{
+    ResetStatuses();
+    if (VerifyThread)
+        return;
+    mnStopVerify->setEnabled(true);
+    mnVerifyLinks->setEnabled(false);
+
+    auto settings = [this] {
+        return optionsDialog_ ? optionsDialog_->proxySettings() : ProxySettings{};
+    };
+    auto* run = new VerificationRun(*VT->bookmarks(), settings, probe_, this);
+    if (workerStackSize_)
+        run->setWorkerStackSize(workerStackSize_);
+    connect(run, &VerificationRun::ended, this, &TForm1::VerifyDone);
+    VerifyThread = run;
+    if (!run->start()) {
+        // Leave the window usable: a run that never began is no run.
+        VerifyThread = nullptr;
+        delete run;
+        returnToIdle();
+        ShowMessageBox(this, QMessageBox::Critical, QCoreApplication::applicationName(),
+                       QStringLiteral("Thread creation error."), QMessageBox::Ok);
+        return;
+    }
+    Timer1->start();
+}
+
+void TForm1::mnStopVerifyClick()
+{
+    if (!VerifyThread)
+        return;
+    // Detached at once; its last probe still lands, and its end changes nothing.
+    VerifyThread->stop();
+    VerifyThread = nullptr;
+    returnToIdle();
+}
+
+void TForm1::ResetStatuses()
+{
+    BookmarkModel& tree = *VT->bookmarks();
+    for (BookmarkNode* node = tree.firstNode(); node; node = tree.nextNode(node)) {
+        if (BookmarkEntry* entry = BookmarkModel::entry(node); entry && !entry->IsFolder)
+            entry->Status = StatusUnverified;
+        tree.repaintNode(node);
+        // Keeps the window painting during a long reset; user input waits,
+        // so nothing can delete the node this loop stands on.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+}
+
+void TForm1::VerifyDone(VerificationRun* run)
+{
+    if (run == VerifyThread) {
+        VerifyThread = nullptr;
+        returnToIdle();
+    }
+    run->deleteLater();
+}
+
+void TForm1::Timer1Timer()
+{
+    if (++HeaderFrame >= 7)
+        HeaderFrame = 0;
+    VT->setStatusHeaderImage(HeaderFrame);
+}
+
+void TForm1::returnToIdle()
+{
+    mnStopVerify->setEnabled(false);
+    mnVerifyLinks->setEnabled(true);
+    Timer1->stop();
+    VT->setStatusHeaderImage(-1);
+}
+
+void TForm1::abortAllRuns()
+{
+    // Every run, the current one and stopped ones still finishing: their
+    // transfers are cancelled and their threads joined before the tree goes.
+    const auto runs = findChildren<VerificationRun*>(Qt::FindDirectChildrenOnly);
+    for (VerificationRun* run : runs)
+        delete run;
+    VerifyThread = nullptr;
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    abortAllRuns();
+    returnToIdle();
+    QWidget::closeEvent(event);
+}
