@@ -144,7 +144,9 @@ TEST_F(HostileHttpTest, HugeHeadsAreRefusedAndNotKeptInMemory)
     // take any size; libcurl stops at its own bound and the link is dead.
     EXPECT_FALSE(probe(server.url("/many-lines")));
     EXPECT_FALSE(probe(server.url("/one-line")));
-    EXPECT_LT(residentKibibytes() - before, flatMemoryKibibytes);
+    if (residentMemoryIsComparable()) {
+        EXPECT_LT(residentKibibytes() - before, flatMemoryKibibytes);
+    }
     EXPECT_EQ(server.acceptedCount(), 3);
 }
 
@@ -275,7 +277,9 @@ TEST_F(HostileHttpTest, FiveGigabyteBodyIsNotDownloaded)
     const long before = residentKibibytes();
     ASSERT_GT(before, 0);
     EXPECT_TRUE(probe(server.url("/")));
-    EXPECT_LT(residentKibibytes() - before, flatMemoryKibibytes);
+    if (residentMemoryIsComparable()) {
+        EXPECT_LT(residentKibibytes() - before, flatMemoryKibibytes);
+    }
     // Once the script has returned, its count is final: what the socket
     // buffers took before the client hung up.
     server.stop();

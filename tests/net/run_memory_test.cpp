@@ -119,7 +119,9 @@ TEST_F(RunMemoryTest, RepeatedRunsOverTenThousandLinksKeepVerdictsAndMemory)
         RecordProperty("resident_kib_after_run_" + std::to_string(round + 1), int(resident[round]));
         std::printf("resident after run %d: %ld KiB\n", round + 1, resident[round]);
     }
-    EXPECT_LT(resident[runCount - 1] - resident[0], flatMemoryKibibytes);
+    if (residentMemoryIsComparable()) {
+        EXPECT_LT(resident[runCount - 1] - resident[0], flatMemoryKibibytes);
+    }
 }
 
 } // namespace

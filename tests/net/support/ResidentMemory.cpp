@@ -18,3 +18,12 @@ long residentKibibytes()
     }
     return -1;
 }
+
+bool residentMemoryIsComparable()
+{
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    return false;
+#else
+    return true;
+#endif
+}
