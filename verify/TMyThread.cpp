@@ -1,6 +1,5 @@
 #include "TMyThread.h"
 
-#include <QMutexLocker>
 #include <utility>
 
 TMyThread::TMyThread(ProbeFunction probe, QObject* parent)
@@ -17,16 +16,16 @@ TMyThread::~TMyThread()
 
 void TMyThread::submit(const QString& link, const ProxySettings& proxy)
 {
-    QMutexLocker lock(&mutex_);
+    const std::lock_guard lock(mutex_);
     job_ = Job{link, proxy};
-    wake_.wakeOne();
+    wake_.notify_one();
 }
 
 void TMyThread::finish()
 {
-    QMutexLocker lock(&mutex_);
+    const std::lock_guard lock(mutex_);
     finishing_ = true;
-    wake_.wakeOne();
+    wake_.notify_one();
 }
 
 void TMyThread::abort()
@@ -40,9 +39,8 @@ void TMyThread::run()
     for (;;) {
         Job job;
         {
-            QMutexLocker lock(&mutex_);
-            while (!job_ && !finishing_)
-                wake_.wait(&mutex_);
+            std::unique_lock lock(mutex_);
+            wake_.wait(lock, [this] { return job_ || finishing_; });
             // A job handed over before a plain finish() is still answered, so
             // a stopped run shows the result of the probe it had begun.
             if (!job_ || cancel_)
