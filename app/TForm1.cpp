@@ -94,7 +94,7 @@ void TForm1::setupControls()
     // the status bar and the buttons.
     RzBackground1 = new TexturedBackground(QPixmap::fromImage(TextureImage()), this);
     Image1 = new HeaderStrip(QPixmap::fromImage(HeaderStripImage()), this);
-    Label1 = new QLabel(QStringLiteral("Copyright (c) 2026 Orvanta Software"), this);
+    Label1 = new QLabel(QStringLiteral(ORVANTA_COPYRIGHT), this);
     Label1->setTextFormat(Qt::PlainText);
     Label1->adjustSize();
     VT = new BookmarkView(this);

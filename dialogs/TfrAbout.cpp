@@ -80,7 +80,7 @@ void TfrAbout::setupControls()
     TntLabel2 = new LinkLabel(QLatin1String(SupportMailAddress), TabControl1);
     placeLabel(TntLabel2, "TntLabel2", 80, 104, regular);
 
-    lbCopyright = new QLabel(tr("Copyright (c) 2026 Orvanta Software"), TabControl1);
+    lbCopyright = new QLabel(QStringLiteral(ORVANTA_COPYRIGHT), TabControl1);
     lbCopyright->setObjectName(QStringLiteral("lbCopyright"));
     lbCopyright->setGeometry(16, 152, 204, 13);
 

@@ -1,0 +1,12 @@
+# One static library per source folder, made of every source in it.
+#   orvanta_library(<name> [PUBLIC libs...] [PRIVATE libs...] [EXCLUDE files...])
+function(orvanta_library name)
+  cmake_parse_arguments(ARG "" "" "PUBLIC;PRIVATE;EXCLUDE" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS *.cpp *.h *.ui)
+  foreach(excluded IN LISTS ARG_EXCLUDE)
+    list(REMOVE_ITEM sources "${CMAKE_CURRENT_SOURCE_DIR}/${excluded}")
+  endforeach()
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_PUBLIC} PRIVATE ${ARG_PRIVATE})
+endfunction()
