@@ -1,0 +1,104 @@
+// Loading a generated Favorites folder into the bookmark tree, against a
+// bare walk that reads the same files; and what the tree costs per entry.
+
+#include "BareScan.h"
+#include "BookmarkModel.h"
+#include "FavoritesScan.h"
+#include "FigureRow.h"
+#include "HeapUsage.h"
+#include "Measure.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+#include <malloc.h>
+#include <memory>
+
+namespace {
+
+constexpr int Rounds = 7;
+
+struct TreeCensus
+{
+    int folders = 0;
+    int links = 0;
+    std::size_t characterBytes = 0; // of Name, Title, Link (UTF-16) and Path
+};
+
+TreeCensus takeCensus(const BookmarkModel& tree)
+{
+    TreeCensus census;
+    for (BookmarkNode* node = tree.firstNode(); node; node = tree.nextNode(node)) {
+        const BookmarkEntry& entry = *BookmarkModel::entry(node);
+        ++(entry.IsFolder ? census.folders : census.links);
+        census.characterBytes += 2 * std::size_t(entry.Name.size() + entry.Title.size() +
+                                                 entry.Link.size()) +
+                                 entry.Path.size();
+    }
+    return census;
+}
+
+void reportLoadTime(const std::filesystem::path& favorites, const TreeCensus& census)
+{
+    std::unique_ptr<BookmarkModel> tree;
+    BareScanResult bare;
+    const Comparison times = CompareAlternating(
+        Rounds,
+        [&] {
+            tree = std::make_unique<BookmarkModel>();
+            LoadFavorites(*tree, favorites);
+        },
+        [&] { bare = BareWalkAndRead(favorites); },
+        [&] {
+            tree.reset();
+            // The program loads once, into a fresh heap; the freed tree must
+            // not leave its consolidation to the next timed load.
+            malloc_trim(0);
+        });
+    std::fprintf(stderr, "scan: %d folders and %d links loaded; the bare walk read %d files\n",
+                 census.folders, census.links, bare.files);
+    const bool sameWork = bare.files == census.links && bare.folders + 1 == census.folders;
+    PrintRow({"1 load " + std::to_string(census.links) + " shortcuts, LoadFavorites vs bare walk+read",
+              FormatSeconds(times.subject), FormatSeconds(times.baseline),
+              FormatRatio(times.ratio()), "<= 1.5x", sameWork && times.ratio() <= 1.5});
+}
+
+void reportMemory(const std::filesystem::path& favorites)
+{
+    const std::size_t before = HeapInUse();
+    auto tree = std::make_unique<BookmarkModel>();
+    LoadFavorites(*tree, favorites);
+    const std::size_t after = HeapInUse();
+    const TreeCensus census = takeCensus(*tree);
+    const int entries = census.folders + census.links;
+    const double perEntry =
+        (double(after) - double(before) - double(census.characterBytes)) / entries;
+    std::fprintf(stderr, "memory: %zu bytes for %d entries, %zu of them characters\n",
+                 after - before, entries, census.characterBytes);
+    PrintRow({"2 tree memory per entry beyond characters", FormatNumber(perEntry, 0) + " bytes",
+              "-", "-", "< 400 bytes", perEntry < 400});
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s FAVORITES-FOLDER\n", argv[0]);
+        return 2;
+    }
+    const std::filesystem::path favorites = argv[1];
+    TreeCensus census;
+    {
+        BookmarkModel tree;
+        LoadFavorites(tree, favorites);
+        census = takeCensus(tree);
+    }
+    if (census.links == 0) {
+        std::fprintf(stderr, "scan: no links found in %s\n", argv[1]);
+        return 1;
+    }
+    reportLoadTime(favorites, census);
+    reportMemory(favorites);
+    return 0;
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// What the link probe is measured against: one plain libcurl GET per URL,
+// each with a fresh easy handle (so a fresh connection), the same user
+// agent, the body thrown away. Returns how many answered 200.
+int BareProbeLoop(const std::vector<std::string>& urls, const std::string& userAgent);
