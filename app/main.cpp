@@ -3,7 +3,38 @@
 #include "TfrOptions.h"
 
 #include <QApplication>
+#include <QEvent>
+#include <cstdlib>
 #include <curl/curl.h>
+
+namespace {
+
+// With ORVANTA_EXIT_AFTER_FIRST_PAINT set, the program ends as soon as its
+// window has been painted once, so that start-up can be timed from outside.
+// It ends without tearing down: what is timed is the way to the first paint.
+class ExitAfterFirstPaint final : public QObject
+{
+public:
+    explicit ExitAfterFirstPaint(QWidget* window) : window_(window) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (!done_ && event->type() == QEvent::Paint && watched->isWidgetType() &&
+            static_cast<QWidget*>(watched)->window() == window_) {
+            done_ = true;
+            // Queued, so the rest of this paint pass is finished first.
+            QMetaObject::invokeMethod(this, [] { std::_Exit(0); }, Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    QWidget* window_;
+    bool done_ = false;
+};
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -19,6 +50,9 @@ int main(int argc, char** argv)
         TForm1 Form1;
         // Second, so the data folder it reads from already exists.
         Form1.setOptionsDialog(new TfrOptions(&Form1));
+        ExitAfterFirstPaint exitAfterFirstPaint(&Form1);
+        if (qEnvironmentVariableIsSet("ORVANTA_EXIT_AFTER_FIRST_PAINT"))
+            app.installEventFilter(&exitAfterFirstPaint);
         Form1.show();
         result = app.exec();
     }
