@@ -65,8 +65,8 @@ void fillFolder(BookmarkEntry& entry, QString name, std::string path)
 }
 
 // The links of a folder, from a listing of it that holds them.
-void addLinksFrom(BookmarkModel& tree, const std::string& dir,
-                  const std::vector<DirEntry>& listing, BookmarkNode* parent)
+void addLinksFrom(BookmarkModel& tree, const std::string& dir, const std::vector<DirEntry>& listing,
+                  BookmarkNode* parent)
 {
     const QString section = QStringLiteral("InternetShortcut");
     const QString key = QStringLiteral("URL");
@@ -74,7 +74,7 @@ void addLinksFrom(BookmarkModel& tree, const std::string& dir,
         if (!MatchesPattern(found.name, LinkPattern))
             continue;
         std::string path = joinPath(dir, found.name);
-        const QString url = ReadProfileString(path, section, key);
+        const QString url = ReadProfileString(path.c_str(), section, key);
         BookmarkEntry& entry = tree.addChild(parent)->entry;
         // The title is the whole name without its extension, even where the
         // name itself holds a double quote (legal here, unlike on Windows).

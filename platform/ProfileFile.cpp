@@ -67,6 +67,12 @@ QString LookupProfileString(const QString& text, const QString& section, const Q
 QString ReadProfileString(const std::filesystem::path& file, const QString& section,
                           const QString& key, const QString& def)
 {
+    return ReadProfileString(file.c_str(), section, key, def);
+}
+
+QString ReadProfileString(const std::filesystem::path::value_type* file, const QString& section,
+                          const QString& key, const QString& def)
+{
     // Called once per shortcut of a Favorites scan: the read buffer is
     // reused instead of allocated for every file.
     thread_local QByteArray buffer;

@@ -17,6 +17,10 @@ inline constexpr int ProfileValueBound = 2047;
 // a directory), section or key gives def. Never blocks.
 QString ReadProfileString(const std::filesystem::path& file, const QString& section,
                           const QString& key, const QString& def = QString());
+// The same for a native path string, without making a std::filesystem::path
+// for every file of a scan.
+QString ReadProfileString(const std::filesystem::path::value_type* file, const QString& section,
+                          const QString& key, const QString& def = QString());
 
 // The same lookup over text that is already in memory.
 QString LookupProfileString(const QString& text, const QString& section, const QString& key,

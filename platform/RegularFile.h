@@ -9,6 +9,10 @@
 // a directory, EINVAL for another kind of file, EFBIG past ReadFileLimit).
 // bytes is resized to the contents; its capacity is reused between calls.
 int ReadRegularFile(const std::filesystem::path& path, QByteArray& bytes);
+// The same for a native path string. A scan reads every shortcut file, and a
+// std::filesystem::path made for each (it splits the path into components)
+// would cost about as much as parsing the file.
+int ReadRegularFile(const std::filesystem::path::value_type* path, QByteArray& bytes);
 
 // No profile or shortcut file is this big; refusing it keeps a stray disk
 // image in the Favorites folder from eating the memory.
