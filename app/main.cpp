@@ -24,7 +24,8 @@ protected:
             static_cast<QWidget*>(watched)->window() == window_) {
             done_ = true;
             // Queued, so the rest of this paint pass is finished first.
-            QMetaObject::invokeMethod(this, [] { std::_Exit(0); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [] { std::_Exit(0); }, Qt::QueuedConnection);
         }
         return false;
     }

@@ -80,8 +80,9 @@ void reportLinkChecker(const std::filesystem::path& work, const std::string& pag
     // allows it (see LoopbackServer).
     std::ofstream(config) << "[checking]\nthreads=1\nrecursionlevel=1\n"
                              "maxrequestspersecond=1000000\n";
-    const std::vector<std::string> args{"--config", config.string(), "--threads", "1",
-                                        "--recursion-level", "1", "--no-status", pageUrl};
+    const std::vector<std::string> args{
+        "--config", config.string(), "--threads", "1", "--recursion-level",
+        "1",        "--no-status",   pageUrl};
     std::vector<double> times;
     int checked = -1;
     for (int run = 0; run < LinkCheckerRuns; ++run) {

@@ -30,9 +30,9 @@ TreeCensus takeCensus(const BookmarkModel& tree)
     for (BookmarkNode* node = tree.firstNode(); node; node = tree.nextNode(node)) {
         const BookmarkEntry& entry = *BookmarkModel::entry(node);
         ++(entry.IsFolder ? census.folders : census.links);
-        census.characterBytes += 2 * std::size_t(entry.Name.size() + entry.Title.size() +
-                                                 entry.Link.size()) +
-                                 entry.Path.size();
+        census.characterBytes +=
+            2 * std::size_t(entry.Name.size() + entry.Title.size() + entry.Link.size()) +
+            entry.Path.size();
     }
     return census;
 }
@@ -57,9 +57,10 @@ void reportLoadTime(const std::filesystem::path& favorites, const TreeCensus& ce
     std::fprintf(stderr, "scan: %d folders and %d links loaded; the bare walk read %d files\n",
                  census.folders, census.links, bare.files);
     const bool sameWork = bare.files == census.links && bare.folders + 1 == census.folders;
-    PrintRow({"1 load " + std::to_string(census.links) + " shortcuts, LoadFavorites vs bare walk+read",
-              FormatSeconds(times.subject), FormatSeconds(times.baseline),
-              FormatRatio(times.ratio()), "<= 1.5x", sameWork && times.ratio() <= 1.5});
+    PrintRow(
+        {"1 load " + std::to_string(census.links) + " shortcuts, LoadFavorites vs bare walk+read",
+         FormatSeconds(times.subject), FormatSeconds(times.baseline), FormatRatio(times.ratio()),
+         "<= 1.5x", sameWork && times.ratio() <= 1.5});
 }
 
 void reportMemory(const std::filesystem::path& favorites)

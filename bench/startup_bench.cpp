@@ -45,6 +45,7 @@ int main(int argc, char** argv)
         [&] { check(RunProcess(walk, {favorites}), walk); });
     PrintRow({"7 start-up to first paint, orvanta vs bare walk+read process",
               FormatSeconds(times.subject), FormatSeconds(times.baseline),
-              FormatRatio(times.ratio()), "(reported)", allEnded ? std::nullopt : std::optional(false)});
+              FormatRatio(times.ratio()), "(reported)",
+              allEnded ? std::nullopt : std::optional(false)});
     return allEnded ? 0 : 1;
 }

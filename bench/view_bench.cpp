@@ -80,10 +80,12 @@ RunResult timeRun(BookmarkModel& tree, int links)
                                     const std::atomic_bool* cancel) {
         const bool alive = ProbeLink(link, proxy, ProbeLimits{}, cancel);
         if (++probed == links)
-            QMetaObject::invokeMethod(current, [&] { current->stop(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                current, [&] { current->stop(); }, Qt::QueuedConnection);
         return alive;
     };
-    VerificationRun run(tree, [] { return ProxySettings{}; }, probe);
+    VerificationRun run(
+        tree, [] { return ProxySettings{}; }, probe);
     current = &run;
     QEventLoop loop;
     QObject::connect(&run, &VerificationRun::ended, &loop, &QEventLoop::quit);

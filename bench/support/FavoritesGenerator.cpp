@@ -14,8 +14,8 @@ constexpr std::array<std::string_view, 24> EnglishWords = {
 
 // Real Favorites folders from Russian users mix scripts; these keep the
 // names' UTF-8 from being plain ASCII.
-constexpr std::array<std::string_view, 8> CyrillicWords = {
-    "Новости", "Погода", "Почта", "Музыка", "Книги", "Карты", "Работа", "Кино"};
+constexpr std::array<std::string_view, 8> CyrillicWords = {"Новости", "Погода", "Почта",  "Музыка",
+                                                           "Книги",   "Карты",  "Работа", "Кино"};
 
 // A well-mixed number per index, so the tree looks irregular yet is the
 // same on every run.
@@ -65,8 +65,8 @@ std::string linkFileName(int index)
 std::string siteOf(const std::string& url)
 {
     const size_t schemeEnd = url.find("://");
-    const size_t hostEnd = schemeEnd == std::string::npos ? std::string::npos
-                                                          : url.find('/', schemeEnd + 3);
+    const size_t hostEnd =
+        schemeEnd == std::string::npos ? std::string::npos : url.find('/', schemeEnd + 3);
     return url.substr(0, hostEnd);
 }
 
@@ -150,12 +150,15 @@ std::string WebLinkFor(int index)
 
 std::string ShortcutFileText(const std::string& url)
 {
-    const std::string site = siteOf(url);
-    return "[DEFAULT]\r\n"
-           "BASEURL=" + url + "\r\n"
-           "[InternetShortcut]\r\n"
-           "URL=" + url + "\r\n"
-           "Modified=60ADD7B6C5A1D20162\r\n"
-           "IconFile=" + site + "/favicon.ico\r\n"
-           "IconIndex=1\r\n";
+    const std::string lines[] = {"[DEFAULT]",
+                                 "BASEURL=" + url,
+                                 "[InternetShortcut]",
+                                 "URL=" + url,
+                                 "Modified=60ADD7B6C5A1D20162",
+                                 "IconFile=" + siteOf(url) + "/favicon.ico",
+                                 "IconIndex=1"};
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\r\n";
+    return text;
 }

@@ -73,8 +73,7 @@ ProcessRun RunProcess(const std::string& program, const std::vector<std::string>
         if (errno != EINTR)
             return run;
     }
-    run.seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (WIFEXITED(status) && !run.timedOut)
         run.exitCode = WEXITSTATUS(status);
     return run;
