@@ -120,3 +120,180 @@ e2e_is_grey() {
   done
   [ $((hi - lo)) -le 24 ] && [ $hi -lt 240 ]
 }
+
+# ---------------------------------------------------------------------------
+# Driving the program: clicks, keys, polling with a deadline, a local link
+# server, and reading the bookmark view's rows from screenshots.
+
+E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+# Runs "$@" until it succeeds, for up to $1 seconds; fails with $2 otherwise.
+# The command usually takes a screenshot and looks at it; what it puts in
+# E2E_LAST_SEEN is added to the failure message.
+e2e_wait_until() {
+  local limit=$1 what=$2
+  shift 2
+  local deadline=$((SECONDS + limit))
+  E2E_LAST_SEEN=
+  until "$@"; do
+    [ $SECONDS -lt $deadline ] ||
+      e2e_fail "$what (gave up after $limit s${E2E_LAST_SEEN:+; last seen: $E2E_LAST_SEEN})"
+    sleep 0.1
+  done
+}
+
+# Starts the program $1 with $2 as its home (Favorites and settings in it),
+# waits for its painted main window and measures it; sets E2E_WINDOW. $3 is
+# the screenshot file to use.
+e2e_start_orvanta() {
+  mkdir -p "$2/.config"
+  HOME="$2" XDG_CONFIG_HOME="$2/.config" e2e_run "$1"
+  E2E_WINDOW=$(e2e_wait_window "Orvanta 1\\.0")
+  e2e_window_geometry "$E2E_WINDOW"
+  e2e_wait_pixel 300 0 "#F2F5F7" "$3" || e2e_fail "the main window was never painted"
+}
+
+# Takes screenshot $1 and is true when client pixel ($2, $3) has colour $4.
+e2e_shows_pixel() {
+  e2e_screenshot "$1"
+  [ "$(e2e_pixel "$1" "$2" "$3")" = "${4^^}" ]
+}
+
+e2e_lacks_pixel() {
+  ! e2e_shows_pixel "$@"
+}
+
+# Left click at client point ($1, $2) of the window measured last. A move
+# with --sync to where the pointer already is would wait for a motion event
+# that never comes.
+e2e_click() {
+  local x=$((WIN_X + $1)) y=$((WIN_Y + $2)) X Y SCREEN WINDOW
+  eval "$(xdotool getmouselocation --shell)"
+  if [ "$X" -ne "$x" ] || [ "$Y" -ne "$y" ]; then
+    xdotool mousemove --sync "$x" "$y"
+  fi
+  xdotool click 1
+}
+
+# Writes an Internet shortcut file $1 that points at $2.
+e2e_write_shortcut() {
+  mkdir -p "$(dirname "$1")"
+  printf '[InternetShortcut]\r\nURL=%s\r\n' "$2" >"$1"
+}
+
+# Starts link_server.py on 127.0.0.1 and sets E2E_LINK_BASE (its
+# http://127.0.0.1:PORT), E2E_LINK_LOG (one requested path a line) and
+# E2E_HOLD_DIR (where e2e_release puts the files that end held answers).
+e2e_start_link_server() {
+  e2e_need python3
+  local port_file="$E2E_WORK/link-server.port" pid deadline=$((SECONDS + 15))
+  E2E_LINK_LOG="$E2E_WORK/link-server.log"
+  E2E_HOLD_DIR="$E2E_WORK/held"
+  mkdir -p "$E2E_HOLD_DIR"
+  python3 "$E2E_DIR/link_server.py" "$port_file" "$E2E_LINK_LOG" "$E2E_HOLD_DIR" \
+    2>"$E2E_WORK/link-server.err" &
+  pid=$!
+  E2E_PIDS+=("$pid")
+  until [ -s "$port_file" ]; do
+    kill -0 $pid 2>/dev/null || e2e_fail "the link server did not start: $(cat "$E2E_WORK/link-server.err")"
+    [ $SECONDS -lt $deadline ] || e2e_fail "the link server did not start in time"
+    sleep 0.1
+  done
+  E2E_LINK_BASE="http://127.0.0.1:$(cat "$port_file")"
+}
+
+# Lets the held answers named $@ go out (see link_server.py).
+e2e_release() {
+  local name
+  for name in "$@"; do
+    : >"$E2E_HOLD_DIR/$name"
+  done
+}
+
+# True once the link server has been asked for path $1.
+e2e_requested() {
+  grep -qxF "$1" "$E2E_LINK_LOG"
+}
+
+# Sends window $1 the message its close box would send.
+e2e_close_window() {
+  python3 "$E2E_DIR/close_window.py" "$1" || e2e_fail "could not ask window $1 to close"
+}
+
+e2e_window_exists() {
+  [ -n "$(xdotool search --onlyvisible --name "^${1}\$" 2>/dev/null | head -n 1)" ]
+}
+
+# True once process $1 has ended (a child not yet reaped counts as ended).
+e2e_process_ended() {
+  local state
+  state=$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null) || return 0
+  [ -z "$state" ] || [ "$state" = Z ]
+}
+
+# Pixels of colour $6 (#RRGGBB) in client rectangle ($2,$3 size $4 x $5).
+e2e_count_colour() {
+  convert "$1" -crop "$4x$5+$((WIN_X + $2))+$((WIN_Y + $3))" +repage -alpha off txt:- |
+    grep -ciF " ${6^^} " || true
+}
+
+# Pixels darker than mid-grey in client rectangle ($2,$3 size $4 x $5).
+e2e_count_dark() {
+  convert "$1" -crop "$4x$5+$((WIN_X + $2))+$((WIN_Y + $3))" +repage -alpha off \
+    -colorspace Gray -threshold 50% -format '%[fx:round(w*h*(1-mean))]' info:
+}
+
+# The bookmark view at its design size: the tree's frame at (8, 54), 2 px of
+# border, a 20-px header, 18-px rows, columns of 265, 265 and 80 px.
+E2E_ROWS_TOP=76
+E2E_ROW_HEIGHT=18
+E2E_STATUS_LEFT=540
+E2E_STATUS_WIDTH=80
+
+# Client y of the middle of row $1 (0 is the root entry).
+e2e_row_middle() {
+  echo $((E2E_ROWS_TOP + $1 * E2E_ROW_HEIGHT + E2E_ROW_HEIGHT / 2))
+}
+
+# The lamp in the Status cell of row $2 in screenshot $1, by its centre
+# pixel: grey, green, red, none (the plain cell) or other.
+e2e_lamp() {
+  local colour r g b
+  colour=$(e2e_pixel "$1" $((E2E_STATUS_LEFT + E2E_STATUS_WIDTH / 2)) \
+    $((E2E_ROWS_TOP + $2 * E2E_ROW_HEIGHT + 1 + 8)))
+  r=$((16#${colour:1:2})) g=$((16#${colour:3:2})) b=$((16#${colour:5:2}))
+  if [ $r -ge 240 ] && [ $g -ge 240 ] && [ $b -ge 240 ]; then
+    echo none
+  elif e2e_is_grey "$colour"; then
+    echo grey
+  elif [ $g -gt $((r + 60)) ] && [ $g -gt $((b + 60)) ]; then
+    echo green
+  elif [ $r -gt $((g + 60)) ] && [ $r -gt $((b + 60)) ]; then
+    echo red
+  else
+    echo other
+  fi
+}
+
+# Takes screenshot $1 and is true when rows $3.. show the lamps listed in $2
+# (as e2e_lamps prints them).
+e2e_shows_lamps() {
+  local shot=$1 want=$2
+  shift 2
+  e2e_screenshot "$shot"
+  E2E_LAST_SEEN=$(e2e_lamps "$shot" "$@")
+  [ "$E2E_LAST_SEEN" = "$want" ]
+}
+
+# The lamps of rows $2.. in screenshot $1, space-separated.
+e2e_lamps() {
+  local shot=$1 row out=()
+  shift
+  for row in "$@"; do
+    out+=("$(e2e_lamp "$shot" "$row")")
+  done
+  echo "${out[*]}"
+}
+
+# The Status column's header cell, inside its edges, for counting and hashing.
+E2E_STATUS_HEADER=(541 57 78 18)
