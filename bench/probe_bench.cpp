@@ -47,9 +47,10 @@ double reportProbeLoop(const std::vector<std::string>& urls)
     std::fprintf(stderr, "probe: %d of %zu alive by ProbeLink, %d by the bare loop\n", ours,
                  urls.size(), bare);
     const bool allAnswered = ours == int(urls.size()) && bare == int(urls.size());
-    PrintRow({"3 " + std::to_string(urls.size()) + " loopback probes, ProbeLink vs bare libcurl",
-              FormatSeconds(times.subject), FormatSeconds(times.baseline),
-              FormatRatio(times.ratio()), "<= 1.2x", allAnswered && times.ratio() <= 1.2});
+    PrintRow(
+        {"3 " + FormatCount(qsizetype(urls.size())) + " loopback probes, ProbeLink vs bare libcurl",
+         FormatSeconds(times.subject), FormatSeconds(times.baseline), FormatRatio(times.ratio()),
+         "<= 1.2x", allAnswered && times.ratio() <= 1.2});
     return times.subject;
 }
 
@@ -71,6 +72,11 @@ int linksChecked(const std::string& report)
     return std::stoi(found[1].str());
 }
 
+std::string label(int links)
+{
+    return "4 " + FormatCount(links) + " links, ProbeLink vs LinkChecker (1 thread, whole process)";
+}
+
 void reportLinkChecker(const std::filesystem::path& work, const std::string& pageUrl, int links,
                        double oursSeconds)
 {
@@ -89,8 +95,7 @@ void reportLinkChecker(const std::filesystem::path& work, const std::string& pag
         const ProcessRun result = RunProcess("linkchecker", args, output.string());
         if (result.exitCode < 0) {
             std::fprintf(stderr, "linkchecker: could not be run\n");
-            PrintRow({"4 same links, ProbeLink vs LinkChecker (1 thread)", "-", "not run", "-",
-                      "< 1x", std::nullopt});
+            PrintRow({label(links), "-", "not run", "-", "< 1x", std::nullopt});
             return;
         }
         times.push_back(result.seconds);
@@ -100,9 +105,8 @@ void reportLinkChecker(const std::filesystem::path& work, const std::string& pag
     std::fprintf(stderr, "linkchecker: %d links checked per run (the page and its links)\n",
                  checked);
     const double ratio = oursSeconds / theirs;
-    PrintRow({"4 same links, ProbeLink vs LinkChecker (1 thread, whole process)",
-              FormatSeconds(oursSeconds), FormatSeconds(theirs), FormatRatio(ratio), "< 1x",
-              checked >= links && ratio < 1});
+    PrintRow({label(links), FormatSeconds(oursSeconds), FormatSeconds(theirs), FormatRatio(ratio),
+              "< 1x", checked >= links && ratio < 1});
 }
 
 } // namespace

@@ -57,10 +57,9 @@ void reportLoadTime(const std::filesystem::path& favorites, const TreeCensus& ce
     std::fprintf(stderr, "scan: %d folders and %d links loaded; the bare walk read %d files\n",
                  census.folders, census.links, bare.files);
     const bool sameWork = bare.files == census.links && bare.folders + 1 == census.folders;
-    PrintRow(
-        {"1 load " + std::to_string(census.links) + " shortcuts, LoadFavorites vs bare walk+read",
-         FormatSeconds(times.subject), FormatSeconds(times.baseline), FormatRatio(times.ratio()),
-         "<= 1.5x", sameWork && times.ratio() <= 1.5});
+    PrintRow({"1 load " + FormatCount(census.links) + " shortcuts, LoadFavorites vs bare walk+read",
+              FormatSeconds(times.subject), FormatSeconds(times.baseline),
+              FormatRatio(times.ratio()), "<= 1.5x", sameWork && times.ratio() <= 1.5});
 }
 
 void reportMemory(const std::filesystem::path& favorites)

@@ -121,7 +121,7 @@ void reportRun(BookmarkModel& tree, const LoopbackServer& server)
     std::fprintf(stderr, "run: %d probes in %.2f s, %d links alive; the event loop came round\n",
                  run.probed, run.seconds, alive);
     const bool complete = run.probed == RunLinks && alive == RunLinks;
-    PrintRow({"5 longest event-loop gap, run over " + std::to_string(RunLinks) + " links",
+    PrintRow({"5 longest event-loop gap, run over " + FormatCount(RunLinks) + " links",
               FormatSeconds(run.longestGap), "-", "-", "< 50 ms",
               complete && run.longestGap < 0.050});
     const double perLink = run.seconds / RunLinks;
@@ -170,7 +170,7 @@ void reportDeletion(BookmarkModel& tree)
     });
     std::fprintf(stderr, "delete: %d links deleted in %.3f s, %.3f s with the view's update\n",
                  deleted, deletion, seconds);
-    PrintRow({"6 DeleteDeadLinks, " + std::to_string(DeadLinks) + " of 100,000, view attached",
+    PrintRow({"6 DeleteDeadLinks, " + FormatCount(DeadLinks) + " of 100,000, view attached",
               FormatSeconds(seconds), "-", "-", "< 1 s", deleted == DeadLinks && seconds < 1});
 }
 

@@ -54,3 +54,11 @@ std::string FormatRatio(double ratio)
 {
     return FormatNumber(ratio, 2) + "x";
 }
+
+std::string FormatCount(long long count)
+{
+    std::string digits = std::to_string(count < 0 ? -count : count);
+    for (int at = int(digits.size()) - 3; at > 0; at -= 3)
+        digits.insert(size_t(at), ",");
+    return count < 0 ? "-" + digits : digits;
+}

@@ -24,3 +24,4 @@ void PrintRow(const FigureRow& row);
 std::string FormatSeconds(double seconds); // "1.23 s", "45.6 ms", "789 us"
 std::string FormatRatio(double ratio);     // "1.23x"
 std::string FormatNumber(double value, int decimals);
+std::string FormatCount(long long count); // "100,000"

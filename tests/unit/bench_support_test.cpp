@@ -197,6 +197,10 @@ TEST(FigureRowTest, TimesAndRatiosInTheUnitThatReadsBest)
     EXPECT_EQ(FormatSeconds(0.000789), "789 us");
     EXPECT_EQ(FormatRatio(1.5), "1.50x");
     EXPECT_EQ(FormatNumber(258.4, 0), "258");
+    EXPECT_EQ(FormatCount(100000), "100,000");
+    EXPECT_EQ(FormatCount(2000), "2,000");
+    EXPECT_EQ(FormatCount(999), "999");
+    EXPECT_EQ(FormatCount(-1234567), "-1,234,567");
 }
 
 TEST(HeapUsageTest, CountsALargeBlockTheAllocatorMapsOnItsOwn)
