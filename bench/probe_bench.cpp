@@ -3,6 +3,7 @@
 
 #include "BareProbe.h"
 #include "FigureRow.h"
+#include "LinkCheckerReport.h"
 #include "LoopbackServer.h"
 #include "Measure.h"
 #include "ProbeLink.h"
@@ -14,7 +15,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 namespace {
@@ -62,16 +62,6 @@ std::string readAll(const std::filesystem::path& path)
     return text.str();
 }
 
-// How many links LinkChecker says it checked ("N links in M URLs checked").
-int linksChecked(const std::string& report)
-{
-    static const std::regex summary(R"((\d+) links? in (\d+) URLs? checked)");
-    std::smatch found;
-    if (!std::regex_search(report, found, summary))
-        return -1;
-    return std::stoi(found[1].str());
-}
-
 std::string label(int links)
 {
     return "4 " + FormatCount(links) + " links, ProbeLink vs LinkChecker (1 thread, whole process)";
@@ -99,7 +89,7 @@ void reportLinkChecker(const std::filesystem::path& work, const std::string& pag
             return;
         }
         times.push_back(result.seconds);
-        checked = linksChecked(readAll(output));
+        checked = LinksChecked(readAll(output));
     }
     const double theirs = Median(times);
     std::fprintf(stderr, "linkchecker: %d links checked per run (the page and its links)\n",

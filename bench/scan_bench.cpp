@@ -7,6 +7,7 @@
 #include "FigureRow.h"
 #include "HeapUsage.h"
 #include "Measure.h"
+#include "TreeCensus.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -16,26 +17,6 @@
 namespace {
 
 constexpr int Rounds = 7;
-
-struct TreeCensus
-{
-    int folders = 0;
-    int links = 0;
-    std::size_t characterBytes = 0; // of Name, Title, Link (UTF-16) and Path
-};
-
-TreeCensus takeCensus(const BookmarkModel& tree)
-{
-    TreeCensus census;
-    for (BookmarkNode* node = tree.firstNode(); node; node = tree.nextNode(node)) {
-        const BookmarkEntry& entry = *BookmarkModel::entry(node);
-        ++(entry.IsFolder ? census.folders : census.links);
-        census.characterBytes +=
-            2 * std::size_t(entry.Name.size() + entry.Title.size() + entry.Link.size()) +
-            entry.Path.size();
-    }
-    return census;
-}
 
 void reportLoadTime(const std::filesystem::path& favorites, const TreeCensus& census)
 {
@@ -68,8 +49,8 @@ void reportMemory(const std::filesystem::path& favorites)
     auto tree = std::make_unique<BookmarkModel>();
     LoadFavorites(*tree, favorites);
     const std::size_t after = HeapInUse();
-    const TreeCensus census = takeCensus(*tree);
-    const int entries = census.folders + census.links;
+    const TreeCensus census = TakeCensus(*tree);
+    const int entries = census.entries();
     const double perEntry =
         (double(after) - double(before) - double(census.characterBytes)) / entries;
     std::fprintf(stderr, "memory: %zu bytes for %d entries, %zu of them characters\n",
@@ -92,7 +73,7 @@ int main(int argc, char** argv)
     {
         BookmarkModel tree;
         LoadFavorites(tree, favorites);
-        census = takeCensus(tree);
+        census = TakeCensus(tree);
     }
     if (census.links == 0) {
         std::fprintf(stderr, "scan: no links found in %s\n", argv[1]);

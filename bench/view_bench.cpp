@@ -6,23 +6,21 @@
 #include "BareProbe.h"
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
+#include "CountedRun.h"
 #include "Deletion.h"
-#include "EventLoopGaps.h"
 #include "FavoritesGenerator.h"
 #include "FigureRow.h"
 #include "LoopbackServer.h"
 #include "Measure.h"
 #include "ProbeLink.h"
 #include "TForm1.h"
-#include "VerificationRun.h"
+#include "TreeCensus.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QWindow>
 #include <curl/curl.h>
 
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -63,67 +61,23 @@ double bareSecondsPerLink(const LoopbackServer& server)
     return seconds / BareLinks;
 }
 
-struct RunResult
-{
-    double seconds = 0;
-    int probed = 0;
-    double longestGap = 0;
-};
-
-// A run over the tree that stops once links probes have been answered, the
-// way a user's "Stop" would, so exactly that many links are probed.
-RunResult timeRun(BookmarkModel& tree, int links)
-{
-    std::atomic_int probed{0};
-    VerificationRun* current = nullptr;
-    const ProbeFunction probe = [&](const QString& link, const ProxySettings& proxy,
-                                    const std::atomic_bool* cancel) {
-        const bool alive = ProbeLink(link, proxy, ProbeLimits{}, cancel);
-        if (++probed == links)
-            QMetaObject::invokeMethod(
-                current, [&] { current->stop(); }, Qt::QueuedConnection);
-        return alive;
-    };
-    VerificationRun run(
-        tree, [] { return ProxySettings{}; }, probe);
-    current = &run;
-    QEventLoop loop;
-    QObject::connect(&run, &VerificationRun::ended, &loop, &QEventLoop::quit);
-
-    EventLoopGaps gaps;
-    QElapsedTimer clock;
-    clock.start();
-    gaps.start();
-    if (!run.start())
-        return {};
-    loop.exec();
-    gaps.stop();
-    return {double(clock.nsecsElapsed()) / 1e9, probed.load(), gaps.longestGapSeconds()};
-}
-
-int countStatus(BookmarkModel& tree, qint16 status)
-{
-    int count = 0;
-    for (BookmarkNode* node = tree.firstNode(); node; node = tree.nextNode(node)) {
-        if (BookmarkModel::entry(node)->Status == status)
-            ++count;
-    }
-    return count;
-}
-
 void reportRun(BookmarkModel& tree, const LoopbackServer& server)
 {
+    const ProbeFunction probe = [](const QString& link, const ProxySettings& proxy,
+                                   const std::atomic_bool* cancel) {
+        return ProbeLink(link, proxy, ProbeLimits{}, cancel);
+    };
     std::vector<double> bare{bareSecondsPerLink(server)};
-    const RunResult run = timeRun(tree, RunLinks);
+    const CountedRun run = RunForLinks(tree, probe, RunLinks);
     bare.push_back(bareSecondsPerLink(server));
     bare.push_back(bareSecondsPerLink(server));
-    const int alive = countStatus(tree, StatusAlive);
-    std::fprintf(stderr, "run: %d probes in %.2f s, %d links alive; the event loop came round\n",
-                 run.probed, run.seconds, alive);
+    const int alive = TakeCensus(tree).alive;
+    std::fprintf(stderr, "run: %d probes in %.2f s, %d links alive\n", run.probed, run.seconds,
+                 alive);
     const bool complete = run.probed == RunLinks && alive == RunLinks;
     PrintRow({"5 longest event-loop gap, run over " + FormatCount(RunLinks) + " links",
-              FormatSeconds(run.longestGap), "-", "-", "< 50 ms",
-              complete && run.longestGap < 0.050});
+              FormatSeconds(run.longestGapSeconds), "-", "-", "< 50 ms",
+              complete && run.longestGapSeconds < 0.050});
     const double perLink = run.seconds / RunLinks;
     const double barePerLink = Median(bare);
     PrintRow({"5 run cost per link vs bare probe loop", FormatSeconds(perLink),
@@ -134,7 +88,7 @@ void reportRun(BookmarkModel& tree, const LoopbackServer& server)
 void reportReset(TForm1& form)
 {
     const double seconds = SecondsOf([&] { form.ResetStatuses(); });
-    const int unverified = countStatus(*form.VT->bookmarks(), StatusUnverified);
+    const int unverified = TakeCensus(*form.VT->bookmarks()).unverified;
     std::fprintf(stderr, "reset: %d links not verified afterwards\n", unverified);
     PrintRow({"6 ResetStatuses, 100,000 entries, view attached", FormatSeconds(seconds), "-", "-",
               "< 1 s", seconds < 1});
@@ -206,7 +160,7 @@ int main(int argc, char** argv)
         settle();
         BookmarkModel& tree = *form.VT->bookmarks();
         std::fprintf(stderr, "view: %d links in the tree, all folders expanded\n",
-                     countStatus(tree, StatusUnverified));
+                     TakeCensus(tree).unverified);
 
         reportRun(tree, server);
         reportReset(form);

@@ -3,14 +3,17 @@
 
 #include "BareScan.h"
 #include "BookmarkModel.h"
+#include "CountedRun.h"
 #include "FavoritesGenerator.h"
 #include "FavoritesScan.h"
 #include "FigureRow.h"
 #include "HeapUsage.h"
+#include "LinkCheckerReport.h"
 #include "Measure.h"
 #include "ProcessTimer.h"
 #include "ProfileFile.h"
 #include "TempDir.h"
+#include "TreeCensus.h"
 
 #include <gtest/gtest.h>
 
@@ -157,6 +160,88 @@ TEST(BareScanTest, ReadsShortcutsOnlyAndNeverFollowsAFolderLink)
     EXPECT_EQ(bare.files, 4);
     EXPECT_EQ(bare.bytes, 5u + 3 + 1 + 5);
     EXPECT_EQ(BareWalkAndRead(temp / "missing").files, 0);
+}
+
+void addLink(BookmarkModel& tree, BookmarkNode* parent, const QString& title, qint16 status)
+{
+    BookmarkEntry& entry = tree.addChild(parent)->entry;
+    entry.Title = title;
+    entry.Link = "http://" + title;
+    entry.Path = "/f/" + title.toStdString() + ".url";
+    entry.Status = status;
+}
+
+BookmarkNode* addFolder(BookmarkModel& tree, const QString& name)
+{
+    BookmarkNode* folder = tree.addChild(nullptr);
+    folder->entry.Name = name;
+    folder->entry.IsFolder = true;
+    folder->entry.Status = StatusFolder;
+    return folder;
+}
+
+TEST(TreeCensusTest, CountsEntriesByKindAndStatusAndTheirCharacterBytes)
+{
+    BookmarkModel tree;
+    BookmarkNode* root = addFolder(tree, "Fav");
+    addLink(tree, root, "ab", StatusAlive);
+    addLink(tree, root, "cde", StatusDead);
+    addLink(tree, root, "f", StatusUnverified);
+    const TreeCensus census = TakeCensus(tree);
+    EXPECT_EQ(census.folders, 1);
+    EXPECT_EQ(census.links, 3);
+    EXPECT_EQ(census.entries(), 4);
+    EXPECT_EQ(census.alive, 1);
+    EXPECT_EQ(census.dead, 1);
+    EXPECT_EQ(census.unverified, 1);
+    // "Fav"; each link: title, "http://" + title, "/f/" + title + ".url".
+    const auto link = [](std::size_t title) { return 2 * (title + 7 + title) + 3 + title + 4; };
+    EXPECT_EQ(census.characterBytes, 2 * 3 + link(2) + link(3) + link(1));
+}
+
+TEST(CountedRunTest, StopsAfterExactlyTheGivenNumberOfProbes)
+{
+    BookmarkModel tree;
+    BookmarkNode* root = addFolder(tree, "Fav");
+    for (int i = 0; i < 10; ++i)
+        addLink(tree, root, QString::number(i), StatusUnverified);
+    QStringList asked;
+    const ProbeFunction probe = [&](const QString& link, const ProxySettings&,
+                                    const std::atomic_bool*) {
+        asked << link;
+        return true;
+    };
+    const CountedRun run = RunForLinks(tree, probe, 4);
+    EXPECT_TRUE(run.started);
+    EXPECT_EQ(run.probed, 4);
+    EXPECT_EQ(asked, (QStringList{"http://0", "http://1", "http://2", "http://3"}));
+    const TreeCensus census = TakeCensus(tree);
+    EXPECT_EQ(census.alive, 4);
+    EXPECT_EQ(census.unverified, 6);
+    EXPECT_EQ(root->child(3)->entry.Status, StatusAlive);
+    EXPECT_EQ(root->child(4)->entry.Status, StatusUnverified);
+}
+
+TEST(CountedRunTest, ATreeWithFewerLinksIsProbedWhole)
+{
+    BookmarkModel tree;
+    BookmarkNode* root = addFolder(tree, "Fav");
+    for (int i = 0; i < 3; ++i)
+        addLink(tree, root, QString::number(i), StatusUnverified);
+    const CountedRun run = RunForLinks(
+        tree, [](const QString&, const ProxySettings&, const std::atomic_bool*) { return false; },
+        100);
+    EXPECT_EQ(run.probed, 3);
+    EXPECT_EQ(TakeCensus(tree).dead, 3);
+}
+
+TEST(LinkCheckerReportTest, ReadsTheNumberOfLinksChecked)
+{
+    EXPECT_EQ(LinksChecked("Statistics:\nThat's it. 2001 links in 2001 URLs checked. "
+                           "0 warnings found. 0 errors found.\n"),
+              2001);
+    EXPECT_EQ(LinksChecked("That's it. 1 link in 1 URL checked."), 1);
+    EXPECT_EQ(LinksChecked("Error: no such file"), -1);
 }
 
 TEST(MeasureTest, MedianOfOddEvenAndNoValues)
