@@ -1,6 +1,7 @@
 #include "FavoritesScan.h"
 
 #include "BookmarkModel.h"
+#include "DirectoryHandle.h"
 #include "DirectoryListing.h"
 #include "PathUtils.h"
 #include "ProfileFile.h"
@@ -70,11 +71,16 @@ void addLinksFrom(BookmarkModel& tree, const std::string& dir, const std::vector
 {
     const QString section = QStringLiteral("InternetShortcut");
     const QString key = QStringLiteral("URL");
+    const DirectoryHandle folder(dir.c_str());
     for (const DirEntry& found : listing) {
         if (!MatchesPattern(found.name, LinkPattern))
             continue;
         std::string path = joinPath(dir, found.name);
-        const QString url = ReadProfileString(path.c_str(), section, key);
+        // By name inside the open folder; by the whole path if it could not
+        // be opened again after its listing.
+        const QString url = folder.isOpen()
+                                ? ReadProfileStringAt(folder.fd(), found.name.c_str(), section, key)
+                                : ReadProfileString(path.c_str(), section, key);
         BookmarkEntry& entry = tree.addChild(parent)->entry;
         // The title is the whole name without its extension, even where the
         // name itself holds a double quote (legal here, unlike on Windows).

@@ -9,6 +9,7 @@
 #include <QtGlobal>
 
 #include <cerrno>
+#include <fcntl.h>
 
 namespace {
 
@@ -73,10 +74,16 @@ QString ReadProfileString(const std::filesystem::path& file, const QString& sect
 QString ReadProfileString(const std::filesystem::path::value_type* file, const QString& section,
                           const QString& key, const QString& def)
 {
+    return ReadProfileStringAt(AT_FDCWD, file, section, key, def);
+}
+
+QString ReadProfileStringAt(int dirFd, const char* name, const QString& section, const QString& key,
+                            const QString& def)
+{
     // Called once per shortcut of a Favorites scan: the read buffer is
     // reused instead of allocated for every file.
     thread_local QByteArray buffer;
-    const bool read = ReadRegularFile(file, buffer) == 0;
+    const bool read = ReadRegularFileAt(dirFd, name, buffer) == 0;
     const QString text = read ? DecodeText(buffer) : QString();
     if (buffer.capacity() > KeptBufferBytes)
         buffer = QByteArray();

@@ -21,6 +21,9 @@ QString ReadProfileString(const std::filesystem::path& file, const QString& sect
 // for every file of a scan.
 QString ReadProfileString(const std::filesystem::path::value_type* file, const QString& section,
                           const QString& key, const QString& def = QString());
+// The same for the file name inside the directory open as dirFd.
+QString ReadProfileStringAt(int dirFd, const char* name, const QString& section, const QString& key,
+                            const QString& def = QString());
 
 // The same lookup over text that is already in memory.
 QString LookupProfileString(const QString& text, const QString& section, const QString& key,

@@ -28,14 +28,19 @@ private:
 
 int ReadRegularFile(const std::filesystem::path& path, QByteArray& bytes)
 {
-    return ReadRegularFile(path.c_str(), bytes);
+    return ReadRegularFileAt(AT_FDCWD, path.c_str(), bytes);
 }
 
 int ReadRegularFile(const std::filesystem::path::value_type* path, QByteArray& bytes)
 {
+    return ReadRegularFileAt(AT_FDCWD, path, bytes);
+}
+
+int ReadRegularFileAt(int dirFd, const char* name, QByteArray& bytes)
+{
     bytes.resize(0);
     // O_NONBLOCK: opening a FIFO that has no writer would otherwise wait.
-    const FileDescriptor file(::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    const FileDescriptor file(::openat(dirFd, name, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (file.get() < 0)
         return errno;
     struct stat info;

@@ -13,6 +13,10 @@ int ReadRegularFile(const std::filesystem::path& path, QByteArray& bytes);
 // std::filesystem::path made for each (it splits the path into components)
 // would cost about as much as parsing the file.
 int ReadRegularFile(const std::filesystem::path::value_type* path, QByteArray& bytes);
+// The same for name inside the directory open as dirFd (see DirectoryHandle):
+// the scan reads a folder's shortcuts without resolving the folder's whole
+// path again for each of them.
+int ReadRegularFileAt(int dirFd, const char* name, QByteArray& bytes);
 
 // No profile or shortcut file is this big; refusing it keeps a stray disk
 // image in the Favorites folder from eating the memory.
