@@ -51,6 +51,10 @@ std::size_t decodeUtf8(const std::string& s, std::size_t pos, char32_t& cp)
 
 char16_t upper(char16_t unit)
 {
+    // Most names are ASCII, where only a-z change; every entry of every
+    // listing comes through here.
+    if (unit < 0x80)
+        return unit >= u'a' && unit <= u'z' ? char16_t(unit - u'a' + u'A') : unit;
     return static_cast<char16_t>(QChar::toUpper(static_cast<char32_t>(unit)));
 }
 
