@@ -22,8 +22,6 @@ namespace {
 constexpr int LinkCount = 2000;
 constexpr int Rounds = 5;
 constexpr int LinkCheckerRuns = 3;
-// What the probe sends; the bare loop sends the same.
-const char UserAgent[] = "InetURL:/1.0";
 
 int probeAll(const std::vector<QString>& links)
 {
@@ -43,7 +41,8 @@ double reportProbeLoop(const std::vector<std::string>& urls)
     int ours = 0;
     int bare = 0;
     const Comparison times = CompareAlternating(
-        Rounds, [&] { ours = probeAll(links); }, [&] { bare = BareProbeLoop(urls, UserAgent); });
+        Rounds, [&] { ours = probeAll(links); },
+        [&] { bare = BareProbeLoop(urls, ProbeUserAgent); });
     std::fprintf(stderr, "probe: %d of %zu alive by ProbeLink, %d by the bare loop\n", ours,
                  urls.size(), bare);
     const bool allAnswered = ours == int(urls.size()) && bare == int(urls.size());

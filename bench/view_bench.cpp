@@ -12,7 +12,6 @@
 #include "FigureRow.h"
 #include "LoopbackServer.h"
 #include "Measure.h"
-#include "ProbeLink.h"
 #include "TForm1.h"
 #include "TreeCensus.h"
 
@@ -30,7 +29,6 @@ namespace {
 constexpr int RunLinks = 10000;
 constexpr int DeadLinks = 10000;
 constexpr int BareLinks = 2000;
-const char UserAgent[] = "InetURL:/1.0";
 
 // A 1920 x 1080 screen for the offscreen platform, so "maximised" means the
 // size most desktops have.
@@ -57,18 +55,14 @@ double bareSecondsPerLink(const LoopbackServer& server)
     std::vector<std::string> urls;
     for (int i = 0; i < BareLinks; ++i)
         urls.push_back(server.linkFor(i));
-    const double seconds = SecondsOf([&] { BareProbeLoop(urls, UserAgent); });
+    const double seconds = SecondsOf([&] { BareProbeLoop(urls, ProbeUserAgent); });
     return seconds / BareLinks;
 }
 
 void reportRun(BookmarkModel& tree, const LoopbackServer& server)
 {
-    const ProbeFunction probe = [](const QString& link, const ProxySettings& proxy,
-                                   const std::atomic_bool* cancel) {
-        return ProbeLink(link, proxy, ProbeLimits{}, cancel);
-    };
     std::vector<double> bare{bareSecondsPerLink(server)};
-    const CountedRun run = RunForLinks(tree, probe, RunLinks);
+    const CountedRun run = RunForLinks(tree, DefaultProbe(), RunLinks);
     bare.push_back(bareSecondsPerLink(server));
     bare.push_back(bareSecondsPerLink(server));
     const int alive = TakeCensus(tree).alive;

@@ -30,7 +30,7 @@ TEST(BenchLoopbackTest, EveryLinkIsDistinctAndAliveForTheProbeAndTheBareLoop)
         EXPECT_TRUE(ProbeLink(QString::fromStdString(urls.back()), ProxySettings{})) << urls.back();
     }
     EXPECT_EQ(distinct.size(), urls.size());
-    EXPECT_EQ(BareProbeLoop(urls, "InetURL:/1.0"), 20);
+    EXPECT_EQ(BareProbeLoop(urls, ProbeUserAgent), 20);
 }
 
 TEST(BenchLoopbackTest, LinkPageListsEveryLinkAndLiftsLinkCheckersPause)
@@ -64,7 +64,7 @@ TEST(BenchLoopbackTest, BareLoopSendsOneGetPerUrlWithTheUserAgentAndCountsOnly20
     const std::vector<std::string> urls{
         server.url("/ok"), server.url("/missing"), server.url("/ok"),
         "http://127.0.0.1:" + std::to_string(unusedLoopbackPort()) + "/closed"};
-    EXPECT_EQ(BareProbeLoop(urls, "InetURL:/1.0"), 2);
+    EXPECT_EQ(BareProbeLoop(urls, ProbeUserAgent), 2);
     const std::vector<SeenRequest> seen = server.requests();
     ASSERT_EQ(seen.size(), 3u);
     for (const SeenRequest& request : seen) {
