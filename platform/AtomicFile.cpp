@@ -47,7 +47,10 @@ bool writeAll(int fd, const QByteArray& bytes)
 // this file behind, and the next save of the same target takes it over.
 std::filesystem::path temporaryFor(const std::filesystem::path& target)
 {
-    return target.parent_path() / ("." + target.filename().string() + ".saving");
+    std::string name = ".";
+    name += target.filename().string();
+    name += ".saving";
+    return target.parent_path() / name;
 }
 
 bool sameFile(const struct stat& a, const struct stat& b)
