@@ -7,6 +7,7 @@
 #include <QList>
 #include <QWidget>
 #include <filesystem>
+#include <memory>
 
 class BookmarkView;
 class HeaderStrip;
@@ -41,7 +42,8 @@ public:
 
     // The dialog behind btOptions, made after this window (it reads its
     // settings from the data folder that FormCreate makes sure of).
-    void setOptionsDialog(TfrOptions* dialog) { optionsDialog_ = dialog; }
+    // Its proxy controls feed the settings every probe reads when it begins.
+    void setOptionsDialog(TfrOptions* dialog);
     TfrOptions* optionsDialog() const { return optionsDialog_; }
 
     void ShowCounts();
@@ -156,5 +158,6 @@ private:
     MenuStyle* menuStyle_ = nullptr;
     TfrOptions* optionsDialog_ = nullptr;
     ProbeFunction probe_;
+    std::shared_ptr<SharedProxySettings> proxySettings_ = std::make_shared<SharedProxySettings>();
     uint workerStackSize_ = 0;
 };

@@ -20,6 +20,14 @@ ProbeFunction DefaultProbe()
     };
 }
 
+void TForm1::setOptionsDialog(TfrOptions* dialog)
+{
+    optionsDialog_ = dialog;
+    const auto refresh = [this] { proxySettings_->set(optionsDialog_->proxySettings()); };
+    connect(dialog, &TfrOptions::proxySettingsChanged, this, refresh);
+    refresh();
+}
+
 void TForm1::mnVerifyLinksClick()
 {
     ResetStatuses();
@@ -28,10 +36,7 @@ void TForm1::mnVerifyLinksClick()
     mnStopVerify->setEnabled(true);
     mnVerifyLinks->setEnabled(false);
 
-    auto settings = [this] {
-        return optionsDialog_ ? optionsDialog_->proxySettings() : ProxySettings{};
-    };
-    auto* run = new VerificationRun(*VT->bookmarks(), settings, probe_, this);
+    auto* run = new VerificationRun(*VT->bookmarks(), proxySettings_, probe_, this);
     if (workerStackSize_)
         run->setWorkerStackSize(workerStackSize_);
     connect(run, &VerificationRun::ended, this, &TForm1::VerifyDone);

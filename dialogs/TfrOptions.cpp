@@ -92,6 +92,9 @@ void TfrOptions::setupControls()
     edAdressProxy->installEventFilter(this);
     edPort->installEventFilter(this);
     connect(chbUseProxy, &QCheckBox::toggled, this, &TfrOptions::chbUseProxyClick);
+    connect(chbUseProxy, &QCheckBox::toggled, this, &TfrOptions::proxySettingsChanged);
+    connect(edAdressProxy, &QLineEdit::textChanged, this, &TfrOptions::proxySettingsChanged);
+    connect(edPort, &QLineEdit::textChanged, this, &TfrOptions::proxySettingsChanged);
 
     // The layout state: unchecked, both edits disabled.
     chbUseProxyClick();

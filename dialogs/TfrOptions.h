@@ -34,6 +34,10 @@ public:
 
     void done(int result) override;
 
+signals:
+    // Any of the three controls changed; proxySettings() has the new values.
+    void proxySettingsChanged();
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

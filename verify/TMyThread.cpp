@@ -1,9 +1,11 @@
 #include "TMyThread.h"
 
+#include <algorithm>
 #include <utility>
 
-TMyThread::TMyThread(ProbeFunction probe, QObject* parent)
-    : QThread(parent), probe_(std::move(probe))
+TMyThread::TMyThread(ProbeFunction probe, std::shared_ptr<const SharedProxySettings> settings,
+                     QObject* parent)
+    : QThread(parent), probe_(std::move(probe)), settings_(std::move(settings))
 {
 }
 
@@ -14,11 +16,22 @@ TMyThread::~TMyThread()
     wait();
 }
 
-void TMyThread::submit(const QString& link, const ProxySettings& proxy)
+void TMyThread::submit(quint64 ticket, const QString& link)
 {
     const std::lock_guard lock(mutex_);
-    job_ = Job{link, proxy};
+    jobs_.push_back(Job{ticket, link});
     wake_.notify_one();
+}
+
+bool TMyThread::revoke(quint64 ticket)
+{
+    const std::lock_guard lock(mutex_);
+    const auto it = std::find_if(jobs_.begin(), jobs_.end(),
+                                 [ticket](const Job& job) { return job.ticket == ticket; });
+    if (it == jobs_.end())
+        return false;
+    jobs_.erase(it);
+    return true;
 }
 
 void TMyThread::finish()
@@ -30,6 +43,10 @@ void TMyThread::finish()
 
 void TMyThread::abort()
 {
+    {
+        const std::lock_guard lock(mutex_);
+        jobs_.clear();
+    }
     cancel_ = true;
     finish();
 }
@@ -40,15 +57,15 @@ void TMyThread::run()
         Job job;
         {
             std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return job_ || finishing_; });
-            // A job handed over before a plain finish() is still answered, so
-            // a stopped run shows the result of the probe it had begun.
-            if (!job_ || cancel_)
+            wake_.wait(lock, [this] { return !jobs_.empty() || finishing_; });
+            // Links handed over before a plain finish() are still answered,
+            // so a stopped run shows the result of the probe it had begun.
+            if (jobs_.empty() || cancel_)
                 return;
-            job = std::move(*job_);
-            job_.reset();
+            job = std::move(jobs_.front());
+            jobs_.pop_front();
         }
-        const bool alive = probe_(job.link, job.proxy, &cancel_);
-        emit probed(alive);
+        const bool alive = probe_(job.link, settings_->get(), &cancel_);
+        emit probed(job.ticket, alive);
     }
 }

@@ -2,12 +2,23 @@
 
 #include "BookmarkModel.h"
 
+#include <QTimer>
+#include <algorithm>
 #include <utility>
 
-VerificationRun::VerificationRun(BookmarkModel& tree, SettingsSource settings, ProbeFunction probe,
-                                 QObject* parent)
-    : QObject(parent), tree_(tree), settings_(std::move(settings)),
-      worker_(std::make_unique<TMyThread>(std::move(probe)))
+namespace {
+
+// The one being probed and the next one: enough that the worker never waits
+// for the main thread between two links.
+constexpr size_t LinksAhead = 2;
+
+} // namespace
+
+VerificationRun::VerificationRun(BookmarkModel& tree,
+                                 std::shared_ptr<const SharedProxySettings> settings,
+                                 ProbeFunction probe, QObject* parent)
+    : QObject(parent), tree_(tree),
+      worker_(std::make_unique<TMyThread>(std::move(probe), std::move(settings)))
 {
     connect(worker_.get(), &TMyThread::probed, this, &VerificationRun::onProbed,
             Qt::QueuedConnection);
@@ -41,7 +52,8 @@ void VerificationRun::stop()
 {
     stopRequested_ = true;
     cursor_ = nullptr;
-    if (!probing_)
+    takeBackWaitingLinks();
+    if (pending_.empty())
         worker_->finish();
 }
 
@@ -49,7 +61,7 @@ void VerificationRun::abort()
 {
     stopRequested_ = true;
     cursor_ = nullptr;
-    inFlight_ = nullptr;
+    pending_.clear();
     // The cancelled probe's verdict says nothing about the link; drop it.
     disconnect(worker_.get(), &TMyThread::probed, this, nullptr);
     worker_->abort();
@@ -63,44 +75,66 @@ bool VerificationRun::isWorkerRunning() const
 
 void VerificationRun::handOutNext()
 {
-    while (cursor_ && !stopRequested_) {
+    while (cursor_ && !stopRequested_ && pending_.size() < LinksAhead) {
         BookmarkNode* node = cursor_;
         cursor_ = tree_.nextNode(node);
         BookmarkEntry* entry = BookmarkModel::entry(node);
         if (entry && !entry->IsFolder) {
-            inFlight_ = node;
-            probing_ = true;
-            // The settings of this moment: a change in the Options dialog
-            // applies from the next probe on.
-            worker_->submit(entry->Link, settings_());
-            return;
+            pending_.push_back({nextTicket_++, node});
+            worker_->submit(pending_.back().ticket, entry->Link);
+        } else {
+            tree_.repaintNode(node);
         }
-        tree_.repaintNode(node);
     }
-    worker_->finish();
+    if (pending_.empty())
+        worker_->finish();
 }
 
-void VerificationRun::onProbed(bool alive)
+void VerificationRun::onProbed(quint64 ticket, bool alive)
 {
-    probing_ = false;
-    if (BookmarkEntry* entry = BookmarkModel::entry(inFlight_)) {
-        entry->Status = alive ? StatusAlive : StatusDead;
-        tree_.repaintNode(inFlight_);
-    }
-    inFlight_ = nullptr;
-    if (stopRequested_) {
-        worker_->finish();
+    const auto it = std::find_if(pending_.begin(), pending_.end(),
+                                 [ticket](const Pending& p) { return p.ticket == ticket; });
+    if (it == pending_.end())
         return;
+    if (BookmarkEntry* entry = BookmarkModel::entry(it->node)) {
+        entry->Status = alive ? StatusAlive : StatusDead;
+        tree_.repaintNode(it->node);
     }
+    pending_.erase(it);
     handOutNext();
 }
 
 void VerificationRun::onNodeAboutToBeRemoved(BookmarkNode* node)
 {
-    if (inFlight_ && BookmarkModel::isInSubtree(inFlight_, node))
-        inFlight_ = nullptr;
+    bool tookBack = false;
+    for (auto it = pending_.begin(); it != pending_.end();) {
+        if (it->node && BookmarkModel::isInSubtree(it->node, node)) {
+            // A link still waiting is taken back; one being probed is forgotten.
+            if (worker_->revoke(it->ticket)) {
+                it = pending_.erase(it);
+                tookBack = true;
+                continue;
+            }
+            it->node = nullptr;
+        }
+        ++it;
+    }
     if (cursor_ && BookmarkModel::isInSubtree(cursor_, node))
         cursor_ = tree_.nextNodeAfterSubtree(node);
+    // Hand out again once the deletion is over, not while the tree is
+    // half-way through it.
+    if (tookBack)
+        QTimer::singleShot(0, this, &VerificationRun::handOutNext);
+}
+
+void VerificationRun::takeBackWaitingLinks()
+{
+    for (auto it = pending_.begin(); it != pending_.end();) {
+        if (worker_->revoke(it->ticket))
+            it = pending_.erase(it);
+        else
+            ++it;
+    }
 }
 
 void VerificationRun::onWorkerFinished()

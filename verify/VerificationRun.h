@@ -3,25 +3,25 @@
 #include "TMyThread.h"
 
 #include <QObject>
-#include <functional>
+#include <deque>
 #include <memory>
 
 class BookmarkModel;
 class BookmarkNode;
 
 // One verification run: the walk's cursor lives here on the main thread, the
-// probing on a TMyThread. Results are stored and repainted as they arrive.
-// Deleting nodes while the run walks them is safe: the cursor steps over a
-// removed subtree and a result for a removed node is dropped.
+// probing on a TMyThread. The worker always has the next link waiting, so it
+// never idles while the main thread stores a result. Results are stored and
+// repainted as they arrive. Deleting nodes while the run walks them is safe:
+// the cursor steps over a removed subtree, a waiting link of a removed node
+// is taken back, and the result of a removed node's probe is dropped.
 class VerificationRun final : public QObject
 {
     Q_OBJECT
 
 public:
-    using SettingsSource = std::function<ProxySettings()>;
-
-    VerificationRun(BookmarkModel& tree, SettingsSource settings, ProbeFunction probe,
-                    QObject* parent = nullptr);
+    VerificationRun(BookmarkModel& tree, std::shared_ptr<const SharedProxySettings> settings,
+                    ProbeFunction probe, QObject* parent = nullptr);
     ~VerificationRun() override;
 
     // Starts the worker and the walk from the first node. False when the
@@ -35,24 +35,31 @@ public:
     bool isWorkerRunning() const;
     // Lets tests make the worker's creation fail (a stack below the system minimum).
     void setWorkerStackSize(uint bytes);
-    // The node whose probe is in flight, if any (for tests).
-    BookmarkNode* nodeInFlight() const { return inFlight_; }
+    // The node of the oldest link handed to the worker, if any and not
+    // removed since: the one being probed (for tests).
+    BookmarkNode* nodeInFlight() const { return pending_.empty() ? nullptr : pending_.front().node; }
 
 signals:
     // The worker has ended (walk done, stopped, or aborted).
     void ended(VerificationRun* run);
 
 private:
+    struct Pending
+    {
+        quint64 ticket;
+        BookmarkNode* node; // null once removed from the tree
+    };
+
     void handOutNext();
-    void onProbed(bool alive);
+    void onProbed(quint64 ticket, bool alive);
     void onNodeAboutToBeRemoved(BookmarkNode* node);
     void onWorkerFinished();
+    void takeBackWaitingLinks();
 
     BookmarkModel& tree_;
-    SettingsSource settings_;
     std::unique_ptr<TMyThread> worker_;
-    BookmarkNode* cursor_ = nullptr;   // next node to look at
-    BookmarkNode* inFlight_ = nullptr; // link being probed; null once forgotten
-    bool probing_ = false;
+    BookmarkNode* cursor_ = nullptr; // next node to look at
+    std::deque<Pending> pending_;    // handed to the worker, oldest first
+    quint64 nextTicket_ = 1;
     bool stopRequested_ = false;
 };

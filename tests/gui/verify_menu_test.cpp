@@ -3,9 +3,12 @@
 #include "GatedProbe.h"
 #include "MainWindowFixture.h"
 #include "MessageBoxes.h"
+#include "TfrOptions.h"
 #include "VerificationRun.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QTimer>
 
 namespace {
@@ -190,4 +193,30 @@ TEST_F(VerifyMenuTest, ClosingDuringARunCancelsTheProbeAndJoinsTheWorkers)
 
     EXPECT_TRUE(form.findChildren<VerificationRun*>().isEmpty());
     EXPECT_TRUE(idle(form));
+}
+
+TEST_F(VerifyMenuTest, AChangeInTheOptionsDialogAppliesFromTheNextProbeOn)
+{
+    writeTree();
+    TForm1& form = makeForm();
+    auto* options = new TfrOptions(&form);
+    form.setOptionsDialog(options);
+    auto* useProxy = options->findChild<QCheckBox*>("chbUseProxy");
+    options->findChild<QLineEdit*>("edAdressProxy")->setText("127.0.0.1");
+    options->findChild<QLineEdit*>("edPort")->setText("3128");
+    GatedProbe gate;
+    form.setProbeFunction(Wrap(gate));
+
+    form.mnVerifyLinks->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return gate.waiting(); }));
+    useProxy->setChecked(true);
+    gate.release(3);
+    ASSERT_TRUE(WaitUntil([&] { return !form.VerifyThread; }));
+
+    const auto proxies = gate.proxies();
+    ASSERT_EQ(proxies.size(), 3);
+    EXPECT_FALSE(proxies[0].useProxy);
+    EXPECT_TRUE(proxies[1].useProxy);
+    EXPECT_EQ(proxies[1].address, "127.0.0.1");
+    EXPECT_EQ(proxies[1].port, "3128");
 }

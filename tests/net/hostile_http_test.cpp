@@ -316,7 +316,7 @@ protected:
     std::unique_ptr<VerificationRun> makeRun(const ProbeLimits& limits)
     {
         return std::make_unique<VerificationRun>(
-            tree, [] { return ProxySettings{}; },
+            tree, std::make_shared<SharedProxySettings>(),
             [limits](const QString& link, const ProxySettings& proxy,
                      const std::atomic_bool* cancel) {
                 return ProbeLink(link, proxy, limits, cancel);

@@ -64,7 +64,7 @@ protected:
         for (const ExpectedLink& link : links)
             BookmarkModel::entry(link.node)->Status = StatusUnverified;
         VerificationRun run(
-            tree, [] { return ProxySettings{}; },
+            tree, std::make_shared<SharedProxySettings>(),
             [](const QString& link, const ProxySettings& proxy, const std::atomic_bool* cancel) {
                 return ProbeLink(link, proxy, shortLimits, cancel);
             });

@@ -41,10 +41,10 @@ struct RunFixture : ::testing::Test
     bool ended = false;
 
     std::unique_ptr<VerificationRun> makeRun(ProbeFunction probe,
-                                             VerificationRun::SettingsSource settings = {})
+                                             std::shared_ptr<SharedProxySettings> settings = {})
     {
         if (!settings)
-            settings = [] { return ProxySettings{}; };
+            settings = std::make_shared<SharedProxySettings>();
         auto run = std::make_unique<VerificationRun>(tree, settings, std::move(probe));
         QObject::connect(run.get(), &VerificationRun::ended, [this] { ended = true; });
         return run;
@@ -131,12 +131,14 @@ TEST_F(RunFixture, EachProbeGetsTheSettingsOfItsMoment)
     root = AddFolder(tree, nullptr, "root");
     AddLink(tree, root, "alive://1");
     AddLink(tree, root, "alive://2");
-    ProxySettings current{true, "127.0.0.1", "3128"};
+    auto settings = std::make_shared<SharedProxySettings>(ProxySettings{true, "127.0.0.1", "3128"});
     GatedProbe probe;
-    auto run = makeRun(Wrap(probe), [&] { return current; });
+    auto run = makeRun(Wrap(probe), settings);
     ASSERT_TRUE(run->start());
     ASSERT_TRUE(WaitUntil([&] { return probe.waiting(); }));
-    current = ProxySettings{false, "", "80"};
+    // The second link is already waiting with the worker; it still gets
+    // the settings of the moment its probe begins.
+    settings->set(ProxySettings{false, "", "80"});
     probe.release(2);
     ASSERT_TRUE(WaitUntil([&] { return ended; }));
 
