@@ -5,19 +5,31 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <chrono>
+#include <thread>
 
 CountedRun RunForLinks(BookmarkModel& tree, const ProbeFunction& probe, int links)
 {
     std::atomic_int probed{0};
+    std::atomic_bool stopped{false};
     VerificationRun* current = nullptr;
     const ProbeFunction counted = [&](const QString& link, const ProxySettings& proxy,
                                       const std::atomic_bool* cancel) {
         const bool alive = probe(link, proxy, cancel);
-        // Queued before the answer itself, so the run sees the stop first and
-        // stores this answer as the last one.
-        if (++probed == links)
+        if (++probed == links) {
+            // Stop before answering, while the next link still waits with the
+            // worker: the run takes it back, so exactly this many are probed
+            // and this answer is stored as the last one.
             QMetaObject::invokeMethod(
-                current, [&] { current->stop(); }, Qt::QueuedConnection);
+                current,
+                [&] {
+                    current->stop();
+                    stopped = true;
+                },
+                Qt::QueuedConnection);
+            while (!stopped && !(cancel && *cancel))
+                std::this_thread::sleep_for(std::chrono::microseconds(50));
+        }
         return alive;
     };
     VerificationRun run(
