@@ -2,10 +2,16 @@
 
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
-#include "BookmarkViewHandlers.h"
 #include "ImageList.h"
 
 #include <QPainter>
+
+namespace {
+
+const QColor nameTextColor(0x23, 0x23, 0x23);
+const QColor linkTextColor(0x48, 0x48, 0x48);
+
+} // namespace
 
 BookmarkDelegate::BookmarkDelegate(BookmarkView* view) : QAbstractItemDelegate(view), view_(view) {}
 
@@ -14,53 +20,77 @@ int BookmarkDelegate::imageSpace(int column) const
     return column == ColumnName ? view_->nodeImages().width() + imageGap : 0;
 }
 
+int BookmarkDelegate::imageOf(const QModelIndex& index)
+{
+    const QVariant image = index.data(BookmarkModel::ImageIndexRole);
+    return image.isValid() ? image.toInt() : ImageNone;
+}
+
+QColor BookmarkDelegate::textColor(const QModelIndex& index, bool selectedWithFocus,
+                                   const QColor& viewColor)
+{
+    // Black stands out on the green of a focused selection; the greys would not.
+    if (selectedWithFocus)
+        return Qt::black;
+    if (index.isValid() && index.column() == ColumnName)
+        return nameTextColor;
+    if (index.isValid() && index.column() == ColumnLink)
+        return linkTextColor;
+    return viewColor;
+}
+
+void BookmarkDelegate::paintLamp(QPainter& painter, const ImageList& images,
+                                 const QModelIndex& index, const QRect& cellRect)
+{
+    if (index.column() != ColumnStatus)
+        return;
+    const QPoint at = lampOrigin(cellRect, images.width());
+    images.draw(painter, at.x(), at.y(), imageOf(index));
+}
+
+QPoint BookmarkDelegate::lampOrigin(const QRect& cellRect, int imageWidth)
+{
+    const int left = cellRect.left();
+    const int right = left + cellRect.width();
+    const int top = cellRect.top();
+    const int bottom = top + cellRect.height();
+    // The width serves for the height too: the lamps are square.
+    return QPoint(left + (right - left - imageWidth) / 2, top + (bottom - top - imageWidth) / 2);
+}
+
 void BookmarkDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                              const QModelIndex& index) const
 {
-    BookmarkViewHandlers* handlers = view_->handlers();
-    if (!handlers)
-        return;
-    BookmarkNode* node = BookmarkModel::nodeOf(index);
     const int column = index.column();
+    const ImageList& images = view_->nodeImages();
     QRect content = option.rect.adjusted(margin, 0, -margin, 0);
 
     if (column == ColumnName) {
-        int imageIndex = -1;
-        handlers->VTGetImageIndex(view_, node, column, imageIndex);
-        const ImageList& images = view_->nodeImages();
         images.draw(*painter, content.left(),
-                    content.top() + (content.height() - images.height()) / 2, imageIndex);
+                    content.top() + (content.height() - images.height()) / 2, imageOf(index));
         content.setLeft(content.left() + imageSpace(column));
     }
 
-    QString text;
-    handlers->VTGetText(view_, node, column, text);
+    QString text = index.data().toString();
     content.adjust(textMargin, 0, -textMargin, 0);
     if (!text.isEmpty() && content.width() > 0) {
-        QColor color = option.palette.color(QPalette::Text);
-        handlers->VTPaintText(view_, color, node, column);
+        const bool selectedWithFocus =
+            option.state.testFlag(QStyle::State_Selected) && view_->hasFocus();
         const QFontMetrics& metrics = option.fontMetrics;
-        int textWidth = metrics.horizontalAdvance(text);
-        if (textWidth > content.width()) {
+        if (metrics.horizontalAdvance(text) > content.width())
             text = metrics.elidedText(text, Qt::ElideRight, content.width());
-            textWidth = metrics.horizontalAdvance(text);
-        }
-        const int x = column == ColumnStatus ? content.left() + (content.width() - textWidth) / 2
-                                             : content.left();
         const int baseline =
             option.rect.top() + (option.rect.height() - metrics.height()) / 2 + metrics.ascent();
-        painter->setPen(color);
-        painter->drawText(QPoint(x, baseline), text);
+        painter->setPen(textColor(index, selectedWithFocus, option.palette.color(QPalette::Text)));
+        painter->drawText(QPoint(content.left(), baseline), text);
     }
 
-    handlers->VTAfterCellPaint(view_, *painter, node, column, option.rect);
+    paintLamp(*painter, images, index, option.rect);
 }
 
 QSize BookmarkDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
-    QString text;
-    if (BookmarkViewHandlers* handlers = view_->handlers())
-        handlers->VTGetText(view_, BookmarkModel::nodeOf(index), index.column(), text);
+    const QString text = index.data().toString();
     const int textWidth = text.isEmpty() ? 0 : option.fontMetrics.horizontalAdvance(text);
     return QSize(2 * margin + imageSpace(index.column()) + 2 * textMargin + textWidth, rowHeight);
 }

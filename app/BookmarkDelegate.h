@@ -3,12 +3,11 @@
 #include <QAbstractItemDelegate>
 
 class BookmarkView;
+class ImageList;
 
-// Paints one cell of the bookmark view from its owner's answers: the node
-// icon (tree column only), the text in the colour the owner picks, then
-// whatever the owner draws over the finished cell. It reads the node from
-// the index directly and never goes through the model's data(), so a cell
-// costs no lookups beyond the handlers' own.
+// Paints one cell of the bookmark view from the model's roles: the node icon
+// (tree column only), the text in the view's colours, then the status lamp
+// over the finished cell.
 class BookmarkDelegate final : public QAbstractItemDelegate
 {
     Q_OBJECT
@@ -19,6 +18,18 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+    // The picture a cell shows, -1 for none.
+    static int imageOf(const QModelIndex& index);
+    // The colour of a cell's text; viewColor is the view's own. A cell
+    // without an entry (an invalid index) keeps it unless selectedWithFocus.
+    static QColor textColor(const QModelIndex& index, bool selectedWithFocus,
+                            const QColor& viewColor);
+    // Draws the lamp of a Status cell centred in cellRect; other cells get none.
+    static void paintLamp(QPainter& painter, const ImageList& images, const QModelIndex& index,
+                          const QRect& cellRect);
+    // Top-left corner of a lamp of width imageWidth centred in a cell.
+    static QPoint lampOrigin(const QRect& cellRect, int imageWidth);
 
     static constexpr int rowHeight = 18;
     static constexpr int margin = 4;     // between the cell's edges and its content

@@ -46,8 +46,8 @@ bool hasNextSibling(const QModelIndex& index)
 
 } // namespace
 
-BookmarkView::BookmarkView(QWidget* parent)
-    : QTreeView(parent), bookmarks_(new BookmarkModel(this)), header_(new BookmarkHeader(this)),
+BookmarkView::BookmarkView(BookmarkModel* bookmarks, QWidget* parent)
+    : QTreeView(parent), bookmarks_(bookmarks), header_(new BookmarkHeader(this)),
       nodeImages_(16, 16), dottedLine_(makeDottedBrush(treeLineColor))
 {
     setHeader(header_);

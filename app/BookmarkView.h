@@ -7,27 +7,22 @@
 class BookmarkHeader;
 class BookmarkModel;
 class BookmarkNode;
-class BookmarkViewHandlers;
 
-// The tree-grid of bookmarks. It owns the bookmark tree (the program's only
-// store of entries) and paints the rows itself: selection, grid lines and
-// dotted tree lines here, cell contents through its delegate and the owner's
-// handlers. Widening or narrowing the view is shared by the Name and Link
-// columns; the Status column keeps its width within its limits.
+// The tree-grid of bookmarks. It shows the bookmark tree its owner holds and
+// paints the rows itself: selection, grid lines and dotted tree lines here,
+// cell contents through its delegate from the model's roles. Widening or narrowing the view is
+// shared by the Name and Link columns; the Status column keeps its width within its limits.
 class BookmarkView final : public QTreeView
 {
     Q_OBJECT
 
 public:
-    explicit BookmarkView(QWidget* parent);
+    BookmarkView(BookmarkModel* bookmarks, QWidget* parent);
 
     BookmarkModel* bookmarks() const { return bookmarks_; }
     BookmarkHeader* bookmarkHeader() const { return header_; }
 
-    void setHandlers(BookmarkViewHandlers* handlers) { handlers_ = handlers; }
-    BookmarkViewHandlers* handlers() const { return handlers_; }
-
-    // Node icons, drawn left of the tree column's text.
+    // Node icons and status lamps.
     void setNodeImages(const ImageList& images);
     const ImageList& nodeImages() const { return nodeImages_; }
 
@@ -68,7 +63,6 @@ private:
 
     BookmarkModel* bookmarks_;
     BookmarkHeader* header_;
-    BookmarkViewHandlers* handlers_ = nullptr;
     ImageList nodeImages_;
     QBrush dottedLine_;
     int sharedWidth_ = -1;       // viewport width the columns were last fitted to

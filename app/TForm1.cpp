@@ -2,12 +2,14 @@
 
 #include "AppFonts.h"
 #include "Artwork.h"
+#include "BookmarkDelegate.h"
 #include "BookmarkHeader.h"
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
 #include "EntryCounts.h"
 #include "FavoritesScan.h"
 #include "HeaderStrip.h"
+#include "IconIds.h"
 #include "KnownFolders.h"
 #include "MenuStyle.h"
 #include "MessageBoxes.h"
@@ -31,9 +33,6 @@
 std::filesystem::path FavoritesPath;
 
 namespace {
-
-const QColor nameTextColor(0x23, 0x23, 0x23);
-const QColor linkTextColor(0x48, 0x48, 0x48);
 
 // Whatever the focused control is in the middle of (a drag, a dropped-down
 // list) ends before a popup menu takes the mouse.
@@ -71,6 +70,9 @@ TForm1::~TForm1()
 {
     // Before any child goes: a worker must not outlive the tree it reports on.
     abortAllRuns();
+    // The view goes before the tree it shows, which was made first.
+    delete VT;
+    VT = nullptr;
     FavoritesPath.clear();
 }
 
@@ -97,8 +99,8 @@ void TForm1::setupControls()
     Label1 = new QLabel(QStringLiteral(ORVANTA_COPYRIGHT), this);
     Label1->setTextFormat(Qt::PlainText);
     Label1->adjustSize();
-    VT = new BookmarkView(this);
-    VT->setHandlers(this);
+    bookmarks_ = new BookmarkModel(this);
+    VT = new BookmarkView(bookmarks_, this);
     VT->header()->setFont(HeaderFont());
     StatusBar1 = new StatusPanels({120, 120}, this);
     btVerify = makeButton(QStringLiteral("verify"), QStringLiteral("Verifying links"));
@@ -231,16 +233,17 @@ void TForm1::FormCreate()
     FavoritesPath = FavoritesFolder();
     if (!DirectoryExists(FavoritesPath))
         return;
-    BookmarkModel& tree = *VT->bookmarks();
-    LoadFavorites(tree, FavoritesPath);
-    VT->expand(tree.indexOf(tree.firstNode()));
+    LoadFavorites(*bookmarks_, FavoritesPath);
+    VT->expand(bookmarks_->indexOf(bookmarks_->firstNode()));
     ShowCounts();
 }
 
 bool TForm1::loadImageLists()
 {
-    for (int id = 1; id <= 12; ++id) {
-        ImageList& list = id <= 5 ? ImageList1 : ImageList2;
+    // The 16 x 16 list holds the pictures in BookmarkImage order.
+    static_assert(IconLampDead - IconLinkEmblem == ImageLampDead);
+    for (int id = IconFirst; id <= IconLast; ++id) {
+        ImageList& list = id < IconBusyFrameFirst ? ImageList1 : ImageList2;
         if (!list.addIcon(IconResource(id))) {
             ShowMessageBox(this, QMessageBox::Critical, QCoreApplication::applicationName(),
                            errorText(QStringLiteral("Icon resource %1 cannot be read").arg(id)),
@@ -255,7 +258,7 @@ bool TForm1::loadImageLists()
 
 void TForm1::ShowCounts()
 {
-    const EntryCounts counts = CountEntries(*VT->bookmarks());
+    const EntryCounts counts = CountEntries(*bookmarks_);
     StatusBar1->setPanelText(1, LinksText(counts));
     StatusBar1->setPanelText(0, CategoriesText(counts));
 }
@@ -269,65 +272,32 @@ void TForm1::Popup(QWidget* button, QMenu* menu)
     menu->exec(button->mapToGlobal(QPoint(-1, button->height())));
 }
 
-QPoint TForm1::LampOrigin(const QRect& cellRect, int imageWidth)
+void TForm1::VTGetText(BookmarkView* sender, BookmarkNode* node, int column, QString& cellText)
 {
-    const int left = cellRect.left();
-    const int right = left + cellRect.width();
-    const int top = cellRect.top();
-    const int bottom = top + cellRect.height();
-    // The width serves for the height too: the lamps are square.
-    return QPoint(left + (right - left - imageWidth) / 2, top + (bottom - top - imageWidth) / 2);
+    const QModelIndex cell = sender->bookmarks()->indexOf(node, column);
+    if (cell.isValid() && column >= 0 && column < ColumnCount)
+        cellText = cell.data().toString();
 }
 
-void TForm1::VTGetText(BookmarkView*, BookmarkNode* node, int column, QString& cellText)
+void TForm1::VTGetImageIndex(BookmarkView* sender, BookmarkNode* node, int column, int& imageIndex)
 {
-    const BookmarkEntry* entry = BookmarkModel::entry(node);
-    if (!entry)
-        return;
-    switch (column) {
-    case ColumnName:
-        cellText = entry->IsFolder ? entry->Name : entry->Title;
-        break;
-    case ColumnLink:
-        cellText = entry->Link;
-        break;
-    case ColumnStatus:
-        cellText.clear();
-        break;
-    default:
-        break;
-    }
-}
-
-void TForm1::VTGetImageIndex(BookmarkView*, BookmarkNode* node, int column, int& imageIndex)
-{
-    if (column != ColumnName && column != -1)
-        return;
-    imageIndex = -1;
-    if (const BookmarkEntry* entry = BookmarkModel::entry(node))
-        imageIndex = entry->ImageIndex;
+    // -1 is the view's way of asking for the row's icon without a column.
+    if (column == ColumnName || column == -1)
+        imageIndex = BookmarkDelegate::imageOf(sender->bookmarks()->indexOf(node, ColumnName));
 }
 
 void TForm1::VTPaintText(BookmarkView* sender, QColor& textColor, BookmarkNode* node, int column)
 {
-    if (BookmarkModel::entry(node)) {
-        if (column == ColumnName)
-            textColor = nameTextColor;
-        else if (column == ColumnLink)
-            textColor = linkTextColor;
-    }
-    if (sender->isNodeSelected(node) && sender->hasFocus())
-        textColor = Qt::black;
+    const bool selectedWithFocus = sender->isNodeSelected(node) && sender->hasFocus();
+    textColor = BookmarkDelegate::textColor(sender->bookmarks()->indexOf(node, column),
+                                            selectedWithFocus, textColor);
 }
 
-void TForm1::VTAfterCellPaint(BookmarkView*, QPainter& targetCanvas, BookmarkNode* node, int column,
-                              const QRect& cellRect)
+void TForm1::VTAfterCellPaint(BookmarkView* sender, QPainter& targetCanvas, BookmarkNode* node,
+                              int column, const QRect& cellRect)
 {
-    const BookmarkEntry* entry = BookmarkModel::entry(node);
-    if (column != ColumnStatus || !entry || entry->IsFolder)
-        return;
-    const QPoint at = LampOrigin(cellRect, ImageList1.width());
-    ImageList1.draw(targetCanvas, at.x(), at.y(), entry->Status);
+    BookmarkDelegate::paintLamp(targetCanvas, ImageList1,
+                                sender->bookmarks()->indexOf(node, column), cellRect);
 }
 
 void TForm1::VTDblClick()

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "BookmarkViewHandlers.h"
 #include "ImageList.h"
 #include "TMyThread.h"
 
@@ -9,13 +8,17 @@
 #include <filesystem>
 #include <memory>
 
+class BookmarkModel;
+class BookmarkNode;
 class BookmarkView;
 class HeaderStrip;
 class MenuStyle;
 class PictureButton;
 class QAction;
+class QColor;
 class QLabel;
 class QMenu;
+class QPainter;
 class QTimer;
 class StatusPanels;
 class TexturedBackground;
@@ -32,7 +35,7 @@ extern std::filesystem::path FavoritesPath;
 
 // The main window: the bookmark view with its toolbar, menus and status bar.
 // Creating it runs FormCreate, so the tree is loaded before it is shown.
-class TForm1 final : public QWidget, public BookmarkViewHandlers
+class TForm1 final : public QWidget
 {
     Q_OBJECT
 
@@ -51,18 +54,14 @@ public:
     // returns when the menu has closed.
     void Popup(QWidget* button, QMenu* menu);
 
-    // Top-left corner of a status lamp of width imageWidth centred in a cell.
-    static QPoint LampOrigin(const QRect& cellRect, int imageWidth);
-
-    // What the bookmark view shows, cell by cell.
-    void VTGetText(BookmarkView* sender, BookmarkNode* node, int column,
-                   QString& cellText) override;
-    void VTGetImageIndex(BookmarkView* sender, BookmarkNode* node, int column,
-                         int& imageIndex) override;
-    void VTPaintText(BookmarkView* sender, QColor& textColor, BookmarkNode* node,
-                     int column) override;
+    // What the bookmark view shows, cell by cell, asked of the one place that
+    // knows it (the model's roles, the delegate's colours and lamp). Without
+    // an entry, cellText and textColor stay as given and imageIndex is -1.
+    void VTGetText(BookmarkView* sender, BookmarkNode* node, int column, QString& cellText);
+    void VTGetImageIndex(BookmarkView* sender, BookmarkNode* node, int column, int& imageIndex);
+    void VTPaintText(BookmarkView* sender, QColor& textColor, BookmarkNode* node, int column);
     void VTAfterCellPaint(BookmarkView* sender, QPainter& targetCanvas, BookmarkNode* node,
-                          int column, const QRect& cellRect) override;
+                          int column, const QRect& cellRect);
     void VTDblClick();
 
     void btVerifyClick();
@@ -155,6 +154,7 @@ private:
     void abortAllRuns();
 
     QList<Anchored> anchored_;
+    BookmarkModel* bookmarks_ = nullptr; // the tree VT shows
     MenuStyle* menuStyle_ = nullptr;
     TfrOptions* optionsDialog_ = nullptr;
     ProbeFunction probe_;

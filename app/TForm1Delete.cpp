@@ -25,7 +25,7 @@ void TForm1::VTKeyDown(int key, Qt::KeyboardModifiers)
 {
     if (key != Qt::Key_Delete)
         return;
-    BookmarkModel& tree = *VT->bookmarks();
+    BookmarkModel& tree = *bookmarks_;
     QItemSelectionModel* selection = VT->selectionModel();
 
     // The root entry stands for the Favorites folder itself.
@@ -50,7 +50,7 @@ void TForm1::btDeleteClick()
 {
     if (!Confirm(this, QStringLiteral("Delete all dead links?")))
         return;
-    DeleteDeadLinks(*VT->bookmarks());
+    DeleteDeadLinks(*bookmarks_);
     ShowCounts();
 }
 

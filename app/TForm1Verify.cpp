@@ -4,6 +4,7 @@
 
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
+#include "ExactPictures.h"
 #include "MessageBoxes.h"
 #include "ProbeLink.h"
 #include "TfrOptions.h"
@@ -36,7 +37,7 @@ void TForm1::mnVerifyLinksClick()
     mnStopVerify->setEnabled(true);
     mnVerifyLinks->setEnabled(false);
 
-    auto* run = new VerificationRun(*VT->bookmarks(), proxySettings_, probe_, this);
+    auto* run = new VerificationRun(*bookmarks_, proxySettings_, probe_, this);
     if (workerStackSize_)
         run->setWorkerStackSize(workerStackSize_);
     connect(run, &VerificationRun::ended, this, &TForm1::VerifyDone);
@@ -65,15 +66,10 @@ void TForm1::mnStopVerifyClick()
 
 void TForm1::ResetStatuses()
 {
-    BookmarkModel& tree = *VT->bookmarks();
-    for (BookmarkNode* node = tree.firstNode(); node; node = tree.nextNode(node)) {
-        if (BookmarkEntry* entry = BookmarkModel::entry(node); entry && !entry->IsFolder)
-            entry->Status = StatusUnverified;
-        tree.repaintNode(node);
-        // Keeps the window painting during a long reset; user input waits,
-        // so nothing can delete the node this loop stands on.
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
+    bookmarks_->resetStatuses();
+    // The grey lamps show before the first probe; user input waits, so
+    // nothing re-enters a run that is only being set up.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void TForm1::VerifyDone(VerificationRun* run)
@@ -87,7 +83,7 @@ void TForm1::VerifyDone(VerificationRun* run)
 
 void TForm1::Timer1Timer()
 {
-    if (++HeaderFrame >= 7)
+    if (++HeaderFrame >= BusyIndicator::FrameCount)
         HeaderFrame = 0;
     VT->setStatusHeaderImage(HeaderFrame);
 }

@@ -4,6 +4,9 @@
 #include <QtGlobal>
 #include <string>
 
+// What a verification run last found out about a link. Folders and the root
+// entry keep StatusFolder; the numbers are the ones the program has always
+// stored, so nothing but the view's mapping turns them into pictures.
 enum BookmarkStatus : qint16
 {
     StatusFolder = -1,
@@ -12,11 +15,16 @@ enum BookmarkStatus : qint16
     StatusDead = 4,
 };
 
-// Icon positions in ImageList1; ImageIndex and Status index it directly.
+// The 16 x 16 pictures of the bookmark view, in the order its list holds
+// them: the node icons a scan stores in ImageIndex, then the status lamps.
 enum BookmarkImage : qint16
 {
+    ImageNone = -1,
     ImageLink = 0,
     ImageFolder = 1,
+    ImageLampUnverified = 2,
+    ImageLampAlive = 3,
+    ImageLampDead = 4,
 };
 
 struct BookmarkEntry
@@ -30,6 +38,12 @@ struct BookmarkEntry
     // 100,000 entries. It converts implicitly where a path is wanted.
     std::string Path;
     bool IsFolder = false;
-    qint16 ImageIndex = 0;
-    qint16 Status = 0;
+    qint16 ImageIndex = 0; // a BookmarkImage
+    qint16 Status = 0;     // a BookmarkStatus
 };
+
+// The picture in front of the entry's name.
+BookmarkImage NodeImage(const BookmarkEntry& entry);
+// The lamp that shows a link's status; ImageNone for a value that is no
+// link status.
+BookmarkImage LampImage(qint16 status);

@@ -126,13 +126,41 @@ bool BookmarkModel::isAttached(const BookmarkNode* node) const
     return false;
 }
 
-void BookmarkModel::repaintNode(BookmarkNode* node)
+void BookmarkModel::setStatus(BookmarkNode* node, BookmarkStatus status)
+{
+    BookmarkEntry* e = entry(node);
+    if (!e)
+        return;
+    e->Status = status;
+    emitRowsChanged(node->parent_, node->row_, node->row_);
+}
+
+void BookmarkModel::resetStatuses()
+{
+    // Links follow their parent's subfolders, so each parent's links are one
+    // run of rows and the view hears of them in one notification.
+    for (BookmarkNode* parent = root_.get(); parent; parent = nextNode(parent)) {
+        int firstLink = -1;
+        for (const auto& child : parent->children_) {
+            if (child->entry.IsFolder)
+                continue;
+            child->entry.Status = StatusUnverified;
+            if (firstLink < 0)
+                firstLink = child->row_;
+        }
+        if (firstLink >= 0)
+            emitRowsChanged(parent, firstLink, parent->childCount() - 1);
+    }
+}
+
+void BookmarkModel::emitRowsChanged(BookmarkNode* parent, int firstRow, int lastRow)
 {
     // After a structural change inside a bracket, indexes may be stale until
     // the bracket ends, and its layout change repaints every row anyway.
-    if (!node || node == root_.get() || layoutChanging_)
+    if (layoutChanging_)
         return;
-    emit dataChanged(indexOf(node, ColumnName), indexOf(node, ColumnCount - 1));
+    emit dataChanged(createIndex(firstRow, ColumnName, parent->child(firstRow)),
+                     createIndex(lastRow, ColumnCount - 1, parent->child(lastRow)));
 }
 
 std::unique_ptr<BookmarkNode> BookmarkModel::detach(BookmarkNode* node)
@@ -235,14 +263,42 @@ int BookmarkModel::columnCount(const QModelIndex&) const
 
 QVariant BookmarkModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || role != Qt::DisplayRole)
+    if (!index.isValid())
         return {};
     const BookmarkEntry& e = nodeOf(index)->entry;
-    switch (index.column()) {
-    case ColumnName:
-        return e.IsFolder ? e.Name : e.Title;
-    case ColumnLink:
-        return e.Link;
+    const int column = index.column();
+    switch (role) {
+    case Qt::DisplayRole:
+        if (column == ColumnName)
+            return e.IsFolder ? e.Name : e.Title;
+        if (column == ColumnLink)
+            return e.Link;
+        return {};
+    case ImageIndexRole:
+        if (column == ColumnName)
+            return int(NodeImage(e));
+        if (column == ColumnStatus && !e.IsFolder)
+            return int(LampImage(e.Status));
+        return {};
+    case Qt::AccessibleTextRole:
+        return column == ColumnStatus ? statusText(e) : QVariant();
+    default:
+        return {};
+    }
+}
+
+// Painted as a lamp only; this is what a screen reader says instead.
+QVariant BookmarkModel::statusText(const BookmarkEntry& entry)
+{
+    if (entry.IsFolder)
+        return {};
+    switch (entry.Status) {
+    case StatusAlive:
+        return QStringLiteral("Alive");
+    case StatusDead:
+        return QStringLiteral("Dead");
+    case StatusUnverified:
+        return QStringLiteral("Not verified");
     default:
         return {};
     }

@@ -23,6 +23,13 @@ class BookmarkModel final : public QAbstractItemModel
     Q_OBJECT
 
 public:
+    enum Role
+    {
+        // A BookmarkImage: the node icon in the Name column, a link's lamp in
+        // the Status column.
+        ImageIndexRole = Qt::UserRole + 1,
+    };
+
     explicit BookmarkModel(QObject* parent = nullptr);
     ~BookmarkModel() override;
 
@@ -39,7 +46,9 @@ public:
     BookmarkNode* nextNodeAfterSubtree(BookmarkNode* node) const;
     // Whether node is top itself or lies below it.
     static bool isInSubtree(const BookmarkNode* node, const BookmarkNode* top);
-    void repaintNode(BookmarkNode* node); // main thread only
+    // Status changes go through these, so every view of the row follows.
+    void setStatus(BookmarkNode* node, BookmarkStatus status);
+    void resetStatuses(); // every link back to StatusUnverified
     void deleteNode(BookmarkNode* node);
     // Selected nodes in pre-order, leaving out nodes below another selected node.
     std::vector<BookmarkNode*>
@@ -71,6 +80,8 @@ private:
     void startLayoutChange();
     void finishLayoutChange();
     std::unique_ptr<BookmarkNode> detach(BookmarkNode* node);
+    void emitRowsChanged(BookmarkNode* parent, int firstRow, int lastRow);
+    static QVariant statusText(const BookmarkEntry& entry);
 
     std::unique_ptr<BookmarkNode> root_; // invisible root, carries no entry
     int updateDepth_ = 0;

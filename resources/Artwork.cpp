@@ -1,6 +1,7 @@
 #include "Artwork.h"
 
 #include "ExactPictures.h"
+#include "IconIds.h"
 
 #include <QFile>
 #include <QPainter>
@@ -38,7 +39,7 @@ QImage pressedPicture(const QImage& released)
 
 QByteArray IconResource(int id)
 {
-    if (id < 1 || id > 12)
+    if (id < IconFirst || id > IconLast)
         return {};
     return artworkBytes(QStringLiteral("icons/%1.ico").arg(id));
 }

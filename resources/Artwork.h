@@ -13,8 +13,8 @@
 QImage TextureImage();     // 6 x 4, tiled by the background
 QImage HeaderStripImage(); // 9 x 34, ARGB32 (rows 31-33 a translucent shadow)
 
-// Icon resources 1..12 as complete .ico files: 1 link emblem, 2 folder,
-// 3 grey / 4 green / 5 red lamp (16 x 16), 6..12 busy frames 0..6 (20 x 20).
+// An icon resource (an IconId) as a complete .ico file; empty for an
+// identifier that names none.
 QByteArray IconResource(int id);
 
 // Picture buttons: "verify", "delete", "options", "help" (29 x 29),
@@ -22,5 +22,5 @@ QByteArray IconResource(int id);
 // moved one pixel right and down.
 QPixmap ButtonPicture(const QString& name, bool pressed);
 
-QIcon ApplicationIcon();     // glossy green star, 16, 32 and 48 px
-QByteArray AboutStarPng();   // 48 x 48 PNG with alpha: green star with a yellow tick
+QIcon ApplicationIcon();   // glossy green star, 16, 32 and 48 px
+QByteArray AboutStarPng(); // 48 x 48 PNG with alpha: green star with a yellow tick

@@ -78,12 +78,10 @@ void VerificationRun::handOutNext()
     while (cursor_ && !stopRequested_ && pending_.size() < LinksAhead) {
         BookmarkNode* node = cursor_;
         cursor_ = tree_.nextNode(node);
-        BookmarkEntry* entry = BookmarkModel::entry(node);
+        const BookmarkEntry* entry = BookmarkModel::entry(node);
         if (entry && !entry->IsFolder) {
             pending_.push_back({nextTicket_++, node});
             worker_->submit(pending_.back().ticket, entry->Link);
-        } else {
-            tree_.repaintNode(node);
         }
     }
     if (pending_.empty())
@@ -96,10 +94,7 @@ void VerificationRun::onProbed(quint64 ticket, bool alive)
                                  [ticket](const Pending& p) { return p.ticket == ticket; });
     if (it == pending_.end())
         return;
-    if (BookmarkEntry* entry = BookmarkModel::entry(it->node)) {
-        entry->Status = alive ? StatusAlive : StatusDead;
-        tree_.repaintNode(it->node);
-    }
+    tree_.setStatus(it->node, alive ? StatusAlive : StatusDead);
     pending_.erase(it);
     handOutNext();
 }

@@ -5,6 +5,7 @@
 
 #include "ArtworkWriter.h"
 #include "ExactPictures.h"
+#include "IconIds.h"
 #include "SvgLayers.h"
 
 #include <QDir>
@@ -55,13 +56,13 @@ int main(int argc, char** argv)
     const QByteArray star = svg("star.svg");
     const QByteArray check = svg("check.svg");
 
-    writer.writeIcon(1, RenderSvgLayers({svg("link.svg")}, transparent(16)));
-    writer.writeIcon(2, RenderSvgLayers({svg("folder.svg")}, transparent(16)));
-    writer.writeIcon(3, RenderSvgLayers({svg("lamp.svg")}, transparent(16)));
-    writer.writeIcon(4, RenderSvgLayers({svg("lamp.svg", GreenLamp)}, transparent(16)));
-    writer.writeIcon(5, RenderSvgLayers({svg("lamp.svg", RedLamp)}, transparent(16)));
+    writer.writeIcon(IconLinkEmblem, RenderSvgLayers({svg("link.svg")}, transparent(16)));
+    writer.writeIcon(IconFolder, RenderSvgLayers({svg("folder.svg")}, transparent(16)));
+    writer.writeIcon(IconLampUnverified, RenderSvgLayers({svg("lamp.svg")}, transparent(16)));
+    writer.writeIcon(IconLampAlive, RenderSvgLayers({svg("lamp.svg", GreenLamp)}, transparent(16)));
+    writer.writeIcon(IconLampDead, RenderSvgLayers({svg("lamp.svg", RedLamp)}, transparent(16)));
     for (int frame = 0; frame < BusyIndicator::FrameCount; ++frame)
-        writer.writeIcon(6 + frame, BusyFrameImage(frame));
+        writer.writeIcon(IconBusyFrameFirst + frame, BusyFrameImage(frame));
 
     const StarButton starButtons[] = {{"verify", "check.svg"},
                                       {"delete", "cross.svg"},
