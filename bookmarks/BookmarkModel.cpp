@@ -137,19 +137,22 @@ void BookmarkModel::setStatus(BookmarkNode* node, BookmarkStatus status)
 
 void BookmarkModel::resetStatuses()
 {
-    // Links follow their parent's subfolders, so each parent's links are one
-    // run of rows and the view hears of them in one notification.
+    // One notification per parent, over the rows from its first link to its
+    // last (links follow the subfolders, so that is rarely more): a large tree
+    // is reset without a signal per row.
     for (BookmarkNode* parent = root_.get(); parent; parent = nextNode(parent)) {
         int firstLink = -1;
+        int lastLink = -1;
         for (const auto& child : parent->children_) {
             if (child->entry.IsFolder)
                 continue;
             child->entry.Status = StatusUnverified;
             if (firstLink < 0)
                 firstLink = child->row_;
+            lastLink = child->row_;
         }
         if (firstLink >= 0)
-            emitRowsChanged(parent, firstLink, parent->childCount() - 1);
+            emitRowsChanged(parent, firstLink, lastLink);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "MainWindowFixture.h"
 
+#include "BookmarkDelegate.h"
 #include "BookmarkHeader.h"
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
@@ -173,10 +174,10 @@ TEST_F(BookmarkViewTest, SelectionIsGreenWithTheFocusAndButtonFaceWithout)
 
 TEST_F(BookmarkViewTest, LampIsCentredByTruncatedHalvesOfTheCell)
 {
-    EXPECT_EQ(TForm1::LampOrigin(QRect(0, 0, 80, 18), 16), QPoint(32, 1));
-    EXPECT_EQ(TForm1::LampOrigin(QRect(0, 0, 51, 18), 16), QPoint(17, 1));
-    EXPECT_EQ(TForm1::LampOrigin(QRect(0, 0, 50, 18), 16), QPoint(17, 1));
-    EXPECT_EQ(TForm1::LampOrigin(QRect(530, 36, 80, 18), 16), QPoint(562, 37));
+    EXPECT_EQ(BookmarkDelegate::lampOrigin(QRect(0, 0, 80, 18), 16), QPoint(32, 1));
+    EXPECT_EQ(BookmarkDelegate::lampOrigin(QRect(0, 0, 51, 18), 16), QPoint(17, 1));
+    EXPECT_EQ(BookmarkDelegate::lampOrigin(QRect(0, 0, 50, 18), 16), QPoint(17, 1));
+    EXPECT_EQ(BookmarkDelegate::lampOrigin(QRect(530, 36, 80, 18), 16), QPoint(562, 37));
 }
 
 TEST_F(BookmarkViewTest, LampShowsTheStatusImageOnLinksOnly)
@@ -192,11 +193,11 @@ TEST_F(BookmarkViewTest, LampShowsTheStatusImageOnLinksOnly)
     blank.fill(Qt::transparent);
 
     BookmarkNode* link = node(QStringLiteral("Today"));
-    BookmarkModel::entry(link)->Status = StatusAlive;
+    tree->setStatus(link, StatusAlive);
     QImage expected = blank;
     {
         QPainter painter(&expected);
-        painter.drawPixmap(32, 1, window->ImageList1.image(StatusAlive));
+        painter.drawPixmap(32, 1, window->ImageList1.image(ImageLampAlive));
     }
     EXPECT_EQ(paintCell(link, 2), expected);
     EXPECT_EQ(paintCell(link, 1), blank);
@@ -210,20 +211,34 @@ TEST_F(BookmarkViewTest, LampShowsTheStatusImageOnLinksOnly)
 
 TEST_F(BookmarkViewTest, PaintedRowsCarryTheirLampsAndIcons)
 {
-    BookmarkModel::entry(node(QStringLiteral("Gone")))->Status = StatusDead;
-    view->viewport()->update();
+    tree->setStatus(node(QStringLiteral("Gone")), StatusDead);
     const QImage shown = view->viewport()->grab().toImage();
 
     const QRect status = view->visualRect(index(QStringLiteral("Gone"), 2));
-    const QPoint lamp = TForm1::LampOrigin(status, 16);
-    const QImage red = window->ImageList1.image(StatusDead).toImage();
+    const QPoint lamp = BookmarkDelegate::lampOrigin(status, 16);
+    const QImage red = window->ImageList1.image(ImageLampDead).toImage();
     EXPECT_EQ(shown.pixelColor(lamp + QPoint(8, 8)), red.pixelColor(8, 8));
     EXPECT_EQ(shown.pixelColor(lamp + QPoint(7, 5)), red.pixelColor(7, 5));
 
     // Folders show no lamp: their Status cell is plain white inside.
     const QRect folderStatus = view->visualRect(index(QStringLiteral("News"), 2));
-    EXPECT_EQ(shown.pixelColor(TForm1::LampOrigin(folderStatus, 16) + QPoint(8, 8)),
+    EXPECT_EQ(shown.pixelColor(BookmarkDelegate::lampOrigin(folderStatus, 16) + QPoint(8, 8)),
               QColor(Qt::white));
+
+    // Node icons sit at the start of the Name cell, on the white of the row.
+    const auto iconShown = [&](const QString& row) {
+        const QRect name = view->visualRect(index(row));
+        const QRect icon(name.left() + BookmarkDelegate::margin, name.top() + 1, 16, 16);
+        return shown.copy(icon).convertToFormat(QImage::Format_RGB32);
+    };
+    const auto iconOnWhite = [&](BookmarkImage image) {
+        QImage expected(16, 16, QImage::Format_RGB32);
+        expected.fill(Qt::white);
+        QPainter(&expected).drawPixmap(0, 0, window->ImageList1.image(image));
+        return expected;
+    };
+    EXPECT_EQ(iconShown(QStringLiteral("News")), iconOnWhite(ImageFolder));
+    EXPECT_EQ(iconShown(QStringLiteral("Gone")), iconOnWhite(ImageLink));
 }
 
 TEST_F(BookmarkViewTest, DoubleClickOpensTheFocusedSelectedLinkOnly)

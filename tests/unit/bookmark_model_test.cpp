@@ -16,6 +16,7 @@ BookmarkNode* add(BookmarkModel& model, BookmarkNode* parent, const QString& tex
     if (!folder)
         e.Link = "http://" + text;
     e.IsFolder = folder;
+    e.ImageIndex = folder ? ImageFolder : ImageLink;
     e.Status = folder ? StatusFolder : StatusUnverified;
     return node;
 }
@@ -86,14 +87,70 @@ TEST_F(BookmarkModelTest, BracketTurnsRowChangesIntoOneLayoutChange)
     EXPECT_EQ(layout.count(), 1);
     EXPECT_EQ(walk(model), QStringList({"Root", "Travel", "Maps", "Outside", "A"}));
 
-    // A bracket that changes nothing costs the view nothing; a repaint is one row.
+    // A bracket that changes nothing costs the view nothing; a status is one row.
     model.beginUpdate();
-    model.repaintNode(s.maps);
+    model.setStatus(s.maps, StatusAlive);
     model.endUpdate();
     EXPECT_EQ(layout.count(), 1);
     ASSERT_EQ(changed.count(), 1);
     EXPECT_EQ(changed[0][0].toModelIndex(), model.indexOf(s.maps, ColumnName));
     EXPECT_EQ(changed[0][1].toModelIndex(), model.indexOf(s.maps, ColumnStatus));
+}
+
+TEST_F(BookmarkModelTest, RolesGiveTextPictureAndSpokenStatusForEachKindOfEntry)
+{
+    const auto cell = [&](BookmarkNode* node, int column, int role) {
+        return model.indexOf(node, column).data(role);
+    };
+    const int image = BookmarkModel::ImageIndexRole;
+    const int spoken = Qt::AccessibleTextRole;
+    for (BookmarkNode* folder : {s.root, s.travel}) {
+        EXPECT_EQ(cell(folder, ColumnName, Qt::DisplayRole), folder->entry.Name);
+        EXPECT_EQ(cell(folder, ColumnName, image), int(ImageFolder));
+        EXPECT_EQ(cell(folder, ColumnLink, Qt::DisplayRole), QString());
+        for (const int role : {int(Qt::DisplayRole), image, spoken})
+            EXPECT_FALSE(cell(folder, ColumnStatus, role).isValid()) << role;
+    }
+
+    const QList<std::tuple<BookmarkStatus, BookmarkImage, QString>> statuses{
+        {StatusUnverified, ImageLampUnverified, "Not verified"},
+        {StatusAlive, ImageLampAlive, "Alive"},
+        {StatusDead, ImageLampDead, "Dead"}};
+    for (const auto& [status, lamp, text] : statuses) {
+        model.setStatus(s.maps, status);
+        EXPECT_EQ(cell(s.maps, ColumnName, Qt::DisplayRole), "Maps");
+        EXPECT_EQ(cell(s.maps, ColumnName, image), int(ImageLink));
+        EXPECT_EQ(cell(s.maps, ColumnLink, Qt::DisplayRole), "http://Maps");
+        EXPECT_FALSE(cell(s.maps, ColumnLink, image).isValid());
+        EXPECT_FALSE(cell(s.maps, ColumnStatus, Qt::DisplayRole).isValid());
+        EXPECT_EQ(cell(s.maps, ColumnStatus, image), int(lamp));
+        EXPECT_EQ(cell(s.maps, ColumnStatus, spoken), text);
+        EXPECT_FALSE(cell(s.maps, ColumnName, spoken).isValid());
+    }
+}
+
+TEST_F(BookmarkModelTest, ResetNotifiesEachParentsLinksOnceAndLeavesFoldersAlone)
+{
+    BookmarkNode* rome = add(model, s.travel, "Rome", false);
+    BookmarkNode* empty = add(model, s.root, "Empty", true);
+    for (BookmarkNode* link : {s.paris, s.maps, s.mail, rome})
+        model.setStatus(link, StatusDead);
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+
+    model.resetStatuses();
+
+    ASSERT_EQ(changed.count(), 3);
+    const auto range = [&](int signal) {
+        return std::make_pair(changed[signal][0].toModelIndex(), changed[signal][1].toModelIndex());
+    };
+    EXPECT_EQ(range(0), std::make_pair(model.indexOf(s.mail), model.indexOf(s.mail, ColumnStatus)));
+    EXPECT_EQ(range(1), std::make_pair(model.indexOf(s.maps), model.indexOf(rome, ColumnStatus)));
+    EXPECT_EQ(range(2),
+              std::make_pair(model.indexOf(s.paris), model.indexOf(s.paris, ColumnStatus)));
+    for (BookmarkNode* link : {s.paris, s.maps, s.mail, rome})
+        EXPECT_EQ(link->entry.Status, StatusUnverified);
+    for (BookmarkNode* folder : {s.root, s.travel, s.europe, empty})
+        EXPECT_EQ(folder->entry.Status, StatusFolder);
 }
 
 TEST_F(BookmarkModelTest, DeletionTakesWholeSubtreesOfTheSortedSelection)

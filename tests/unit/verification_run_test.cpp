@@ -2,6 +2,8 @@
 #include "GatedProbe.h"
 #include "VerificationRun.h"
 
+#include <QSignalSpy>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -61,10 +63,19 @@ TEST_F(RunFixture, CompleteRunMarksEveryLinkAndLeavesFoldersAlone)
     BookmarkNode* dead = AddLink(tree, root, "dead://x");
     BookmarkNode* alive = AddLink(tree, root, "alive://y");
 
+    QSignalSpy changed(&tree, &QAbstractItemModel::dataChanged);
     auto run = makeRun(Instant());
     ASSERT_TRUE(run->start());
     ASSERT_TRUE(WaitUntil([&] { return ended; }));
 
+    // Each verdict reaches the view as a change of its own row, and only then.
+    QList<BookmarkNode*> notified;
+    for (const QList<QVariant>& signal : changed)
+        notified << BookmarkModel::nodeOf(signal[0].toModelIndex());
+    std::sort(notified.begin(), notified.end());
+    QList<BookmarkNode*> links{inner, dead, alive};
+    std::sort(links.begin(), links.end());
+    EXPECT_EQ(notified, links);
     EXPECT_EQ(BookmarkModel::entry(inner)->Status, StatusAlive);
     EXPECT_EQ(BookmarkModel::entry(dead)->Status, StatusDead);
     EXPECT_EQ(BookmarkModel::entry(alive)->Status, StatusAlive);
