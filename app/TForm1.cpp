@@ -275,7 +275,7 @@ void TForm1::Popup(QWidget* button, QMenu* menu)
 void TForm1::VTGetText(BookmarkView* sender, BookmarkNode* node, int column, QString& cellText)
 {
     const QModelIndex cell = sender->bookmarks()->indexOf(node, column);
-    if (cell.isValid() && column >= 0 && column < ColumnCount)
+    if (cell.isValid() && column < ColumnCount)
         cellText = cell.data().toString();
 }
 
