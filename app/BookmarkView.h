@@ -22,7 +22,6 @@ public:
     explicit BookmarkView(QWidget* parent);
 
     BookmarkModel* bookmarks() const { return bookmarks_; }
-    BookmarkHeader* bookmarkHeader() const { return header_; }
 
     void setHandlers(BookmarkViewHandlers* handlers) { handlers_ = handlers; }
     BookmarkViewHandlers* handlers() const { return handlers_; }

@@ -12,7 +12,7 @@ enum BookmarkStatus : qint16
     StatusDead = 4,
 };
 
-// Icon positions in ImageList1; ImageIndex and Status index it directly.
+// Positions in the node icon list; ImageIndex and Status index it directly.
 enum BookmarkImage : qint16
 {
     ImageLink = 0,
