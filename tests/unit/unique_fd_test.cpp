@@ -41,15 +41,13 @@ TEST(UniqueFdTest, ExactlyOneOwnerClosesTheDescriptorOnce)
     const int kept = released.release();
     released.reset();
     EXPECT_TRUE(isOpenFd(kept));
-    ::close(kept);
-}
 
-TEST(UniqueFdTest, ClosingKeepsTheErrnoOfTheFailureBeforeIt)
-{
-    UniqueFd fd(openNull());
+    // Closing keeps errno, so the failure before it can still be reported.
+    UniqueFd last(kept);
     errno = ENOENT;
-    fd.reset();
+    last.reset();
     EXPECT_EQ(errno, ENOENT);
+    EXPECT_FALSE(isOpenFd(kept));
 }
 
 } // namespace
