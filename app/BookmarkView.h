@@ -20,7 +20,6 @@ public:
     BookmarkView(BookmarkModel* bookmarks, QWidget* parent);
 
     BookmarkModel* bookmarks() const { return bookmarks_; }
-    BookmarkHeader* bookmarkHeader() const { return header_; }
 
     // Node icons and status lamps.
     void setNodeImages(const ImageList& images);

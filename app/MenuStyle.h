@@ -21,8 +21,9 @@ class QStyleOptionMenuItem;
 //
 // Set it on each menu (QWidget::setStyle, which does not take ownership),
 // keep the menus' separators from collapsing (setSeparatorsCollapsible(false))
-// and put each item's hint on its action as the QString property "hint",
-// best with SetHint.
+// and put each item's hint on its action as the QString property "hint"
+// (HintProperty). Set once before a menu is first shown, as the main window
+// does, the property alone is enough; a hint changed later needs SetHint.
 class MenuStyle final : public QProxyStyle
 {
     Q_OBJECT

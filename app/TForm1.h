@@ -47,7 +47,6 @@ public:
     // settings from the data folder that FormCreate makes sure of).
     // Its proxy controls feed the settings every probe reads when it begins.
     void setOptionsDialog(TfrOptions* dialog);
-    TfrOptions* optionsDialog() const { return optionsDialog_; }
 
     void ShowCounts();
     // Drops menu down under button, one pixel left of the button's left edge;

@@ -56,7 +56,6 @@ public:
     // Deletes the given nodes (a sorted selection) with their subtrees, last first,
     // inside one update bracket.
     void deleteNodes(const std::vector<BookmarkNode*>& nodes);
-    bool isInUpdate() const { return updateDepth_ > 0; }
 
     QModelIndex indexOf(BookmarkNode* node, int column = 0) const;
     static BookmarkNode* nodeOf(const QModelIndex& index);

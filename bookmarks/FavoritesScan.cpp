@@ -5,6 +5,7 @@
 #include "DirectoryListing.h"
 #include "PathUtils.h"
 #include "ProfileFile.h"
+#include "WildcardMatch.h"
 
 #include <algorithm>
 #include <string>
@@ -12,7 +13,6 @@
 
 namespace {
 
-constexpr char Separator = char(std::filesystem::path::preferred_separator);
 const std::string LinkPattern = "*.url";
 
 struct DirectoryId
@@ -45,17 +45,6 @@ QString lean(QString text)
     return text;
 }
 
-std::string joinPath(const std::string& dir, const std::string& name)
-{
-    std::string path;
-    path.reserve(dir.size() + 1 + name.size());
-    path += dir;
-    if (path.empty() || path.back() != Separator)
-        path += Separator;
-    path += name;
-    return path;
-}
-
 void fillFolder(BookmarkEntry& entry, QString name, std::string path)
 {
     entry.Name = lean(std::move(name));
@@ -75,7 +64,7 @@ void addLinksFrom(BookmarkModel& tree, const std::string& dir, const std::vector
     for (const DirEntry& found : listing) {
         if (!MatchesPattern(found.name, LinkPattern))
             continue;
-        std::string path = joinPath(dir, found.name);
+        std::string path = JoinPath(dir, found.name);
         // By name inside the open folder; by the whole path if it could not
         // be opened again after its listing.
         const QString url = folder.isOpen()
@@ -94,13 +83,6 @@ void addLinksFrom(BookmarkModel& tree, const std::string& dir, const std::vector
     }
 }
 
-void addLinksIn(BookmarkModel& tree, const std::string& dir, BookmarkNode* parent)
-{
-    std::vector<DirEntry> listing;
-    if (ListDirectory(dir, LinkPattern, MaskAnyFile, listing))
-        addLinksFrom(tree, dir, listing, parent);
-}
-
 // The listing's own "." entry says which directory this is; it stays on the
 // recursion path while the subfolders are scanned.
 const DirEntry* selfEntry(const std::vector<DirEntry>& listing)
@@ -115,11 +97,11 @@ bool isSubfolder(const DirEntry& found)
     return (found.attributes & faDirectory) && !found.name.empty() && found.name.front() != '.';
 }
 
-// A folder's subfolders (each with everything below it) and then, when
-// withLinks, its own links. The folder is listed once for both: reading a
-// directory is a good part of what a scan costs.
+// A folder's subfolders (each with everything below it) and then its own
+// links. The folder is listed once for both: reading a directory is a good
+// part of what a scan costs.
 void addFolderContents(BookmarkModel& tree, const std::string& dir, BookmarkNode* parent,
-                       RecursionPath& onPath, bool withLinks)
+                       RecursionPath& onPath)
 {
     std::vector<DirEntry> listing;
     if (!ListDirectory(dir, "*.*", MaskAnyFile, listing))
@@ -130,24 +112,16 @@ void addFolderContents(BookmarkModel& tree, const std::string& dir, BookmarkNode
     for (const DirEntry& found : listing) {
         if (!isSubfolder(found))
             continue;
-        std::string path = joinPath(dir, found.name);
+        std::string path = JoinPath(dir, found.name);
         BookmarkNode* folder = tree.addChild(parent);
         fillFolder(folder->entry, decodeName(found.name), path);
         const DirectoryId id{found.device, found.inode};
         if (std::find(onPath.begin(), onPath.end(), id) != onPath.end())
             continue;
-        addFolderContents(tree, path, folder, onPath, true);
+        addFolderContents(tree, path, folder, onPath);
     }
     onPath.resize(depth);
-    if (withLinks)
-        addLinksFrom(tree, dir, listing, parent);
-}
-
-std::string withoutTrailingSeparators(std::string path)
-{
-    while (path.size() > 1 && path.back() == Separator)
-        path.pop_back();
-    return path;
+    addLinksFrom(tree, dir, listing, parent);
 }
 
 } // namespace
@@ -157,20 +131,9 @@ void LoadFavorites(BookmarkModel& tree, const std::filesystem::path& favoritesPa
     tree.clear();
     tree.beginUpdate();
     BookmarkNode* root = tree.addChild(nullptr);
-    const std::string name = FileNamePart(withoutTrailingSeparators(favoritesPath.native()));
+    const std::string name = FileNamePart(WithoutTrailingSeparators(favoritesPath.native()));
     fillFolder(root->entry, QStringLiteral("Internet Explorer - ") + decodeName(name), {});
     RecursionPath onPath;
-    addFolderContents(tree, favoritesPath.native(), root, onPath, true);
+    addFolderContents(tree, favoritesPath.native(), root, onPath);
     tree.endUpdate();
-}
-
-void AddFolders(BookmarkModel& tree, const std::filesystem::path& dir, BookmarkNode* parent)
-{
-    RecursionPath onPath;
-    addFolderContents(tree, dir.native(), parent, onPath, false);
-}
-
-void AddLinks(BookmarkModel& tree, const std::filesystem::path& dir, BookmarkNode* parent)
-{
-    addLinksIn(tree, dir.native(), parent);
 }

@@ -9,5 +9,3 @@ class BookmarkNode;
 // its folders (depth first) and links, all inside one update bracket, and
 // expands nothing (the view expands the root entry).
 void LoadFavorites(BookmarkModel& tree, const std::filesystem::path& favoritesPath);
-void AddFolders(BookmarkModel& tree, const std::filesystem::path& dir, BookmarkNode* parent);
-void AddLinks(BookmarkModel& tree, const std::filesystem::path& dir, BookmarkNode* parent);

@@ -2,7 +2,7 @@
 #   orvanta_library(<name> [PUBLIC libs...] [PRIVATE libs...] [EXCLUDE files...])
 function(orvanta_library name)
   cmake_parse_arguments(ARG "" "" "PUBLIC;PRIVATE;EXCLUDE" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS *.cpp *.h *.ui)
+  file(GLOB sources CONFIGURE_DEPENDS *.cpp *.h)
   foreach(excluded IN LISTS ARG_EXCLUDE)
     list(REMOVE_ITEM sources "${CMAKE_CURRENT_SOURCE_DIR}/${excluded}")
   endforeach()

@@ -4,8 +4,6 @@
 #include "KnownFolders.h"
 #include "MessageBoxes.h"
 #include "PortCharFilter.h"
-#include "ProfileFile.h"
-#include "ProfileInteger.h"
 #include "SystemBeep.h"
 
 #include <QCheckBox>
@@ -17,16 +15,10 @@
 
 namespace {
 
-const QString Section = QStringLiteral("Options");
-const QString ProxyKey = QStringLiteral("Proxy");
-const QString PortKey = QStringLiteral("Port");
-const QString UseProxyKey = QStringLiteral("UseProxy");
-const QString DefaultPort = QStringLiteral("80");
-
 // The path is worked out afresh on every read and write, never cached.
-ProfileFile configProfile(const QString& path)
+std::filesystem::path nativePath(const QString& path)
 {
-    return ProfileFile(std::filesystem::path(QFile::encodeName(path).toStdString()));
+    return QFile::encodeName(path).toStdString();
 }
 
 void setEditState(QLineEdit& edit, bool enabled)
@@ -78,7 +70,7 @@ void TfrOptions::setupControls()
     lbPort->setObjectName(QStringLiteral("lbPort"));
     lbPort->setGeometry(208, 56, 24, 13);
 
-    edPort = new QLineEdit(DefaultPort, grbProxy);
+    edPort = new QLineEdit(settings_.proxy.port, grbProxy);
     edPort->setObjectName(QStringLiteral("edPort"));
     edPort->setGeometry(208, 72, 57, 21);
     // Typed text must arrive as key events, where the port filter sees it.
@@ -102,34 +94,23 @@ void TfrOptions::setupControls()
 
 void TfrOptions::FormCreate()
 {
-    ProfileFile profile = configProfile(ConfigFilePath());
     // A missing or unreadable file leaves the defaults; nothing is reported.
-    profile.load();
-    edAdressProxy->setText(profile.value(Section, ProxyKey));
-    edPort->setText(profile.value(Section, PortKey, DefaultPort));
-    const std::optional<std::int32_t> useProxy =
-        ParseProfileInteger(profile.value(Section, UseProxyKey));
-    chbUseProxy->setChecked(useProxy.has_value() && *useProxy != 0);
+    settings_.load(nativePath(ConfigFilePath()));
+    const ProxySettings& proxy = settings_.proxy;
+    edAdressProxy->setText(proxy.address);
+    edPort->setText(proxy.port);
+    chbUseProxy->setChecked(proxy.useProxy);
 }
 
 bool TfrOptions::FormClose()
 {
     const QString path = ConfigFilePath();
-    ProfileFile profile = configProfile(path);
-    // A file that exists but cannot be read is not overwritten: its other
-    // sections would be lost.
-    bool written = profile.load();
-    if (written) {
-        profile.setValue(Section, ProxyKey, edAdressProxy->text());
-        profile.setValue(Section, PortKey, edPort->text());
-        profile.setValue(Section, UseProxyKey,
-                         chbUseProxy->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
-        written = profile.save();
-    }
-    if (!written)
+    settings_.proxy = proxySettings();
+    const bool saved = settings_.saveOptions(nativePath(path)).saved;
+    if (!saved)
         ShowMessageBox(this, QMessageBox::Critical, QStringLiteral("Orvanta"),
                        tr("Unable to write to %1.").arg(path), QMessageBox::Ok);
-    return written;
+    return saved;
 }
 
 void TfrOptions::chbUseProxyClick()

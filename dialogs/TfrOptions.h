@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ProxySettings.h"
+#include "Settings.h"
 
 #include <QDialog>
 #include <QRgb>
@@ -57,4 +58,7 @@ private:
     QLineEdit* edAdressProxy = nullptr;
     QLabel* lbPort = nullptr;
     QLineEdit* edPort = nullptr;
+
+    // Loaded at start-up; every close takes the controls into it and saves it.
+    Settings settings_;
 };

@@ -1,5 +1,7 @@
 #include "AtomicFile.h"
 
+#include "UniqueFd.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -63,55 +65,48 @@ bool sameFile(const struct stat& a, const struct stat& b)
 // dies with it. A new one is created under the umask, as any new file is;
 // a left-over one is reused only when the target's permissions will be
 // copied onto it anyway.
-int openTemporary(const std::filesystem::path& temporary, bool targetExists)
+UniqueFd openTemporary(const std::filesystem::path& temporary, bool targetExists)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         bool created = true;
-        int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno == EEXIST) {
+        UniqueFd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (!fd.isOpen() && errno == EEXIST) {
             created = false;
-            fd = ::open(temporary.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+            fd.reset(::open(temporary.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
         }
-        if (fd < 0) {
+        if (!fd.isOpen()) {
             if (errno == ENOENT)
                 continue; // renamed away by another save in the meantime
-            return -1;
+            return {};
         }
         struct stat opened;
         struct stat named;
-        if (::flock(fd, LOCK_EX) != 0 || ::fstat(fd, &opened) != 0) {
-            const int code = errno;
-            ::close(fd);
-            errno = code;
-            return -1;
-        }
+        if (::flock(fd.get(), LOCK_EX) != 0 || ::fstat(fd.get(), &opened) != 0)
+            return {};
         // While this save waited for the lock, another one may have renamed
         // the file into place (it is the target now) or removed it.
         const bool stillTemporary =
             ::lstat(temporary.c_str(), &named) == 0 && sameFile(opened, named);
         const bool reusable = S_ISREG(opened.st_mode) && opened.st_nlink == 1 && targetExists;
         if (stillTemporary && (created || reusable)) {
-            if (created || ::ftruncate(fd, 0) == 0)
+            if (created || ::ftruncate(fd.get(), 0) == 0)
                 return fd;
         }
         if (stillTemporary)
             ::unlink(temporary.c_str());
-        ::close(fd);
     }
     errno = EBUSY;
-    return -1;
+    return {};
 }
 
 void syncFolder(const std::filesystem::path& folder)
 {
     // Makes the rename itself durable; a folder that cannot be opened for
     // this still got the new file, so a failure here is not reported.
-    const int fd =
-        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    const UniqueFd fd(
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.isOpen())
+        ::fsync(fd.get());
 }
 
 } // namespace
@@ -138,8 +133,8 @@ bool WriteFileAtomically(const std::filesystem::path& path, const QByteArray& by
     }
 
     const std::filesystem::path temporary = temporaryFor(target);
-    const int fd = openTemporary(temporary, exists);
-    if (fd < 0)
+    UniqueFd fd = openTemporary(temporary, exists);
+    if (!fd.isOpen())
         return failWithErrno(
             error, QStringLiteral("Cannot create a file in ") + displayPath(target.parent_path()),
             errno);
@@ -147,29 +142,28 @@ bool WriteFileAtomically(const std::filesystem::path& path, const QByteArray& by
     const auto abandon = [&](const QString& what) {
         const int code = errno;
         ::unlink(temporary.c_str()); // still locked: no other save has it
-        ::close(fd);
         return failWithErrno(error, what, code);
     };
     const QString name = displayPath(target);
-    if (!writeAll(fd, bytes))
+    if (!writeAll(fd.get(), bytes))
         return abandon(QStringLiteral("Cannot write ") + name);
     if (exists) {
         // Owner first: a change of owner may clear mode bits.
         if (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()) {
-            if (::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
+            if (::fchown(fd.get(), existing.st_uid, existing.st_gid) != 0) {
                 // Not allowed for an ordinary user; the file is then ours.
             }
         }
-        if (::fchmod(fd, existing.st_mode & 07777) != 0)
+        if (::fchmod(fd.get(), existing.st_mode & 07777) != 0)
             return abandon(QStringLiteral("Cannot set the permissions of ") + name);
     }
-    if (::fsync(fd) != 0)
+    if (::fsync(fd.get()) != 0)
         return abandon(QStringLiteral("Cannot write ") + name);
     // Renamed while still locked, so no other save can take the file over
     // in between; the data is on disk, so closing can no longer lose it.
     if (::rename(temporary.c_str(), target.c_str()) != 0)
         return abandon(QStringLiteral("Cannot replace ") + name);
-    ::close(fd);
+    fd.reset();
     syncFolder(target.parent_path());
     return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UniqueFd.h"
+
 #include <filesystem>
 
 // A directory held open while files in it are opened by name alone (the
@@ -8,13 +10,10 @@ class DirectoryHandle final
 {
 public:
     explicit DirectoryHandle(const std::filesystem::path::value_type* path);
-    ~DirectoryHandle();
-    DirectoryHandle(const DirectoryHandle&) = delete;
-    DirectoryHandle& operator=(const DirectoryHandle&) = delete;
 
-    bool isOpen() const { return fd_ >= 0; }
-    int fd() const { return fd_; } // -1 when the directory could not be opened
+    bool isOpen() const { return fd_.isOpen(); }
+    int fd() const { return fd_.get(); } // -1 when the directory could not be opened
 
 private:
-    int fd_;
+    UniqueFd fd_;
 };

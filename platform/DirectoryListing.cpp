@@ -1,6 +1,7 @@
 #include "DirectoryListing.h"
 
 #include "NtfsOrder.h"
+#include "WildcardMatch.h"
 
 #include <algorithm>
 

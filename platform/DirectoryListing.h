@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-enum FileAttribute : int {
+enum FileAttribute : int
+{
     faReadOnly = 1,
     faHidden = 2,
     faSysFile = 4,
@@ -31,10 +32,6 @@ struct DirEntry
     std::uint64_t inode = 0;
 };
 
-// Windows wildcard match ('*', '?', "*.*" matches every name), letters
-// compared without regard to case.
-bool MatchesPattern(const std::string& name, const std::string& pattern);
-
 // Lists dir's entries whose names match pattern. Entries carrying hidden,
 // system, volume-label or directory attributes that mask lacks are skipped.
 // Sorted the way NTFS lists a folder (upper-cased UTF-16 order, ties by raw
@@ -42,6 +39,3 @@ bool MatchesPattern(const std::string& name, const std::string& pattern);
 // Returns false when the directory cannot be opened.
 bool ListDirectory(const std::filesystem::path& dir, const std::string& pattern, int mask,
                    std::vector<DirEntry>& out);
-
-// The NTFS listing order.
-bool NtfsNameLess(const std::string& a, const std::string& b);

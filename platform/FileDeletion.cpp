@@ -1,26 +1,17 @@
 #include "FileDeletion.h"
 
+#include "PathUtils.h"
+
 #include <system_error>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-// "link/" would make the system look through the link; the entry itself is
-// what gets deleted, so trailing separators go.
-std::string withoutTrailingSeparators(std::string path)
-{
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
-    return path;
-}
-
-} // namespace
-
 bool DeleteShortcutFile(const std::filesystem::path& path)
 {
-    const std::string target = withoutTrailingSeparators(path.native());
+    // "link/" would make the system look through the link; the entry itself
+    // is what gets deleted, so trailing separators go.
+    const std::string target = WithoutTrailingSeparators(path.native());
     struct stat st;
     if (target.empty() || ::lstat(target.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
         return false;
@@ -29,7 +20,7 @@ bool DeleteShortcutFile(const std::filesystem::path& path)
 
 bool DeleteFolder(const std::filesystem::path& path)
 {
-    const std::string target = withoutTrailingSeparators(path.native());
+    const std::string target = WithoutTrailingSeparators(path.native());
     struct stat st;
     if (target.empty() || ::lstat(target.c_str(), &st) != 0)
         return false;

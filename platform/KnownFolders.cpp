@@ -1,19 +1,17 @@
 #include "KnownFolders.h"
 
+#include "PathUtils.h"
+
 #include <QFile>
 
 #include <sys/stat.h>
 
 namespace {
 
-// Joins a folder and a name with exactly one '/' between them.
-std::string joinPath(std::string base, const char* name)
+// A home folder given with trailing separators still yields a tidy path.
+std::string joinTidy(const std::string& base, const std::string& name)
 {
-    while (base.size() > 1 && base.back() == '/')
-        base.pop_back();
-    if (base != "/")
-        base += '/';
-    return base + name;
+    return JoinPath(WithoutTrailingSeparators(base), name);
 }
 
 std::string homeFolder()
@@ -29,7 +27,7 @@ std::string appDataFolder()
     if (!xdg.empty() && xdg.front() == '/')
         return xdg;
     const std::string home = homeFolder();
-    return home.empty() ? std::string() : joinPath(home, ".config");
+    return home.empty() ? std::string() : joinTidy(home, ".config");
 }
 
 QString decodePath(const std::string& path)
@@ -73,7 +71,7 @@ std::filesystem::path FavoritesFolder()
     const std::string home = homeFolder();
     if (home.empty())
         return {};
-    return joinPath(home, "Favorites");
+    return joinTidy(home, "Favorites");
 }
 
 bool DirectoryExists(const std::filesystem::path& path)

@@ -1,7 +1,5 @@
 #include "NtfsOrder.h"
 
-#include "DirectoryListing.h"
-
 #include <QChar>
 
 namespace {

@@ -10,3 +10,6 @@ std::u16string NtfsSortKey(const std::string& name);
 // Name order for two names whose keys are already known.
 bool NtfsKeyLess(const std::u16string& keyA, const std::string& a, const std::u16string& keyB,
                  const std::string& b);
+
+// The NTFS listing order of two names.
+bool NtfsNameLess(const std::string& a, const std::string& b);

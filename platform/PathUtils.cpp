@@ -1,6 +1,10 @@
 #include "PathUtils.h"
 
+#include <filesystem>
+
 namespace {
+
+constexpr char NativeSeparator = char(std::filesystem::path::preferred_separator);
 
 bool isSeparator(char c)
 {
@@ -45,6 +49,24 @@ std::string NameWithoutExtension(const std::string& name)
             break; // a dot in a folder name is no extension
     }
     return name;
+}
+
+std::string JoinPath(const std::string& dir, const std::string& name)
+{
+    std::string path;
+    path.reserve(dir.size() + 1 + name.size());
+    path += dir;
+    if (path.empty() || path.back() != NativeSeparator)
+        path += NativeSeparator;
+    path += name;
+    return path;
+}
+
+std::string WithoutTrailingSeparators(std::string path)
+{
+    while (path.size() > 1 && path.back() == NativeSeparator)
+        path.pop_back();
+    return path;
 }
 
 QString ExtractField(const QString& text, QChar separator, int n)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ProfileSyntax.h"
 #include "TextCodec.h"
 
 #include <QByteArray>
@@ -8,9 +9,6 @@
 #include <vector>
 
 class ProfileSearch;
-
-// Values are cut to this many characters, as the Windows reader does.
-inline constexpr int ProfileValueBound = 2047;
 
 // One-shot read of [section] key from a private-profile file, with the
 // Windows reader's rules. Missing or unreadable file (also a FIFO, a socket,

@@ -1,7 +1,5 @@
 #include "ProfileSyntax.h"
 
-#include "ProfileFile.h"
-
 bool IsProfileBlank(QChar c)
 {
     switch (c.unicode()) {

@@ -6,6 +6,9 @@
 // The line grammar of private-profile files, shared by the one-shot reader
 // and the editable ProfileFile so both read a file the same way.
 
+// Values are cut to this many characters, as the Windows reader does.
+inline constexpr int ProfileValueBound = 2047;
+
 // Tab, LF, VT, FF, CR, Ctrl-Z and space: what the Windows reader trims.
 bool IsProfileBlank(QChar c);
 QStringView TrimProfileBlanks(QStringView text);

@@ -1,30 +1,11 @@
 #include "RegularFile.h"
 
+#include "UniqueFd.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-namespace {
-
-class FileDescriptor final
-{
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-} // namespace
 
 int ReadRegularFile(const std::filesystem::path& path, QByteArray& bytes)
 {
@@ -40,8 +21,8 @@ int ReadRegularFileAt(int dirFd, const char* name, QByteArray& bytes)
 {
     bytes.resize(0);
     // O_NONBLOCK: opening a FIFO that has no writer would otherwise wait.
-    const FileDescriptor file(::openat(dirFd, name, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    if (file.get() < 0)
+    const UniqueFd file(::openat(dirFd, name, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (!file.isOpen())
         return errno;
     struct stat info;
     if (::fstat(file.get(), &info) != 0)

@@ -332,8 +332,3 @@ QString DecodeText(QByteArrayView bytes)
         return text;
     return DecodeCodePage(bytes, AnsiCodePage());
 }
-
-QByteArray ToLocal8Bit(const QString& text)
-{
-    return text.toUtf8();
-}

@@ -45,7 +45,3 @@ QByteArray EncodeBody(QStringView text, TextEncoding encoding);
 // Strict UTF-8 (no overlong forms, surrogates or values past U+10FFFF);
 // on success *text (if given) holds the decoded text.
 bool DecodeUtf8Strict(QByteArrayView bytes, QString* text = nullptr);
-
-// The 8-bit form used where a format is 8-bit (Config.ini): the locale's
-// encoding, UTF-8 here.
-QByteArray ToLocal8Bit(const QString& text);

@@ -1,5 +1,6 @@
 #include "VersionBlock.h"
 
+#include "UniqueFd.h"
 #include "VersionBlockFormat.h"
 
 #include <QFile>
@@ -7,7 +8,6 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -153,20 +153,20 @@ public:
     explicit MappedFile(const QString& path)
     {
         // Non-blocking, so that a FIFO in place of the file cannot hang the caller.
-        const int fd = ::open(QFile::encodeName(path).constData(),
-                              O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-        if (fd < 0)
+        const UniqueFd fd(::open(QFile::encodeName(path).constData(),
+                                 O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+        if (!fd.isOpen())
             return;
+        // The mapping outlives the descriptor, which closes at the end here.
         struct stat st;
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+        if (::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
             void* address = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ,
-                                   MAP_PRIVATE, fd, 0);
+                                   MAP_PRIVATE, fd.get(), 0);
             if (address != MAP_FAILED) {
                 address_ = address;
                 size_ = static_cast<std::size_t>(st.st_size);
             }
         }
-        ::close(fd);
     }
     ~MappedFile()
     {

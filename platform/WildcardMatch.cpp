@@ -1,4 +1,4 @@
-#include "DirectoryListing.h"
+#include "WildcardMatch.h"
 
 namespace {
 

@@ -1,4 +1,6 @@
 #include "DirectoryListing.h"
+#include "NtfsOrder.h"
+#include "WildcardMatch.h"
 
 #include "TempDir.h"
 

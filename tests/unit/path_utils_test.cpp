@@ -42,3 +42,14 @@ TEST(ExtractField, EmptyWhenTooFewSeparators)
     EXPECT_EQ(ExtractField(QStringLiteral("a,b"), u',', 3), QString());
     EXPECT_EQ(ExtractField(QStringLiteral("a,b"), u',', 0), QString());
 }
+
+TEST(PathUtils, JoiningPutsOneSeparatorAndTrimmingKeepsTheRoot)
+{
+    EXPECT_EQ(JoinPath("/fav", "a.url"), "/fav/a.url");
+    EXPECT_EQ(JoinPath("/fav/", "a.url"), "/fav/a.url");
+    EXPECT_EQ(JoinPath("", "a.url"), "/a.url");
+    EXPECT_EQ(JoinPath("/fav//", "\xFF"), "/fav//\xFF") << "the folder's bytes are kept";
+    EXPECT_EQ(WithoutTrailingSeparators("/fav//"), "/fav");
+    EXPECT_EQ(WithoutTrailingSeparators("///"), "/");
+    EXPECT_EQ(WithoutTrailingSeparators(""), "");
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "ProxySettings.h"
+
+#include <QString>
+#include <filesystem>
+
+// The program's settings as Config.ini keeps them between runs. A plain
+// value that needs no window: the Options dialog edits one, and anything
+// that only checks links can load one the same way.
+//
+// A key missing from the file keeps its default. Each section has its own
+// reader and writer, so a section saved at another moment (the window's
+// state on close) can be written without touching the others.
+struct Settings
+{
+    enum class LoadStatus
+    {
+        Read,
+        Missing,
+        // The file exists but could not be read: the defaults apply, and it
+        // must not be saved over, since what it holds was never seen.
+        Unreadable,
+    };
+
+    struct SaveResult
+    {
+        bool saved = false;
+        QString error; // why not, when not saved
+    };
+
+    ProxySettings proxy;
+
+    // Replaces every value by the file's (or the default).
+    LoadStatus load(const std::filesystem::path& configFile);
+
+    // Writes the [Options] keys in place and keeps every other line of the
+    // file; the file is replaced atomically, and one that exists but cannot
+    // be read is left alone.
+    SaveResult saveOptions(const std::filesystem::path& configFile) const;
+};

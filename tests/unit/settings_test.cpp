@@ -1,0 +1,109 @@
+#include "RegularFile.h"
+#include "Settings.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class SettingsTest : public ::testing::Test
+{
+protected:
+    std::filesystem::path config() const { return temp_ / "Config.ini"; }
+    void writeConfig(const std::string& bytes) const { temp_.write("Config.ini", bytes); }
+    std::string configBytes() const { return ReadFileBytes(config()); }
+
+    // Settings that differ from the defaults in every value.
+    static Settings changed()
+    {
+        Settings settings;
+        settings.proxy = ProxySettings{true, QStringLiteral("stale.local"), QStringLiteral("1")};
+        return settings;
+    }
+
+private:
+    TempDir temp_;
+};
+
+TEST_F(SettingsTest, MissingFileGivesTheDefaultsAndIsNotCreated)
+{
+    Settings settings = changed();
+    EXPECT_EQ(settings.load(config()), Settings::LoadStatus::Missing);
+    EXPECT_FALSE(settings.proxy.useProxy);
+    EXPECT_EQ(settings.proxy.address, "");
+    EXPECT_EQ(settings.proxy.port, "80");
+    EXPECT_FALSE(std::filesystem::exists(config()));
+}
+
+TEST_F(SettingsTest, PresentKeysAreReadAndMissingOnesKeepTheirDefaults)
+{
+    writeConfig("[Window]\nProxy=elsewhere\n[options]\nproxy= proxy.local\nPort=\n");
+    Settings settings = changed();
+    EXPECT_EQ(settings.load(config()), Settings::LoadStatus::Read);
+    EXPECT_EQ(settings.proxy.address, "proxy.local");
+    EXPECT_EQ(settings.proxy.port, "") << "a present empty key is not the default";
+    EXPECT_FALSE(settings.proxy.useProxy);
+
+    writeConfig("[Options]\nUseProxy=1\n");
+    settings.load(config());
+    EXPECT_EQ(settings.proxy.address, "");
+    EXPECT_EQ(settings.proxy.port, "80");
+}
+
+TEST_F(SettingsTest, UseProxyIsOnForNonZeroIntegersOnly)
+{
+    const std::pair<const char*, bool> cases[] = {
+        {"1", true}, {"-1", true},   {"0x1", true}, {"$A", true},         {"0", false},
+        {"", false}, {"yes", false}, {"1x", false}, {"4294967296", false}};
+    for (const auto& [value, on] : cases) {
+        SCOPED_TRACE(value);
+        writeConfig(std::string("[Options]\nUseProxy=") + value + "\n");
+        Settings settings;
+        settings.load(config());
+        EXPECT_EQ(settings.proxy.useProxy, on);
+    }
+}
+
+TEST_F(SettingsTest, FileThatCannotBeReadGivesDefaultsAndIsNeverSavedOver)
+{
+    // Too big to be read, though it could be replaced: a save would lose
+    // everything that was never seen.
+    writeConfig("[Options]\nProxy=kept\n");
+    std::filesystem::resize_file(config(), ReadFileLimit + 1);
+    Settings settings = changed();
+    EXPECT_EQ(settings.load(config()), Settings::LoadStatus::Unreadable);
+    EXPECT_EQ(settings.proxy.address, "");
+    EXPECT_EQ(settings.proxy.port, "80");
+
+    const Settings::SaveResult result = changed().saveOptions(config());
+    EXPECT_FALSE(result.saved);
+    EXPECT_TRUE(result.error.contains(QString::fromStdString(config().string())));
+    EXPECT_EQ(std::filesystem::file_size(config()), std::uintmax_t(ReadFileLimit + 1));
+}
+
+TEST_F(SettingsTest, SavingWritesTheOptionsInOrderAndKeepsEveryOtherLine)
+{
+    EXPECT_TRUE(Settings().saveOptions(config()).saved);
+    EXPECT_EQ(configBytes(), "[Options]\nProxy=\nPort=80\nUseProxy=0\n");
+
+    writeConfig("[Window]\r\nLeft = 10 ; note\r\n\r\n[Options]\r\nPort=8080\r\nExtra=x\r\n");
+    const Settings::SaveResult result = changed().saveOptions(config());
+    EXPECT_TRUE(result.saved) << result.error.toStdString();
+    EXPECT_EQ(configBytes(), "[Window]\r\nLeft = 10 ; note\r\n\r\n"
+                             "[Options]\r\nPort=1\r\nExtra=x\r\n"
+                             "Proxy=stale.local\r\nUseProxy=1\r\n");
+}
+
+TEST_F(SettingsTest, SavedValuesLoadBackUnchanged)
+{
+    Settings saved;
+    saved.proxy = ProxySettings{true, QStringLiteral(" \"quoted\" "), QStringLiteral("-8.0")};
+    ASSERT_TRUE(saved.saveOptions(config()).saved);
+    Settings loaded;
+    EXPECT_EQ(loaded.load(config()), Settings::LoadStatus::Read);
+    EXPECT_TRUE(loaded.proxy.useProxy);
+    EXPECT_EQ(loaded.proxy.address, saved.proxy.address);
+    EXPECT_EQ(loaded.proxy.port, saved.proxy.port);
+}
+
+} // namespace
