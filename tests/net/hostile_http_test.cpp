@@ -40,7 +40,7 @@ class HostileHttpTest : public ::testing::Test
 protected:
     static bool probe(const std::string& url)
     {
-        return ProbeLink(QString::fromStdString(url), ProxySettings{}, shortLimits);
+        return ProbeLink(QString::fromStdString(url), ProxySettings{}, shortLimits).alive;
     }
 
     NoSystemProxy noProxy;
@@ -294,9 +294,8 @@ TEST_F(HostileHttpTest, FiveGigabyteBodyIsNotDownloaded)
         EXPECT_LT(residentKibibytes() - before, flatMemoryKibibytes);
     }
     // Once the script has returned, its count is final: what the socket
-    // buffers took before the client hung up.
+    // buffers took before the client, done at the end of the head, hung up.
     server.stop();
-    EXPECT_GT(sent.load(), 0u);
     EXPECT_LT(sent.load(), 10u * 1024 * 1024);
 }
 
@@ -319,7 +318,7 @@ protected:
             tree, std::make_shared<SharedProxySettings>(),
             [limits](const QString& link, const ProxySettings& proxy,
                      const std::atomic_bool* cancel) {
-                return ProbeLink(link, proxy, limits, cancel);
+                return ProbeLink(link, proxy, limits, cancel).alive;
             });
     }
 
