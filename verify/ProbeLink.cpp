@@ -1,5 +1,7 @@
 #include "ProbeLink.h"
 
+#include "ProbeLinkFailure.h"
+
 #include <curl/curl.h>
 
 #include <chrono>
@@ -158,7 +160,6 @@ size_t watchHead(char* line, size_t size, size_t count, void* userData)
     return length;
 }
 
-
 class OptionSetter final
 {
 public:
@@ -219,136 +220,16 @@ bool isAliveStatus(const QByteArray& status)
     return status == "200" || status == "302";
 }
 
-ProbeResult failure(ProbeOutcome outcome, const QString& message = {})
-{
-    ProbeResult result;
-    result.outcome = outcome;
-    result.detail = message;
-    return result;
-}
-
-bool wasConnected(CURL* curl)
-{
-    curl_off_t connectTime = 0;
-    return curl_easy_getinfo(curl, CURLINFO_CONNECT_TIME_T, &connectTime) == CURLE_OK &&
-           connectTime > 0;
-}
-
-// libcurl reports its three time bounds with one code; which one ran out
-// follows from how long the probe took and whether it got connected.
-ProbeResult timeout(CURL* curl, const ProbeLimits& limits, qint64 elapsedMs)
-{
-    ProbeResult result = failure(ProbeOutcome::OverallTimeout);
-    result.boundMs = qint32(limits.totalTimeoutMs);
-    if (elapsedMs >= limits.totalTimeoutMs)
-        return result;
-    if (!wasConnected(curl)) {
-        result.outcome = ProbeOutcome::ConnectTimeout;
-        result.boundMs = qint32(limits.connectTimeoutMs);
-        return result;
-    }
-    result.outcome = ProbeOutcome::NoDataTimeout;
-    result.boundMs = qint32(limits.lowSpeedTimeSeconds * 1000);
-    return result;
-}
-
-bool isTlsFailure(CURLcode code)
-{
-    switch (code) {
-    case CURLE_SSL_CONNECT_ERROR:
-    case CURLE_PEER_FAILED_VERIFICATION:
-    case CURLE_SSL_CERTPROBLEM:
-    case CURLE_SSL_CIPHER:
-    case CURLE_SSL_CACERT_BADFILE:
-    case CURLE_SSL_ENGINE_NOTFOUND:
-    case CURLE_SSL_ENGINE_SETFAILED:
-    case CURLE_SSL_ENGINE_INITFAILED:
-    case CURLE_SSL_SHUTDOWN_FAILED:
-    case CURLE_SSL_CRL_BADFILE:
-    case CURLE_SSL_ISSUER_ERROR:
-    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
-    case CURLE_SSL_INVALIDCERTSTATUS:
-    case CURLE_SSL_CLIENTCERT:
-    case CURLE_USE_SSL_FAILED:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// The kind of a failure that libcurl names by its code alone.
-ProbeOutcome outcomeOf(CURLcode code, bool throughProxy)
-{
-    if (isTlsFailure(code))
-        return ProbeOutcome::TlsFailure;
-    switch (code) {
-    case CURLE_COULDNT_RESOLVE_HOST:
-        return ProbeOutcome::NameNotResolved;
-    case CURLE_COULDNT_RESOLVE_PROXY:
-        return ProbeOutcome::ProxyNameNotResolved;
-    case CURLE_COULDNT_CONNECT:
-        // Through a proxy, the only connection made is the one to the proxy.
-        return throughProxy ? ProbeOutcome::ProxyRefused : ProbeOutcome::ConnectionRefused;
-    case CURLE_TOO_MANY_REDIRECTS:
-        return ProbeOutcome::TooManyRedirects;
-    case CURLE_UNSUPPORTED_PROTOCOL:
-        return ProbeOutcome::SchemeNotAllowed;
-    case CURLE_URL_MALFORMAT:
-        return ProbeOutcome::MalformedLink;
-    case CURLE_ABORTED_BY_CALLBACK:
-        return ProbeOutcome::Cancelled;
-    case CURLE_PROXY:
-        return ProbeOutcome::ProxyError;
-    case CURLE_GOT_NOTHING:
-    case CURLE_PARTIAL_FILE:
-    case CURLE_RECV_ERROR:
-        return ProbeOutcome::CutHead;
-    default:
-        return ProbeOutcome::OtherFailure;
-    }
-}
-
-// libcurl names a refused HTTP/0.9 answer as it names a scheme it may not
-// use; only the address it ended at tells them apart.
-bool endedOnHttp(CURL* curl)
-{
-    const char* finalUrl = nullptr;
-    return curl_easy_getinfo(curl, CURLINFO_EFFECTIVE_URL, &finalUrl) == CURLE_OK && finalUrl &&
-           asciiLower(QByteArray(finalUrl).left(8)).startsWith("http");
-}
-
-ProbeOutcome failureOutcome(CURL* curl, CURLcode performed, bool throughProxy)
-{
-    const ProbeOutcome outcome = outcomeOf(performed, throughProxy);
-    if (outcome == ProbeOutcome::SchemeNotAllowed && endedOnHttp(curl))
-        return ProbeOutcome::OtherFailure;
-    return outcome;
-}
-
-long proxyConnectCode(CURL* curl)
-{
-    long code = 0;
-    return curl_easy_getinfo(curl, CURLINFO_HTTP_CONNECTCODE, &code) == CURLE_OK ? code : 0;
-}
-
 // What the finished transfer tells, apart from the time it took.
 ProbeResult judge(CURL* curl, CURLcode performed, const TransferState& state, const char* message,
                   bool throughProxy, const ProbeLimits& limits, qint64 elapsedMs)
 {
     const bool ended =
         performed == CURLE_OK || (performed == CURLE_WRITE_ERROR && state.stoppedByUs);
-    if (ended && !state.headComplete)
-        return failure(ProbeOutcome::CutHead);
-    if (!ended) {
-        if (performed == CURLE_OPERATION_TIMEDOUT)
-            return timeout(curl, limits, elapsedMs);
-        const long connectCode = proxyConnectCode(curl);
-        const bool tunnelRefused = connectCode != 0 && connectCode / 100 != 2;
-        const QString text = QString::fromUtf8(*message ? message : curl_easy_strerror(performed));
-        return failure(tunnelRefused ? ProbeOutcome::ProxyError
-                                     : failureOutcome(curl, performed, throughProxy),
-                       text);
-    }
+    if (!ended)
+        return TransferFailure(curl, performed, message, throughProxy, limits, elapsedMs);
+    if (!state.headComplete)
+        return FailedProbe(ProbeOutcome::CutHead);
     ProbeResult result;
     result.outcome = ProbeOutcome::Answered;
     result.statusCode = qint16(responseCode(curl));
@@ -361,8 +242,9 @@ ProbeResult judge(CURL* curl, CURLcode performed, const TransferState& state, co
 void addRoute(ProbeResult& result, CURL* curl, const QByteArray& url)
 {
     long redirects = 0;
-    if (curl_easy_getinfo(curl, CURLINFO_REDIRECT_COUNT, &redirects) == CURLE_OK)
-        result.redirects = quint8(redirects);
+    if (curl_easy_getinfo(curl, CURLINFO_REDIRECT_COUNT, &redirects) != CURLE_OK || redirects <= 0)
+        return;
+    result.redirects = quint8(redirects);
     const char* finalUrl = nullptr;
     if (curl_easy_getinfo(curl, CURLINFO_EFFECTIVE_URL, &finalUrl) == CURLE_OK && finalUrl &&
         url != finalUrl)
@@ -380,21 +262,21 @@ ProbeResult probe(const QString& link, const ProxySettings& proxy, const ProbeLi
                   const std::atomic_bool* cancel, std::chrono::steady_clock::time_point started)
 {
     if (cancel && cancel->load())
-        return failure(ProbeOutcome::Cancelled);
+        return FailedProbe(ProbeOutcome::Cancelled);
 
     QByteArray url = LinkTo8Bit(link);
     if (!asciiLower(url).contains("http"))
         url.prepend("http://");
     const LinkShape shape = shapeOf(url);
     if (!shape.usable)
-        return failure(ProbeOutcome::MalformedLink);
+        return FailedProbe(ProbeOutcome::MalformedLink);
 
     const QByteArray proxyString =
         proxy.useProxy ? (proxy.address + ':' + proxy.port).toUtf8() : QByteArray();
 
     const std::unique_ptr<CURL, EasyDeleter> curl(curl_easy_init());
     if (!curl)
-        return failure(ProbeOutcome::OtherFailure);
+        return FailedProbe(ProbeOutcome::OtherFailure);
 
     TransferState state;
     state.curl = curl.get();
@@ -402,7 +284,7 @@ ProbeResult probe(const QString& link, const ProxySettings& proxy, const ProbeLi
     state.hasCredentials = shape.hasUser || proxyString.contains('@');
     char errorBuffer[CURL_ERROR_SIZE] = {};
     if (!setUpTransfer(curl.get(), url, proxyString, proxy.useProxy, limits, &state, errorBuffer))
-        return failure(ProbeOutcome::OtherFailure);
+        return FailedProbe(ProbeOutcome::OtherFailure);
 
     const CURLcode performed = curl_easy_perform(curl.get());
     ProbeResult result = judge(curl.get(), performed, state, errorBuffer, proxy.useProxy, limits,
