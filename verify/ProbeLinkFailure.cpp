@@ -10,20 +10,23 @@ bool wasConnected(CURL* curl)
 }
 
 // libcurl reports its three time bounds with one code; which one ran out
-// follows from how long the probe took and whether it got connected.
+// follows from how long the probe took and whether it got connected. A bound
+// may run out a little before our own clock says so (libcurl rounds its
+// clock), hence the slack.
 ProbeResult timeout(CURL* curl, const ProbeLimits& limits, qint64 elapsedMs)
 {
+    const qint64 slackMs = 5;
+    const bool overallRanOut = elapsedMs + slackMs >= limits.totalTimeoutMs;
+    const bool noDataCouldRunOut = elapsedMs + slackMs >= limits.lowSpeedTimeSeconds * 1000;
     ProbeResult result = FailedProbe(ProbeOutcome::OverallTimeout);
     result.boundMs = qint32(limits.totalTimeoutMs);
-    if (elapsedMs >= limits.totalTimeoutMs)
-        return result;
-    if (!wasConnected(curl)) {
+    if (!overallRanOut && !wasConnected(curl)) {
         result.outcome = ProbeOutcome::ConnectTimeout;
         result.boundMs = qint32(limits.connectTimeoutMs);
-        return result;
+    } else if (!overallRanOut && noDataCouldRunOut) {
+        result.outcome = ProbeOutcome::NoDataTimeout;
+        result.boundMs = qint32(limits.lowSpeedTimeSeconds * 1000);
     }
-    result.outcome = ProbeOutcome::NoDataTimeout;
-    result.boundMs = qint32(limits.lowSpeedTimeSeconds * 1000);
     return result;
 }
 
