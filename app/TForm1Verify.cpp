@@ -17,7 +17,7 @@
 ProbeFunction DefaultProbe()
 {
     return [](const QString& link, const ProxySettings& proxy, const std::atomic_bool* cancel) {
-        return ProbeLink(link, proxy, ProbeLimits{}, cancel);
+        return ProbeLink(link, proxy, ProbeLimits{}, cancel).alive;
     };
 }
 

@@ -27,7 +27,7 @@ int probeAll(const std::vector<QString>& links)
 {
     int alive = 0;
     for (const QString& link : links) {
-        if (ProbeLink(link, ProxySettings{}))
+        if (ProbeLink(link, ProxySettings{}).alive)
             ++alive;
     }
     return alive;

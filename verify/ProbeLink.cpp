@@ -1,7 +1,10 @@
 #include "ProbeLink.h"
 
+#include "ProbeLinkFailure.h"
+
 #include <curl/curl.h>
 
+#include <chrono>
 #include <memory>
 
 namespace {
@@ -9,22 +12,30 @@ namespace {
 const char UserAgent[] = "InetURL:/1.0";
 const char AllowedProtocols[] = "http,https";
 const long MaxRedirects = 30;
+// A reason phrase is shown, not parsed; a server's endless one is cut here.
+const qsizetype MaxReasonPhrase = 200;
 
 // What the callbacks of one transfer share with the call that started it.
 struct TransferState
 {
+    CURL* curl = nullptr;
     const std::atomic_bool* cancel = nullptr;
-    bool stoppedAtBody = false;
+    bool hasCredentials = false; // of the link or of the proxy
+    bool stoppedByUs = false;
     bool headComplete = false;
+    bool headHasLocation = false;
+    bool headHasChallenge = false;
+    QByteArray reasonPhrase; // of the head last begun
 };
 
-// The status line has arrived once the body begins, and the body is never
-// wanted, so the first byte of it ends the transfer.
+// Only the head decides; should a body begin before the verdict was taken
+// (an answer whose head looked like it might not be the last), its first
+// byte ends the transfer.
 size_t refuseBody(char*, size_t size, size_t count, void* userData)
 {
     if (size * count == 0)
         return 0;
-    static_cast<TransferState*>(userData)->stoppedAtBody = true;
+    static_cast<TransferState*>(userData)->stoppedByUs = true;
     return 0;
 }
 
@@ -44,6 +55,28 @@ struct UrlDeleter
     void operator()(CURLU* url) const { curl_url_cleanup(url); }
 };
 
+// What the probe needs to know of a link before it asks for it.
+struct LinkShape
+{
+    bool usable = false;
+    bool hasUser = false;
+};
+
+// libcurl would guess "http" for a link without a scheme; such a link is not
+// a URL and must stay dead, so it is parsed here without guessing first.
+LinkShape shapeOf(const QByteArray& link)
+{
+    LinkShape shape;
+    const std::unique_ptr<CURLU, UrlDeleter> url(curl_url());
+    if (!url || curl_url_set(url.get(), CURLUPART_URL, link.constData(), 0) != CURLUE_OK)
+        return shape;
+    shape.usable = true;
+    char* user = nullptr;
+    shape.hasUser = curl_url_get(url.get(), CURLUPART_USER, &user, 0) == CURLUE_OK;
+    curl_free(user);
+    return shape;
+}
+
 bool isAsciiUpper(char c)
 {
     return c >= 'A' && c <= 'Z';
@@ -60,27 +93,71 @@ QByteArray asciiLower(const QByteArray& text)
     return lowered;
 }
 
+// "HTTP/1.1 404 Not Found" gives "Not Found"; HTTP/2 has no phrase at all.
+QByteArray reasonPhraseOf(const QByteArray& statusLine)
+{
+    const qsizetype codeStart = statusLine.indexOf(' ');
+    if (codeStart < 0)
+        return {};
+    const qsizetype phraseStart = statusLine.indexOf(' ', codeStart + 1);
+    if (phraseStart < 0)
+        return {};
+    return statusLine.mid(phraseStart + 1).trimmed().left(MaxReasonPhrase);
+}
+
+long responseCode(CURL* curl)
+{
+    long code = 0;
+    return curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &code) == CURLE_OK ? code : 0;
+}
+
+// An informational head comes before the answer, libcurl follows a redirect
+// that names its target, and it answers a challenge when it has credentials;
+// any other head is the final answer.
+bool isFinalHead(const TransferState& state)
+{
+    const long code = responseCode(state.curl);
+    if (code < 200)
+        return false;
+    if (code >= 300 && code < 400 && state.headHasLocation)
+        return false;
+    return !((code == 401 || code == 407) && state.headHasChallenge && state.hasCredentials);
+}
+
+void noteHeaderLine(TransferState& state, const QByteArray& line)
+{
+    const QByteArray lowered = asciiLower(line.left(20));
+    if (lowered.startsWith("location:"))
+        state.headHasLocation = true;
+    else if (lowered.startsWith("www-authenticate:") || lowered.startsWith("proxy-authenticate:"))
+        state.headHasChallenge = true;
+}
+
 // libcurl takes a connection closed inside the head for an answer made of the
 // lines it got so far; only a head that reached its blank line is an answer.
-// A status line opens the head of each answer on the way (redirects too).
+// A status line opens the head of each answer on the way (redirects too). The
+// blank line of the final head ends the transfer: the verdict needs no more.
 size_t watchHead(char* line, size_t size, size_t count, void* userData)
 {
     const size_t length = size * count;
-    auto* state = static_cast<TransferState*>(userData);
+    auto& state = *static_cast<TransferState*>(userData);
     const QByteArray text = QByteArray::fromRawData(line, qsizetype(length));
-    if (text == "\r\n" || text == "\n")
-        state->headComplete = true;
-    else if (asciiLower(text.left(5)) == "http/")
-        state->headComplete = false;
+    if (text == "\r\n" || text == "\n") {
+        state.headComplete = true;
+        if (!isFinalHead(state))
+            return length;
+        state.stoppedByUs = true;
+        return 0;
+    }
+    if (asciiLower(text.left(5)) == "http/") {
+        state.headComplete = false;
+        state.headHasLocation = false;
+        state.headHasChallenge = false;
+        state.reasonPhrase = reasonPhraseOf(text);
+        return length;
+    }
+    noteHeaderLine(state, text);
     return length;
-}
-
-// libcurl would guess "http" for a link without a scheme; such a link is not
-// a URL and must stay dead, so it is parsed here without guessing first.
-bool hasUsableScheme(const QByteArray& link)
-{
-    const std::unique_ptr<CURLU, UrlDeleter> url(curl_url());
-    return url && curl_url_set(url.get(), CURLUPART_URL, link.constData(), 0) == CURLUE_OK;
 }
 
 class OptionSetter final
@@ -103,7 +180,7 @@ private:
 };
 
 bool setUpTransfer(CURL* curl, const QByteArray& url, const QByteArray& proxyString, bool useProxy,
-                   const ProbeLimits& limits, TransferState* state)
+                   const ProbeLimits& limits, TransferState* state, char* errorBuffer)
 {
     OptionSetter options(curl);
     options.set(CURLOPT_URL, url.constData())
@@ -113,14 +190,20 @@ bool setUpTransfer(CURL* curl, const QByteArray& url, const QByteArray& proxyStr
         .set(CURLOPT_MAXREDIRS, MaxRedirects)
         .set(CURLOPT_PROTOCOLS_STR, AllowedProtocols)
         .set(CURLOPT_REDIR_PROTOCOLS_STR, AllowedProtocols)
+        // Credentials of a link go only to a server that asks for them.
+        .set(CURLOPT_HTTPAUTH, CURLAUTH_ANY)
         .set(CURLOPT_NOSIGNAL, 1L)
         .set(CURLOPT_CONNECTTIMEOUT_MS, limits.connectTimeoutMs)
         .set(CURLOPT_LOW_SPEED_LIMIT, 1L)
         .set(CURLOPT_LOW_SPEED_TIME, limits.lowSpeedTimeSeconds)
+        .set(CURLOPT_TIMEOUT_MS, limits.totalTimeoutMs)
+        .set(CURLOPT_ERRORBUFFER, errorBuffer)
         .set(CURLOPT_WRITEFUNCTION, &refuseBody)
         .set(CURLOPT_WRITEDATA, static_cast<void*>(state))
         .set(CURLOPT_HEADERFUNCTION, &watchHead)
         .set(CURLOPT_HEADERDATA, static_cast<void*>(state))
+        // A proxy's answer to CONNECT is no head of the link's answer.
+        .set(CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L)
         .set(CURLOPT_XFERINFOFUNCTION, &abortWhenCancelled)
         .set(CURLOPT_XFERINFODATA, static_cast<void*>(state))
         .set(CURLOPT_NOPROGRESS, 0L);
@@ -137,6 +220,79 @@ bool isAliveStatus(const QByteArray& status)
     return status == "200" || status == "302";
 }
 
+// What the finished transfer tells, apart from the time it took.
+ProbeResult judge(CURL* curl, CURLcode performed, const TransferState& state, const char* message,
+                  bool throughProxy, const ProbeLimits& limits, qint64 elapsedMs)
+{
+    const bool ended =
+        performed == CURLE_OK || (performed == CURLE_WRITE_ERROR && state.stoppedByUs);
+    if (!ended)
+        return TransferFailure(curl, performed, message, throughProxy, limits, elapsedMs);
+    if (!state.headComplete)
+        return FailedProbe(ProbeOutcome::CutHead);
+    ProbeResult result;
+    result.outcome = ProbeOutcome::Answered;
+    result.statusCode = qint16(responseCode(curl));
+    result.detail = QString::fromLatin1(state.reasonPhrase);
+    result.alive = isAliveStatus(QByteArray::number(result.statusCode));
+    return result;
+}
+
+// Redirects and the address they led to, known whatever the outcome.
+void addRoute(ProbeResult& result, CURL* curl, const QByteArray& url)
+{
+    long redirects = 0;
+    if (curl_easy_getinfo(curl, CURLINFO_REDIRECT_COUNT, &redirects) != CURLE_OK || redirects <= 0)
+        return;
+    result.redirects = quint8(redirects);
+    const char* finalUrl = nullptr;
+    if (curl_easy_getinfo(curl, CURLINFO_EFFECTIVE_URL, &finalUrl) == CURLE_OK && finalUrl &&
+        url != finalUrl)
+        result.finalAddress = QString::fromUtf8(finalUrl);
+}
+
+qint64 millisecondsSince(std::chrono::steady_clock::time_point started)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 started)
+        .count();
+}
+
+ProbeResult probe(const QString& link, const ProxySettings& proxy, const ProbeLimits& limits,
+                  const std::atomic_bool* cancel, std::chrono::steady_clock::time_point started)
+{
+    if (cancel && cancel->load())
+        return FailedProbe(ProbeOutcome::Cancelled);
+
+    QByteArray url = LinkTo8Bit(link);
+    if (!asciiLower(url).contains("http"))
+        url.prepend("http://");
+    const LinkShape shape = shapeOf(url);
+    if (!shape.usable)
+        return FailedProbe(ProbeOutcome::MalformedLink);
+
+    const QByteArray proxyString =
+        proxy.useProxy ? (proxy.address + ':' + proxy.port).toUtf8() : QByteArray();
+
+    const std::unique_ptr<CURL, EasyDeleter> curl(curl_easy_init());
+    if (!curl)
+        return FailedProbe(ProbeOutcome::OtherFailure);
+
+    TransferState state;
+    state.curl = curl.get();
+    state.cancel = cancel;
+    state.hasCredentials = shape.hasUser || proxyString.contains('@');
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+    if (!setUpTransfer(curl.get(), url, proxyString, proxy.useProxy, limits, &state, errorBuffer))
+        return FailedProbe(ProbeOutcome::OtherFailure);
+
+    const CURLcode performed = curl_easy_perform(curl.get());
+    ProbeResult result = judge(curl.get(), performed, state, errorBuffer, proxy.useProxy, limits,
+                               millisecondsSince(started));
+    addRoute(result, curl.get(), url);
+    return result;
+}
+
 } // namespace
 
 QByteArray LinkTo8Bit(const QString& link)
@@ -147,7 +303,7 @@ QByteArray LinkTo8Bit(const QString& link)
     result.reserve(utf8.size());
     for (const char c : utf8) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
+        if (byte > 0x20 && byte < 0x7F) {
             result.append(c);
             continue;
         }
@@ -158,39 +314,11 @@ QByteArray LinkTo8Bit(const QString& link)
     return result;
 }
 
-bool ProbeLink(const QString& link, const ProxySettings& proxy, const ProbeLimits& limits,
-               const std::atomic_bool* cancel)
+ProbeResult ProbeLink(const QString& link, const ProxySettings& proxy, const ProbeLimits& limits,
+                      const std::atomic_bool* cancel)
 {
-    if (cancel && cancel->load())
-        return false;
-
-    QByteArray url = LinkTo8Bit(link);
-    if (!asciiLower(url).contains("http"))
-        url.prepend("http://");
-    if (!hasUsableScheme(url))
-        return false;
-
-    const QByteArray proxyString =
-        proxy.useProxy ? (proxy.address + ':' + proxy.port).toUtf8() : QByteArray();
-
-    const std::unique_ptr<CURL, EasyDeleter> curl(curl_easy_init());
-    if (!curl)
-        return false;
-
-    TransferState state;
-    state.cancel = cancel;
-    if (!setUpTransfer(curl.get(), url, proxyString, proxy.useProxy, limits, &state))
-        return false;
-
-    const CURLcode performed = curl_easy_perform(curl.get());
-    const bool answered =
-        state.headComplete &&
-        (performed == CURLE_OK || (performed == CURLE_WRITE_ERROR && state.stoppedAtBody));
-    if (!answered)
-        return false;
-
-    long code = 0;
-    if (curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &code) != CURLE_OK)
-        return false;
-    return isAliveStatus(QByteArray::number(qlonglong(code)));
+    const auto started = std::chrono::steady_clock::now();
+    ProbeResult result = probe(link, proxy, limits, cancel, started);
+    result.elapsedMs = qint32(millisecondsSince(started));
+    return result;
 }

@@ -27,7 +27,8 @@ TEST(BenchLoopbackTest, EveryLinkIsDistinctAndAliveForTheProbeAndTheBareLoop)
     for (int i = 0; i < 20; ++i) {
         urls.push_back(server.linkFor(i));
         distinct.insert(urls.back());
-        EXPECT_TRUE(ProbeLink(QString::fromStdString(urls.back()), ProxySettings{})) << urls.back();
+        EXPECT_TRUE(ProbeLink(QString::fromStdString(urls.back()), ProxySettings{}).alive)
+            << urls.back();
     }
     EXPECT_EQ(distinct.size(), urls.size());
     EXPECT_EQ(BareProbeLoop(urls, ProbeUserAgent), 20);

@@ -26,6 +26,10 @@ const ProbeLimits shortLimits{2000, 2};
 
 const size_t hugeBodySize = 100u * 1024 * 1024;
 
+// A label longer than DNS allows: the resolver gives up without asking
+// anyone, so the lookup fails on this machine.
+const std::string unresolvable = "http://" + std::string(64, 'a') + ".invalid/";
+
 // A handler answering with the status, a Location header when one is given,
 // and a short body; a body on a redirect must not be taken for the final one.
 httplib::Server::Handler answer(int status, const std::string& location = {})
@@ -67,6 +71,12 @@ void addRoutes(httplib::Server& server, BodyCounter& counter)
     server.Get("/loop", answer(302, "/loop"));
     server.Get("/to-file", answer(302, "file:///etc/passwd"));
     server.Get("/to-ftp", answer(302, "ftp://127.0.0.1/"));
+    server.Get("/private", [](const httplib::Request& request, httplib::Response& response) {
+        if (request.has_header("Authorization"))
+            return answer(200)(request, response);
+        response.set_header("WWW-Authenticate", "Basic realm=\"private\"");
+        answer(401)(request, response);
+    });
     server.Get("/huge", [&counter](const httplib::Request&, httplib::Response& response) {
         response.set_content_provider(
             hugeBodySize, "application/octet-stream",
@@ -96,9 +106,15 @@ protected:
             environment.unset(name);
     }
 
-    bool probe(const std::string& link, const ProxySettings& proxy = direct) const
+    static ProbeResult result(const std::string& link, const ProxySettings& proxy = direct,
+                              const std::atomic_bool* cancel = nullptr)
     {
-        return ProbeLink(QString::fromStdString(link), proxy, shortLimits);
+        return ProbeLink(QString::fromStdString(link), proxy, shortLimits, cancel);
+    }
+
+    static bool probe(const std::string& link, const ProxySettings& proxy = direct)
+    {
+        return result(link, proxy).alive;
     }
 
     ScopedEnvironment environment;
@@ -121,6 +137,77 @@ TEST_F(ProbeLinkTest, FinalStatusTextDecides)
         SCOPED_TRACE(each.path);
         EXPECT_EQ(probe(server.url(each.path)), each.alive);
     }
+}
+
+TEST_F(ProbeLinkTest, EveryVerdictSaysWhy)
+{
+    SilentServer silent;
+    const std::atomic_bool cancelled{true};
+    const ProxySettings proxyDown{true, QStringLiteral("127.0.0.1"),
+                                  QString::number(unusedLoopbackPort())};
+    const struct
+    {
+        std::string link;
+        ProbeOutcome outcome;
+        std::string text;
+        ProxySettings proxy = direct;
+        const std::atomic_bool* cancel = nullptr;
+    } cases[] = {
+        {server.url("/missing"), ProbeOutcome::Answered, "Dead: 404 Not Found"},
+        {server.url("/ok"), ProbeOutcome::Answered, "Alive: 200 OK"},
+        {server.url("/found-nowhere"), ProbeOutcome::Answered, "Alive: 302 Found"},
+        {server.url("/moved"), ProbeOutcome::Answered, "Alive: 200 OK, to " + server.url("/ok")},
+        {unresolvable, ProbeOutcome::NameNotResolved, "Dead: name not resolved"},
+        {"http://127.0.0.1:" + std::to_string(unusedLoopbackPort()) + "/",
+         ProbeOutcome::ConnectionRefused, "Dead: connection refused"},
+        {"http://127.0.0.1:" + std::to_string(silent.port()) + "/", ProbeOutcome::NoDataTimeout,
+         "Dead: no answer within 2 s"},
+        {server.url("/loop"), ProbeOutcome::TooManyRedirects, "Dead: too many redirects"},
+        {server.url("/to-ftp"), ProbeOutcome::SchemeNotAllowed, "Dead: scheme not allowed"},
+        {"", ProbeOutcome::MalformedLink, "Dead: malformed link"},
+        {server.url("/ok"), ProbeOutcome::ProxyRefused, "Dead: proxy failure: connection refused",
+         proxyDown},
+        {server.url("/ok"), ProbeOutcome::Cancelled, "Dead: cancelled", direct, &cancelled},
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.text);
+        const ProbeResult probed = result(each.link, each.proxy, each.cancel);
+        EXPECT_EQ(probed.outcome, each.outcome);
+        EXPECT_EQ(ProbeVerdictText(probed).toStdString(), each.text);
+    }
+
+    const ProbeResult moved = result(server.url("/moved"));
+    EXPECT_EQ(moved.redirects, 1);
+    EXPECT_EQ(ProbeReasonText(moved).toStdString(), "200 OK, to " + server.url("/ok"));
+    EXPECT_TRUE(result(server.url("/ok")).finalAddress.isEmpty());
+    EXPECT_EQ(result(server.url("/loop")).redirects, 30);
+    // An answer without a phrase (as HTTP/2 gives them) gets the usual one.
+    ProbeResult bare;
+    bare.outcome = ProbeOutcome::Answered;
+    bare.statusCode = 503;
+    EXPECT_EQ(ProbeReasonText(bare), QStringLiteral("503 Service Unavailable"));
+}
+
+TEST_F(ProbeLinkTest, CredentialsGoOnlyToAServerThatAsksForThem)
+{
+    const std::string credentials = "user:secret@";
+    for (const std::string& link : {"http://" + credentials + server.hostAndPort("/ok"),
+                                    "mailto:name.secret@" + server.hostAndPort("/ok")}) {
+        SCOPED_TRACE(link);
+        EXPECT_TRUE(probe(link));
+        EXPECT_FALSE(server.lastRequest().hasHeader("Authorization"));
+    }
+
+    server.clearRequests();
+    EXPECT_TRUE(probe("http://" + credentials + server.hostAndPort("/private")));
+    const auto seen = server.requests();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_FALSE(seen[0].hasHeader("Authorization"));
+    EXPECT_EQ(seen[1].header("Authorization"), "Basic dXNlcjpzZWNyZXQ=");
+
+    // Without credentials the challenge is the answer.
+    EXPECT_EQ(ProbeVerdictText(result(server.url("/private"))),
+              QStringLiteral("Dead: 401 Unauthorized"));
 }
 
 TEST_F(ProbeLinkTest, RedirectLoopsAndRedirectsOutOfHttpAreDead)
@@ -176,21 +263,26 @@ TEST_F(ProbeLinkTest, BodyIsNotDownloaded)
 {
     EXPECT_TRUE(probe(server.url("/huge")));
     ASSERT_TRUE(counter.waitUntilFinished());
-    // The transfer ends at the first body byte; what left the server before
+    // The transfer ends with the head; what left the server before
     // that is what the socket buffers took, a tiny part of the whole.
     EXPECT_LT(counter.sent.load(), hugeBodySize / 10);
 }
 
-TEST_F(ProbeLinkTest, NonAsciiLinkGoesOutAsPercentEncodedUtf8)
+TEST_F(ProbeLinkTest, BlanksControlsAndNonAsciiGoOutPercentEncoded)
 {
-    EXPECT_EQ(LinkTo8Bit(QStringLiteral("http://h/a b?%41~")), QByteArray("http://h/a b?%41~"));
+    EXPECT_EQ(LinkTo8Bit(QStringLiteral("http://h/a?%41~")), QByteArray("http://h/a?%41~"));
+    EXPECT_EQ(LinkTo8Bit(QStringLiteral("http://h/a b\t\x7f")), QByteArray("http://h/a%20b%09%7F"));
+    EXPECT_TRUE(probe(server.url("/ok?q=a b")));
+    EXPECT_EQ(server.lastRequest().path, "/ok?q=a%20b");
+
     EXPECT_EQ(LinkTo8Bit(QString::fromUtf8("/\xD0\xB0\xD0\xB1")), QByteArray("/%D0%B0%D0%B1"));
     // A character outside the basic plane is one UTF-8 sequence, not two halves.
     EXPECT_EQ(LinkTo8Bit(QString::fromUtf8("\xF0\x9F\x98\x80")), QByteArray("%F0%9F%98%80"));
 
     EXPECT_TRUE(ProbeLink(QString::fromStdString(server.url("/")) +
                               QString::fromUtf8("\xD0\xBA\xD0\xBE\xD1\x82"),
-                          direct, shortLimits));
+                          direct, shortLimits)
+                    .alive);
     EXPECT_EQ(server.lastRequest().path, "/%D0%BA%D0%BE%D1%82");
 }
 
@@ -208,14 +300,14 @@ TEST_F(ProbeLinkTest, CancelEndsATransferInFlight)
     ASSERT_TRUE(silent.waitForConnection());
     cancel = true;
     ASSERT_EQ(probing.wait_for(std::chrono::seconds(60)), std::future_status::ready);
-    EXPECT_FALSE(probing.get());
+    EXPECT_FALSE(probing.get().alive);
 }
 
 TEST_F(ProbeLinkTest, CancelledBeforehandSendsNothing)
 {
     const std::atomic_bool cancel{true};
     EXPECT_FALSE(
-        ProbeLink(QString::fromStdString(server.url("/ok")), direct, shortLimits, &cancel));
+        ProbeLink(QString::fromStdString(server.url("/ok")), direct, shortLimits, &cancel).alive);
     EXPECT_TRUE(server.requests().empty());
 }
 

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// What became of a probe: an answer, or the way the transport failed.
+enum class ProbeOutcome : quint8
+{
+    Answered,
+    NameNotResolved,
+    ConnectionRefused,
+    ConnectTimeout,
+    NoDataTimeout,
+    OverallTimeout,
+    TlsFailure,
+    TooManyRedirects,
+    SchemeNotAllowed,
+    MalformedLink,
+    ProxyRefused,
+    ProxyNameNotResolved,
+    ProxyError,
+    Cancelled,
+    CutHead,
+    OtherFailure,
+};
+
+// The verdict on one link and why. Kept small, since every verified link of a
+// large tree holds one: the strings stay empty where they say nothing.
+struct ProbeResult
+{
+    // The reason phrase of the final status, or libcurl's message of a failure.
+    QString detail;
+    // Where the redirects ended; empty when that is the link as requested.
+    QString finalAddress;
+    qint32 elapsedMs = 0;
+    // The time bound that ran out, for the three kinds of time-out.
+    qint32 boundMs = 0;
+    qint16 statusCode = 0;
+    quint8 redirects = 0;
+    ProbeOutcome outcome = ProbeOutcome::OtherFailure;
+    bool alive = false;
+};
+
+// The usual phrase of an HTTP status, for answers that carry none (HTTP/2).
+QString StandardReasonPhrase(int statusCode);
+
+// Why the link came out as it did, e.g. "404 Not Found" or "connection refused".
+QString ProbeReasonText(const ProbeResult& result);
+
+// The verdict and its reason as a user reads them, e.g. "Dead: 404 Not Found".
+QString ProbeVerdictText(const ProbeResult& result);
