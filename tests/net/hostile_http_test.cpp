@@ -4,8 +4,8 @@
 
 #include "CurlGlobalEnvironment.h"
 #include "LocalHttpServer.h"
-#include "LoopbackPort.h"
 #include "NoSystemProxy.h"
+#include "RefusingPort.h"
 #include "ResidentMemory.h"
 #include "ScriptedConnection.h"
 #include "ScriptedServer.h"
@@ -279,7 +279,7 @@ TEST_F(HostileHttpTest, ConnectionClosedInsideTheHeadIsDead)
     }
 }
 
-TEST_F(HostileHttpTest, FiveGigabyteBodyIsNotDownloaded)
+TEST_F(HostileHttpTest, FiveGigabyteBodyIsNotDownloadedNorKeptInMemory)
 {
     std::atomic<std::uint64_t> sent{0};
     ScriptedServer server([&sent](ScriptedConnection& connection) {
@@ -315,12 +315,12 @@ protected:
 
     std::unique_ptr<VerificationRun> makeRun(const ProbeLimits& limits)
     {
-        return std::make_unique<VerificationRun>(
-            tree, std::make_shared<SharedProxySettings>(),
-            [limits](const QString& link, const ProxySettings& proxy,
-                     const std::atomic_bool* cancel) {
-                return ProbeLink(link, proxy, limits, cancel);
-            });
+        return std::make_unique<VerificationRun>(tree, std::make_shared<SharedProxySettings>(),
+                                                 [limits](const QString& link,
+                                                          const ProxySettings& proxy,
+                                                          const std::atomic_bool* cancel) {
+                                                     return ProbeLink(link, proxy, limits, cancel);
+                                                 });
     }
 
     static qint16 status(BookmarkNode* node) { return BookmarkModel::entry(node)->Status; }
@@ -350,8 +350,8 @@ TEST_F(HostileRunTest, RunThroughMisbehavingServersDecidesEveryLinkAndGoesOn)
             return;
         }
     });
-    const std::string unreachable =
-        "http://127.0.0.1:" + std::to_string(unusedLoopbackPort()) + "/";
+    const RefusingPort refusing;
+    const std::string unreachable = refusing.url("/");
     const struct
     {
         BookmarkNode* node;
