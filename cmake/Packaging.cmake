@@ -16,6 +16,18 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     GROUP_READ GROUP_EXECUTE
     WORLD_READ WORLD_EXECUTE)
 
+# Installed trees and packages are what users run, so they never hold a Debug
+# or sanitizer build. The check runs first in both `cmake --install` and cpack.
+install(CODE [[
+  if(NOT "$<CONFIG>" MATCHES "^(Release|RelWithDebInfo|MinSizeRel)$")
+    message(FATAL_ERROR
+      "This build folder is configured with CMAKE_BUILD_TYPE='$<CONFIG>'; only an "
+      "optimised build (Release, RelWithDebInfo or MinSizeRel) is installed or packaged. "
+      "Build the release preset and install from build-release:\n"
+      "  cmake --preset release && cmake --build --preset release")
+  endif()
+]])
+
 install(TARGETS orvanta RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 install(FILES "${orvanta_desktop_dir}/orvanta.desktop"
@@ -68,13 +80,23 @@ set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git/" "/build[^/]*/" "/\\\\.cache/")
 include(CPack)
 
 if(ORVANTA_BUILD_TESTS)
+  # The package tests judge what users get, so they run on an optimised tree:
+  # this one when it is optimised, else the release preset's (scripts/test
+  # builds both). This tree is passed too, for the refused Debug install.
+  if(CMAKE_BUILD_TYPE MATCHES "^(Release|RelWithDebInfo|MinSizeRel)$")
+    set(orvanta_release_tree "${PROJECT_BINARY_DIR}")
+  else()
+    set(orvanta_release_tree "${PROJECT_SOURCE_DIR}/build-release")
+  endif()
+  set(ORVANTA_PACKAGE_TEST_TREE "${orvanta_release_tree}" CACHE PATH
+      "Optimised build folder that the package tests install and package")
   file(GLOB orvanta_package_scripts CONFIGURE_DEPENDS
        "${PROJECT_SOURCE_DIR}/tests/package/*_test.sh")
   foreach(script IN LISTS orvanta_package_scripts)
     get_filename_component(name "${script}" NAME_WE)
     add_test(NAME package.${name}
-             COMMAND bash "${script}" "${PROJECT_BINARY_DIR}" "${PROJECT_VERSION}"
-                     "${ORVANTA_APP_ID}")
+             COMMAND bash "${script}" "${ORVANTA_PACKAGE_TEST_TREE}" "${PROJECT_VERSION}"
+                     "${ORVANTA_APP_ID}" "${PROJECT_BINARY_DIR}")
     set_tests_properties(package.${name} PROPERTIES LABELS package TIMEOUT 600)
   endforeach()
 endif()

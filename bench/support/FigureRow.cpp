@@ -59,6 +59,6 @@ std::string FormatCount(long long count)
 {
     std::string digits = std::to_string(count < 0 ? -count : count);
     for (int at = int(digits.size()) - 3; at > 0; at -= 3)
-        digits.insert(size_t(at), ",");
+        digits.insert(size_t(at), 1, ',');
     return count < 0 ? "-" + digits : digits;
 }

@@ -5,9 +5,9 @@
 #include "BareProbe.h"
 #include "CurlGlobalEnvironment.h"
 #include "LocalHttpServer.h"
-#include "LoopbackPort.h"
 #include "LoopbackServer.h"
 #include "ProbeLink.h"
+#include "RefusingPort.h"
 
 #include <gtest/gtest.h>
 
@@ -62,9 +62,9 @@ TEST(BenchLoopbackTest, BareLoopSendsOneGetPerUrlWithTheUserAgentAndCountsOnly20
             response.status = 404;
         });
     });
-    const std::vector<std::string> urls{
-        server.url("/ok"), server.url("/missing"), server.url("/ok"),
-        "http://127.0.0.1:" + std::to_string(unusedLoopbackPort()) + "/closed"};
+    const RefusingPort refusing;
+    const std::vector<std::string> urls{server.url("/ok"), server.url("/missing"),
+                                        server.url("/ok"), refusing.url("/closed")};
     EXPECT_EQ(BareProbeLoop(urls, ProbeUserAgent), 2);
     const std::vector<SeenRequest> seen = server.requests();
     ASSERT_EQ(seen.size(), 3u);

@@ -4,8 +4,8 @@
 
 #include "CurlGlobalEnvironment.h"
 #include "LocalHttpServer.h"
-#include "LoopbackPort.h"
 #include "NoSystemProxy.h"
+#include "RefusingPort.h"
 #include "ResidentMemory.h"
 #include "ScriptedConnection.h"
 #include "ScriptedServer.h"
@@ -328,7 +328,7 @@ TEST_F(HostileHttpTest, ConnectionClosedInsideTheHeadIsDead)
     }
 }
 
-TEST_F(HostileHttpTest, FiveGigabyteBodyIsNotDownloaded)
+TEST_F(HostileHttpTest, FiveGigabyteBodyIsNotDownloadedNorKeptInMemory)
 {
     std::atomic<std::uint64_t> sent{0};
     ScriptedServer server([&sent](ScriptedConnection& connection) {
@@ -398,8 +398,8 @@ TEST_F(HostileRunTest, RunThroughMisbehavingServersDecidesEveryLinkAndGoesOn)
             return;
         }
     });
-    const std::string unreachable =
-        "http://127.0.0.1:" + std::to_string(unusedLoopbackPort()) + "/";
+    const RefusingPort refusing;
+    const std::string unreachable = refusing.url("/");
     const struct
     {
         BookmarkNode* node;

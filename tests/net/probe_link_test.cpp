@@ -2,7 +2,7 @@
 
 #include "CurlGlobalEnvironment.h"
 #include "LocalHttpServer.h"
-#include "LoopbackPort.h"
+#include "RefusingPort.h"
 #include "ScopedEnvironment.h"
 #include "SilentServer.h"
 #include "TempDir.h"
@@ -222,7 +222,8 @@ TEST_F(ProbeLinkTest, RedirectLoopsAndRedirectsOutOfHttpAreDead)
 
 TEST_F(ProbeLinkTest, UnreachableServersAreDead)
 {
-    EXPECT_FALSE(probe("http://127.0.0.1:" + std::to_string(unusedLoopbackPort()) + "/"));
+    const RefusingPort refusing;
+    EXPECT_FALSE(probe(refusing.url("/")));
 
     SilentServer silent;
     EXPECT_FALSE(probe("http://127.0.0.1:" + std::to_string(silent.port()) + "/"));
@@ -336,7 +337,8 @@ TEST_F(ProbeLinkProxyTest, UseProxySendsEveryProbeThroughIt)
     EXPECT_TRUE(reachedThroughProxy());
 
     // The proxy fields count only while the box is ticked.
-    ProxySettings unticked = proxyAt("127.0.0.1", unusedLoopbackPort());
+    const RefusingPort refusing;
+    ProxySettings unticked = proxyAt("127.0.0.1", refusing.port());
     unticked.useProxy = false;
     EXPECT_TRUE(probe(server.url("/ok"), unticked));
     EXPECT_FALSE(reachedThroughProxy());
@@ -344,7 +346,8 @@ TEST_F(ProbeLinkProxyTest, UseProxySendsEveryProbeThroughIt)
 
 TEST_F(ProbeLinkProxyTest, UnreachableOrEmptyProxyMakesLinksDead)
 {
-    EXPECT_FALSE(probe(server.url("/ok"), proxyAt("127.0.0.1", unusedLoopbackPort())));
+    const RefusingPort refusing;
+    EXPECT_FALSE(probe(server.url("/ok"), proxyAt("127.0.0.1", refusing.port())));
     EXPECT_FALSE(probe(server.url("/ok"), {true, QString(), QStringLiteral("80")}));
     EXPECT_FALSE(probe(server.url("/ok"), {true, QString(), QString()}));
     EXPECT_TRUE(server.requests().empty());

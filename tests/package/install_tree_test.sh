@@ -32,4 +32,19 @@ install_into "$default_stage"
 check_installed_tree "$default_stage$configured_prefix"
 check_only_under_prefix "$default_stage" "$configured_prefix"
 
+echo "== an unoptimised build is refused"
+own_type=$(configured_build_type "$own_build_dir")
+if [[ "$own_type" =~ ^($optimised_build_types)$ ]]; then
+  echo "skipped: $own_build_dir is itself optimised ($own_type)"
+else
+  refused_stage="$work_dir/refused"
+  if (DESTDIR=$refused_stage cmake --install "$own_build_dir" >"$work_dir/refused.log" 2>&1); then
+    fail "installing the $own_type build in $own_build_dir succeeded"
+  fi
+  # CMake wraps the message, so it is read as one line.
+  tr -s ' \n' '  ' <"$work_dir/refused.log" | grep -q 'only an optimised build' ||
+    fail "refusal does not say why: $(cat "$work_dir/refused.log")"
+  [ -z "$(find "$refused_stage" -type f 2>/dev/null)" ] || fail "a refused install left files"
+fi
+
 finish

@@ -1,16 +1,25 @@
 # Shared by the packaging tests. Arguments of every test:
-#   <build folder> <project version> <application id>
-# Each test works in its own temporary folder, removed on exit.
+#   <optimised build folder> <project version> <application id> <own build folder>
+# The first is the tree installed and packaged; the last is the tree running
+# the tests, which may be a Debug one. Each test works in its own temporary
+# folder, removed on exit.
 
 set -euo pipefail
 
-if [ $# -ne 3 ]; then
-  echo "usage: $0 <build folder> <project version> <application id>" >&2
+if [ $# -ne 4 ]; then
+  echo "usage: $0 <optimised build folder> <project version> <application id> <own build folder>" >&2
   exit 2
 fi
 build_dir=$1
 project_version=$2
 app_id=$3
+own_build_dir=$4
+
+if [ ! -x "$build_dir/app/orvanta" ]; then
+  echo "FAIL: no optimised build in $build_dir; build it first:" >&2
+  echo "  cmake --preset release && cmake --build --preset release --target orvanta" >&2
+  exit 1
+fi
 
 work_dir=$(mktemp -d "${TMPDIR:-/tmp}/orvanta-package.XXXXXX")
 trap 'rm -rf "$work_dir"' EXIT
@@ -62,6 +71,23 @@ binary_product_version() {
   strings -el "$1" | grep -A1 -x ProductVersion | tail -n1
 }
 
+# The build types whose binaries users may get.
+optimised_build_types='Release|RelWithDebInfo|MinSizeRel'
+
+# The build type a build folder was configured with.
+configured_build_type() {
+  sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$1/CMakeCache.txt"
+}
+
+# The program carries the build type and compiler flags it was built with,
+# stripped or not; both must be optimised ones.
+check_optimised_binary() {
+  local binary=$1 marker
+  marker=$(grep -a -o 'orvanta-build-type=[^[:cntrl:]]*' "$binary" | head -n1 || true)
+  [[ "$marker" =~ ^orvanta-build-type=($optimised_build_types)\;\ flags=(.*\ )?-O[123s]( |$) ]] ||
+    fail "$binary is not an optimised build: '${marker:-no build-type marker}'"
+}
+
 # Checks the files of one installed tree rooted at <root>.
 check_installed_tree() {
   local root=$1 path
@@ -69,6 +95,7 @@ check_installed_tree() {
     [ -f "$root/$path" ] || fail "missing $path"
   done
   [ -x "$root/bin/orvanta" ] || fail "bin/orvanta is not executable"
+  if [ -f "$root/bin/orvanta" ]; then check_optimised_binary "$root/bin/orvanta"; fi
 
   local side
   for side in "${icon_sides[@]}"; do

@@ -18,29 +18,38 @@ sockaddr_in loopbackAddress(int port)
 
 } // namespace
 
-int listenOnLoopback(int* port)
+int bindToLoopback(int* port)
 {
-    const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (listener < 0)
+    const int bound = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (bound < 0)
         return -1;
     sockaddr_in address = loopbackAddress(0);
     socklen_t length = sizeof address;
-    if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        listen(listener, 16) != 0 ||
-        getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        close(listener);
+    if (bind(bound, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        getsockname(bound, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        close(bound);
         return -1;
     }
     *port = ntohs(address.sin_port);
+    return bound;
+}
+
+int listenOnLoopback(int* port)
+{
+    const int listener = bindToLoopback(port);
+    if (listener >= 0 && listen(listener, 16) != 0) {
+        close(listener);
+        return -1;
+    }
     return listener;
 }
 
 int unusedLoopbackPort()
 {
     int port = -1;
-    const int listener = listenOnLoopback(&port);
-    if (listener >= 0)
-        close(listener);
+    const int bound = bindToLoopback(&port);
+    if (bound >= 0)
+        close(bound);
     return port;
 }
 

@@ -23,8 +23,9 @@ const std::filesystem::path configName = "tinyproxy.conf";
 
 TinyProxy::TinyProxy(const std::filesystem::path& folder)
 {
-    // The port is picked free and then handed to tinyproxy, so another
-    // program may take it in between; a second try gets another one.
+    // tinyproxy binds its port itself and cannot be handed an open socket, so
+    // the port is picked free and released first; another program may take
+    // it in between, and a second try gets another one.
     for (int attempt = 0; attempt < 3; ++attempt) {
         if (tryStart(folder))
             return;
