@@ -15,7 +15,8 @@ void DeleteFromDisk(const BookmarkEntry& entry)
 
 } // namespace
 
-void DeleteSelectedEntries(BookmarkModel& tree, const std::function<bool(BookmarkNode*)>& isSelected)
+void DeleteSelectedEntries(BookmarkModel& tree,
+                           const std::function<bool(BookmarkNode*)>& isSelected)
 {
     const std::vector<BookmarkNode*> nodes = tree.sortedSelection(isSelected);
     for (BookmarkNode* node : nodes) {

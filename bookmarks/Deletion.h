@@ -11,7 +11,8 @@ class BookmarkNode;
 // deleted from disk (a folder with everything in it, a link's shortcut file),
 // then all of them leave the tree in one update. A failure on disk is not
 // reported; the row goes all the same.
-void DeleteSelectedEntries(BookmarkModel& tree, const std::function<bool(BookmarkNode*)>& isSelected);
+void DeleteSelectedEntries(BookmarkModel& tree,
+                           const std::function<bool(BookmarkNode*)>& isSelected);
 
 // Deletes every link whose last probe found it dead, file and row, in one
 // update. Folders are never removed. Returns how many links went.

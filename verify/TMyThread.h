@@ -12,8 +12,8 @@
 #include <mutex>
 
 // The probe a worker runs for one link; the flag aborts a transfer in flight.
-using ProbeFunction =
-    std::function<bool(const QString& link, const ProxySettings& proxy, const std::atomic_bool* cancel)>;
+using ProbeFunction = std::function<bool(const QString& link, const ProxySettings& proxy,
+                                         const std::atomic_bool* cancel)>;
 
 // The worker of a verification run. It owns nothing of the tree: the
 // controller hands it links as values, each with a ticket, and it hands back

@@ -37,7 +37,10 @@ public:
     void setWorkerStackSize(uint bytes);
     // The node of the oldest link handed to the worker, if any and not
     // removed since: the one being probed (for tests).
-    BookmarkNode* nodeInFlight() const { return pending_.empty() ? nullptr : pending_.front().node; }
+    BookmarkNode* nodeInFlight() const
+    {
+        return pending_.empty() ? nullptr : pending_.front().node;
+    }
 
 signals:
     // The worker has ended (walk done, stopped, or aborted).

@@ -32,8 +32,7 @@ CountedRun RunForLinks(BookmarkModel& tree, const ProbeFunction& probe, int link
         }
         return alive;
     };
-    VerificationRun run(
-        tree, std::make_shared<SharedProxySettings>(), counted);
+    VerificationRun run(tree, std::make_shared<SharedProxySettings>(), counted);
     current = &run;
     QEventLoop loop;
     QObject::connect(&run, &VerificationRun::ended, &loop, &QEventLoop::quit);

@@ -103,7 +103,8 @@ TEST(MenuMeasuring, itemsAndSeparatorsGetTheirMarginsAroundTheRightWeights)
     const QSize product = MenuStyle::MenuItemMeasureItem(menuFont(), ProductCaption, ProductHint);
     const QSize hint = MenuStyle::MeasureMenuText(regular, ProductHint);
     EXPECT_EQ(product.height(), bold.height() + hint.height() + 8);
-    EXPECT_NEAR(product.width(), regular.horizontalAdvance(ProductHint.split("\r\n").last()) + 8, 1);
+    EXPECT_NEAR(product.width(), regular.horizontalAdvance(ProductHint.split("\r\n").last()) + 8,
+                1);
 }
 
 TEST(MenuPainting, highlightedProductItemHasTwoBandsWithASharpSeamInARoundedFrame)

@@ -142,9 +142,10 @@ TEST_F(ProbeLinkTest, FinalStatusTextDecides)
 TEST_F(ProbeLinkTest, EveryVerdictSaysWhy)
 {
     SilentServer silent;
+    const RefusingPort refusing;
     const std::atomic_bool cancelled{true};
     const ProxySettings proxyDown{true, QStringLiteral("127.0.0.1"),
-                                  QString::number(unusedLoopbackPort())};
+                                  QString::number(refusing.port())};
     const struct
     {
         std::string link;
@@ -158,8 +159,7 @@ TEST_F(ProbeLinkTest, EveryVerdictSaysWhy)
         {server.url("/found-nowhere"), ProbeOutcome::Answered, "Alive: 302 Found"},
         {server.url("/moved"), ProbeOutcome::Answered, "Alive: 200 OK, to " + server.url("/ok")},
         {unresolvable, ProbeOutcome::NameNotResolved, "Dead: name not resolved"},
-        {"http://127.0.0.1:" + std::to_string(unusedLoopbackPort()) + "/",
-         ProbeOutcome::ConnectionRefused, "Dead: connection refused"},
+        {refusing.url("/"), ProbeOutcome::ConnectionRefused, "Dead: connection refused"},
         {"http://127.0.0.1:" + std::to_string(silent.port()) + "/", ProbeOutcome::NoDataTimeout,
          "Dead: no answer within 2 s"},
         {server.url("/loop"), ProbeOutcome::TooManyRedirects, "Dead: too many redirects"},

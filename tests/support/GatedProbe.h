@@ -68,6 +68,7 @@ public:
         std::lock_guard lock(mutex_);
         return proxies_;
     }
+
 private:
     std::mutex mutex_;
     std::condition_variable changed_;
@@ -83,4 +84,3 @@ inline ProbeFunction Wrap(GatedProbe& probe)
         return probe(l, p, c);
     };
 }
-

@@ -40,7 +40,10 @@ struct DeletionFixture : ::testing::Test
     BookmarkModel tree;
 
     void load() { LoadFavorites(tree, favorites); }
-    void markDead(const QString& title) { BookmarkModel::entry(Find(tree, title))->Status = StatusDead; }
+    void markDead(const QString& title)
+    {
+        BookmarkModel::entry(Find(tree, title))->Status = StatusDead;
+    }
     void deleteSelected(std::set<BookmarkNode*> selected)
     {
         DeleteSelectedEntries(tree, [&](BookmarkNode* n) { return selected.count(n) > 0; });
