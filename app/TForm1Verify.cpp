@@ -108,6 +108,8 @@ void TForm1::abortAllRuns()
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    // Gone from the screen first: joining the workers may take a moment.
+    hide();
     abortAllRuns();
     returnToIdle();
     QWidget::closeEvent(event);

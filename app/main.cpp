@@ -1,4 +1,5 @@
 #include "AppFonts.h"
+#include "ProcessSignals.h"
 #include "TForm1.h"
 #include "TfrOptions.h"
 
@@ -39,6 +40,8 @@ private:
 
 int main(int argc, char** argv)
 {
+    // Before any thread starts, so every thread inherits it.
+    SetUpProcessSignals();
     // Once for the whole program, before any thread can make a curl handle.
     curl_global_init(CURL_GLOBAL_DEFAULT);
     int result = 0;

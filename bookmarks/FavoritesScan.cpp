@@ -5,11 +5,15 @@
 #include "DirectoryListing.h"
 #include "PathUtils.h"
 #include "ProfileFile.h"
+#include "PseudoFileSystem.h"
 #include "WildcardMatch.h"
 
-#include <algorithm>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -19,13 +23,21 @@ struct DirectoryId
 {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
-    bool operator==(const DirectoryId&) const = default;
+    auto operator<=>(const DirectoryId&) const = default;
 };
 
-// The directories from the Favorites folder down to the one being listed. A
-// directory link back to one of them is shown but never entered, which is
-// all that keeps a looping link from recursing without end.
-using RecursionPath = std::vector<DirectoryId>;
+// What one scan remembers of the directories it met. Each directory is
+// entered once: a later link to it, to an ancestor or to a folder listed
+// elsewhere, shows as a folder without contents, so a looping link ends and
+// a folder holding two links to the next one, repeated, stays linear instead
+// of doubling at every level.
+struct ScanState
+{
+    std::set<DirectoryId> entered;
+    // Whether a device's file system is one of the kernel's pseudo ones,
+    // asked once per device, since a tree rarely spans more than a few.
+    std::map<std::uint64_t, bool> pseudoDevices;
+};
 
 // Display text only: bytes that are not UTF-8 become replacement characters,
 // while Path keeps them exactly.
@@ -83,45 +95,61 @@ void addLinksFrom(BookmarkModel& tree, const std::string& dir, const std::vector
     }
 }
 
-// The listing's own "." entry says which directory this is; it stays on the
-// recursion path while the subfolders are scanned.
-const DirEntry* selfEntry(const std::vector<DirEntry>& listing)
-{
-    const auto self = std::find_if(listing.begin(), listing.end(),
-                                   [](const DirEntry& found) { return found.name == "."; });
-    return self == listing.end() ? nullptr : &*self;
-}
-
 bool isSubfolder(const DirEntry& found)
 {
     return (found.attributes & faDirectory) && !found.name.empty() && found.name.front() != '.';
+}
+
+bool onPseudoFileSystem(ScanState& scan, std::uint64_t device, const std::string& dir)
+{
+    const auto known = scan.pseudoDevices.find(device);
+    if (known != scan.pseudoDevices.end())
+        return known->second;
+    const bool pseudo = IsPseudoFileSystem(dir.c_str());
+    scan.pseudoDevices.emplace(device, pseudo);
+    return pseudo;
+}
+
+// True, and the directory counted as entered, the first time it is met on a
+// real file system.
+bool enter(ScanState& scan, const DirectoryId& id, const std::string& dir)
+{
+    // Unknown: it vanished between being listed and looked at, so listing
+    // it will fail anyway.
+    if (id == DirectoryId{})
+        return true;
+    return !onPseudoFileSystem(scan, id.device, dir) && scan.entered.insert(id).second;
 }
 
 // A folder's subfolders (each with everything below it) and then its own
 // links. The folder is listed once for both: reading a directory is a good
 // part of what a scan costs.
 void addFolderContents(BookmarkModel& tree, const std::string& dir, BookmarkNode* parent,
-                       RecursionPath& onPath)
+                       ScanState& scan)
 {
     std::vector<DirEntry> listing;
     if (!ListDirectory(dir, "*.*", MaskAnyFile, listing))
         return;
-    const size_t depth = onPath.size();
-    if (const DirEntry* self = selfEntry(listing))
-        onPath.push_back({self->device, self->inode});
     for (const DirEntry& found : listing) {
         if (!isSubfolder(found))
             continue;
         std::string path = JoinPath(dir, found.name);
         BookmarkNode* folder = tree.addChild(parent);
         fillFolder(folder->entry, decodeName(found.name), path);
-        const DirectoryId id{found.device, found.inode};
-        if (std::find(onPath.begin(), onPath.end(), id) != onPath.end())
-            continue;
-        addFolderContents(tree, path, folder, onPath);
+        if (enter(scan, {found.device, found.inode}, path))
+            addFolderContents(tree, path, folder, scan);
     }
-    onPath.resize(depth);
     addLinksFrom(tree, dir, listing, parent);
+}
+
+// The Favorites folder itself counts as entered, so a link back to it shows
+// without contents; on a pseudo file system it is shown empty.
+bool enterFavorites(ScanState& scan, const std::string& dir)
+{
+    struct stat info;
+    if (::stat(dir.c_str(), &info) != 0)
+        return true; // the listing will fail and say so by adding nothing
+    return enter(scan, {std::uint64_t(info.st_dev), std::uint64_t(info.st_ino)}, dir);
 }
 
 } // namespace
@@ -133,7 +161,8 @@ void LoadFavorites(BookmarkModel& tree, const std::filesystem::path& favoritesPa
     BookmarkNode* root = tree.addChild(nullptr);
     const std::string name = FileNamePart(WithoutTrailingSeparators(favoritesPath.native()));
     fillFolder(root->entry, QStringLiteral("Internet Explorer - ") + decodeName(name), {});
-    RecursionPath onPath;
-    addFolderContents(tree, favoritesPath.native(), root, onPath);
+    ScanState scan;
+    if (enterFavorites(scan, favoritesPath.native()))
+        addFolderContents(tree, favoritesPath.native(), root, scan);
     tree.endUpdate();
 }

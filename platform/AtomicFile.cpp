@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -45,14 +46,41 @@ bool writeAll(int fd, const QByteArray& bytes)
     return true;
 }
 
-// The one temporary name of a target. A save killed halfway leaves at most
-// this file behind, and the next save of the same target takes it over.
-std::filesystem::path temporaryFor(const std::filesystem::path& target)
+// The temporary names of a target, tried in order. A save killed halfway
+// leaves at most the first free one behind, and the next save of the same
+// target takes it over. The later ones serve only while a directory that is
+// not empty (which may hold what someone cares about, so it is never removed
+// or moved) occupies an earlier one.
+std::filesystem::path temporaryFor(const std::filesystem::path& target, int index)
 {
     std::string name = ".";
     name += target.filename().string();
     name += ".saving";
+    if (index > 0)
+        name += "." + std::to_string(index);
     return target.parent_path() / name;
+}
+
+constexpr int TemporaryNames = 8;
+
+// Something other than a plain file at the temporary name is no save of
+// ours: a symbolic link, FIFO, socket or device node loses its name (never
+// what it leads to), and so does an empty directory. Returns false with
+// errno set when the name stays taken (ENOTEMPTY: a directory with contents).
+bool clearNonFile(const std::filesystem::path& temporary)
+{
+    struct stat found;
+    if (::lstat(temporary.c_str(), &found) != 0)
+        return errno == ENOENT;
+    if (S_ISREG(found.st_mode))
+        return true;
+    const int removed =
+        S_ISDIR(found.st_mode) ? ::rmdir(temporary.c_str()) : ::unlink(temporary.c_str());
+    if (removed == 0 || errno == ENOENT)
+        return true;
+    if (errno == EEXIST)
+        errno = ENOTEMPTY;
+    return false;
 }
 
 bool sameFile(const struct stat& a, const struct stat& b)
@@ -71,12 +99,17 @@ UniqueFd openTemporary(const std::filesystem::path& temporary, bool targetExists
         bool created = true;
         UniqueFd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
         if (!fd.isOpen() && errno == EEXIST) {
+            if (!clearNonFile(temporary))
+                return {};
             created = false;
-            fd.reset(::open(temporary.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+            fd.reset(::open(temporary.c_str(),
+                            O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
         }
         if (!fd.isOpen()) {
-            if (errno == ENOENT)
-                continue; // renamed away by another save in the meantime
+            // Renamed away by another save in the meantime, or cleared just
+            // now, or turned into something else than a file since.
+            if (errno == ENOENT || errno == ELOOP || errno == EISDIR || errno == ENXIO)
+                continue;
             return {};
         }
         struct stat opened;
@@ -132,8 +165,14 @@ bool WriteFileAtomically(const std::filesystem::path& path, const QByteArray& by
             return failWithErrno(error, displayPath(path), ec.value());
     }
 
-    const std::filesystem::path temporary = temporaryFor(target);
-    UniqueFd fd = openTemporary(temporary, exists);
+    std::filesystem::path temporary;
+    UniqueFd fd;
+    for (int index = 0; index < TemporaryNames && !fd.isOpen(); ++index) {
+        temporary = temporaryFor(target, index);
+        fd = openTemporary(temporary, exists);
+        if (!fd.isOpen() && errno != ENOTEMPTY)
+            break;
+    }
     if (!fd.isOpen())
         return failWithErrno(
             error, QStringLiteral("Cannot create a file in ") + displayPath(target.parent_path()),

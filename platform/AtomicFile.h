@@ -13,6 +13,9 @@
 // On failure the temporary file is gone and *error (if given) says why.
 // The temporary file has one fixed name per target, locked while in use: a
 // save killed halfway leaves that one file behind, and the next save of the
-// target takes it over; two saves of one target at once take turns.
+// target takes it over; two saves of one target at once take turns. Whatever
+// else sits at that name (a symbolic link, a FIFO, an empty directory) is
+// removed without being followed; a directory with contents is left alone
+// and the next of a few spare names is used instead.
 bool WriteFileAtomically(const std::filesystem::path& path, const QByteArray& bytes,
                          QString* error = nullptr);

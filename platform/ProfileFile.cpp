@@ -83,7 +83,7 @@ QString ReadProfileStringAt(int dirFd, const char* name, const QString& section,
     // Called once per shortcut of a Favorites scan: the read buffer is
     // reused instead of allocated for every file.
     thread_local QByteArray buffer;
-    const bool read = ReadRegularFileAt(dirFd, name, buffer) == 0;
+    const bool read = ReadFileStartAt(dirFd, name, OneShotReadLimit, buffer) == 0;
     const QString text = read ? DecodeText(buffer) : QString();
     if (buffer.capacity() > KeptBufferBytes)
         buffer = QByteArray();

@@ -10,9 +10,14 @@
 
 class ProfileSearch;
 
+// Real shortcut files are a few kilobytes and a value is cut at 2047
+// characters anyway; a huge (perhaps sparse) file must not hold a scan up.
+inline constexpr qint64 OneShotReadLimit = 1024 * 1024;
+
 // One-shot read of [section] key from a private-profile file, with the
 // Windows reader's rules. Missing or unreadable file (also a FIFO, a socket,
-// a directory), section or key gives def. Never blocks.
+// a directory), section or key gives def. Never blocks. Only the first
+// OneShotReadLimit bytes are read.
 QString ReadProfileString(const std::filesystem::path& file, const QString& section,
                           const QString& key, const QString& def = QString());
 // The same for a native path string, without making a std::filesystem::path

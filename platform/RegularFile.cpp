@@ -2,6 +2,7 @@
 
 #include "UniqueFd.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,7 +18,16 @@ int ReadRegularFile(const std::filesystem::path::value_type* path, QByteArray& b
     return ReadRegularFileAt(AT_FDCWD, path, bytes);
 }
 
-int ReadRegularFileAt(int dirFd, const char* name, QByteArray& bytes)
+namespace {
+
+// What to do with a file longer than the limit.
+enum class PastLimit
+{
+    Refuse,
+    Cut,
+};
+
+int readRegular(int dirFd, const char* name, qint64 limit, PastLimit pastLimit, QByteArray& bytes)
 {
     bytes.resize(0);
     // O_NONBLOCK: opening a FIFO that has no writer would otherwise wait.
@@ -31,19 +41,24 @@ int ReadRegularFileAt(int dirFd, const char* name, QByteArray& bytes)
         return EISDIR;
     if (!S_ISREG(info.st_mode))
         return EINVAL;
-    if (info.st_size > ReadFileLimit)
+    const bool cut = pastLimit == PastLimit::Cut;
+    if (info.st_size > limit && !cut)
         return EFBIG;
 
     // One byte more than the size, so a file that did not change is read
     // in a single call that comes back short.
-    const qsizetype expected = qsizetype(info.st_size);
+    const qsizetype expected = qsizetype(std::min<qint64>(info.st_size, limit));
     bytes.resize(expected + 1);
     qsizetype total = 0;
     for (;;) {
         if (total == bytes.size()) {
-            if (total > ReadFileLimit)
-                return EFBIG;
-            bytes.resize(total * 2);
+            if (total > limit) {
+                if (!cut)
+                    return EFBIG;
+                total = qsizetype(limit);
+                break;
+            }
+            bytes.resize(std::min<qint64>(total * 2, limit + 1));
         }
         const ssize_t count =
             ::read(file.get(), bytes.data() + total, size_t(bytes.size() - total));
@@ -62,4 +77,16 @@ int ReadRegularFileAt(int dirFd, const char* name, QByteArray& bytes)
     }
     bytes.resize(total);
     return 0;
+}
+
+} // namespace
+
+int ReadRegularFileAt(int dirFd, const char* name, QByteArray& bytes)
+{
+    return readRegular(dirFd, name, ReadFileLimit, PastLimit::Refuse, bytes);
+}
+
+int ReadFileStartAt(int dirFd, const char* name, qint64 limit, QByteArray& bytes)
+{
+    return readRegular(dirFd, name, limit, PastLimit::Cut, bytes);
 }

@@ -18,6 +18,10 @@ int ReadRegularFile(const std::filesystem::path::value_type* path, QByteArray& b
 // path again for each of them.
 int ReadRegularFileAt(int dirFd, const char* name, QByteArray& bytes);
 
+// The same, except that a file longer than limit is not refused: only its
+// first limit bytes are read.
+int ReadFileStartAt(int dirFd, const char* name, qint64 limit, QByteArray& bytes);
+
 // No profile or shortcut file is this big; refusing it keeps a stray disk
 // image in the Favorites folder from eating the memory.
 inline constexpr qint64 ReadFileLimit = qint64(256) * 1024 * 1024;

@@ -206,7 +206,11 @@ bool setUpTransfer(CURL* curl, const QByteArray& url, const QByteArray& proxyStr
         .set(CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L)
         .set(CURLOPT_XFERINFOFUNCTION, &abortWhenCancelled)
         .set(CURLOPT_XFERINFODATA, static_cast<void*>(state))
-        .set(CURLOPT_NOPROGRESS, 0L);
+        .set(CURLOPT_NOPROGRESS, 0L)
+        // A cancelled probe must not wait for a name lookup to give up: the
+        // resolver thread is left to end on its own, and it touches only
+        // libcurl's own data.
+        .set(CURLOPT_QUICK_EXIT, 1L);
     // Without our own proxy libcurl reads http_proxy, https_proxy and no_proxy,
     // which is how this system's connection settings reach the probe.
     if (useProxy) {

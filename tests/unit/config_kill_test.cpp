@@ -1,5 +1,6 @@
 // Config.ini under stress: saves killed at any moment, and a file far bigger
 // than the program ever writes.
+#include "ProcessSignals.h"
 #include "ProfileFile.h"
 #include "TempDir.h"
 
@@ -7,7 +8,11 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstring>
+#include <functional>
 #include <random>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -69,6 +74,33 @@ int strayFiles(const fs::path& folder, const fs::path& file)
         if (::write(progress, &saved, 1) != 1)
             ::_exit(4);
     }
+}
+
+// A save in a child process under a 4 KiB file-size limit, with or without
+// the program's own signal set-up. Gives the child's exit code (0 saved, 1
+// refused with EFBIG's message, 2 refused otherwise), or minus the signal
+// that ended it.
+int saveUnderSizeLimit(const fs::path& path, bool programSignals)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (programSignals)
+            SetUpProcessSignals();
+        const rlimit limit{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ProfileFile profile(path);
+        if (!profile.load())
+            ::_exit(2);
+        profile.setValue(Options, Port, LongPort);
+        QString error;
+        if (profile.save(&error))
+            ::_exit(0);
+        ::_exit(error.endsWith(QString::fromLocal8Bit(std::strerror(EFBIG))) ? 1 : 2);
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child)
+        return 3;
+    return WIFSIGNALED(status) ? -WTERMSIG(status) : WEXITSTATUS(status);
 }
 
 } // namespace
@@ -188,4 +220,65 @@ TEST(ConfigKillTest, TenMegabyteFileWithTenThousandSectionsIsEditedNearItsEnd)
     EXPECT_EQ(reloaded.value("section9999", "ADDED"), "1");
     EXPECT_EQ(reloaded.value("Options", "Port"), "8080");
     EXPECT_EQ(reloaded.value("Section0", "k0"), QString(100, u'a'));
+}
+
+TEST(ConfigKillTest, SavePastAFileSizeLimitFailsWithAnErrorInsteadOfKillingTheProgram)
+{
+    TempDir temp;
+    const fs::path folder = temp.mkdir("Orvanta");
+    const fs::path path = folder / "Config.ini";
+    const QByteArray before = configWithPort(ShortPort);
+    temp.write("Orvanta/Config.ini", before.toStdString());
+
+    // Without the program's set-up the limit kills; with it the save reports.
+    EXPECT_EQ(saveUnderSizeLimit(path, false), -SIGXFSZ);
+    EXPECT_EQ(saveUnderSizeLimit(path, true), 1);
+    EXPECT_EQ(readAll(path), before);
+    EXPECT_EQ(strayFiles(folder, path), 0);
+}
+
+TEST(ConfigKillTest, ThingsPlantedAtTheTemporaryNameNeitherBlockTheSaveNorGetTouched)
+{
+    TempDir temp;
+    const fs::path folder = temp.mkdir("Orvanta");
+    const fs::path path = folder / "Config.ini";
+    const fs::path temporary = folder / ".Config.ini.saving";
+    const fs::path outside = temp.write("outside/keep.txt", "keep");
+    temp.write("Orvanta/Config.ini", configWithPort(ShortPort).toStdString());
+
+    const std::vector<std::function<void()>> plants = {
+        [&] { fs::create_symlink(outside, temporary); },
+        [&] { fs::create_directory_symlink(outside.parent_path(), temporary); },
+        [&] { fs::create_symlink(folder / "nowhere", temporary); },
+        [&] { ASSERT_EQ(::mkfifo(temporary.c_str(), 0644), 0); },
+        [&] { fs::create_directory(temporary); },
+    };
+    for (size_t i = 0; i < plants.size(); ++i) {
+        plants[i]();
+        ProfileFile profile(path);
+        ASSERT_TRUE(profile.load());
+        const QString port = QString::number(8000 + i);
+        profile.setValue(Options, Port, port);
+        QString error;
+        EXPECT_TRUE(profile.save(&error)) << "planted thing " << i << ": " << error.toStdString();
+        ASSERT_TRUE(profile.load());
+        EXPECT_EQ(profile.value(Options, Port), port) << i;
+        EXPECT_FALSE(fs::exists(fs::symlink_status(temporary))) << i;
+        EXPECT_EQ(strayFiles(folder, path), 0) << i;
+    }
+
+    // A directory with contents is no one's save and stays as it was, again
+    // and again; the saves go through another name.
+    temp.write("Orvanta/.Config.ini.saving/mine.txt", "mine");
+    for (int save = 0; save < 2; ++save) {
+        ProfileFile profile(path);
+        ASSERT_TRUE(profile.load());
+        profile.setValue(Options, Port, LongPort);
+        QString error;
+        EXPECT_TRUE(profile.save(&error)) << error.toStdString();
+        EXPECT_EQ(strayFiles(folder, path), 1);
+    }
+    EXPECT_EQ(ReadFileBytes(temporary / "mine.txt"), "mine");
+    EXPECT_EQ(ReadFileBytes(outside), "keep");
+    EXPECT_EQ(fs::directory_iterator(outside.parent_path())->path(), outside);
 }

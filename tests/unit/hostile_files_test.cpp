@@ -250,8 +250,8 @@ TEST_F(HostileFilesTest, ShortcutsThatAreNoPlainFileGiveEmptyLinksWithoutBlockin
     for (const Row& row : rows)
         shown << row.entry->Name + row.entry->Title + "=" + row.entry->Link;
     EXPECT_EQ(shown, QStringList({"Internet Explorer - Favorites=", "folder.url=", "dangling=",
-                                  "fed-pipe=", "folder=", "huge=", "loop-a=", "loop-b=",
-                                  "real=http://example.com/", "socket=", "zero="}));
+                                  "fed-pipe=", "folder=", "huge=http://example.com/", "loop-a=",
+                                  "loop-b=", "real=http://example.com/", "socket=", "zero="}));
 }
 
 TEST_F(HostileFilesTest, FoldersThatVanishOrChangeKindDuringTheScanCostOnlyThemselves)
@@ -311,4 +311,76 @@ TEST_F(HostileFilesTest, FoldersThatVanishOrChangeKindDuringTheScanCostOnlyThems
     changer.join();
     EXPECT_GT(changes, 0);
     EXPECT_GT(scans, 0);
+}
+
+TEST_F(HostileFilesTest, DiamondsOfDirectoryLinksEnterEachFolderOnce)
+{
+    // Each level holds two links to the next: followed blindly, 2^40 rows.
+    // The system follows at most 40 links in one path, so the Favorites
+    // folder is the first level and the deepest path holds exactly 40.
+    constexpr int Levels = 40;
+    const fs::path chain = temp.mkdir("chain");
+    const auto level = [&](int n) { return n == 0 ? fav : chain / std::to_string(n); };
+    for (int n = 0; n < Levels; ++n) {
+        fs::create_directory(level(n + 1));
+        fs::create_directory_symlink(level(n + 1), level(n) / "a");
+        fs::create_directory_symlink(level(n + 1), level(n) / "b");
+    }
+    writeFile(level(Levels) / "end.url", Shortcut);
+
+    const std::vector<Row> rows = scan();
+    // The root, one entered "a" per level down to the shortcut at the bottom,
+    // then on the way back up one "b" per level, leading to a folder that
+    // was entered already.
+    ASSERT_EQ(rows.size(), size_t(1 + Levels + 1 + Levels));
+    for (int n = 1; n <= Levels; ++n) {
+        EXPECT_EQ(rows[size_t(n)].entry->Name, "a");
+        EXPECT_EQ(rows[size_t(n)].depth, n);
+    }
+    EXPECT_EQ(rows[Levels + 1].depth, Levels + 1);
+    EXPECT_EQ(rows[Levels + 1].entry->Title, "end");
+    for (int n = 1; n <= Levels; ++n) {
+        const Row& empty = rows[size_t(Levels + 1 + n)];
+        EXPECT_EQ(empty.entry->Name, "b");
+        EXPECT_EQ(empty.depth, Levels + 1 - n);
+    }
+}
+
+TEST_F(HostileFilesTest, LinksIntoPseudoFileSystemsShowWithoutContents)
+{
+    for (const char* target : {"/proc", "/sys", "/proc/self/fd", "/sys/kernel"}) {
+        if (fs::is_directory(target))
+            fs::create_directory_symlink(target, fav / fs::path(target).filename());
+    }
+    const std::vector<Row> rows = scan();
+    ASSERT_GE(rows.size(), 3u);
+    for (size_t i = 1; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].depth, 1) << rows[i].entry->Path;
+        EXPECT_TRUE(rows[i].entry->IsFolder);
+    }
+
+    // A Favorites folder that is itself such a tree is shown empty.
+    LoadFavorites(model, "/proc");
+    EXPECT_EQ(model.nextNode(model.firstNode()), nullptr);
+}
+
+TEST_F(HostileFilesTest, HugeShortcutsAreReadOnlyAsFarAsTheirFirstMebibyte)
+{
+    // Sparse: 255 MB on paper, nothing on disk, all of it zeros past the head.
+    for (int i = 0; i < 20; ++i) {
+        const fs::path file = fav / ("huge" + std::to_string(10 + i) + ".url");
+        writeFile(file, Shortcut);
+        fs::resize_file(file, 255u * 1000 * 1000);
+    }
+    // A key that lies past the first mebibyte is never seen.
+    writeFile(fav / "late.url", std::string(1024 * 1024, '\n') + Shortcut);
+
+    const std::vector<Row> rows = scan();
+    ASSERT_EQ(rows.size(), 22u);
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(rows[size_t(i) + 1].entry->Title, QString("huge%1").arg(10 + i));
+        EXPECT_EQ(rows[size_t(i) + 1].entry->Link, "http://example.com/");
+    }
+    EXPECT_EQ(rows[21].entry->Title, "late");
+    EXPECT_EQ(rows[21].entry->Link, "");
 }
