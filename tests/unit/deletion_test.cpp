@@ -306,3 +306,15 @@ TEST_F(DeletionFixture, DeadLinksBelowAFolderLinkAreLeftOutOfTheBulkDeletion)
     EXPECT_FALSE(fs::exists(home / "Elsewhere/Far.url"));
     EXPECT_TRUE(fs::is_directory(home / "Elsewhere"));
 }
+
+TEST_F(DeletionFixture, AFavoritesFolderThatIsItselfALinkIsWalkedThroughTheLink)
+{
+    home.write("Real/Mail.url", kShortcut);
+    fs::create_directory_symlink(home / "Real", favorites);
+    load();
+
+    EXPECT_EQ(deleteSelected({Find(tree, "Mail")}).removed, 1);
+    EXPECT_FALSE(fs::exists(home / "Real/Mail.url"));
+    EXPECT_NE(ReadFileBytes(trash / "info/Mail.url.trashinfo").find("/Real/Mail.url\n"),
+              std::string::npos);
+}
