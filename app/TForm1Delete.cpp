@@ -10,13 +10,55 @@
 #include <QCoreApplication>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QStringList>
 
 namespace {
 
-bool Confirm(QWidget* parent, const QString& question)
+bool Confirm(QWidget* parent, const QString& question, const QString& details = {})
 {
     return ShowMessageBox(parent, QMessageBox::Question, QStringLiteral("Warning!"), question,
-                          QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+                          QMessageBox::Yes | QMessageBox::No, details) == QMessageBox::Yes;
+}
+
+// "1 entry", "2 entries": the boxes name counts in plain words.
+QString Counted(int count, const char* one, const char* many)
+{
+    return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
+}
+
+PermanentDeletionQuestion AskPermanent(QWidget* parent)
+{
+    return [parent](int count) {
+        return Confirm(parent, QStringLiteral("%1 cannot be moved to the Trash. Delete "
+                                              "permanently?")
+                                   .arg(Counted(count, "entry", "entries")));
+    };
+}
+
+// One notice for the whole deletion, however many entries stayed.
+void ReportLeftAlone(QWidget* parent, const DeletionOutcome& outcome)
+{
+    if (outcome.leftAlone == 0)
+        return;
+    ShowMessageBox(parent, QMessageBox::Information, QCoreApplication::applicationName(),
+                   QStringLiteral("%1 left alone: changed on disk since the folder was read, or "
+                                  "could not be deleted.")
+                       .arg(Counted(outcome.leftAlone, "entry was", "entries were")),
+                   QMessageBox::Ok);
+}
+
+QString DeadLinksDetails(const DeadLinkCounts& counts, bool reachedNoServer)
+{
+    QStringList lines{QStringLiteral("%1 will be moved to the Trash.")
+                          .arg(Counted(counts.inside, "dead link", "dead links"))};
+    if (counts.outside > 0)
+        lines << QStringLiteral("%1 outside the Favorites folder (below folder links) and left "
+                                "out; select and press Delete to delete those.")
+                     .arg(Counted(counts.outside, "dead link lies", "dead links lie"));
+    if (reachedNoServer)
+        lines << QStringLiteral("No server answered during the last run: the network or the "
+                                "proxy may have been down.");
+    return lines.join(QLatin1Char('\n'));
 }
 
 } // namespace
@@ -42,16 +84,22 @@ void TForm1::VTKeyDown(int key, Qt::KeyboardModifiers)
 
     if (!Confirm(this, QStringLiteral("Delete selected?")))
         return;
-    DeleteSelectedEntries(tree, [this](BookmarkNode* node) { return VT->isNodeSelected(node); });
+    const DeletionOutcome outcome = DeleteSelectedEntries(
+        tree, FavoritesPath.native(),
+        [this](BookmarkNode* node) { return VT->isNodeSelected(node); }, AskPermanent(this));
     ShowCounts();
+    ReportLeftAlone(this, outcome);
 }
 
 void TForm1::btDeleteClick()
 {
-    if (!Confirm(this, QStringLiteral("Delete all dead links?")))
+    const QString details = DeadLinksDetails(CountDeadLinks(*bookmarks_), lastRunReachedNoServer);
+    if (!Confirm(this, QStringLiteral("Delete all dead links?"), details))
         return;
-    DeleteDeadLinks(*bookmarks_);
+    const DeletionOutcome outcome =
+        DeleteDeadLinks(*bookmarks_, FavoritesPath.native(), AskPermanent(this));
     ShowCounts();
+    ReportLeftAlone(this, outcome);
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)

@@ -43,6 +43,7 @@ void setUpEnvironment(const std::filesystem::path& work, const std::filesystem::
     setenv("QT_QPA_PLATFORM", platform.c_str(), 1);
     setenv("HOME", home.c_str(), 1);
     setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), 1);
+    setenv("XDG_DATA_HOME", (home / ".local/share").c_str(), 1);
 }
 
 void settle()
@@ -102,7 +103,7 @@ void reportRepaint(BookmarkView& view)
               FormatSeconds(Median(times)), "-", "-", "< 1 s", Median(times) < 1});
 }
 
-void reportDeletion(BookmarkModel& tree)
+void reportDeletion(BookmarkModel& tree, const std::filesystem::path& favorites)
 {
     int link = 0;
     for (BookmarkNode* node = tree.firstNode(); node; node = tree.nextNode(node)) {
@@ -115,7 +116,9 @@ void reportDeletion(BookmarkModel& tree)
     // The view lays itself out again and paints before the user sees the
     // result; that is part of the cost.
     const double seconds = SecondsOf([&] {
-        deletion = SecondsOf([&] { deleted = DeleteDeadLinks(tree); });
+        deletion = SecondsOf([&] {
+            deleted = DeleteDeadLinks(tree, favorites.native(), [](int) { return true; }).removed;
+        });
         settle();
     });
     std::fprintf(stderr, "delete: %d links deleted in %.3f s, %.3f s with the view's update\n",
@@ -162,7 +165,7 @@ int main(int argc, char** argv)
         reportCostPerLink(tree, server);
         reportReset(form);
         reportRepaint(*form.VT);
-        reportDeletion(tree);
+        reportDeletion(tree, home / "Favorites");
     }
     curl_global_cleanup();
     return 0;

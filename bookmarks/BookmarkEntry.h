@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileId.h"
+
 #include <QString>
 #include <QtGlobal>
 #include <string>
@@ -37,9 +39,14 @@ struct BookmarkEntry
     // component, several times the size of the text, for each of possibly
     // 100,000 entries. It converts implicitly where a path is wanted.
     std::string Path;
+    // What deletion expects to find at Path: for a link the shortcut's own
+    // name (links not followed), for a folder the directory it leads to.
+    FileId Id;
     bool IsFolder = false;
-    qint16 ImageIndex = 0; // a BookmarkImage
-    qint16 Status = 0;     // a BookmarkStatus
+    bool IsDirLink = false;        // the folder's name is a link to a directory
+    bool OutsideFavorites = false; // reached through a directory link
+    qint16 ImageIndex = 0;         // a BookmarkImage
+    qint16 Status = 0;             // a BookmarkStatus
 };
 
 // The picture in front of the entry's name.

@@ -1,49 +1,150 @@
 #include "Deletion.h"
 
 #include "BookmarkModel.h"
+#include "EntryWalk.h"
 #include "FileDeletion.h"
+#include "PathUtils.h"
+#include "Trash.h"
+
+#include <optional>
+
+#include <sys/stat.h>
 
 namespace {
 
-void DeleteFromDisk(const BookmarkEntry& entry)
+enum class Fate
 {
-    if (entry.IsFolder)
-        DeleteFolder(entry.Path);
-    else
-        DeleteShortcutFile(entry.Path);
+    Gone,    // no longer on disk: the row goes
+    Kept,    // left on disk: the row stays
+    NoTrash, // no trash takes it: the user decides
+};
+
+PathStep stepOf(const BookmarkEntry& entry)
+{
+    return {FileNamePart(entry.Path), entry.Id, entry.IsDirLink, entry.IsFolder};
+}
+
+// The entry's folder, found again from the Favorites folder along the
+// folders the tree shows above it.
+CheckedParent locate(const std::string& favoritesPath, BookmarkNode* node)
+{
+    std::vector<PathStep> folders;
+    BookmarkNode* top = node->parent();
+    for (; BookmarkModel::entry(top->parent()); top = top->parent())
+        folders.insert(folders.begin(), stepOf(top->entry));
+    return WalkToEntry(favoritesPath, top->entry.Id, folders, stepOf(node->entry));
+}
+
+// Where the walk ends, whether the entry may be touched there at all.
+std::optional<Fate> settledByWalk(const BookmarkEntry& entry, const CheckedParent& where)
+{
+    if (where.outcome == WalkOutcome::Missing)
+        return Fate::Gone;
+    if (where.outcome == WalkOutcome::Changed)
+        return Fate::Kept;
+    // The rule Config.ini follows too: a file its owner may not write stays.
+    if (!entry.IsFolder && !(where.entry.st_mode & S_IWUSR))
+        return Fate::Kept;
+    return std::nullopt;
+}
+
+Fate trash(const std::string& favoritesPath, BookmarkNode* node)
+{
+    const CheckedParent where = locate(favoritesPath, node);
+    if (const std::optional<Fate> settled = settledByWalk(node->entry, where))
+        return *settled;
+    switch (MoveToTrash(where.dir.get(), FileNamePart(node->entry.Path))) {
+    case TrashOutcome::Moved:
+        return Fate::Gone;
+    case TrashOutcome::NoTrash:
+        return Fate::NoTrash;
+    case TrashOutcome::Failed:
+        break;
+    }
+    return Fate::Kept;
+}
+
+Fate deletePermanently(const std::string& favoritesPath, BookmarkNode* node,
+                       const std::vector<FileId>& spared)
+{
+    // Found again: the question gave the disk time to change.
+    const CheckedParent where = locate(favoritesPath, node);
+    if (const std::optional<Fate> settled = settledByWalk(node->entry, where))
+        return *settled;
+    const std::string name = FileNamePart(node->entry.Path);
+    const bool deleted = node->entry.IsFolder ? DeleteFolderAt(where.dir.get(), name, spared)
+                                              : DeleteFileAt(where.dir.get(), name);
+    return deleted ? Fate::Gone : Fate::Kept;
+}
+
+// Trash first for all, then one question for what no trash took, then the
+// rows that went leave the tree together.
+DeletionOutcome deleteNodes(BookmarkModel& tree, const std::string& favoritesPath,
+                            const std::vector<BookmarkNode*>& nodes,
+                            const PermanentDeletionQuestion& askPermanent)
+{
+    std::vector<Fate> fates;
+    int untrashable = 0;
+    for (BookmarkNode* node : nodes) {
+        fates.push_back(trash(favoritesPath, node));
+        untrashable += fates.back() == Fate::NoTrash;
+    }
+    const bool permanently = untrashable > 0 && askPermanent(untrashable);
+    const std::vector<FileId> spared =
+        permanently ? FolderAndAncestors(favoritesPath) : std::vector<FileId>();
+
+    DeletionOutcome outcome;
+    std::vector<BookmarkNode*> gone;
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        if (fates[i] == Fate::NoTrash)
+            fates[i] =
+                permanently ? deletePermanently(favoritesPath, nodes[i], spared) : Fate::Kept;
+        if (fates[i] == Fate::Gone)
+            gone.push_back(nodes[i]);
+        else
+            ++outcome.leftAlone;
+    }
+    outcome.removed = int(gone.size());
+    tree.deleteNodes(gone);
+    return outcome;
+}
+
+bool isDeadLink(const BookmarkEntry* entry)
+{
+    return entry && !entry->IsFolder && entry->Status == StatusDead;
 }
 
 } // namespace
 
-void DeleteSelectedEntries(BookmarkModel& tree,
-                           const std::function<bool(BookmarkNode*)>& isSelected)
+DeletionOutcome DeleteSelectedEntries(BookmarkModel& tree, const std::string& favoritesPath,
+                                      const std::function<bool(BookmarkNode*)>& isSelected,
+                                      const PermanentDeletionQuestion& askPermanent)
 {
-    const std::vector<BookmarkNode*> nodes = tree.sortedSelection(isSelected);
-    for (BookmarkNode* node : nodes) {
-        const BookmarkEntry* entry = BookmarkModel::entry(node);
-        // The root entry stands for the Favorites folder itself and has no
-        // path of its own; it is never deleted from disk.
-        if (entry && !entry->Path.empty())
-            DeleteFromDisk(*entry);
-    }
-    tree.deleteNodes(nodes);
+    std::vector<BookmarkNode*> nodes = tree.sortedSelection(isSelected);
+    // The root entry stands for the Favorites folder itself; it never goes.
+    std::erase_if(nodes, [](BookmarkNode* node) { return !BookmarkModel::entry(node->parent()); });
+    return deleteNodes(tree, favoritesPath, nodes, askPermanent);
 }
 
-int DeleteDeadLinks(BookmarkModel& tree)
+DeadLinkCounts CountDeadLinks(const BookmarkModel& tree)
 {
-    int deleted = 0;
-    tree.beginUpdate();
-    for (BookmarkNode* node = tree.firstNode(); node;) {
-        // Take the successor first: the node is gone once deleted.
-        BookmarkNode* next = tree.nextNode(node);
+    DeadLinkCounts counts;
+    for (BookmarkNode* node = tree.firstNode(); node; node = tree.nextNode(node)) {
         const BookmarkEntry* entry = BookmarkModel::entry(node);
-        if (entry && !entry->IsFolder && entry->Status == StatusDead) {
-            DeleteShortcutFile(entry->Path);
-            tree.deleteNode(node);
-            ++deleted;
-        }
-        node = next;
+        if (isDeadLink(entry))
+            ++(entry->OutsideFavorites ? counts.outside : counts.inside);
     }
-    tree.endUpdate();
-    return deleted;
+    return counts;
+}
+
+DeletionOutcome DeleteDeadLinks(BookmarkModel& tree, const std::string& favoritesPath,
+                                const PermanentDeletionQuestion& askPermanent)
+{
+    std::vector<BookmarkNode*> nodes;
+    for (BookmarkNode* node = tree.firstNode(); node; node = tree.nextNode(node)) {
+        const BookmarkEntry* entry = BookmarkModel::entry(node);
+        if (isDeadLink(entry) && !entry->OutsideFavorites)
+            nodes.push_back(node);
+    }
+    return deleteNodes(tree, favoritesPath, nodes, askPermanent);
 }

@@ -1,19 +1,41 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <vector>
 
 class BookmarkModel;
 class BookmarkNode;
 
-// Deletes the selected entries, on disk and in the tree: the selection is
-// resolved to its top-most nodes (a folder covers what lies in it), each is
-// deleted from disk (a folder with everything in it, a link's shortcut file),
-// then all of them leave the tree in one update. A failure on disk is not
-// reported; the row goes all the same.
-void DeleteSelectedEntries(BookmarkModel& tree,
-                           const std::function<bool(BookmarkNode*)>& isSelected);
+// How a deletion went: rows that left the tree, and entries left on disk
+// (changed since the scan, read-only, or not deletable) whose rows stay.
+struct DeletionOutcome
+{
+    int removed = 0;
+    int leftAlone = 0;
+};
 
-// Deletes every link whose last probe found it dead, file and row, in one
-// update. Folders are never removed. Returns how many links went.
-int DeleteDeadLinks(BookmarkModel& tree);
+// Asked once, with how many entries no trash would take, whether to delete
+// those permanently. No keeps them, on disk and in the tree.
+using PermanentDeletionQuestion = std::function<bool(int count)>;
+
+// Moves the selected entries to the Trash: the selection is resolved to its
+// top-most nodes (a folder covers what lies in it); each is first found again
+// from favoritesPath, one checked folder at a time, and left alone when
+// anything on its way changed. An entry already gone from disk just leaves
+// the tree. The rows that go leave it in one update.
+DeletionOutcome DeleteSelectedEntries(BookmarkModel& tree, const std::string& favoritesPath,
+                                      const std::function<bool(BookmarkNode*)>& isSelected,
+                                      const PermanentDeletionQuestion& askPermanent);
+
+struct DeadLinkCounts
+{
+    int inside = 0;  // what "Delete all dead links" moves to the Trash
+    int outside = 0; // below directory links: never deleted in bulk
+};
+DeadLinkCounts CountDeadLinks(const BookmarkModel& tree);
+
+// Moves every dead link inside the Favorites folder to the Trash, the same
+// way. Folders are never removed.
+DeletionOutcome DeleteDeadLinks(BookmarkModel& tree, const std::string& favoritesPath,
+                                const PermanentDeletionQuestion& askPermanent);

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace {
@@ -66,6 +67,30 @@ void fillFolder(BookmarkEntry& entry, QString name, std::string path)
     entry.Status = StatusFolder;
 }
 
+// Whatever lies below a directory link is somewhere else on disk, and so is
+// everything further down from there.
+bool isOutside(const BookmarkNode* parent)
+{
+    return parent->entry.IsDirLink || parent->entry.OutsideFavorites;
+}
+
+// The shortcut itself, not what a link in its place leads to, since that name
+// is what deletion will act on.
+FileId shortcutId(const DirectoryHandle& folder, const std::string& name, const std::string& path)
+{
+    struct stat st;
+    const int result = folder.isOpen()
+                           ? ::fstatat(folder.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW)
+                           : ::lstat(path.c_str(), &st);
+    return result == 0 ? FileIdOf(st) : FileId{};
+}
+
+bool isSymbolicLink(const std::string& path)
+{
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 // The links of a folder, from a listing of it that holds them.
 void addLinksFrom(BookmarkModel& tree, const std::string& dir, const std::vector<DirEntry>& listing,
                   BookmarkNode* parent)
@@ -88,8 +113,10 @@ void addLinksFrom(BookmarkModel& tree, const std::string& dir, const std::vector
         entry.Title = lean(decodeName(NameWithoutExtension(found.name)));
         // A double quote ends the link: everything after it is dropped.
         entry.Link = lean(ExtractField(url, QLatin1Char('"'), 1));
+        entry.Id = shortcutId(folder, found.name, path);
         entry.Path = std::move(path);
         entry.IsFolder = false;
+        entry.OutsideFavorites = isOutside(parent);
         entry.ImageIndex = ImageLink;
         entry.Status = StatusUnverified;
     }
@@ -136,6 +163,9 @@ void addFolderContents(BookmarkModel& tree, const std::string& dir, BookmarkNode
         std::string path = JoinPath(dir, found.name);
         BookmarkNode* folder = tree.addChild(parent);
         fillFolder(folder->entry, decodeName(found.name), path);
+        folder->entry.Id = {found.device, found.inode};
+        folder->entry.IsDirLink = isSymbolicLink(path);
+        folder->entry.OutsideFavorites = isOutside(parent);
         if (enter(scan, {found.device, found.inode}, path))
             addFolderContents(tree, path, folder, scan);
     }
@@ -161,6 +191,10 @@ void LoadFavorites(BookmarkModel& tree, const std::filesystem::path& favoritesPa
     BookmarkNode* root = tree.addChild(nullptr);
     const std::string name = FileNamePart(WithoutTrailingSeparators(favoritesPath.native()));
     fillFolder(root->entry, QStringLiteral("Internet Explorer - ") + decodeName(name), {});
+    // ~/Favorites may itself be a link; deletion checks the folder it leads to.
+    struct stat st;
+    if (::stat(favoritesPath.c_str(), &st) == 0)
+        root->entry.Id = FileIdOf(st);
     ScanState scan;
     if (enterFavorites(scan, favoritesPath.native()))
         addFolderContents(tree, favoritesPath.native(), root, scan);

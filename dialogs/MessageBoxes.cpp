@@ -21,16 +21,18 @@ MessageBoxSeam& seam()
 
 QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon icon,
                                            const QString& caption, const QString& text,
-                                           QMessageBox::StandardButtons buttons)
+                                           QMessageBox::StandardButtons buttons,
+                                           const QString& informativeText)
 {
     MessageBoxSeam& state = seam();
-    state.last = ShownMessageBox{icon, caption, text, buttons};
+    state.last = ShownMessageBox{icon, caption, text, buttons, informativeText};
     ++state.count;
     if (!state.answers.isEmpty())
         return state.answers.dequeue();
 
     QMessageBox box(icon, caption, text, buttons, parent);
     box.setTextFormat(Qt::PlainText); // paths and user texts are never markup
+    box.setInformativeText(informativeText);
     return QMessageBox::StandardButton(box.exec());
 }
 

@@ -9,7 +9,8 @@ class QWidget;
 // box in advance instead of facing a modal loop it cannot click.
 QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon icon,
                                            const QString& caption, const QString& text,
-                                           QMessageBox::StandardButtons buttons);
+                                           QMessageBox::StandardButtons buttons,
+                                           const QString& informativeText = {});
 
 // What the last box asked, whether it was shown or answered in advance.
 struct ShownMessageBox
@@ -18,6 +19,7 @@ struct ShownMessageBox
     QString caption;
     QString text;
     QMessageBox::StandardButtons buttons;
+    QString informativeText;
 };
 
 // Queues the answer of the next box; queued answers are used in order and the

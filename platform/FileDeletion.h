@@ -1,11 +1,17 @@
 #pragma once
 
-#include <filesystem>
+#include "FileId.h"
 
-// Removes one shortcut file. Never removes a directory (a shortcut replaced
-// by a folder in the meantime is left alone). Returns success.
-bool DeleteShortcutFile(const std::filesystem::path& path);
+#include <string>
+#include <vector>
 
-// Removes a folder with everything in it, permanently. A path that is itself
-// a directory link loses the link only; links inside are never followed.
-bool DeleteFolder(const std::filesystem::path& path);
+// Permanent deletion, relative to a folder already checked by the caller.
+
+// Removes one shortcut file (or a link). Never removes a directory. Returns
+// success.
+bool DeleteFileAt(int dir, const std::string& name);
+
+// Removes a folder with everything in it. A link loses the link only; links
+// inside are never followed, a folder on another file system is left (and so
+// is every folder above it), and no folder in spared is ever removed.
+bool DeleteFolderAt(int dir, const std::string& name, const std::vector<FileId>& spared);

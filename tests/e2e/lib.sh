@@ -147,7 +147,7 @@ e2e_wait_until() {
 # the screenshot file to use.
 e2e_start_orvanta() {
   mkdir -p "$2/.config"
-  HOME="$2" XDG_CONFIG_HOME="$2/.config" e2e_run "$1"
+  HOME="$2" XDG_CONFIG_HOME="$2/.config" XDG_DATA_HOME="$2/.local/share" e2e_run "$1"
   E2E_WINDOW=$(e2e_wait_window "Orvanta 1\\.0")
   e2e_window_geometry "$E2E_WINDOW"
   e2e_wait_pixel 300 0 "#F2F5F7" "$3" || e2e_fail "the main window was never painted"

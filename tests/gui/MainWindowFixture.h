@@ -10,8 +10,9 @@
 #include <memory>
 #include <string>
 
-// A main window over a throw-away home: HOME and XDG_CONFIG_HOME point into
-// a temporary folder for the test's lifetime, so nothing reads the real home.
+// A main window over a throw-away home: HOME, XDG_CONFIG_HOME and XDG_DATA_HOME
+// (where the Trash is) point into a temporary folder for the test's lifetime,
+// so nothing reads the real home.
 class MainWindowFixture : public ::testing::Test
 {
 protected:
@@ -19,11 +20,13 @@ protected:
     {
         saved_[0] = {qEnvironmentVariableIsSet("HOME"), qgetenv("HOME")};
         saved_[1] = {qEnvironmentVariableIsSet("XDG_CONFIG_HOME"), qgetenv("XDG_CONFIG_HOME")};
+        saved_[2] = {qEnvironmentVariableIsSet("XDG_DATA_HOME"), qgetenv("XDG_DATA_HOME")};
         // What main() names the application: message boxes carry it as caption.
         QCoreApplication::setApplicationName(QStringLiteral("Orvanta"));
         home.mkdir(".config");
         qputenv("HOME", QByteArray::fromStdString(home.path().string()));
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(configHome().string()));
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dataHome().string()));
     }
 
     void TearDown() override
@@ -31,9 +34,11 @@ protected:
         form.reset();
         restore("HOME", saved_[0]);
         restore("XDG_CONFIG_HOME", saved_[1]);
+        restore("XDG_DATA_HOME", saved_[2]);
     }
 
     std::filesystem::path configHome() const { return home / ".config"; }
+    std::filesystem::path dataHome() const { return home / ".local/share"; }
 
     // A shortcut file below the Favorites folder.
     void addLink(const std::string& relative, const std::string& url) const
@@ -75,5 +80,5 @@ private:
             qunsetenv(name);
     }
 
-    Saved saved_[2];
+    Saved saved_[3];
 };

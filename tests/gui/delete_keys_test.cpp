@@ -101,6 +101,8 @@ TEST_F(DeleteKeysTest, YesDeletesTheSelectionOnDiskAndInTheTreeAndRecounts)
 
     EXPECT_FALSE(fs::exists(favorites() / "News"));
     EXPECT_FALSE(fs::exists(favorites() / "Second.url"));
+    EXPECT_TRUE(fs::exists(dataHome() / "Trash/files/News/Local/Maps.url"));
+    EXPECT_EQ(MessageBoxCount(), 1); // nothing was left alone
     EXPECT_TRUE(fs::exists(favorites() / "Example.url"));
     EXPECT_FALSE(node(form, "News"));
     EXPECT_FALSE(node(form, "Maps"));
@@ -150,8 +152,92 @@ TEST_F(DeleteKeysTest, DeleteAllDeadLinksAsksFirstAndRemovesOnlyDeadOnes)
     form.btDelete->click();
     EXPECT_FALSE(fs::exists(favorites() / "News/Today.url"));
     EXPECT_FALSE(fs::exists(favorites() / "News/Gone.url"));
+    EXPECT_TRUE(fs::exists(dataHome() / "Trash/files/Today.url"));
     EXPECT_TRUE(fs::exists(favorites() / "Example.url"));
     EXPECT_TRUE(node(form, "News"));
     EXPECT_EQ(form.StatusBar1->panelText(0), "Categories : 2");
     EXPECT_EQ(form.StatusBar1->panelText(1), "Links : 3");
+}
+
+TEST_F(DeleteKeysTest, EntriesLeftOnDiskKeepTheirRowsAndBringOneNotice)
+{
+    writeSmallTree();
+    TForm1& form = makeForm();
+    // News becomes a link to a look-alike, and Example read-only.
+    fs::rename(favorites() / "News", home / "Moved");
+    fs::create_directory_symlink(home / "Moved", favorites() / "News");
+    fs::permissions(favorites() / "Example.url", fs::perms::owner_write, fs::perm_options::remove);
+    select(form, {node(form, "Today"), node(form, "Example"), node(form, "Second")});
+    SetNextMessageBoxAnswer(QMessageBox::Yes);
+    SetNextMessageBoxAnswer(QMessageBox::Ok);
+
+    pressDelete(form);
+
+    EXPECT_EQ(MessageBoxCount(), 2);
+    EXPECT_EQ(LastMessageBox().caption, "Orvanta");
+    EXPECT_EQ(LastMessageBox().text, "2 entries were left alone: changed on disk since the folder "
+                                     "was read, or could not be deleted.");
+    EXPECT_TRUE(fs::exists(home / "Moved/Today.url"));
+    EXPECT_TRUE(fs::exists(favorites() / "Example.url"));
+    EXPECT_FALSE(fs::exists(favorites() / "Second.url"));
+    EXPECT_TRUE(node(form, "Today"));
+    EXPECT_TRUE(node(form, "Example"));
+    EXPECT_FALSE(node(form, "Second"));
+    EXPECT_EQ(form.StatusBar1->panelText(1), "Links : 4");
+}
+
+TEST_F(DeleteKeysTest, WithoutATrashOneQuestionDecidesOnPermanentDeletion)
+{
+    writeSmallTree();
+    home.write("blocker", "x");
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString((home / "blocker/data").string()));
+    TForm1& form = makeForm();
+
+    select(form, {node(form, "News"), node(form, "Second")});
+    SetNextMessageBoxAnswer(QMessageBox::Yes);
+    SetNextMessageBoxAnswer(QMessageBox::No);
+    SetNextMessageBoxAnswer(QMessageBox::Ok);
+    pressDelete(form);
+    EXPECT_EQ(MessageBoxCount(), 3);
+    EXPECT_TRUE(fs::exists(favorites() / "News/Today.url"));
+    EXPECT_TRUE(node(form, "Second"));
+
+    ResetMessageBoxes();
+    SetNextMessageBoxAnswer(QMessageBox::Yes);
+    SetNextMessageBoxAnswer(QMessageBox::Yes);
+    pressDelete(form);
+    EXPECT_EQ(MessageBoxCount(), 2);
+    EXPECT_EQ(LastMessageBox().text, "2 entries cannot be moved to the Trash. Delete permanently?");
+    EXPECT_EQ(LastMessageBox().caption, "Warning!");
+    EXPECT_EQ(LastMessageBox().buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_FALSE(fs::exists(favorites() / "News"));
+    EXPECT_FALSE(fs::exists(favorites() / "Second.url"));
+    EXPECT_FALSE(node(form, "Second"));
+}
+
+TEST_F(DeleteKeysTest, TheDeadLinksQuestionCountsWhatGoesAndWhatIsLeftOut)
+{
+    writeSmallTree();
+    addLink("../Elsewhere/Far.url", "http://127.0.0.1:9/far");
+    fs::create_directory_symlink(home / "Elsewhere", favorites() / "Linked");
+    TForm1& form = makeForm();
+    for (const char* title : {"Today", "Gone", "Far"})
+        BookmarkModel::entry(node(form, title))->Status = StatusDead;
+
+    SetNextMessageBoxAnswer(QMessageBox::No);
+    form.btDelete->click();
+    EXPECT_EQ(LastMessageBox().text, "Delete all dead links?");
+    EXPECT_EQ(LastMessageBox().informativeText,
+              "2 dead links will be moved to the Trash.\n"
+              "1 dead link lies outside the Favorites folder (below folder links) and left out; "
+              "select and press Delete to delete those.");
+
+    form.lastRunReachedNoServer = true;
+    SetNextMessageBoxAnswer(QMessageBox::Yes);
+    form.btDelete->click();
+    EXPECT_TRUE(LastMessageBox().informativeText.endsWith(
+        "No server answered during the last run: the network or the proxy may have been down."));
+    EXPECT_FALSE(node(form, "Today"));
+    EXPECT_TRUE(node(form, "Far"));
+    EXPECT_TRUE(fs::exists(home / "Elsewhere/Far.url"));
 }

@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <optional>
 #include <set>
+
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -33,21 +37,58 @@ QStringList Rows(BookmarkModel& tree)
     return rows;
 }
 
+// Points the home trash into the test's folder and puts the old value back.
+class DataHome final
+{
+public:
+    explicit DataHome(const fs::path& path)
+    {
+        if (const char* old = std::getenv("XDG_DATA_HOME"))
+            saved_ = old;
+        ::setenv("XDG_DATA_HOME", path.c_str(), 1);
+    }
+    ~DataHome()
+    {
+        if (saved_)
+            ::setenv("XDG_DATA_HOME", saved_->c_str(), 1);
+        else
+            ::unsetenv("XDG_DATA_HOME");
+    }
+
+private:
+    std::optional<std::string> saved_;
+};
+
 struct DeletionFixture : ::testing::Test
 {
     TempDir home;
     fs::path favorites = home / "Favorites";
+    fs::path trash = home / "data/Trash";
+    DataHome dataHome{home / "data"};
     BookmarkModel tree;
+    // What the permanent-deletion question was asked with; -1 when not asked.
+    int askedFor = -1;
+    bool answer = false;
 
     void load() { LoadFavorites(tree, favorites); }
     void markDead(const QString& title)
     {
         BookmarkModel::entry(Find(tree, title))->Status = StatusDead;
     }
-    void deleteSelected(std::set<BookmarkNode*> selected)
+    PermanentDeletionQuestion question()
     {
-        DeleteSelectedEntries(tree, [&](BookmarkNode* n) { return selected.count(n) > 0; });
+        return [this](int count) {
+            askedFor = count;
+            return answer;
+        };
     }
+    DeletionOutcome deleteSelected(std::set<BookmarkNode*> selected)
+    {
+        return DeleteSelectedEntries(
+            tree, favorites.native(), [&](BookmarkNode* n) { return selected.count(n) > 0; },
+            question());
+    }
+    DeletionOutcome deleteDead() { return DeleteDeadLinks(tree, favorites.native(), question()); }
 };
 
 } // namespace
@@ -63,6 +104,8 @@ TEST_F(DeletionFixture, AFolderSelectedWithItsOwnLinksIsDeletedOnceAsATree)
     deleteSelected({Find(tree, "Travel"), Find(tree, "Maps"), Find(tree, "Ferry")});
 
     EXPECT_FALSE(fs::exists(favorites / "Travel"));
+    EXPECT_TRUE(fs::exists(trash / "files/Travel/Deep/Ferry.url"));
+    EXPECT_FALSE(fs::exists(trash / "files/Maps.url"));
     EXPECT_TRUE(fs::exists(favorites / "Mail.url"));
     EXPECT_EQ(Rows(tree), (QStringList{"Internet Explorer - Favorites", "Mail"}));
 }
@@ -76,13 +119,13 @@ TEST_F(DeletionFixture, NothingSelectedDeletesNothing)
     EXPECT_EQ(Rows(tree).size(), 2);
 }
 
-TEST_F(DeletionFixture, AFileThatCannotBeDeletedStillLeavesTheTree)
+TEST_F(DeletionFixture, AFileAlreadyGoneFromDiskJustLeavesTheTree)
 {
     home.write("Favorites/Gone.url", kShortcut);
     home.write("Favorites/Kept.url", kShortcut);
     load();
     fs::remove(favorites / "Gone.url");
-    deleteSelected({Find(tree, "Gone")});
+    EXPECT_EQ(deleteSelected({Find(tree, "Gone")}).leftAlone, 0);
     EXPECT_EQ(Rows(tree), (QStringList{"Internet Explorer - Favorites", "Kept"}));
 }
 
@@ -96,6 +139,7 @@ TEST_F(DeletionFixture, AFolderThatIsADirectoryLinkLosesOnlyTheLink)
     deleteSelected({Find(tree, "Linked")});
 
     EXPECT_FALSE(fs::exists(fs::symlink_status(favorites / "Linked")));
+    EXPECT_TRUE(fs::is_symlink(trash / "files/Linked"));
     EXPECT_TRUE(fs::exists(home / "Elsewhere/Precious.url"));
 }
 
@@ -113,7 +157,7 @@ TEST_F(DeletionFixture, DeadLinksSideBySideAreAllDeletedAndFoldersStay)
     markDead("E");
     BookmarkModel::entry(Find(tree, "C"))->Status = StatusAlive;
 
-    EXPECT_EQ(DeleteDeadLinks(tree), 4);
+    EXPECT_EQ(deleteDead().removed, 4);
 
     EXPECT_EQ(Rows(tree), (QStringList{"Internet Explorer - Favorites", "Empty", "News", "C"}));
     EXPECT_FALSE(fs::exists(favorites / "News/A.url"));
@@ -126,11 +170,11 @@ TEST_F(DeletionFixture, UnverifiedLinksAreNotDeadLinks)
 {
     home.write("Favorites/A.url", kShortcut);
     load();
-    EXPECT_EQ(DeleteDeadLinks(tree), 0);
+    EXPECT_EQ(deleteDead().removed, 0);
     EXPECT_TRUE(fs::exists(favorites / "A.url"));
 }
 
-TEST_F(DeletionFixture, ADeadLinkReplacedByADirectoryIsNotDeletedAsATree)
+TEST_F(DeletionFixture, ADeadLinkReplacedByADirectoryIsLeftAloneAndKeepsItsRow)
 {
     home.write("Favorites/Swap.url", kShortcut);
     load();
@@ -138,15 +182,139 @@ TEST_F(DeletionFixture, ADeadLinkReplacedByADirectoryIsNotDeletedAsATree)
     fs::remove(favorites / "Swap.url");
     home.write("Favorites/Swap.url/inside.txt", "keep me");
 
-    DeleteDeadLinks(tree);
+    EXPECT_EQ(deleteDead().leftAlone, 1);
 
     EXPECT_TRUE(fs::exists(favorites / "Swap.url/inside.txt"));
-    EXPECT_EQ(Rows(tree), QStringList{"Internet Explorer - Favorites"});
+    EXPECT_EQ(Rows(tree), (QStringList{"Internet Explorer - Favorites", "Swap"}));
 }
 
 TEST_F(DeletionFixture, EmptyTreeDeletesNothing)
 {
-    EXPECT_EQ(DeleteDeadLinks(tree), 0);
+    EXPECT_EQ(deleteDead().removed, 0);
     deleteSelected({});
     EXPECT_EQ(tree.firstNode(), nullptr);
+}
+
+TEST_F(DeletionFixture, TrashedEntriesCarryTheirRecordAndComeBackWhole)
+{
+    home.write("Favorites/My Mail.url", kShortcut);
+    home.write("Favorites/Travel/Maps.url", "maps bytes");
+    load();
+    const std::string folder = fs::canonical(favorites).native();
+
+    deleteSelected({Find(tree, "My Mail"), Find(tree, "Travel")});
+    EXPECT_FALSE(fs::exists(favorites / "My Mail.url"));
+    EXPECT_EQ(askedFor, -1);
+    const std::string info = ReadFileBytes(trash / "info/My Mail.url.trashinfo");
+    EXPECT_EQ(info.rfind("[Trash Info]\nPath=" + folder + "/My%20Mail.url\nDeletionDate=", 0), 0u)
+        << info;
+    EXPECT_EQ(ReadFileBytes(trash / "info/Travel.trashinfo").find("Path=" + folder + "/Travel\n"),
+              13u);
+    EXPECT_EQ(fs::status(trash / "files").permissions() & fs::perms::all, fs::perms::owner_all);
+
+    // A second entry of the same name gets the next free one.
+    home.write("Favorites/My Mail.url", "second");
+    load();
+    deleteSelected({Find(tree, "My Mail")});
+    EXPECT_EQ(ReadFileBytes(trash / "files/My Mail.url.2"), "second");
+    EXPECT_TRUE(fs::exists(trash / "info/My Mail.url.2.trashinfo"));
+
+    // Restoring is moving back what the record names.
+    fs::rename(trash / "files/My Mail.url", favorites / "My Mail.url");
+    fs::rename(trash / "files/Travel", favorites / "Travel");
+    EXPECT_EQ(ReadFileBytes(favorites / "My Mail.url"), kShortcut);
+    EXPECT_EQ(ReadFileBytes(favorites / "Travel/Maps.url"), "maps bytes");
+}
+
+TEST_F(DeletionFixture, WhatNoTrashTakesIsDeletedPermanentlyOnlyAfterYes)
+{
+    home.write("Favorites/Mail.url", kShortcut);
+    home.write("Favorites/Travel/Maps.url", kShortcut);
+    home.write("Favorites/Kept.url", kShortcut);
+    // No trash can be made below a plain file, and the entries share its file system.
+    home.write("blocker", "x");
+    const DataHome unusable(home / "blocker/data");
+    load();
+
+    DeletionOutcome outcome = deleteSelected({Find(tree, "Mail"), Find(tree, "Travel")});
+    EXPECT_EQ(askedFor, 2);
+    EXPECT_EQ(outcome.leftAlone, 2);
+    EXPECT_TRUE(fs::exists(favorites / "Mail.url"));
+    EXPECT_TRUE(fs::exists(favorites / "Travel/Maps.url"));
+    EXPECT_EQ(Rows(tree).size(), 5);
+
+    answer = true;
+    outcome = deleteSelected({Find(tree, "Mail"), Find(tree, "Travel")});
+    EXPECT_EQ(outcome.removed, 2);
+    EXPECT_EQ(outcome.leftAlone, 0);
+    EXPECT_FALSE(fs::exists(favorites / "Mail.url"));
+    EXPECT_FALSE(fs::exists(favorites / "Travel"));
+    EXPECT_EQ(Rows(tree), (QStringList{"Internet Explorer - Favorites", "Kept"}));
+}
+
+TEST_F(DeletionFixture, AnEntryChangedOnDiskSinceTheScanIsRefusedAndKeepsItsRow)
+{
+    home.write("Favorites/News/Today.url", kShortcut);
+    home.write("Favorites/Swapped.url", kShortcut);
+    home.write("Favorites/Locked.url", kShortcut);
+    load();
+    // The parent folder becomes a link to a look-alike.
+    fs::rename(favorites / "News", home / "Old");
+    fs::create_directory_symlink(home / "Old", favorites / "News");
+    // The shortcut itself is replaced by another file.
+    home.write("Favorites/Other.url", "other");
+    fs::rename(favorites / "Other.url", favorites / "Swapped.url");
+    // A shortcut its owner may not write is read-only and stays.
+    fs::permissions(favorites / "Locked.url", fs::perms::owner_write, fs::perm_options::remove);
+
+    const DeletionOutcome outcome =
+        deleteSelected({Find(tree, "Today"), Find(tree, "Swapped"), Find(tree, "Locked")});
+
+    EXPECT_EQ(outcome.leftAlone, 3);
+    EXPECT_EQ(outcome.removed, 0);
+    EXPECT_EQ(askedFor, -1);
+    EXPECT_TRUE(fs::exists(home / "Old/Today.url"));
+    EXPECT_TRUE(fs::is_symlink(favorites / "News"));
+    EXPECT_EQ(ReadFileBytes(favorites / "Swapped.url"), "other");
+    EXPECT_TRUE(fs::exists(favorites / "Locked.url"));
+    EXPECT_EQ(Rows(tree).size(), 5);
+    EXPECT_FALSE(fs::exists(trash / "files"));
+}
+
+TEST_F(DeletionFixture, DeadLinksBelowAFolderLinkAreLeftOutOfTheBulkDeletion)
+{
+    home.write("Elsewhere/Far.url", kShortcut);
+    home.write("Favorites/Near.url", kShortcut);
+    fs::create_directory_symlink(home / "Elsewhere", favorites / "Linked");
+    load();
+    EXPECT_TRUE(BookmarkModel::entry(Find(tree, "Linked"))->IsDirLink);
+    EXPECT_FALSE(BookmarkModel::entry(Find(tree, "Linked"))->OutsideFavorites);
+    EXPECT_TRUE(BookmarkModel::entry(Find(tree, "Far"))->OutsideFavorites);
+    EXPECT_FALSE(BookmarkModel::entry(Find(tree, "Near"))->OutsideFavorites);
+    markDead("Far");
+    markDead("Near");
+
+    const DeadLinkCounts counts = CountDeadLinks(tree);
+    EXPECT_EQ(counts.inside, 1);
+    EXPECT_EQ(counts.outside, 1);
+    EXPECT_EQ(deleteDead().removed, 1);
+    EXPECT_FALSE(fs::exists(favorites / "Near.url"));
+    EXPECT_TRUE(fs::exists(home / "Elsewhere/Far.url"));
+
+    // Selected, it goes all the same, through the link.
+    EXPECT_EQ(deleteSelected({Find(tree, "Far")}).removed, 1);
+    EXPECT_FALSE(fs::exists(home / "Elsewhere/Far.url"));
+    EXPECT_TRUE(fs::is_directory(home / "Elsewhere"));
+}
+
+TEST_F(DeletionFixture, AFavoritesFolderThatIsItselfALinkIsWalkedThroughTheLink)
+{
+    home.write("Real/Mail.url", kShortcut);
+    fs::create_directory_symlink(home / "Real", favorites);
+    load();
+
+    EXPECT_EQ(deleteSelected({Find(tree, "Mail")}).removed, 1);
+    EXPECT_FALSE(fs::exists(home / "Real/Mail.url"));
+    EXPECT_NE(ReadFileBytes(trash / "info/Mail.url.trashinfo").find("/Real/Mail.url\n"),
+              std::string::npos);
 }
