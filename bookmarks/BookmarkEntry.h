@@ -37,6 +37,10 @@ struct BookmarkEntry
     // component, several times the size of the text, for each of possibly
     // 100,000 entries. It converts implicitly where a path is wanted.
     std::string Path;
+    // A verified link's verdict with its reason, as the user reads it; empty
+    // until then, so an unverified entry holds no text. A folder will keep
+    // its link target here.
+    QString Detail;
     bool IsFolder = false;
     qint16 ImageIndex = 0; // a BookmarkImage
     qint16 Status = 0;     // a BookmarkStatus
