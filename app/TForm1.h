@@ -130,6 +130,9 @@ public:
     // The Status header's animation frame; never reset, so a later run goes
     // on where the last one stopped.
     int HeaderFrame = -1;
+    // The last run checked links but no server answered any of them; the
+    // question before deleting every dead link warns with it.
+    bool lastRunReachedNoServer = false;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -155,11 +158,15 @@ private:
     bool loadImageLists();
     void returnToIdle();
     void abortAllRuns();
+    void showRunTally(VerificationRun* run);
 
     QList<Anchored> anchored_;
     BookmarkModel* bookmarks_ = nullptr; // the tree VT shows
     MenuStyle* menuStyle_ = nullptr;
     TfrOptions* optionsDialog_ = nullptr;
+    // The newest run begun, current or stopped and still finishing: the one
+    // whose counts the third status panel shows, until it ends.
+    VerificationRun* latestRun_ = nullptr;
     ProbeFunction probe_;
     std::shared_ptr<SharedProxySettings> proxySettings_ = std::make_shared<SharedProxySettings>();
     uint workerStackSize_ = 0;

@@ -7,6 +7,7 @@
 #include "ExactPictures.h"
 #include "MessageBoxes.h"
 #include "ProbeLink.h"
+#include "StatusPanels.h"
 #include "TfrOptions.h"
 #include "VerificationRun.h"
 
@@ -17,7 +18,7 @@
 ProbeFunction DefaultProbe()
 {
     return [](const QString& link, const ProxySettings& proxy, const std::atomic_bool* cancel) {
-        return ProbeLink(link, proxy, ProbeLimits{}, cancel).alive;
+        return ProbeLink(link, proxy, ProbeLimits{}, cancel);
     };
 }
 
@@ -41,6 +42,7 @@ void TForm1::mnVerifyLinksClick()
     if (workerStackSize_)
         run->setWorkerStackSize(workerStackSize_);
     connect(run, &VerificationRun::ended, this, &TForm1::VerifyDone);
+    connect(run, &VerificationRun::tallied, this, &TForm1::showRunTally);
     VerifyThread = run;
     if (!run->start()) {
         // Leave the window usable: a run that never began is no run.
@@ -51,6 +53,9 @@ void TForm1::mnVerifyLinksClick()
                        QStringLiteral("Thread creation error."), QMessageBox::Ok);
         return;
     }
+    latestRun_ = run;
+    lastRunReachedNoServer = false;
+    showRunTally(run);
     Timer1->start();
 }
 
@@ -59,9 +64,11 @@ void TForm1::mnStopVerifyClick()
     if (!VerifyThread)
         return;
     // Detached at once; its last probe still lands, and its end changes nothing.
-    VerifyThread->stop();
+    VerificationRun* stopped = VerifyThread;
+    stopped->stop();
     VerifyThread = nullptr;
     returnToIdle();
+    showRunTally(stopped);
 }
 
 void TForm1::ResetStatuses()
@@ -78,7 +85,24 @@ void TForm1::VerifyDone(VerificationRun* run)
         VerifyThread = nullptr;
         returnToIdle();
     }
+    showRunTally(run);
+    if (run == latestRun_)
+        latestRun_ = nullptr;
     run->deleteLater();
+}
+
+void TForm1::showRunTally(VerificationRun* run)
+{
+    // An older run still landing its last probes never writes over a newer one.
+    if (run != latestRun_)
+        return;
+    const RunTally tally = run->tally();
+    if (run == VerifyThread) {
+        StatusBar1->setPanelText(2, RunProgressText(tally));
+        return;
+    }
+    StatusBar1->setPanelText(2, RunSummaryText(tally, run->isStopped()));
+    lastRunReachedNoServer = ReachedNoServer(tally);
 }
 
 void TForm1::Timer1Timer()
@@ -104,6 +128,7 @@ void TForm1::abortAllRuns()
     for (VerificationRun* run : runs)
         delete run;
     VerifyThread = nullptr;
+    latestRun_ = nullptr;
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

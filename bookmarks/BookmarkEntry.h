@@ -42,6 +42,10 @@ struct BookmarkEntry
     // What deletion expects to find at Path: for a link the shortcut's own
     // name (links not followed), for a folder the directory it leads to.
     FileId Id;
+    // A verified link's verdict with its reason, as the user reads it; empty
+    // until then, so an unverified entry holds no text. A folder will keep
+    // its link target here.
+    QString Detail;
     bool IsFolder = false;
     bool IsDirLink = false;        // the folder's name is a link to a directory
     bool OutsideFavorites = false; // reached through a directory link

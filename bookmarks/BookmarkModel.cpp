@@ -126,12 +126,13 @@ bool BookmarkModel::isAttached(const BookmarkNode* node) const
     return false;
 }
 
-void BookmarkModel::setStatus(BookmarkNode* node, BookmarkStatus status)
+void BookmarkModel::setStatus(BookmarkNode* node, BookmarkStatus status, const QString& detail)
 {
     BookmarkEntry* e = entry(node);
     if (!e)
         return;
     e->Status = status;
+    e->Detail = detail;
     emitRowsChanged(node->parent_, node->row_, node->row_);
 }
 
@@ -147,6 +148,7 @@ void BookmarkModel::resetStatuses()
             if (child->entry.IsFolder)
                 continue;
             child->entry.Status = StatusUnverified;
+            child->entry.Detail = QString();
             if (firstLink < 0)
                 firstLink = child->row_;
             lastLink = child->row_;
@@ -285,6 +287,8 @@ QVariant BookmarkModel::data(const QModelIndex& index, int role) const
         return {};
     case Qt::AccessibleTextRole:
         return column == ColumnStatus ? statusText(e) : QVariant();
+    case Qt::ToolTipRole:
+        return verdictTip(e, column);
     default:
         return {};
     }
@@ -297,14 +301,23 @@ QVariant BookmarkModel::statusText(const BookmarkEntry& entry)
         return {};
     switch (entry.Status) {
     case StatusAlive:
-        return QStringLiteral("Alive");
+        return entry.Detail.isEmpty() ? QStringLiteral("Alive") : entry.Detail;
     case StatusDead:
-        return QStringLiteral("Dead");
+        return entry.Detail.isEmpty() ? QStringLiteral("Dead") : entry.Detail;
     case StatusUnverified:
         return QStringLiteral("Not verified");
     default:
         return {};
     }
+}
+
+// Why a verified link came out as it did, where the eye is on it.
+QVariant BookmarkModel::verdictTip(const BookmarkEntry& entry, int column)
+{
+    const bool verified = entry.Status == StatusAlive || entry.Status == StatusDead;
+    if (entry.IsFolder || !verified || entry.Detail.isEmpty())
+        return {};
+    return column == ColumnStatus || column == ColumnLink ? QVariant(entry.Detail) : QVariant();
 }
 
 QVariant BookmarkModel::headerData(int section, Qt::Orientation orientation, int role) const

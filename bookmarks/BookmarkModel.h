@@ -47,8 +47,9 @@ public:
     // Whether node is top itself or lies below it.
     static bool isInSubtree(const BookmarkNode* node, const BookmarkNode* top);
     // Status changes go through these, so every view of the row follows.
-    void setStatus(BookmarkNode* node, BookmarkStatus status);
-    void resetStatuses(); // every link back to StatusUnverified
+    // detail: the verdict with its reason, shown as the cell's tooltip.
+    void setStatus(BookmarkNode* node, BookmarkStatus status, const QString& detail = {});
+    void resetStatuses(); // every link back to StatusUnverified, its detail dropped
     void deleteNode(BookmarkNode* node);
     // Selected nodes in pre-order, leaving out nodes below another selected node.
     std::vector<BookmarkNode*>
@@ -81,6 +82,7 @@ private:
     std::unique_ptr<BookmarkNode> detach(BookmarkNode* node);
     void emitRowsChanged(BookmarkNode* parent, int firstRow, int lastRow);
     static QVariant statusText(const BookmarkEntry& entry);
+    static QVariant verdictTip(const BookmarkEntry& entry, int column);
 
     std::unique_ptr<BookmarkNode> root_; // invisible root, carries no entry
     int updateDepth_ = 0;

@@ -15,10 +15,13 @@
 
 namespace {
 
-// The path is worked out afresh on every read and write, never cached.
-std::filesystem::path nativePath(const QString& path)
+// What went wrong with the file, in the words of the error box.
+QString saveFailureText(const std::filesystem::path& path, const Settings::SaveResult& result)
 {
-    return QFile::encodeName(path).toStdString();
+    const QString shown = QFile::decodeName(path.c_str());
+    if (result.unreadable)
+        return TfrOptions::tr("Unable to read %1. It was left unchanged.").arg(shown);
+    return TfrOptions::tr("Unable to write to %1.").arg(shown);
 }
 
 void setEditState(QLineEdit& edit, bool enabled)
@@ -95,22 +98,30 @@ void TfrOptions::setupControls()
 void TfrOptions::FormCreate()
 {
     // A missing or unreadable file leaves the defaults; nothing is reported.
-    settings_.load(nativePath(ConfigFilePath()));
+    settings_.load(ConfigFilePath());
     const ProxySettings& proxy = settings_.proxy;
     edAdressProxy->setText(proxy.address);
     edPort->setText(proxy.port);
     chbUseProxy->setChecked(proxy.useProxy);
 }
 
-bool TfrOptions::FormClose()
+void TfrOptions::FormClose()
 {
-    const QString path = ConfigFilePath();
     settings_.proxy = proxySettings();
-    const bool saved = settings_.saveOptions(nativePath(path)).saved;
-    if (!saved)
-        ShowMessageBox(this, QMessageBox::Critical, QStringLiteral("Orvanta"),
-                       tr("Unable to write to %1.").arg(path), QMessageBox::Ok);
-    return saved;
+    for (;;) {
+        // The path is worked out afresh on every attempt, never cached.
+        const std::filesystem::path path = ConfigFilePath();
+        const Settings::SaveResult result = settings_.saveOptions(path);
+        if (result.saved)
+            return;
+        // Cancel leaves without saving: the controls still hold the values,
+        // so the probes use them until the program ends.
+        const auto answer =
+            ShowMessageBox(this, QMessageBox::Critical, QStringLiteral("Orvanta"),
+                           saveFailureText(path, result), QMessageBox::Retry | QMessageBox::Cancel);
+        if (answer != QMessageBox::Retry)
+            return;
+    }
 }
 
 void TfrOptions::chbUseProxyClick()
@@ -134,9 +145,9 @@ void TfrOptions::showModal()
 void TfrOptions::done(int result)
 {
     // Every way out of the dialog (close box, Alt+F4, reject, accept) ends
-    // here; a failed save keeps it open.
-    if (isVisible() && !FormClose())
-        return;
+    // here; a failed save asks whether to try again or leave without it.
+    if (isVisible())
+        FormClose();
     QDialog::done(result);
 }
 

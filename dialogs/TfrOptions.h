@@ -18,7 +18,8 @@ inline constexpr QRgb EnabledEditColor = qRgb(255, 255, 255);
 
 // The Options dialog: whether link checks go through a proxy, and which.
 // Made once at start-up and kept hidden; its controls are the live settings,
-// loaded from Config.ini on creation and written back on every close.
+// loaded from Config.ini on creation and written back on every close (or
+// left unsaved when the user gives up on a failing save).
 class TfrOptions final : public QDialog
 {
     Q_OBJECT
@@ -46,7 +47,7 @@ protected:
 private:
     void setupControls();
     void FormCreate();
-    bool FormClose();
+    void FormClose();
     void chbUseProxyClick();
     // Key-down of both edits (one handler serves edAdressProxy and edPort).
     bool editKeyDown(const QKeyEvent& event);

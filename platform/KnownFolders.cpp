@@ -47,23 +47,28 @@ QString GetShellFolder(const QString& name)
     return QString();
 }
 
-QString DataFolderPath()
+std::filesystem::path DataFolderPath()
 {
-    return GetShellFolder(QStringLiteral("AppData")) + QStringLiteral("/Orvanta");
+    return appDataFolder() + "/Orvanta";
 }
 
-QString ConfigFilePath()
+std::filesystem::path ConfigFilePath()
 {
-    return DataFolderPath() + QStringLiteral("/Config.ini");
+    return DataFolderPath().native() + "/Config.ini";
 }
 
 void EnsureDataFolder()
 {
-    const QByteArray path = QFile::encodeName(DataFolderPath());
-    if (DirectoryExists(path.toStdString()))
-        return;
-    // One level only: a missing configuration folder above is not ours to make.
-    ::mkdir(path.constData(), 0777);
+    // A new account may have no ~/.config yet; without it no option could
+    // ever be saved. What we make is private, as the XDG rules ask of it.
+    const std::string path = DataFolderPath().native();
+    for (size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
+        const std::string folder = path.substr(0, end);
+        if (!DirectoryExists(folder) && ::mkdir(folder.c_str(), 0700) != 0)
+            return;
+        if (end == std::string::npos)
+            return;
+    }
 }
 
 std::filesystem::path FavoritesFolder()

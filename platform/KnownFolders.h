@@ -7,11 +7,14 @@
 // "Favorites": $HOME/Favorites. Anything else: empty.
 QString GetShellFolder(const QString& name);
 
-// GetShellFolder("AppData") + "/Orvanta", worked out afresh on every call.
-QString DataFolderPath();
+// The "AppData" folder + "/Orvanta", worked out afresh on every call. Both
+// paths keep the environment's bytes, which need not be valid UTF-8; decode
+// them (QFile::decodeName) only to show them.
+std::filesystem::path DataFolderPath();
 // DataFolderPath() + "/Config.ini".
-QString ConfigFilePath();
-// Creates the data folder, one level only; a failure is ignored.
+std::filesystem::path ConfigFilePath();
+// Creates the data folder with any missing parents (mode 0700); a folder that
+// exists is left as it is, and a failure is ignored.
 void EnsureDataFolder();
 
 // The Favorites folder path (no trailing separator), empty when unknown.

@@ -4,6 +4,7 @@
 #include "ProfileInteger.h"
 #include "RegularFile.h"
 
+#include <QFile>
 #include <cerrno>
 #include <cstring>
 #include <functional>
@@ -69,8 +70,9 @@ Settings::SaveResult editProfile(const std::filesystem::path& configFile,
     ProfileFile profile(configFile);
     const int error = readProfile(profile);
     if (loadStatus(error) == Settings::LoadStatus::Unreadable)
-        return {false, QString::fromStdString(configFile.string()) + QStringLiteral(": ") +
-                           QString::fromLocal8Bit(std::strerror(error))};
+        return {false, true,
+                QFile::decodeName(configFile.c_str()) + QStringLiteral(": ") +
+                    QString::fromLocal8Bit(std::strerror(error))};
     write(profile);
     Settings::SaveResult result;
     result.saved = profile.save(&result.error);

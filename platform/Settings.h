@@ -26,6 +26,8 @@ struct Settings
     struct SaveResult
     {
         bool saved = false;
+        // The file exists but could not be read, so it was left as it was.
+        bool unreadable = false;
         QString error; // why not, when not saved
     };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMetaType>
 #include <QString>
 #include <QtGlobal>
 
@@ -40,6 +41,8 @@ struct ProbeResult
     ProbeOutcome outcome = ProbeOutcome::OtherFailure;
     bool alive = false;
 };
+
+Q_DECLARE_METATYPE(ProbeResult)
 
 // The usual phrase of an HTTP status, for answers that carry none (HTTP/2).
 QString StandardReasonPhrase(int statusCode);

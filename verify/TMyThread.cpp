@@ -7,6 +7,8 @@ TMyThread::TMyThread(ProbeFunction probe, std::shared_ptr<const SharedProxySetti
                      QObject* parent)
     : QThread(parent), probe_(std::move(probe)), settings_(std::move(settings))
 {
+    // The verdict crosses to the main thread by value in a queued call.
+    qRegisterMetaType<ProbeResult>();
 }
 
 TMyThread::~TMyThread()
@@ -65,7 +67,6 @@ void TMyThread::run()
             job = std::move(jobs_.front());
             jobs_.pop_front();
         }
-        const bool alive = probe_(job.link, settings_->get(), &cancel_);
-        emit probed(job.ticket, alive);
+        emit probed(job.ticket, probe_(job.link, settings_->get(), &cancel_));
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ProbeResult.h"
 #include "SharedProxySettings.h"
 
 #include <QString>
@@ -12,8 +13,8 @@
 #include <mutex>
 
 // The probe a worker runs for one link; the flag aborts a transfer in flight.
-using ProbeFunction = std::function<bool(const QString& link, const ProxySettings& proxy,
-                                         const std::atomic_bool* cancel)>;
+using ProbeFunction = std::function<ProbeResult(const QString& link, const ProxySettings& proxy,
+                                                const std::atomic_bool* cancel)>;
 
 // The worker of a verification run. It owns nothing of the tree: the
 // controller hands it links as values, each with a ticket, and it hands back
@@ -39,7 +40,7 @@ public:
     void abort();
 
 signals:
-    void probed(quint64 ticket, bool alive);
+    void probed(quint64 ticket, const ProbeResult& result);
 
 protected:
     void run() override;

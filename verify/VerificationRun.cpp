@@ -43,13 +43,16 @@ bool VerificationRun::start()
     worker_->start();
     if (!worker_->isRunning())
         return false;
+    clock_.start();
     cursor_ = tree_.firstNode();
+    tally_.links = uncheckedLinks(cursor_, nullptr);
     handOutNext();
     return true;
 }
 
 void VerificationRun::stop()
 {
+    stopClock();
     stopRequested_ = true;
     cursor_ = nullptr;
     takeBackWaitingLinks();
@@ -59,6 +62,7 @@ void VerificationRun::stop()
 
 void VerificationRun::abort()
 {
+    stopClock();
     stopRequested_ = true;
     cursor_ = nullptr;
     pending_.clear();
@@ -88,19 +92,62 @@ void VerificationRun::handOutNext()
         worker_->finish();
 }
 
-void VerificationRun::onProbed(quint64 ticket, bool alive)
+RunTally VerificationRun::tally() const
+{
+    RunTally now = tally_;
+    if (!clockStopped_ && clock_.isValid())
+        now.elapsedMs = clock_.elapsed();
+    return now;
+}
+
+void VerificationRun::stopClock()
+{
+    if (clockStopped_)
+        return;
+    tally_.elapsedMs = clock_.isValid() ? clock_.elapsed() : 0;
+    clockStopped_ = true;
+}
+
+// Links from first up to end (in pre-order) that hold no verdict yet. A run
+// begins on a reset tree, so these are the ones it has still to check, those
+// in flight included.
+int VerificationRun::uncheckedLinks(BookmarkNode* first, const BookmarkNode* end) const
+{
+    int links = 0;
+    for (BookmarkNode* node = first; node && node != end; node = tree_.nextNode(node)) {
+        const BookmarkEntry* entry = BookmarkModel::entry(node);
+        links += entry && !entry->IsFolder && entry->Status == StatusUnverified;
+    }
+    return links;
+}
+
+void VerificationRun::onProbed(quint64 ticket, const ProbeResult& result)
 {
     const auto it = std::find_if(pending_.begin(), pending_.end(),
                                  [ticket](const Pending& p) { return p.ticket == ticket; });
     if (it == pending_.end())
         return;
-    tree_.setStatus(it->node, alive ? StatusAlive : StatusDead);
+    BookmarkNode* node = it->node;
     pending_.erase(it);
+    if (node) {
+        tree_.setStatus(node, result.alive ? StatusAlive : StatusDead, ProbeVerdictText(result));
+        count(result);
+    }
     handOutNext();
+}
+
+void VerificationRun::count(const ProbeResult& result)
+{
+    ++tally_.checked;
+    tally_.dead += !result.alive;
+    tally_.answered += result.outcome == ProbeOutcome::Answered;
+    emit tallied(this);
 }
 
 void VerificationRun::onNodeAboutToBeRemoved(BookmarkNode* node)
 {
+    // Links deleted before their verdict will never be checked.
+    tally_.links -= uncheckedLinks(node, tree_.nextNodeAfterSubtree(node));
     bool tookBack = false;
     for (auto it = pending_.begin(); it != pending_.end();) {
         if (it->node && BookmarkModel::isInSubtree(it->node, node)) {
@@ -134,5 +181,6 @@ void VerificationRun::takeBackWaitingLinks()
 
 void VerificationRun::onWorkerFinished()
 {
+    stopClock();
     emit ended(this);
 }

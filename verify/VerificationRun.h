@@ -1,7 +1,9 @@
 #pragma once
 
+#include "RunTally.h"
 #include "TMyThread.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <deque>
 #include <memory>
@@ -33,6 +35,10 @@ public:
     void abort();
 
     bool isWorkerRunning() const;
+    // Whether stop() or abort() was called.
+    bool isStopped() const { return stopRequested_; }
+    // The counts so far; the time runs until the worker ends or Stop.
+    RunTally tally() const;
     // Lets tests make the worker's creation fail (a stack below the system minimum).
     void setWorkerStackSize(uint bytes);
     // The node of the oldest link handed to the worker, if any and not
@@ -45,6 +51,8 @@ public:
 signals:
     // The worker has ended (walk done, stopped, or aborted).
     void ended(VerificationRun* run);
+    // A verdict was counted.
+    void tallied(VerificationRun* run);
 
 private:
     struct Pending
@@ -54,7 +62,10 @@ private:
     };
 
     void handOutNext();
-    void onProbed(quint64 ticket, bool alive);
+    void onProbed(quint64 ticket, const ProbeResult& result);
+    void count(const ProbeResult& result);
+    void stopClock();
+    int uncheckedLinks(BookmarkNode* first, const BookmarkNode* end) const;
     void onNodeAboutToBeRemoved(BookmarkNode* node);
     void onWorkerFinished();
     void takeBackWaitingLinks();
@@ -65,4 +76,7 @@ private:
     std::deque<Pending> pending_;    // handed to the worker, oldest first
     quint64 nextTicket_ = 1;
     bool stopRequested_ = false;
+    RunTally tally_;
+    QElapsedTimer clock_;
+    bool clockStopped_ = false;
 };

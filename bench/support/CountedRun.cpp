@@ -15,7 +15,7 @@ CountedRun RunForLinks(BookmarkModel& tree, const ProbeFunction& probe, int link
     VerificationRun* current = nullptr;
     const ProbeFunction counted = [&](const QString& link, const ProxySettings& proxy,
                                       const std::atomic_bool* cancel) {
-        const bool alive = probe(link, proxy, cancel);
+        ProbeResult result = probe(link, proxy, cancel);
         if (++probed == links) {
             // Stop before answering, while the next link still waits with the
             // worker: the run takes it back, so exactly this many are probed
@@ -30,7 +30,7 @@ CountedRun RunForLinks(BookmarkModel& tree, const ProbeFunction& probe, int link
             while (!stopped && !(cancel && *cancel))
                 std::this_thread::sleep_for(std::chrono::microseconds(50));
         }
-        return alive;
+        return result;
     };
     VerificationRun run(tree, std::make_shared<SharedProxySettings>(), counted);
     current = &run;

@@ -7,9 +7,9 @@ TreeCensus TakeCensus(const BookmarkModel& tree)
     TreeCensus census;
     for (BookmarkNode* node = tree.firstNode(); node; node = tree.nextNode(node)) {
         const BookmarkEntry& entry = *BookmarkModel::entry(node);
-        census.characterBytes +=
-            2 * std::size_t(entry.Name.size() + entry.Title.size() + entry.Link.size()) +
-            entry.Path.size();
+        census.characterBytes += 2 * std::size_t(entry.Name.size() + entry.Title.size() +
+                                                 entry.Link.size() + entry.Detail.size()) +
+                                 entry.Path.size();
         if (entry.IsFolder) {
             ++census.folders;
             continue;

@@ -12,7 +12,7 @@ struct TreeCensus
     int dead = 0;
     int unverified = 0;
     // What the entries' texts take as characters: 2 bytes per character of
-    // Name, Title and Link, 1 per byte of Path.
+    // Name, Title, Link and Detail, 1 per byte of Path.
     std::size_t characterBytes = 0;
 
     int entries() const { return folders + links; }

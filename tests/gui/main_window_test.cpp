@@ -52,7 +52,7 @@ TEST_F(MainWindowTest, StartsWithEmptyTreeAndEmptyPanelsWhenThereIsNoFavoritesFo
     EXPECT_EQ(window.VT->statusHeaderImage(), -1);
 }
 
-TEST_F(MainWindowTest, DataFolderIsMadeOneLevelDeepAndAnExistingOneIsLeftAlone)
+TEST_F(MainWindowTest, DataFolderIsMadeWithItsParentsAndAnExistingOneIsLeftAlone)
 {
     home.write(".config/Orvanta/Config.ini", "[Options]\r\nProxy=keep\r\n");
     makeForm();
@@ -60,11 +60,12 @@ TEST_F(MainWindowTest, DataFolderIsMadeOneLevelDeepAndAnExistingOneIsLeftAlone)
               "[Options]\r\nProxy=keep\r\n");
     form.reset();
 
-    // A missing application-data folder above it is not created.
+    // A missing application-data folder above it is made too, so a new
+    // account can save its options.
     const auto missingParent = home / "absent" / "config";
     qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(missingParent.string()));
     makeForm();
-    EXPECT_FALSE(std::filesystem::exists(home / "absent"));
+    EXPECT_TRUE(std::filesystem::is_directory(missingParent / "Orvanta"));
 }
 
 TEST_F(MainWindowTest, EmptyFavoritesFolderGivesTheRootEntryAndZeroCounts)

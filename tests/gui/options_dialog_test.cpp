@@ -13,6 +13,7 @@
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
 #include <sys/stat.h>
 
@@ -155,42 +156,77 @@ TEST_F(OptionsDialog, uncheckingKeepsTextsAndEveryCloseSavesThemBesideOtherSecti
     EXPECT_NE(ReadFileBytes(configPath()).find("UseProxy=1\r\n"), std::string::npos);
 }
 
-TEST_F(OptionsDialog, unwritableConfigCancelsEveryCloseWithAnErrorAndKeepsTheFile)
+TEST_F(OptionsDialog, unwritableConfigOffersRetryAndCancelAndKeepsTheFile)
 {
     const std::string before = "[Options]\nProxy=old\n";
     writeConfig(before);
     ASSERT_EQ(chmod(configPath().c_str(), 0444), 0);
     auto dialog = makeDialog();
     dialog->show();
+    address->setText("new");
 
-    for (int attempt = 1; attempt <= 2; ++attempt) {
-        SetNextMessageBoxAnswer(QMessageBox::Ok);
-        EXPECT_FALSE(dialog->close());
-        EXPECT_TRUE(dialog->isVisible());
-        EXPECT_EQ(MessageBoxCount(), attempt);
-    }
+    // Retry tries again; Cancel leaves without saving.
+    SetNextMessageBoxAnswer(QMessageBox::Retry);
+    SetNextMessageBoxAnswer(QMessageBox::Cancel);
+    EXPECT_TRUE(dialog->close());
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(MessageBoxCount(), 2);
     const ShownMessageBox shown = LastMessageBox();
     EXPECT_EQ(shown.icon, QMessageBox::Critical);
     EXPECT_EQ(shown.caption, "Orvanta");
+    EXPECT_EQ(shown.buttons, QMessageBox::Retry | QMessageBox::Cancel);
     EXPECT_EQ(shown.text.toStdString(), "Unable to write to " + configPath().string() + ".");
     EXPECT_EQ(ReadFileBytes(configPath()), before);
+    // What the dialog shows stays in effect.
+    EXPECT_EQ(dialog->proxySettings().address, "new");
 
     ASSERT_EQ(chmod(configPath().c_str(), 0644), 0);
-    EXPECT_TRUE(dialog->close()) << "once the cause is gone the close goes through";
+    dialog->show();
+    EXPECT_TRUE(dialog->close());
+    EXPECT_EQ(MessageBoxCount(), 2) << "once the cause is gone the close saves quietly";
+    EXPECT_NE(ReadFileBytes(configPath()).find("Proxy=new\n"), std::string::npos);
 }
 
-TEST_F(OptionsDialog, configThatCannotBeReadIsNotReplacedOnClose)
+TEST_F(OptionsDialog, configThatCannotBeReadIsReportedAsSuchAndNeverReplaced)
 {
-    // Too big to be read, though it could be replaced: the save must not
-    // throw away what it could not see.
+    // Too big to be read, though it could be replaced, or a folder: the save
+    // must not throw away what it could not see.
     writeConfig("[Other]\nkey=1\n");
     std::filesystem::resize_file(configPath(), ReadFileLimit + 1);
     auto dialog = makeDialog();
     dialog->show();
-    SetNextMessageBoxAnswer(QMessageBox::Ok);
-    EXPECT_FALSE(dialog->close());
+    SetNextMessageBoxAnswer(QMessageBox::Retry);
+    SetNextMessageBoxAnswer(QMessageBox::Cancel);
+    EXPECT_TRUE(dialog->close());
+    EXPECT_EQ(MessageBoxCount(), 2);
     EXPECT_EQ(LastMessageBox().icon, QMessageBox::Critical);
+    EXPECT_EQ(LastMessageBox().text.toStdString(),
+              "Unable to read " + configPath().string() + ". It was left unchanged.");
     EXPECT_EQ(std::filesystem::file_size(configPath()), std::uintmax_t(ReadFileLimit + 1));
+
+    std::filesystem::remove(configPath());
+    std::filesystem::create_directory(configPath());
+    dialog->show();
+    SetNextMessageBoxAnswer(QMessageBox::Cancel);
+    EXPECT_TRUE(dialog->close());
+    EXPECT_TRUE(LastMessageBox().text.startsWith("Unable to read "));
+    EXPECT_TRUE(std::filesystem::is_directory(configPath()));
+}
+
+TEST_F(OptionsDialog, aConfigFolderWhoseNameIsNotUtf8KeepsItsBytes)
+{
+    const std::filesystem::path folder = configPath().parent_path().parent_path() / "c\xff";
+    std::filesystem::create_directories(folder / "Orvanta");
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(folder.native()));
+    std::ofstream(folder / "Orvanta/Config.ini") << "[Options]\nPort=3128\n";
+
+    auto dialog = makeDialog();
+    EXPECT_EQ(port->text(), "3128");
+    dialog->show();
+    EXPECT_TRUE(dialog->close());
+    EXPECT_EQ(MessageBoxCount(), 0);
+    EXPECT_EQ(ReadFileBytes(folder / "Orvanta/Config.ini"),
+              "[Options]\nPort=3128\nProxy=\nUseProxy=0\n");
 }
 
 TEST_F(OptionsDialog, showModalRunsCentredOverTheMainWindow)

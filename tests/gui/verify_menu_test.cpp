@@ -3,13 +3,22 @@
 #include "GatedProbe.h"
 #include "MainWindowFixture.h"
 #include "MessageBoxes.h"
+#include "StatusPanels.h"
 #include "TfrOptions.h"
 #include "VerificationRun.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QHelpEvent>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QTimer>
+#include <QToolTip>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -28,13 +37,45 @@ BookmarkEntry* EntryTitled(TForm1& form, const QString& title)
 ProbeFunction ByName()
 {
     return [](const QString& link, const ProxySettings&, const std::atomic_bool*) {
-        return link.endsWith("alive");
+        return AnsweredVerdict(link.endsWith("alive"));
     };
 }
+
+// A loopback port that refuses every connection: bound, so nobody else takes
+// it, but never listening.
+class RefusingPort
+{
+public:
+    RefusingPort() : fd_(::socket(AF_INET, SOCK_STREAM, 0))
+    {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        auto* raw = reinterpret_cast<sockaddr*>(&address);
+        if (::bind(fd_, raw, sizeof address) == 0 && ::getsockname(fd_, raw, &length) == 0)
+            port_ = ntohs(address.sin_port);
+    }
+    ~RefusingPort() { ::close(fd_); }
+    int port() const { return port_; }
+
+private:
+    int fd_;
+    int port_ = 0;
+};
 
 class VerifyMenuTest : public MainWindowFixture
 {
 protected:
+    QString panel(TForm1& form) { return form.StatusBar1->panelText(2); }
+    // The summary with its time left open.
+    bool summaryShows(TForm1& form, const QString& before, const QString& after = {})
+    {
+        const QRegularExpression pattern('^' + QRegularExpression::escape(before) +
+                                         "in [0-9]+\\.[0-9] s" + QRegularExpression::escape(after) +
+                                         '$');
+        return pattern.match(panel(form)).hasMatch();
+    }
     bool idle(TForm1& form)
     {
         return !form.VerifyThread && form.mnVerifyLinks->isEnabled() &&
@@ -71,15 +112,90 @@ TEST_F(VerifyMenuTest, ARunMarksEveryLinkAndReturnsToIdle)
     EXPECT_EQ(EntryTitled(form, "One")->Status, StatusAlive);
     EXPECT_EQ(EntryTitled(form, "Two")->Status, StatusDead);
     EXPECT_EQ(EntryTitled(form, "Three")->Status, StatusAlive);
+    EXPECT_TRUE(summaryShows(form, "3 checked, 1 dead, ")) << panel(form).toStdString();
+    EXPECT_FALSE(form.lastRunReachedNoServer);
+    // A run leaves the counts of the tree alone.
+    EXPECT_EQ(form.StatusBar1->panelText(0), "Categories : 1");
+    EXPECT_EQ(form.StatusBar1->panelText(1), "Links : 3");
 
-    // A second run first sets every link back to not verified.
+    // A second run first sets every link back to not verified, then counts
+    // as it goes; a stopped run's count follows the probe it had begun.
     GatedProbe gate;
     form.setProbeFunction(Wrap(gate));
     form.mnVerifyLinks->trigger();
     ASSERT_TRUE(WaitUntil([&] { return gate.waiting(); }));
     EXPECT_EQ(EntryTitled(form, "Two")->Status, StatusUnverified);
+    EXPECT_EQ(panel(form), "Checked 0 of 3, 0 dead");
+    gate.release();
+    ASSERT_TRUE(WaitUntil([&] { return panel(form) == "Checked 1 of 3, 1 dead"; }));
+    ASSERT_TRUE(WaitUntil([&] { return gate.asked().size() == 2; }));
+    form.mnStopVerify->trigger();
+    EXPECT_TRUE(summaryShows(form, "1 checked, 1 dead, ", ", stopped"));
     gate.release(3);
+    ASSERT_TRUE(WaitUntil([&] { return form.findChildren<VerificationRun*>().isEmpty(); }));
+    EXPECT_TRUE(summaryShows(form, "2 checked, 2 dead, ", ", stopped"));
+}
+
+TEST_F(VerifyMenuTest, TheStatusCellSaysTheVerdictAndWhy)
+{
+    writeTree();
+    TForm1& form = makeForm();
+    form.setProbeFunction(ByName());
+    form.resize(800, 400);
+    form.show();
+    BookmarkModel& tree = *form.VT->bookmarks();
+    BookmarkNode* two = nullptr;
+    for (BookmarkNode* node = tree.firstNode(); node; node = tree.nextNode(node))
+        two = BookmarkModel::entry(node)->Title == "Two" ? node : two;
+    ASSERT_TRUE(two);
+    const QModelIndex status = tree.indexOf(two, ColumnStatus);
+    EXPECT_EQ(status.data(Qt::AccessibleTextRole).toString(), "Not verified");
+    EXPECT_FALSE(status.data(Qt::ToolTipRole).isValid());
+
+    form.mnVerifyLinks->trigger();
     ASSERT_TRUE(WaitUntil([&] { return !form.VerifyThread; }));
+
+    EXPECT_EQ(status.data(Qt::AccessibleTextRole).toString(), "Dead: 404 Not Found");
+    EXPECT_EQ(status.data(Qt::ToolTipRole).toString(), "Dead: 404 Not Found");
+    // The view itself shows it when the pointer rests on the cell.
+    const QRect cell = form.VT->visualRect(status);
+    ASSERT_FALSE(cell.isEmpty());
+    QHelpEvent help(QEvent::ToolTip, cell.center(),
+                    form.VT->viewport()->mapToGlobal(cell.center()));
+    QCoreApplication::sendEvent(form.VT->viewport(), &help);
+    EXPECT_EQ(QToolTip::text(), "Dead: 404 Not Found");
+    QToolTip::hideText();
+}
+
+TEST_F(VerifyMenuTest, ARunNoServerAnsweredSaysTheNetworkMayBeDown)
+{
+    // The real probe, against a port that refuses; no proxy of the machine's.
+    for (const char* name : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"})
+        qunsetenv(name);
+    const RefusingPort refusing;
+    ASSERT_NE(refusing.port(), 0);
+    const std::string base = "http://127.0.0.1:" + std::to_string(refusing.port());
+    addLink("One.url", base + "/one");
+    addLink("Two.url", base + "/two");
+    TForm1& form = makeForm();
+    form.setProbeFunction(DefaultProbe());
+
+    form.mnVerifyLinks->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return !form.VerifyThread; }));
+
+    EXPECT_TRUE(summaryShows(form, "2 checked, 2 dead, ",
+                             ". No server answered: the network or proxy may be down."))
+        << panel(form).toStdString();
+    EXPECT_TRUE(form.lastRunReachedNoServer);
+
+    // A new run forgets it at once.
+    GatedProbe gate;
+    form.setProbeFunction(Wrap(gate));
+    form.mnVerifyLinks->trigger();
+    EXPECT_FALSE(form.lastRunReachedNoServer);
+    gate.release(2);
+    ASSERT_TRUE(WaitUntil([&] { return !form.VerifyThread; }));
+    EXPECT_FALSE(form.lastRunReachedNoServer);
 }
 
 TEST_F(VerifyMenuTest, StopReturnsToIdleAtOnceAndTheOldWorkerLeavesANewRunAlone)
@@ -93,6 +209,7 @@ TEST_F(VerifyMenuTest, StopReturnsToIdleAtOnceAndTheOldWorkerLeavesANewRunAlone)
 
     form.mnStopVerify->trigger();
     EXPECT_TRUE(idle(form));
+    EXPECT_TRUE(summaryShows(form, "0 checked, 0 dead, ", ", stopped"));
 
     // Verify again at once, while the stopped worker still waits on its probe.
     GatedProbe second;
@@ -108,10 +225,13 @@ TEST_F(VerifyMenuTest, StopReturnsToIdleAtOnceAndTheOldWorkerLeavesANewRunAlone)
     EXPECT_EQ(form.VerifyThread, current);
     EXPECT_TRUE(running(form));
     EXPECT_EQ(first.asked().size(), 1);
+    // The old run's late verdict does not write over the new run's count.
+    EXPECT_EQ(panel(form), "Checked 0 of 3, 0 dead");
 
     second.release(3);
     ASSERT_TRUE(WaitUntil([&] { return !form.VerifyThread; }));
     EXPECT_TRUE(idle(form));
+    EXPECT_TRUE(summaryShows(form, "3 checked, 3 dead, "));
 }
 
 TEST_F(VerifyMenuTest, VerifyDuringARunOnlyResetsTheStatuses)

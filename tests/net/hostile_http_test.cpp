@@ -363,12 +363,12 @@ protected:
 
     std::unique_ptr<VerificationRun> makeRun(const ProbeLimits& limits)
     {
-        return std::make_unique<VerificationRun>(
-            tree, std::make_shared<SharedProxySettings>(),
-            [limits](const QString& link, const ProxySettings& proxy,
-                     const std::atomic_bool* cancel) {
-                return ProbeLink(link, proxy, limits, cancel).alive;
-            });
+        return std::make_unique<VerificationRun>(tree, std::make_shared<SharedProxySettings>(),
+                                                 [limits](const QString& link,
+                                                          const ProxySettings& proxy,
+                                                          const std::atomic_bool* cancel) {
+                                                     return ProbeLink(link, proxy, limits, cancel);
+                                                 });
     }
 
     static qint16 status(BookmarkNode* node) { return BookmarkModel::entry(node)->Status; }

@@ -66,7 +66,7 @@ protected:
         VerificationRun run(
             tree, std::make_shared<SharedProxySettings>(),
             [](const QString& link, const ProxySettings& proxy, const std::atomic_bool* cancel) {
-                return ProbeLink(link, proxy, shortLimits, cancel).alive;
+                return ProbeLink(link, proxy, shortLimits, cancel);
             });
         QEventLoop loop;
         QObject::connect(&run, &VerificationRun::ended, &loop, &QEventLoop::quit);

@@ -28,11 +28,22 @@ inline bool WaitUntil(const std::function<bool()>& cond, int boundMs = 20000)
     return true;
 }
 
+// An HTTP answer as a fake probe gives it: 200 OK or 404 Not Found.
+inline ProbeResult AnsweredVerdict(bool alive)
+{
+    ProbeResult result;
+    result.outcome = ProbeOutcome::Answered;
+    result.statusCode = alive ? 200 : 404;
+    result.alive = alive;
+    return result;
+}
+
 // A probe the test releases one call at a time, recording what it was asked.
 class GatedProbe
 {
 public:
-    bool operator()(const QString& link, const ProxySettings& proxy, const std::atomic_bool* cancel)
+    ProbeResult operator()(const QString& link, const ProxySettings& proxy,
+                           const std::atomic_bool* cancel)
     {
         std::unique_lock lock(mutex_);
         asked_.push_back(link);
@@ -45,7 +56,7 @@ public:
         waiting_ = false;
         if (released_ > 0)
             --released_;
-        return link.startsWith("alive");
+        return AnsweredVerdict(link.startsWith("alive"));
     }
     void release(int count = 1)
     {

@@ -209,7 +209,9 @@ TEST(CountedRunTest, StopsAfterExactlyTheGivenNumberOfProbes)
     const ProbeFunction probe = [&](const QString& link, const ProxySettings&,
                                     const std::atomic_bool*) {
         asked << link;
-        return true;
+        ProbeResult result;
+        result.alive = true;
+        return result;
     };
     const CountedRun run = RunForLinks(tree, probe, 4);
     EXPECT_TRUE(run.started);
@@ -229,7 +231,8 @@ TEST(CountedRunTest, ATreeWithFewerLinksIsProbedWhole)
     for (int i = 0; i < 3; ++i)
         addLink(tree, root, QString::number(i), StatusUnverified);
     const CountedRun run = RunForLinks(
-        tree, [](const QString&, const ProxySettings&, const std::atomic_bool*) { return false; },
+        tree,
+        [](const QString&, const ProxySettings&, const std::atomic_bool*) { return ProbeResult{}; },
         100);
     EXPECT_EQ(run.probed, 3);
     EXPECT_EQ(TakeCensus(tree).dead, 3);

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 QString qpath(const std::filesystem::path& path)
@@ -52,9 +54,15 @@ TEST_F(KnownFolders, AppDataIsAnAbsoluteXdgConfigHomeElseHomeConfig)
     setXdg(temp / "conf");
     EXPECT_EQ(GetShellFolder(QStringLiteral("AppData")), qpath(temp / "conf"));
     // Worked out afresh on every call.
-    EXPECT_EQ(ConfigFilePath(), qpath(temp / "conf/Orvanta/Config.ini"));
+    EXPECT_EQ(ConfigFilePath(), temp / "conf/Orvanta/Config.ini");
     setXdg(temp / "other");
-    EXPECT_EQ(DataFolderPath(), qpath(temp / "other/Orvanta"));
+    EXPECT_EQ(DataFolderPath(), temp / "other/Orvanta");
+
+    // A home folder whose name is not UTF-8 keeps its bytes.
+    qunsetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QByteArray::fromStdString(temp.path().native() + "/h\xff\xfe"));
+    EXPECT_EQ(ConfigFilePath().native(),
+              temp.path().native() + "/h\xff\xfe/.config/Orvanta/Config.ini");
 }
 
 TEST_F(KnownFolders, FavoritesLiveInHomeAndOtherNamesAreUnknown)
@@ -67,14 +75,31 @@ TEST_F(KnownFolders, FavoritesLiveInHomeAndOtherNamesAreUnknown)
     qputenv("HOME", "");
     EXPECT_TRUE(FavoritesFolder().empty());
     EXPECT_EQ(GetShellFolder(QStringLiteral("AppData")), QString());
-    EXPECT_EQ(DataFolderPath(), QStringLiteral("/Orvanta"));
+    EXPECT_EQ(DataFolderPath(), "/Orvanta");
 }
 
-TEST_F(KnownFolders, DataFolderIsMadeOneLevelOnlyAndNeverReplaced)
+TEST_F(KnownFolders, DataFolderIsMadeWithItsParentsAndNeverReplaced)
 {
+    using std::filesystem::perms;
+    const auto mode = [](const std::filesystem::path& path) {
+        return std::filesystem::status(path).permissions() & perms::all;
+    };
+    // A new account: neither ~/.config nor anything above the data folder.
+    setXdg(temp / "new/conf");
+    const mode_t saved = ::umask(022);
+    EnsureDataFolder();
+    ::umask(saved);
+    EXPECT_EQ(mode(temp / "new"), perms::owner_all);
+    EXPECT_EQ(mode(temp / "new/conf"), perms::owner_all);
+    EXPECT_EQ(mode(temp / "new/conf/Orvanta"), perms::owner_all);
+
+    // A folder that exists keeps its mode.
     setXdg(temp.mkdir("conf"));
+    std::filesystem::permissions(temp / "conf",
+                                 perms::owner_all | perms::group_read | perms::group_exec);
     EnsureDataFolder();
     EXPECT_TRUE(std::filesystem::is_directory(temp / "conf/Orvanta"));
+    EXPECT_EQ(mode(temp / "conf"), perms::owner_all | perms::group_read | perms::group_exec);
 
     const auto config = temp.write("conf/Orvanta/Config.ini", "[Options]\r\n");
     EnsureDataFolder();
@@ -84,10 +109,6 @@ TEST_F(KnownFolders, DataFolderIsMadeOneLevelOnlyAndNeverReplaced)
     setXdg(temp / "file");
     EnsureDataFolder();
     EXPECT_EQ(ReadFileBytes(temp / "file/Orvanta"), "not a folder");
-
-    setXdg(temp / "missing/conf");
-    EnsureDataFolder();
-    EXPECT_FALSE(std::filesystem::exists(temp / "missing"));
 }
 
 TEST_F(KnownFolders, DirectoryExistsFollowsLinks)

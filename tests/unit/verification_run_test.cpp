@@ -32,7 +32,7 @@ BookmarkNode* AddLink(BookmarkModel& tree, BookmarkNode* parent, const QString& 
 ProbeFunction Instant()
 {
     return [](const QString& link, const ProxySettings&, const std::atomic_bool*) {
-        return link.startsWith("alive");
+        return AnsweredVerdict(link.startsWith("alive"));
     };
 }
 
@@ -124,17 +124,68 @@ TEST_F(RunFixture, DeletedNodesAreNeverProbedOrWrittenAndTheWalkGoesOn)
     ASSERT_TRUE(run->start());
     ASSERT_TRUE(WaitUntil([&] { return probe.waiting(); }));
     ASSERT_EQ(run->nodeInFlight(), inFlight);
+    EXPECT_EQ(run->tally().links, 4);
 
     // The node being probed and a folder the cursor has not reached yet go,
     // one by one and in a bulk deletion.
     tree.deleteNode(folder);
     tree.deleteNodes({ahead});
     EXPECT_EQ(run->nodeInFlight(), nullptr);
+    EXPECT_EQ(run->tally().links, 1);
 
     probe.release(10);
     ASSERT_TRUE(WaitUntil([&] { return ended; }));
     EXPECT_EQ(probe.asked(), (QStringList{"alive://in-flight", "dead://survivor"}));
     EXPECT_EQ(BookmarkModel::entry(survivor)->Status, StatusDead);
+    // The dropped verdict of the deleted link is not counted.
+    EXPECT_EQ(run->tally().checked, 1);
+    EXPECT_EQ(run->tally().dead, 1);
+}
+
+TEST_F(RunFixture, EachVerdictKeepsItsReasonAndIsCounted)
+{
+    root = AddFolder(tree, nullptr, "root");
+    BookmarkNode* missing = AddLink(tree, root, "http://a/missing");
+    BookmarkNode* refused = AddLink(tree, root, "http://a/refused");
+    BookmarkNode* moved = AddLink(tree, root, "http://a/moved");
+    const ProbeFunction probe = [](const QString& link, const ProxySettings&,
+                                   const std::atomic_bool*) {
+        ProbeResult result = AnsweredVerdict(false);
+        if (link.endsWith("refused")) {
+            result.outcome = ProbeOutcome::ConnectionRefused;
+            result.statusCode = 0;
+        } else if (link.endsWith("moved")) {
+            result = AnsweredVerdict(true);
+            result.statusCode = 302;
+            result.finalAddress = "https://b/";
+        }
+        return result;
+    };
+    auto run = makeRun(probe);
+    ASSERT_TRUE(run->start());
+    ASSERT_TRUE(WaitUntil([&] { return ended; }));
+
+    const auto cell = [&](BookmarkNode* node, int column, int role) {
+        return tree.data(tree.indexOf(node, column), role).toString();
+    };
+    EXPECT_EQ(cell(missing, ColumnStatus, Qt::ToolTipRole), "Dead: 404 Not Found");
+    EXPECT_EQ(cell(missing, ColumnLink, Qt::ToolTipRole), "Dead: 404 Not Found");
+    EXPECT_EQ(cell(missing, ColumnName, Qt::ToolTipRole), "");
+    EXPECT_EQ(cell(refused, ColumnStatus, Qt::AccessibleTextRole), "Dead: connection refused");
+    EXPECT_EQ(cell(moved, ColumnStatus, Qt::ToolTipRole), "Alive: 302 Found, to https://b/");
+    EXPECT_EQ(cell(root, ColumnStatus, Qt::ToolTipRole), "");
+
+    const RunTally tally = run->tally();
+    EXPECT_EQ(tally.links, 3);
+    EXPECT_EQ(tally.checked, 3);
+    EXPECT_EQ(tally.dead, 2);
+    EXPECT_EQ(tally.answered, 2);
+
+    // A new run's reset forgets every reason.
+    tree.resetStatuses();
+    EXPECT_TRUE(BookmarkModel::entry(moved)->Detail.isNull());
+    EXPECT_EQ(cell(moved, ColumnStatus, Qt::ToolTipRole), "");
+    EXPECT_EQ(cell(moved, ColumnStatus, Qt::AccessibleTextRole), "Not verified");
 }
 
 TEST_F(RunFixture, EachProbeGetsTheSettingsOfItsMoment)
