@@ -50,9 +50,6 @@ public:
 
     void ShowCounts();
 
-    // Set when the last verification run got no answer from any server: its
-    // dead links may only mean the network or the proxy was down.
-    bool lastRunReachedNoServer = false;
     // Drops menu down under button, one pixel left of the button's left edge;
     // returns when the menu has closed.
     void Popup(QWidget* button, QMenu* menu);
