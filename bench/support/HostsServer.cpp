@@ -245,16 +245,17 @@ double HostsServer::wallSeconds() const
     return std::chrono::duration<double>(last - first).count();
 }
 
-int HostsServer::linksAsked() const
+std::vector<int> HostsServer::linksNotAsked() const
 {
-    const std::lock_guard lock(mutex_);
     std::set<int> asked;
-    for (const ServedRequest& request : served_) {
-        const int index = indexAfter(request.target, "/link/");
-        if (index >= 0)
-            asked.insert(index);
+    for (const ServedRequest& request : requests())
+        asked.insert(indexAfter(request.target, "/link/"));
+    std::vector<int> missing;
+    for (int i = 0; i < int(plan_.size()); ++i) {
+        if (plan_[std::size_t(i)].answer != PlannedAnswer::Refused && !asked.contains(i))
+            missing.push_back(i);
     }
-    return int(asked.size());
+    return missing;
 }
 
 void HostsServer::serve()

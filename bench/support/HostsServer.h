@@ -47,8 +47,8 @@ public:
     void clearRequests();
     // From the first arrival to the last answer; 0 when nothing was served.
     double wallSeconds() const;
-    // How many links of the plan were asked for at least once.
-    int linksAsked() const;
+    // The links of the plan, other than refused ones, never asked for.
+    std::vector<int> linksNotAsked() const;
 
 private:
     struct Connection
