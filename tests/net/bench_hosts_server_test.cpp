@@ -104,6 +104,42 @@ TEST(BenchHostsServerTest, EachLinkAnswersAsPlannedOnItsHostAfterItsLatencyAndIs
     EXPECT_EQ(server.wallSeconds(), 0.0);
 }
 
+TEST(BenchHostsServerTest, HundredsOfWaitingConnectionsAreAllAnswered)
+{
+    constexpr int Links = 300;
+    std::vector<PlannedLink> plan;
+    for (int i = 0; i < Links; ++i)
+        plan.push_back({i % 4, i % 3 ? PlannedAnswer::Ok : PlannedAnswer::NotFound, 100});
+    HostsServer server(plan, 4);
+    ASSERT_TRUE(server.start());
+
+    CURLM* multi = curl_multi_init();
+    std::vector<CURL*> handles;
+    for (const std::string& link : server.links()) {
+        CURL* curl = curl_easy_init();
+        curl_easy_setopt(curl, CURLOPT_URL, link.c_str());
+        curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(curl, CURLOPT_NOPROXY, "*");
+        curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+        curl_multi_add_handle(multi, curl);
+        handles.push_back(curl);
+    }
+    for (int running = 1; running > 0;) {
+        curl_multi_perform(multi, &running);
+        curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
+    }
+    for (int i = 0; i < Links; ++i) {
+        long status = 0;
+        curl_easy_getinfo(handles[std::size_t(i)], CURLINFO_RESPONSE_CODE, &status);
+        EXPECT_EQ(status, i % 3 ? 200 : 404) << i;
+        curl_multi_remove_handle(multi, handles[std::size_t(i)]);
+        curl_easy_cleanup(handles[std::size_t(i)]);
+    }
+    curl_multi_cleanup(multi);
+    EXPECT_EQ(server.requests().size(), std::size_t(Links));
+    EXPECT_TRUE(server.linksNotAsked().empty());
+}
+
 TEST(BenchHostsServerTest, FloorIsTheTightestOfTheTotalTheHostAndTheSlowestLink)
 {
     using enum PlannedAnswer;
