@@ -47,6 +47,9 @@ struct Served
 
 Served servedBy(const HostsServer& server)
 {
+    if (!server.waitUntilIdle())
+        std::fprintf(stderr,
+                     "hosts: connections still open; the figure may lack the last answers\n");
     const std::vector<int> missing = server.linksNotAsked();
     std::fprintf(stderr, "hosts: %zu requests, %.2f s, %zu reachable links never asked for%s\n",
                  server.requests().size(), server.wallSeconds(), missing.size(),

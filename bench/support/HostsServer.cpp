@@ -219,6 +219,17 @@ std::string HostsServer::pageUrl() const
     return "http://" + address(0) + ":" + std::to_string(port_) + "/links.html";
 }
 
+bool HostsServer::waitUntilIdle(std::chrono::milliseconds limit) const
+{
+    const auto end = Clock::now() + limit;
+    while (openConnections_ > 0) {
+        if (Clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
 std::vector<ServedRequest> HostsServer::requests() const
 {
     const std::lock_guard lock(mutex_);
@@ -306,6 +317,7 @@ void HostsServer::accept(int listener)
         event.events = EPOLLIN;
         event.data.fd = fd;
         epoll_ctl(epoll_, EPOLL_CTL_ADD, fd, &event);
+        ++openConnections_;
         Connection& connection = connections_[fd];
         connection = Connection{};
         connection.fd = fd;
@@ -414,5 +426,6 @@ void HostsServer::drop(int fd)
 {
     epoll_ctl(epoll_, EPOLL_CTL_DEL, fd, nullptr);
     close(fd);
-    connections_.erase(fd);
+    if (connections_.erase(fd))
+        --openConnections_;
 }

@@ -2,6 +2,7 @@
 
 #include "HostPlan.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -43,6 +44,9 @@ public:
     std::vector<std::string> links() const;
     std::string pageUrl() const;
 
+    // Waits, up to limit, until no connection is open: a client can read its
+    // answer a moment before the server has recorded it. False on time-out.
+    bool waitUntilIdle(std::chrono::milliseconds limit = std::chrono::seconds(10)) const;
     std::vector<ServedRequest> requests() const;
     void clearRequests();
     // From the first arrival to the last answer; 0 when nothing was served.
@@ -96,6 +100,7 @@ private:
     std::unordered_map<int, Connection> connections_;
     std::priority_queue<Timer, std::vector<Timer>, std::greater<>> timers_;
     std::uint64_t nextSerial_ = 1;
+    std::atomic_int openConnections_{0};
     mutable std::mutex mutex_;
     std::vector<ServedRequest> served_;
 };

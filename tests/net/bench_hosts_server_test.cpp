@@ -77,6 +77,7 @@ TEST(BenchHostsServerTest, EachLinkAnswersAsPlannedOnItsHostAfterItsLatencyAndIs
     EXPECT_EQ(fetch(links[4]).result, CURLE_COULDNT_CONNECT);
     EXPECT_NE(fetch(links[1]).finalUrl, links[1]);
 
+    ASSERT_TRUE(server.waitUntilIdle());
     // Five links that reach the server, the redirect twice, each time with its target.
     const std::vector<ServedRequest> served = server.requests();
     EXPECT_EQ(served.size(), 5u + 1u + 2u);
@@ -98,6 +99,7 @@ TEST(BenchHostsServerTest, EachLinkAnswersAsPlannedOnItsHostAfterItsLatencyAndIs
          it != std::sregex_iterator(); ++it)
         listed.push_back((*it)[1].str());
     EXPECT_EQ(listed, links);
+    ASSERT_TRUE(server.waitUntilIdle());
     EXPECT_EQ(server.requests().size(), served.size()) << "the page is not a link";
 
     server.clearRequests();
@@ -136,6 +138,7 @@ TEST(BenchHostsServerTest, HundredsOfWaitingConnectionsAreAllAnswered)
         curl_easy_cleanup(handles[std::size_t(i)]);
     }
     curl_multi_cleanup(multi);
+    ASSERT_TRUE(server.waitUntilIdle());
     EXPECT_EQ(server.requests().size(), std::size_t(Links));
     EXPECT_TRUE(server.linksNotAsked().empty());
 }
