@@ -33,7 +33,7 @@ constexpr int HostCount = 40;
 constexpr unsigned Seed = 14;
 constexpr int LinksAtOnce = 64;
 constexpr int LinksPerHost = 6;
-constexpr double PeerTimeoutSeconds = 600;
+constexpr double RunTimeoutSeconds = 600;
 
 const std::string Group =
     "8 " + FormatCount(LinkCount) + " links on " + std::to_string(HostCount) + " hosts, ";
@@ -71,7 +71,7 @@ Served runWindow(HostsServer& server, int expectedAlive)
         return {};
     QEventLoop loop;
     QObject::connect(form.VerifyThread, &VerificationRun::ended, &loop, &QEventLoop::quit);
-    QTimer::singleShot(int(PeerTimeoutSeconds * 1000), &loop, &QEventLoop::quit);
+    QTimer::singleShot(int(RunTimeoutSeconds * 1000), &loop, &QEventLoop::quit);
     loop.exec();
     const TreeCensus census = TakeCensus(*form.VT->bookmarks());
     std::fprintf(stderr, "orvanta: %d links, %d alive (%d planned), %d not verified\n",
@@ -85,7 +85,7 @@ Served runPeer(HostsServer& server, const std::string& program,
                const std::vector<std::string>& args, const std::filesystem::path& output)
 {
     server.clearRequests();
-    const ProcessRun run = RunProcess(program, args, output.string(), PeerTimeoutSeconds);
+    const ProcessRun run = RunProcess(program, args, output.string(), RunTimeoutSeconds);
     if (run.exitCode < 0 || run.timedOut) {
         std::fprintf(stderr, "%s: could not be run or did not finish\n", program.c_str());
         return {};
@@ -154,7 +154,7 @@ int main(int argc, char** argv)
         ours = runWindow(server, alive);
     }
     const double floor = FloorSeconds(plan, LinksAtOnce, LinksPerHost);
-    PrintRow({Group + "Orvanta vs floor (64 at once, 6 per host)", FormatSeconds(ours.seconds),
+    PrintRow({Group + "Orvanta vs floor (64, 6 per host)", FormatSeconds(ours.seconds),
               FormatSeconds(floor), FormatRatio(ours.seconds / floor), "<= 1.2x",
               ours.complete && ours.seconds / floor <= 1.2});
 
@@ -162,13 +162,13 @@ int main(int argc, char** argv)
     const Served theirs = linkinator.empty() ? Served{}
                                              : runPeer(server, linkinator, {server.pageUrl()},
                                                        work / "hosts-linkinator.txt");
-    printVersus("linkinator 6 (default concurrency)", ours, theirs, "< 1x", 1);
+    printVersus("linkinator 6 (defaults)", ours, theirs, "< 1x", 1);
 
     server.clearRequests();
     const int bareAlive = BareProbeLoop(server.links(), ProbeUserAgent);
     const Served bare = servedBy(server);
     std::fprintf(stderr, "bare: %d links answered 200\n", bareAlive);
-    PrintRow({Group + "bare libcurl loop, one at a time", FormatSeconds(bare.seconds), "-", "-",
+    PrintRow({Group + "bare libcurl loop, one by one", FormatSeconds(bare.seconds), "-", "-",
               "(reported)", std::nullopt});
     curl_global_cleanup();
     return 0;
