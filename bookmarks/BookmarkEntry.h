@@ -43,8 +43,8 @@ struct BookmarkEntry
     // name (links not followed), for a folder the directory it leads to.
     FileId Id;
     // A verified link's verdict with its reason, as the user reads it; empty
-    // until then, so an unverified entry holds no text. A folder will keep
-    // its link target here.
+    // until then, so an unverified entry holds no text. A folder that is a
+    // directory link names its target here.
     QString Detail;
     bool IsFolder = false;
     bool IsDirLink = false;        // the folder's name is a link to a directory

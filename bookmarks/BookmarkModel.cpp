@@ -288,7 +288,7 @@ QVariant BookmarkModel::data(const QModelIndex& index, int role) const
     case Qt::AccessibleTextRole:
         return column == ColumnStatus ? statusText(e) : QVariant();
     case Qt::ToolTipRole:
-        return verdictTip(e, column);
+        return toolTip(e, column);
     default:
         return {};
     }
@@ -311,11 +311,16 @@ QVariant BookmarkModel::statusText(const BookmarkEntry& entry)
     }
 }
 
-// Why a verified link came out as it did, where the eye is on it.
-QVariant BookmarkModel::verdictTip(const BookmarkEntry& entry, int column)
+// Why a verified link came out as it did, where the eye is on it; for a
+// folder that is a directory link, where it leads.
+QVariant BookmarkModel::toolTip(const BookmarkEntry& entry, int column)
 {
+    if (entry.Detail.isEmpty())
+        return {};
+    if (entry.IsFolder)
+        return column == ColumnName ? QVariant(entry.Detail) : QVariant();
     const bool verified = entry.Status == StatusAlive || entry.Status == StatusDead;
-    if (entry.IsFolder || !verified || entry.Detail.isEmpty())
+    if (!verified)
         return {};
     return column == ColumnStatus || column == ColumnLink ? QVariant(entry.Detail) : QVariant();
 }

@@ -82,7 +82,7 @@ private:
     std::unique_ptr<BookmarkNode> detach(BookmarkNode* node);
     void emitRowsChanged(BookmarkNode* parent, int firstRow, int lastRow);
     static QVariant statusText(const BookmarkEntry& entry);
-    static QVariant verdictTip(const BookmarkEntry& entry, int column);
+    static QVariant toolTip(const BookmarkEntry& entry, int column);
 
     std::unique_ptr<BookmarkNode> root_; // invisible root, carries no entry
     int updateDepth_ = 0;

@@ -15,6 +15,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -91,6 +92,18 @@ bool isSymbolicLink(const std::string& path)
     return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
+// What a folder link names as its target, for its tooltip: what lies below
+// it is somewhere else on disk, and the user should see where.
+QString linkTargetNote(const std::string& path)
+{
+    std::string target(4096, '\0');
+    const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+    if (length <= 0)
+        return {};
+    target.resize(size_t(length));
+    return QStringLiteral("Link to ") + decodeName(target);
+}
+
 // The links of a folder, from a listing of it that holds them.
 void addLinksFrom(BookmarkModel& tree, const std::string& dir, const std::vector<DirEntry>& listing,
                   BookmarkNode* parent)
@@ -165,6 +178,8 @@ void addFolderContents(BookmarkModel& tree, const std::string& dir, BookmarkNode
         fillFolder(folder->entry, decodeName(found.name), path);
         folder->entry.Id = {found.device, found.inode};
         folder->entry.IsDirLink = isSymbolicLink(path);
+        if (folder->entry.IsDirLink)
+            folder->entry.Detail = linkTargetNote(path);
         folder->entry.OutsideFavorites = isOutside(parent);
         if (enter(scan, {found.device, found.inode}, path))
             addFolderContents(tree, path, folder, scan);

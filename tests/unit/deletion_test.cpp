@@ -291,6 +291,11 @@ TEST_F(DeletionFixture, DeadLinksBelowAFolderLinkAreLeftOutOfTheBulkDeletion)
     EXPECT_FALSE(BookmarkModel::entry(Find(tree, "Linked"))->OutsideFavorites);
     EXPECT_TRUE(BookmarkModel::entry(Find(tree, "Far"))->OutsideFavorites);
     EXPECT_FALSE(BookmarkModel::entry(Find(tree, "Near"))->OutsideFavorites);
+    // The folder's tooltip says where its contents really are.
+    const QModelIndex linked = tree.indexOf(Find(tree, "Linked"), ColumnName);
+    EXPECT_EQ(linked.data(Qt::ToolTipRole).toString(),
+              QStringLiteral("Link to ") + QString::fromStdString((home / "Elsewhere").string()));
+    EXPECT_FALSE(linked.siblingAtColumn(ColumnStatus).data(Qt::ToolTipRole).isValid());
     markDead("Far");
     markDead("Near");
 
