@@ -56,8 +56,12 @@ std::filesystem::path temporaryFor(const std::filesystem::path& target, int inde
     std::string name = ".";
     name += target.filename().string();
     name += ".saving";
-    if (index > 0)
-        name += "." + std::to_string(index);
+    if (index > 0) {
+        // Appended piece by piece: GCC 12 misreads "." + a temporary string
+        // as an overlapping copy at -O3.
+        name += '.';
+        name += std::to_string(index);
+    }
     return target.parent_path() / name;
 }
 
