@@ -8,17 +8,22 @@
 
 namespace {
 
-// The one being probed and the next one: enough that the worker never waits
-// for the main thread between two links.
-constexpr size_t LinksAhead = 2;
+// Enough waiting links that a host at its limit never leaves the worker short
+// of others to start, and that it never waits for the main thread.
+size_t linksAheadFor(int linksAtOnce)
+{
+    return size_t(std::max(4 * linksAtOnce, 2));
+}
 
 } // namespace
 
 VerificationRun::VerificationRun(BookmarkModel& tree,
                                  std::shared_ptr<const SharedProxySettings> settings,
-                                 ProbeFunction probe, QObject* parent)
+                                 std::unique_ptr<ProbeEngine> engine, int linksAtOnce,
+                                 QObject* parent)
     : QObject(parent), tree_(tree),
-      worker_(std::make_unique<TMyThread>(std::move(probe), std::move(settings)))
+      worker_(std::make_unique<TMyThread>(std::move(engine), std::move(settings), linksAtOnce)),
+      linksAhead_(linksAheadFor(linksAtOnce))
 {
     connect(worker_.get(), &TMyThread::probed, this, &VerificationRun::onProbed,
             Qt::QueuedConnection);
@@ -62,7 +67,7 @@ void VerificationRun::abort()
     stopRequested_ = true;
     cursor_ = nullptr;
     pending_.clear();
-    // The cancelled probe's verdict says nothing about the link; drop it.
+    // A cancelled probe's verdict says nothing about the link; drop it.
     disconnect(worker_.get(), &TMyThread::probed, this, nullptr);
     worker_->abort();
     worker_->wait();
@@ -75,7 +80,7 @@ bool VerificationRun::isWorkerRunning() const
 
 void VerificationRun::handOutNext()
 {
-    while (cursor_ && !stopRequested_ && pending_.size() < LinksAhead) {
+    while (cursor_ && !stopRequested_ && pending_.size() < linksAhead_) {
         BookmarkNode* node = cursor_;
         cursor_ = tree_.nextNode(node);
         const BookmarkEntry* entry = BookmarkModel::entry(node);
@@ -88,13 +93,13 @@ void VerificationRun::handOutNext()
         worker_->finish();
 }
 
-void VerificationRun::onProbed(quint64 ticket, bool alive)
+void VerificationRun::onProbed(quint64 ticket, const ProbeResult& result)
 {
     const auto it = std::find_if(pending_.begin(), pending_.end(),
                                  [ticket](const Pending& p) { return p.ticket == ticket; });
     if (it == pending_.end())
         return;
-    tree_.setStatus(it->node, alive ? StatusAlive : StatusDead);
+    tree_.setStatus(it->node, result.alive ? StatusAlive : StatusDead);
     pending_.erase(it);
     handOutNext();
 }

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QTimer>
 
 namespace {
@@ -24,12 +25,10 @@ BookmarkEntry* EntryTitled(TForm1& form, const QString& title)
     return nullptr;
 }
 
-// Links whose URL ends in "alive" answer alive, the rest dead.
-ProbeFunction ByName()
+// Links whose URL ends in "alive" answer alive at once, the rest dead.
+ProbeEngineFactory ByName()
 {
-    return [](const QString& link, const ProxySettings&, const std::atomic_bool*) {
-        return link.endsWith("alive");
-    };
+    return Answering([](const QString& link) { return link.endsWith("alive"); });
 }
 
 class VerifyMenuTest : public MainWindowFixture
@@ -46,6 +45,14 @@ protected:
         return form.VerifyThread && !form.mnVerifyLinks->isEnabled() &&
                form.mnStopVerify->isEnabled() && form.Timer1->isActive();
     }
+    // An Options dialog whose setting makes runs check one link at a time.
+    TfrOptions& oneAtATime(TForm1& form)
+    {
+        auto* options = new TfrOptions(&form);
+        options->findChild<QSpinBox*>("seLinksAtOnce")->setValue(1);
+        form.setOptionsDialog(options);
+        return *options;
+    }
     void writeTree()
     {
         addLink("One.url", "http://127.0.0.1:9/alive");
@@ -61,7 +68,7 @@ TEST_F(VerifyMenuTest, ARunMarksEveryLinkAndReturnsToIdle)
     writeTree();
     TForm1& form = makeForm();
     EXPECT_TRUE(idle(form));
-    form.setProbeFunction(ByName());
+    form.setProbeEngines(ByName());
 
     form.mnVerifyLinks->trigger();
     EXPECT_TRUE(running(form));
@@ -74,7 +81,7 @@ TEST_F(VerifyMenuTest, ARunMarksEveryLinkAndReturnsToIdle)
 
     // A second run first sets every link back to not verified.
     GatedProbe gate;
-    form.setProbeFunction(Wrap(gate));
+    form.setProbeEngines(Wrap(gate));
     form.mnVerifyLinks->trigger();
     ASSERT_TRUE(WaitUntil([&] { return gate.waiting(); }));
     EXPECT_EQ(EntryTitled(form, "Two")->Status, StatusUnverified);
@@ -86,8 +93,9 @@ TEST_F(VerifyMenuTest, StopReturnsToIdleAtOnceAndTheOldWorkerLeavesANewRunAlone)
 {
     writeTree();
     TForm1& form = makeForm();
+    oneAtATime(form);
     GatedProbe first;
-    form.setProbeFunction(Wrap(first));
+    form.setProbeEngines(Wrap(first));
     form.mnVerifyLinks->trigger();
     ASSERT_TRUE(WaitUntil([&] { return first.waiting(); }));
 
@@ -96,7 +104,7 @@ TEST_F(VerifyMenuTest, StopReturnsToIdleAtOnceAndTheOldWorkerLeavesANewRunAlone)
 
     // Verify again at once, while the stopped worker still waits on its probe.
     GatedProbe second;
-    form.setProbeFunction(Wrap(second));
+    form.setProbeEngines(Wrap(second));
     form.mnVerifyLinks->trigger();
     VerificationRun* current = form.VerifyThread;
     ASSERT_TRUE(current);
@@ -119,7 +127,7 @@ TEST_F(VerifyMenuTest, VerifyDuringARunOnlyResetsTheStatuses)
     writeTree();
     TForm1& form = makeForm();
     GatedProbe gate;
-    form.setProbeFunction(Wrap(gate));
+    form.setProbeEngines(Wrap(gate));
     form.mnVerifyLinks->trigger();
     VerificationRun* current = form.VerifyThread;
     ASSERT_TRUE(WaitUntil([&] { return gate.waiting(); }));
@@ -144,7 +152,7 @@ TEST_F(VerifyMenuTest, HeaderFramesWrapAndGoOnAcrossRuns)
 
     while (form.HeaderFrame != 4)
         form.Timer1Timer();
-    form.setProbeFunction(ByName());
+    form.setProbeEngines(ByName());
     form.mnVerifyLinks->trigger(); // empty tree: the run ends by itself
     ASSERT_TRUE(WaitUntil([&] { return !form.VerifyThread; }));
     EXPECT_EQ(form.VT->statusHeaderImage(), -1);
@@ -169,7 +177,7 @@ TEST_F(VerifyMenuTest, AWorkerThatCannotBeCreatedLeavesTheWindowUsable)
     EXPECT_TRUE(form.findChildren<VerificationRun*>().isEmpty());
 
     form.setWorkerStackSize(0);
-    form.setProbeFunction(ByName());
+    form.setProbeEngines(ByName());
     form.mnVerifyLinks->trigger();
     ASSERT_TRUE(WaitUntil([&] { return !form.VerifyThread; }));
     EXPECT_EQ(EntryTitled(form, "One")->Status, StatusAlive);
@@ -180,8 +188,9 @@ TEST_F(VerifyMenuTest, ClosingDuringARunCancelsTheProbeAndJoinsTheWorkers)
 {
     writeTree();
     TForm1& form = makeForm();
+    oneAtATime(form);
     GatedProbe gate; // never released: only cancelling ends it
-    form.setProbeFunction(Wrap(gate));
+    form.setProbeEngines(Wrap(gate));
     form.show();
     form.mnVerifyLinks->trigger();
     ASSERT_TRUE(WaitUntil([&] { return gate.waiting(); }));
@@ -199,13 +208,12 @@ TEST_F(VerifyMenuTest, AChangeInTheOptionsDialogAppliesFromTheNextProbeOn)
 {
     writeTree();
     TForm1& form = makeForm();
-    auto* options = new TfrOptions(&form);
-    form.setOptionsDialog(options);
+    TfrOptions* options = &oneAtATime(form);
     auto* useProxy = options->findChild<QCheckBox*>("chbUseProxy");
     options->findChild<QLineEdit*>("edAdressProxy")->setText("127.0.0.1");
     options->findChild<QLineEdit*>("edPort")->setText("3128");
     GatedProbe gate;
-    form.setProbeFunction(Wrap(gate));
+    form.setProbeEngines(Wrap(gate));
 
     form.mnVerifyLinks->trigger();
     ASSERT_TRUE(WaitUntil([&] { return gate.waiting(); }));
@@ -219,4 +227,30 @@ TEST_F(VerifyMenuTest, AChangeInTheOptionsDialogAppliesFromTheNextProbeOn)
     EXPECT_TRUE(proxies[1].useProxy);
     EXPECT_EQ(proxies[1].address, "127.0.0.1");
     EXPECT_EQ(proxies[1].port, "3128");
+}
+
+TEST_F(VerifyMenuTest, ARunChecksAsManyLinksAtOnceAsTheSettingSaysWhenItStarts)
+{
+    writeTree();
+    TForm1& form = makeForm();
+    auto* spin = oneAtATime(form).findChild<QSpinBox*>("seLinksAtOnce");
+    spin->setValue(2);
+    GatedProbe gate;
+    form.setProbeEngines(Wrap(gate));
+    form.mnVerifyLinks->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return gate.inFlight() == 2; }));
+    EXPECT_EQ(gate.asked().size(), 2);
+
+    // A change during the run applies to the next run only.
+    spin->setValue(3);
+    gate.release();
+    ASSERT_TRUE(WaitUntil([&] { return gate.asked().size() == 3; }));
+    EXPECT_EQ(gate.inFlight(), 2);
+    gate.release(2);
+    ASSERT_TRUE(WaitUntil([&] { return !form.VerifyThread; }));
+
+    form.mnVerifyLinks->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return gate.inFlight() == 3; }));
+    gate.release(3);
+    ASSERT_TRUE(WaitUntil([&] { return !form.VerifyThread; }));
 }
