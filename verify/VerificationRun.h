@@ -12,8 +12,8 @@ class BookmarkNode;
 
 // One verification run: the walk's cursor lives here on the main thread, the
 // probing on a TMyThread. The worker always has links waiting beyond those
-// it may run at once, so its limits, not the hand-out, decide what runs. Results are stored and
-// repainted as they arrive. Deleting nodes while the run walks them is safe:
+// it may run at once, so its limits, not the hand-out, decide what runs.
+// Results are stored and repainted as they arrive. Deleting nodes while the run walks them is safe:
 // the cursor steps over a removed subtree, a waiting link of a removed node
 // is taken back, and the result of a removed node's probe is dropped.
 class VerificationRun final : public QObject
