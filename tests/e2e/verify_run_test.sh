@@ -4,6 +4,8 @@
 # probed too, the Status header animates while a probe is in flight and not
 # after the run, and "Stop" puts the menu and the header back to idle at once
 # while the probe in flight still lands and no further link is probed.
+# Both runs check one link at a time (the Options setting), so the order of
+# the requests is the tree's.
 # Usage: verify_run_test.sh path/to/orvanta
 set -euo pipefail
 binary=${1:?usage: verify_run_test.sh path/to/orvanta}
@@ -86,6 +88,12 @@ e2e_start_link_server
 e2e_start_xvfb
 base=$E2E_LINK_BASE
 
+# Config.ini under the home $1 that makes runs check one link at a time.
+one_link_at_a_time() {
+  mkdir -p "$1/.config/Orvanta"
+  printf '[Options]\nLinksAtOnce=1\n' >"$1/.config/Orvanta/Config.ini"
+}
+
 # --- A whole run --------------------------------------------------------------
 # Rows: 0 the root, 1 the collapsed folder Group, 2..6 the links A1..E5.
 run_home="$E2E_WORK/run"
@@ -95,6 +103,7 @@ e2e_write_shortcut "$run_home/Favorites/B2.url" "$base/dead/b2"
 e2e_write_shortcut "$run_home/Favorites/C3.url" "$base/hold/c3"
 e2e_write_shortcut "$run_home/Favorites/D4.url" "$base/alive/d4"
 e2e_write_shortcut "$run_home/Favorites/E5.url" "$base/dead/e5"
+one_link_at_a_time "$run_home"
 e2e_start_orvanta "$binary" "$run_home" "$shot"
 e2e_wait_until 10 "the links never showed their grey lamps" \
   e2e_shows_lamps "$shot" "none none grey grey grey grey grey" 0 1 2 3 4 5 6
@@ -146,6 +155,7 @@ stop_home="$E2E_WORK/stop"
 e2e_write_shortcut "$stop_home/Favorites/S1.url" "$base/hold/s1"
 e2e_write_shortcut "$stop_home/Favorites/S2.url" "$base/hold/s2"
 e2e_write_shortcut "$stop_home/Favorites/S3.url" "$base/hold/s3"
+one_link_at_a_time "$stop_home"
 e2e_start_orvanta "$binary" "$stop_home" "$shot"
 e2e_wait_until 10 "the links never showed their grey lamps" \
   e2e_shows_lamps "$shot" "grey grey grey" 1 2 3
