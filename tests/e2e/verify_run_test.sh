@@ -4,8 +4,9 @@
 # probed too, the Status header animates while a probe is in flight and not
 # after the run, and "Stop" puts the menu and the header back to idle at once
 # while the probe in flight still lands and no further link is probed.
-# Both runs check one link at a time (the Options setting), so the order of
-# the requests is the tree's.
+# The first two runs check one link at a time (the Options setting), so the
+# order of the requests is the tree's; the last one, several at once, shows
+# each lamp as its answer arrives.
 # Usage: verify_run_test.sh path/to/orvanta
 set -euo pipefail
 binary=${1:?usage: verify_run_test.sh path/to/orvanta}
@@ -188,5 +189,28 @@ e2e_wait_until 20 "the stopped run's last probe did not show its result" \
 [ "$(cat "$E2E_LINK_LOG")" = /hold/s1 ] ||
   e2e_fail "the stopped run went on probing: $(tr '\n' ' ' <"$E2E_LINK_LOG")"
 header_idle || e2e_fail "the Status header shows a busy frame after the stopped probe ended"
+
+e2e_close_window "$E2E_WINDOW"
+e2e_wait_until 15 "the program did not end when its window was closed" \
+  e2e_process_ended "$E2E_PROGRAM_PID"
+
+# --- Several links at once (the default setting) --------------------------------
+# A held answer holds up only its own lamp: the links after it are decided
+# meanwhile, each as its answer arrives.
+: >"$E2E_LINK_LOG"
+many_home="$E2E_WORK/many"
+e2e_write_shortcut "$many_home/Favorites/P1.url" "$base/hold/p1"
+e2e_write_shortcut "$many_home/Favorites/P2.url" "$base/alive/p2"
+e2e_write_shortcut "$many_home/Favorites/P3.url" "$base/dead/p3"
+e2e_start_orvanta "$binary" "$many_home" "$shot"
+e2e_wait_until 10 "the links never showed their grey lamps" \
+  e2e_shows_lamps "$shot" "grey grey grey" 1 2 3
+
+choose_verify_links
+e2e_wait_until 20 "the links after the held one were not decided while it was held" \
+  e2e_shows_lamps "$shot" "grey green red" 1 2 3
+e2e_release p1
+e2e_wait_until 20 "the held link did not show its result once let go" \
+  e2e_shows_lamps "$shot" "green green red" 1 2 3
 
 echo "verify_run_test: all checks passed"
