@@ -283,12 +283,13 @@ struct ProbeTransfer::State
 {
     std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
     std::optional<ProbeResult> early;
-    std::unique_ptr<CURL, EasyDeleter> curl;
     TransferState transfer;
     QByteArray url;
     ProbeLimits limits;
     bool throughProxy = false;
     char errorBuffer[CURL_ERROR_SIZE] = {};
+    // Last, so the handle goes before the buffers it points at.
+    std::unique_ptr<CURL, EasyDeleter> curl;
 };
 
 QByteArray LinkTo8Bit(const QString& link)
