@@ -51,6 +51,7 @@ void TMyThread::abort()
     {
         const std::lock_guard lock(mutex_);
         schedule_.clearWaiting();
+        outbox_.clear();
         finishing_ = true;
     }
     cancel_ = true;
@@ -63,16 +64,40 @@ void TMyThread::run()
     // stopped run shows the results of the probes it had begun.
     while (!cancel_ && !isDone()) {
         startWaitingLinks();
-        for (FinishedProbe& done : engine_->takeFinished()) {
-            {
-                const std::lock_guard lock(mutex_);
-                schedule_.finished(done.ticket);
-            }
-            if (!cancel_)
-                emit probed(done.ticket, done.result);
-        }
+        post(engine_->takeFinished());
     }
     engine_->cancelAll();
+}
+
+void TMyThread::post(std::vector<FinishedProbe> finished)
+{
+    if (finished.empty())
+        return;
+    bool firstWaiting = false;
+    {
+        const std::lock_guard lock(mutex_);
+        if (cancel_)
+            return;
+        for (FinishedProbe& done : finished) {
+            schedule_.finished(done.ticket);
+            outbox_.push_back(std::move(done));
+        }
+        firstWaiting = outbox_.size() == finished.size();
+    }
+    // One call delivers all that gathered meanwhile.
+    if (firstWaiting)
+        QMetaObject::invokeMethod(this, &TMyThread::deliverResults, Qt::QueuedConnection);
+}
+
+void TMyThread::deliverResults()
+{
+    std::vector<FinishedProbe> delivered;
+    {
+        const std::lock_guard lock(mutex_);
+        delivered.swap(outbox_);
+    }
+    for (const FinishedProbe& done : delivered)
+        emit probed(done.ticket, done.result);
 }
 
 void TMyThread::startWaitingLinks()

@@ -11,7 +11,9 @@
 
 // The worker of a verification run. It owns nothing of the tree: the
 // controller hands it links as values, each with a ticket, and it hands back
-// one verdict per ticket (the probed signal, delivered queued). Several
+// one verdict per ticket (the probed signal, emitted on the thread the
+// worker object belongs to, so a verdict is never read where it was not
+// handed over under a lock the checkers see). Several
 // probes run at once on its one engine, within the limits of a ProbeSchedule;
 // the proxy settings are read as each probe starts.
 class TMyThread final : public QThread
@@ -42,6 +44,8 @@ protected:
 
 private:
     void startWaitingLinks();
+    void post(std::vector<FinishedProbe> finished);
+    void deliverResults();
     bool isDone();
 
     std::unique_ptr<ProbeEngine> engine_;
@@ -49,6 +53,7 @@ private:
     // Standard rather than Qt primitives: ThreadSanitizer sees inside these.
     std::mutex mutex_;
     ProbeSchedule schedule_;
+    std::vector<FinishedProbe> outbox_; // answered, not yet delivered
     bool finishing_ = false;
     std::atomic_bool cancel_{false};
 };

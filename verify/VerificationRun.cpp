@@ -25,8 +25,9 @@ VerificationRun::VerificationRun(BookmarkModel& tree,
       worker_(std::make_unique<TMyThread>(std::move(engine), std::move(settings), linksAtOnce)),
       linksAhead_(linksAheadFor(linksAtOnce))
 {
-    connect(worker_.get(), &TMyThread::probed, this, &VerificationRun::onProbed,
-            Qt::QueuedConnection);
+    // Delivered on this thread before the worker's end is, so a direct call
+    // keeps every verdict ahead of ended().
+    connect(worker_.get(), &TMyThread::probed, this, &VerificationRun::onProbed);
     connect(worker_.get(), &QThread::finished, this, &VerificationRun::onWorkerFinished,
             Qt::QueuedConnection);
     connect(&tree_, &BookmarkModel::nodeAboutToBeRemoved, this,
