@@ -57,7 +57,7 @@ QString errorText(const QString& message)
 
 } // namespace
 
-TForm1::TForm1(QWidget* parent) : QWidget(parent), probe_(DefaultProbe())
+TForm1::TForm1(QWidget* parent) : QWidget(parent), engines_(DefaultProbeEngines())
 {
     setupWindow();
     setupControls();

@@ -25,9 +25,9 @@ class TexturedBackground;
 class TfrOptions;
 class VerificationRun;
 
-// ProbeLink with the default time bounds: what a run uses unless a test
-// puts in another probe.
-ProbeFunction DefaultProbe();
+// Engines on libcurl's multi interface with the default time bounds: what a
+// run uses unless a test puts in others.
+ProbeEngineFactory DefaultProbeEngines();
 
 // The Favorites folder found at start-up; the scan reads it, and it stays
 // set for the whole run.
@@ -81,8 +81,8 @@ public:
     void ResetStatuses();
     void VerifyDone(VerificationRun* run);
     void Timer1Timer();
-    // The probe every new run uses; tests put a local one in.
-    void setProbeFunction(ProbeFunction probe) { probe_ = std::move(probe); }
+    // Where every new run gets its engine; tests put local ones in.
+    void setProbeEngines(ProbeEngineFactory engines) { engines_ = std::move(engines); }
     // Lets tests make a worker's creation fail (see VerificationRun).
     void setWorkerStackSize(uint bytes) { workerStackSize_ = bytes; }
 
@@ -164,7 +164,7 @@ private:
     // The newest run begun, current or stopped and still finishing: the one
     // whose counts the third status panel shows, until it ends.
     VerificationRun* latestRun_ = nullptr;
-    ProbeFunction probe_;
+    ProbeEngineFactory engines_;
     std::shared_ptr<SharedProxySettings> proxySettings_ = std::make_shared<SharedProxySettings>();
     uint workerStackSize_ = 0;
 };

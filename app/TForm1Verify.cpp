@@ -4,9 +4,9 @@
 
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
+#include "CurlProbeEngine.h"
 #include "ExactPictures.h"
 #include "MessageBoxes.h"
-#include "ProbeLink.h"
 #include "StatusPanels.h"
 #include "TfrOptions.h"
 #include "VerificationRun.h"
@@ -15,11 +15,9 @@
 #include <QCoreApplication>
 #include <QTimer>
 
-ProbeFunction DefaultProbe()
+ProbeEngineFactory DefaultProbeEngines()
 {
-    return [](const QString& link, const ProxySettings& proxy, const std::atomic_bool* cancel) {
-        return ProbeLink(link, proxy, ProbeLimits{}, cancel);
-    };
+    return [] { return std::make_unique<CurlProbeEngine>(); };
 }
 
 void TForm1::setOptionsDialog(TfrOptions* dialog)
@@ -38,7 +36,10 @@ void TForm1::mnVerifyLinksClick()
     mnStopVerify->setEnabled(true);
     mnVerifyLinks->setEnabled(false);
 
-    auto* run = new VerificationRun(*bookmarks_, proxySettings_, probe_, this);
+    // The setting in effect now holds for this whole run.
+    const int linksAtOnce =
+        optionsDialog_ ? optionsDialog_->linksAtOnce() : Settings::DefaultLinksAtOnce;
+    auto* run = new VerificationRun(*bookmarks_, proxySettings_, engines_(), linksAtOnce, this);
     if (workerStackSize_)
         run->setWorkerStackSize(workerStackSize_);
     connect(run, &VerificationRun::ended, this, &TForm1::VerifyDone);

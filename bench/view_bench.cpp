@@ -54,7 +54,7 @@ void settle()
 
 void reportRun(BookmarkModel& tree)
 {
-    const CountedRun run = RunForLinks(tree, DefaultProbe(), RunLinks);
+    const CountedRun run = RunForLinks(tree, DefaultProbeEngines(), RunLinks);
     const int alive = TakeCensus(tree).alive;
     std::fprintf(stderr, "run: %d probes in %.2f s, %d links alive\n", run.probed, run.seconds,
                  alive);
@@ -73,7 +73,7 @@ void reportCostPerLink(BookmarkModel& tree, const LoopbackServer& server)
     int probed = 0;
     int answered = 0;
     const Comparison times = CompareAlternating(
-        CostRounds, [&] { probed = RunForLinks(tree, DefaultProbe(), CostLinks).probed; },
+        CostRounds, [&] { probed = RunForLinks(tree, DefaultProbeEngines(), CostLinks).probed; },
         [&] { answered = BareProbeLoop(urls, ProbeUserAgent); });
     const double perLink = times.subject / CostLinks;
     const double barePerLink = times.baseline / CostLinks;

@@ -12,8 +12,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSpinBox>
 
 namespace {
+
+// The row under the proxy group: its height and where it starts.
+const int LinksAtOnceRowHeight = 26;
+const int LinksAtOnceRowTop = 134;
 
 // What went wrong with the file, in the words of the error box.
 QString saveFailureText(const std::filesystem::path& path, const Settings::SaveResult& result)
@@ -49,7 +54,7 @@ TfrOptions::TfrOptions(QWidget* parent) : QDialog(parent)
 void TfrOptions::setupControls()
 {
     setObjectName(QStringLiteral("frOptions"));
-    SetUpFixedDialog(*this, tr("Options"), QSize(297, 139));
+    SetUpFixedDialog(*this, tr("Options"), QSize(297, 139 + LinksAtOnceRowHeight));
 
     // Geometry of each control relative to its parent: x, y, width, height.
     grbProxy = new QGroupBox(tr("Proxy"), this);
@@ -79,10 +84,13 @@ void TfrOptions::setupControls()
     // Typed text must arrive as key events, where the port filter sees it.
     edPort->setAttribute(Qt::WA_InputMethodEnabled, false);
 
+    setupLinksAtOnceRow();
+
     lbAdressProxy->setBuddy(edAdressProxy);
     lbPort->setBuddy(edPort);
     setTabOrder(chbUseProxy, edAdressProxy);
     setTabOrder(edAdressProxy, edPort);
+    setTabOrder(edPort, seLinksAtOnce);
 
     edAdressProxy->installEventFilter(this);
     edPort->installEventFilter(this);
@@ -95,6 +103,20 @@ void TfrOptions::setupControls()
     chbUseProxyClick();
 }
 
+void TfrOptions::setupLinksAtOnceRow()
+{
+    lbLinksAtOnce = new QLabel(tr("Links checked at once:"), this);
+    lbLinksAtOnce->setObjectName(QStringLiteral("lbLinksAtOnce"));
+    lbLinksAtOnce->setGeometry(16, LinksAtOnceRowTop + 4, 121, 13);
+
+    seLinksAtOnce = new QSpinBox(this);
+    seLinksAtOnce->setObjectName(QStringLiteral("seLinksAtOnce"));
+    seLinksAtOnce->setGeometry(216, LinksAtOnceRowTop, 57, 21);
+    seLinksAtOnce->setRange(Settings::MinLinksAtOnce, Settings::MaxLinksAtOnce);
+    seLinksAtOnce->setValue(settings_.linksAtOnce);
+    lbLinksAtOnce->setBuddy(seLinksAtOnce);
+}
+
 void TfrOptions::FormCreate()
 {
     // A missing or unreadable file leaves the defaults; nothing is reported.
@@ -103,11 +125,13 @@ void TfrOptions::FormCreate()
     edAdressProxy->setText(proxy.address);
     edPort->setText(proxy.port);
     chbUseProxy->setChecked(proxy.useProxy);
+    seLinksAtOnce->setValue(settings_.linksAtOnce);
 }
 
 void TfrOptions::FormClose()
 {
     settings_.proxy = proxySettings();
+    settings_.linksAtOnce = linksAtOnce();
     for (;;) {
         // The path is worked out afresh on every attempt, never cached.
         const std::filesystem::path path = ConfigFilePath();
@@ -134,6 +158,11 @@ void TfrOptions::chbUseProxyClick()
 ProxySettings TfrOptions::proxySettings() const
 {
     return ProxySettings{chbUseProxy->isChecked(), edAdressProxy->text(), edPort->text()};
+}
+
+int TfrOptions::linksAtOnce() const
+{
+    return seLinksAtOnce->value();
 }
 
 void TfrOptions::showModal()

@@ -11,6 +11,7 @@ class QGroupBox;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
+class QSpinBox;
 
 // Background of a disabled proxy edit (stored value 14215660, BGR D8E9EC).
 inline constexpr QRgb DisabledEditColor = qRgb(236, 233, 216);
@@ -29,6 +30,8 @@ public:
 
     // A value copy of the controls, for a probe about to start.
     ProxySettings proxySettings() const;
+    // How many links a run checks at once, as the dialog shows it now.
+    int linksAtOnce() const;
 
     // What the main window's Options button does: centred over the main
     // window, modal, result ignored.
@@ -46,6 +49,7 @@ protected:
 
 private:
     void setupControls();
+    void setupLinksAtOnceRow();
     void FormCreate();
     void FormClose();
     void chbUseProxyClick();
@@ -59,6 +63,8 @@ private:
     QLineEdit* edAdressProxy = nullptr;
     QLabel* lbPort = nullptr;
     QLineEdit* edPort = nullptr;
+    QLabel* lbLinksAtOnce = nullptr;
+    QSpinBox* seLinksAtOnce = nullptr;
 
     // Loaded at start-up; every close takes the controls into it and saves it.
     Settings settings_;

@@ -5,6 +5,7 @@
 #include "RegularFile.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <functional>
@@ -16,6 +17,7 @@ const QString OptionsSection = QStringLiteral("Options");
 const QString ProxyKey = QStringLiteral("Proxy");
 const QString PortKey = QStringLiteral("Port");
 const QString UseProxyKey = QStringLiteral("UseProxy");
+const QString LinksAtOnceKey = QStringLiteral("LinksAtOnce");
 
 // Returns 0 or the errno value that kept the file from being read; a
 // profile left unread is empty, so every key gives its default.
@@ -41,6 +43,16 @@ bool readFlag(const ProfileFile& profile, const QString& section, const QString&
     return number.has_value() && *number != 0;
 }
 
+// A hand-edited value out of range is brought into it rather than dropped.
+int readLinksAtOnce(const ProfileFile& profile)
+{
+    const std::optional<std::int32_t> number =
+        ParseProfileInteger(profile.value(OptionsSection, LinksAtOnceKey));
+    if (!number)
+        return Settings::DefaultLinksAtOnce;
+    return std::clamp(int(*number), Settings::MinLinksAtOnce, Settings::MaxLinksAtOnce);
+}
+
 QString flagText(bool on)
 {
     return on ? QStringLiteral("1") : QStringLiteral("0");
@@ -52,6 +64,7 @@ void readOptions(const ProfileFile& profile, Settings& settings)
     proxy.address = profile.value(OptionsSection, ProxyKey, proxy.address);
     proxy.port = profile.value(OptionsSection, PortKey, proxy.port);
     proxy.useProxy = readFlag(profile, OptionsSection, UseProxyKey);
+    settings.linksAtOnce = readLinksAtOnce(profile);
 }
 
 void writeOptions(const Settings& settings, ProfileFile& profile)
@@ -60,6 +73,7 @@ void writeOptions(const Settings& settings, ProfileFile& profile)
     profile.setValue(OptionsSection, ProxyKey, proxy.address);
     profile.setValue(OptionsSection, PortKey, proxy.port);
     profile.setValue(OptionsSection, UseProxyKey, flagText(proxy.useProxy));
+    profile.setValue(OptionsSection, LinksAtOnceKey, QString::number(settings.linksAtOnce));
 }
 
 // Every section's save goes through here: the file is read first, so the

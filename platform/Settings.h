@@ -31,7 +31,13 @@ struct Settings
         QString error; // why not, when not saved
     };
 
+    static constexpr int DefaultLinksAtOnce = 64;
+    static constexpr int MinLinksAtOnce = 1;
+    static constexpr int MaxLinksAtOnce = 128;
+
     ProxySettings proxy;
+    // How many links a verification run checks at once, in all.
+    int linksAtOnce = DefaultLinksAtOnce;
 
     // Replaces every value by the file's (or the default).
     LoadStatus load(const std::filesystem::path& configFile);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProbeLink.h"
+#include "ProbeTransfer.h"
 
 #include <curl/curl.h>
 

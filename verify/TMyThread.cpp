@@ -1,13 +1,15 @@
 #include "TMyThread.h"
 
-#include <algorithm>
+#include "ProbeTransfer.h"
+
 #include <utility>
 
-TMyThread::TMyThread(ProbeFunction probe, std::shared_ptr<const SharedProxySettings> settings,
+TMyThread::TMyThread(std::unique_ptr<ProbeEngine> engine,
+                     std::shared_ptr<const SharedProxySettings> settings, int linksAtOnce,
                      QObject* parent)
-    : QThread(parent), probe_(std::move(probe)), settings_(std::move(settings))
+    : QThread(parent), engine_(std::move(engine)), settings_(std::move(settings)),
+      schedule_(linksAtOnce)
 {
-    // The verdict crosses to the main thread by value in a queued call.
     qRegisterMetaType<ProbeResult>();
 }
 
@@ -20,53 +22,102 @@ TMyThread::~TMyThread()
 
 void TMyThread::submit(quint64 ticket, const QString& link)
 {
-    const std::lock_guard lock(mutex_);
-    jobs_.push_back(Job{ticket, link});
-    wake_.notify_one();
+    // The host is worked out here, so the worker's loop only starts transfers.
+    ProbeSchedule::Link waiting{ticket, link, ProbeHost(link)};
+    {
+        const std::lock_guard lock(mutex_);
+        schedule_.add(std::move(waiting));
+    }
+    engine_->wake();
 }
 
 bool TMyThread::revoke(quint64 ticket)
 {
     const std::lock_guard lock(mutex_);
-    const auto it = std::find_if(jobs_.begin(), jobs_.end(),
-                                 [ticket](const Job& job) { return job.ticket == ticket; });
-    if (it == jobs_.end())
-        return false;
-    jobs_.erase(it);
-    return true;
+    return schedule_.remove(ticket);
 }
 
 void TMyThread::finish()
 {
-    const std::lock_guard lock(mutex_);
-    finishing_ = true;
-    wake_.notify_one();
+    {
+        const std::lock_guard lock(mutex_);
+        finishing_ = true;
+    }
+    engine_->wake();
 }
 
 void TMyThread::abort()
 {
     {
         const std::lock_guard lock(mutex_);
-        jobs_.clear();
+        schedule_.clearWaiting();
+        outbox_.clear();
+        finishing_ = true;
     }
     cancel_ = true;
-    finish();
+    engine_->wake();
 }
 
 void TMyThread::run()
 {
-    for (;;) {
-        Job job;
-        {
-            std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return !jobs_.empty() || finishing_; });
-            // Links handed over before a plain finish() are still answered,
-            // so a stopped run shows the result of the probe it had begun.
-            if (jobs_.empty() || cancel_)
-                return;
-            job = std::move(jobs_.front());
-            jobs_.pop_front();
-        }
-        emit probed(job.ticket, probe_(job.link, settings_->get(), &cancel_));
+    // Links handed over before a plain finish() are still answered, so a
+    // stopped run shows the results of the probes it had begun.
+    while (!cancel_ && !isDone()) {
+        startWaitingLinks();
+        post(engine_->takeFinished());
     }
+    engine_->cancelAll();
+}
+
+void TMyThread::post(std::vector<FinishedProbe> finished)
+{
+    if (finished.empty())
+        return;
+    bool firstWaiting = false;
+    {
+        const std::lock_guard lock(mutex_);
+        if (cancel_)
+            return;
+        for (FinishedProbe& done : finished) {
+            schedule_.finished(done.ticket);
+            outbox_.push_back(std::move(done));
+        }
+        firstWaiting = outbox_.size() == finished.size();
+    }
+    // One call delivers all that gathered meanwhile.
+    if (firstWaiting)
+        QMetaObject::invokeMethod(this, &TMyThread::deliverResults, Qt::QueuedConnection);
+}
+
+void TMyThread::deliverResults()
+{
+    std::vector<FinishedProbe> delivered;
+    {
+        const std::lock_guard lock(mutex_);
+        delivered.swap(outbox_);
+    }
+    for (const FinishedProbe& done : delivered)
+        emit probed(done.ticket, done.result);
+}
+
+void TMyThread::startWaitingLinks()
+{
+    for (;;) {
+        std::optional<ProbeSchedule::Link> next;
+        {
+            const std::lock_guard lock(mutex_);
+            if (!cancel_)
+                next = schedule_.startNext();
+        }
+        if (!next)
+            return;
+        // Unlocked: the main thread may take back other waiting links meanwhile.
+        engine_->start(next->ticket, next->link, settings_->get());
+    }
+}
+
+bool TMyThread::isDone()
+{
+    const std::lock_guard lock(mutex_);
+    return finishing_ && !schedule_.hasWaiting() && schedule_.running() == 0;
 }

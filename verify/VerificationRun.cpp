@@ -8,20 +8,26 @@
 
 namespace {
 
-// The one being probed and the next one: enough that the worker never waits
-// for the main thread between two links.
-constexpr size_t LinksAhead = 2;
+// Enough waiting links that a host at its limit never leaves the worker short
+// of others to start, and that it never waits for the main thread.
+size_t linksAheadFor(int linksAtOnce)
+{
+    return size_t(std::max(4 * linksAtOnce, 2));
+}
 
 } // namespace
 
 VerificationRun::VerificationRun(BookmarkModel& tree,
                                  std::shared_ptr<const SharedProxySettings> settings,
-                                 ProbeFunction probe, QObject* parent)
+                                 std::unique_ptr<ProbeEngine> engine, int linksAtOnce,
+                                 QObject* parent)
     : QObject(parent), tree_(tree),
-      worker_(std::make_unique<TMyThread>(std::move(probe), std::move(settings)))
+      worker_(std::make_unique<TMyThread>(std::move(engine), std::move(settings), linksAtOnce)),
+      linksAhead_(linksAheadFor(linksAtOnce))
 {
-    connect(worker_.get(), &TMyThread::probed, this, &VerificationRun::onProbed,
-            Qt::QueuedConnection);
+    // Delivered on this thread before the worker's end is, so a direct call
+    // keeps every verdict ahead of ended().
+    connect(worker_.get(), &TMyThread::probed, this, &VerificationRun::onProbed);
     connect(worker_.get(), &QThread::finished, this, &VerificationRun::onWorkerFinished,
             Qt::QueuedConnection);
     connect(&tree_, &BookmarkModel::nodeAboutToBeRemoved, this,
@@ -66,7 +72,7 @@ void VerificationRun::abort()
     stopRequested_ = true;
     cursor_ = nullptr;
     pending_.clear();
-    // The cancelled probe's verdict says nothing about the link; drop it.
+    // A cancelled probe's verdict says nothing about the link; drop it.
     disconnect(worker_.get(), &TMyThread::probed, this, nullptr);
     worker_->abort();
     worker_->wait();
@@ -79,7 +85,7 @@ bool VerificationRun::isWorkerRunning() const
 
 void VerificationRun::handOutNext()
 {
-    while (cursor_ && !stopRequested_ && pending_.size() < LinksAhead) {
+    while (cursor_ && !stopRequested_ && pending_.size() < linksAhead_) {
         BookmarkNode* node = cursor_;
         cursor_ = tree_.nextNode(node);
         const BookmarkEntry* entry = BookmarkModel::entry(node);

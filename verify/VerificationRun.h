@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RunTally.h"
+#include "Settings.h"
 #include "TMyThread.h"
 
 #include <QElapsedTimer>
@@ -12,9 +13,9 @@ class BookmarkModel;
 class BookmarkNode;
 
 // One verification run: the walk's cursor lives here on the main thread, the
-// probing on a TMyThread. The worker always has the next link waiting, so it
-// never idles while the main thread stores a result. Results are stored and
-// repainted as they arrive. Deleting nodes while the run walks them is safe:
+// probing on a TMyThread. The worker always has links waiting beyond those
+// it may run at once, so its limits, not the hand-out, decide what runs.
+// Results are stored and repainted as they arrive. Deleting nodes while the run walks them is safe:
 // the cursor steps over a removed subtree, a waiting link of a removed node
 // is taken back, and the result of a removed node's probe is dropped.
 class VerificationRun final : public QObject
@@ -23,15 +24,16 @@ class VerificationRun final : public QObject
 
 public:
     VerificationRun(BookmarkModel& tree, std::shared_ptr<const SharedProxySettings> settings,
-                    ProbeFunction probe, QObject* parent = nullptr);
+                    std::unique_ptr<ProbeEngine> engine,
+                    int linksAtOnce = Settings::DefaultLinksAtOnce, QObject* parent = nullptr);
     ~VerificationRun() override;
 
     // Starts the worker and the walk from the first node. False when the
     // worker thread could not be started; the run is then over.
     bool start();
-    // Stops after the probe in flight; its result is still stored.
+    // Starts no more probes; those in flight still finish and are stored.
     void stop();
-    // Stops at once: the transfer in flight is cancelled and the worker joined.
+    // Stops at once: the transfers in flight are cancelled and the worker joined.
     void abort();
 
     bool isWorkerRunning() const;
@@ -42,7 +44,7 @@ public:
     // Lets tests make the worker's creation fail (a stack below the system minimum).
     void setWorkerStackSize(uint bytes);
     // The node of the oldest link handed to the worker, if any and not
-    // removed since: the one being probed (for tests).
+    // removed since: the first one being probed (for tests).
     BookmarkNode* nodeInFlight() const
     {
         return pending_.empty() ? nullptr : pending_.front().node;
@@ -74,6 +76,7 @@ private:
     std::unique_ptr<TMyThread> worker_;
     BookmarkNode* cursor_ = nullptr; // next node to look at
     std::deque<Pending> pending_;    // handed to the worker, oldest first
+    size_t linksAhead_;
     quint64 nextTicket_ = 1;
     bool stopRequested_ = false;
     RunTally tally_;

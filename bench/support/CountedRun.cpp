@@ -8,31 +8,66 @@
 #include <chrono>
 #include <thread>
 
-CountedRun RunForLinks(BookmarkModel& tree, const ProbeFunction& probe, int links)
+namespace {
+
+// Passes everything to the engine it wraps; the probe that reaches the count
+// starts only once the run has been stopped, so no further one starts.
+class CountingEngine final : public ProbeEngine
 {
+public:
+    CountingEngine(std::unique_ptr<ProbeEngine> inner, int links, VerificationRun*& run)
+        : inner_(std::move(inner)), links_(links), run_(run)
+    {
+    }
+
+    void start(quint64 ticket, const QString& link, const ProxySettings& proxy) override
+    {
+        if (++started_ == links_)
+            stopRun();
+        inner_->start(ticket, link, proxy);
+    }
+    std::vector<FinishedProbe> takeFinished() override
+    {
+        std::vector<FinishedProbe> finished = inner_->takeFinished();
+        probed += int(finished.size());
+        return finished;
+    }
+    void wake() override { inner_->wake(); }
+    void cancelAll() override { inner_->cancelAll(); }
+
     std::atomic_int probed{0};
-    std::atomic_bool stopped{false};
+
+private:
+    void stopRun()
+    {
+        std::atomic_bool stopped{false};
+        QMetaObject::invokeMethod(
+            run_,
+            [&] {
+                run_->stop();
+                stopped = true;
+            },
+            Qt::QueuedConnection);
+        while (!stopped)
+            std::this_thread::sleep_for(std::chrono::microseconds(50));
+    }
+
+    std::unique_ptr<ProbeEngine> inner_;
+    int links_;
+    int started_ = 0;
+    VerificationRun*& run_;
+};
+
+} // namespace
+
+CountedRun RunForLinks(BookmarkModel& tree, const ProbeEngineFactory& engines, int links,
+                       int linksAtOnce)
+{
     VerificationRun* current = nullptr;
-    const ProbeFunction counted = [&](const QString& link, const ProxySettings& proxy,
-                                      const std::atomic_bool* cancel) {
-        ProbeResult result = probe(link, proxy, cancel);
-        if (++probed == links) {
-            // Stop before answering, while the next link still waits with the
-            // worker: the run takes it back, so exactly this many are probed
-            // and this answer is stored as the last one.
-            QMetaObject::invokeMethod(
-                current,
-                [&] {
-                    current->stop();
-                    stopped = true;
-                },
-                Qt::QueuedConnection);
-            while (!stopped && !(cancel && *cancel))
-                std::this_thread::sleep_for(std::chrono::microseconds(50));
-        }
-        return result;
-    };
-    VerificationRun run(tree, std::make_shared<SharedProxySettings>(), counted);
+    auto engine = std::make_unique<CountingEngine>(engines(), links, current);
+    CountingEngine& counted = *engine;
+    VerificationRun run(tree, std::make_shared<SharedProxySettings>(), std::move(engine),
+                        linksAtOnce);
     current = &run;
     QEventLoop loop;
     QObject::connect(&run, &VerificationRun::ended, &loop, &QEventLoop::quit);
@@ -47,7 +82,7 @@ CountedRun RunForLinks(BookmarkModel& tree, const ProbeFunction& probe, int link
         loop.exec();
     gaps.stop();
     result.seconds = double(clock.nsecsElapsed()) / 1e9;
-    result.probed = probed.load();
+    result.probed = counted.probed.load();
     result.longestGapSeconds = gaps.longestGapSeconds();
     return result;
 }

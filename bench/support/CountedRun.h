@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TMyThread.h"
+#include "ProbeEngine.h"
 
 class BookmarkModel;
 
@@ -12,7 +12,9 @@ struct CountedRun
     double longestGapSeconds = 0; // of this thread's event loop meanwhile
 };
 
-// A verification run over tree that is stopped, the way "Stop" is, as soon as
-// links probes have been answered, so that exactly that many links are probed
-// (all of them when the tree has fewer). Waits in an event loop of its own.
-CountedRun RunForLinks(BookmarkModel& tree, const ProbeFunction& probe, int links);
+// A verification run over tree, with engines made by engines, that is
+// stopped, the way "Stop" is, as soon as links probes have begun, so that
+// exactly that many links are probed (all of them when the tree has fewer).
+// Waits in an event loop of its own.
+CountedRun RunForLinks(BookmarkModel& tree, const ProbeEngineFactory& engines, int links,
+                       int linksAtOnce = 1);

@@ -4,6 +4,9 @@
 # probed too, the Status header animates while a probe is in flight and not
 # after the run, and "Stop" puts the menu and the header back to idle at once
 # while the probe in flight still lands and no further link is probed.
+# The first two runs check one link at a time (the Options setting), so the
+# order of the requests is the tree's; the last one, several at once, shows
+# each lamp as its answer arrives.
 # Usage: verify_run_test.sh path/to/orvanta
 set -euo pipefail
 binary=${1:?usage: verify_run_test.sh path/to/orvanta}
@@ -86,6 +89,12 @@ e2e_start_link_server
 e2e_start_xvfb
 base=$E2E_LINK_BASE
 
+# Config.ini under the home $1 that makes runs check one link at a time.
+one_link_at_a_time() {
+  mkdir -p "$1/.config/Orvanta"
+  printf '[Options]\nLinksAtOnce=1\n' >"$1/.config/Orvanta/Config.ini"
+}
+
 # --- A whole run --------------------------------------------------------------
 # Rows: 0 the root, 1 the collapsed folder Group, 2..6 the links A1..E5.
 run_home="$E2E_WORK/run"
@@ -95,6 +104,7 @@ e2e_write_shortcut "$run_home/Favorites/B2.url" "$base/dead/b2"
 e2e_write_shortcut "$run_home/Favorites/C3.url" "$base/hold/c3"
 e2e_write_shortcut "$run_home/Favorites/D4.url" "$base/alive/d4"
 e2e_write_shortcut "$run_home/Favorites/E5.url" "$base/dead/e5"
+one_link_at_a_time "$run_home"
 e2e_start_orvanta "$binary" "$run_home" "$shot"
 e2e_wait_until 10 "the links never showed their grey lamps" \
   e2e_shows_lamps "$shot" "none none grey grey grey grey grey" 0 1 2 3 4 5 6
@@ -146,6 +156,7 @@ stop_home="$E2E_WORK/stop"
 e2e_write_shortcut "$stop_home/Favorites/S1.url" "$base/hold/s1"
 e2e_write_shortcut "$stop_home/Favorites/S2.url" "$base/hold/s2"
 e2e_write_shortcut "$stop_home/Favorites/S3.url" "$base/hold/s3"
+one_link_at_a_time "$stop_home"
 e2e_start_orvanta "$binary" "$stop_home" "$shot"
 e2e_wait_until 10 "the links never showed their grey lamps" \
   e2e_shows_lamps "$shot" "grey grey grey" 1 2 3
@@ -178,5 +189,28 @@ e2e_wait_until 20 "the stopped run's last probe did not show its result" \
 [ "$(cat "$E2E_LINK_LOG")" = /hold/s1 ] ||
   e2e_fail "the stopped run went on probing: $(tr '\n' ' ' <"$E2E_LINK_LOG")"
 header_idle || e2e_fail "the Status header shows a busy frame after the stopped probe ended"
+
+e2e_close_window "$E2E_WINDOW"
+e2e_wait_until 15 "the program did not end when its window was closed" \
+  e2e_process_ended "$E2E_PROGRAM_PID"
+
+# --- Several links at once (the default setting) --------------------------------
+# A held answer holds up only its own lamp: the links after it are decided
+# meanwhile, each as its answer arrives.
+: >"$E2E_LINK_LOG"
+many_home="$E2E_WORK/many"
+e2e_write_shortcut "$many_home/Favorites/P1.url" "$base/hold/p1"
+e2e_write_shortcut "$many_home/Favorites/P2.url" "$base/alive/p2"
+e2e_write_shortcut "$many_home/Favorites/P3.url" "$base/dead/p3"
+e2e_start_orvanta "$binary" "$many_home" "$shot"
+e2e_wait_until 10 "the links never showed their grey lamps" \
+  e2e_shows_lamps "$shot" "grey grey grey" 1 2 3
+
+choose_verify_links
+e2e_wait_until 20 "the links after the held one were not decided while it was held" \
+  e2e_shows_lamps "$shot" "grey green red" 1 2 3
+e2e_release p1
+e2e_wait_until 20 "the held link did not show its result once let go" \
+  e2e_shows_lamps "$shot" "green green red" 1 2 3
 
 echo "verify_run_test: all checks passed"

@@ -7,8 +7,10 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QSpinBox>
 #include <QTimer>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
@@ -80,7 +82,8 @@ private:
 TEST_F(OptionsDialog, withoutConfigFileStartsWithDefaultsAndDisabledTintedEdits)
 {
     auto dialog = makeDialog();
-    EXPECT_EQ(dialog->size(), QSize(297, 139));
+    // The proxy group's layout, and one row under it.
+    EXPECT_EQ(dialog->size(), QSize(297, 139 + 26));
     EXPECT_FALSE(dialog->windowFlags() & Qt::WindowMinMaxButtonsHint);
     EXPECT_EQ(address->text(), "");
     EXPECT_EQ(port->text(), "80");
@@ -128,7 +131,8 @@ TEST_F(OptionsDialog, closingUntouchedOnAFreshSystemWritesAllThreeKeysInOrder)
     dialog->show();
     EXPECT_TRUE(dialog->close());
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(ReadFileBytes(configPath()), "[Options]\nProxy=\nPort=80\nUseProxy=0\n");
+    EXPECT_EQ(ReadFileBytes(configPath()),
+              "[Options]\nProxy=\nPort=80\nUseProxy=0\nLinksAtOnce=64\n");
     EXPECT_EQ(MessageBoxCount(), 0);
 }
 
@@ -147,13 +151,37 @@ TEST_F(OptionsDialog, uncheckingKeepsTextsAndEveryCloseSavesThemBesideOtherSecti
     ASSERT_TRUE(dialog->close());
     EXPECT_EQ(ReadFileBytes(configPath()), "[Window]\r\nLeft = 10 ; note\r\n\r\n"
                                            "[Options]\r\nPort=8080\r\nExtra=x\r\n"
-                                           "Proxy=proxy.local\r\nUseProxy=0\r\n");
+                                           "Proxy=proxy.local\r\nUseProxy=0\r\nLinksAtOnce=64\r\n");
 
     dialog->show();
     QTest::mouseClick(box, Qt::LeftButton);
     dialog->reject();
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_NE(ReadFileBytes(configPath()).find("UseProxy=1\r\n"), std::string::npos);
+}
+
+TEST_F(OptionsDialog, linksAtOnceRowShowsTheStoredValueAndEveryCloseSavesIt)
+{
+    writeConfig("[Options]\nLinksAtOnce=500\n");
+    auto dialog = makeDialog();
+    auto* label = dialog->findChild<QLabel*>("lbLinksAtOnce");
+    auto* spin = dialog->findChild<QSpinBox*>("seLinksAtOnce");
+    ASSERT_TRUE(label && spin);
+    EXPECT_EQ(label->text(), "Links checked at once:");
+    EXPECT_EQ(label->buddy(), spin);
+    EXPECT_GE(spin->y(), 129) << "under the proxy group";
+    EXPECT_LE(spin->geometry().bottom(), dialog->height());
+    EXPECT_EQ(spin->minimum(), 1);
+    EXPECT_EQ(spin->maximum(), 128);
+    EXPECT_EQ(spin->value(), 128) << "a stored value out of range is clamped";
+    EXPECT_EQ(dialog->linksAtOnce(), 128);
+
+    dialog->show();
+    spin->setValue(16);
+    EXPECT_EQ(dialog->linksAtOnce(), 16);
+    ASSERT_TRUE(dialog->close());
+    EXPECT_EQ(ReadFileBytes(configPath()),
+              "[Options]\nLinksAtOnce=16\nProxy=\nPort=80\nUseProxy=0\n");
 }
 
 TEST_F(OptionsDialog, unwritableConfigOffersRetryAndCancelAndKeepsTheFile)

@@ -3,6 +3,7 @@
 #include "GatedProbe.h"
 #include "MainWindowFixture.h"
 #include "MessageBoxes.h"
+#include "RefusingPort.h"
 #include "StatusPanels.h"
 #include "TfrOptions.h"
 #include "VerificationRun.h"
@@ -12,13 +13,9 @@
 #include <QHelpEvent>
 #include <QLineEdit>
 #include <QRegularExpression>
+#include <QSpinBox>
 #include <QTimer>
 #include <QToolTip>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
@@ -33,36 +30,11 @@ BookmarkEntry* EntryTitled(TForm1& form, const QString& title)
     return nullptr;
 }
 
-// Links whose URL ends in "alive" answer alive, the rest dead.
-ProbeFunction ByName()
+// Links whose URL ends in "alive" answer alive at once, the rest dead.
+ProbeEngineFactory ByName()
 {
-    return [](const QString& link, const ProxySettings&, const std::atomic_bool*) {
-        return AnsweredVerdict(link.endsWith("alive"));
-    };
+    return Answering([](const QString& link) { return link.endsWith("alive"); });
 }
-
-// A loopback port that refuses every connection: bound, so nobody else takes
-// it, but never listening.
-class RefusingPort
-{
-public:
-    RefusingPort() : fd_(::socket(AF_INET, SOCK_STREAM, 0))
-    {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        auto* raw = reinterpret_cast<sockaddr*>(&address);
-        if (::bind(fd_, raw, sizeof address) == 0 && ::getsockname(fd_, raw, &length) == 0)
-            port_ = ntohs(address.sin_port);
-    }
-    ~RefusingPort() { ::close(fd_); }
-    int port() const { return port_; }
-
-private:
-    int fd_;
-    int port_ = 0;
-};
 
 class VerifyMenuTest : public MainWindowFixture
 {
@@ -87,6 +59,14 @@ protected:
         return form.VerifyThread && !form.mnVerifyLinks->isEnabled() &&
                form.mnStopVerify->isEnabled() && form.Timer1->isActive();
     }
+    // An Options dialog whose setting makes runs check one link at a time.
+    TfrOptions& oneAtATime(TForm1& form)
+    {
+        auto* options = new TfrOptions(&form);
+        options->findChild<QSpinBox*>("seLinksAtOnce")->setValue(1);
+        form.setOptionsDialog(options);
+        return *options;
+    }
     void writeTree()
     {
         addLink("One.url", "http://127.0.0.1:9/alive");
@@ -102,7 +82,7 @@ TEST_F(VerifyMenuTest, ARunMarksEveryLinkAndReturnsToIdle)
     writeTree();
     TForm1& form = makeForm();
     EXPECT_TRUE(idle(form));
-    form.setProbeFunction(ByName());
+    form.setProbeEngines(ByName());
 
     form.mnVerifyLinks->trigger();
     EXPECT_TRUE(running(form));
@@ -120,8 +100,9 @@ TEST_F(VerifyMenuTest, ARunMarksEveryLinkAndReturnsToIdle)
 
     // A second run first sets every link back to not verified, then counts
     // as it goes; a stopped run's count follows the probe it had begun.
+    oneAtATime(form);
     GatedProbe gate;
-    form.setProbeFunction(Wrap(gate));
+    form.setProbeEngines(Wrap(gate));
     form.mnVerifyLinks->trigger();
     ASSERT_TRUE(WaitUntil([&] { return gate.waiting(); }));
     EXPECT_EQ(EntryTitled(form, "Two")->Status, StatusUnverified);
@@ -140,7 +121,7 @@ TEST_F(VerifyMenuTest, TheStatusCellSaysTheVerdictAndWhy)
 {
     writeTree();
     TForm1& form = makeForm();
-    form.setProbeFunction(ByName());
+    form.setProbeEngines(ByName());
     form.resize(800, 400);
     form.show();
     BookmarkModel& tree = *form.VT->bookmarks();
@@ -178,7 +159,7 @@ TEST_F(VerifyMenuTest, ARunNoServerAnsweredSaysTheNetworkMayBeDown)
     addLink("One.url", base + "/one");
     addLink("Two.url", base + "/two");
     TForm1& form = makeForm();
-    form.setProbeFunction(DefaultProbe());
+    form.setProbeEngines(DefaultProbeEngines());
 
     form.mnVerifyLinks->trigger();
     ASSERT_TRUE(WaitUntil([&] { return !form.VerifyThread; }));
@@ -190,7 +171,7 @@ TEST_F(VerifyMenuTest, ARunNoServerAnsweredSaysTheNetworkMayBeDown)
 
     // A new run forgets it at once.
     GatedProbe gate;
-    form.setProbeFunction(Wrap(gate));
+    form.setProbeEngines(Wrap(gate));
     form.mnVerifyLinks->trigger();
     EXPECT_FALSE(form.lastRunReachedNoServer);
     gate.release(2);
@@ -202,8 +183,9 @@ TEST_F(VerifyMenuTest, StopReturnsToIdleAtOnceAndTheOldWorkerLeavesANewRunAlone)
 {
     writeTree();
     TForm1& form = makeForm();
+    oneAtATime(form);
     GatedProbe first;
-    form.setProbeFunction(Wrap(first));
+    form.setProbeEngines(Wrap(first));
     form.mnVerifyLinks->trigger();
     ASSERT_TRUE(WaitUntil([&] { return first.waiting(); }));
 
@@ -213,7 +195,7 @@ TEST_F(VerifyMenuTest, StopReturnsToIdleAtOnceAndTheOldWorkerLeavesANewRunAlone)
 
     // Verify again at once, while the stopped worker still waits on its probe.
     GatedProbe second;
-    form.setProbeFunction(Wrap(second));
+    form.setProbeEngines(Wrap(second));
     form.mnVerifyLinks->trigger();
     VerificationRun* current = form.VerifyThread;
     ASSERT_TRUE(current);
@@ -239,7 +221,7 @@ TEST_F(VerifyMenuTest, VerifyDuringARunOnlyResetsTheStatuses)
     writeTree();
     TForm1& form = makeForm();
     GatedProbe gate;
-    form.setProbeFunction(Wrap(gate));
+    form.setProbeEngines(Wrap(gate));
     form.mnVerifyLinks->trigger();
     VerificationRun* current = form.VerifyThread;
     ASSERT_TRUE(WaitUntil([&] { return gate.waiting(); }));
@@ -264,7 +246,7 @@ TEST_F(VerifyMenuTest, HeaderFramesWrapAndGoOnAcrossRuns)
 
     while (form.HeaderFrame != 4)
         form.Timer1Timer();
-    form.setProbeFunction(ByName());
+    form.setProbeEngines(ByName());
     form.mnVerifyLinks->trigger(); // empty tree: the run ends by itself
     ASSERT_TRUE(WaitUntil([&] { return !form.VerifyThread; }));
     EXPECT_EQ(form.VT->statusHeaderImage(), -1);
@@ -289,7 +271,7 @@ TEST_F(VerifyMenuTest, AWorkerThatCannotBeCreatedLeavesTheWindowUsable)
     EXPECT_TRUE(form.findChildren<VerificationRun*>().isEmpty());
 
     form.setWorkerStackSize(0);
-    form.setProbeFunction(ByName());
+    form.setProbeEngines(ByName());
     form.mnVerifyLinks->trigger();
     ASSERT_TRUE(WaitUntil([&] { return !form.VerifyThread; }));
     EXPECT_EQ(EntryTitled(form, "One")->Status, StatusAlive);
@@ -300,8 +282,9 @@ TEST_F(VerifyMenuTest, ClosingDuringARunCancelsTheProbeAndJoinsTheWorkers)
 {
     writeTree();
     TForm1& form = makeForm();
+    oneAtATime(form);
     GatedProbe gate; // never released: only cancelling ends it
-    form.setProbeFunction(Wrap(gate));
+    form.setProbeEngines(Wrap(gate));
     form.show();
     form.mnVerifyLinks->trigger();
     ASSERT_TRUE(WaitUntil([&] { return gate.waiting(); }));
@@ -319,13 +302,12 @@ TEST_F(VerifyMenuTest, AChangeInTheOptionsDialogAppliesFromTheNextProbeOn)
 {
     writeTree();
     TForm1& form = makeForm();
-    auto* options = new TfrOptions(&form);
-    form.setOptionsDialog(options);
+    TfrOptions* options = &oneAtATime(form);
     auto* useProxy = options->findChild<QCheckBox*>("chbUseProxy");
     options->findChild<QLineEdit*>("edAdressProxy")->setText("127.0.0.1");
     options->findChild<QLineEdit*>("edPort")->setText("3128");
     GatedProbe gate;
-    form.setProbeFunction(Wrap(gate));
+    form.setProbeEngines(Wrap(gate));
 
     form.mnVerifyLinks->trigger();
     ASSERT_TRUE(WaitUntil([&] { return gate.waiting(); }));
@@ -339,4 +321,30 @@ TEST_F(VerifyMenuTest, AChangeInTheOptionsDialogAppliesFromTheNextProbeOn)
     EXPECT_TRUE(proxies[1].useProxy);
     EXPECT_EQ(proxies[1].address, "127.0.0.1");
     EXPECT_EQ(proxies[1].port, "3128");
+}
+
+TEST_F(VerifyMenuTest, ARunChecksAsManyLinksAtOnceAsTheSettingSaysWhenItStarts)
+{
+    writeTree();
+    TForm1& form = makeForm();
+    auto* spin = oneAtATime(form).findChild<QSpinBox*>("seLinksAtOnce");
+    spin->setValue(2);
+    GatedProbe gate;
+    form.setProbeEngines(Wrap(gate));
+    form.mnVerifyLinks->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return gate.inFlight() == 2; }));
+    EXPECT_EQ(gate.asked().size(), 2);
+
+    // A change during the run applies to the next run only.
+    spin->setValue(3);
+    gate.release();
+    ASSERT_TRUE(WaitUntil([&] { return gate.asked().size() == 3; }));
+    EXPECT_EQ(gate.inFlight(), 2);
+    gate.release(2);
+    ASSERT_TRUE(WaitUntil([&] { return !form.VerifyThread; }));
+
+    form.mnVerifyLinks->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return gate.inFlight() == 3; }));
+    gate.release(3);
+    ASSERT_TRUE(WaitUntil([&] { return !form.VerifyThread; }));
 }

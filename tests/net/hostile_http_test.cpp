@@ -1,4 +1,5 @@
 #include "BookmarkModel.h"
+#include "CurlProbeEngine.h"
 #include "ProbeLink.h"
 #include "VerificationRun.h"
 
@@ -361,14 +362,12 @@ protected:
         return node;
     }
 
-    std::unique_ptr<VerificationRun> makeRun(const ProbeLimits& limits)
+    std::unique_ptr<VerificationRun> makeRun(const ProbeLimits& limits,
+                                             int linksAtOnce = Settings::DefaultLinksAtOnce)
     {
         return std::make_unique<VerificationRun>(tree, std::make_shared<SharedProxySettings>(),
-                                                 [limits](const QString& link,
-                                                          const ProxySettings& proxy,
-                                                          const std::atomic_bool* cancel) {
-                                                     return ProbeLink(link, proxy, limits, cancel);
-                                                 });
+                                                 std::make_unique<CurlProbeEngine>(limits),
+                                                 linksAtOnce);
     }
 
     static qint16 status(BookmarkNode* node) { return BookmarkModel::entry(node)->Status; }
@@ -440,7 +439,7 @@ TEST_F(HostileRunTest, ClosingEndsARunWhoseProbeHangs)
         BookmarkNode* hanging = addLink("http://127.0.0.1:" + std::to_string(silent.port()) + "/");
         BookmarkNode* next = addLink("http://127.0.0.1:" + std::to_string(silent.port()) + "/2");
 
-        const auto run = makeRun(endless);
+        const auto run = makeRun(endless, 1);
         ASSERT_TRUE(run->start());
         ASSERT_TRUE(silent.waitForConnection());
         if (stoppedFirst)

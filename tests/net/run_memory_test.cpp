@@ -1,5 +1,5 @@
 #include "BookmarkModel.h"
-#include "ProbeLink.h"
+#include "CurlProbeEngine.h"
 #include "VerificationRun.h"
 
 #include "CurlGlobalEnvironment.h"
@@ -63,11 +63,8 @@ protected:
     {
         for (const ExpectedLink& link : links)
             BookmarkModel::entry(link.node)->Status = StatusUnverified;
-        VerificationRun run(
-            tree, std::make_shared<SharedProxySettings>(),
-            [](const QString& link, const ProxySettings& proxy, const std::atomic_bool* cancel) {
-                return ProbeLink(link, proxy, shortLimits, cancel);
-            });
+        VerificationRun run(tree, std::make_shared<SharedProxySettings>(),
+                            std::make_unique<CurlProbeEngine>(shortLimits));
         QEventLoop loop;
         QObject::connect(&run, &VerificationRun::ended, &loop, &QEventLoop::quit);
         if (!run.start())

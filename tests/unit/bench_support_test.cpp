@@ -7,6 +7,7 @@
 #include "FavoritesGenerator.h"
 #include "FavoritesScan.h"
 #include "FigureRow.h"
+#include "GatedProbe.h"
 #include "HeapUsage.h"
 #include "LinkCheckerReport.h"
 #include "Measure.h"
@@ -205,18 +206,11 @@ TEST(CountedRunTest, StopsAfterExactlyTheGivenNumberOfProbes)
     BookmarkNode* root = addFolder(tree, "Fav");
     for (int i = 0; i < 10; ++i)
         addLink(tree, root, QString::number(i), StatusUnverified);
-    QStringList asked;
-    const ProbeFunction probe = [&](const QString& link, const ProxySettings&,
-                                    const std::atomic_bool*) {
-        asked << link;
-        ProbeResult result;
-        result.alive = true;
-        return result;
-    };
-    const CountedRun run = RunForLinks(tree, probe, 4);
+    GatedProbe probe([](const QString&) { return true; }, INT_MAX);
+    const CountedRun run = RunForLinks(tree, Wrap(probe), 4);
     EXPECT_TRUE(run.started);
     EXPECT_EQ(run.probed, 4);
-    EXPECT_EQ(asked, (QStringList{"http://0", "http://1", "http://2", "http://3"}));
+    EXPECT_EQ(probe.asked(), (QStringList{"http://0", "http://1", "http://2", "http://3"}));
     const TreeCensus census = TakeCensus(tree);
     EXPECT_EQ(census.alive, 4);
     EXPECT_EQ(census.unverified, 6);
@@ -230,10 +224,7 @@ TEST(CountedRunTest, ATreeWithFewerLinksIsProbedWhole)
     BookmarkNode* root = addFolder(tree, "Fav");
     for (int i = 0; i < 3; ++i)
         addLink(tree, root, QString::number(i), StatusUnverified);
-    const CountedRun run = RunForLinks(
-        tree,
-        [](const QString&, const ProxySettings&, const std::atomic_bool*) { return ProbeResult{}; },
-        100);
+    const CountedRun run = RunForLinks(tree, Answering([](const QString&) { return false; }), 100);
     EXPECT_EQ(run.probed, 3);
     EXPECT_EQ(TakeCensus(tree).dead, 3);
 }

@@ -18,6 +18,7 @@ protected:
     {
         Settings settings;
         settings.proxy = ProxySettings{true, QStringLiteral("stale.local"), QStringLiteral("1")};
+        settings.linksAtOnce = 7;
         return settings;
     }
 
@@ -32,6 +33,7 @@ TEST_F(SettingsTest, MissingFileGivesTheDefaultsAndIsNotCreated)
     EXPECT_FALSE(settings.proxy.useProxy);
     EXPECT_EQ(settings.proxy.address, "");
     EXPECT_EQ(settings.proxy.port, "80");
+    EXPECT_EQ(settings.linksAtOnce, 64);
     EXPECT_FALSE(std::filesystem::exists(config()));
 }
 
@@ -84,14 +86,14 @@ TEST_F(SettingsTest, FileThatCannotBeReadGivesDefaultsAndIsNeverSavedOver)
 TEST_F(SettingsTest, SavingWritesTheOptionsInOrderAndKeepsEveryOtherLine)
 {
     EXPECT_TRUE(Settings().saveOptions(config()).saved);
-    EXPECT_EQ(configBytes(), "[Options]\nProxy=\nPort=80\nUseProxy=0\n");
+    EXPECT_EQ(configBytes(), "[Options]\nProxy=\nPort=80\nUseProxy=0\nLinksAtOnce=64\n");
 
     writeConfig("[Window]\r\nLeft = 10 ; note\r\n\r\n[Options]\r\nPort=8080\r\nExtra=x\r\n");
     const Settings::SaveResult result = changed().saveOptions(config());
     EXPECT_TRUE(result.saved) << result.error.toStdString();
     EXPECT_EQ(configBytes(), "[Window]\r\nLeft = 10 ; note\r\n\r\n"
                              "[Options]\r\nPort=1\r\nExtra=x\r\n"
-                             "Proxy=stale.local\r\nUseProxy=1\r\n");
+                             "Proxy=stale.local\r\nUseProxy=1\r\nLinksAtOnce=7\r\n");
 }
 
 TEST_F(SettingsTest, SavedValuesLoadBackUnchanged)
@@ -104,6 +106,21 @@ TEST_F(SettingsTest, SavedValuesLoadBackUnchanged)
     EXPECT_TRUE(loaded.proxy.useProxy);
     EXPECT_EQ(loaded.proxy.address, saved.proxy.address);
     EXPECT_EQ(loaded.proxy.port, saved.proxy.port);
+    EXPECT_EQ(loaded.linksAtOnce, saved.linksAtOnce);
+}
+
+TEST_F(SettingsTest, LinksAtOnceIsClampedAndAnUnreadableValueGivesTheDefault)
+{
+    const std::pair<const char*, int> cases[] = {
+        {"16", 16},   {"1", 1}, {"128", 128}, {"0", 1},  {"-5", 1},         {"129", 128},
+        {"0x20", 32}, {"", 64}, {"many", 64}, {"8 ", 8}, {"4294967296", 64}};
+    for (const auto& [value, expected] : cases) {
+        SCOPED_TRACE(value);
+        writeConfig(std::string("[Options]\nLinksAtOnce=") + value + "\n");
+        Settings settings = changed();
+        settings.load(config());
+        EXPECT_EQ(settings.linksAtOnce, expected);
+    }
 }
 
 } // namespace

@@ -29,11 +29,9 @@ BookmarkNode* AddLink(BookmarkModel& tree, BookmarkNode* parent, const QString& 
     return node;
 }
 
-ProbeFunction Instant()
+ProbeEngineFactory Instant()
 {
-    return [](const QString& link, const ProxySettings&, const std::atomic_bool*) {
-        return AnsweredVerdict(link.startsWith("alive"));
-    };
+    return Answering([](const QString& link) { return link.startsWith("alive"); });
 }
 
 struct RunFixture : ::testing::Test
@@ -42,12 +40,14 @@ struct RunFixture : ::testing::Test
     BookmarkNode* root = nullptr;
     bool ended = false;
 
-    std::unique_ptr<VerificationRun> makeRun(ProbeFunction probe,
-                                             std::shared_ptr<SharedProxySettings> settings = {})
+    // One link at a time unless asked otherwise, so the order is fixed.
+    std::unique_ptr<VerificationRun> makeRun(const ProbeEngineFactory& engines,
+                                             std::shared_ptr<SharedProxySettings> settings = {},
+                                             int linksAtOnce = 1)
     {
         if (!settings)
             settings = std::make_shared<SharedProxySettings>();
-        auto run = std::make_unique<VerificationRun>(tree, settings, std::move(probe));
+        auto run = std::make_unique<VerificationRun>(tree, settings, engines(), linksAtOnce);
         QObject::connect(run.get(), &VerificationRun::ended, [this] { ended = true; });
         return run;
     }
@@ -64,7 +64,7 @@ TEST_F(RunFixture, CompleteRunMarksEveryLinkAndLeavesFoldersAlone)
     BookmarkNode* alive = AddLink(tree, root, "alive://y");
 
     QSignalSpy changed(&tree, &QAbstractItemModel::dataChanged);
-    auto run = makeRun(Instant());
+    auto run = makeRun(Instant(), {}, 64);
     ASSERT_TRUE(run->start());
     ASSERT_TRUE(WaitUntil([&] { return ended; }));
 
@@ -148,8 +148,7 @@ TEST_F(RunFixture, EachVerdictKeepsItsReasonAndIsCounted)
     BookmarkNode* missing = AddLink(tree, root, "http://a/missing");
     BookmarkNode* refused = AddLink(tree, root, "http://a/refused");
     BookmarkNode* moved = AddLink(tree, root, "http://a/moved");
-    const ProbeFunction probe = [](const QString& link, const ProxySettings&,
-                                   const std::atomic_bool*) {
+    const auto probe = Judging([](const QString& link) {
         ProbeResult result = AnsweredVerdict(false);
         if (link.endsWith("refused")) {
             result.outcome = ProbeOutcome::ConnectionRefused;
@@ -160,7 +159,7 @@ TEST_F(RunFixture, EachVerdictKeepsItsReasonAndIsCounted)
             result.finalAddress = "https://b/";
         }
         return result;
-    };
+    });
     auto run = makeRun(probe);
     ASSERT_TRUE(run->start());
     ASSERT_TRUE(WaitUntil([&] { return ended; }));
@@ -235,4 +234,57 @@ TEST_F(RunFixture, AWorkerThatCannotStartEndsTheRunCleanly)
     EXPECT_FALSE(run->start());
     EXPECT_FALSE(run->isWorkerRunning());
     EXPECT_EQ(BookmarkModel::entry(link)->Status, StatusUnverified);
+}
+
+TEST_F(RunFixture, StopWithSeveralInFlightStoresTheirResultsAndStartsNoMore)
+{
+    root = AddFolder(tree, nullptr, "root");
+    QList<BookmarkNode*> links;
+    for (int i = 0; i < 10; ++i)
+        links << AddLink(tree, root, QStringLiteral("alive://%1").arg(i));
+    GatedProbe probe;
+    auto run = makeRun(Wrap(probe), {}, 3);
+    ASSERT_TRUE(run->start());
+    ASSERT_TRUE(WaitUntil([&] { return probe.inFlight() == 3; }));
+    probe.release(); // the first answer lands and a fourth link starts
+    ASSERT_TRUE(WaitUntil([&] {
+        return BookmarkModel::entry(links[0])->Status == StatusAlive && probe.inFlight() == 3;
+    }));
+
+    run->stop();
+    probe.release(10);
+    ASSERT_TRUE(WaitUntil([&] { return ended; }));
+
+    EXPECT_EQ(probe.asked(), (QStringList{"alive://0", "alive://1", "alive://2", "alive://3"}));
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(BookmarkModel::entry(links[i])->Status, i < 4 ? StatusAlive : StatusUnverified)
+            << i;
+}
+
+TEST_F(RunFixture, DeletingAFolderForgetsItsLinksInFlightAndWaiting)
+{
+    root = AddFolder(tree, nullptr, "root");
+    BookmarkNode* before = AddLink(tree, root, "alive://before");
+    BookmarkNode* folder = AddFolder(tree, root, "doomed");
+    for (int i = 0; i < 6; ++i)
+        AddLink(tree, folder, QStringLiteral("alive://doomed-%1").arg(i));
+    BookmarkNode* after = AddLink(tree, root, "dead://after");
+    QSignalSpy changed(&tree, &QAbstractItemModel::dataChanged);
+
+    GatedProbe probe;
+    // Two doomed links start with the first; four wait with the worker.
+    auto run = makeRun(Wrap(probe), {}, 3);
+    ASSERT_TRUE(run->start());
+    ASSERT_TRUE(WaitUntil([&] { return probe.inFlight() == 3; }));
+
+    tree.deleteNode(folder);
+    probe.release(10);
+    ASSERT_TRUE(WaitUntil([&] { return ended; }));
+
+    EXPECT_EQ(probe.asked(), (QStringList{"alive://before", "alive://doomed-0", "alive://doomed-1",
+                                          "dead://after"}));
+    EXPECT_EQ(BookmarkModel::entry(before)->Status, StatusAlive);
+    EXPECT_EQ(BookmarkModel::entry(after)->Status, StatusDead);
+    // Only the two surviving rows were written.
+    EXPECT_EQ(changed.size(), 2);
 }

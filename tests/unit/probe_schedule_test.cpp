@@ -1,0 +1,69 @@
+#include "ProbeSchedule.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Tickets of the links started until none may start.
+std::vector<quint64> StartAll(ProbeSchedule& schedule)
+{
+    std::vector<quint64> started;
+    while (const auto link = schedule.startNext())
+        started.push_back(link->ticket);
+    return started;
+}
+
+} // namespace
+
+TEST(ProbeScheduleTest, LinksStartInOrderWithinTheTotalAndThePerHostLimits)
+{
+    ProbeSchedule schedule(10, 2);
+    // 1..3 to host a (written in two cases), 4 with no host, 5 to b, 6 to a's
+    // name on another port, 7 to a again.
+    const char* hosts[] = {"a:80", "A:80", "a:80", "", "b:80", "a:8080", "a:80"};
+    for (quint64 ticket = 1; ticket <= 7; ++ticket)
+        schedule.add({ticket, "link", hosts[ticket - 1]});
+
+    // A host at its limit lets later links of other hosts go ahead.
+    EXPECT_EQ(StartAll(schedule), (std::vector<quint64>{1, 2, 4, 5, 6}));
+    EXPECT_EQ(schedule.running(), 5);
+    EXPECT_TRUE(schedule.hasWaiting());
+
+    // A finished link of host a makes room for the oldest waiting one of a.
+    schedule.finished(2);
+    EXPECT_EQ(StartAll(schedule), (std::vector<quint64>{3}));
+    schedule.finished(4); // no host: frees no room for a
+    EXPECT_EQ(StartAll(schedule), std::vector<quint64>{});
+    schedule.finished(1);
+    EXPECT_EQ(StartAll(schedule), (std::vector<quint64>{7}));
+    EXPECT_FALSE(schedule.hasWaiting());
+
+    // The total bounds links of distinct hosts too; one finishing lets the next in.
+    ProbeSchedule narrow(2);
+    for (quint64 ticket = 1; ticket <= 4; ++ticket)
+        narrow.add({ticket, "link", QStringLiteral("h%1:80").arg(ticket)});
+    EXPECT_EQ(StartAll(narrow), (std::vector<quint64>{1, 2}));
+    narrow.finished(1);
+    EXPECT_EQ(StartAll(narrow), (std::vector<quint64>{3}));
+}
+
+TEST(ProbeScheduleTest, OnlyWaitingLinksCanBeTakenBack)
+{
+    ProbeSchedule schedule(1);
+    schedule.add({1, "link", "a:80"});
+    schedule.add({2, "link", "a:80"});
+    schedule.add({3, "link", "b:80"});
+    ASSERT_EQ(StartAll(schedule), std::vector<quint64>{1});
+
+    EXPECT_FALSE(schedule.remove(1));
+    EXPECT_TRUE(schedule.remove(2));
+    EXPECT_FALSE(schedule.remove(2));
+    schedule.finished(1);
+    EXPECT_EQ(StartAll(schedule), std::vector<quint64>{3});
+
+    schedule.add({4, "link", "c:80"});
+    schedule.clearWaiting();
+    schedule.finished(3);
+    EXPECT_EQ(StartAll(schedule), std::vector<quint64>{});
+    EXPECT_EQ(schedule.running(), 0);
+}

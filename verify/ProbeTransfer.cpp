@@ -1,0 +1,385 @@
+#include "ProbeTransfer.h"
+
+#include "ProbeLinkFailure.h"
+
+#include <chrono>
+#include <optional>
+
+namespace {
+
+const char UserAgent[] = "InetURL:/1.0";
+const char AllowedProtocols[] = "http,https";
+const long MaxRedirects = 30;
+// A reason phrase is shown, not parsed; a server's endless one is cut here.
+const qsizetype MaxReasonPhrase = 200;
+
+// What the callbacks of one transfer share with the code that made it.
+struct TransferState
+{
+    CURL* curl = nullptr;
+    const std::atomic_bool* cancel = nullptr;
+    bool hasCredentials = false; // of the link or of the proxy
+    bool stoppedByUs = false;
+    bool headComplete = false;
+    bool headHasLocation = false;
+    bool headHasChallenge = false;
+    QByteArray reasonPhrase; // of the head last begun
+};
+
+// Only the head decides; should a body begin before the verdict was taken
+// (an answer whose head looked like it might not be the last), its first
+// byte ends the transfer.
+size_t refuseBody(char*, size_t size, size_t count, void* userData)
+{
+    if (size * count == 0)
+        return 0;
+    static_cast<TransferState*>(userData)->stoppedByUs = true;
+    return 0;
+}
+
+int abortWhenCancelled(void* userData, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    const auto* state = static_cast<const TransferState*>(userData);
+    return state->cancel && state->cancel->load() ? 1 : 0;
+}
+
+struct EasyDeleter
+{
+    void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
+};
+
+struct UrlDeleter
+{
+    void operator()(CURLU* url) const { curl_url_cleanup(url); }
+};
+
+// What the probe needs to know of a link before it asks for it.
+struct LinkShape
+{
+    bool usable = false;
+    bool hasUser = false;
+};
+
+// libcurl would guess "http" for a link without a scheme; such a link is not
+// a URL and must stay dead, so it is parsed here without guessing first.
+LinkShape shapeOf(const QByteArray& link)
+{
+    LinkShape shape;
+    const std::unique_ptr<CURLU, UrlDeleter> url(curl_url());
+    if (!url || curl_url_set(url.get(), CURLUPART_URL, link.constData(), 0) != CURLUE_OK)
+        return shape;
+    shape.usable = true;
+    char* user = nullptr;
+    shape.hasUser = curl_url_get(url.get(), CURLUPART_USER, &user, 0) == CURLUE_OK;
+    curl_free(user);
+    return shape;
+}
+
+bool isAsciiUpper(char c)
+{
+    return c >= 'A' && c <= 'Z';
+}
+
+// A copy lowered in A-Z only; nothing else of the link may change.
+QByteArray asciiLower(const QByteArray& text)
+{
+    QByteArray lowered = text;
+    for (char& c : lowered) {
+        if (isAsciiUpper(c))
+            c = char(c - 'A' + 'a');
+    }
+    return lowered;
+}
+
+// "HTTP/1.1 404 Not Found" gives "Not Found"; HTTP/2 has no phrase at all.
+QByteArray reasonPhraseOf(const QByteArray& statusLine)
+{
+    const qsizetype codeStart = statusLine.indexOf(' ');
+    if (codeStart < 0)
+        return {};
+    const qsizetype phraseStart = statusLine.indexOf(' ', codeStart + 1);
+    if (phraseStart < 0)
+        return {};
+    return statusLine.mid(phraseStart + 1).trimmed().left(MaxReasonPhrase);
+}
+
+long responseCode(CURL* curl)
+{
+    long code = 0;
+    return curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &code) == CURLE_OK ? code : 0;
+}
+
+// An informational head comes before the answer, libcurl follows a redirect
+// that names its target, and it answers a challenge when it has credentials;
+// any other head is the final answer.
+bool isFinalHead(const TransferState& state)
+{
+    const long code = responseCode(state.curl);
+    if (code < 200)
+        return false;
+    if (code >= 300 && code < 400 && state.headHasLocation)
+        return false;
+    return !((code == 401 || code == 407) && state.headHasChallenge && state.hasCredentials);
+}
+
+void noteHeaderLine(TransferState& state, const QByteArray& line)
+{
+    const QByteArray lowered = asciiLower(line.left(20));
+    if (lowered.startsWith("location:"))
+        state.headHasLocation = true;
+    else if (lowered.startsWith("www-authenticate:") || lowered.startsWith("proxy-authenticate:"))
+        state.headHasChallenge = true;
+}
+
+// libcurl takes a connection closed inside the head for an answer made of the
+// lines it got so far; only a head that reached its blank line is an answer.
+// A status line opens the head of each answer on the way (redirects too). The
+// blank line of the final head ends the transfer: the verdict needs no more.
+size_t watchHead(char* line, size_t size, size_t count, void* userData)
+{
+    const size_t length = size * count;
+    auto& state = *static_cast<TransferState*>(userData);
+    const QByteArray text = QByteArray::fromRawData(line, qsizetype(length));
+    if (text == "\r\n" || text == "\n") {
+        state.headComplete = true;
+        if (!isFinalHead(state))
+            return length;
+        state.stoppedByUs = true;
+        return 0;
+    }
+    if (asciiLower(text.left(5)) == "http/") {
+        state.headComplete = false;
+        state.headHasLocation = false;
+        state.headHasChallenge = false;
+        state.reasonPhrase = reasonPhraseOf(text);
+        return length;
+    }
+    noteHeaderLine(state, text);
+    return length;
+}
+
+class OptionSetter final
+{
+public:
+    explicit OptionSetter(CURL* curl) : curl_(curl) {}
+
+    template <typename Value> OptionSetter& set(CURLoption option, Value value)
+    {
+        if (ok_ && curl_easy_setopt(curl_, option, value) != CURLE_OK)
+            ok_ = false;
+        return *this;
+    }
+
+    bool ok() const { return ok_; }
+
+private:
+    CURL* curl_;
+    bool ok_ = true;
+};
+
+bool setUpTransfer(CURL* curl, const QByteArray& url, const QByteArray& proxyString, bool useProxy,
+                   const ProbeLimits& limits, TransferState* state, char* errorBuffer)
+{
+    OptionSetter options(curl);
+    options.set(CURLOPT_URL, url.constData())
+        .set(CURLOPT_HTTPGET, 1L)
+        .set(CURLOPT_USERAGENT, UserAgent)
+        .set(CURLOPT_FOLLOWLOCATION, 1L)
+        .set(CURLOPT_MAXREDIRS, MaxRedirects)
+        .set(CURLOPT_PROTOCOLS_STR, AllowedProtocols)
+        .set(CURLOPT_REDIR_PROTOCOLS_STR, AllowedProtocols)
+        // Credentials of a link go only to a server that asks for them.
+        .set(CURLOPT_HTTPAUTH, CURLAUTH_ANY)
+        .set(CURLOPT_NOSIGNAL, 1L)
+        .set(CURLOPT_CONNECTTIMEOUT_MS, limits.connectTimeoutMs)
+        .set(CURLOPT_LOW_SPEED_LIMIT, 1L)
+        .set(CURLOPT_LOW_SPEED_TIME, limits.lowSpeedTimeSeconds)
+        .set(CURLOPT_TIMEOUT_MS, limits.totalTimeoutMs)
+        .set(CURLOPT_ERRORBUFFER, errorBuffer)
+        .set(CURLOPT_WRITEFUNCTION, &refuseBody)
+        .set(CURLOPT_WRITEDATA, static_cast<void*>(state))
+        .set(CURLOPT_HEADERFUNCTION, &watchHead)
+        .set(CURLOPT_HEADERDATA, static_cast<void*>(state))
+        // A proxy's answer to CONNECT is no head of the link's answer.
+        .set(CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L)
+        .set(CURLOPT_XFERINFOFUNCTION, &abortWhenCancelled)
+        .set(CURLOPT_XFERINFODATA, static_cast<void*>(state))
+        .set(CURLOPT_NOPROGRESS, 0L)
+        // A cancelled probe must not wait for a name lookup to give up: the
+        // resolver thread is left to end on its own, and it touches only
+        // libcurl's own data.
+        .set(CURLOPT_QUICK_EXIT, 1L);
+    // Without our own proxy libcurl reads http_proxy, https_proxy and no_proxy,
+    // which is how this system's connection settings reach the probe.
+    if (useProxy) {
+        options.set(CURLOPT_PROXY, proxyString.constData()).set(CURLOPT_NOPROXY, "");
+    }
+    return options.ok();
+}
+
+bool isAliveStatus(const QByteArray& status)
+{
+    return status == "200" || status == "302";
+}
+
+// What the finished transfer tells, apart from the time it took.
+ProbeResult judgeEnded(CURL* curl, CURLcode performed, const TransferState& state,
+                       const char* message, bool throughProxy, const ProbeLimits& limits,
+                       qint64 elapsedMs)
+{
+    const bool ended =
+        performed == CURLE_OK || (performed == CURLE_WRITE_ERROR && state.stoppedByUs);
+    if (!ended)
+        return TransferFailure(curl, performed, message, throughProxy, limits, elapsedMs);
+    if (!state.headComplete)
+        return FailedProbe(ProbeOutcome::CutHead);
+    ProbeResult result;
+    result.outcome = ProbeOutcome::Answered;
+    result.statusCode = qint16(responseCode(curl));
+    result.detail = QString::fromLatin1(state.reasonPhrase);
+    result.alive = isAliveStatus(QByteArray::number(result.statusCode));
+    return result;
+}
+
+// Redirects and the address they led to, known whatever the outcome.
+void addRoute(ProbeResult& result, CURL* curl, const QByteArray& url)
+{
+    long redirects = 0;
+    if (curl_easy_getinfo(curl, CURLINFO_REDIRECT_COUNT, &redirects) != CURLE_OK || redirects <= 0)
+        return;
+    result.redirects = quint8(redirects);
+    const char* finalUrl = nullptr;
+    if (curl_easy_getinfo(curl, CURLINFO_EFFECTIVE_URL, &finalUrl) == CURLE_OK && finalUrl &&
+        url != finalUrl)
+        result.finalAddress = QString::fromUtf8(finalUrl);
+}
+
+qint64 millisecondsSince(std::chrono::steady_clock::time_point started)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 started)
+        .count();
+}
+
+// Every link's request goes out as its own: a reused connection or a cached
+// name would let one probe answer for another.
+bool setUpIsolation(CURL* curl)
+{
+    OptionSetter options(curl);
+    options.set(CURLOPT_FRESH_CONNECT, 1L)
+        .set(CURLOPT_FORBID_REUSE, 1L)
+        .set(CURLOPT_DNS_CACHE_TIMEOUT, 0L);
+    return options.ok();
+}
+
+// The link after the "http://" rule.
+QByteArray requestedUrl(const QString& link)
+{
+    QByteArray url = LinkTo8Bit(link);
+    if (!asciiLower(url).contains("http"))
+        url.prepend("http://");
+    return url;
+}
+
+} // namespace
+
+struct ProbeTransfer::State
+{
+    std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
+    std::optional<ProbeResult> early;
+    TransferState transfer;
+    QByteArray url;
+    ProbeLimits limits;
+    bool throughProxy = false;
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+    // Last, so the handle goes before the buffers it points at.
+    std::unique_ptr<CURL, EasyDeleter> curl;
+};
+
+QByteArray LinkTo8Bit(const QString& link)
+{
+    static const char hexDigits[] = "0123456789ABCDEF";
+    const QByteArray utf8 = link.toUtf8();
+    QByteArray result;
+    result.reserve(utf8.size());
+    for (const char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte > 0x20 && byte < 0x7F) {
+            result.append(c);
+            continue;
+        }
+        result.append('%');
+        result.append(hexDigits[byte >> 4]);
+        result.append(hexDigits[byte & 0x0F]);
+    }
+    return result;
+}
+
+QString ProbeHost(const QString& link)
+{
+    const std::unique_ptr<CURLU, UrlDeleter> url(curl_url());
+    if (!url ||
+        curl_url_set(url.get(), CURLUPART_URL, requestedUrl(link).constData(), 0) != CURLUE_OK)
+        return {};
+    char* host = nullptr;
+    char* port = nullptr;
+    QString key;
+    if (curl_url_get(url.get(), CURLUPART_HOST, &host, 0) == CURLUE_OK &&
+        curl_url_get(url.get(), CURLUPART_PORT, &port, CURLU_DEFAULT_PORT) == CURLUE_OK)
+        key = QString::fromUtf8(asciiLower(host)) + u':' + QString::fromLatin1(port);
+    curl_free(host);
+    curl_free(port);
+    return key;
+}
+
+ProbeTransfer::ProbeTransfer(const QString& link, const ProxySettings& proxy,
+                             const ProbeLimits& limits, const std::atomic_bool* cancel)
+    : state_(std::make_unique<State>())
+{
+    State& s = *state_;
+    s.limits = limits;
+    s.throughProxy = proxy.useProxy;
+    if (cancel && cancel->load()) {
+        s.early = FailedProbe(ProbeOutcome::Cancelled);
+        return;
+    }
+    s.url = requestedUrl(link);
+    const LinkShape shape = shapeOf(s.url);
+    if (!shape.usable) {
+        s.early = FailedProbe(ProbeOutcome::MalformedLink);
+        return;
+    }
+    const QByteArray proxyString =
+        proxy.useProxy ? (proxy.address + ':' + proxy.port).toUtf8() : QByteArray();
+    s.curl.reset(curl_easy_init());
+    s.transfer.curl = s.curl.get();
+    s.transfer.cancel = cancel;
+    s.transfer.hasCredentials = shape.hasUser || proxyString.contains('@');
+    if (!s.curl ||
+        !setUpTransfer(s.curl.get(), s.url, proxyString, proxy.useProxy, limits, &s.transfer,
+                       s.errorBuffer) ||
+        !setUpIsolation(s.curl.get())) {
+        s.curl.reset();
+        s.early = FailedProbe(ProbeOutcome::OtherFailure);
+    }
+}
+
+ProbeTransfer::~ProbeTransfer() = default;
+
+CURL* ProbeTransfer::handle() const
+{
+    return state_->curl.get();
+}
+
+ProbeResult ProbeTransfer::judge(CURLcode performed) const
+{
+    const State& s = *state_;
+    ProbeResult result = s.early
+                             ? *s.early
+                             : judgeEnded(s.curl.get(), performed, s.transfer, s.errorBuffer,
+                                          s.throughProxy, s.limits, millisecondsSince(s.started));
+    if (!s.early)
+        addRoute(result, s.curl.get(), s.url);
+    result.elapsedMs = qint32(millisecondsSince(s.started));
+    return result;
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "ProbeResult.h"
+#include "ProxySettings.h"
+
+#include <QByteArray>
+#include <QString>
+#include <atomic>
+#include <curl/curl.h>
+#include <memory>
+
+// Time bounds of one probe; as a browser stack has them by default, lowered
+// only by tests.
+struct ProbeLimits
+{
+    long connectTimeoutMs = 60000;
+    long lowSpeedTimeSeconds = 30; // no data for this long ends the transfer
+    long totalTimeoutMs = 120000;  // so a trickling server cannot hold a probe for ever
+};
+
+// The link as it goes on the wire: printable ASCII unchanged; blanks, control
+// characters and every non-ASCII character percent-encoded (as UTF-8), since
+// libcurl refuses a URL that holds them raw.
+QByteArray LinkTo8Bit(const QString& link);
+
+// The host and port the link's request goes to, lower-cased ("example.org:80"),
+// so links to one server are counted together; empty when the link is no URL.
+QString ProbeHost(const QString& link);
+
+// One link's request on its own easy handle, with every option of a probe set,
+// ready to be performed alone or inside a multi handle, and judged once it has
+// ended. A link without "http" anywhere (letter case ignored) gets "http://"
+// in front. Nothing is shared with another probe: no connection, no DNS cache.
+// cancel, when given and set, aborts the transfer in flight.
+class ProbeTransfer final
+{
+public:
+    ProbeTransfer(const QString& link, const ProxySettings& proxy, const ProbeLimits& limits,
+                  const std::atomic_bool* cancel = nullptr);
+    ~ProbeTransfer();
+    ProbeTransfer(const ProbeTransfer&) = delete;
+    ProbeTransfer& operator=(const ProbeTransfer&) = delete;
+
+    // Null when the verdict was known without a request (a link that is no
+    // URL, a probe cancelled beforehand); judge() then gives it.
+    CURL* handle() const;
+
+    // The verdict once libcurl has ended the transfer with performed; the
+    // time counts from the transfer's making.
+    ProbeResult judge(CURLcode performed) const;
+
+private:
+    struct State;
+    std::unique_ptr<State> state_; // at a fixed address: libcurl's callbacks point at it
+};
