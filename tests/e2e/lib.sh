@@ -33,7 +33,9 @@ e2e_need() {
 e2e_start_xvfb() {
   e2e_need Xvfb
   local fd_file="$E2E_WORK/display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" 2>"$E2E_WORK/xvfb.log" &
+  # -noreset: between two programs the server would reset when the last
+  # client leaves, and a program connecting meanwhile would be refused.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fd_file" 2>"$E2E_WORK/xvfb.log" &
   E2E_PIDS+=($!)
   local tries=0
   until [ -s "$fd_file" ]; do

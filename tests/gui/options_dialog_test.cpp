@@ -254,7 +254,7 @@ TEST_F(OptionsDialog, aConfigFolderWhoseNameIsNotUtf8KeepsItsBytes)
     EXPECT_TRUE(dialog->close());
     EXPECT_EQ(MessageBoxCount(), 0);
     EXPECT_EQ(ReadFileBytes(folder / "Orvanta/Config.ini"),
-              "[Options]\nPort=3128\nProxy=\nUseProxy=0\n");
+              "[Options]\nPort=3128\nProxy=\nUseProxy=0\nLinksAtOnce=64\n");
 }
 
 TEST_F(OptionsDialog, showModalRunsCentredOverTheMainWindow)
