@@ -7,7 +7,7 @@ prefix=/usr
 stage="$work_dir/stage"
 install_into "$stage" "$prefix"
 root="$stage$prefix"
-desktop="$root/share/applications/orvanta.desktop"
+desktop="$root/share/applications/$app_id.desktop"
 metainfo="$root/share/metainfo/$app_id.metainfo.xml"
 
 echo "== desktop entry"
