@@ -1,6 +1,6 @@
 # Installation into a prefix, the desktop integration files, the documents
-# and the Debian package. Every destination is relative, so CMAKE_INSTALL_PREFIX, --prefix and
-# DESTDIR all decide where the tree lands.
+# and the Debian package. Every destination is relative, so
+# CMAKE_INSTALL_PREFIX, --prefix and DESTDIR all decide where the tree lands.
 
 include(GNUInstallDirs)
 
