@@ -1,6 +1,6 @@
-# Installation into a prefix, the desktop integration files and the Debian
-# package. Every destination is relative, so CMAKE_INSTALL_PREFIX, --prefix and
-# DESTDIR all decide where the tree lands.
+# Installation into a prefix, the desktop integration files, the documents
+# and the Debian package. Every destination is relative, so
+# CMAKE_INSTALL_PREFIX, --prefix and DESTDIR all decide where the tree lands.
 
 include(GNUInstallDirs)
 
@@ -30,7 +30,8 @@ install(CODE [[
 
 install(TARGETS orvanta RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-install(FILES "${orvanta_desktop_dir}/orvanta.desktop"
+# Desktops and software centres find the entry by the AppStream id.
+install(FILES "${orvanta_desktop_dir}/${ORVANTA_APP_ID}.desktop"
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 
 # The PNGs are rendered with the rest of the artwork while orvanta is built.
@@ -49,6 +50,14 @@ install(FILES "${PROJECT_SOURCE_DIR}/resources/svg/star.svg"
 set(orvanta_metainfo "${PROJECT_BINARY_DIR}/desktop/${ORVANTA_APP_ID}.metainfo.xml")
 configure_file("${orvanta_desktop_dir}/orvanta.metainfo.xml.in" "${orvanta_metainfo}" @ONLY)
 install(FILES "${orvanta_metainfo}" DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+include(${CMAKE_CURRENT_LIST_DIR}/PackageDocs.cmake)
+# The package's name, not the project's capitalised one, names the folder
+# that Debian looks in.
+set(orvanta_doc_dir ${CMAKE_INSTALL_DATADIR}/doc/orvanta)
+install(FILES "${orvanta_docs_dir}/copyright" "${orvanta_docs_dir}/changelog.gz"
+        DESTINATION ${orvanta_doc_dir})
+install(FILES "${orvanta_docs_dir}/orvanta.1.gz" DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # The Debian package: `cpack -G DEB` in the build folder.
 set(CPACK_GENERATOR DEB)

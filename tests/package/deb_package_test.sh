@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # `cpack -G DEB` builds an installable orvanta package: its control fields,
-# the dependencies found from the binary, and a clean /usr tree.
+# the dependencies found from the binary, a clean /usr tree, and nothing
+# lintian calls an error.
 source "$(dirname "$0")/support.sh"
 
 package_dir="$work_dir/packages"
@@ -56,5 +57,19 @@ file -b "$binary" | grep -q ', stripped' || fail "packaged binary is not strippe
 binary_version=$(binary_product_version "$binary")
 [ "$binary_version" = "$project_version" ] ||
   fail "packaged program's version block says '$binary_version'"
+
+echo "== lintian"
+# With --fail-on error, status 2 means tags of error severity, which the
+# listing reports; any other failing status is lintian itself breaking down.
+status=0
+lintian --no-tag-display-limit --fail-on error "$deb" >"$work_dir/lintian.log" \
+  2>"$work_dir/lintian.err" || status=$?
+cat "$work_dir/lintian.log"
+if [ "$status" -ne 0 ] && [ "$status" -ne 2 ]; then
+  fail "lintian could not check the package (status $status): $(cat "$work_dir/lintian.err")"
+fi
+if grep '^E: ' "$work_dir/lintian.log" >&2 || [ "$status" -eq 2 ]; then
+  fail "lintian reports errors"
+fi
 
 finish

@@ -7,10 +7,14 @@ prefix=/usr
 stage="$work_dir/stage"
 install_into "$stage" "$prefix"
 root="$stage$prefix"
-desktop="$root/share/applications/orvanta.desktop"
+desktop="$root/share/applications/$app_id.desktop"
 metainfo="$root/share/metainfo/$app_id.metainfo.xml"
 
 echo "== desktop entry"
+# Named after the AppStream id, the entry is the one software centres link
+# to the metainfo; a second name would show the program twice in menus.
+entries=$(ls "$root/share/applications")
+[ "$entries" = "$app_id.desktop" ] || fail "share/applications holds '$entries', not $app_id.desktop alone"
 # Hints (such as the entry being listed under two main categories) are fine.
 if ! desktop-file-validate "$desktop" >"$work_dir/desktop.log" 2>&1; then
   fail "desktop-file-validate: $(cat "$work_dir/desktop.log")"

@@ -43,13 +43,16 @@ finish() {
 # Paths, relative to a prefix, that an installation must contain.
 installed_files=(
   bin/orvanta
-  share/applications/orvanta.desktop
+  "share/applications/$app_id.desktop"
   share/icons/hicolor/16x16/apps/orvanta.png
   share/icons/hicolor/32x32/apps/orvanta.png
   share/icons/hicolor/48x48/apps/orvanta.png
   share/icons/hicolor/256x256/apps/orvanta.png
   share/icons/hicolor/scalable/apps/orvanta.svg
   "share/metainfo/$app_id.metainfo.xml"
+  share/man/man1/orvanta.1.gz
+  share/doc/orvanta/copyright
+  share/doc/orvanta/changelog.gz
 )
 icon_sides=(16 32 48 256)
 
