@@ -1,5 +1,7 @@
 #include "PictureButton.h"
 
+#include "ScreenPicture.h"
+
 #include <QPainter>
 
 PictureButton::PictureButton(const QPixmap& released, const QPixmap& pressed,
@@ -16,7 +18,7 @@ PictureButton::PictureButton(const QPixmap& released, const QPixmap& pressed,
 
 QSize PictureButton::sizeHint() const
 {
-    return released_.size();
+    return LogicalSize(released_);
 }
 
 void PictureButton::paintEvent(QPaintEvent*)

@@ -15,6 +15,8 @@
 #include "MessageBoxes.h"
 #include "Opener.h"
 #include "PictureButton.h"
+#include "ScreenFit.h"
+#include "ScreenPicture.h"
 #include "StatusPanels.h"
 #include "TexturedBackground.h"
 #include "TfrAbout.h"
@@ -28,6 +30,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QTimer>
 
 std::filesystem::path FavoritesPath;
@@ -82,9 +85,12 @@ void TForm1::setupWindow()
     setWindowIcon(ApplicationIcon());
     setFont(WindowFont());
     setAttribute(Qt::WA_OpaquePaintEvent);
-    // The window opens where it was laid out, not centred.
-    move(204, 110);
-    resize(designWidth, designHeight);
+    // The window opens where it was laid out, not centred; on a scaled screen
+    // the design size can exceed the screen, so it is kept within.
+    const QRect fitted =
+        FitToArea({204, 110, designWidth, designHeight}, screen()->availableGeometry());
+    move(fitted.topLeft());
+    resize(fitted.size());
 }
 
 void TForm1::setupControls()
@@ -94,14 +100,16 @@ void TForm1::setupControls()
 
     // Created bottom to top: the pictures and the label lie below the tree,
     // the status bar and the buttons.
-    RzBackground1 = new TexturedBackground(QPixmap::fromImage(TextureImage()), this);
-    Image1 = new HeaderStrip(QPixmap::fromImage(HeaderStripImage()), this);
+    const qreal ratio = devicePixelRatioF();
+    RzBackground1 =
+        new TexturedBackground(ScreenPicture(QPixmap::fromImage(TextureImage()), ratio), this);
+    Image1 = new HeaderStrip(ScreenPicture(QPixmap::fromImage(HeaderStripImage()), ratio), this);
     Label1 = new QLabel(QStringLiteral(ORVANTA_COPYRIGHT), this);
     Label1->setTextFormat(Qt::PlainText);
     Label1->adjustSize();
     bookmarks_ = new BookmarkModel(this);
     VT = new BookmarkView(bookmarks_, this);
-    VT->header()->setFont(HeaderFont());
+    VT->header()->setFont(HeaderFont(ratio));
     StatusBar1 = new StatusPanels({120, 120}, this);
     btVerify = makeButton(QStringLiteral("verify"), QStringLiteral("Verifying links"));
     btDelete = makeButton(QStringLiteral("delete"), QStringLiteral("Delete all dead links"));
@@ -137,8 +145,9 @@ void TForm1::setupControls()
 
 PictureButton* TForm1::makeButton(const QString& picture, const QString& tooltip)
 {
-    return new PictureButton(ButtonPicture(picture, false), ButtonPicture(picture, true), tooltip,
-                             this);
+    const qreal ratio = devicePixelRatioF();
+    return new PictureButton(ScreenPicture(ButtonPicture(picture, false), ratio),
+                             ScreenPicture(ButtonPicture(picture, true), ratio), tooltip, this);
 }
 
 void TForm1::setupMenus()
@@ -242,6 +251,8 @@ bool TForm1::loadImageLists()
 {
     // The 16 x 16 list holds the pictures in BookmarkImage order.
     static_assert(IconLampDead - IconLinkEmblem == ImageLampDead);
+    ImageList1.setDevicePixelRatio(devicePixelRatioF());
+    ImageList2.setDevicePixelRatio(devicePixelRatioF());
     for (int id = IconFirst; id <= IconLast; ++id) {
         ImageList& list = id < IconBusyFrameFirst ? ImageList1 : ImageList2;
         if (!list.addIcon(IconResource(id))) {
