@@ -13,7 +13,6 @@
 #include "KnownFolders.h"
 #include "MenuStyle.h"
 #include "MessageBoxes.h"
-#include "Opener.h"
 #include "PictureButton.h"
 #include "ScreenFit.h"
 #include "ScreenPicture.h"
@@ -316,7 +315,7 @@ void TForm1::VTDblClick()
     BookmarkNode* node = BookmarkModel::nodeOf(VT->currentIndex());
     const BookmarkEntry* entry = BookmarkModel::entry(node);
     if (entry && !entry->IsFolder && VT->isNodeSelected(node))
-        OpenTarget(entry->Link);
+        OpenOrReport(this, entry->Link);
 }
 
 void TForm1::btVerifyClick()
@@ -337,12 +336,12 @@ void TForm1::btOptionsClick()
 
 void TForm1::btHomePageClick()
 {
-    OpenHomePage();
+    OpenHomePage(this);
 }
 
 void TForm1::btSupportClick()
 {
-    OpenSupportMail();
+    OpenSupportMail(this);
 }
 
 void TForm1::pmnVerifyPopup()
@@ -370,10 +369,10 @@ void TForm1::mnAboutClick()
 
 void TForm1::mnQMPEClick()
 {
-    OpenHomePage();
+    OpenHomePage(this);
 }
 
 void TForm1::mnQMPCClick()
 {
-    OpenHomePage();
+    OpenHomePage(this);
 }

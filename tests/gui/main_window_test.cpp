@@ -164,7 +164,7 @@ TEST_F(MainWindowTest, ToolbarAndHelpMenuReachTheirActions)
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     QStringList opened;
-    SetOpener([&](const QString& target) { opened.append(target); });
+    SetOpener([&](const QString& target, const OpenFailed&) { opened.append(target); });
 
     window.btHomePage->click();
     window.mnQMPE->trigger();
