@@ -12,10 +12,12 @@
 #include "Opener.h"
 #include "TfrOptions.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QStatusBar>
 #include <QTimer>
 #include <QtTest/QTest>
 
@@ -126,6 +128,26 @@ TEST_F(MainWindowTest, ControlsFollowTheirAnchorsWhenTheWindowIsResized)
     expectLayout(101, 40);
     window.resize(600, 400);
     expectLayout(600 - 647, 400 - 563);
+}
+
+TEST_F(MainWindowTest, StatusBarIsAStandardOneWithThreePanels)
+{
+    TForm1& window = makeForm();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QStatusBar* bar = window.StatusBar1;
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(bar);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::StatusBar);
+
+    // 120, 120 and the rest, each inside a sunken edge 2 pixels from the next.
+    ASSERT_EQ(window.StatusBar1->panelCount(), 3);
+    EXPECT_EQ(window.StatusBar1->panel(0)->geometry(), QRect(1, 3, 116, 15));
+    EXPECT_EQ(window.StatusBar1->panel(1)->geometry(), QRect(121, 3, 116, 15));
+    EXPECT_EQ(window.StatusBar1->panel(2)->geometry(), QRect(241, 3, 647 - 240 - 4, 15));
+    window.StatusBar1->setPanelText(2, QStringLiteral("Checked : 3"));
+    EXPECT_EQ(window.StatusBar1->panelText(2), QStringLiteral("Checked : 3"));
+    EXPECT_EQ(window.StatusBar1->panel(2)->text(), QStringLiteral("Checked : 3"));
 }
 
 TEST_F(MainWindowTest, WindowTextIsTahomaAndTheTreeHeaderMsSansSerif)
