@@ -33,8 +33,12 @@ QFont WindowFont()
     return eightPoint({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans")});
 }
 
-QFont HeaderFont()
+QFont HeaderFont(qreal devicePixelRatio)
 {
+    // Wine's MS Sans Serif holds bitmaps of one size only: on a scaled screen
+    // it comes out tiny and spaced apart, so Tahoma, its scalable twin, serves.
+    if (!qFuzzyCompare(devicePixelRatio, 1.0))
+        return WindowFont();
     return eightPoint(
         {QStringLiteral("MS Sans Serif"), QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans")});
 }

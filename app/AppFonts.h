@@ -8,4 +8,6 @@
 void RegisterApplicationFonts();
 
 QFont WindowFont(); // Tahoma 8 pt, DejaVu Sans when Tahoma is missing
-QFont HeaderFont(); // MS Sans Serif 8 pt, then Tahoma, then DejaVu Sans
+// MS Sans Serif 8 pt, then Tahoma, then DejaVu Sans; on a screen whose device
+// pixel ratio is not 1, the window font.
+QFont HeaderFont(qreal devicePixelRatio);

@@ -2,6 +2,7 @@
 
 #include "BookmarkModel.h"
 #include "ImageList.h"
+#include "ScreenPicture.h"
 
 #include <QPainter>
 #include <QStyleOptionHeader>
@@ -62,11 +63,12 @@ void BookmarkHeader::paintSection(QPainter* painter, const QRect& rect, int logi
         // The style would shrink the frame to a small icon; it is drawn at its
         // own size, centred together with the caption.
         const QPixmap& frame = images_.at(statusImage_);
+        const QSize frameSize = LogicalSize(frame);
         const int group =
-            frame.width() + imageTextGap + fontMetrics().horizontalAdvance(option.text);
+            frameSize.width() + imageTextGap + fontMetrics().horizontalAdvance(option.text);
         const int left = label.rect.left() + std::max(0, (label.rect.width() - group) / 2);
-        painter->drawPixmap(left, rect.top() + (rect.height() - frame.height()) / 2, frame);
-        label.rect.setLeft(left + frame.width() + imageTextGap);
+        painter->drawPixmap(left, rect.top() + (rect.height() - frameSize.height()) / 2, frame);
+        label.rect.setLeft(left + frameSize.width() + imageTextGap);
         label.textAlignment = Qt::AlignLeft | Qt::AlignVCenter;
     }
     style()->drawControl(QStyle::CE_HeaderLabel, &label, painter, this);

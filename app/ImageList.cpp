@@ -1,5 +1,7 @@
 #include "ImageList.h"
 
+#include "ScreenPicture.h"
+
 #include <QImage>
 #include <QPainter>
 
@@ -12,8 +14,9 @@ bool ImageList::addIcon(const QByteArray& iconFile)
         return false;
     if (picture.size() != QSize(width_, height_))
         picture = picture.scaled(width_, height_, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    images_.append(QPixmap::fromImage(
-        std::move(picture).convertToFormat(QImage::Format_ARGB32_Premultiplied)));
+    images_.append(ScreenPicture(
+        QPixmap::fromImage(std::move(picture).convertToFormat(QImage::Format_ARGB32_Premultiplied)),
+        devicePixelRatio_));
     return true;
 }
 

@@ -18,6 +18,10 @@ public:
     // holds no picture.
     bool addIcon(const QByteArray& iconFile);
 
+    // The ratio of the screen the pictures are shown on; pictures added after
+    // this are resized smoothly to its pixels.
+    void setDevicePixelRatio(qreal ratio) { devicePixelRatio_ = ratio; }
+
     int width() const { return width_; }
     int height() const { return height_; }
     int count() const { return int(images_.size()); }
@@ -30,5 +34,6 @@ public:
 private:
     int width_;
     int height_;
+    qreal devicePixelRatio_ = 1.0;
     QList<QPixmap> images_;
 };

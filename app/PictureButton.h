@@ -5,7 +5,8 @@
 
 // A toolbar button that is nothing but its two pictures: the released one,
 // and the pressed one while the left mouse button is held down over it.
-// It takes the focus from the keyboard only and draws no focus mark.
+// It takes the focus from the keyboard only, and shows it with a dotted
+// rectangle inside its edge.
 class PictureButton final : public QAbstractButton
 {
     Q_OBJECT
@@ -18,8 +19,10 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     QPixmap released_;
     QPixmap pressed_;
+    bool keyboardFocus_ = false; // the focus last came from the keyboard
 };

@@ -10,8 +10,11 @@ const int panelGap = 2; // space between two panels
 }
 
 StatusPanels::StatusPanels(const QList<int>& fixedWidths, QWidget* parent)
-    : QWidget(parent), fixedWidths_(fixedWidths), grip_(new QSizeGrip(this))
+    : QStatusBar(parent), fixedWidths_(fixedWidths), grip_(new QSizeGrip(this))
 {
+    // The status bar's own grip would sit where its layout puts it; ours goes
+    // into the very corner.
+    setSizeGripEnabled(false);
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Button);
     for (qsizetype i = 0; i <= fixedWidths_.size(); ++i) {
@@ -41,8 +44,9 @@ QRect StatusPanels::panelRect(int index) const
     return QRect(left, 2, std::max(0, right - left - panelGap), std::max(0, height() - 2));
 }
 
-void StatusPanels::resizeEvent(QResizeEvent*)
+void StatusPanels::resizeEvent(QResizeEvent* event)
 {
+    QStatusBar::resizeEvent(event);
     for (int i = 0; i < panelCount(); ++i)
         panels_.at(i)->setGeometry(panelRect(i).adjusted(1, 1, -1, -1));
     const QSize grip = grip_->sizeHint();

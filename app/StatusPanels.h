@@ -1,14 +1,16 @@
 #pragma once
 
 #include <QList>
-#include <QWidget>
+#include <QStatusBar>
 
 class QLabel;
 class QSizeGrip;
 
 // The window's status bar: text panels of fixed widths, the last one running
 // to the right edge, and a size grip in the corner. Each panel is a label.
-class StatusPanels final : public QWidget
+// A standard status bar underneath, so assistive tools know what it is; the
+// panels are laid out and framed here to keep their classic look.
+class StatusPanels final : public QStatusBar
 {
     Q_OBJECT
 

@@ -13,8 +13,9 @@
 #include "KnownFolders.h"
 #include "MenuStyle.h"
 #include "MessageBoxes.h"
-#include "Opener.h"
 #include "PictureButton.h"
+#include "ScreenFit.h"
+#include "ScreenPicture.h"
 #include "StatusPanels.h"
 #include "TexturedBackground.h"
 #include "TfrAbout.h"
@@ -28,6 +29,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QTimer>
 
 std::filesystem::path FavoritesPath;
@@ -82,9 +84,12 @@ void TForm1::setupWindow()
     setWindowIcon(ApplicationIcon());
     setFont(WindowFont());
     setAttribute(Qt::WA_OpaquePaintEvent);
-    // The window opens where it was laid out, not centred.
-    move(204, 110);
-    resize(designWidth, designHeight);
+    // The window opens where it was laid out, not centred; on a scaled screen
+    // the design size can exceed the screen, so it is kept within.
+    const QRect fitted =
+        FitToArea({204, 110, designWidth, designHeight}, screen()->availableGeometry());
+    move(fitted.topLeft());
+    resize(fitted.size());
 }
 
 void TForm1::setupControls()
@@ -94,14 +99,16 @@ void TForm1::setupControls()
 
     // Created bottom to top: the pictures and the label lie below the tree,
     // the status bar and the buttons.
-    RzBackground1 = new TexturedBackground(QPixmap::fromImage(TextureImage()), this);
-    Image1 = new HeaderStrip(QPixmap::fromImage(HeaderStripImage()), this);
+    const qreal ratio = devicePixelRatioF();
+    RzBackground1 =
+        new TexturedBackground(ScreenPicture(QPixmap::fromImage(TextureImage()), ratio), this);
+    Image1 = new HeaderStrip(ScreenPicture(QPixmap::fromImage(HeaderStripImage()), ratio), this);
     Label1 = new QLabel(QStringLiteral(ORVANTA_COPYRIGHT), this);
     Label1->setTextFormat(Qt::PlainText);
     Label1->adjustSize();
     bookmarks_ = new BookmarkModel(this);
     VT = new BookmarkView(bookmarks_, this);
-    VT->header()->setFont(HeaderFont());
+    VT->header()->setFont(HeaderFont(ratio));
     StatusBar1 = new StatusPanels({120, 120}, this);
     btVerify = makeButton(QStringLiteral("verify"), QStringLiteral("Verifying links"));
     btDelete = makeButton(QStringLiteral("delete"), QStringLiteral("Delete all dead links"));
@@ -137,8 +144,9 @@ void TForm1::setupControls()
 
 PictureButton* TForm1::makeButton(const QString& picture, const QString& tooltip)
 {
-    return new PictureButton(ButtonPicture(picture, false), ButtonPicture(picture, true), tooltip,
-                             this);
+    const qreal ratio = devicePixelRatioF();
+    return new PictureButton(ScreenPicture(ButtonPicture(picture, false), ratio),
+                             ScreenPicture(ButtonPicture(picture, true), ratio), tooltip, this);
 }
 
 void TForm1::setupMenus()
@@ -242,6 +250,8 @@ bool TForm1::loadImageLists()
 {
     // The 16 x 16 list holds the pictures in BookmarkImage order.
     static_assert(IconLampDead - IconLinkEmblem == ImageLampDead);
+    ImageList1.setDevicePixelRatio(devicePixelRatioF());
+    ImageList2.setDevicePixelRatio(devicePixelRatioF());
     for (int id = IconFirst; id <= IconLast; ++id) {
         ImageList& list = id < IconBusyFrameFirst ? ImageList1 : ImageList2;
         if (!list.addIcon(IconResource(id))) {
@@ -305,7 +315,7 @@ void TForm1::VTDblClick()
     BookmarkNode* node = BookmarkModel::nodeOf(VT->currentIndex());
     const BookmarkEntry* entry = BookmarkModel::entry(node);
     if (entry && !entry->IsFolder && VT->isNodeSelected(node))
-        OpenTarget(entry->Link);
+        OpenOrReport(this, entry->Link);
 }
 
 void TForm1::btVerifyClick()
@@ -326,12 +336,12 @@ void TForm1::btOptionsClick()
 
 void TForm1::btHomePageClick()
 {
-    OpenHomePage();
+    OpenHomePage(this);
 }
 
 void TForm1::btSupportClick()
 {
-    OpenSupportMail();
+    OpenSupportMail(this);
 }
 
 void TForm1::pmnVerifyPopup()
@@ -359,10 +369,10 @@ void TForm1::mnAboutClick()
 
 void TForm1::mnQMPEClick()
 {
-    OpenHomePage();
+    OpenHomePage(this);
 }
 
 void TForm1::mnQMPCClick()
 {
-    OpenHomePage();
+    OpenHomePage(this);
 }

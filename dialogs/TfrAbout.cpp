@@ -96,12 +96,12 @@ void TfrAbout::FormCreate(const QString& executablePath)
 
 void TfrAbout::TntLabel1Click()
 {
-    OpenHomePage();
+    OpenHomePage(this);
 }
 
 void TfrAbout::TntLabel2Click()
 {
-    OpenSupportMail();
+    OpenSupportMail(this);
 }
 
 void TfrAbout::showAbout(QWidget* parent)

@@ -1,6 +1,7 @@
 #include "Opener.h"
 
 #include <QProcess>
+#include <QStandardPaths>
 
 namespace {
 
@@ -10,13 +11,34 @@ OpenerFunction& installedOpener()
     return opener;
 }
 
-void openWithDesktop(const QString& target)
+void openWithDesktop(const QString& target, const OpenFailed& failed)
 {
     const QStringList command = OpenerCommand(target);
-    if (command.isEmpty())
+    const QString program =
+        command.isEmpty() ? QString() : QStandardPaths::findExecutable(command.first());
+    if (program.isEmpty()) {
+        failed();
         return;
-    // Detached and without a shell: the target is one argument, whatever it holds.
-    QProcess::startDetached(command.first(), command.mid(1));
+    }
+    // Without a shell, so the target is one argument whatever it holds. The
+    // opener may wait for the browser it starts; the process object goes
+    // when it ends, and only its exit status is of interest.
+    auto* opener = new QProcess;
+    opener->setProcessChannelMode(QProcess::ForwardedChannels);
+    QObject::connect(opener, &QProcess::errorOccurred, opener,
+                     [opener, failed](QProcess::ProcessError error) {
+                         if (error != QProcess::FailedToStart)
+                             return;
+                         failed();
+                         opener->deleteLater();
+                     });
+    QObject::connect(opener, &QProcess::finished, opener,
+                     [opener, failed](int exitCode, QProcess::ExitStatus status) {
+                         if (status != QProcess::NormalExit || exitCode != 0)
+                             failed();
+                         opener->deleteLater();
+                     });
+    opener->start(program, command.mid(1));
 }
 
 } // namespace
@@ -26,12 +48,14 @@ void SetOpener(OpenerFunction opener)
     installedOpener() = std::move(opener);
 }
 
-void OpenTarget(const QString& target)
+void OpenTarget(const QString& target, const OpenFailed& failed)
 {
+    // A caller that does not care about failure need not say so.
+    const OpenFailed report = failed ? failed : [] {};
     if (installedOpener())
-        installedOpener()(target);
+        installedOpener()(target, report);
     else
-        openWithDesktop(target);
+        openWithDesktop(target, report);
 }
 
 QStringList OpenerCommand(const QString& target)

@@ -5,11 +5,16 @@
 #include <functional>
 
 // Hands a link, web address or mailto text to the desktop. One replaceable
-// function, so tests can record what would be opened.
-using OpenerFunction = std::function<void(const QString& target)>;
+// function, so tests can record what would be opened, or fail.
+
+// Told that the target could not be opened: no opener on the PATH, or it
+// failed to start or ended with an error. It may come later, from the event
+// loop, since the opener runs without holding up the window.
+using OpenFailed = std::function<void()>;
+using OpenerFunction = std::function<void(const QString& target, const OpenFailed& failed)>;
 
 void SetOpener(OpenerFunction opener); // empty function: the default opener
-void OpenTarget(const QString& target);
+void OpenTarget(const QString& target, const OpenFailed& failed = {});
 
 // The default opener's command for target: xdg-open with the target as its
 // one argument. Empty when the target must not be handed over (a text that

@@ -60,7 +60,7 @@ TEST(AboutDialog, starPictureSitsInsideTheFrameWithItsTransparency)
 TEST(AboutDialog, linkLabelsOpenTheSameTargetsAsTheMainWindowActions)
 {
     QStringList opened;
-    SetOpener([&](const QString& target) { opened.append(target); });
+    SetOpener([&](const QString& target, const OpenFailed&) { opened.append(target); });
     TfrAbout dialog;
     dialog.show();
     auto* web = dialog.findChild<LinkLabel*>("TntLabel1");
@@ -72,8 +72,8 @@ TEST(AboutDialog, linkLabelsOpenTheSameTargetsAsTheMainWindowActions)
     // Released away from the label: no click.
     QTest::mousePress(web, Qt::LeftButton);
     QTest::mouseRelease(web, Qt::LeftButton, {}, QPoint(-5, -5));
-    OpenHomePage();
-    OpenSupportMail();
+    OpenHomePage(nullptr);
+    OpenSupportMail(nullptr);
     SetOpener({});
 
     EXPECT_EQ(opened, QStringList({WebPage, SupportMail, WebPage, SupportMail}));

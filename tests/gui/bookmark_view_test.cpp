@@ -4,6 +4,7 @@
 #include "BookmarkHeader.h"
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
+#include "MessageBoxes.h"
 #include "Opener.h"
 #include "PictureButton.h"
 
@@ -35,7 +36,7 @@ protected:
         view->expandAll();
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-        SetOpener([this](const QString& target) { opened.append(target); });
+        SetOpener([this](const QString& target, const OpenFailed&) { opened.append(target); });
     }
 
     void TearDown() override
@@ -319,4 +320,33 @@ TEST_F(BookmarkViewTest, StatusHeaderShowsTheChosenBusyFrameOrNothing)
     view->setStatusHeaderImage(-1);
     EXPECT_EQ(header->grab().toImage(), plain);
     EXPECT_EQ(view->header()->height(), 20);
+}
+
+TEST_F(BookmarkViewTest, LinksAndWebActionsThatCannotBeOpenedAreNamedInAnErrorBox)
+{
+    SetOpener([this](const QString& target, const OpenFailed& failed) {
+        opened.append(target);
+        failed();
+    });
+    ResetMessageBoxes();
+    for (int i = 0; i < 3; ++i)
+        SetNextMessageBoxAnswer(QMessageBox::Ok);
+    const auto expectBox = [](int count, const QString& text) {
+        EXPECT_EQ(MessageBoxCount(), count);
+        const ShownMessageBox box = LastMessageBox();
+        EXPECT_EQ(box.icon, QMessageBox::Critical);
+        EXPECT_EQ(box.caption, QStringLiteral("Orvanta"));
+        EXPECT_EQ(box.text, text);
+        EXPECT_EQ(box.buttons, QMessageBox::Ok);
+    };
+
+    doubleClick(QStringLiteral("Today"));
+    expectBox(1, QStringLiteral("Unable to open http://127.0.0.1:9/today."));
+    window->btHomePage->click();
+    expectBox(2, QStringLiteral("Unable to open http://www.orvanta.example."));
+    window->btSupport->click();
+    expectBox(3, QStringLiteral("Unable to open mailto:support@orvanta.example?subject=Orvanta "
+                                "support."));
+    EXPECT_EQ(opened.size(), 3);
+    ResetMessageBoxes();
 }

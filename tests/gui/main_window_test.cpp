@@ -12,10 +12,12 @@
 #include "Opener.h"
 #include "TfrOptions.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QStatusBar>
 #include <QTimer>
 #include <QtTest/QTest>
 
@@ -128,6 +130,26 @@ TEST_F(MainWindowTest, ControlsFollowTheirAnchorsWhenTheWindowIsResized)
     expectLayout(600 - 647, 400 - 563);
 }
 
+TEST_F(MainWindowTest, StatusBarIsAStandardOneWithThreePanels)
+{
+    TForm1& window = makeForm();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QStatusBar* bar = window.StatusBar1;
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(bar);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::StatusBar);
+
+    // 120, 120 and the rest, each inside a sunken edge 2 pixels from the next.
+    ASSERT_EQ(window.StatusBar1->panelCount(), 3);
+    EXPECT_EQ(window.StatusBar1->panel(0)->geometry(), QRect(1, 3, 116, 15));
+    EXPECT_EQ(window.StatusBar1->panel(1)->geometry(), QRect(121, 3, 116, 15));
+    EXPECT_EQ(window.StatusBar1->panel(2)->geometry(), QRect(241, 3, 647 - 240 - 4, 15));
+    window.StatusBar1->setPanelText(2, QStringLiteral("Checked : 3"));
+    EXPECT_EQ(window.StatusBar1->panelText(2), QStringLiteral("Checked : 3"));
+    EXPECT_EQ(window.StatusBar1->panel(2)->text(), QStringLiteral("Checked : 3"));
+}
+
 TEST_F(MainWindowTest, WindowTextIsTahomaAndTheTreeHeaderMsSansSerif)
 {
     RegisterApplicationFonts();
@@ -164,7 +186,7 @@ TEST_F(MainWindowTest, ToolbarAndHelpMenuReachTheirActions)
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     QStringList opened;
-    SetOpener([&](const QString& target) { opened.append(target); });
+    SetOpener([&](const QString& target, const OpenFailed&) { opened.append(target); });
 
     window.btHomePage->click();
     window.mnQMPE->trigger();

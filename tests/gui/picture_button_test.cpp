@@ -87,3 +87,27 @@ TEST_F(PictureButtonTest, IsAnAccessibleButtonNamedByItsTooltipWithAHandCursor)
     QTest::keyClick(button, Qt::Key_Space);
     EXPECT_EQ(clicks.count(), 1);
 }
+
+TEST_F(PictureButtonTest, FocusMarkShowsOnlyWhileTheKeyboardGaveTheFocus)
+{
+    parent->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(parent.get()));
+    const QImage unfocused = button->grab().toImage();
+
+    // Focus given by the program, not the keyboard: no mark.
+    button->setFocus(Qt::OtherFocusReason);
+    ASSERT_TRUE(button->hasFocus());
+    EXPECT_EQ(button->grab().toImage(), unfocused);
+
+    button->clearFocus();
+    button->setFocus(Qt::TabFocusReason);
+    const QImage focused = button->grab().toImage();
+    EXPECT_NE(focused, unfocused);
+    // A dotted frame inside the edge, over the picture.
+    EXPECT_EQ(focused.pixelColor(0, 0), QColor(Qt::red));
+    EXPECT_EQ(focused.pixelColor(10, 10), QColor(Qt::red));
+    EXPECT_NE(focused.pixelColor(3, 2), QColor(Qt::red));
+
+    button->clearFocus();
+    EXPECT_EQ(button->grab().toImage(), unfocused);
+}

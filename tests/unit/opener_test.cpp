@@ -1,5 +1,8 @@
 #include "Opener.h"
+#include "TempDir.h"
 
+#include <QtTest/QTest>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -11,7 +14,7 @@ const QString mail = QStringLiteral("mailto:support@orvanta.example?subject=Orva
 TEST(Opener, ReplacedOpenerSeesEveryTargetAsGiven)
 {
     QStringList opened;
-    SetOpener([&opened](const QString& target) { opened.append(target); });
+    SetOpener([&opened](const QString& target, const OpenFailed&) { opened.append(target); });
     OpenTarget(mail);
     OpenTarget(QStringLiteral("-not-an-option"));
     SetOpener({});
@@ -30,4 +33,57 @@ TEST(OpenerCommand, NothingToRunForOptionsOrEmptyText)
     EXPECT_TRUE(OpenerCommand(QStringLiteral("--help")).isEmpty());
     EXPECT_TRUE(OpenerCommand(QStringLiteral("-x")).isEmpty());
     EXPECT_TRUE(OpenerCommand(QString()).isEmpty());
+}
+
+namespace {
+
+// A stand-in xdg-open in a folder of its own that PATH names alone, for the
+// test's lifetime.
+class FakeOpener final
+{
+public:
+    explicit FakeOpener(const std::string& script) : savedPath_(qgetenv("PATH"))
+    {
+        if (!script.empty()) {
+            const auto file = folder_.write("xdg-open", "#!/bin/sh\n" + script);
+            std::filesystem::permissions(file, std::filesystem::perms::owner_all);
+        }
+        qputenv("PATH", QByteArray::fromStdString(folder_.path().string()));
+    }
+    ~FakeOpener() { qputenv("PATH", savedPath_); }
+
+    std::filesystem::path operator/(const std::string& name) const { return folder_ / name; }
+
+private:
+    TempDir folder_;
+    QByteArray savedPath_;
+};
+
+} // namespace
+
+TEST(DefaultOpener, FailureIsReportedWhenTheOpenerIsMissingFailsOrEndsInError)
+{
+    int reports = 0;
+    const OpenFailed count = [&reports] { ++reports; };
+    {
+        FakeOpener none("");
+        OpenTarget(QStringLiteral("http://127.0.0.1/"), count);
+        EXPECT_EQ(reports, 1);
+    }
+    {
+        // A text the opener would read as an option is refused, not handed over.
+        FakeOpener opener("exit 0\n");
+        OpenTarget(QStringLiteral("--help"), count);
+        EXPECT_EQ(reports, 2);
+    }
+    reports = 0;
+    FakeOpener good("printf '%s' \"$1\" > \"${0%/*}/opened\"\n");
+    OpenTarget(mail, count);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(good / "opened"); }));
+    EXPECT_EQ(ReadFileBytes(good / "opened"), mail.toStdString());
+
+    FakeOpener bad("exit 3\n");
+    OpenTarget(mail, count);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return reports > 0; }));
+    EXPECT_EQ(reports, 1); // the good opener's run reported nothing
 }
