@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ProxySettings.h"
+#include "WindowState.h"
 
 #include <QString>
 #include <filesystem>
@@ -32,6 +33,7 @@ struct Settings
     };
 
     ProxySettings proxy;
+    WindowState window;
 
     // Replaces every value by the file's (or the default).
     LoadStatus load(const std::filesystem::path& configFile);
@@ -40,4 +42,6 @@ struct Settings
     // file; the file is replaced atomically, and one that exists but cannot
     // be read is left alone.
     SaveResult saveOptions(const std::filesystem::path& configFile) const;
+    // The same for the [Window] keys.
+    SaveResult saveWindow(const std::filesystem::path& configFile) const;
 };
