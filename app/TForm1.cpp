@@ -7,6 +7,7 @@
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
 #include "EntryCounts.h"
+#include "FavoritesLocation.h"
 #include "FavoritesScan.h"
 #include "HeaderStrip.h"
 #include "IconIds.h"
@@ -57,13 +58,18 @@ QString errorText(const QString& message)
 
 } // namespace
 
-TForm1::TForm1(QWidget* parent) : QWidget(parent), probe_(DefaultProbe())
+TForm1::TForm1(QWidget* parent) : TForm1(FindFavoritesFolder({}), parent) {}
+
+TForm1::TForm1(const std::filesystem::path& favoritesFolder, QWidget* parent)
+    : QWidget(parent), probe_(DefaultProbe())
 {
     setupWindow();
     setupControls();
     setupMenus();
     setupConnections();
-    FormCreate();
+    FormCreate(favoritesFolder);
+    // Also when FormCreate stopped early: the window's place does not depend on it.
+    restoreWindowState();
 }
 
 TForm1::~TForm1()
@@ -83,8 +89,10 @@ void TForm1::setupWindow()
     setFont(WindowFont());
     setAttribute(Qt::WA_OpaquePaintEvent);
     // The window opens where it was laid out, not centred.
-    move(204, 110);
+    move(designLeft, designTop);
     resize(designWidth, designHeight);
+    // A folder dragged here from a file manager is shown instead.
+    setAcceptDrops(true);
 }
 
 void TForm1::setupControls()
@@ -223,14 +231,19 @@ void TForm1::resizeEvent(QResizeEvent* event)
     applyAnchors();
 }
 
-void TForm1::FormCreate()
+void TForm1::FormCreate(const std::filesystem::path& favoritesFolder)
 {
     EnsureDataFolder();
     const QString version = ReadProductVersion(QCoreApplication::applicationFilePath());
     setWindowTitle(windowTitle() + QLatin1Char(' ') + version.left(3));
     if (!loadImageLists())
         return;
-    FavoritesPath = FavoritesFolder();
+    loadTree(favoritesFolder);
+}
+
+void TForm1::loadTree(const std::filesystem::path& folder)
+{
+    FavoritesPath = folder;
     if (!DirectoryExists(FavoritesPath))
         return;
     LoadFavorites(*bookmarks_, FavoritesPath);

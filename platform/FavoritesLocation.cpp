@@ -90,5 +90,8 @@ std::filesystem::path FindFavoritesFolder(const std::string& commandLineFolder)
     if (!fromPrefix.empty())
         return fromPrefix;
     const std::string homeFolder = environment("HOME");
-    return homeFolder.empty() ? std::string() : wineFavorites(JoinPath(homeFolder, ".wine"));
+    const std::string fromHome =
+        homeFolder.empty() ? std::string() : wineFavorites(JoinPath(homeFolder, ".wine"));
+    // Nothing found: the usual place, which shows as an empty window.
+    return fromHome.empty() ? home : std::filesystem::path(fromHome);
 }
