@@ -89,6 +89,20 @@ void BookmarkView::setupColumns()
     connect(header_, &QHeaderView::sectionResized, this, &BookmarkView::keepStatusWidthInLimits);
 }
 
+std::array<int, 3> BookmarkView::columnWidths() const
+{
+    return {header_->sectionSize(ColumnName), header_->sectionSize(ColumnLink),
+            header_->sectionSize(ColumnStatus)};
+}
+
+void BookmarkView::setColumnWidths(const std::array<int, 3>& widths)
+{
+    header_->resizeSection(ColumnName, std::max(widths[0], minimumColumnWidth));
+    header_->resizeSection(ColumnLink, std::max(widths[1], minimumColumnWidth));
+    header_->resizeSection(ColumnStatus,
+                           std::clamp(widths[2], statusMinimumWidth, statusMaximumWidth));
+}
+
 void BookmarkView::setNodeImages(const ImageList& images)
 {
     nodeImages_ = images;

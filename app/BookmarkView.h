@@ -3,6 +3,7 @@
 #include "ImageList.h"
 
 #include <QTreeView>
+#include <array>
 
 class BookmarkHeader;
 class BookmarkModel;
@@ -31,6 +32,10 @@ public:
     int statusHeaderImage() const;
 
     bool isNodeSelected(BookmarkNode* node) const;
+
+    // Name, Link and Status; widths put back are held to each column's limits.
+    std::array<int, 3> columnWidths() const;
+    void setColumnWidths(const std::array<int, 3>& widths);
 
     // Ends a mouse drag in progress, as before a popup menu takes the mouse.
     void cancelMode();

@@ -7,6 +7,7 @@
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
 #include "EntryCounts.h"
+#include "FavoritesLocation.h"
 #include "FavoritesScan.h"
 #include "HeaderStrip.h"
 #include "IconIds.h"
@@ -59,13 +60,18 @@ QString errorText(const QString& message)
 
 } // namespace
 
-TForm1::TForm1(QWidget* parent) : QWidget(parent), engines_(DefaultProbeEngines())
+TForm1::TForm1(QWidget* parent) : TForm1(FindFavoritesFolder({}), parent) {}
+
+TForm1::TForm1(const std::filesystem::path& favoritesFolder, QWidget* parent)
+    : QWidget(parent), engines_(DefaultProbeEngines())
 {
     setupWindow();
     setupControls();
     setupMenus();
     setupConnections();
-    FormCreate();
+    FormCreate(favoritesFolder);
+    // Also when FormCreate stopped early: the window's place does not depend on it.
+    restoreWindowState();
 }
 
 TForm1::~TForm1()
@@ -86,10 +92,12 @@ void TForm1::setupWindow()
     setAttribute(Qt::WA_OpaquePaintEvent);
     // The window opens where it was laid out, not centred; on a scaled screen
     // the design size can exceed the screen, so it is kept within.
-    const QRect fitted =
-        FitToArea({204, 110, designWidth, designHeight}, screen()->availableGeometry());
+    const QRect fitted = FitToArea({designLeft, designTop, designWidth, designHeight},
+                                   screen()->availableGeometry());
     move(fitted.topLeft());
     resize(fitted.size());
+    // A folder dragged here from a file manager is shown instead.
+    setAcceptDrops(true);
 }
 
 void TForm1::setupControls()
@@ -231,14 +239,19 @@ void TForm1::resizeEvent(QResizeEvent* event)
     applyAnchors();
 }
 
-void TForm1::FormCreate()
+void TForm1::FormCreate(const std::filesystem::path& favoritesFolder)
 {
     EnsureDataFolder();
     const QString version = ReadProductVersion(QCoreApplication::applicationFilePath());
     setWindowTitle(windowTitle() + QLatin1Char(' ') + version.left(3));
     if (!loadImageLists())
         return;
-    FavoritesPath = FavoritesFolder();
+    loadTree(favoritesFolder);
+}
+
+void TForm1::loadTree(const std::filesystem::path& folder)
+{
+    FavoritesPath = folder;
     if (!DirectoryExists(FavoritesPath))
         return;
     LoadFavorites(*bookmarks_, FavoritesPath);

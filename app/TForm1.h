@@ -2,6 +2,7 @@
 
 #include "ImageList.h"
 #include "TMyThread.h"
+#include "WindowState.h"
 
 #include <QList>
 #include <QWidget>
@@ -29,8 +30,8 @@ class VerificationRun;
 // run uses unless a test puts in others.
 ProbeEngineFactory DefaultProbeEngines();
 
-// The Favorites folder found at start-up; the scan reads it, and it stays
-// set for the whole run.
+// The Favorites folder the window shows; the scan reads it. Set at start-up
+// and again when another folder is dropped on the window.
 extern std::filesystem::path FavoritesPath;
 
 // The main window: the bookmark view with its toolbar, menus and status bar.
@@ -40,7 +41,9 @@ class TForm1 final : public QWidget
     Q_OBJECT
 
 public:
+    // Shows the folder FindFavoritesFolder finds without a folder named.
     explicit TForm1(QWidget* parent = nullptr);
+    explicit TForm1(const std::filesystem::path& favoritesFolder, QWidget* parent = nullptr);
     ~TForm1() override;
 
     // The dialog behind btOptions, made after this window (it reads its
@@ -49,6 +52,10 @@ public:
     void setOptionsDialog(TfrOptions* dialog);
 
     void ShowCounts();
+
+    // Stops a run in progress and shows folder in place of the current tree,
+    // its root entry expanded and its counts in the status bar.
+    void openFavorites(const std::filesystem::path& folder);
 
     // Drops menu down under button, one pixel left of the button's left edge;
     // returns when the menu has closed.
@@ -90,6 +97,8 @@ public:
     void VTKeyDown(int key, Qt::KeyboardModifiers modifiers);
     void btDeleteClick();
 
+    static constexpr int designLeft = 204; // where the window opens unless it remembers
+    static constexpr int designTop = 110;
     static constexpr int designWidth = 647; // client area the layout is drawn for
     static constexpr int designHeight = 563;
 
@@ -134,6 +143,8 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -151,7 +162,11 @@ private:
     PictureButton* makeButton(const QString& picture, const QString& tooltip);
     void place(QWidget* widget, const QRect& design, Qt::Edges anchors);
     void applyAnchors();
-    void FormCreate();
+    void FormCreate(const std::filesystem::path& favoritesFolder);
+    void loadTree(const std::filesystem::path& folder);
+    void restoreWindowState();
+    WindowState windowState() const;
+    void saveWindowState() const;
     bool loadImageLists();
     void returnToIdle();
     void abortAllRuns();

@@ -138,5 +138,6 @@ void TForm1::closeEvent(QCloseEvent* event)
     hide();
     abortAllRuns();
     returnToIdle();
+    saveWindowState();
     QWidget::closeEvent(event);
 }

@@ -1,4 +1,5 @@
 #include "AppFonts.h"
+#include "FavoritesLocation.h"
 #include "ProcessSignals.h"
 #include "TForm1.h"
 #include "TfrOptions.h"
@@ -7,6 +8,7 @@
 #include <QEvent>
 #include <cstdlib>
 #include <curl/curl.h>
+#include <string>
 
 namespace {
 
@@ -36,6 +38,15 @@ private:
     bool done_ = false;
 };
 
+// The folder named on the command line (orvanta [FOLDER]), as its bytes;
+// empty when none is named.
+std::string commandLineFolder(int argc, char** argv)
+{
+    if (argc < 2 || argv[1][0] == '-')
+        return {};
+    return argv[1];
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -51,7 +62,7 @@ int main(int argc, char** argv)
         QApplication::setApplicationName(QStringLiteral("Orvanta"));
         RegisterApplicationFonts();
 
-        TForm1 Form1;
+        TForm1 Form1(FindFavoritesFolder(commandLineFolder(argc, argv)));
         // Second, so the data folder it reads from already exists.
         Form1.setOptionsDialog(new TfrOptions(&Form1));
         ExitAfterFirstPaint exitAfterFirstPaint(&Form1);

@@ -44,7 +44,7 @@ struct BookmarkEntry
     FileId Id;
     // A verified link's verdict with its reason, as the user reads it; empty
     // until then, so an unverified entry holds no text. A folder that is a
-    // directory link names its target here.
+    // directory link names its target here, and the root entry its folder.
     QString Detail;
     bool IsFolder = false;
     bool IsDirLink = false;        // the folder's name is a link to a directory

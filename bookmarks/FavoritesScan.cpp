@@ -206,6 +206,8 @@ void LoadFavorites(BookmarkModel& tree, const std::filesystem::path& favoritesPa
     BookmarkNode* root = tree.addChild(nullptr);
     const std::string name = FileNamePart(WithoutTrailingSeparators(favoritesPath.native()));
     fillFolder(root->entry, QStringLiteral("Internet Explorer - ") + decodeName(name), {});
+    // The name alone does not tell which folder is shown; its tooltip does.
+    root->entry.Detail = decodeName(favoritesPath.native());
     // ~/Favorites may itself be a link; deletion checks the folder it leads to.
     struct stat st;
     if (::stat(favoritesPath.c_str(), &st) == 0)

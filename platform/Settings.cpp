@@ -3,6 +3,7 @@
 #include "ProfileFile.h"
 #include "ProfileInteger.h"
 #include "RegularFile.h"
+#include "WindowSection.h"
 
 #include <QFile>
 #include <algorithm>
@@ -101,10 +102,17 @@ Settings::LoadStatus Settings::load(const std::filesystem::path& configFile)
     ProfileFile profile(configFile);
     const int error = readProfile(profile);
     readOptions(profile, *this);
+    window = ReadWindowSection(profile);
     return loadStatus(error);
 }
 
 Settings::SaveResult Settings::saveOptions(const std::filesystem::path& configFile) const
 {
     return editProfile(configFile, [this](ProfileFile& profile) { writeOptions(*this, profile); });
+}
+
+Settings::SaveResult Settings::saveWindow(const std::filesystem::path& configFile) const
+{
+    return editProfile(configFile,
+                       [this](ProfileFile& profile) { WriteWindowSection(window, profile); });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ProxySettings.h"
+#include "WindowState.h"
 
 #include <QString>
 #include <filesystem>
@@ -38,6 +39,7 @@ struct Settings
     ProxySettings proxy;
     // How many links a verification run checks at once, in all.
     int linksAtOnce = DefaultLinksAtOnce;
+    WindowState window;
 
     // Replaces every value by the file's (or the default).
     LoadStatus load(const std::filesystem::path& configFile);
@@ -46,4 +48,6 @@ struct Settings
     // file; the file is replaced atomically, and one that exists but cannot
     // be read is left alone.
     SaveResult saveOptions(const std::filesystem::path& configFile) const;
+    // The same for the [Window] keys.
+    SaveResult saveWindow(const std::filesystem::path& configFile) const;
 };

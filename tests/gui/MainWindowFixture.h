@@ -21,6 +21,10 @@ protected:
         saved_[0] = {qEnvironmentVariableIsSet("HOME"), qgetenv("HOME")};
         saved_[1] = {qEnvironmentVariableIsSet("XDG_CONFIG_HOME"), qgetenv("XDG_CONFIG_HOME")};
         saved_[2] = {qEnvironmentVariableIsSet("XDG_DATA_HOME"), qgetenv("XDG_DATA_HOME")};
+        saved_[3] = {qEnvironmentVariableIsSet("WINEPREFIX"), qgetenv("WINEPREFIX")};
+        // A Wine prefix of the real account must not stand in for a missing
+        // Favorites folder.
+        qunsetenv("WINEPREFIX");
         // What main() names the application: message boxes carry it as caption.
         QCoreApplication::setApplicationName(QStringLiteral("Orvanta"));
         home.mkdir(".config");
@@ -35,6 +39,7 @@ protected:
         restore("HOME", saved_[0]);
         restore("XDG_CONFIG_HOME", saved_[1]);
         restore("XDG_DATA_HOME", saved_[2]);
+        restore("WINEPREFIX", saved_[3]);
     }
 
     std::filesystem::path configHome() const { return home / ".config"; }
@@ -80,5 +85,5 @@ private:
             qunsetenv(name);
     }
 
-    Saved saved_[3];
+    Saved saved_[4];
 };

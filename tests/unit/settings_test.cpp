@@ -124,3 +124,32 @@ TEST_F(SettingsTest, LinksAtOnceIsClampedAndAnUnreadableValueGivesTheDefault)
 }
 
 } // namespace
+
+TEST_F(SettingsTest, WindowStateIsWrittenInItsOwnSectionAndReadBackPartByPart)
+{
+    writeConfig(
+        "[Options]\r\nProxy=kept\r\n[Window]\r\nTop=x\r\nExpanded3=old\r\n[Other]\r\nA=1\r\n");
+    Settings settings;
+    settings.load(config());
+    EXPECT_FALSE(settings.window.geometry) << "a part with a key that is no number is absent";
+    EXPECT_FALSE(settings.window.columnWidths);
+    EXPECT_FALSE(settings.window.expandedFolders);
+
+    settings.window.geometry = QRect(-20, 30, 700, 500);
+    settings.window.columnWidths = {{300, 200, 100}};
+    settings.window.expandedFolders =
+        QStringList{QStringLiteral("."), QStringLiteral("News/Local")};
+    ASSERT_TRUE(settings.saveWindow(config()).saved);
+    EXPECT_EQ(configBytes(), "[Options]\r\nProxy=kept\r\n[Window]\r\nTop=30\r\nExpanded3=old\r\n"
+                             "Left=-20\r\nWidth=700\r\nHeight=500\r\nNameWidth=300\r\n"
+                             "LinkWidth=200\r\nStatusWidth=100\r\nExpandedCount=2\r\n"
+                             "Expanded1=.\r\nExpanded2=News/Local\r\n[Other]\r\nA=1\r\n");
+
+    Settings loaded;
+    loaded.load(config());
+    EXPECT_EQ(loaded.window.geometry, QRect(-20, 30, 700, 500));
+    EXPECT_EQ(loaded.window.columnWidths, settings.window.columnWidths);
+    EXPECT_EQ(loaded.window.expandedFolders, settings.window.expandedFolders)
+        << "keys past the count are left over from a longer list";
+    EXPECT_EQ(loaded.proxy.address, "kept");
+}

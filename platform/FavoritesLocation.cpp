@@ -1,0 +1,97 @@
+#include "FavoritesLocation.h"
+
+#include "KnownFolders.h"
+#include "PathUtils.h"
+
+#include <QtGlobal>
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <dirent.h>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace {
+
+std::string environment(const char* name)
+{
+    return qgetenv(name).toStdString();
+}
+
+std::string currentFolder()
+{
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::current_path(error);
+    return error ? std::string() : folder.native();
+}
+
+std::string namedFolder(const std::string& name)
+{
+    const std::string folder = WithoutTrailingSeparators(name);
+    return folder.front() == '/' ? folder : JoinPath(currentFolder(), folder);
+}
+
+// The login name, as a shell would have it; the password database answers
+// when the environment does not say.
+std::string loginName()
+{
+    const std::string user = environment("USER");
+    if (!user.empty())
+        return user;
+    const passwd* entry = ::getpwuid(::getuid());
+    return entry && entry->pw_name ? entry->pw_name : std::string();
+}
+
+// Wine makes a folder per Windows user; which of them belongs to whom is
+// only told by the name, so the others follow in a fixed order.
+std::vector<std::string> userFolderNames(const std::string& usersFolder)
+{
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(usersFolder.c_str());
+    if (!dir)
+        return names;
+    while (const dirent* found = ::readdir(dir)) {
+        const std::string name = found->d_name;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    const auto own = std::find(names.begin(), names.end(), loginName());
+    if (own != names.end())
+        std::rotate(names.begin(), own, own + 1);
+    return names;
+}
+
+std::string wineFavorites(const std::string& prefix)
+{
+    if (prefix.empty())
+        return {};
+    const std::string users = JoinPath(WithoutTrailingSeparators(prefix), "drive_c/users");
+    for (const std::string& user : userFolderNames(users)) {
+        const std::string favorites = JoinPath(JoinPath(users, user), "Favorites");
+        if (DirectoryExists(favorites))
+            return favorites;
+    }
+    return {};
+}
+
+} // namespace
+
+std::filesystem::path FindFavoritesFolder(const std::string& commandLineFolder)
+{
+    if (!commandLineFolder.empty())
+        return namedFolder(commandLineFolder);
+    const std::filesystem::path home = FavoritesFolder();
+    if (DirectoryExists(home))
+        return home;
+    const std::string fromPrefix = wineFavorites(environment("WINEPREFIX"));
+    if (!fromPrefix.empty())
+        return fromPrefix;
+    const std::string homeFolder = environment("HOME");
+    const std::string fromHome =
+        homeFolder.empty() ? std::string() : wineFavorites(JoinPath(homeFolder, ".wine"));
+    // Nothing found: the usual place, which shows as an empty window.
+    return fromHome.empty() ? home : std::filesystem::path(fromHome);
+}

@@ -1,0 +1,138 @@
+#include "BookmarkModel.h"
+#include "BookmarkView.h"
+#include "GatedProbe.h"
+#include "MainWindowFixture.h"
+#include "StatusPanels.h"
+#include "VerificationRun.h"
+
+#include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QScreen>
+#include <QUrl>
+
+namespace {
+
+QString text(const QModelIndex& index, int role = Qt::DisplayRole)
+{
+    return index.data(role).toString();
+}
+
+// The folder below the root entry with this name.
+QModelIndex folderNamed(const BookmarkModel& tree, const QString& name, QModelIndex parent)
+{
+    for (int row = 0; row < tree.rowCount(parent); ++row) {
+        if (text(tree.index(row, 0, parent)) == name)
+            return tree.index(row, 0, parent);
+    }
+    return {};
+}
+
+// Offers the URLs to the window as a file manager's drag would and drops
+// them; true when the window took the drop.
+bool dropUrls(TForm1& window, const QList<QUrl>& urls)
+{
+    QMimeData data;
+    data.setUrls(urls);
+    const QPoint at(300, 300);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &enter);
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &drop);
+    return enter.isAccepted() && drop.isAccepted();
+}
+
+QUrl fileUrl(const std::filesystem::path& path)
+{
+    return QUrl::fromLocalFile(QString::fromStdString(path.native()));
+}
+
+} // namespace
+
+using WindowFoldersTest = MainWindowFixture;
+
+TEST_F(WindowFoldersTest, DroppedFolderReplacesTheTreeAfterStoppingTheRun)
+{
+    writeSmallTree();
+    home.write("Other/Links/One.url", "[InternetShortcut]\r\nURL=http://127.0.0.1:9/one\r\n");
+    TForm1& window = makeForm();
+    const BookmarkModel& tree = *window.VT->bookmarks();
+    EXPECT_EQ(text(tree.index(0, 0), Qt::ToolTipRole),
+              QString::fromStdString((home / "Favorites").native()));
+
+    GatedProbe gate;
+    window.setProbeFunction(Wrap(gate));
+    window.mnVerifyLinks->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return gate.waiting(); }));
+
+    // Nothing that is a folder: the drop is refused and nothing changes.
+    EXPECT_FALSE(dropUrls(window, {fileUrl(home / "Favorites/Example.url"),
+                                   QUrl(QStringLiteral("http://127.0.0.1/"))}));
+    EXPECT_TRUE(window.VerifyThread);
+    EXPECT_EQ(FavoritesPath, home / "Favorites");
+
+    // A file first, then the folder: the folder is taken.
+    EXPECT_TRUE(dropUrls(window, {fileUrl(home / "Favorites/Example.url"), fileUrl(home / "Other"),
+                                  fileUrl(home / "Favorites")}));
+    EXPECT_FALSE(window.VerifyThread);
+    EXPECT_FALSE(window.mnStopVerify->isEnabled());
+    EXPECT_EQ(FavoritesPath, home / "Other");
+    ASSERT_EQ(tree.rowCount(), 1);
+    const QModelIndex root = tree.index(0, 0);
+    EXPECT_EQ(text(root), QStringLiteral("Internet Explorer - Other"));
+    EXPECT_EQ(text(root, Qt::ToolTipRole), QString::fromStdString((home / "Other").native()));
+    EXPECT_TRUE(window.VT->isExpanded(root));
+    EXPECT_FALSE(window.VT->isExpanded(folderNamed(tree, QStringLiteral("Links"), root)));
+    EXPECT_EQ(window.StatusBar1->panelText(0), QStringLiteral("Categories : 1"));
+    EXPECT_EQ(window.StatusBar1->panelText(1), QStringLiteral("Links : 1"));
+
+    // The stopped run's last probe lands on a tree that is gone; nothing breaks.
+    gate.release(10);
+    ASSERT_TRUE(WaitUntil([&] { return window.findChildren<VerificationRun*>().isEmpty(); }));
+    EXPECT_EQ(tree.rowCount(), 1);
+}
+
+TEST_F(WindowFoldersTest, WindowStateIsSavedOnCloseAndComesBackOnScreen)
+{
+    writeSmallTree();
+    const auto config = home.write(".config/Orvanta/Config.ini",
+                                   "[Options]\r\nProxy=kept\r\n[Other]\r\nA = 1 ; x\r\n");
+    TForm1& first = makeForm();
+    const BookmarkModel* tree = first.VT->bookmarks();
+    first.move(40, 50);
+    first.resize(600, 400);
+    first.VT->setColumnWidths({200, 150, 300}); // Status stops at its limit
+    const QModelIndex news = folderNamed(*tree, QStringLiteral("News"), tree->index(0, 0));
+    first.VT->expand(folderNamed(*tree, QStringLiteral("Local"), news));
+    first.close();
+    EXPECT_TRUE(ReadFileBytes(config).starts_with(
+        "[Options]\r\nProxy=kept\r\n[Other]\r\nA = 1 ; x\r\n[Window]\r\n"));
+
+    // Back as it was: the root open, News closed, Local inside it open.
+    TForm1& second = makeForm();
+    tree = second.VT->bookmarks();
+    EXPECT_EQ(second.pos(), QPoint(40, 50));
+    EXPECT_EQ(second.size(), QSize(600, 400));
+    EXPECT_EQ(second.VT->columnWidths(),
+              (std::array<int, 3>{200, 150, BookmarkView::statusMaximumWidth}));
+    const QModelIndex root = tree->index(0, 0);
+    const QModelIndex restoredNews = folderNamed(*tree, QStringLiteral("News"), root);
+    EXPECT_TRUE(second.VT->isExpanded(root));
+    EXPECT_FALSE(second.VT->isExpanded(restoredNews));
+    EXPECT_TRUE(second.VT->isExpanded(folderNamed(*tree, QStringLiteral("Local"), restoredNews)));
+    form.reset();
+
+    // Saved on a screen that is gone, larger than the one there is: the
+    // design position, within the available area.
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    home.write(".config/Orvanta/Config.ini",
+               "[Window]\r\nLeft=" + std::to_string(area.right() + 500) +
+                   "\r\nTop=20\r\nWidth=5000\r\nHeight=300\r\n");
+    TForm1& third = makeForm();
+    EXPECT_EQ(third.pos(), QPoint(TForm1::designLeft, TForm1::designTop));
+    EXPECT_EQ(third.size(), QSize(area.width(), 300));
+    EXPECT_EQ(third.VT->columnWidths(), (std::array<int, 3>{265, 265, 80}));
+    EXPECT_TRUE(third.VT->isExpanded(third.VT->bookmarks()->index(0, 0)));
+}
