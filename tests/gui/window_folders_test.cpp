@@ -63,7 +63,7 @@ TEST_F(WindowFoldersTest, DroppedFolderReplacesTheTreeAfterStoppingTheRun)
               QString::fromStdString((home / "Favorites").native()));
 
     GatedProbe gate;
-    window.setProbeFunction(Wrap(gate));
+    window.setProbeEngines(Wrap(gate));
     window.mnVerifyLinks->trigger();
     ASSERT_TRUE(WaitUntil([&] { return gate.waiting(); }));
 
