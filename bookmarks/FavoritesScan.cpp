@@ -117,16 +117,19 @@ void addLinksFrom(BookmarkModel& tree, const std::string& dir, const std::vector
         std::string path = JoinPath(dir, found.name);
         // By name inside the open folder; by the whole path if it could not
         // be opened again after its listing.
-        const QString url = folder.isOpen()
-                                ? ReadProfileStringAt(folder.fd(), found.name.c_str(), section, key)
-                                : ReadProfileString(path.c_str(), section, key);
+        FileId nameId;
+        const QString url = folder.isOpen() ? ReadProfileStringAt(folder.fd(), found.name.c_str(),
+                                                                  section, key, nameId)
+                                            : ReadProfileString(path.c_str(), section, key);
         BookmarkEntry& entry = tree.addChild(parent)->entry;
         // The title is the whole name without its extension, even where the
         // name itself holds a double quote (legal here, unlike on Windows).
         entry.Title = lean(decodeName(NameWithoutExtension(found.name)));
         // A double quote ends the link: everything after it is dropped.
         entry.Link = lean(ExtractField(url, QLatin1Char('"'), 1));
-        entry.Id = shortcutId(folder, found.name, path);
+        // The read said what the name is; only a file it could not open
+        // needs a look of its own.
+        entry.Id = nameId == FileId{} ? shortcutId(folder, found.name, path) : nameId;
         entry.Path = std::move(path);
         entry.IsFolder = false;
         entry.OutsideFavorites = isOutside(parent);

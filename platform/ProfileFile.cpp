@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -77,17 +78,43 @@ QString ReadProfileString(const std::filesystem::path::value_type* file, const Q
     return ReadProfileStringAt(AT_FDCWD, file, section, key, def);
 }
 
-QString ReadProfileStringAt(int dirFd, const char* name, const QString& section, const QString& key,
-                            const QString& def)
+namespace {
+
+QString readProfileStringAt(int dirFd, const char* name, const QString& section, const QString& key,
+                            const QString& def, FileId* nameId)
 {
     // Called once per shortcut of a Favorites scan: the read buffer is
     // reused instead of allocated for every file.
     thread_local QByteArray buffer;
-    const bool read = ReadFileStartAt(dirFd, name, OneShotReadLimit, buffer) == 0;
+    int error = ReadFileStartAt(dirFd, name, OneShotReadLimit, buffer, nameId);
+    if (error == ELOOP && nameId) {
+        // A link in the shortcut's place: it is read through, and what the
+        // name itself is comes from a look at the link.
+        struct stat link;
+        *nameId =
+            ::fstatat(dirFd, name, &link, AT_SYMLINK_NOFOLLOW) == 0 ? FileIdOf(link) : FileId{};
+        error = ReadFileStartAt(dirFd, name, OneShotReadLimit, buffer);
+    }
+    const bool read = error == 0;
     const QString text = read ? DecodeText(buffer) : QString();
     if (buffer.capacity() > KeptBufferBytes)
         buffer = QByteArray();
     return read ? LookupProfileString(text, section, key, def) : def;
+}
+
+} // namespace
+
+QString ReadProfileStringAt(int dirFd, const char* name, const QString& section, const QString& key,
+                            const QString& def)
+{
+    return readProfileStringAt(dirFd, name, section, key, def, nullptr);
+}
+
+QString ReadProfileStringAt(int dirFd, const char* name, const QString& section, const QString& key,
+                            FileId& nameId)
+{
+    nameId = {};
+    return readProfileStringAt(dirFd, name, section, key, QString(), &nameId);
 }
 
 ProfileFile::ProfileFile(std::filesystem::path path) : path_(std::move(path))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileId.h"
 #include "ProfileSyntax.h"
 #include "TextCodec.h"
 
@@ -27,6 +28,10 @@ QString ReadProfileString(const std::filesystem::path::value_type* file, const Q
 // The same for the file name inside the directory open as dirFd.
 QString ReadProfileStringAt(int dirFd, const char* name, const QString& section, const QString& key,
                             const QString& def = QString());
+// The same, and *nameId says what name is (its link, if it is one) as the
+// read found it, so a scan needs no second look at the file.
+QString ReadProfileStringAt(int dirFd, const char* name, const QString& section, const QString& key,
+                            FileId& nameId);
 
 // The same lookup over text that is already in memory.
 QString LookupProfileString(const QString& text, const QString& section, const QString& key,

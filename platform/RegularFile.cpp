@@ -27,16 +27,20 @@ enum class PastLimit
     Cut,
 };
 
-int readRegular(int dirFd, const char* name, qint64 limit, PastLimit pastLimit, QByteArray& bytes)
+int readRegular(int dirFd, const char* name, qint64 limit, PastLimit pastLimit, QByteArray& bytes,
+                FileId* nameId = nullptr)
 {
     bytes.resize(0);
     // O_NONBLOCK: opening a FIFO that has no writer would otherwise wait.
-    const UniqueFd file(::openat(dirFd, name, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    const int flags = O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (nameId ? O_NOFOLLOW : 0);
+    const UniqueFd file(::openat(dirFd, name, flags));
     if (!file.isOpen())
         return errno;
     struct stat info;
     if (::fstat(file.get(), &info) != 0)
         return errno;
+    if (nameId)
+        *nameId = FileIdOf(info);
     if (S_ISDIR(info.st_mode))
         return EISDIR;
     if (!S_ISREG(info.st_mode))
@@ -86,7 +90,7 @@ int ReadRegularFileAt(int dirFd, const char* name, QByteArray& bytes)
     return readRegular(dirFd, name, ReadFileLimit, PastLimit::Refuse, bytes);
 }
 
-int ReadFileStartAt(int dirFd, const char* name, qint64 limit, QByteArray& bytes)
+int ReadFileStartAt(int dirFd, const char* name, qint64 limit, QByteArray& bytes, FileId* nameId)
 {
-    return readRegular(dirFd, name, limit, PastLimit::Cut, bytes);
+    return readRegular(dirFd, name, limit, PastLimit::Cut, bytes, nameId);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileId.h"
+
 #include <QByteArray>
 #include <filesystem>
 
@@ -19,8 +21,11 @@ int ReadRegularFile(const std::filesystem::path::value_type* path, QByteArray& b
 int ReadRegularFileAt(int dirFd, const char* name, QByteArray& bytes);
 
 // The same, except that a file longer than limit is not refused: only its
-// first limit bytes are read.
-int ReadFileStartAt(int dirFd, const char* name, qint64 limit, QByteArray& bytes);
+// first limit bytes are read. With nameId, the name is opened without
+// following a link and *nameId says what it is, which spares a scan a second
+// look at every file; a name that is a link is then refused with ELOOP.
+int ReadFileStartAt(int dirFd, const char* name, qint64 limit, QByteArray& bytes,
+                    FileId* nameId = nullptr);
 
 // No profile or shortcut file is this big; refusing it keeps a stray disk
 // image in the Favorites folder from eating the memory.

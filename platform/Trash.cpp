@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
+#include <random>
+#include <string>
 
 #include <fcntl.h>
 #include <stdio.h>
@@ -165,14 +167,27 @@ bool trashCannotTake(int error)
     return error == EXDEV || error == EACCES || error == EPERM || error == EROFS;
 }
 
+// name, then name.2; after that a random number instead of counting on, so
+// the thousandth entry of one name in the Trash costs no thousand tries.
+std::string trashNameFor(const std::string& name, int attempt, std::random_device& entropy)
+{
+    if (attempt == 1)
+        return name;
+    std::string trashName = name;
+    trashName += '.';
+    trashName += attempt == 2 ? std::string("2") : std::to_string(entropy());
+    return trashName;
+}
+
 // The record comes first under a free name (name, name.2, ...), so a trashed
 // entry is never without one; it goes again when the move fails.
 TrashOutcome moveInto(const TrashDir& trash, int dir, const std::string& name,
                       const std::string& recordPath)
 {
     const std::string text = record(recordPath);
-    for (int attempt = 1; attempt < 10000; ++attempt) {
-        const std::string trashName = attempt == 1 ? name : name + "." + std::to_string(attempt);
+    std::random_device entropy;
+    for (int attempt = 1; attempt < 1000; ++attempt) {
+        const std::string trashName = trashNameFor(name, attempt, entropy);
         const std::string infoName = trashName + ".trashinfo";
         const UniqueFd info(::openat(trash.info.get(), infoName.c_str(),
                                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));

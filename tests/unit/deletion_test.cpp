@@ -129,17 +129,21 @@ TEST_F(DeletionFixture, AFileAlreadyGoneFromDiskJustLeavesTheTree)
     EXPECT_EQ(Rows(tree), (QStringList{"Internet Explorer - Favorites", "Kept"}));
 }
 
-TEST_F(DeletionFixture, AFolderThatIsADirectoryLinkLosesOnlyTheLink)
+TEST_F(DeletionFixture, AFolderOrShortcutThatIsALinkLosesOnlyTheLink)
 {
     home.write("Elsewhere/Precious.url", kShortcut);
     fs::create_directories(favorites);
     fs::create_directory_symlink(home / "Elsewhere", favorites / "Linked");
+    fs::create_symlink(home / "Elsewhere/Precious.url", favorites / "Alias.url");
     load();
+    EXPECT_EQ(BookmarkModel::entry(Find(tree, "Alias"))->Link, "http://127.0.0.1/");
 
-    deleteSelected({Find(tree, "Linked")});
+    deleteSelected({Find(tree, "Linked"), Find(tree, "Alias")});
 
     EXPECT_FALSE(fs::exists(fs::symlink_status(favorites / "Linked")));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(favorites / "Alias.url")));
     EXPECT_TRUE(fs::is_symlink(trash / "files/Linked"));
+    EXPECT_TRUE(fs::is_symlink(trash / "files/Alias.url"));
     EXPECT_TRUE(fs::exists(home / "Elsewhere/Precious.url"));
 }
 
