@@ -41,6 +41,8 @@ QString shown(const std::filesystem::path& path)
 // Why the folder cannot be checked; empty when it can.
 QString folderProblem(const std::filesystem::path& folder)
 {
+    if (folder.empty())
+        return QStringLiteral("no Favorites folder found, and no HOME to look in");
     std::error_code error;
     const auto status = std::filesystem::status(folder, error);
     if (!std::filesystem::exists(status))
