@@ -1,14 +1,17 @@
 #include "AppFonts.h"
+#include "CheckRun.h"
+#include "CommandLine.h"
 #include "FavoritesLocation.h"
 #include "ProcessSignals.h"
 #include "TForm1.h"
 #include "TfrOptions.h"
+#include "VersionBlock.h"
 
 #include <QApplication>
 #include <QEvent>
+#include <cstdio>
 #include <cstdlib>
 #include <curl/curl.h>
-#include <string>
 
 namespace {
 
@@ -38,39 +41,63 @@ private:
     bool done_ = false;
 };
 
-// The folder named on the command line (orvanta [FOLDER]), as its bytes;
-// empty when none is named.
-std::string commandLineFolder(int argc, char** argv)
+int runWindow(const CommandLine& line, int& argc, char** argv)
 {
-    if (argc < 2 || argv[1][0] == '-')
-        return {};
-    return argv[1];
+    QApplication app(argc, argv);
+    // Message boxes carry this as their caption.
+    QApplication::setApplicationName(QStringLiteral("Orvanta"));
+    RegisterApplicationFonts();
+
+    TForm1 Form1(FindFavoritesFolder(line.folder));
+    // Second, so the data folder it reads from already exists.
+    Form1.setOptionsDialog(new TfrOptions(&Form1));
+    ExitAfterFirstPaint exitAfterFirstPaint(&Form1);
+    if (qEnvironmentVariableIsSet("ORVANTA_EXIT_AFTER_FIRST_PAINT"))
+        app.installEventFilter(&exitAfterFirstPaint);
+    Form1.show();
+    return app.exec();
+}
+
+int printVersion(int& argc, char** argv)
+{
+    // Only for the executable's own path; it needs no display.
+    const QCoreApplication app(argc, argv);
+    const QByteArray text = (QStringLiteral("Orvanta ") +
+                             ReadProductVersion(QCoreApplication::applicationFilePath()) + u'\n')
+                                .toUtf8();
+    std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
+    return 0;
+}
+
+int printText(const QString& text, FILE* stream, int status)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    return status;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+    const CommandLine line = ParseCommandLine(argc, argv);
+    switch (line.action) {
+    case CommandLine::Action::Help:
+        return printText(UsageText(), stdout, 0);
+    case CommandLine::Action::Version:
+        return printVersion(argc, argv);
+    case CommandLine::Action::UsageError:
+        return printText(QStringLiteral("orvanta: ") + line.error + u'\n', stderr, 2);
+    case CommandLine::Action::Check:
+    case CommandLine::Action::Window:
+        break;
+    }
     // Before any thread starts, so every thread inherits it.
     SetUpProcessSignals();
     // Once for the whole program, before any thread can make a curl handle.
     curl_global_init(CURL_GLOBAL_DEFAULT);
-    int result = 0;
-    {
-        QApplication app(argc, argv);
-        // Message boxes carry this as their caption.
-        QApplication::setApplicationName(QStringLiteral("Orvanta"));
-        RegisterApplicationFonts();
-
-        TForm1 Form1(FindFavoritesFolder(commandLineFolder(argc, argv)));
-        // Second, so the data folder it reads from already exists.
-        Form1.setOptionsDialog(new TfrOptions(&Form1));
-        ExitAfterFirstPaint exitAfterFirstPaint(&Form1);
-        if (qEnvironmentVariableIsSet("ORVANTA_EXIT_AFTER_FIRST_PAINT"))
-            app.installEventFilter(&exitAfterFirstPaint);
-        Form1.show();
-        result = app.exec();
-    }
+    const int result = line.action == CommandLine::Action::Check ? RunCheck(line, argc, argv)
+                                                                 : runWindow(line, argc, argv);
     curl_global_cleanup();
     return result;
 }

@@ -137,6 +137,7 @@ void VerificationRun::onProbed(quint64 ticket, const ProbeResult& result)
     pending_.erase(it);
     if (node) {
         tree_.setStatus(node, result.alive ? StatusAlive : StatusDead, ProbeVerdictText(result));
+        emit verdictStored(node, result);
         count(result);
     }
     handOutNext();

@@ -1,0 +1,10 @@
+#pragma once
+
+struct CommandLine;
+
+// Checks every link of the folder without a window or a display, prints the
+// verdicts on standard output and the progress on a terminal's standard
+// error, and deletes nothing. Makes its own QCoreApplication from argc and
+// argv. Returns the exit status: 0 when no link is dead, 1 when some are,
+// 2 when the folder cannot be read.
+int RunCheck(const CommandLine& line, int& argc, char** argv);

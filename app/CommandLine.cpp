@@ -1,0 +1,164 @@
+#include "CommandLine.h"
+
+#include "Settings.h"
+
+#include <QCommandLineParser>
+#include <QRegularExpression>
+#include <QStringList>
+
+namespace {
+
+// The arguments reach the parser as Latin-1, one character per byte, so a
+// folder name that is no valid text in the locale keeps its exact bytes.
+QString argumentText(const char* argument)
+{
+    return QString::fromLatin1(argument);
+}
+
+std::string argumentBytes(const QString& text)
+{
+    return text.toLatin1().toStdString();
+}
+
+// Turns a parsed argument back into text fit for a message.
+QString readable(const QString& text)
+{
+    return QString::fromLocal8Bit(text.toLatin1());
+}
+
+bool isNumber(const QString& text)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
+    return digits.match(text).hasMatch();
+}
+
+std::optional<ProxySettings> proxyNamed(const QString& text)
+{
+    const qsizetype colon = text.lastIndexOf(u':');
+    if (colon <= 0)
+        return std::nullopt;
+    const QString port = text.mid(colon + 1);
+    if (!isNumber(port) || port.toInt() < 1 || port.toInt() > 65535)
+        return std::nullopt;
+    return ProxySettings{true, readable(text.left(colon)), QString::number(port.toInt())};
+}
+
+std::optional<int> jobsNamed(const QString& text)
+{
+    if (!isNumber(text) || text.toInt() < Settings::MinLinksAtOnce ||
+        text.toInt() > Settings::MaxLinksAtOnce)
+        return std::nullopt;
+    return text.toInt();
+}
+
+CommandLine usageError(const QString& error)
+{
+    CommandLine line;
+    line.action = CommandLine::Action::UsageError;
+    line.error = error;
+    return line;
+}
+
+// The check's own options, read into line; the error when one is wrong.
+QString readCheckOptions(const QCommandLineParser& parser, CommandLine& line)
+{
+    if (parser.isSet(QStringLiteral("format"))) {
+        const QString name = parser.value(QStringLiteral("format"));
+        const auto format = ReportFormatNamed(name);
+        if (!format)
+            return QStringLiteral("--format must be text, csv or json, not '%1'")
+                .arg(readable(name));
+        line.format = *format;
+    }
+    if (parser.isSet(QStringLiteral("proxy"))) {
+        const QString value = parser.value(QStringLiteral("proxy"));
+        line.proxy = proxyNamed(value);
+        if (!line.proxy)
+            return QStringLiteral(
+                       "--proxy needs ADDRESS:PORT with a port from 1 to 65535, not '%1'")
+                .arg(readable(value));
+    }
+    if (parser.isSet(QStringLiteral("jobs"))) {
+        const QString value = parser.value(QStringLiteral("jobs"));
+        line.jobs = jobsNamed(value);
+        if (!line.jobs)
+            return QStringLiteral("--jobs needs a whole number from %1 to %2, not '%3'")
+                .arg(Settings::MinLinksAtOnce)
+                .arg(Settings::MaxLinksAtOnce)
+                .arg(readable(value));
+    }
+    return {};
+}
+
+} // namespace
+
+CommandLine ParseCommandLine(int argc, const char* const* argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << argumentText(argv[i]);
+
+    QCommandLineParser parser;
+    parser.addOptions({
+        {{QStringLiteral("h"), QStringLiteral("help")}, {}},
+        {QStringLiteral("version"), {}},
+        {QStringLiteral("check"), {}},
+        {QStringLiteral("format"), {}, QStringLiteral("FORMAT")},
+        {QStringLiteral("proxy"), {}, QStringLiteral("ADDRESS:PORT")},
+        {QStringLiteral("jobs"), {}, QStringLiteral("N")},
+    });
+    if (!parser.parse(arguments))
+        return usageError(readable(parser.errorText()));
+    if (parser.isSet(QStringLiteral("help"))) {
+        CommandLine line;
+        line.action = CommandLine::Action::Help;
+        return line;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        CommandLine line;
+        line.action = CommandLine::Action::Version;
+        return line;
+    }
+
+    CommandLine line;
+    const QStringList folders = parser.positionalArguments();
+    if (folders.size() > 1)
+        return usageError(QStringLiteral("only one FOLDER may be named"));
+    if (!folders.isEmpty())
+        line.folder = argumentBytes(folders.first());
+    if (parser.isSet(QStringLiteral("check"))) {
+        line.action = CommandLine::Action::Check;
+        const QString error = readCheckOptions(parser, line);
+        return error.isEmpty() ? line : usageError(error);
+    }
+    for (const char* option : {"format", "proxy", "jobs"}) {
+        if (parser.isSet(QLatin1String(option)))
+            return usageError(
+                QStringLiteral("--%1 is for --check only").arg(QLatin1String(option)));
+    }
+    return line;
+}
+
+QString UsageText()
+{
+    return QStringLiteral(
+        "Usage: orvanta [FOLDER]\n"
+        "       orvanta --check [FOLDER] [--format text|csv|json] [--proxy ADDRESS:PORT]\n"
+        "                       [--jobs N]\n"
+        "       orvanta --help | --version\n"
+        "\n"
+        "Without --check, opens the window on FOLDER (else ~/Favorites, else the\n"
+        "Favorites folder of a Wine prefix).\n"
+        "\n"
+        "  --check                check every link without a window and print one\n"
+        "                         line per verdict; nothing is deleted\n"
+        "  --format text|csv|json how --check writes its lines (default: text)\n"
+        "  --proxy ADDRESS:PORT   check through this HTTP proxy instead of the\n"
+        "                         one of Config.ini\n"
+        "  --jobs N               check up to N links at once (1 to 128)\n"
+        "  -h, --help             print this text and exit\n"
+        "  --version              print the version and exit\n"
+        "\n"
+        "Exit status of --check: 0 no link is dead, 1 some are, 2 wrong command\n"
+        "line or unreadable folder.\n");
+}
