@@ -46,9 +46,16 @@ e2e_start_xvfb() {
   export DISPLAY=":$(tr -d '[:space:]' <"$fd_file")"
 }
 
+# The program opens links with xdg-open. A stand-in that only notes what it
+# was given keeps a test's quick clicks (which the window may take for a
+# double click) from starting a browser or an error box.
+mkdir -p "$E2E_WORK/bin"
+printf '#!/bin/sh\nprintf "%%s\\n" "$1" >>"%s/opened"\n' "$E2E_WORK" >"$E2E_WORK/bin/xdg-open"
+chmod +x "$E2E_WORK/bin/xdg-open"
+
 # Runs a program in the background under the private display.
 e2e_run() {
-  QT_QPA_PLATFORM=xcb "$@" >"$E2E_WORK/program.log" 2>&1 &
+  PATH="$E2E_WORK/bin:$PATH" QT_QPA_PLATFORM=xcb "$@" >"$E2E_WORK/program.log" 2>&1 &
   E2E_PIDS+=($!)
   E2E_PROGRAM_PID=$!
 }
