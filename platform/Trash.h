@@ -9,8 +9,8 @@ enum class TrashOutcome
     Failed,  // it could not be moved for another reason; it is where it was
 };
 
-// Moves name, in the open folder dir, into the desktop's Trash the way the
-// freedesktop.org Trash specification asks: the home trash for an entry on
+// Moves name, in the open folder dir, into the desktop's Trash as freedesktop.org
+// desktops keep it (file managers restore from it): the home trash for an entry on
 // its file system, else the trash at the top of the entry's own file system.
 // Acting on dir rather than a path keeps the move on the folder the caller
 // checked.
