@@ -3,6 +3,8 @@
 #include "UniqueFd.h"
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 // A directory held open while files in it are opened by name alone (the
 // *At readers), which spares resolving the directory's whole path for each.
@@ -17,3 +19,8 @@ public:
 private:
     UniqueFd fd_;
 };
+
+// Every name in the open folder dir but "." and "..", in the order the system
+// gives them. All are read before the caller acts, since removing names while
+// a listing is read may skip some.
+std::vector<std::string> NamesIn(int dir);

@@ -1,5 +1,6 @@
 #include "FavoritesLocation.h"
 
+#include "DirectoryHandle.h"
 #include "KnownFolders.h"
 #include "PathUtils.h"
 
@@ -8,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include <dirent.h>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -47,16 +47,8 @@ std::string loginName()
 // only told by the name, so the others follow in a fixed order.
 std::vector<std::string> userFolderNames(const std::string& usersFolder)
 {
-    std::vector<std::string> names;
-    DIR* dir = ::opendir(usersFolder.c_str());
-    if (!dir)
-        return names;
-    while (const dirent* found = ::readdir(dir)) {
-        const std::string name = found->d_name;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    }
-    ::closedir(dir);
+    const DirectoryHandle dir(usersFolder.c_str());
+    std::vector<std::string> names = dir.isOpen() ? NamesIn(dir.fd()) : std::vector<std::string>();
     std::sort(names.begin(), names.end());
     const auto own = std::find(names.begin(), names.end(), loginName());
     if (own != names.end())

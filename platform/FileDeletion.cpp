@@ -1,32 +1,15 @@
 #include "FileDeletion.h"
 
+#include "DirectoryHandle.h"
 #include "UniqueFd.h"
 
 #include <algorithm>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-// The names in an open folder, read to the end before anything is removed,
-// since removing while reading may skip names.
-std::vector<std::string> namesIn(int dir)
-{
-    std::vector<std::string> names;
-    DIR* stream = ::fdopendir(::dup(dir));
-    if (!stream)
-        return names;
-    while (const dirent* found = ::readdir(stream)) {
-        const std::string name = found->d_name;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    }
-    ::closedir(stream);
-    return names;
-}
 
 bool removeTree(int parent, const std::string& name, std::uint64_t device,
                 const std::vector<FileId>& spared)
@@ -41,7 +24,7 @@ bool removeTree(int parent, const std::string& name, std::uint64_t device,
         std::find(spared.begin(), spared.end(), FileIdOf(st)) != spared.end())
         return false;
     bool emptied = true;
-    for (const std::string& inside : namesIn(dir.get())) {
+    for (const std::string& inside : NamesIn(dir.get())) {
         struct stat found;
         if (::fstatat(dir.get(), inside.c_str(), &found, AT_SYMLINK_NOFOLLOW) != 0)
             emptied = false;
