@@ -48,12 +48,12 @@ std::optional<Fate> settledByWalk(const BookmarkEntry& entry, const CheckedParen
     return std::nullopt;
 }
 
-Fate trash(const std::string& favoritesPath, BookmarkNode* node)
+Fate toTrash(Trash& trash, const std::string& favoritesPath, BookmarkNode* node)
 {
     const CheckedParent where = locate(favoritesPath, node);
     if (const std::optional<Fate> settled = settledByWalk(node->entry, where))
         return *settled;
-    switch (MoveToTrash(where.dir.get(), FileNamePart(node->entry.Path))) {
+    switch (trash.move(where.dir.get(), FileNamePart(node->entry.Path))) {
     case TrashOutcome::Moved:
         return Fate::Gone;
     case TrashOutcome::NoTrash:
@@ -85,8 +85,9 @@ DeletionOutcome deleteNodes(BookmarkModel& tree, const std::string& favoritesPat
 {
     std::vector<Fate> fates;
     int untrashable = 0;
+    Trash trash;
     for (BookmarkNode* node : nodes) {
-        fates.push_back(trash(favoritesPath, node));
+        fates.push_back(toTrash(trash, favoritesPath, node));
         untrashable += fates.back() == Fate::NoTrash;
     }
     const bool permanently = untrashable > 0 && askPermanent(untrashable);

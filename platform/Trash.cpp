@@ -19,12 +19,16 @@ namespace {
 
 constexpr mode_t PrivateMode = 0700;
 
-struct TrashDir
+} // namespace
+
+struct Trash::Folders
 {
     UniqueFd files;
     UniqueFd info;
     std::string topdir; // empty for the home trash, whose records hold absolute paths
 };
+
+namespace {
 
 std::string homeTrashPath()
 {
@@ -57,14 +61,14 @@ UniqueFd openOrMake(int parent, const char* name)
     return UniqueFd(::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
 }
 
-bool openParts(TrashDir& trash, int base)
+bool openParts(Trash::Folders& trash, int base)
 {
     trash.files = openOrMake(base, "files");
     trash.info = openOrMake(base, "info");
     return trash.files.isOpen() && trash.info.isOpen();
 }
 
-bool openHomeTrash(TrashDir& trash, const std::string& path)
+bool openHomeTrash(Trash::Folders& trash, const std::string& path)
 {
     UniqueFd dir(::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     std::string rest = path.substr(1);
@@ -84,7 +88,7 @@ bool openHomeTrash(TrashDir& trash, const std::string& path)
 
 // $topdir/.Trash/$uid when an administrator made .Trash a sticky folder (and
 // no one slipped a link in its place), else $topdir/.Trash-$uid.
-bool openTopdirTrash(TrashDir& trash, const std::string& topdir)
+bool openTopdirTrash(Trash::Folders& trash, const std::string& topdir)
 {
     const UniqueFd top(::open(topdir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!top.isOpen())
@@ -127,7 +131,7 @@ std::string topdirOf(const std::string& folder, dev_t device)
     }
 }
 
-bool openTrashFor(TrashDir& trash, const std::string& folder, dev_t device)
+bool openTrashFor(Trash::Folders& trash, const std::string& folder, dev_t device)
 {
     const std::string home = homeTrashPath();
     dev_t homeDevice = 0;
@@ -181,7 +185,7 @@ std::string trashNameFor(const std::string& name, int attempt, std::random_devic
 
 // The record comes first under a free name (name, name.2, ...), so a trashed
 // entry is never without one; it goes again when the move fails.
-TrashOutcome moveInto(const TrashDir& trash, int dir, const std::string& name,
+TrashOutcome moveInto(const Trash::Folders& trash, int dir, const std::string& name,
                       const std::string& recordPath)
 {
     const std::string text = record(recordPath);
@@ -211,7 +215,10 @@ TrashOutcome moveInto(const TrashDir& trash, int dir, const std::string& name,
 
 } // namespace
 
-TrashOutcome MoveToTrash(int dir, const std::string& name)
+Trash::Trash() = default;
+Trash::~Trash() = default;
+
+TrashOutcome Trash::move(int dir, const std::string& name)
 {
     struct stat st;
     if (::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
@@ -219,9 +226,16 @@ TrashOutcome MoveToTrash(int dir, const std::string& name)
     const std::string folder = realPathOf(dir);
     if (folder.empty())
         return TrashOutcome::Failed;
-    TrashDir trash;
-    if (!openTrashFor(trash, folder, st.st_dev))
+    auto known = byDevice_.find(std::uint64_t(st.st_dev));
+    if (known == byDevice_.end()) {
+        auto trash = std::make_unique<Folders>();
+        if (!openTrashFor(*trash, folder, st.st_dev))
+            trash.reset();
+        known = byDevice_.emplace(std::uint64_t(st.st_dev), std::move(trash)).first;
+    }
+    if (!known->second)
         return TrashOutcome::NoTrash;
+    const Folders& trash = *known->second;
     const std::string path = JoinPath(folder, name);
     const std::string recordPath =
         trash.topdir.empty() ? path : path.substr(JoinPath(trash.topdir, "").size());
