@@ -30,7 +30,7 @@ void ProbeSchedule::clearWaiting()
 
 std::optional<ProbeSchedule::Link> ProbeSchedule::startNext()
 {
-    if (running() >= total_)
+    if (isFull())
         return std::nullopt;
     const auto it = std::find_if(waiting_.begin(), waiting_.end(),
                                  [this](const Link& link) { return mayStart(link.host); });

@@ -35,6 +35,7 @@ public:
 
     bool hasWaiting() const { return !waiting_.empty(); }
     int running() const { return int(running_.size()); }
+    bool isFull() const { return running() >= total_; }
 
 private:
     bool mayStart(const QString& host) const;

@@ -4,6 +4,15 @@
 
 #include <utility>
 
+namespace {
+
+// Each delivery repaints the rows it changed; a view repainted for every one
+// of thousands of verdicts a second takes the processor from the probes,
+// while a lamp that lights 20 ms late looks no different.
+const qint64 DeliveryIntervalMs = 20;
+
+} // namespace
+
 TMyThread::TMyThread(std::unique_ptr<ProbeEngine> engine,
                      std::shared_ptr<const SharedProxySettings> settings, int linksAtOnce,
                      QObject* parent)
@@ -11,6 +20,8 @@ TMyThread::TMyThread(std::unique_ptr<ProbeEngine> engine,
       schedule_(linksAtOnce)
 {
     qRegisterMetaType<ProbeResult>();
+    deliveryTimer_.setSingleShot(true);
+    connect(&deliveryTimer_, &QTimer::timeout, this, &TMyThread::deliverResults);
 }
 
 TMyThread::~TMyThread()
@@ -28,11 +39,16 @@ void TMyThread::submit(quint64 ticket, const QString& link)
 {
     // The host is worked out here, so the worker's loop only starts transfers.
     ProbeSchedule::Link waiting{ticket, link, ProbeHost(link)};
+    bool slotFree = false;
     {
         const std::lock_guard lock(mutex_);
         schedule_.add(std::move(waiting));
+        slotFree = !schedule_.isFull();
     }
-    engine_->wake();
+    // With every slot taken the worker looks at the waiting links anyway as
+    // soon as a transfer ends; waking it would only cost a turn of its loop.
+    if (slotFree)
+        engine_->wake();
 }
 
 bool TMyThread::revoke(quint64 ticket)
@@ -89,13 +105,24 @@ void TMyThread::post(std::vector<FinishedProbe> finished)
         }
         firstWaiting = outbox_.size() == finished.size();
     }
-    // One call delivers all that gathered meanwhile.
+    // One delivery takes all that gathered meanwhile.
     if (firstWaiting)
-        QMetaObject::invokeMethod(this, &TMyThread::deliverResults, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &TMyThread::scheduleDelivery, Qt::QueuedConnection);
+}
+
+void TMyThread::scheduleDelivery()
+{
+    const qint64 since = lastDelivery_.isValid() ? lastDelivery_.elapsed() : DeliveryIntervalMs;
+    if (since >= DeliveryIntervalMs)
+        deliverResults();
+    else
+        deliveryTimer_.start(int(DeliveryIntervalMs - since));
 }
 
 void TMyThread::deliverResults()
 {
+    deliveryTimer_.stop();
+    lastDelivery_.start();
     std::vector<FinishedProbe> delivered;
     {
         const std::lock_guard lock(mutex_);

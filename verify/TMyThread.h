@@ -4,7 +4,9 @@
 #include "ProbeSchedule.h"
 #include "SharedProxySettings.h"
 
+#include <QElapsedTimer>
 #include <QThread>
+#include <QTimer>
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -45,6 +47,8 @@ protected:
 private:
     void startWaitingLinks();
     void post(std::vector<FinishedProbe> finished);
+    // Verdicts reach the main thread in batches, 50 a second at most.
+    void scheduleDelivery();
     void deliverResults();
     bool isDone();
 
@@ -56,4 +60,7 @@ private:
     std::vector<FinishedProbe> outbox_; // answered, not yet delivered
     bool finishing_ = false;
     std::atomic_bool cancel_{false};
+    // Main thread only.
+    QTimer deliveryTimer_;
+    QElapsedTimer lastDelivery_;
 };
