@@ -86,12 +86,6 @@ FileId shortcutId(const DirectoryHandle& folder, const std::string& name, const 
     return result == 0 ? FileIdOf(st) : FileId{};
 }
 
-bool isSymbolicLink(const std::string& path)
-{
-    struct stat st;
-    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
-}
-
 // What a folder link names as its target, for its tooltip: what lies below
 // it is somewhere else on disk, and the user should see where.
 QString linkTargetNote(const std::string& path)
@@ -180,7 +174,7 @@ void addFolderContents(BookmarkModel& tree, const std::string& dir, BookmarkNode
         BookmarkNode* folder = tree.addChild(parent);
         fillFolder(folder->entry, decodeName(found.name), path);
         folder->entry.Id = {found.device, found.inode};
-        folder->entry.IsDirLink = isSymbolicLink(path);
+        folder->entry.IsDirLink = found.isLink;
         if (folder->entry.IsDirLink)
             folder->entry.Detail = linkTargetNote(path);
         folder->entry.OutsideFavorites = isOutside(parent);

@@ -30,6 +30,7 @@ struct DirEntry
     // links, 0 for plain files.
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
+    bool isLink = false; // the name itself is a symbolic link
 };
 
 // Lists dir's entries whose names match pattern. Entries carrying hidden,

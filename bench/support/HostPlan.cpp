@@ -1,7 +1,10 @@
 #include "HostPlan.h"
 
 #include <algorithm>
+#include <functional>
+#include <list>
 #include <map>
+#include <queue>
 #include <random>
 
 namespace {
@@ -58,4 +61,30 @@ double FloorSeconds(const std::vector<PlannedLink>& plan, int total, int perHost
     for (const auto& [host, figures] : hosts)
         floor = std::max(floor, std::max(figures.first / perHost, figures.second));
     return floor;
+}
+
+double InOrderSeconds(const std::vector<PlannedLink>& plan, const std::vector<int>& order,
+                      int total, int perHost)
+{
+    using Running = std::pair<double, int>; // when it ends, and its host
+    std::priority_queue<Running, std::vector<Running>, std::greater<>> running;
+    std::map<int, int> perHostRunning;
+    std::list<int> waiting(order.begin(), order.end());
+    double now = 0;
+    while (!waiting.empty() || !running.empty()) {
+        for (auto it = waiting.begin(); it != waiting.end() && int(running.size()) < total;) {
+            const PlannedLink& link = plan[std::size_t(*it)];
+            if (perHostRunning[link.host] >= perHost) {
+                ++it;
+                continue;
+            }
+            ++perHostRunning[link.host];
+            running.push({now + link.latencyMs / 1000.0, link.host});
+            it = waiting.erase(it);
+        }
+        now = running.top().first;
+        --perHostRunning[running.top().second];
+        running.pop();
+    }
+    return now;
 }

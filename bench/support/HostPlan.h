@@ -29,3 +29,10 @@ std::vector<PlannedLink> PlanLinks(int count, int hosts, unsigned seed);
 // latencies shared out over total, each host's latencies shared out over
 // perHost (never below its slowest link) and the slowest link.
 double FloorSeconds(const std::vector<PlannedLink>& plan, int total, int perHost);
+
+// The wall time of starting the links in order, each as soon as the limits
+// allow (a link whose host is at its limit lets later ones of other hosts go
+// first), at no cost beyond the latencies: the best any run that keeps this
+// order can do. order holds indexes into plan.
+double InOrderSeconds(const std::vector<PlannedLink>& plan, const std::vector<int>& order,
+                      int total, int perHost);

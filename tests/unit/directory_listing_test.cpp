@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -84,8 +85,13 @@ TEST(ListDirectory, GivesAttributesOfWhatNamesLeadTo)
     ::chmod(temp.mkdir("locked").c_str(), 0555);
 
     std::map<std::string, int> attributes;
-    for (const DirEntry& entry : list(temp.path(), "*.*", MaskAnyFile))
+    std::set<std::string> links;
+    for (const DirEntry& entry : list(temp.path(), "*.*", MaskAnyFile)) {
         attributes[entry.name] = entry.attributes;
+        if (entry.isLink)
+            links.insert(entry.name);
+    }
+    EXPECT_EQ(links, (std::set<std::string>{"dir-link", "file-link", "dangling"}));
     const std::map<std::string, int> expected{
         {".", faDirectory},
         {"..", faDirectory},
