@@ -59,10 +59,10 @@ void describe(int dirFd, const dirent& raw, DirEntry& entry)
     // Some file systems give no type; only there does telling a link apart
     // cost a look of its own.
     struct stat own;
-    entry.isLink = raw.d_type == DT_LNK ||
-                   (raw.d_type == DT_UNKNOWN &&
-                    ::fstatat(dirFd, raw.d_name, &own, AT_SYMLINK_NOFOLLOW) == 0 &&
-                    S_ISLNK(own.st_mode));
+    entry.isLink =
+        raw.d_type == DT_LNK ||
+        (raw.d_type == DT_UNKNOWN && ::fstatat(dirFd, raw.d_name, &own, AT_SYMLINK_NOFOLLOW) == 0 &&
+         S_ISLNK(own.st_mode));
 
     struct stat st;
     if (::fstatat(dirFd, raw.d_name, &st, 0) == 0) {

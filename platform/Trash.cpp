@@ -173,13 +173,13 @@ bool trashCannotTake(int error)
 
 // name, then name.2; after that a random number instead of counting on, so
 // the thousandth entry of one name in the Trash costs no thousand tries.
-std::string trashNameFor(const std::string& name, int attempt, std::random_device& entropy)
+std::string trashNameFor(const std::string& name, int attempt)
 {
     if (attempt == 1)
         return name;
     std::string trashName = name;
     trashName += '.';
-    trashName += attempt == 2 ? std::string("2") : std::to_string(entropy());
+    trashName += attempt == 2 ? std::string("2") : std::to_string(std::random_device()());
     return trashName;
 }
 
@@ -189,9 +189,8 @@ TrashOutcome moveInto(const Trash::Folders& trash, int dir, const std::string& n
                       const std::string& recordPath)
 {
     const std::string text = record(recordPath);
-    std::random_device entropy;
     for (int attempt = 1; attempt < 1000; ++attempt) {
-        const std::string trashName = trashNameFor(name, attempt, entropy);
+        const std::string trashName = trashNameFor(name, attempt);
         const std::string infoName = trashName + ".trashinfo";
         const UniqueFd info(::openat(trash.info.get(), infoName.c_str(),
                                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
