@@ -77,13 +77,10 @@ bool isOutside(const BookmarkNode* parent)
 
 // The shortcut itself, not what a link in its place leads to, since that name
 // is what deletion will act on.
-FileId shortcutId(const DirectoryHandle& folder, const std::string& name, const std::string& path)
+FileId shortcutId(int folder, const std::string& name)
 {
     struct stat st;
-    const int result = folder.isOpen()
-                           ? ::fstatat(folder.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW)
-                           : ::lstat(path.c_str(), &st);
-    return result == 0 ? FileIdOf(st) : FileId{};
+    return ::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 ? FileIdOf(st) : FileId{};
 }
 
 // What a folder link names as its target, for its tooltip: what lies below
@@ -98,23 +95,18 @@ QString linkTargetNote(const std::string& path)
     return QStringLiteral("Link to ") + decodeName(target);
 }
 
-// The links of a folder, from a listing of it that holds them.
-void addLinksFrom(BookmarkModel& tree, const std::string& dir, const std::vector<DirEntry>& listing,
-                  BookmarkNode* parent)
+// The links of a folder held open (dir is its path), from a listing of it
+// that holds them.
+void addLinksFrom(BookmarkModel& tree, int folder, const std::string& dir,
+                  const std::vector<DirEntry>& listing, BookmarkNode* parent)
 {
     const QString section = QStringLiteral("InternetShortcut");
     const QString key = QStringLiteral("URL");
-    const DirectoryHandle folder(dir.c_str());
     for (const DirEntry& found : listing) {
         if (!MatchesPattern(found.name, LinkPattern))
             continue;
-        std::string path = JoinPath(dir, found.name);
-        // By name inside the open folder; by the whole path if it could not
-        // be opened again after its listing.
         FileId nameId;
-        const QString url = folder.isOpen() ? ReadProfileStringAt(folder.fd(), found.name.c_str(),
-                                                                  section, key, nameId)
-                                            : ReadProfileString(path.c_str(), section, key);
+        const QString url = ReadProfileStringAt(folder, found.name.c_str(), section, key, nameId);
         BookmarkEntry& entry = tree.addChild(parent)->entry;
         // The title is the whole name without its extension, even where the
         // name itself holds a double quote (legal here, unlike on Windows).
@@ -123,8 +115,8 @@ void addLinksFrom(BookmarkModel& tree, const std::string& dir, const std::vector
         entry.Link = lean(ExtractField(url, QLatin1Char('"'), 1));
         // The read said what the name is; only a file it could not open
         // needs a look of its own.
-        entry.Id = nameId == FileId{} ? shortcutId(folder, found.name, path) : nameId;
-        entry.Path = std::move(path);
+        entry.Id = nameId == FileId{} ? shortcutId(folder, found.name) : nameId;
+        entry.Path = JoinPath(dir, found.name);
         entry.IsFolder = false;
         entry.OutsideFavorites = isOutside(parent);
         entry.ImageIndex = ImageLink;
@@ -159,37 +151,43 @@ bool enter(ScanState& scan, const DirectoryId& id, const std::string& dir)
 }
 
 // A folder's subfolders (each with everything below it) and then its own
-// links. The folder is listed once for both: reading a directory is a good
-// part of what a scan costs.
-void addFolderContents(BookmarkModel& tree, const std::string& dir, BookmarkNode* parent,
-                       ScanState& scan)
+// links. The folder is opened and listed once for both: reading a directory
+// is a good part of what a scan costs, and opening one by its whole path
+// another.
+void addFolderContents(BookmarkModel& tree, int folder, const std::string& dir,
+                       BookmarkNode* parent, ScanState& scan)
 {
     std::vector<DirEntry> listing;
-    if (!ListDirectory(dir, "*.*", MaskAnyFile, listing))
+    if (!ListDirectoryAt(folder, "*.*", MaskAnyFile, listing))
         return;
     for (const DirEntry& found : listing) {
         if (!isSubfolder(found))
             continue;
         std::string path = JoinPath(dir, found.name);
-        BookmarkNode* folder = tree.addChild(parent);
-        fillFolder(folder->entry, decodeName(found.name), path);
-        folder->entry.Id = {found.device, found.inode};
-        folder->entry.IsDirLink = found.isLink;
-        if (folder->entry.IsDirLink)
-            folder->entry.Detail = linkTargetNote(path);
-        folder->entry.OutsideFavorites = isOutside(parent);
-        if (enter(scan, {found.device, found.inode}, path))
-            addFolderContents(tree, path, folder, scan);
+        BookmarkNode* node = tree.addChild(parent);
+        fillFolder(node->entry, decodeName(found.name), path);
+        node->entry.Id = {found.device, found.inode};
+        node->entry.IsDirLink = found.isLink;
+        if (found.isLink)
+            node->entry.Detail = linkTargetNote(path);
+        node->entry.OutsideFavorites = isOutside(parent);
+        if (!enter(scan, {found.device, found.inode}, path))
+            continue;
+        // Links are followed: a folder link shows what it leads to.
+        const UniqueFd subfolder(
+            ::openat(folder, found.name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (subfolder.isOpen())
+            addFolderContents(tree, subfolder.get(), path, node, scan);
     }
-    addLinksFrom(tree, dir, listing, parent);
+    addLinksFrom(tree, folder, dir, listing, parent);
 }
 
 // The Favorites folder itself counts as entered, so a link back to it shows
 // without contents; on a pseudo file system it is shown empty.
-bool enterFavorites(ScanState& scan, const std::string& dir)
+bool enterFavorites(ScanState& scan, int folder, const std::string& dir)
 {
     struct stat info;
-    if (::stat(dir.c_str(), &info) != 0)
+    if (::fstat(folder, &info) != 0)
         return true; // the listing will fail and say so by adding nothing
     return enter(scan, {std::uint64_t(info.st_dev), std::uint64_t(info.st_ino)}, dir);
 }
@@ -210,7 +208,8 @@ void LoadFavorites(BookmarkModel& tree, const std::filesystem::path& favoritesPa
     if (::stat(favoritesPath.c_str(), &st) == 0)
         root->entry.Id = FileIdOf(st);
     ScanState scan;
-    if (enterFavorites(scan, favoritesPath.native()))
-        addFolderContents(tree, favoritesPath.native(), root, scan);
+    const DirectoryHandle favorites(favoritesPath.c_str());
+    if (favorites.isOpen() && enterFavorites(scan, favorites.fd(), favoritesPath.native()))
+        addFolderContents(tree, favorites.fd(), favoritesPath.native(), root, scan);
     tree.endUpdate();
 }

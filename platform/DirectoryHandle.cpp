@@ -1,6 +1,5 @@
 #include "DirectoryHandle.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -9,15 +8,24 @@ DirectoryHandle::DirectoryHandle(const std::filesystem::path::value_type* path)
 {
 }
 
-std::vector<std::string> NamesIn(int dir)
+DIR* OpenDirectoryStream(int dir)
 {
-    std::vector<std::string> names;
-    // The stream takes over a copy, so the caller's descriptor stays open.
     UniqueFd copy(::dup(dir));
     DIR* stream = copy.isOpen() ? ::fdopendir(copy.get()) : nullptr;
     if (!stream)
-        return names;
+        return nullptr;
     copy.release();
+    // The copy shares the position of dir, which an earlier listing may have moved.
+    ::rewinddir(stream);
+    return stream;
+}
+
+std::vector<std::string> NamesIn(int dir)
+{
+    std::vector<std::string> names;
+    DIR* stream = OpenDirectoryStream(dir);
+    if (!stream)
+        return names;
     while (const dirent* found = ::readdir(stream)) {
         const std::string name = found->d_name;
         if (name != "." && name != "..")

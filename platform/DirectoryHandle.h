@@ -2,6 +2,7 @@
 
 #include "UniqueFd.h"
 
+#include <dirent.h>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -19,6 +20,11 @@ public:
 private:
     UniqueFd fd_;
 };
+
+// A stream over the entries of the open folder dir, from the first, on a copy
+// of the descriptor, so dir stays open once the stream is closed; null when
+// none can be made.
+DIR* OpenDirectoryStream(int dir);
 
 // Every name in the open folder dir but "." and "..", in the order the system
 // gives them. All are read before the caller acts, since removing names while

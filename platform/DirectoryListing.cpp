@@ -1,5 +1,6 @@
 #include "DirectoryListing.h"
 
+#include "DirectoryHandle.h"
 #include "NtfsOrder.h"
 #include "WildcardMatch.h"
 
@@ -14,17 +15,17 @@ namespace {
 // The attributes that hide an entry unless the mask asks for them.
 constexpr int FilteringAttributes = faHidden | faSysFile | faVolumeID | faDirectory;
 
-class DirHandle final
+class DirStream final
 {
 public:
-    explicit DirHandle(const std::filesystem::path& dir) : dir_(::opendir(dir.c_str())) {}
-    ~DirHandle()
+    explicit DirStream(DIR* dir) : dir_(dir) {}
+    ~DirStream()
     {
         if (dir_)
             ::closedir(dir_);
     }
-    DirHandle(const DirHandle&) = delete;
-    DirHandle& operator=(const DirHandle&) = delete;
+    DirStream(const DirStream&) = delete;
+    DirStream& operator=(const DirStream&) = delete;
 
     DIR* get() const { return dir_; }
 
@@ -89,7 +90,14 @@ bool ListDirectory(const std::filesystem::path& dir, const std::string& pattern,
                    std::vector<DirEntry>& out)
 {
     out.clear();
-    const DirHandle handle(dir);
+    const DirectoryHandle handle(dir.c_str());
+    return handle.isOpen() && ListDirectoryAt(handle.fd(), pattern, mask, out);
+}
+
+bool ListDirectoryAt(int dir, const std::string& pattern, int mask, std::vector<DirEntry>& out)
+{
+    out.clear();
+    const DirStream handle(OpenDirectoryStream(dir));
     if (!handle.get())
         return false;
     const int dirFd = ::dirfd(handle.get());

@@ -40,3 +40,5 @@ struct DirEntry
 // Returns false when the directory cannot be opened.
 bool ListDirectory(const std::filesystem::path& dir, const std::string& pattern, int mask,
                    std::vector<DirEntry>& out);
+// The same for a folder the caller holds open; false when it cannot be read.
+bool ListDirectoryAt(int dir, const std::string& pattern, int mask, std::vector<DirEntry>& out);

@@ -1,3 +1,4 @@
+#include "DirectoryHandle.h"
 #include "DirectoryListing.h"
 #include "NtfsOrder.h"
 #include "WildcardMatch.h"
@@ -111,6 +112,14 @@ TEST(ListDirectory, GivesAttributesOfWhatNamesLeadTo)
     for (const DirEntry& entry : list(temp.path(), "dir*", MaskDirectories)) {
         EXPECT_EQ(entry.device, std::uint64_t(st.st_dev)) << entry.name;
         EXPECT_EQ(entry.inode, std::uint64_t(st.st_ino)) << entry.name;
+    }
+
+    // A folder held open lists the same, however often it is listed.
+    const DirectoryHandle held(temp.path().c_str());
+    for (int round = 0; round < 2; ++round) {
+        std::vector<DirEntry> entries;
+        ASSERT_TRUE(ListDirectoryAt(held.fd(), "*.*", MaskAnyFile, entries));
+        EXPECT_EQ(names(entries), names(list(temp.path(), "*.*", MaskAnyFile))) << round;
     }
 }
 
