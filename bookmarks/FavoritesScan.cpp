@@ -182,16 +182,6 @@ void addFolderContents(BookmarkModel& tree, int folder, const std::string& dir,
     addLinksFrom(tree, folder, dir, listing, parent);
 }
 
-// The Favorites folder itself counts as entered, so a link back to it shows
-// without contents; on a pseudo file system it is shown empty.
-bool enterFavorites(ScanState& scan, int folder, const std::string& dir)
-{
-    struct stat info;
-    if (::fstat(folder, &info) != 0)
-        return true; // the listing will fail and say so by adding nothing
-    return enter(scan, {std::uint64_t(info.st_dev), std::uint64_t(info.st_ino)}, dir);
-}
-
 } // namespace
 
 void LoadFavorites(BookmarkModel& tree, const std::filesystem::path& favoritesPath)
@@ -204,12 +194,16 @@ void LoadFavorites(BookmarkModel& tree, const std::filesystem::path& favoritesPa
     // The name alone does not tell which folder is shown; its tooltip does.
     root->entry.Detail = decodeName(favoritesPath.native());
     // ~/Favorites may itself be a link; deletion checks the folder it leads to.
-    struct stat st;
-    if (::stat(favoritesPath.c_str(), &st) == 0)
-        root->entry.Id = FileIdOf(st);
-    ScanState scan;
     const DirectoryHandle favorites(favoritesPath.c_str());
-    if (favorites.isOpen() && enterFavorites(scan, favorites.fd(), favoritesPath.native()))
-        addFolderContents(tree, favorites.fd(), favoritesPath.native(), root, scan);
+    struct stat st;
+    if (favorites.isOpen() && ::fstat(favorites.fd(), &st) == 0) {
+        root->entry.Id = FileIdOf(st);
+        // The Favorites folder itself counts as entered, so a link back to it
+        // shows without contents; on a pseudo file system it is shown empty.
+        ScanState scan;
+        if (enter(scan, {std::uint64_t(st.st_dev), std::uint64_t(st.st_ino)},
+                  favoritesPath.native()))
+            addFolderContents(tree, favorites.fd(), favoritesPath.native(), root, scan);
+    }
     tree.endUpdate();
 }
