@@ -14,10 +14,12 @@
 
 namespace {
 
-bool Confirm(QWidget* parent, const QString& question, const QString& details = {})
+bool Confirm(QWidget* parent, const QString& question, const QString& details = {},
+             QMessageBox::StandardButton defaultButton = QMessageBox::NoButton)
 {
     return ShowMessageBox(parent, QMessageBox::Question, QStringLiteral("Warning!"), question,
-                          QMessageBox::Yes | QMessageBox::No, details) == QMessageBox::Yes;
+                          QMessageBox::Yes | QMessageBox::No, details,
+                          defaultButton) == QMessageBox::Yes;
 }
 
 // "1 entry", "2 entries": the boxes name counts in plain words.
@@ -26,12 +28,30 @@ QString Counted(int count, const char* one, const char* many)
     return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
 }
 
+QString RefusalCause(TrashOutcome refusal)
+{
+    switch (refusal) {
+    case TrashOutcome::UnsafeTrash:
+        return QStringLiteral("the trash folder on that disk is another user's or not private");
+    case TrashOutcome::NameTooLong:
+        return QStringLiteral("a name is too long for a trash record");
+    default:
+        return QStringLiteral("no trash can be used on that disk");
+    }
+}
+
+// Deleting for good cannot be undone, so Enter answers No.
 PermanentDeletionQuestion AskPermanent(QWidget* parent)
 {
-    return [parent](int count) {
-        return Confirm(parent, QStringLiteral("%1 cannot be moved to the Trash. Delete "
-                                              "permanently?")
-                                   .arg(Counted(count, "entry", "entries")));
+    return [parent](const Untrashable& untrashable) {
+        QStringList causes;
+        for (TrashOutcome cause : untrashable.causes)
+            causes << RefusalCause(cause);
+        return Confirm(parent,
+                       QStringLiteral("%1 cannot be moved to the Trash: %2. Delete permanently?")
+                           .arg(Counted(untrashable.count, "entry", "entries"),
+                                causes.join(QStringLiteral("; "))),
+                       {}, QMessageBox::No);
     };
 }
 

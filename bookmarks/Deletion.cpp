@@ -6,6 +6,7 @@
 #include "PathUtils.h"
 #include "Trash.h"
 
+#include <algorithm>
 #include <optional>
 
 #include <sys/stat.h>
@@ -48,20 +49,22 @@ std::optional<Fate> settledByWalk(const BookmarkEntry& entry, const CheckedParen
     return std::nullopt;
 }
 
-Fate toTrash(Trash& trash, const std::string& favoritesPath, BookmarkNode* node)
+Fate toTrash(Trash& trash, const std::string& favoritesPath, BookmarkNode* node,
+             Untrashable& untrashable)
 {
     const CheckedParent where = locate(favoritesPath, node);
     if (const std::optional<Fate> settled = settledByWalk(node->entry, where))
         return *settled;
-    switch (trash.move(where.dir.get(), FileNamePart(node->entry.Path))) {
-    case TrashOutcome::Moved:
+    const TrashOutcome outcome = trash.move(where.dir.get(), FileNamePart(node->entry.Path));
+    if (outcome == TrashOutcome::Moved)
         return Fate::Gone;
-    case TrashOutcome::NoTrash:
-        return Fate::NoTrash;
-    case TrashOutcome::Failed:
-        break;
-    }
-    return Fate::Kept;
+    if (outcome == TrashOutcome::Failed)
+        return Fate::Kept;
+    ++untrashable.count;
+    if (std::find(untrashable.causes.begin(), untrashable.causes.end(), outcome) ==
+        untrashable.causes.end())
+        untrashable.causes.push_back(outcome);
+    return Fate::NoTrash;
 }
 
 Fate deletePermanently(const std::string& favoritesPath, BookmarkNode* node,
@@ -84,13 +87,11 @@ DeletionOutcome deleteNodes(BookmarkModel& tree, const std::string& favoritesPat
                             const PermanentDeletionQuestion& askPermanent)
 {
     std::vector<Fate> fates;
-    int untrashable = 0;
+    Untrashable untrashable;
     Trash trash;
-    for (BookmarkNode* node : nodes) {
-        fates.push_back(toTrash(trash, favoritesPath, node));
-        untrashable += fates.back() == Fate::NoTrash;
-    }
-    const bool permanently = untrashable > 0 && askPermanent(untrashable);
+    for (BookmarkNode* node : nodes)
+        fates.push_back(toTrash(trash, favoritesPath, node, untrashable));
+    const bool permanently = untrashable.count > 0 && askPermanent(untrashable);
     const std::vector<FileId> spared =
         permanently ? FolderAndAncestors(favoritesPath) : std::vector<FileId>();
 

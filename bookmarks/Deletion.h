@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Trash.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -15,9 +17,17 @@ struct DeletionOutcome
     int leftAlone = 0;
 };
 
-// Asked once, with how many entries no trash would take, whether to delete
-// those permanently. No keeps them, on disk and in the tree.
-using PermanentDeletionQuestion = std::function<bool(int count)>;
+// What no trash took in one deletion: how many entries, and why (each cause
+// once, in the order met).
+struct Untrashable
+{
+    int count = 0;
+    std::vector<TrashOutcome> causes;
+};
+
+// Asked once, with what no trash would take, whether to delete those
+// permanently. No keeps them, on disk and in the tree.
+using PermanentDeletionQuestion = std::function<bool(const Untrashable&)>;
 
 // Moves the selected entries to the Trash: the selection is resolved to its
 // top-most nodes (a folder covers what lies in it); each is first found again

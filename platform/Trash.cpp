@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -26,9 +27,18 @@ struct Trash::Folders
     UniqueFd files;
     UniqueFd info;
     std::string topdir; // empty for the home trash, whose records hold absolute paths
+    TrashOutcome refusal = TrashOutcome::Unreachable; // why files/ and info/ are not open
 };
 
 namespace {
+
+using Folders = Trash::Folders;
+
+bool refuse(Folders& trash, TrashOutcome why)
+{
+    trash.refusal = why;
+    return false;
+}
 
 std::string homeTrashPath()
 {
@@ -39,37 +49,82 @@ std::string homeTrashPath()
     return JoinPath(JoinPath(home ? home : "", ".local/share"), "Trash");
 }
 
-// The device a path is or would be on: that of its nearest existing folder.
-bool deviceOf(std::string path, dev_t& device)
+std::optional<std::uint64_t> mountOf(int dir, const char* name, int flags)
 {
-    struct stat st;
-    while (::stat(path.c_str(), &st) != 0) {
+    struct statx about
+    {
+    };
+    if (::statx(dir, name, flags, STATX_MNT_ID, &about) != 0 || !(about.stx_mask & STATX_MNT_ID))
+        return std::nullopt;
+    return about.stx_mnt_id;
+}
+
+// The mount a path is or would be on: that of its nearest existing folder.
+std::optional<std::uint64_t> mountOfNearest(std::string path)
+{
+    for (;;) {
+        if (const std::optional<std::uint64_t> mount = mountOf(AT_FDCWD, path.c_str(), 0))
+            return mount;
         const std::string above = WithoutTrailingSeparators(DirectoryPart(path));
         if (above.empty() || above == path)
-            return false;
+            return std::nullopt;
         path = above;
     }
-    device = st.st_dev;
+}
+
+enum class Privacy
+{
+    OwnerOnly,      // mode 0700 and nothing else
+    NoOtherWriters, // no one but the owner may add or replace what is in it
+};
+
+// Checked on the opened folder, so what is checked is what gets used.
+bool isUsersOwn(int dir, Privacy privacy)
+{
+    struct stat st;
+    if (::fstat(dir, &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid())
+        return false;
+    const mode_t permissions = st.st_mode & 07777;
+    return privacy == Privacy::OwnerOnly ? permissions == PrivateMode
+                                         : (permissions & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+// A folder of a trash: made private when missing, never a link, and the
+// user's own. Anyone else's folder in its place could read, move or destroy
+// what went in.
+UniqueFd openFolder(Folders& trash, int parent, const char* name, Privacy privacy)
+{
+    const bool made = ::mkdirat(parent, name, PrivateMode) == 0;
+    if (!made && errno != EEXIST) {
+        refuse(trash, TrashOutcome::Unreachable);
+        return {};
+    }
+    UniqueFd dir(::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    // The umask may have taken bits the owner needs.
+    if (dir.isOpen() && made)
+        ::fchmod(dir.get(), PrivateMode);
+    if (dir.isOpen() && isUsersOwn(dir.get(), privacy))
+        return dir;
+    refuse(trash, TrashOutcome::UnsafeTrash);
+    return {};
+}
+
+bool openParts(Folders& trash, int base)
+{
+    UniqueFd files = openFolder(trash, base, "files", Privacy::NoOtherWriters);
+    UniqueFd info =
+        files.isOpen() ? openFolder(trash, base, "info", Privacy::NoOtherWriters) : UniqueFd();
+    if (!info.isOpen())
+        return false;
+    trash.files = std::move(files);
+    trash.info = std::move(info);
     return true;
 }
 
-// A folder of the trash: made private when missing, and never a link.
-UniqueFd openOrMake(int parent, const char* name)
+bool openHomeTrash(Folders& trash, const std::string& path)
 {
-    if (::mkdirat(parent, name, PrivateMode) != 0 && errno != EEXIST)
-        return {};
-    return UniqueFd(::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-}
-
-bool openParts(Trash::Folders& trash, int base)
-{
-    trash.files = openOrMake(base, "files");
-    trash.info = openOrMake(base, "info");
-    return trash.files.isOpen() && trash.info.isOpen();
-}
-
-bool openHomeTrash(Trash::Folders& trash, const std::string& path)
-{
+    if (path.empty() || path[0] != '/')
+        return refuse(trash, TrashOutcome::Unreachable);
     UniqueFd dir(::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     std::string rest = path.substr(1);
     // Each missing folder on the way is made private, as the XDG rules ask.
@@ -80,31 +135,32 @@ bool openHomeTrash(Trash::Folders& trash, const std::string& path)
         if (name.empty())
             continue;
         if (::mkdirat(dir.get(), name.c_str(), PrivateMode) != 0 && errno != EEXIST)
-            return false;
+            return refuse(trash, TrashOutcome::Unreachable);
         dir.reset(::openat(dir.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     }
-    return dir.isOpen() && openParts(trash, dir.get());
+    if (!dir.isOpen())
+        return refuse(trash, TrashOutcome::Unreachable);
+    if (!isUsersOwn(dir.get(), Privacy::NoOtherWriters))
+        return refuse(trash, TrashOutcome::UnsafeTrash);
+    return openParts(trash, dir.get());
 }
 
-// $topdir/.Trash/$uid when an administrator made .Trash a sticky folder (and
-// no one slipped a link in its place), else $topdir/.Trash-$uid.
-bool openTopdirTrash(Trash::Folders& trash, const std::string& topdir)
+// $topdir/.Trash/$uid, when an administrator made .Trash a sticky folder (no
+// link) and the $uid folder in it is the user's own.
+bool openSharedTrash(Folders& trash, int top, const std::string& uid)
 {
-    const UniqueFd top(::open(topdir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!top.isOpen())
+    const UniqueFd shared(::openat(top, ".Trash", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st;
+    if (!shared.isOpen() || ::fstat(shared.get(), &st) != 0 || !(st.st_mode & S_ISVTX))
         return false;
-    const std::string uid = std::to_string(::getuid());
-    struct stat shared;
-    if (::fstatat(top.get(), ".Trash", &shared, AT_SYMLINK_NOFOLLOW) == 0 &&
-        S_ISDIR(shared.st_mode) && (shared.st_mode & S_ISVTX)) {
-        const UniqueFd sharedDir(
-            ::openat(top.get(), ".Trash", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        const UniqueFd own =
-            sharedDir.isOpen() ? openOrMake(sharedDir.get(), uid.c_str()) : UniqueFd();
-        if (own.isOpen() && openParts(trash, own.get()))
-            return true;
-    }
-    const UniqueFd own = openOrMake(top.get(), (".Trash-" + uid).c_str());
+    const UniqueFd own = openFolder(trash, shared.get(), uid.c_str(), Privacy::NoOtherWriters);
+    return own.isOpen() && openParts(trash, own.get());
+}
+
+// $topdir/.Trash-$uid: no one but the user may even look into it.
+bool openOwnTrash(Folders& trash, int top, const std::string& uid)
+{
+    const UniqueFd own = openFolder(trash, top, (".Trash-" + uid).c_str(), Privacy::OwnerOnly);
     return own.isOpen() && openParts(trash, own.get());
 }
 
@@ -118,27 +174,41 @@ std::string realPathOf(int dir)
                                                      : std::string();
 }
 
-// The highest folder above the entry on the entry's file system.
-std::string topdirOf(const std::string& folder, dev_t device)
+// The highest folder above the entry's folder on the same mount.
+std::string topdirOf(const std::string& folder, std::uint64_t mount)
 {
     std::string top = folder;
     for (;;) {
         const std::string above = WithoutTrailingSeparators(DirectoryPart(top));
-        struct stat st;
-        if (above.empty() || above == top || ::stat(above.c_str(), &st) != 0 || st.st_dev != device)
+        if (above.empty() || above == top ||
+            mountOf(AT_FDCWD, above.c_str(), AT_SYMLINK_NOFOLLOW) != mount)
             return top;
         top = above;
     }
 }
 
-bool openTrashFor(Trash::Folders& trash, const std::string& folder, dev_t device)
+bool openTrashFor(Folders& trash, const std::string& folder, std::uint64_t mount)
 {
     const std::string home = homeTrashPath();
-    dev_t homeDevice = 0;
-    if (deviceOf(home, homeDevice) && homeDevice == device)
+    if (mountOfNearest(home) == mount)
         return openHomeTrash(trash, home);
-    trash.topdir = topdirOf(folder, device);
-    return openTopdirTrash(trash, trash.topdir);
+    trash.topdir = topdirOf(folder, mount);
+    const UniqueFd top(::open(trash.topdir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    // The path was read before it was opened: it must still be that mount's.
+    if (!top.isOpen() || mountOf(top.get(), "", AT_EMPTY_PATH) != mount)
+        return refuse(trash, TrashOutcome::Unreachable);
+    const std::string uid = std::to_string(::getuid());
+    return openSharedTrash(trash, top.get(), uid) || openOwnTrash(trash, top.get(), uid);
+}
+
+// path as a record of the trash at topdir holds it. An entry that is not
+// below topdir has no such path, and stays out of that trash.
+std::optional<std::string> pathBelow(const std::string& topdir, const std::string& path)
+{
+    const std::string prefix = JoinPath(topdir, "");
+    if (path.size() <= prefix.size() || path.compare(0, prefix.size(), prefix) != 0)
+        return std::nullopt;
+    return path.substr(prefix.size());
 }
 
 std::string record(const std::string& path)
@@ -185,7 +255,7 @@ std::string trashNameFor(const std::string& name, int attempt)
 
 // The record comes first under a free name (name, name.2, ...), so a trashed
 // entry is never without one; it goes again when the move fails.
-TrashOutcome moveInto(const Trash::Folders& trash, int dir, const std::string& name,
+TrashOutcome moveInto(const Folders& trash, int dir, const std::string& name,
                       const std::string& recordPath)
 {
     const std::string text = record(recordPath);
@@ -196,9 +266,11 @@ TrashOutcome moveInto(const Trash::Folders& trash, int dir, const std::string& n
                                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (!info.isOpen() && errno == EEXIST)
             continue;
-        if (!info.isOpen() || !writeAll(info.get(), text)) {
+        if (!info.isOpen())
+            return errno == ENAMETOOLONG ? TrashOutcome::NameTooLong : TrashOutcome::Unreachable;
+        if (!writeAll(info.get(), text)) {
             ::unlinkat(trash.info.get(), infoName.c_str(), 0);
-            return TrashOutcome::NoTrash;
+            return TrashOutcome::Unreachable;
         }
         if (::renameat2(dir, name.c_str(), trash.files.get(), trashName.c_str(),
                         RENAME_NOREPLACE) == 0)
@@ -207,7 +279,7 @@ TrashOutcome moveInto(const Trash::Folders& trash, int dir, const std::string& n
         ::unlinkat(trash.info.get(), infoName.c_str(), 0);
         if (error == EEXIST)
             continue;
-        return trashCannotTake(error) ? TrashOutcome::NoTrash : TrashOutcome::Failed;
+        return trashCannotTake(error) ? TrashOutcome::Unreachable : TrashOutcome::Failed;
     }
     return TrashOutcome::Failed;
 }
@@ -219,24 +291,21 @@ Trash::~Trash() = default;
 
 TrashOutcome Trash::move(int dir, const std::string& name)
 {
-    struct stat st;
-    if (::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return TrashOutcome::Failed;
+    const std::optional<std::uint64_t> mount = mountOf(dir, "", AT_EMPTY_PATH);
     const std::string folder = realPathOf(dir);
-    if (folder.empty())
+    if (!mount || folder.empty())
         return TrashOutcome::Failed;
-    auto known = byDevice_.find(std::uint64_t(st.st_dev));
-    if (known == byDevice_.end()) {
-        auto trash = std::make_unique<Folders>();
-        if (!openTrashFor(*trash, folder, st.st_dev))
-            trash.reset();
-        known = byDevice_.emplace(std::uint64_t(st.st_dev), std::move(trash)).first;
+    std::unique_ptr<Folders>& trash = byMount_[*mount];
+    if (!trash) {
+        trash = std::make_unique<Folders>();
+        openTrashFor(*trash, folder, *mount);
     }
-    if (!known->second)
-        return TrashOutcome::NoTrash;
-    const Folders& trash = *known->second;
+    if (!trash->files.isOpen())
+        return trash->refusal;
     const std::string path = JoinPath(folder, name);
-    const std::string recordPath =
-        trash.topdir.empty() ? path : path.substr(JoinPath(trash.topdir, "").size());
-    return moveInto(trash, dir, name, recordPath);
+    const std::optional<std::string> recordPath =
+        trash->topdir.empty() ? path : pathBelow(trash->topdir, path);
+    if (!recordPath)
+        return TrashOutcome::Unreachable;
+    return moveInto(*trash, dir, name, *recordPath);
 }

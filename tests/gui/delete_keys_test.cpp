@@ -207,7 +207,8 @@ TEST_F(DeleteKeysTest, WithoutATrashOneQuestionDecidesOnPermanentDeletion)
     SetNextMessageBoxAnswer(QMessageBox::Yes);
     pressDelete(form);
     EXPECT_EQ(MessageBoxCount(), 2);
-    EXPECT_EQ(LastMessageBox().text, "2 entries cannot be moved to the Trash. Delete permanently?");
+    EXPECT_EQ(LastMessageBox().text, "2 entries cannot be moved to the Trash: no trash can be used "
+                                     "on that disk. Delete permanently?");
     EXPECT_EQ(LastMessageBox().caption, "Warning!");
     EXPECT_EQ(LastMessageBox().buttons, QMessageBox::Yes | QMessageBox::No);
     EXPECT_FALSE(fs::exists(favorites() / "News"));

@@ -77,8 +77,8 @@ struct DeletionFixture : ::testing::Test
     }
     PermanentDeletionQuestion question()
     {
-        return [this](int count) {
-            askedFor = count;
+        return [this](const Untrashable& untrashable) {
+            askedFor = untrashable.count;
             return answer;
         };
     }
