@@ -1,6 +1,7 @@
 #include "EntryWalk.h"
 #include "FileDeletion.h"
 
+#include "ScopedMount.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +9,6 @@
 #include <fstream>
 
 #include <fcntl.h>
-#include <sys/mount.h>
 
 namespace fs = std::filesystem;
 
@@ -23,26 +23,6 @@ UniqueFd openDir(const fs::path& path)
 {
     return UniqueFd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 }
-
-// A mount for the test's lifetime, gone again before its folder is removed.
-class ScopedMount final
-{
-public:
-    ScopedMount(const char* source, const fs::path& target, const char* type, unsigned long flags)
-        : target_(target), mounted_(::mount(source, target.c_str(), type, flags, nullptr) == 0)
-    {
-    }
-    ~ScopedMount()
-    {
-        if (mounted_)
-            ::umount2(target_.c_str(), MNT_DETACH);
-    }
-    bool mounted() const { return mounted_; }
-
-private:
-    fs::path target_;
-    bool mounted_;
-};
 
 } // namespace
 
