@@ -68,6 +68,7 @@ struct DeletionFixture : ::testing::Test
     BookmarkModel tree;
     // What the permanent-deletion question was asked with; -1 when not asked.
     int askedFor = -1;
+    std::vector<TrashOutcome> askedWhy;
     bool answer = false;
 
     void load() { LoadFavorites(tree, favorites); }
@@ -79,6 +80,7 @@ struct DeletionFixture : ::testing::Test
     {
         return [this](const Untrashable& untrashable) {
             askedFor = untrashable.count;
+            askedWhy = untrashable.causes;
             return answer;
         };
     }
@@ -242,6 +244,7 @@ TEST_F(DeletionFixture, WhatNoTrashTakesIsDeletedPermanentlyOnlyAfterYes)
 
     DeletionOutcome outcome = deleteSelected({Find(tree, "Mail"), Find(tree, "Travel")});
     EXPECT_EQ(askedFor, 2);
+    EXPECT_EQ(askedWhy, std::vector<TrashOutcome>{TrashOutcome::Unreachable});
     EXPECT_EQ(outcome.leftAlone, 2);
     EXPECT_TRUE(fs::exists(favorites / "Mail.url"));
     EXPECT_TRUE(fs::exists(favorites / "Travel/Maps.url"));
