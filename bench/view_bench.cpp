@@ -117,7 +117,9 @@ void reportDeletion(BookmarkModel& tree, const std::filesystem::path& favorites)
     // result; that is part of the cost.
     const double seconds = SecondsOf([&] {
         deletion = SecondsOf([&] {
-            deleted = DeleteDeadLinks(tree, favorites.native(), [](int) { return true; }).removed;
+            deleted = DeleteDeadLinks(tree, favorites.native(), [](const Untrashable&) {
+                          return true;
+                      }).removed;
         });
         settle();
     });
