@@ -5,10 +5,8 @@
 #include "PictureButton.h"
 #include "StatusPanels.h"
 
-#include <QApplication>
 #include <QItemSelectionModel>
 #include <QTest>
-#include <QTimer>
 
 namespace fs = std::filesystem;
 
@@ -213,40 +211,10 @@ TEST_F(DeleteKeysTest, WithoutATrashOneQuestionDecidesOnPermanentDeletion)
                                      "on that disk. Delete permanently?");
     EXPECT_EQ(LastMessageBox().caption, "Warning!");
     EXPECT_EQ(LastMessageBox().buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(LastMessageBox().defaultButton, QMessageBox::No); // Enter keeps them
     EXPECT_FALSE(fs::exists(favorites() / "News"));
     EXPECT_FALSE(fs::exists(favorites() / "Second.url"));
     EXPECT_FALSE(node(form, "Second"));
-}
-
-TEST_F(DeleteKeysTest, EnterOnThePermanentDeletionQuestionKeepsTheEntry)
-{
-    writeSmallTree();
-    home.write("blocker", "x");
-    qputenv("XDG_DATA_HOME", QByteArray::fromStdString((home / "blocker/data").string()));
-    TForm1& form = makeForm();
-    select(form, {node(form, "Second")});
-    SetNextMessageBoxAnswer(QMessageBox::Yes);
-    // The boxes after "Delete selected?" are real ones, and Enter answers each.
-    QStringList asked;
-    QTimer enter;
-    QObject::connect(&enter, &QTimer::timeout, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            asked << box->text();
-            QTest::keyClick(box, Qt::Key_Return);
-        }
-    });
-    enter.start(0);
-
-    pressDelete(form);
-    enter.stop();
-
-    ASSERT_EQ(asked.size(), 2);
-    EXPECT_EQ(asked[0], "1 entry cannot be moved to the Trash: no trash can be used on that "
-                        "disk. Delete permanently?");
-    EXPECT_EQ(LastMessageBox().text, "1 entry was left alone: changed on disk since the folder "
-                                     "was read, or could not be deleted.");
-    EXPECT_TRUE(fs::exists(favorites() / "Second.url"));
-    EXPECT_TRUE(node(form, "Second"));
 }
 
 TEST_F(DeleteKeysTest, TheDeadLinksQuestionCountsWhatGoesAndWhatIsLeftOut)

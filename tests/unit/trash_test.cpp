@@ -1,209 +1,109 @@
-// The Trash on mounts apart from the home trash's, in a mount namespace of
-// this test program's own: trash folders that are not the user's own are
-// never used, and each entry finds the top folder of the mount it is on.
-#include "Trash.h"
-
+// The Trash on a disk apart from the home trash's, in a mount namespace of
+// this test program's own (our mounts never show outside it).
 #include "ScopedMount.h"
 #include "TempDir.h"
+#include "Trash.h"
 #include "UniqueFd.h"
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
-#include <functional>
-#include <optional>
 #include <set>
 
 #include <fcntl.h>
 #include <sched.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// Made before main(), while the process still has one thread, since a
-// process with several may not leave its mount namespace. Gives why it could
-// not be made, or nothing.
-std::string enterPrivateMountNamespace()
+// Before main(), while the process has one thread: one with several may not
+// leave its mount namespace.
+const bool OwnMounts = ::unshare(CLONE_NEWNS) == 0 &&
+                       ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+const std::string Own = ".Trash-" + std::to_string(::getuid());
+
+TrashOutcome moveOut(Trash& trash, const fs::path& folder, const std::string& name)
 {
-    if (::unshare(CLONE_NEWNS) != 0)
-        return std::string("unshare: ") + std::strerror(errno);
-    // Our mounts must never show through to the machine's namespace.
-    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-        return std::string("making mounts private: ") + std::strerror(errno);
-    return {};
+    return trash.move(UniqueFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY)).get(), name);
 }
 
-const std::string NamespaceFailure = enterPrivateMountNamespace();
-
-constexpr uid_t Stranger = 54321;
-const std::string Disk = "disk-mounted-apart-from-home";
-const std::string Uid = std::to_string(::getuid());
-const std::string OwnTrash = ".Trash-" + Uid;
-
-UniqueFd openDir(const fs::path& path)
-{
-    return UniqueFd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-}
-
-void makeFolder(const fs::path& path, mode_t mode, uid_t owner = ::getuid())
-{
-    fs::create_directories(path);
-    EXPECT_EQ(::chmod(path.c_str(), mode), 0);
-    EXPECT_EQ(::chown(path.c_str(), owner, gid_t(-1)), 0);
-}
-
-// Every name below folder, links not followed.
-std::set<fs::path> contents(const fs::path& folder)
-{
-    std::set<fs::path> names;
-    for (const auto& entry : fs::recursive_directory_iterator(folder))
-        names.insert(entry.path());
-    return names;
-}
-
-// Entries on a disk of their own (a tmpfs, world-writable at its top like a
-// shared disk); the home trash lies elsewhere.
 struct TrashOnOtherMount : ::testing::Test
 {
     TempDir temp;
-    fs::path disk = temp.mkdir(Disk);
-    ScopedMount mounted{"none", disk, "tmpfs", 0};
-    std::optional<std::string> savedDataHome;
-
+    fs::path disk = temp.mkdir("disk-mounted-apart-from-home");
     void SetUp() override
     {
-        if (!NamespaceFailure.empty() || !mounted.mounted())
-            GTEST_SKIP() << "no mount namespace of our own here (needs root): " << NamespaceFailure;
-        if (const char* old = std::getenv("XDG_DATA_HOME"))
-            savedDataHome = old;
-        ::setenv("XDG_DATA_HOME", (temp / "data").c_str(), 1);
+        if (!OwnMounts)
+            GTEST_SKIP() << "no mount namespace of our own here (needs root)";
+        ::setenv("XDG_DATA_HOME", (temp / "data").c_str(), 1); // every test here sets its own
     }
-    void TearDown() override
-    {
-        if (savedDataHome)
-            ::setenv("XDG_DATA_HOME", savedDataHome->c_str(), 1);
-        else
-            ::unsetenv("XDG_DATA_HOME");
-    }
-};
-
-struct TrashLayout
-{
-    const char* layout;
-    std::function<void(const fs::path& disk)> prepare;
-    TrashOutcome outcome;
-    std::string trashedAs; // below the disk; empty when the entry stays
-    std::string untouched; // below the disk: a folder nothing may be written into
-    std::string name = "A.url";
 };
 
 } // namespace
 
 TEST_F(TrashOnOtherMount, OnlyTheUsersOwnTrashFoldersAreUsedAndARefusalSaysWhy)
 {
-    const std::vector<TrashLayout> layouts{
-        {"another user's .Trash-$uid",
-         [](const fs::path& d) { makeFolder(d / OwnTrash, 0700, Stranger); },
-         TrashOutcome::UnsafeTrash, "", OwnTrash},
-        {".Trash-$uid open to others", [](const fs::path& d) { makeFolder(d / OwnTrash, 0777); },
-         TrashOutcome::UnsafeTrash, "", OwnTrash},
-        {".Trash-$uid a link to a folder",
-         [](const fs::path& d) {
-             makeFolder(d / "elsewhere", 0700);
-             fs::create_directory_symlink("elsewhere", d / OwnTrash);
-         },
-         TrashOutcome::UnsafeTrash, "", "elsewhere"},
-        {"files/ in .Trash-$uid another user's",
-         [](const fs::path& d) {
-             makeFolder(d / OwnTrash, 0700);
-             makeFolder(d / OwnTrash / "files", 0700, Stranger);
-         },
-         TrashOutcome::UnsafeTrash, "", OwnTrash},
-        {".Trash without the sticky bit",
-         [](const fs::path& d) { makeFolder(d / ".Trash" / Uid, 0777); }, TrashOutcome::Moved,
-         OwnTrash, ".Trash"},
-        {".Trash/$uid another user's",
-         [](const fs::path& d) {
-             makeFolder(d / ".Trash", 01777);
-             makeFolder(d / ".Trash" / Uid, 0700, Stranger);
-         },
-         TrashOutcome::Moved, OwnTrash, ".Trash"},
-        {".Trash a link to a sticky folder",
-         [](const fs::path& d) {
-             makeFolder(d / "shared", 01777);
-             fs::create_directory_symlink("shared", d / ".Trash");
-         },
-         TrashOutcome::Moved, OwnTrash, "shared"},
-        {"a sticky .Trash", [](const fs::path& d) { makeFolder(d / ".Trash", 01777); },
-         TrashOutcome::Moved, ".Trash/" + Uid, ""},
-        {"a name with no room for a trash record", [](const fs::path&) {},
-         TrashOutcome::NameTooLong, "", "", std::string(246, 'n') + ".url"},
-        {"a read-only mount",
-         [](const fs::path& d) {
-             EXPECT_EQ(
-                 ::mount(nullptr, d.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr),
-                 0);
-         },
-         TrashOutcome::Unreachable, "", ""},
+    const struct
+    {
+        const char* layout; // made on a fresh disk, $U being the user's id
+        TrashOutcome outcome;
+        std::string used; // the only place where anything may be written
+        std::string name = "A.url";
+    } rows[] = {
+        {"mkdir -m 700 .Trash-$U && chown 54321 .Trash-$U", TrashOutcome::UnsafeTrash, ""},
+        {"mkdir -m 777 .Trash-$U", TrashOutcome::UnsafeTrash, ""},
+        {"mkdir -m 700 away && ln -s away .Trash-$U", TrashOutcome::UnsafeTrash, ""},
+        {"mkdir -m 700 .Trash-$U .Trash-$U/files && chown 54321 .Trash-$U/files",
+         TrashOutcome::UnsafeTrash, ""},
+        {"mkdir -m 1777 .Trash .Trash/$U && chown 54321 .Trash/$U", TrashOutcome::Moved, Own},
+        {"mkdir -m 1777 .Trash", TrashOutcome::Moved, ".Trash/" + std::to_string(::getuid())},
+        {"", TrashOutcome::NameTooLong, Own, std::string(246, 'n') + ".url"},
     };
-    for (const TrashLayout& row : layouts) {
+    const auto contents = [&] {
+        return std::set<fs::path>(fs::recursive_directory_iterator(disk), {});
+    };
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.layout);
         const ScopedMount fresh("none", disk, "tmpfs", 0);
-        const fs::path entry = temp.write(Disk + "/Favorites/" + row.name, "bytes");
-        row.prepare(disk);
-        const std::set<fs::path> before =
-            row.untouched.empty() ? std::set<fs::path>() : contents(disk / row.untouched);
-
+        const fs::path entry = temp.write(disk.filename() / "Favorites" / row.name, "bytes");
+        const std::string layout = "cd '" + disk.string() + "' && U=$(id -u); " + row.layout;
+        ASSERT_EQ(std::system(layout.c_str()), 0);
+        const std::set<fs::path> before = contents();
         Trash trash;
-        EXPECT_EQ(trash.move(openDir(disk / "Favorites").get(), row.name), row.outcome);
 
-        if (!row.untouched.empty()) {
-            EXPECT_EQ(contents(disk / row.untouched), before);
-        }
-        EXPECT_EQ(fs::exists(entry), row.trashedAs.empty());
-        if (row.trashedAs.empty())
-            continue;
-        const fs::path own = disk / row.trashedAs;
-        EXPECT_EQ(ReadFileBytes(own / "files" / row.name), "bytes");
-        EXPECT_NE(ReadFileBytes(own / "info" / (row.name + ".trashinfo"))
-                      .find("\nPath=Favorites/" + row.name + "\n"),
-                  std::string::npos);
-        EXPECT_EQ(fs::status(own).permissions(), fs::perms::owner_all);
+        EXPECT_EQ(moveOut(trash, disk / "Favorites", row.name), row.outcome);
+        EXPECT_EQ(fs::exists(entry), row.outcome != TrashOutcome::Moved);
+        for (const fs::path& path : contents())
+            EXPECT_TRUE(
+                before.count(path) ||
+                (!row.used.empty() && path.native().starts_with((disk / row.used).native())))
+                << path;
     }
 }
 
 TEST_F(TrashOnOtherMount, EntriesOnTwoMountsOfOneDiskGoEachToTheTrashOfItsOwnMount)
 {
-    temp.write(Disk + "/Favorites/A.url", "a");
-    temp.write(Disk + "/Shared/B.url", "b");
-    temp.write(Disk + "/Favorites/C.url", "c");
-    // The same disk once more, at a shorter path: a bind mount.
+    const ScopedMount tmpfs("none", disk, "tmpfs", 0);
+    for (const char* name : {"Favorites/A.url", "Favorites/C.url", "Shared/B.url"})
+        temp.write(disk.filename() / name, name);
+    temp.write("home-disk/D.url", "D");
+    // Bind mounts: the disk once more at a shorter path, and the home trash's
+    // own disk at another place, which a rename into the home trash cannot cross.
     const fs::path bound = temp.mkdir("b");
-    const ScopedMount bind((disk / "Shared").c_str(), bound, nullptr, MS_BIND);
-    ASSERT_TRUE(bind.mounted());
-    // And a bind mount of the home trash's own disk, which a rename into the
-    // home trash cannot cross either.
-    temp.write("home-disk/D.url", "d");
     const fs::path homeBound = temp.mkdir("home-bound");
+    const ScopedMount bind((disk / "Shared").c_str(), bound, nullptr, MS_BIND);
     const ScopedMount homeBind((temp / "home-disk").c_str(), homeBound, nullptr, MS_BIND);
-    ASSERT_TRUE(homeBind.mounted());
-
+    ASSERT_TRUE(tmpfs.mounted() && bind.mounted() && homeBind.mounted());
     Trash trash;
-    EXPECT_EQ(trash.move(openDir(disk / "Favorites").get(), "A.url"), TrashOutcome::Moved);
-    EXPECT_EQ(trash.move(openDir(bound).get(), "B.url"), TrashOutcome::Moved);
-    EXPECT_EQ(trash.move(openDir(disk / "Favorites").get(), "C.url"), TrashOutcome::Moved);
-    EXPECT_EQ(trash.move(openDir(homeBound).get(), "D.url"), TrashOutcome::Moved);
 
-    EXPECT_EQ(ReadFileBytes(disk / OwnTrash / "files/A.url"), "a");
-    EXPECT_EQ(ReadFileBytes(disk / OwnTrash / "files/C.url"), "c");
-    EXPECT_EQ(ReadFileBytes(bound / OwnTrash / "files/B.url"), "b");
-    EXPECT_EQ(ReadFileBytes(homeBound / OwnTrash / "files/D.url"), "d");
-    EXPECT_NE(ReadFileBytes(bound / OwnTrash / "info/B.url.trashinfo").find("\nPath=B.url\n"),
+    for (const auto& [folder, name, top] : {std::tuple{disk / "Favorites", "A.url", disk},
+                                            {bound, "B.url", bound},
+                                            {disk / "Favorites", "C.url", disk},
+                                            {homeBound, "D.url", homeBound}}) {
+        EXPECT_EQ(moveOut(trash, folder, name), TrashOutcome::Moved) << name;
+        EXPECT_TRUE(fs::exists(top / Own / "files" / name)) << name;
+    }
+    EXPECT_NE(ReadFileBytes(bound / Own / "info/B.url.trashinfo").find("\nPath=B.url\n"),
               std::string::npos);
-    EXPECT_FALSE(fs::exists(temp / "data/Trash/files/D.url"));
 }
