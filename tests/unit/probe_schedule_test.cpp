@@ -68,30 +68,6 @@ TEST(ProbeScheduleTest, OnlyWaitingLinksCanBeTakenBack)
     EXPECT_EQ(schedule.running(), 0);
 }
 
-TEST(ProbeScheduleTest, ALinkShortOfDescriptorsWaitsForOthersUntilItRunsAlone)
-{
-    ProbeSchedule schedule(3);
-    for (quint64 ticket = 1; ticket <= 4; ++ticket)
-        schedule.add({ticket, "link", QStringLiteral("h%1:80").arg(ticket)});
-    ASSERT_EQ(StartAll(schedule), (std::vector<quint64>{1, 2, 3}));
-
-    // Back to the head of the queue, behind no other: it starts first, and
-    // only once a running link has ended.
-    EXPECT_TRUE(schedule.retryLater(2));
-    EXPECT_EQ(StartAll(schedule), std::vector<quint64>{});
-    schedule.finished(1);
-    EXPECT_EQ(StartAll(schedule), std::vector<quint64>{2});
-
-    // Every retry lowers the total, down to one link at a time; alone it is judged.
-    EXPECT_TRUE(schedule.retryLater(3));
-    schedule.finished(2);
-    EXPECT_EQ(StartAll(schedule), std::vector<quint64>{3});
-    EXPECT_FALSE(schedule.retryLater(3));
-    EXPECT_EQ(schedule.running(), 0);
-    EXPECT_EQ(StartAll(schedule), std::vector<quint64>{4});
-    EXPECT_FALSE(schedule.hasWaiting());
-}
-
 TEST(ProbeScheduleTest, LinksAtOnceLeaveDescriptorsForTheProgram)
 {
     EXPECT_EQ(LinksAtOnceWithin(128, 20000), 128);
