@@ -3,28 +3,22 @@
 #include "BookmarkModel.h"
 #include "CommandLine.h"
 #include "CurlProbeEngine.h"
+#include "EscapedText.h"
 #include "FavoritesLocation.h"
 #include "FavoritesScan.h"
 #include "KnownFolders.h"
 #include "Settings.h"
+#include "StandardOutput.h"
 #include "VerdictReport.h"
 #include "VerificationRun.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 #include <unistd.h>
 
 namespace {
-
-void writeOut(const QByteArray& bytes)
-{
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-    // Each verdict is there for a reader as soon as it is known.
-    std::fflush(stdout);
-}
 
 void writeError(const QString& text)
 {
@@ -33,9 +27,10 @@ void writeError(const QString& text)
     std::fflush(stderr);
 }
 
+// Names in the folder are whatever its maker chose; none may act on the terminal.
 QString shown(const std::filesystem::path& path)
 {
-    return QFile::decodeName(QByteArray::fromStdString(path.native()));
+    return TerminalPath(path.native());
 }
 
 // Why the folder cannot be checked; empty when it can.
@@ -58,12 +53,12 @@ QString folderProblem(const std::filesystem::path& folder)
 
 // The shortcut's path from the folder; the full path for one reached
 // through a link to a directory elsewhere.
-QString relativePath(const std::string& path, const std::filesystem::path& folder)
+std::string relativePath(const std::string& path, const std::filesystem::path& folder)
 {
     const std::filesystem::path relative = std::filesystem::path(path).lexically_relative(folder);
     if (relative.empty() || *relative.begin() == "..")
-        return shown(path);
-    return shown(relative);
+        return path;
+    return relative.native();
 }
 
 // On a terminal the progress is one line, written over in place; anywhere
@@ -104,21 +99,31 @@ int RunCheck(const CommandLine& line, int& argc, char** argv)
     const VerdictReport report(line.format);
     VerificationRun run(tree, std::make_shared<const SharedProxySettings>(settings.proxy),
                         std::make_unique<CurlProbeEngine>(), settings.linksAtOnce);
-    QObject::connect(
-        &run, &VerificationRun::verdictStored, [&](BookmarkNode* node, const ProbeResult& result) {
-            const BookmarkEntry* entry = BookmarkModel::entry(node);
-            writeOut(report.line(entry->Link, relativePath(entry->Path, folder), result));
-        });
+    if (const int error = WriteStandardOutput(report.header()))
+        return ReportWriteFailure(error);
+    int writeFailure = 0;
+    const auto writeVerdict = [&](BookmarkNode* node, const ProbeResult& result) {
+        const BookmarkEntry* entry = BookmarkModel::entry(node);
+        writeFailure = WriteStandardOutput(
+            report.line(entry->Link, relativePath(entry->Path, folder), result));
+        // Nobody reads the verdicts any more: no request is made for another.
+        if (writeFailure != 0) {
+            run.abort();
+            QCoreApplication::quit();
+        }
+    };
+    QObject::connect(&run, &VerificationRun::verdictStored, writeVerdict);
     QObject::connect(&run, &VerificationRun::tallied, [](VerificationRun* r) { showProgress(*r); });
     QObject::connect(&run, &VerificationRun::ended, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
 
-    writeOut(report.header());
     if (!run.start()) {
         writeError(QStringLiteral("orvanta: the checking thread could not be started\n"));
         return 2;
     }
     QCoreApplication::exec();
     clearProgress();
+    if (writeFailure != 0)
+        return ReportWriteFailure(writeFailure);
     return run.tally().dead > 0 ? 1 : 0;
 }

@@ -6,5 +6,6 @@ struct CommandLine;
 // verdicts on standard output and the progress on a terminal's standard
 // error, and deletes nothing. Makes its own QCoreApplication from argc and
 // argv. Returns the exit status: 0 when no link is dead, 1 when some are,
-// 2 when the folder cannot be read.
+// 2 when the folder cannot be read, 3 when standard output could not be
+// written (the run stops at the first failed write).
 int RunCheck(const CommandLine& line, int& argc, char** argv);

@@ -124,6 +124,10 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
     const QStringList folders = parser.positionalArguments();
     if (folders.size() > 1)
         return usageError(QStringLiteral("only one FOLDER may be named"));
+    // An empty name is a mistake (an unset variable, say), not a wish for
+    // the folder found when none is named.
+    if (!folders.isEmpty() && folders.first().isEmpty())
+        return usageError(QStringLiteral("FOLDER must not be empty"));
     if (!folders.isEmpty())
         line.folder = argumentBytes(folders.first());
     if (parser.isSet(QStringLiteral("check"))) {
@@ -159,6 +163,12 @@ QString UsageText()
         "  -h, --help             print this text and exit\n"
         "  --version              print the version and exit\n"
         "\n"
+        "Text lines show control characters as escapes such as \\x1b; in every\n"
+        "format a path's bytes that are not UTF-8 show as \\xff and a backslash as\n"
+        "\\\\. A CSV field that begins with =, +, -, @, a tab or CR gets a ' in front,\n"
+        "so that a spreadsheet does not run it as a formula.\n"
+        "\n"
         "Exit status of --check: 0 no link is dead, 1 some are, 2 wrong command\n"
-        "line or unreadable folder.\n");
+        "line or unreadable folder, 3 standard output could not be written (the\n"
+        "check stops there).\n");
 }

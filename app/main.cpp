@@ -2,7 +2,9 @@
 #include "CheckRun.h"
 #include "CommandLine.h"
 #include "FavoritesLocation.h"
+#include "ProcessFiles.h"
 #include "ProcessSignals.h"
+#include "StandardOutput.h"
 #include "TForm1.h"
 #include "TfrOptions.h"
 #include "VersionBlock.h"
@@ -58,42 +60,49 @@ int runWindow(const CommandLine& line, int& argc, char** argv)
     return app.exec();
 }
 
+int printOut(const QByteArray& bytes)
+{
+    const int error = WriteStandardOutput(bytes);
+    return error == 0 ? 0 : ReportWriteFailure(error);
+}
+
 int printVersion(int& argc, char** argv)
 {
     // Only for the executable's own path; it needs no display.
     const QCoreApplication app(argc, argv);
-    const QByteArray text = (QStringLiteral("Orvanta ") +
-                             ReadProductVersion(QCoreApplication::applicationFilePath()) + u'\n')
-                                .toUtf8();
-    std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
-    return 0;
+    return printOut((QStringLiteral("Orvanta ") +
+                     ReadProductVersion(QCoreApplication::applicationFilePath()) + u'\n')
+                        .toUtf8());
 }
 
-int printText(const QString& text, FILE* stream, int status)
+int printError(const QString& text)
 {
     const QByteArray bytes = text.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    return status;
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+    return 2;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+    // Before anything opens a file that could take a closed one's number.
+    OccupyClosedStandardStreams();
     const CommandLine line = ParseCommandLine(argc, argv);
     switch (line.action) {
     case CommandLine::Action::Help:
-        return printText(UsageText(), stdout, 0);
+        return printOut(UsageText().toLocal8Bit());
     case CommandLine::Action::Version:
         return printVersion(argc, argv);
     case CommandLine::Action::UsageError:
-        return printText(QStringLiteral("orvanta: ") + line.error + u'\n', stderr, 2);
+        return printError(QStringLiteral("orvanta: ") + line.error + u'\n');
     case CommandLine::Action::Check:
     case CommandLine::Action::Window:
         break;
     }
-    // Before any thread starts, so every thread inherits it.
+    // Before any thread starts, so every thread inherits them.
     SetUpProcessSignals();
+    RaiseOpenFilesLimit();
     // Once for the whole program, before any thread can make a curl handle.
     curl_global_init(CURL_GLOBAL_DEFAULT);
     const int result = line.action == CommandLine::Action::Check ? RunCheck(line, argc, argv)

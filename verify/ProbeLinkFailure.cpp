@@ -95,8 +95,19 @@ bool endedOnHttp(CURL* curl)
            QByteArray(finalUrl).left(8).toLower().startsWith("http");
 }
 
-ProbeOutcome failureOutcome(CURL* curl, CURLcode performed, bool throughProxy)
+// The threaded resolver needs a pipe pair and a thread for each lookup;
+// when either cannot be made libcurl says so only in these words, under the
+// code of a name that does not resolve.
+bool lookupCouldNotStart(CURLcode performed, const char* message)
 {
+    return (performed == CURLE_COULDNT_RESOLVE_HOST || performed == CURLE_COULDNT_RESOLVE_PROXY) &&
+           qstrcmp(message, "getaddrinfo() thread failed to start") == 0;
+}
+
+ProbeOutcome failureOutcome(CURL* curl, CURLcode performed, const char* message, bool throughProxy)
+{
+    if (lookupCouldNotStart(performed, message))
+        return ProbeOutcome::OutOfFiles;
     const ProbeOutcome outcome = outcomeOf(performed, throughProxy);
     if (outcome == ProbeOutcome::SchemeNotAllowed && endedOnHttp(curl))
         return ProbeOutcome::OtherFailure;
@@ -128,6 +139,6 @@ ProbeResult TransferFailure(CURL* curl, CURLcode performed, const char* message,
     const bool tunnelRefused = connectCode != 0 && connectCode / 100 != 2;
     const QString text = QString::fromUtf8(*message ? message : curl_easy_strerror(performed));
     return FailedProbe(tunnelRefused ? ProbeOutcome::ProxyError
-                                     : failureOutcome(curl, performed, throughProxy),
+                                     : failureOutcome(curl, performed, message, throughProxy),
                        text);
 }

@@ -118,14 +118,31 @@ QString ProbeReasonText(const ProbeResult& result)
         return QStringLiteral("cancelled");
     case ProbeOutcome::CutHead:
         return QStringLiteral("answer cut off inside its head");
+    case ProbeOutcome::OutOfFiles:
+        return QStringLiteral("out of open files");
     case ProbeOutcome::OtherFailure:
         break;
     }
     return withMessage(QStringLiteral("failure"), result.detail);
 }
 
+ProbeVerdict VerdictOf(const ProbeResult& result)
+{
+    if (result.alive)
+        return ProbeVerdict::Alive;
+    return result.outcome == ProbeOutcome::OutOfFiles ? ProbeVerdict::Unchecked
+                                                      : ProbeVerdict::Dead;
+}
+
 QString ProbeVerdictText(const ProbeResult& result)
 {
-    return (result.alive ? QStringLiteral("Alive: ") : QStringLiteral("Dead: ")) +
-           ProbeReasonText(result);
+    switch (VerdictOf(result)) {
+    case ProbeVerdict::Alive:
+        return QStringLiteral("Alive: ") + ProbeReasonText(result);
+    case ProbeVerdict::Unchecked:
+        return QStringLiteral("Not checked: ") + ProbeReasonText(result);
+    case ProbeVerdict::Dead:
+        break;
+    }
+    return QStringLiteral("Dead: ") + ProbeReasonText(result);
 }

@@ -2,6 +2,13 @@
 
 #include <algorithm>
 
+namespace {
+
+const int DescriptorsPerProbe = 4;
+const int ReservedDescriptors = 32;
+
+} // namespace
+
 ProbeSchedule::ProbeSchedule(int total, int perHost)
     : total_(std::max(total, 1)), perHost_(std::max(perHost, 1))
 {
@@ -38,23 +45,48 @@ std::optional<ProbeSchedule::Link> ProbeSchedule::startNext()
         return std::nullopt;
     Link link = std::move(*it);
     waiting_.erase(it);
-    running_.insert(link.ticket, link.host);
     if (!link.host.isEmpty())
         ++runningPerHost_[link.host];
+    running_.insert(link.ticket, link);
     return link;
 }
 
 void ProbeSchedule::finished(quint64 ticket)
 {
-    const auto it = running_.constFind(ticket);
-    if (it == running_.cend())
-        return;
-    if (!it->isEmpty() && --runningPerHost_[*it] == 0)
-        runningPerHost_.remove(*it);
+    const auto it = running_.find(ticket);
+    if (it != running_.end())
+        stopRunning(it);
+}
+
+bool ProbeSchedule::retryLater(quint64 ticket)
+{
+    const auto it = running_.find(ticket);
+    if (it == running_.end())
+        return false;
+    Link link = stopRunning(it);
+    if (running_.isEmpty())
+        return false;
+    total_ = std::min(total_, running());
+    waiting_.push_front(std::move(link));
+    return true;
+}
+
+ProbeSchedule::Link ProbeSchedule::stopRunning(QHash<quint64, Link>::iterator it)
+{
+    Link link = std::move(*it);
     running_.erase(it);
+    if (!link.host.isEmpty() && --runningPerHost_[link.host] == 0)
+        runningPerHost_.remove(link.host);
+    return link;
 }
 
 bool ProbeSchedule::mayStart(const QString& host) const
 {
     return host.isEmpty() || runningPerHost_.value(host) < perHost_;
+}
+
+int LinksAtOnceWithin(int wanted, int freeDescriptors)
+{
+    const int affordable = (freeDescriptors - ReservedDescriptors) / DescriptorsPerProbe;
+    return std::max(std::min(wanted, affordable), 1);
 }

@@ -2,8 +2,10 @@
 
 #include "ProbeLinkFailure.h"
 
+#include <cerrno>
 #include <chrono>
 #include <optional>
+#include <sys/socket.h>
 
 namespace {
 
@@ -23,7 +25,8 @@ struct TransferState
     bool headComplete = false;
     bool headHasLocation = false;
     bool headHasChallenge = false;
-    QByteArray reasonPhrase; // of the head last begun
+    bool outOfDescriptors = false; // a socket could not be made for lack of them
+    QByteArray reasonPhrase;       // of the head last begun
 };
 
 // Only the head decides; should a body begin before the verdict was taken
@@ -41,6 +44,18 @@ int abortWhenCancelled(void* userData, curl_off_t, curl_off_t, curl_off_t, curl_
 {
     const auto* state = static_cast<const TransferState*>(userData);
     return state->cancel && state->cancel->load() ? 1 : 0;
+}
+
+// libcurl reports a socket it could not make as a connection that failed,
+// with no error number; made here, the reason is known. Close-on-exec, so
+// a browser started meanwhile inherits no probe's connection.
+curl_socket_t openSocket(void* userData, curlsocktype, curl_sockaddr* address)
+{
+    const curl_socket_t made =
+        ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+    if (made == CURL_SOCKET_BAD && (errno == EMFILE || errno == ENFILE))
+        static_cast<TransferState*>(userData)->outOfDescriptors = true;
+    return made;
 }
 
 struct EasyDeleter
@@ -204,6 +219,8 @@ bool setUpTransfer(CURL* curl, const QByteArray& url, const QByteArray& proxyStr
         .set(CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L)
         .set(CURLOPT_XFERINFOFUNCTION, &abortWhenCancelled)
         .set(CURLOPT_XFERINFODATA, static_cast<void*>(state))
+        .set(CURLOPT_OPENSOCKETFUNCTION, &openSocket)
+        .set(CURLOPT_OPENSOCKETDATA, static_cast<void*>(state))
         .set(CURLOPT_NOPROGRESS, 0L)
         // A cancelled probe must not wait for a name lookup to give up: the
         // resolver thread is left to end on its own, and it touches only
@@ -229,6 +246,8 @@ ProbeResult judgeEnded(CURL* curl, CURLcode performed, const TransferState& stat
 {
     const bool ended =
         performed == CURLE_OK || (performed == CURLE_WRITE_ERROR && state.stoppedByUs);
+    if (!ended && state.outOfDescriptors)
+        return FailedProbe(ProbeOutcome::OutOfFiles);
     if (!ended)
         return TransferFailure(curl, performed, message, throughProxy, limits, elapsedMs);
     if (!state.headComplete)

@@ -1,6 +1,7 @@
 #include "TMyThread.h"
 
 #include "ProbeTransfer.h"
+#include "ProcessFiles.h"
 
 #include <utility>
 
@@ -17,7 +18,7 @@ TMyThread::TMyThread(std::unique_ptr<ProbeEngine> engine,
                      std::shared_ptr<const SharedProxySettings> settings, int linksAtOnce,
                      QObject* parent)
     : QThread(parent), engine_(std::move(engine)), settings_(std::move(settings)),
-      schedule_(linksAtOnce)
+      schedule_(LinksAtOnceWithin(linksAtOnce, FreeFileDescriptors()))
 {
     qRegisterMetaType<ProbeResult>();
     deliveryTimer_.setSingleShot(true);
@@ -99,11 +100,16 @@ void TMyThread::post(std::vector<FinishedProbe> finished)
         const std::lock_guard lock(mutex_);
         if (cancel_)
             return;
+        const bool wasEmpty = outbox_.empty();
         for (FinishedProbe& done : finished) {
+            // A probe that got no descriptor says nothing of its link.
+            if (done.result.outcome == ProbeOutcome::OutOfFiles &&
+                schedule_.retryLater(done.ticket))
+                continue;
             schedule_.finished(done.ticket);
             outbox_.push_back(std::move(done));
         }
-        firstWaiting = outbox_.size() == finished.size();
+        firstWaiting = wasEmpty && !outbox_.empty();
     }
     // One delivery takes all that gathered meanwhile.
     if (firstWaiting)

@@ -16,8 +16,10 @@
 // one verdict per ticket (the probed signal, emitted on the thread the
 // worker object belongs to, so a verdict is never read where it was not
 // handed over under a lock the checkers see). Several
-// probes run at once on its one engine, within the limits of a ProbeSchedule;
-// the proxy settings are read as each probe starts.
+// probes run at once on its one engine, within the limits of a ProbeSchedule
+// (no more than the descriptors free when it is made can hold); the proxy
+// settings are read as each probe starts. A probe that could get no
+// descriptor is started again later rather than judged.
 class TMyThread final : public QThread
 {
     Q_OBJECT

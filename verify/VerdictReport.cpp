@@ -1,5 +1,7 @@
 #include "VerdictReport.h"
 
+#include "EscapedText.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringList>
@@ -9,27 +11,33 @@ namespace {
 
 QString verdictWord(const ProbeResult& result)
 {
-    return result.alive ? QStringLiteral("alive") : QStringLiteral("dead");
+    switch (VerdictOf(result)) {
+    case ProbeVerdict::Alive:
+        return QStringLiteral("alive");
+    case ProbeVerdict::Unchecked:
+        return QStringLiteral("unchecked");
+    case ProbeVerdict::Dead:
+        break;
+    }
+    return QStringLiteral("dead");
 }
 
-// A tab or line break inside a field would split the line or its columns.
-QString textField(QString field)
+// A spreadsheet runs a cell that begins with one of these as a formula.
+bool looksLikeFormula(const QString& field)
 {
-    for (QChar& c : field) {
-        if (c == u'\t' || c == u'\n' || c == u'\r')
-            c = u' ';
-    }
-    return field;
+    static const QString starts = QStringLiteral("=+-@\t\r");
+    return !field.isEmpty() && starts.contains(field.front());
 }
 
 QString csvField(const QString& field)
 {
     static const QString special = QStringLiteral(",\"\r\n");
+    const QString text = looksLikeFormula(field) ? u'\'' + field : field;
     const bool quoted =
-        std::any_of(field.begin(), field.end(), [](QChar c) { return special.contains(c); });
+        std::any_of(text.begin(), text.end(), [](QChar c) { return special.contains(c); });
     if (!quoted)
-        return field;
-    return u'"' + QString(field).replace(u'"', QStringLiteral("\"\"")) + u'"';
+        return text;
+    return u'"' + QString(text).replace(u'"', QStringLiteral("\"\"")) + u'"';
 }
 
 QString csvRow(const QStringList& fields)
@@ -40,13 +48,13 @@ QString csvRow(const QStringList& fields)
     return quoted.join(u',') + QStringLiteral("\r\n");
 }
 
-QByteArray jsonLine(const QString& link, const QString& path, const ProbeResult& result)
+QByteArray jsonLine(const QString& link, QByteArrayView path, const ProbeResult& result)
 {
     QJsonObject object{
         {QStringLiteral("verdict"), verdictWord(result)},
         {QStringLiteral("reason"), ProbeReasonText(result)},
         {QStringLiteral("link"), link},
-        {QStringLiteral("path"), path},
+        {QStringLiteral("path"), EscapedPath(path)},
         {QStringLiteral("redirects"), int(result.redirects)},
         {QStringLiteral("finalAddress"), result.finalAddress},
         {QStringLiteral("ms"), result.elapsedMs},
@@ -56,6 +64,15 @@ QByteArray jsonLine(const QString& link, const QString& path, const ProbeResult&
                                                 ? QJsonValue(int(result.statusCode))
                                                 : QJsonValue());
     return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
+}
+
+// Tabs and line breaks are control characters too, so no field can split
+// the line or its columns.
+QByteArray textLine(const QString& link, QByteArrayView path, const ProbeResult& result)
+{
+    const QStringList fields{verdictWord(result), TerminalText(ProbeReasonText(result)),
+                             TerminalText(link), TerminalPath(path)};
+    return (fields.join(u'\t') + u'\n').toUtf8();
 }
 
 } // namespace
@@ -80,20 +97,17 @@ QByteArray VerdictReport::header() const
         .toUtf8();
 }
 
-QByteArray VerdictReport::line(const QString& link, const QString& path,
+QByteArray VerdictReport::line(const QString& link, QByteArrayView path,
                                const ProbeResult& result) const
 {
-    const QStringList fields{verdictWord(result), ProbeReasonText(result), link, path};
     switch (format_) {
     case ReportFormat::Csv:
-        return csvRow(fields).toUtf8();
+        return csvRow({verdictWord(result), ProbeReasonText(result), link, EscapedPath(path)})
+            .toUtf8();
     case ReportFormat::Json:
         return jsonLine(link, path, result);
     case ReportFormat::Text:
         break;
     }
-    QStringList cleaned;
-    for (const QString& field : fields)
-        cleaned << textField(field);
-    return (cleaned.join(u'\t') + u'\n').toUtf8();
+    return textLine(link, path, result);
 }

@@ -3,6 +3,7 @@
 #include "ProbeResult.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <optional>
 
@@ -19,7 +20,11 @@ std::optional<ReportFormat> ReportFormatNamed(const QString& name);
 // Writes the verdicts of a check as lines for a terminal or another program:
 // text (verdict, reason, link and path between tabs), CSV after RFC 4180
 // with a header row, or one compact JSON object per line. Each line comes
-// whole, so a reader never sees half a verdict.
+// whole, so a reader never sees half a verdict. No line can act on the
+// terminal or the spreadsheet it is read in: text shows control characters
+// as escapes, and a CSV field that a spreadsheet would take for a formula
+// begins with a quote. A path is shown by EscapedPath in every format, so
+// two shortcuts never print alike.
 class VerdictReport final
 {
 public:
@@ -27,8 +32,9 @@ public:
 
     // What comes before the first verdict; empty when nothing does.
     QByteArray header() const;
-    // One verdict on the link of the shortcut at path, line end included.
-    QByteArray line(const QString& link, const QString& path, const ProbeResult& result) const;
+    // One verdict on the link of the shortcut at path (its bytes), line end
+    // included.
+    QByteArray line(const QString& link, QByteArrayView path, const ProbeResult& result) const;
 
 private:
     ReportFormat format_;

@@ -137,7 +137,11 @@ void VerificationRun::onProbed(quint64 ticket, const ProbeResult& result)
         return;
     BookmarkNode* node = it->node;
     pending_.erase(it);
-    if (node) {
+    if (node && VerdictOf(result) == ProbeVerdict::Unchecked) {
+        // A link whose probe could not be made stays as unverified as it was
+        // and is not counted as checked.
+        emit verdictStored(node, result);
+    } else if (node) {
         tree_.setStatus(node, result.alive ? StatusAlive : StatusDead, ProbeVerdictText(result));
         emit verdictStored(node, result);
         count(result);

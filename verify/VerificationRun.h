@@ -55,7 +55,8 @@ signals:
     void ended(VerificationRun* run);
     // A verdict was counted.
     void tallied(VerificationRun* run);
-    // A link's verdict was stored in the tree, with all that was found out.
+    // A link's verdict was stored in the tree, with all that was found out;
+    // an unchecked one (see VerdictOf) leaves the link as it was.
     void verdictStored(BookmarkNode* node, const ProbeResult& result);
 
 private:

@@ -8,10 +8,14 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QStringList>
+#include <QThread>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -27,8 +31,8 @@ struct Outcome
 
 // Runs the built program as a user would from a console without any display
 // and with a home of its own, so neither the desktop nor the machine's
-// settings reach it.
-Outcome runOrvanta(const QStringList& arguments, const TempDir& home)
+// settings reach it. inChild runs in the new process before the program.
+Outcome runOrvanta(const QStringList& arguments, const TempDir& home, void (*inChild)() = nullptr)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name :
@@ -40,6 +44,8 @@ Outcome runOrvanta(const QStringList& arguments, const TempDir& home)
                        QString::fromStdString((home / ".config").string()));
     QProcess process;
     process.setProcessEnvironment(environment);
+    if (inChild)
+        process.setChildProcessModifier(inChild);
     process.start(QStringLiteral(ORVANTA_BINARY_DIR "/app/orvanta"), arguments);
     EXPECT_TRUE(process.waitForFinished(120000));
     Outcome outcome;
@@ -164,7 +170,10 @@ TEST_F(CheckCommandTest, WrongCommandLinesGiveOneErrorLineAndStatusTwo)
         {QStringLiteral("--check"), QStringLiteral("--format"), QStringLiteral("xml")},
         {QStringLiteral("--check"), text(home / "alive"), text(home / "mixed")},
         {QStringLiteral("--jobs"), QStringLiteral("4")},
+        // An unset variable, not a wish for ~/Favorites (which is there).
+        {QStringLiteral("--check"), QString()},
     };
+    home.mkdir("Favorites");
     // Permissions do not hold back root, so only others see the folder refused.
     if (geteuid() != 0) {
         home.mkdir("locked");
@@ -191,4 +200,69 @@ TEST_F(CheckCommandTest, HelpAndVersionNeedNoDisplay)
     const Outcome version = runOrvanta({QStringLiteral("--version")}, home);
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.lines, QList<QByteArray>{"Orvanta 1.0.0.0"});
+}
+
+TEST_F(CheckCommandTest, AReportThatCannotBeWrittenStopsTheCheckWithStatusThree)
+{
+    // Each answer takes a while, so a check that went on would be seen asking.
+    LocalHttpServer slow{[](httplib::Server& routes) {
+        routes.Get(".*", [](const httplib::Request&, httplib::Response& response) {
+            QThread::msleep(100);
+            response.set_content("ok", "text/plain");
+        });
+    }};
+    for (int i = 0; i < 50; ++i)
+        writeShortcut(home, "slow/" + std::to_string(i) + ".url", slow.url("/"));
+    const struct
+    {
+        void (*inChild)();
+        const char* why;
+    } outputs[] = {
+        {[] { dup2(open("/dev/full", O_WRONLY), STDOUT_FILENO); }, "No space left on device"},
+        {[] { close(STDOUT_FILENO); }, "Bad file descriptor"},
+        // A reader gone, with SIGPIPE ignored as some shells and services leave it.
+        {[] {
+             int ends[2];
+             if (pipe(ends) == 0 && dup2(ends[1], STDOUT_FILENO) >= 0)
+                 close(ends[0]);
+             signal(SIGPIPE, SIG_IGN);
+         },
+         "Broken pipe"},
+    };
+    for (const auto& output : outputs) {
+        slow.clearRequests();
+        const Outcome outcome = runOrvanta({"--check"_L1, text(home / "slow"), "--jobs"_L1, "2"_L1},
+                                           home, output.inChild);
+        EXPECT_EQ(outcome.status, 3) << output.why;
+        EXPECT_EQ(outcome.errors,
+                  QByteArray("orvanta: cannot write to standard output: ") + output.why + '\n');
+        // The first verdict fails to go out; only the few links begun by then are asked for.
+        EXPECT_LT(slow.requests().size(), 10u) << output.why;
+    }
+}
+
+TEST_F(CheckCommandTest, LiveLinksStayAliveWhenOpenFilesRunShort)
+{
+    // Enough hosts that 128 transfers could run at once, six to a host.
+    std::vector<std::unique_ptr<LocalHttpServer>> servers;
+    for (int host = 0; host < 24; ++host) {
+        servers.push_back(std::make_unique<LocalHttpServer>([](httplib::Server& routes) {
+            routes.Get(".*", [](const httplib::Request&, httplib::Response& response) {
+                response.set_content("ok", "text/plain");
+            });
+        }));
+        for (int link = 0; link < 12; ++link)
+            writeShortcut(home, "crowd/" + std::to_string(host * 12 + link) + ".url",
+                          servers.back()->url("/"));
+    }
+    const Outcome outcome =
+        runOrvanta({"--check"_L1, text(home / "crowd"), "--jobs"_L1, "128"_L1}, home, [] {
+            // Hard as well as soft, so raising the limit cannot help.
+            const rlimit limit{128, 128};
+            setrlimit(RLIMIT_NOFILE, &limit);
+        });
+    EXPECT_EQ(outcome.status, 0) << outcome.errors.constData();
+    EXPECT_EQ(outcome.lines.size(), 24 * 12);
+    for (const QByteArray& line : outcome.lines)
+        EXPECT_TRUE(line.startsWith("alive\t200 OK\t")) << line.constData();
 }

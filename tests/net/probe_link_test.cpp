@@ -14,7 +14,10 @@
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -228,6 +231,28 @@ TEST_F(ProbeLinkTest, UnreachableServersAreDead)
     SilentServer silent;
     EXPECT_FALSE(probe("http://127.0.0.1:" + std::to_string(silent.port()) + "/"));
     EXPECT_EQ(silent.acceptedCount(), 1);
+}
+
+TEST_F(ProbeLinkTest, NoDescriptorForASocketOrALookupIsOutOfFilesNotDead)
+{
+    // A child uses up its own descriptors, not the test's; its exit status
+    // is 0, or one more than the first wrong outcome.
+    const pid_t child = fork();
+    if (child == 0) {
+        const rlimit limit{64, 64};
+        setrlimit(RLIMIT_NOFILE, &limit);
+        while (dup(STDERR_FILENO) >= 0) {
+        }
+        for (const std::string& link : {server.url("/ok"), unresolvable}) {
+            if (const ProbeOutcome outcome = result(link).outcome;
+                outcome != ProbeOutcome::OutOfFiles)
+                _exit(1 + int(outcome));
+        }
+        _exit(0);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_EQ(status, 0) << "outcome " << WEXITSTATUS(status) - 1;
 }
 
 TEST_F(ProbeLinkTest, HttpPrefixAddedOnlyWhenTheWordIsMissing)

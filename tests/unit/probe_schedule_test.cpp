@@ -67,3 +67,12 @@ TEST(ProbeScheduleTest, OnlyWaitingLinksCanBeTakenBack)
     EXPECT_EQ(StartAll(schedule), std::vector<quint64>{});
     EXPECT_EQ(schedule.running(), 0);
 }
+
+TEST(ProbeScheduleTest, LinksAtOnceLeaveDescriptorsForTheProgram)
+{
+    EXPECT_EQ(LinksAtOnceWithin(128, 20000), 128);
+    // A limit of 128 with a dozen open: 84 left past the reserve, 4 a probe.
+    EXPECT_EQ(LinksAtOnceWithin(128, 116), 21);
+    EXPECT_EQ(LinksAtOnceWithin(128, 0), 1);
+    EXPECT_EQ(LinksAtOnceWithin(6, 116), 6);
+}

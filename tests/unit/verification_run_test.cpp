@@ -5,6 +5,7 @@
 #include <QSignalSpy>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace {
 
@@ -287,4 +288,32 @@ TEST_F(RunFixture, DeletingAFolderForgetsItsLinksInFlightAndWaiting)
     EXPECT_EQ(BookmarkModel::entry(after)->Status, StatusDead);
     // Only the two surviving rows were written.
     EXPECT_EQ(changed.size(), 2);
+}
+
+TEST_F(RunFixture, LinksShortOfDescriptorsAreTriedAgainAndNeverJudgedDead)
+{
+    root = AddFolder(tree, nullptr, "root");
+    // Distinct hosts, so only the total limits what runs at once.
+    for (const char* link : {"http://once/", "http://never/", "http://b/", "http://c/"})
+        AddLink(tree, root, link);
+    std::map<QString, int> tries;
+    auto run = makeRun(Judging([&tries](const QString& link) {
+                           const bool descriptorFree = link != "http://never/" &&
+                                                       (link != "http://once/" || tries[link] > 0);
+                           ++tries[link];
+                           ProbeResult unmade;
+                           unmade.outcome = ProbeOutcome::OutOfFiles;
+                           return descriptorFree ? AnsweredVerdict(true) : unmade;
+                       }),
+                       {}, 4);
+    ASSERT_TRUE(run->start());
+    ASSERT_TRUE(WaitUntil([&] { return ended; }));
+
+    EXPECT_EQ(tries["http://once/"], 2);
+    // Tried until nothing else ran; then it stays unverified and uncounted.
+    EXPECT_GE(tries["http://never/"], 2);
+    EXPECT_EQ(BookmarkModel::entry(root->child(1))->Status, StatusUnverified);
+    EXPECT_EQ(BookmarkModel::entry(root->child(0))->Status, StatusAlive);
+    EXPECT_EQ(run->tally().checked, 3);
+    EXPECT_EQ(run->tally().dead, 0);
 }

@@ -1,0 +1,95 @@
+#include "EscapedText.h"
+
+namespace {
+
+// One character of valid UTF-8 at the start of some bytes; length 0 when
+// the first byte begins none (a stray continuation byte, an overlong form,
+// a surrogate, a value past U+10FFFF, a cut-off sequence).
+struct Utf8Char
+{
+    char32_t code = 0;
+    qsizetype length = 0;
+};
+
+struct LeadByte
+{
+    uchar first;
+    uchar last;
+    qsizetype length;
+    uchar valueBits;
+    char32_t least; // anything lower is an overlong form
+};
+
+const LeadByte LeadBytes[] = {
+    {0xC2, 0xDF, 2, 0x1F, 0x80},
+    {0xE0, 0xEF, 3, 0x0F, 0x800},
+    {0xF0, 0xF4, 4, 0x07, 0x10000},
+};
+
+Utf8Char firstChar(QByteArrayView bytes)
+{
+    const auto lead = uchar(bytes.front());
+    if (lead < 0x80)
+        return {lead, 1};
+    for (const LeadByte& kind : LeadBytes) {
+        if (lead < kind.first || lead > kind.last || bytes.size() < kind.length)
+            continue;
+        char32_t code = lead & kind.valueBits;
+        for (qsizetype i = 1; i < kind.length; ++i) {
+            const auto next = uchar(bytes[i]);
+            if ((next & 0xC0) != 0x80)
+                return {};
+            code = (code << 6) | (next & 0x3F);
+        }
+        if (code < kind.least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return {};
+        return {code, kind.length};
+    }
+    return {};
+}
+
+bool isControl(char32_t code)
+{
+    return code < 0x20 || code == 0x7F || (code >= 0x80 && code <= 0x9F);
+}
+
+void appendHex(QString& text, QByteArrayView bytes)
+{
+    for (const char byte : bytes)
+        text += QStringLiteral("\\x%1").arg(uint(uchar(byte)), 2, 16, QLatin1Char('0'));
+}
+
+QString escaped(QByteArrayView bytes, bool controlsToo)
+{
+    QString text;
+    text.reserve(bytes.size());
+    while (!bytes.isEmpty()) {
+        const Utf8Char next = firstChar(bytes);
+        const qsizetype used = next.length ? next.length : 1;
+        if (next.length == 0 || (controlsToo && isControl(next.code)))
+            appendHex(text, bytes.first(used));
+        else if (next.code == U'\\')
+            text += QStringLiteral("\\\\");
+        else
+            text += QStringView(QChar::fromUcs4(next.code));
+        bytes = bytes.sliced(used);
+    }
+    return text;
+}
+
+} // namespace
+
+QString EscapedPath(QByteArrayView path)
+{
+    return escaped(path, false);
+}
+
+QString TerminalText(QStringView text)
+{
+    return escaped(text.toUtf8(), true);
+}
+
+QString TerminalPath(QByteArrayView path)
+{
+    return escaped(path, true);
+}
