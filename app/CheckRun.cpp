@@ -6,6 +6,7 @@
 #include "FavoritesLocation.h"
 #include "FavoritesScan.h"
 #include "KnownFolders.h"
+#include "LinkPassword.h"
 #include "Settings.h"
 #include "VerdictReport.h"
 #include "VerificationRun.h"
@@ -107,7 +108,8 @@ int RunCheck(const CommandLine& line, int& argc, char** argv)
     QObject::connect(
         &run, &VerificationRun::verdictStored, [&](BookmarkNode* node, const ProbeResult& result) {
             const BookmarkEntry* entry = BookmarkModel::entry(node);
-            writeOut(report.line(entry->Link, relativePath(entry->Path, folder), result));
+            const QString shownLink = MaskPassword(entry->Link);
+            writeOut(report.line(shownLink, relativePath(entry->Path, folder), result));
         });
     QObject::connect(&run, &VerificationRun::tallied, [](VerificationRun* r) { showProgress(*r); });
     QObject::connect(&run, &VerificationRun::ended, &app, &QCoreApplication::quit,

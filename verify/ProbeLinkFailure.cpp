@@ -97,6 +97,10 @@ bool endedOnHttp(CURL* curl)
 
 ProbeOutcome failureOutcome(CURL* curl, CURLcode performed, bool throughProxy)
 {
+    // libcurl says "out of memory" when one line of a head passes its bound;
+    // once connected, that is what it means.
+    if (performed == CURLE_OUT_OF_MEMORY && wasConnected(curl))
+        return ProbeOutcome::HeadTooLarge;
     const ProbeOutcome outcome = outcomeOf(performed, throughProxy);
     if (outcome == ProbeOutcome::SchemeNotAllowed && endedOnHttp(curl))
         return ProbeOutcome::OtherFailure;

@@ -118,6 +118,8 @@ QString ProbeReasonText(const ProbeResult& result)
         return QStringLiteral("cancelled");
     case ProbeOutcome::CutHead:
         return QStringLiteral("answer cut off inside its head");
+    case ProbeOutcome::HeadTooLarge:
+        return QStringLiteral("answer head too large");
     case ProbeOutcome::OtherFailure:
         break;
     }

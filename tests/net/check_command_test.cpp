@@ -87,6 +87,9 @@ protected:
         routes.Get("/gone", [](const httplib::Request&, httplib::Response& response) {
             response.status = 404;
         });
+        routes.Get("/moved", [](const httplib::Request&, httplib::Response& response) {
+            response.set_redirect("/ok");
+        });
     }};
     TempDir home;
 };
@@ -179,6 +182,24 @@ TEST_F(CheckCommandTest, WrongCommandLinesGiveOneErrorLineAndStatusTwo)
         EXPECT_TRUE(outcome.errors.startsWith("orvanta: ")) << qPrintable(shown);
         EXPECT_EQ(outcome.errors.count('\n'), 1) << qPrintable(shown);
     }
+}
+
+TEST_F(CheckCommandTest, PasswordsOfLinksAndProxiesAreNeverPrinted)
+{
+    // The redirect puts the password into the reason and the final address too.
+    writeShortcut(home, "private/a.url", "http://user:secret@" + server.hostAndPort("/moved"));
+    for (const QString& format : {u"text"_s, u"csv"_s, u"json"_s}) {
+        const Outcome outcome = check(QStringLiteral("private"), {u"--format"_s, format});
+        EXPECT_EQ(outcome.status, 0) << qPrintable(format);
+        const QByteArray printed = outcome.lines.join('\n');
+        EXPECT_FALSE(printed.contains("secret")) << printed.constData();
+        EXPECT_TRUE(printed.contains("user:***@")) << printed.constData();
+    }
+    const Outcome wrongProxy =
+        runOrvanta({u"--check"_s, u"--proxy"_s, u"user:secret@127.0.0.1:70000"_s}, home);
+    EXPECT_EQ(wrongProxy.status, 2);
+    EXPECT_FALSE(wrongProxy.errors.contains("secret")) << wrongProxy.errors.constData();
+    EXPECT_TRUE(wrongProxy.errors.contains("user:***@")) << wrongProxy.errors.constData();
 }
 
 TEST_F(CheckCommandTest, HelpAndVersionNeedNoDisplay)
