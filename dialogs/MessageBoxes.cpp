@@ -22,10 +22,11 @@ MessageBoxSeam& seam()
 QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon icon,
                                            const QString& caption, const QString& text,
                                            QMessageBox::StandardButtons buttons,
-                                           const QString& informativeText)
+                                           const QString& informativeText,
+                                           QMessageBox::StandardButton defaultButton)
 {
     MessageBoxSeam& state = seam();
-    state.last = ShownMessageBox{icon, caption, text, buttons, informativeText};
+    state.last = ShownMessageBox{icon, caption, text, buttons, informativeText, defaultButton};
     ++state.count;
     if (!state.answers.isEmpty())
         return state.answers.dequeue();
@@ -33,6 +34,8 @@ QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon ic
     QMessageBox box(icon, caption, text, buttons, parent);
     box.setTextFormat(Qt::PlainText); // paths and user texts are never markup
     box.setInformativeText(informativeText);
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
     return QMessageBox::StandardButton(box.exec());
 }
 

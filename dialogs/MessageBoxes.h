@@ -7,10 +7,10 @@ class QWidget;
 
 // Every message box of the program goes through here, so a test can answer a
 // box in advance instead of facing a modal loop it cannot click.
-QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon icon,
-                                           const QString& caption, const QString& text,
-                                           QMessageBox::StandardButtons buttons,
-                                           const QString& informativeText = {});
+QMessageBox::StandardButton
+ShowMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text,
+               QMessageBox::StandardButtons buttons, const QString& informativeText = {},
+               QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
 // What the last box asked, whether it was shown or answered in advance.
 struct ShownMessageBox
@@ -20,6 +20,7 @@ struct ShownMessageBox
     QString text;
     QMessageBox::StandardButtons buttons;
     QString informativeText;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
 };
 
 // Queues the answer of the next box; queued answers are used in order and the
