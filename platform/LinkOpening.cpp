@@ -17,12 +17,17 @@ bool isSchemeCharacter(QChar c)
 
 // Dotted host names or addresses, a port, then a path, query or fragment:
 // what a browser's address bar takes for a web address.
+QRegularExpression hostPattern()
+{
+    const QString label = QStringLiteral(R"([\p{L}\p{N}](?:[\p{L}\p{N}-]*[\p{L}\p{N}])?)");
+    return QRegularExpression(u'^' + label + QStringLiteral(R"((?:\.)") + label +
+                                  QStringLiteral(R"()+(?::[0-9]{1,5})?(?:[/?#].*)?$)"),
+                              QRegularExpression::DotMatchesEverythingOption);
+}
+
 bool namesAHost(const QString& link)
 {
-    static const QRegularExpression host(
-        QStringLiteral(
-            R"(^[\p{L}\p{N}](?:[\p{L}\p{N}-]*[\p{L}\p{N}])?(?:\.[\p{L}\p{N}](?:[\p{L}\p{N}-]*[\p{L}\p{N}])?)+(?::[0-9]{1,5})?(?:[/?#].*)?$)"),
-        QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression host = hostPattern();
     return host.match(link).hasMatch();
 }
 
@@ -32,9 +37,9 @@ bool opensWithoutQuestion(const QString& scheme)
            scheme == QLatin1String("mailto");
 }
 
-} // namespace
-
-QString LinkScheme(const QString& link)
+// The scheme a link begins with, in lower case ("http" for "HTTP://x");
+// empty when it begins with none.
+QString linkScheme(const QString& link)
 {
     const qsizetype colon = link.indexOf(u':');
     if (colon < 1 || !isSchemeStart(link.front()))
@@ -45,6 +50,8 @@ QString LinkScheme(const QString& link)
     return scheme.toString().toLower();
 }
 
+} // namespace
+
 LinkOpening PlanLinkOpening(const QString& link)
 {
     // Nothing to open is refused by the opener, which says so.
@@ -52,7 +59,7 @@ LinkOpening PlanLinkOpening(const QString& link)
         return {link, {}};
     if (namesAHost(link))
         return {QStringLiteral("http://") + link, {}};
-    const QString scheme = LinkScheme(link);
+    const QString scheme = linkScheme(link);
     if (opensWithoutQuestion(scheme))
         return {link, {}};
     // The desktop opens a text without a scheme as a file.

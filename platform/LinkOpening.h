@@ -14,7 +14,3 @@ struct LinkOpening
 };
 
 LinkOpening PlanLinkOpening(const QString& link);
-
-// The scheme a link begins with, in lower case ("http" for "HTTP://x");
-// empty when it begins with none.
-QString LinkScheme(const QString& link);

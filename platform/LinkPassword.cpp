@@ -2,7 +2,8 @@
 
 namespace {
 
-const QString AuthorityMark = QStringLiteral("://");
+constexpr QLatin1String AuthorityMark("://");
+constexpr QLatin1String Hidden("***");
 
 qsizetype authorityEnd(const QString& text, qsizetype start)
 {
@@ -26,18 +27,8 @@ qsizetype maskAuthority(QString& text, qsizetype start)
     const qsizetype colon = text.indexOf(u':', start);
     if (colon < 0 || colon > at || colon + 1 == at)
         return end;
-    text.replace(colon + 1, at - colon - 1, QStringLiteral("***"));
-    return colon + 1 + 3;
-}
-
-// Where an authority stands before any "scheme://" does: a link may begin
-// with "//host/"; a proxy address may begin with its user part.
-qsizetype leadingAuthority(const QString& text, AddressForm form)
-{
-    if (form == AddressForm::Proxy)
-        return text.contains(AuthorityMark) ? -1 : 0;
-    const QString trimmed = text.trimmed();
-    return trimmed.startsWith(QLatin1String("//")) ? text.indexOf(u'/') + 2 : -1;
+    text.replace(colon + 1, at - colon - 1, Hidden);
+    return colon + 1 + Hidden.size();
 }
 
 } // namespace
@@ -45,9 +36,9 @@ qsizetype leadingAuthority(const QString& text, AddressForm form)
 QString MaskPassword(const QString& address, AddressForm form)
 {
     QString shown = address;
-    qsizetype from = 0;
-    if (const qsizetype start = leadingAuthority(shown, form); start >= 0)
-        from = maskAuthority(shown, start);
+    // A proxy address may begin with its user part.
+    qsizetype from =
+        form == AddressForm::Proxy && !shown.contains(AuthorityMark) ? maskAuthority(shown, 0) : 0;
     // Every address inside the text, also one in another's path or query.
     for (qsizetype mark = shown.indexOf(AuthorityMark, from); mark >= 0;
          mark = shown.indexOf(AuthorityMark, from))

@@ -2,9 +2,9 @@
 
 #include <QString>
 
-// Where the user part of an address may stand: in a link only after "//"
-// (in "mailto:name@host" it is no user part); a proxy address may begin
-// with it ("user:secret@proxy:3128").
+// Where the user part of an address may stand: in a link only after
+// "scheme://" (in "mailto:name@host" it is no user part); a proxy address
+// may begin with it ("user:secret@proxy:3128").
 enum class AddressForm
 {
     Link,
