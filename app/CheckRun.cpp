@@ -7,6 +7,7 @@
 #include "FavoritesLocation.h"
 #include "FavoritesScan.h"
 #include "KnownFolders.h"
+#include "LinkPassword.h"
 #include "Settings.h"
 #include "StandardOutput.h"
 #include "VerdictReport.h"
@@ -105,7 +106,7 @@ int RunCheck(const CommandLine& line, int& argc, char** argv)
     const auto writeVerdict = [&](BookmarkNode* node, const ProbeResult& result) {
         const BookmarkEntry* entry = BookmarkModel::entry(node);
         writeFailure = WriteStandardOutput(
-            report.line(entry->Link, relativePath(entry->Path, folder), result));
+            report.line(MaskPassword(entry->Link), relativePath(entry->Path, folder), result));
         // Nobody reads the verdicts any more: no request is made for another.
         if (writeFailure != 0) {
             run.abort();

@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include "LinkPassword.h"
 #include "Settings.h"
 
 #include <QCommandLineParser>
@@ -76,7 +77,7 @@ QString readCheckOptions(const QCommandLineParser& parser, CommandLine& line)
         if (!line.proxy)
             return QStringLiteral(
                        "--proxy needs ADDRESS:PORT with a port from 1 to 65535, not '%1'")
-                .arg(readable(value));
+                .arg(MaskPassword(readable(value), AddressForm::Proxy));
     }
     if (parser.isSet(QStringLiteral("jobs"))) {
         const QString value = parser.value(QStringLiteral("jobs"));

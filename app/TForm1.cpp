@@ -328,7 +328,7 @@ void TForm1::VTDblClick()
     BookmarkNode* node = BookmarkModel::nodeOf(VT->currentIndex());
     const BookmarkEntry* entry = BookmarkModel::entry(node);
     if (entry && !entry->IsFolder && VT->isNodeSelected(node))
-        OpenOrReport(this, entry->Link);
+        OpenLink(this, entry->Link);
 }
 
 void TForm1::btVerifyClick()

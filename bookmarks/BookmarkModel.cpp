@@ -1,5 +1,7 @@
 #include "BookmarkModel.h"
 
+#include "LinkPassword.h"
+
 BookmarkModel::BookmarkModel(QObject* parent)
     : QAbstractItemModel(parent), root_(std::make_unique<BookmarkNode>())
 {
@@ -277,7 +279,7 @@ QVariant BookmarkModel::data(const QModelIndex& index, int role) const
         if (column == ColumnName)
             return e.IsFolder ? e.Name : e.Title;
         if (column == ColumnLink)
-            return e.Link;
+            return MaskPassword(e.Link);
         return {};
     case ImageIndexRole:
         if (column == ColumnName)

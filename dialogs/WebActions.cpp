@@ -1,5 +1,7 @@
 #include "WebActions.h"
 
+#include "LinkOpening.h"
+#include "LinkPassword.h"
 #include "MessageBoxes.h"
 #include "Opener.h"
 
@@ -12,8 +14,25 @@ void OpenOrReport(QWidget* parent, const QString& target)
     // The failure may be reported after parent has gone; the box then stands alone.
     OpenTarget(target, [owner = QPointer<QWidget>(parent), target] {
         ShowMessageBox(owner, QMessageBox::Critical, QCoreApplication::applicationName(),
-                       QStringLiteral("Unable to open %1.").arg(target), QMessageBox::Ok);
+                       QStringLiteral("Unable to open %1.").arg(MaskPassword(target)),
+                       QMessageBox::Ok);
     });
+}
+
+void OpenLink(QWidget* parent, const QString& link)
+{
+    const LinkOpening opening = PlanLinkOpening(link);
+    if (!opening.askedScheme.isEmpty()) {
+        const QString question =
+            QStringLiteral("Open this link with the program your desktop has for \"%1:\"?")
+                .arg(opening.askedScheme);
+        const auto answer = ShowMessageBox(
+            parent, QMessageBox::Warning, QCoreApplication::applicationName(), question,
+            QMessageBox::Yes | QMessageBox::No, MaskPassword(link), QMessageBox::No);
+        if (answer != QMessageBox::Yes)
+            return;
+    }
+    OpenOrReport(parent, opening.target);
 }
 
 void OpenHomePage(QWidget* parent)

@@ -12,6 +12,11 @@ inline constexpr char SupportMailAddress[] = "support@orvanta.example";
 // names what could not be opened.
 void OpenOrReport(QWidget* parent, const QString& target);
 
+// A bookmark's link with the desktop. A link that may start a program
+// rather than a browser or mail program is opened only when the user says
+// Yes to a question that shows it whole; No is the default.
+void OpenLink(QWidget* parent, const QString& link);
+
 // The web page in the default browser. The desktop opener needs a scheme, so
 // one is added here; the address itself stays bare.
 void OpenHomePage(QWidget* parent);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -56,14 +57,40 @@ std::vector<std::string> userFolderNames(const std::string& usersFolder)
     return names;
 }
 
+// Through a folder another account owns, that account could put a Favorites
+// folder of its choosing before the user; Wine refuses such a prefix too.
+bool ownedByUserOrRoot(const std::string& path)
+{
+    struct stat info;
+    return ::stat(path.c_str(), &info) == 0 && (info.st_uid == ::geteuid() || info.st_uid == 0);
+}
+
+// Where path leads, links and all, is inside folder.
+bool leadsInside(const std::string& path, const std::string& folder)
+{
+    std::error_code error;
+    const std::filesystem::path target = std::filesystem::canonical(path, error);
+    const std::filesystem::path top =
+        error ? std::filesystem::path() : std::filesystem::canonical(folder, error);
+    if (error)
+        return false;
+    const std::filesystem::path relative = target.lexically_relative(top);
+    return !relative.empty() && *relative.begin() != "..";
+}
+
 std::string wineFavorites(const std::string& prefix)
 {
     if (prefix.empty())
         return {};
-    const std::string users = JoinPath(WithoutTrailingSeparators(prefix), "drive_c/users");
+    const std::string top = WithoutTrailingSeparators(prefix);
+    if (!ownedByUserOrRoot(top))
+        return {};
+    const std::string users = JoinPath(top, "drive_c/users");
     for (const std::string& user : userFolderNames(users)) {
-        const std::string favorites = JoinPath(JoinPath(users, user), "Favorites");
-        if (DirectoryExists(favorites))
+        const std::string userFolder = JoinPath(users, user);
+        const std::string favorites = JoinPath(userFolder, "Favorites");
+        if (DirectoryExists(favorites) && ownedByUserOrRoot(userFolder) &&
+            ownedByUserOrRoot(favorites) && leadsInside(favorites, top))
             return favorites;
     }
     return {};

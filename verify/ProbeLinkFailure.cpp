@@ -108,6 +108,10 @@ ProbeOutcome failureOutcome(CURL* curl, CURLcode performed, const char* message,
 {
     if (lookupCouldNotStart(performed, message))
         return ProbeOutcome::OutOfFiles;
+    // libcurl says "out of memory" when one line of a head passes its bound;
+    // once connected, that is what it means.
+    if (performed == CURLE_OUT_OF_MEMORY && wasConnected(curl))
+        return ProbeOutcome::HeadTooLarge;
     const ProbeOutcome outcome = outcomeOf(performed, throughProxy);
     if (outcome == ProbeOutcome::SchemeNotAllowed && endedOnHttp(curl))
         return ProbeOutcome::OtherFailure;

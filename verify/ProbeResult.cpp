@@ -120,6 +120,8 @@ QString ProbeReasonText(const ProbeResult& result)
         return QStringLiteral("answer cut off inside its head");
     case ProbeOutcome::OutOfFiles:
         return QStringLiteral("out of open files");
+    case ProbeOutcome::HeadTooLarge:
+        return QStringLiteral("answer head too large");
     case ProbeOutcome::OtherFailure:
         break;
     }

@@ -25,6 +25,7 @@ enum class ProbeOutcome : quint8
     // No socket or name lookup could be made: the process ran out of file
     // descriptors, which says nothing of the link.
     OutOfFiles,
+    HeadTooLarge,
     OtherFailure,
 };
 
@@ -34,7 +35,8 @@ struct ProbeResult
 {
     // The reason phrase of the final status, or libcurl's message of a failure.
     QString detail;
-    // Where the redirects ended; empty when that is the link as requested.
+    // Where the redirects ended, its password masked, since it is only ever
+    // shown; empty when that is the link as requested.
     QString finalAddress;
     qint32 elapsedMs = 0;
     // The time bound that ran out, for the three kinds of time-out.

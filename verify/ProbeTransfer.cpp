@@ -1,5 +1,6 @@
 #include "ProbeTransfer.h"
 
+#include "LinkPassword.h"
 #include "ProbeLinkFailure.h"
 
 #include <cerrno>
@@ -14,6 +15,9 @@ const char AllowedProtocols[] = "http,https";
 const long MaxRedirects = 30;
 // A reason phrase is shown, not parsed; a server's endless one is cut here.
 const qsizetype MaxReasonPhrase = 200;
+// A head beyond this is no sound answer. libcurl has a bound of its own a
+// little above it, but names that a failure to receive; this one is told.
+const qsizetype MaxHeadBytes = 256 * 1024;
 
 // What the callbacks of one transfer share with the code that made it.
 struct TransferState
@@ -26,7 +30,9 @@ struct TransferState
     bool headHasLocation = false;
     bool headHasChallenge = false;
     bool outOfDescriptors = false; // a socket could not be made for lack of them
-    QByteArray reasonPhrase;       // of the head last begun
+    bool headTooLarge = false;
+    qsizetype headBytes = 0; // of the head last begun
+    QByteArray reasonPhrase; // of the head last begun
 };
 
 // Only the head decides; should a body begin before the verdict was taken
@@ -155,6 +161,12 @@ size_t watchHead(char* line, size_t size, size_t count, void* userData)
     const size_t length = size * count;
     auto& state = *static_cast<TransferState*>(userData);
     const QByteArray text = QByteArray::fromRawData(line, qsizetype(length));
+    const bool statusLine = asciiLower(text.left(5)) == "http/";
+    state.headBytes = (statusLine ? 0 : state.headBytes) + text.size();
+    if (state.headBytes > MaxHeadBytes) {
+        state.headTooLarge = true;
+        return 0;
+    }
     if (text == "\r\n" || text == "\n") {
         state.headComplete = true;
         if (!isFinalHead(state))
@@ -162,7 +174,7 @@ size_t watchHead(char* line, size_t size, size_t count, void* userData)
         state.stoppedByUs = true;
         return 0;
     }
-    if (asciiLower(text.left(5)) == "http/") {
+    if (statusLine) {
         state.headComplete = false;
         state.headHasLocation = false;
         state.headHasChallenge = false;
@@ -248,6 +260,8 @@ ProbeResult judgeEnded(CURL* curl, CURLcode performed, const TransferState& stat
         performed == CURLE_OK || (performed == CURLE_WRITE_ERROR && state.stoppedByUs);
     if (!ended && state.outOfDescriptors)
         return FailedProbe(ProbeOutcome::OutOfFiles);
+    if (performed == CURLE_WRITE_ERROR && state.headTooLarge)
+        return FailedProbe(ProbeOutcome::HeadTooLarge);
     if (!ended)
         return TransferFailure(curl, performed, message, throughProxy, limits, elapsedMs);
     if (!state.headComplete)
@@ -270,7 +284,7 @@ void addRoute(ProbeResult& result, CURL* curl, const QByteArray& url)
     const char* finalUrl = nullptr;
     if (curl_easy_getinfo(curl, CURLINFO_EFFECTIVE_URL, &finalUrl) == CURLE_OK && finalUrl &&
         url != finalUrl)
-        result.finalAddress = QString::fromUtf8(finalUrl);
+        result.finalAddress = MaskPassword(QString::fromUtf8(finalUrl));
 }
 
 qint64 millisecondsSince(std::chrono::steady_clock::time_point started)

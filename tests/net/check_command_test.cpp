@@ -93,6 +93,9 @@ protected:
         routes.Get("/gone", [](const httplib::Request&, httplib::Response& response) {
             response.status = 404;
         });
+        routes.Get("/moved", [](const httplib::Request&, httplib::Response& response) {
+            response.set_redirect("/ok");
+        });
     }};
     TempDir home;
 };
@@ -165,7 +168,7 @@ TEST_F(CheckCommandTest, WrongCommandLinesGiveOneErrorLineAndStatusTwo)
         {QStringLiteral("--check"), file},
         {QStringLiteral("--check"), QStringLiteral("--jobs"), QStringLiteral("0")},
         {QStringLiteral("--check"), QStringLiteral("--jobs"), QStringLiteral("4x")},
-        {QStringLiteral("--check"), QStringLiteral("--proxy"), QStringLiteral("127.0.0.1")},
+        {QStringLiteral("--check"), QStringLiteral("--proxy"), u"u:secret@127.0.0.1"_s},
         {QStringLiteral("--check"), QStringLiteral("--proxy"), QStringLiteral("127.0.0.1:65536")},
         {QStringLiteral("--check"), QStringLiteral("--format"), QStringLiteral("xml")},
         {QStringLiteral("--check"), text(home / "alive"), text(home / "mixed")},
@@ -187,7 +190,17 @@ TEST_F(CheckCommandTest, WrongCommandLinesGiveOneErrorLineAndStatusTwo)
         EXPECT_TRUE(outcome.lines.isEmpty()) << qPrintable(shown);
         EXPECT_TRUE(outcome.errors.startsWith("orvanta: ")) << qPrintable(shown);
         EXPECT_EQ(outcome.errors.count('\n'), 1) << qPrintable(shown);
+        EXPECT_FALSE(outcome.errors.contains("secret")) << outcome.errors.constData();
     }
+}
+
+TEST_F(CheckCommandTest, PasswordsInLinksAreNeverPrinted)
+{
+    // Redirected, so the link is in the reason and the final address too.
+    writeShortcut(home, "private/a.url", "http://user:secret@" + server.hostAndPort("/moved"));
+    const QByteArray json = check(u"private"_s, {u"--format"_s, u"json"_s}).lines.join('\n');
+    EXPECT_EQ(json.count("user:***@"), 3) << json.constData();
+    EXPECT_FALSE(json.contains("secret"));
 }
 
 TEST_F(CheckCommandTest, HelpAndVersionNeedNoDisplay)

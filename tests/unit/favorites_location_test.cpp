@@ -81,3 +81,19 @@ TEST_F(FavoritesLocation, CommandLineThenHomeThenWinePrefixesWithTheOwnUserFirst
     EXPECT_EQ(FindFavoritesFolder("sub/f\xfe").native(),
               std::filesystem::current_path().native() + "/sub/f\xfe");
 }
+
+TEST_F(FavoritesLocation, WineFoldersOfAnotherAccountOrLeadingOutOfThePrefixAreNotUsed)
+{
+    const auto alice = home.mkdir(".wine/drive_c/users/alice/Favorites");
+    const auto bob = home.mkdir(".wine/drive_c/users/bob/Favorites");
+    std::filesystem::remove(alice);
+    std::filesystem::create_directory_symlink(home.mkdir("elsewhere"), alice);
+    EXPECT_EQ(FindFavoritesFolder(""), bob);
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root may give a folder to another account";
+    for (const auto& owned : {home / ".wine", bob.parent_path(), bob}) {
+        ASSERT_EQ(::chown(owned.c_str(), 54321, gid_t(-1)), 0);
+        EXPECT_EQ(FindFavoritesFolder(""), home / "Favorites") << owned;
+        ASSERT_EQ(::chown(owned.c_str(), 0, gid_t(-1)), 0);
+    }
+}

@@ -1,9 +1,12 @@
+#include "LinkOpening.h"
 #include "Opener.h"
 #include "TempDir.h"
 
 #include <QtTest/QTest>
 #include <filesystem>
 #include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -86,4 +89,18 @@ TEST(DefaultOpener, FailureIsReportedWhenTheOpenerIsMissingFailsOrEndsInError)
     OpenTarget(mail, count);
     EXPECT_TRUE(QTest::qWaitFor([&] { return reports > 0; }));
     EXPECT_EQ(reports, 1); // the good opener's run reported nothing
+}
+
+TEST(LinkOpening, OnlyWebAndMailOpenWithoutAQuestion)
+{
+    // The scheme the user is asked about; none for what opens at once.
+    const std::pair<QString, QString> cases[] = {
+        {u"HTTPS://example.org/"_s, {}},       {mail, {}},
+        {u"127.0.0.1:8080/x"_s, {}},           {u"FILE:///home/u/run.sh"_s, u"file"_s},
+        {u"localhost:8080"_s, u"localhost"_s}, {u"~/run.sh"_s, u"file"_s},
+    };
+    for (const auto& [link, scheme] : cases)
+        EXPECT_EQ(PlanLinkOpening(link).askedScheme, scheme) << link.toStdString();
+    // A host name goes as the web address a browser takes it for.
+    EXPECT_EQ(PlanLinkOpening(u"www.example.org/a"_s).target, u"http://www.example.org/a"_s);
 }

@@ -1,0 +1,67 @@
+#include "LinkOpening.h"
+
+#include <QRegularExpression>
+#include <algorithm>
+
+namespace {
+
+bool isSchemeStart(QChar c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+bool isSchemeCharacter(QChar c)
+{
+    return isSchemeStart(c) || (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'.';
+}
+
+// Dotted host names or addresses, a port, then a path, query or fragment:
+// what a browser's address bar takes for a web address.
+QRegularExpression hostPattern()
+{
+    const QString label = QStringLiteral(R"([\p{L}\p{N}](?:[\p{L}\p{N}-]*[\p{L}\p{N}])?)");
+    return QRegularExpression(u'^' + label + QStringLiteral(R"((?:\.)") + label +
+                                  QStringLiteral(R"()+(?::[0-9]{1,5})?(?:[/?#].*)?$)"),
+                              QRegularExpression::DotMatchesEverythingOption);
+}
+
+bool namesAHost(const QString& link)
+{
+    static const QRegularExpression host = hostPattern();
+    return host.match(link).hasMatch();
+}
+
+bool opensWithoutQuestion(const QString& scheme)
+{
+    return scheme == QLatin1String("http") || scheme == QLatin1String("https") ||
+           scheme == QLatin1String("mailto");
+}
+
+// The scheme a link begins with, in lower case ("http" for "HTTP://x");
+// empty when it begins with none.
+QString linkScheme(const QString& link)
+{
+    const qsizetype colon = link.indexOf(u':');
+    if (colon < 1 || !isSchemeStart(link.front()))
+        return {};
+    const QStringView scheme = QStringView(link).left(colon);
+    if (!std::all_of(scheme.begin(), scheme.end(), isSchemeCharacter))
+        return {};
+    return scheme.toString().toLower();
+}
+
+} // namespace
+
+LinkOpening PlanLinkOpening(const QString& link)
+{
+    // Nothing to open is refused by the opener, which says so.
+    if (link.isEmpty())
+        return {link, {}};
+    if (namesAHost(link))
+        return {QStringLiteral("http://") + link, {}};
+    const QString scheme = linkScheme(link);
+    if (opensWithoutQuestion(scheme))
+        return {link, {}};
+    // The desktop opens a text without a scheme as a file.
+    return {link, scheme.isEmpty() ? QStringLiteral("file") : scheme};
+}
