@@ -182,8 +182,8 @@ void TfrOptions::done(int result)
 
 void TfrOptions::keyPressEvent(QKeyEvent* event)
 {
-    // There is no OK or Cancel button: Enter and Escape do not close the dialog.
-    if (isEnterKey(*event) || event->key() == Qt::Key_Escape) {
+    // There is no OK button: Enter does not close the dialog.
+    if (isEnterKey(*event)) {
         event->accept();
         return;
     }
