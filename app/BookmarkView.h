@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ColumnSharing.h"
 #include "ImageList.h"
 
 #include <QTreeView>
@@ -34,6 +35,8 @@ public:
     bool isNodeSelected(BookmarkNode* node) const;
 
     // Name, Link and Status; widths put back are held to each column's limits.
+    // Name and Link give the widths their sharing has come to, which may be
+    // below zero in a very narrow view (they then show zero pixels wide).
     std::array<int, 3> columnWidths() const;
     void setColumnWidths(const std::array<int, 3>& widths);
 
@@ -63,12 +66,12 @@ private:
     void paintTreeLines(QPainter* painter, const QRect& rect, const QModelIndex& index,
                         QStyle::State state) const;
     void shareWidthChange(int delta);
-    void keepStatusWidthInLimits(int section, int oldSize, int newSize);
+    void sectionResized(int section, int oldSize, int newSize);
 
     BookmarkModel* bookmarks_;
     BookmarkHeader* header_;
     ImageList nodeImages_;
     QBrush dottedLine_;
-    int sharedWidth_ = -1;       // viewport width the columns were last fitted to
-    double carries_[2] = {0, 0}; // Name and Link: fractions not yet taken
+    int sharedWidth_ = -1;   // viewport width the columns were last fitted to
+    SharedColumn shared_[2]; // Name and Link, as the sharing has them
 };

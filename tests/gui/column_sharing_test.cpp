@@ -22,7 +22,7 @@ TEST(ColumnSharing, OddChangesCarryTheirHalfPixelToTheNextChange)
     SharedColumn column{265, 0.0};
     int total = 0;
     for (const Step& step : steps) {
-        column = ShareWidthChange(column, step.delta, 2, 10);
+        column = ShareWidthChange(column, step.delta, 2);
         total += step.delta;
         SCOPED_TRACE(testing::Message() << "after delta " << step.delta);
         EXPECT_EQ(column.width, step.width);
@@ -32,11 +32,14 @@ TEST(ColumnSharing, OddChangesCarryTheirHalfPixelToTheNextChange)
     }
 }
 
-TEST(ColumnSharing, WidthStopsAtTheMinimumAndOnlyOneColumnTakesTheWhole)
+TEST(ColumnSharing, WidthHasNoFloorAndOnlyOneColumnTakesTheWhole)
 {
-    const SharedColumn narrowed = ShareWidthChange({40, 0.0}, -100, 2, 10);
-    EXPECT_EQ(narrowed.width, 10);
-    const SharedColumn alone = ShareWidthChange({40, 0.0}, 7, 1, 10);
+    const SharedColumn narrowed = ShareWidthChange({40, 0.0}, -101, 2);
+    EXPECT_EQ(narrowed.width, -10);
+    EXPECT_DOUBLE_EQ(narrowed.carry, -0.5);
+    EXPECT_EQ(ShownWidth(narrowed), 0);
+    EXPECT_EQ(ShownWidth(ShareWidthChange(narrowed, 31, 2)), 5);
+    const SharedColumn alone = ShareWidthChange({40, 0.0}, 7, 1);
     EXPECT_EQ(alone.width, 47);
     EXPECT_DOUBLE_EQ(alone.carry, 0.0);
 }
@@ -66,6 +69,26 @@ TEST_F(ColumnSharingViewTest, NameAndLinkShareWindowResizesAndStatusKeepsItsWidt
     expectWidths(315, 315);
     window.resize(TForm1::designWidth, window.height());
     expectWidths(265, 265);
+}
+
+TEST_F(ColumnSharingViewTest, AVeryNarrowWindowTakesNameAndLinkToNothingAndBackExactly)
+{
+    TForm1& window = makeForm();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QHeaderView* header = window.VT->header();
+    const auto widthsAt = [&](int windowWidth) {
+        window.resize(windowWidth, window.height());
+        return std::array<int, 3>{header->sectionSize(ColumnName), header->sectionSize(ColumnLink),
+                                  header->sectionSize(ColumnStatus)};
+    };
+
+    // 520 pixels narrower: 260 off each, well below where a floor would stop.
+    EXPECT_EQ(widthsAt(TForm1::designWidth - 520), (std::array<int, 3>{5, 5, 80}));
+    EXPECT_EQ(widthsAt(TForm1::designWidth - 600), (std::array<int, 3>{0, 0, 80}));
+    EXPECT_EQ(window.VT->columnWidths(), (std::array<int, 3>{-35, -35, 80}));
+    EXPECT_EQ(widthsAt(TForm1::designWidth - 519), (std::array<int, 3>{5, 5, 80}));
+    EXPECT_EQ(widthsAt(TForm1::designWidth), (std::array<int, 3>{265, 265, 80}));
 }
 
 TEST_F(ColumnSharingViewTest, ScrollBarComingAndGoingIsSharedToo)
