@@ -131,6 +131,8 @@ bool BookmarkView::isNodeSelected(BookmarkNode* node) const
 
 void BookmarkView::cancelMode()
 {
+    endPan();
+    endBand();
     if (state() == NoState)
         return;
     stopAutoScroll();
@@ -226,12 +228,6 @@ void BookmarkView::paintTreeLines(QPainter* painter, const QRect& rect, const QM
     painter->fillRect(middleX - 2, middleY, 5, 1, Qt::black);
     if (!state.testFlag(QStyle::State_Open))
         painter->fillRect(middleX, middleY - 2, 1, 5, Qt::black);
-}
-
-void BookmarkView::mouseDoubleClickEvent(QMouseEvent* event)
-{
-    QTreeView::mouseDoubleClickEvent(event);
-    emit dblClick();
 }
 
 void BookmarkView::resizeEvent(QResizeEvent* event)
