@@ -14,7 +14,9 @@ namespace {
 
 enum class Fate
 {
-    Gone,    // no longer on disk: the row goes
+    Trashed, // the row goes
+    Deleted, // permanently: the row goes
+    Missing, // no longer on disk: the row goes
     Kept,    // left on disk: the row stays
     NoTrash, // no trash takes it: the user decides
 };
@@ -39,7 +41,7 @@ CheckedParent locate(const std::string& favoritesPath, BookmarkNode* node)
 std::optional<Fate> settledByWalk(const BookmarkEntry& entry, const CheckedParent& where)
 {
     if (where.outcome == WalkOutcome::Missing)
-        return Fate::Gone;
+        return Fate::Missing;
     if (where.outcome == WalkOutcome::Changed)
         return Fate::Kept;
     // The rule Config.ini follows too: a file its owner may not write stays.
@@ -55,7 +57,7 @@ Fate toTrash(Trash& trash, const std::string& favoritesPath, BookmarkNode* node)
         return *settled;
     switch (trash.move(where.dir.get(), FileNamePart(node->entry.Path))) {
     case TrashOutcome::Moved:
-        return Fate::Gone;
+        return Fate::Trashed;
     case TrashOutcome::NoTrash:
         return Fate::NoTrash;
     case TrashOutcome::Failed:
@@ -74,7 +76,7 @@ Fate deletePermanently(const std::string& favoritesPath, BookmarkNode* node,
     const std::string name = FileNamePart(node->entry.Path);
     const bool deleted = node->entry.IsFolder ? DeleteFolderAt(where.dir.get(), name, spared)
                                               : DeleteFileAt(where.dir.get(), name);
-    return deleted ? Fate::Gone : Fate::Kept;
+    return deleted ? Fate::Deleted : Fate::Kept;
 }
 
 // Trash first for all, then one question for what no trash took, then the
@@ -100,10 +102,13 @@ DeletionOutcome deleteNodes(BookmarkModel& tree, const std::string& favoritesPat
         if (fates[i] == Fate::NoTrash)
             fates[i] =
                 permanently ? deletePermanently(favoritesPath, nodes[i], spared) : Fate::Kept;
-        if (fates[i] == Fate::Gone)
-            gone.push_back(nodes[i]);
-        else
+        if (fates[i] == Fate::Kept) {
             ++outcome.leftAlone;
+            continue;
+        }
+        gone.push_back(nodes[i]);
+        outcome.trashed += fates[i] == Fate::Trashed;
+        outcome.deletedPermanently += fates[i] == Fate::Deleted;
     }
     outcome.removed = int(gone.size());
     tree.deleteNodes(gone);

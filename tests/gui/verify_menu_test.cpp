@@ -216,6 +216,25 @@ TEST_F(VerifyMenuTest, StopReturnsToIdleAtOnceAndTheOldWorkerLeavesANewRunAlone)
     EXPECT_TRUE(summaryShows(form, "3 checked, 3 dead, "));
 }
 
+TEST_F(VerifyMenuTest, AStoppedRunEndingAfterADeletionLeavesWhatTheDeletionSaid)
+{
+    writeTree();
+    TForm1& form = makeForm();
+    oneAtATime(form);
+    GatedProbe gate;
+    form.setProbeEngines(Wrap(gate));
+    form.mnVerifyLinks->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return gate.waiting(); }));
+    form.mnStopVerify->trigger();
+
+    EntryTitled(form, "Two")->Status = StatusDead;
+    SetNextMessageBoxAnswer(QMessageBox::Yes);
+    form.btDeleteClick();
+    gate.release(); // the stopped run lands its last verdict and ends
+    ASSERT_TRUE(WaitUntil([&] { return form.findChildren<VerificationRun*>().isEmpty(); }));
+    EXPECT_EQ(panel(form), "1 dead link moved to the Trash");
+}
+
 TEST_F(VerifyMenuTest, VerifyDuringARunOnlyResetsTheStatuses)
 {
     writeTree();
@@ -234,8 +253,23 @@ TEST_F(VerifyMenuTest, VerifyDuringARunOnlyResetsTheStatuses)
     ASSERT_TRUE(WaitUntil([&] { return !form.VerifyThread; }));
 }
 
+TEST_F(VerifyMenuTest, WithoutLinksVerifySaysThereIsNothingToCheckAndStartsNoRun)
+{
+    TForm1& empty = makeForm();
+    empty.mnVerifyLinks->trigger();
+    EXPECT_TRUE(idle(empty));
+    EXPECT_EQ(panel(empty), "There are no links to check");
+
+    home.mkdir("Favorites/Only folders/Inside");
+    TForm1& folders = makeForm();
+    folders.mnVerifyLinks->trigger();
+    EXPECT_TRUE(idle(folders));
+    EXPECT_EQ(panel(folders), "There are no links to check");
+}
+
 TEST_F(VerifyMenuTest, HeaderFramesWrapAndGoOnAcrossRuns)
 {
+    writeTree();
     TForm1& form = makeForm();
     QList<int> shown;
     for (int i = 0; i < 9; ++i) {
@@ -247,8 +281,8 @@ TEST_F(VerifyMenuTest, HeaderFramesWrapAndGoOnAcrossRuns)
     while (form.HeaderFrame != 4)
         form.Timer1Timer();
     form.setProbeEngines(ByName());
-    form.mnVerifyLinks->trigger(); // empty tree: the run ends by itself
-    ASSERT_TRUE(WaitUntil([&] { return !form.VerifyThread; }));
+    form.mnVerifyLinks->trigger();
+    form.mnStopVerify->trigger(); // before the first tick
     EXPECT_EQ(form.VT->statusHeaderImage(), -1);
     form.Timer1Timer();
     EXPECT_EQ(form.VT->statusHeaderImage(), 5);
