@@ -317,6 +317,40 @@ TEST_F(OptionsDialog, portFieldTakesOneSeparatorInTheLocaleFormAndOneLeadingMinu
     EXPECT_EQ(beeps, 6);
 }
 
+TEST_F(OptionsDialog, portFieldTakesNoNumberPastTheHighestPortByAnyEdit)
+{
+    auto dialog = makeDialog(true);
+    QTest::keyClicks(port, "808099");
+    EXPECT_EQ(port->text(), "8080");
+    EXPECT_EQ(beeps, 2);
+    // What a keystroke leaves counts, a replaced selection included.
+    port->selectAll();
+    QTest::keyClicks(port, "-65535.05");
+    EXPECT_EQ(port->text(), "-65535.0");
+    EXPECT_EQ(beeps, 3);
+
+    // Neither pasting nor deleting a separator joins digits past the range.
+    QGuiApplication::clipboard()->setText("70000");
+    port->selectAll();
+    port->paste();
+    EXPECT_EQ(port->text(), "-65535.0");
+    port->setText("6.5536");
+    port->setCursorPosition(2);
+    QTest::keyClick(port, Qt::Key_Backspace);
+    EXPECT_EQ(port->text(), "6.5536");
+
+    // A stored number past the range is shown and kept; it can only shrink.
+    writeConfig("[Options]\r\nPort=808099\r\nUseProxy=1\r\n");
+    auto stored = makeDialog();
+    stored->show();
+    port->end(false);
+    QTest::keyClicks(port, "1");
+    QTest::keyClick(port, Qt::Key_Backspace);
+    EXPECT_EQ(port->text(), "80809");
+    stored->close();
+    EXPECT_NE(ReadFileBytes(configPath()).find("Port=80809\r\n"), std::string::npos);
+}
+
 TEST_F(OptionsDialog, enterAndEscapeNeitherCloseTheDialogNorBeep)
 {
     auto dialog = makeDialog(true);
