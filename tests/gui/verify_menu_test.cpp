@@ -220,17 +220,15 @@ TEST_F(VerifyMenuTest, AStoppedRunEndingAfterADeletionLeavesWhatTheDeletionSaid)
 {
     writeTree();
     TForm1& form = makeForm();
-    oneAtATime(form);
     GatedProbe gate;
     form.setProbeEngines(Wrap(gate));
     form.mnVerifyLinks->trigger();
     ASSERT_TRUE(WaitUntil([&] { return gate.waiting(); }));
     form.mnStopVerify->trigger();
-
     EntryTitled(form, "Two")->Status = StatusDead;
     SetNextMessageBoxAnswer(QMessageBox::Yes);
     form.btDeleteClick();
-    gate.release(); // the stopped run lands its last verdict and ends
+    gate.release(3); // the stopped run lands its last verdicts and ends
     ASSERT_TRUE(WaitUntil([&] { return form.findChildren<VerificationRun*>().isEmpty(); }));
     EXPECT_EQ(panel(form), "1 dead link moved to the Trash");
 }
@@ -255,16 +253,11 @@ TEST_F(VerifyMenuTest, VerifyDuringARunOnlyResetsTheStatuses)
 
 TEST_F(VerifyMenuTest, WithoutLinksVerifySaysThereIsNothingToCheckAndStartsNoRun)
 {
-    TForm1& empty = makeForm();
-    empty.mnVerifyLinks->trigger();
-    EXPECT_TRUE(idle(empty));
-    EXPECT_EQ(panel(empty), "There are no links to check");
-
-    home.mkdir("Favorites/Only folders/Inside");
-    TForm1& folders = makeForm();
-    folders.mnVerifyLinks->trigger();
-    EXPECT_TRUE(idle(folders));
-    EXPECT_EQ(panel(folders), "There are no links to check");
+    home.mkdir("Favorites/Only folders");
+    TForm1& form = makeForm();
+    form.mnVerifyLinks->trigger();
+    EXPECT_TRUE(idle(form));
+    EXPECT_EQ(panel(form), "There are no links to check");
 }
 
 TEST_F(VerifyMenuTest, HeaderFramesWrapAndGoOnAcrossRuns)
