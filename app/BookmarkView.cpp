@@ -18,7 +18,6 @@ const QColor focusedSelectionBorder(0x66, 0xD8, 0x56);
 const QColor treeLineColor(0xDB, 0xD3, 0xB7);
 const QColor buttonBorderColor(0x90, 0x90, 0x90);
 const int expandButtonSize = 9;
-const int minimumColumnWidth = 10;
 
 // Every other pixel, offset by one on alternate rows, so one-pixel lines
 // filled with it come out dotted wherever they start.
@@ -82,23 +81,24 @@ BookmarkView::BookmarkView(BookmarkModel* bookmarks, QWidget* parent)
 
 void BookmarkView::setupColumns()
 {
-    header_->setMinimumSectionSize(minimumColumnWidth);
-    header_->resizeSection(ColumnName, 265);
-    header_->resizeSection(ColumnLink, 265);
-    header_->resizeSection(ColumnStatus, 80);
-    connect(header_, &QHeaderView::sectionResized, this, &BookmarkView::keepStatusWidthInLimits);
+    // Name and Link have no limits: they follow the sharing down to nothing.
+    header_->setMinimumSectionSize(0);
+    connect(header_, &QHeaderView::sectionResized, this, &BookmarkView::sectionResized);
+    setColumnWidths({265, 265, 80});
 }
 
 std::array<int, 3> BookmarkView::columnWidths() const
 {
-    return {header_->sectionSize(ColumnName), header_->sectionSize(ColumnLink),
+    return {shared_[ColumnName].width, shared_[ColumnLink].width,
             header_->sectionSize(ColumnStatus)};
 }
 
 void BookmarkView::setColumnWidths(const std::array<int, 3>& widths)
 {
-    header_->resizeSection(ColumnName, std::max(widths[0], minimumColumnWidth));
-    header_->resizeSection(ColumnLink, std::max(widths[1], minimumColumnWidth));
+    for (int column : {ColumnName, ColumnLink}) {
+        shared_[column] = SharedColumn{widths[column], 0.0};
+        header_->resizeSection(column, ShownWidth(shared_[column]));
+    }
     header_->resizeSection(ColumnStatus,
                            std::clamp(widths[2], statusMinimumWidth, statusMaximumWidth));
 }
@@ -131,6 +131,8 @@ bool BookmarkView::isNodeSelected(BookmarkNode* node) const
 
 void BookmarkView::cancelMode()
 {
+    endPan();
+    endBand();
     if (state() == NoState)
         return;
     stopAutoScroll();
@@ -228,12 +230,6 @@ void BookmarkView::paintTreeLines(QPainter* painter, const QRect& rect, const QM
         painter->fillRect(middleX, middleY - 2, 1, 5, Qt::black);
 }
 
-void BookmarkView::mouseDoubleClickEvent(QMouseEvent* event)
-{
-    QTreeView::mouseDoubleClickEvent(event);
-    emit dblClick();
-}
-
 void BookmarkView::resizeEvent(QResizeEvent* event)
 {
     QTreeView::resizeEvent(event);
@@ -250,17 +246,20 @@ void BookmarkView::resizeEvent(QResizeEvent* event)
 void BookmarkView::shareWidthChange(int delta)
 {
     for (int column : {ColumnName, ColumnLink}) {
-        const SharedColumn shared = ShareWidthChange(
-            {header_->sectionSize(column), carries_[column]}, delta, 2, minimumColumnWidth);
-        carries_[column] = shared.carry;
-        header_->resizeSection(column, shared.width);
+        shared_[column] = ShareWidthChange(shared_[column], delta, 2);
+        header_->resizeSection(column, ShownWidth(shared_[column]));
     }
 }
 
-void BookmarkView::keepStatusWidthInLimits(int section, int, int newSize)
+void BookmarkView::sectionResized(int section, int, int newSize)
 {
-    if (section != ColumnStatus)
+    if (section != ColumnStatus) {
+        // A width the sharing did not give (the user dragged the border)
+        // is where the sharing goes on from.
+        if (newSize != ShownWidth(shared_[section]))
+            shared_[section] = SharedColumn{newSize, 0.0};
         return;
+    }
     const int bounded = std::clamp(newSize, statusMinimumWidth, statusMaximumWidth);
     if (bounded != newSize)
         header_->resizeSection(section, bounded);

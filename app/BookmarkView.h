@@ -1,13 +1,17 @@
 #pragma once
 
+#include "ColumnSharing.h"
 #include "ImageList.h"
 
+#include <QItemSelection>
 #include <QTreeView>
 #include <array>
+#include <optional>
 
 class BookmarkHeader;
 class BookmarkModel;
 class BookmarkNode;
+class QRubberBand;
 
 // The tree-grid of bookmarks. It shows the bookmark tree its owner holds and
 // paints the rows itself: selection, grid lines and dotted tree lines here,
@@ -34,10 +38,13 @@ public:
     bool isNodeSelected(BookmarkNode* node) const;
 
     // Name, Link and Status; widths put back are held to each column's limits.
+    // Name and Link give the widths their sharing has come to, which may be
+    // below zero in a very narrow view (they then show zero pixels wide).
     std::array<int, 3> columnWidths() const;
     void setColumnWidths(const std::array<int, 3>& widths);
 
-    // Ends a mouse drag in progress, as before a popup menu takes the mouse.
+    // Ends a mouse drag in progress (a selection, a rubber band, panning), as
+    // before a popup menu takes the mouse.
     void cancelMode();
 
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
@@ -53,6 +60,9 @@ signals:
 protected:
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                  const QModelIndex& index) const override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
@@ -63,12 +73,24 @@ private:
     void paintTreeLines(QPainter* painter, const QRect& rect, const QModelIndex& index,
                         QStyle::State state) const;
     void shareWidthChange(int delta);
-    void keepStatusWidthInLimits(int section, int oldSize, int newSize);
+    void sectionResized(int section, int oldSize, int newSize);
+    QPoint contentOffset() const;
+    void pan(const QPoint& to);
+    void endPan();
+    void stretchBand(const QPoint& to, bool synthesized);
+    void selectRowsSpanned(const QRect& band);
+    QModelIndex lastShownRow() const;
+    void endBand();
 
     BookmarkModel* bookmarks_;
     BookmarkHeader* header_;
     ImageList nodeImages_;
     QBrush dottedLine_;
-    int sharedWidth_ = -1;       // viewport width the columns were last fitted to
-    double carries_[2] = {0, 0}; // Name and Link: fractions not yet taken
+    int sharedWidth_ = -1;             // viewport width the columns were last fitted to
+    SharedColumn shared_[2];           // Name and Link, as the sharing has them
+    std::optional<QPoint> panFrom_;    // middle-button drag: where the mouse was last
+    std::optional<QPoint> bandOrigin_; // rubber band: where it began, in content coordinates
+    QItemSelection bandBase_;          // what a band with Ctrl or Shift adds to
+    QRubberBand* band_ = nullptr;      // made on the first band, shown only while dragging
+    bool bandScrolling_ = false;       // the band has set the view scrolling at an edge
 };

@@ -3,13 +3,18 @@
 #include <algorithm>
 #include <cmath>
 
-SharedColumn ShareWidthChange(SharedColumn column, int delta, int sharingColumns, int minimumWidth)
+SharedColumn ShareWidthChange(SharedColumn column, int delta, int sharingColumns)
 {
     if (sharingColumns < 1)
         return column;
     const double share = double(delta) / sharingColumns + column.carry;
     const double whole = std::trunc(share);
     column.carry = share - whole;
-    column.width = std::max(column.width + int(whole), minimumWidth);
+    column.width += int(whole);
     return column;
+}
+
+int ShownWidth(const SharedColumn& column)
+{
+    return std::max(column.width, 0);
 }

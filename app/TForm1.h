@@ -171,6 +171,8 @@ private:
     void returnToIdle();
     void abortAllRuns();
     void showRunTally(VerificationRun* run);
+    // Says in the third panel what the window just did, in place of a run's counts.
+    void showStatusNotice(const QString& text);
 
     QList<Anchored> anchored_;
     BookmarkModel* bookmarks_ = nullptr; // the tree VT shows

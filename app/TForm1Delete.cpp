@@ -11,6 +11,7 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QStringList>
+#include <utility>
 
 namespace {
 
@@ -67,18 +68,45 @@ void ReportLeftAlone(QWidget* parent, const DeletionOutcome& outcome)
                    QMessageBox::Ok);
 }
 
+// Dead links below folder links, which only the Delete key deletes.
+QStringList OutsideLine(const DeadLinkCounts& counts)
+{
+    if (counts.outside == 0)
+        return {};
+    return {QStringLiteral("%1 outside the Favorites folder (below folder links) and left "
+                           "out; select and press Delete to delete those.")
+                .arg(Counted(counts.outside, "dead link lies", "dead links lie"))};
+}
+
 QString DeadLinksDetails(const DeadLinkCounts& counts, bool reachedNoServer)
 {
     QStringList lines{QStringLiteral("%1 will be moved to the Trash.")
                           .arg(Counted(counts.inside, "dead link", "dead links"))};
-    if (counts.outside > 0)
-        lines << QStringLiteral("%1 outside the Favorites folder (below folder links) and left "
-                                "out; select and press Delete to delete those.")
-                     .arg(Counted(counts.outside, "dead link lies", "dead links lie"));
+    lines << OutsideLine(counts);
     if (reachedNoServer)
         lines << QStringLiteral("No server answered during the last run: the network or the "
                                 "proxy may have been down.");
     return lines.join(QLatin1Char('\n'));
+}
+
+// What a deletion did, as the third panel tells it: "3 dead links moved to
+// the Trash", "2 entries moved to the Trash, 1 left alone".
+QString DeletionSummary(const DeletionOutcome& outcome, const char* one, const char* many)
+{
+    const int missing = outcome.removed - outcome.trashed - outcome.deletedPermanently;
+    const std::pair<int, const char*> parts[] = {
+        {outcome.trashed, "moved to the Trash"},
+        {outcome.deletedPermanently, "deleted permanently"},
+        {missing, "already gone from disk"},
+        {outcome.leftAlone, "left alone"}};
+    QStringList said;
+    for (const auto& [count, what] : parts) {
+        if (count == 0)
+            continue;
+        const QString number = said.isEmpty() ? Counted(count, one, many) : QString::number(count);
+        said << number + u' ' + QLatin1String(what);
+    }
+    return said.isEmpty() ? QStringLiteral("Nothing deleted") : said.join(QStringLiteral(", "));
 }
 
 } // namespace
@@ -108,17 +136,26 @@ void TForm1::VTKeyDown(int key, Qt::KeyboardModifiers)
         tree, FavoritesPath.native(),
         [this](BookmarkNode* node) { return VT->isNodeSelected(node); }, AskPermanent(this));
     ShowCounts();
+    showStatusNotice(DeletionSummary(outcome, "entry", "entries"));
     ReportLeftAlone(this, outcome);
 }
 
 void TForm1::btDeleteClick()
 {
-    const QString details = DeadLinksDetails(CountDeadLinks(*bookmarks_), lastRunReachedNoServer);
+    const DeadLinkCounts counts = CountDeadLinks(*bookmarks_);
+    if (counts.inside == 0) {
+        ShowMessageBox(this, QMessageBox::Information, QCoreApplication::applicationName(),
+                       QStringLiteral("There are no dead links to delete."), QMessageBox::Ok,
+                       OutsideLine(counts).join(QString()));
+        return;
+    }
+    const QString details = DeadLinksDetails(counts, lastRunReachedNoServer);
     if (!Confirm(this, QStringLiteral("Delete all dead links?"), details))
         return;
     const DeletionOutcome outcome =
         DeleteDeadLinks(*bookmarks_, FavoritesPath.native(), AskPermanent(this));
     ShowCounts();
+    showStatusNotice(DeletionSummary(outcome, "dead link", "dead links"));
     ReportLeftAlone(this, outcome);
 }
 

@@ -5,6 +5,7 @@
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
 #include "CurlProbeEngine.h"
+#include "EntryCounts.h"
 #include "ExactPictures.h"
 #include "MessageBoxes.h"
 #include "StatusPanels.h"
@@ -33,6 +34,10 @@ void TForm1::mnVerifyLinksClick()
     ResetStatuses();
     if (VerifyThread)
         return;
+    if (CountEntries(*bookmarks_).links == 0) {
+        showStatusNotice(QStringLiteral("There are no links to check"));
+        return;
+    }
     mnStopVerify->setEnabled(true);
     mnVerifyLinks->setEnabled(false);
 
@@ -104,6 +109,14 @@ void TForm1::showRunTally(VerificationRun* run)
     }
     StatusBar1->setPanelText(2, RunSummaryText(tally, run->isStopped()));
     lastRunReachedNoServer = ReachedNoServer(tally);
+}
+
+void TForm1::showStatusNotice(const QString& text)
+{
+    // A stopped run still landing its last probes must not write over it.
+    if (latestRun_ != VerifyThread)
+        latestRun_ = nullptr;
+    StatusBar1->setPanelText(2, text);
 }
 
 void TForm1::Timer1Timer()

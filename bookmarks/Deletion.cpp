@@ -15,7 +15,9 @@ namespace {
 
 enum class Fate
 {
-    Gone,    // no longer on disk: the row goes
+    Trashed, // the row goes
+    Deleted, // permanently: the row goes
+    Missing, // no longer on disk: the row goes
     Kept,    // left on disk: the row stays
     NoTrash, // no trash takes it: the user decides
 };
@@ -40,7 +42,7 @@ CheckedParent locate(const std::string& favoritesPath, BookmarkNode* node)
 std::optional<Fate> settledByWalk(const BookmarkEntry& entry, const CheckedParent& where)
 {
     if (where.outcome == WalkOutcome::Missing)
-        return Fate::Gone;
+        return Fate::Missing;
     if (where.outcome == WalkOutcome::Changed)
         return Fate::Kept;
     // The rule Config.ini follows too: a file its owner may not write stays.
@@ -57,7 +59,7 @@ Fate toTrash(Trash& trash, const std::string& favoritesPath, BookmarkNode* node,
         return *settled;
     const TrashOutcome outcome = trash.move(where.dir.get(), FileNamePart(node->entry.Path));
     if (outcome == TrashOutcome::Moved)
-        return Fate::Gone;
+        return Fate::Trashed;
     if (outcome == TrashOutcome::Failed)
         return Fate::Kept;
     ++untrashable.count;
@@ -77,7 +79,7 @@ Fate deletePermanently(const std::string& favoritesPath, BookmarkNode* node,
     const std::string name = FileNamePart(node->entry.Path);
     const bool deleted = node->entry.IsFolder ? DeleteFolderAt(where.dir.get(), name, spared)
                                               : DeleteFileAt(where.dir.get(), name);
-    return deleted ? Fate::Gone : Fate::Kept;
+    return deleted ? Fate::Deleted : Fate::Kept;
 }
 
 // Trash first for all, then one question for what no trash took, then the
@@ -101,10 +103,13 @@ DeletionOutcome deleteNodes(BookmarkModel& tree, const std::string& favoritesPat
         if (fates[i] == Fate::NoTrash)
             fates[i] =
                 permanently ? deletePermanently(favoritesPath, nodes[i], spared) : Fate::Kept;
-        if (fates[i] == Fate::Gone)
-            gone.push_back(nodes[i]);
-        else
+        if (fates[i] == Fate::Kept) {
             ++outcome.leftAlone;
+            continue;
+        }
+        gone.push_back(nodes[i]);
+        outcome.trashed += fates[i] == Fate::Trashed;
+        outcome.deletedPermanently += fates[i] == Fate::Deleted;
     }
     outcome.removed = int(gone.size());
     tree.deleteNodes(gone);

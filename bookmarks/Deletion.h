@@ -9,12 +9,15 @@
 class BookmarkModel;
 class BookmarkNode;
 
-// How a deletion went: rows that left the tree, and entries left on disk
-// (changed since the scan, read-only, or not deletable) whose rows stay.
+// How a deletion went: rows that left the tree (moved to the Trash, deleted
+// permanently, or already gone from disk), and entries left on disk (changed
+// since the scan, read-only, or not deletable) whose rows stay.
 struct DeletionOutcome
 {
     int removed = 0;
     int leftAlone = 0;
+    int trashed = 0;
+    int deletedPermanently = 0;
 };
 
 // What no trash took in one deletion: how many entries, and why (each cause

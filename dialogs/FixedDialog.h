@@ -12,5 +12,6 @@ class QDialog;
 QFont DialogFont(int pixelHeight = 11, bool bold = false);
 
 // A fixed-size dialog with a caption and only the close box in its title bar,
-// in the dialog font. clientSize is the size of its client area.
+// in the dialog font. clientSize is the size of its client area. Escape
+// leaves it open.
 void SetUpFixedDialog(QDialog& dialog, const QString& caption, QSize clientSize);

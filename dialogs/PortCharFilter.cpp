@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QLocale>
+#include <algorithm>
 
 namespace {
 
@@ -49,22 +50,44 @@ std::optional<QChar> TypedCharacter(const QKeyEvent& event)
     return text.front();
 }
 
-QChar FilterPortCharacter(QChar typed, const QString& text, int selectionStart,
-                          QChar decimalSeparator)
+QChar FilterPortCharacter(QChar typed, const PortField& field, QChar decimalSeparator)
 {
     if (typed == u',' || typed == u'.')
         typed = decimalSeparator;
 
-    const bool accepted = typed == QChar(Backspace) || typed == QChar(CarriageReturn) ||
-                          typed == u'-' || (typed >= u'0' && typed <= u'9') ||
-                          typed == decimalSeparator;
+    const bool editing = typed == QChar(Backspace) || typed == QChar(CarriageReturn);
+    const bool accepted =
+        editing || typed == u'-' || (typed >= u'0' && typed <= u'9') || typed == decimalSeparator;
     if (!accepted)
         return QChar();
+    const QString& text = field.text;
     if (typed == decimalSeparator && text.contains(decimalSeparator))
         return QChar();
-    if (typed == u'-' && (text.contains(u'-') || selectionStart != 0))
+    if (typed == u'-' && (text.contains(u'-') || field.selectionStart != 0))
         return QChar();
-    return typed;
+    if (editing)
+        return typed;
+    const QString after = QString(text).replace(field.selectionStart, field.selectionLength, typed);
+    return PortNumberTooLarge(after, decimalSeparator) ? QChar() : typed;
+}
+
+bool PortNumberTooLarge(const QString& text, QChar decimalSeparator)
+{
+    constexpr int highestPort = 65535;
+    int whole = 0;
+    bool fraction = false;
+    bool pastSeparator = false;
+    for (const QChar c : text) {
+        if (c == decimalSeparator)
+            pastSeparator = true;
+        else if (c < u'0' || c > u'9')
+            continue;
+        else if (pastSeparator)
+            fraction = fraction || c != u'0';
+        else
+            whole = std::min(whole * 10 + (c.unicode() - u'0'), highestPort + 1);
+    }
+    return whole > highestPort || (whole == highestPort && fraction);
 }
 
 QChar LocaleDecimalSeparator()

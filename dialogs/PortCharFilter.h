@@ -13,11 +13,24 @@ class QKeyEvent;
 // characters at once give U+FFFD.
 std::optional<QChar> TypedCharacter(const QKeyEvent& event);
 
-// The port field's filter for one typed character, seen against the text
-// before the keystroke: returns the character to insert ("," and "." become
-// decimalSeparator) or a null QChar when the character is refused.
-QChar FilterPortCharacter(QChar typed, const QString& text, int selectionStart,
-                          QChar decimalSeparator);
+// The port field as a keystroke finds it.
+struct PortField
+{
+    QString text;
+    int selectionStart = 0; // the caret when nothing is selected
+    int selectionLength = 0;
+};
+
+// The port field's filter for one typed character: returns the character to
+// insert ("," and "." become decimalSeparator) or a null QChar when the
+// character is refused. Which characters may go in is judged on the text
+// before the keystroke; the port range on the text it would leave, so no
+// number past the highest port can be typed.
+QChar FilterPortCharacter(QChar typed, const PortField& field, QChar decimalSeparator);
+
+// The text holds a number past the highest port, 65535, whatever its sign.
+// Characters other than digits and the separator do not count.
+bool PortNumberTooLarge(const QString& text, QChar decimalSeparator);
 
 // The current locale's decimal separator, "." when it has none.
 QChar LocaleDecimalSeparator();

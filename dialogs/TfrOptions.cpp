@@ -4,6 +4,7 @@
 #include "KnownFolders.h"
 #include "MessageBoxes.h"
 #include "PortCharFilter.h"
+#include "PortValidator.h"
 #include "SystemBeep.h"
 
 #include <QCheckBox>
@@ -83,6 +84,7 @@ void TfrOptions::setupControls()
     edPort->setGeometry(208, 72, 57, 21);
     // Typed text must arrive as key events, where the port filter sees it.
     edPort->setAttribute(Qt::WA_InputMethodEnabled, false);
+    edPort->setValidator(new PortValidator(edPort));
 
     setupLinksAtOnceRow();
 
@@ -182,8 +184,8 @@ void TfrOptions::done(int result)
 
 void TfrOptions::keyPressEvent(QKeyEvent* event)
 {
-    // There is no OK or Cancel button: Enter and Escape do not close the dialog.
-    if (isEnterKey(*event) || event->key() == Qt::Key_Escape) {
+    // There is no OK button: Enter does not close the dialog.
+    if (isEnterKey(*event)) {
         event->accept();
         return;
     }
@@ -214,10 +216,11 @@ bool TfrOptions::edPortKeyPress(QKeyEvent& event)
     if (!typed)
         return false;
 
-    const int selectionStart =
-        edPort->hasSelectedText() ? edPort->selectionStart() : edPort->cursorPosition();
-    const QChar accepted =
-        FilterPortCharacter(*typed, edPort->text(), selectionStart, LocaleDecimalSeparator());
+    const bool selected = edPort->hasSelectedText();
+    const PortField field{edPort->text(),
+                          selected ? edPort->selectionStart() : edPort->cursorPosition(),
+                          selected ? edPort->selectionLength() : 0};
+    const QChar accepted = FilterPortCharacter(*typed, field, LocaleDecimalSeparator());
     if (accepted.isNull()) {
         SystemBeep();
         return true;

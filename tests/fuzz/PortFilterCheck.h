@@ -37,7 +37,7 @@ inline std::string CheckPortFilter(const std::uint8_t* data, std::size_t size)
                 continue;
             typed = *character;
         }
-        const QChar result = FilterPortCharacter(typed, field, caret, separator);
+        const QChar result = FilterPortCharacter(typed, PortField{field, caret, 0}, separator);
         if (result.isNull())
             continue;
         if ((typed == u'.' || typed == u',') && result != separator)

@@ -79,6 +79,15 @@ TEST(AboutDialog, linkLabelsOpenTheSameTargetsAsTheMainWindowActions)
     EXPECT_EQ(opened, QStringList({WebPage, SupportMail, WebPage, SupportMail}));
 }
 
+TEST(AboutDialog, escapeLeavesItOpen)
+{
+    TfrAbout dialog;
+    dialog.show();
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    QTest::keyClick(dialog.findChild<LinkLabel*>("TntLabel1"), Qt::Key_Escape);
+    EXPECT_TRUE(dialog.isVisible());
+}
+
 TEST(AboutDialog, everyShowingBuildsAFreshModalDialogAndDestroysIt)
 {
     QWidget mainWindow;

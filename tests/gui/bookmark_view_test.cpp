@@ -12,6 +12,8 @@
 #include <QHeaderView>
 #include <QPainter>
 #include <QPushButton>
+#include <QRubberBand>
+#include <QScrollBar>
 #include <QTimer>
 #include <QtTest/QTest>
 
@@ -308,6 +310,48 @@ TEST_F(BookmarkViewTest, DraggingAndCtrlClickingSelectSeveralRows)
     EXPECT_EQ(view->selectionModel()->selectedRows().size(), 5);
     EXPECT_TRUE(view->isNodeSelected(node(QStringLiteral("Second"))));
     EXPECT_FALSE(view->isNodeSelected(node(QStringLiteral("Example"))));
+}
+
+TEST_F(BookmarkViewTest, ARubberBandFromEmptySpaceSelectsTheRowsItSpansWhileItIsDragged)
+{
+    QWidget* rows = view->viewport();
+    const auto at = [&](const char* title, int x) {
+        return QPoint(x, rowPoint(QString::fromLatin1(title)).y());
+    };
+    const QPoint below(100, at("Second", 0).y() + 50);
+    QTest::mousePress(rows, Qt::LeftButton, {}, below);
+    QTest::mouseMove(rows, at("Gone", 150));
+    const auto* band = rows->findChild<QRubberBand*>();
+    ASSERT_TRUE(band && band->isVisible());
+    EXPECT_EQ(band->geometry(), QRect(QPoint(100, at("Gone", 0).y()), QPoint(150, below.y())));
+    EXPECT_EQ(view->selectionModel()->selectedRows().size(), 4); // Gone, Today, Example, Second
+    QTest::mouseMove(rows, at("Example", 100));
+    QTest::mouseRelease(rows, Qt::LeftButton, {}, at("Example", 100));
+    EXPECT_FALSE(band->isVisible());
+    EXPECT_EQ(view->selectionModel()->selectedRows().size(), 2);
+
+    // Right of the columns, with Ctrl: Maps to Today join what was selected.
+    const int right = rows->width() - 3;
+    ASSERT_FALSE(view->indexAt(at("Maps", right)).isValid());
+    QTest::mousePress(rows, Qt::LeftButton, Qt::ControlModifier, at("Maps", right));
+    QTest::mouseMove(rows, at("Today", right));
+    EXPECT_EQ(view->selectionModel()->selectedRows().size(), 5); // Maps, Gone and Today added
+}
+
+TEST_F(BookmarkViewTest, MiddleButtonDragPansTheViewByTheDistanceAndSelectsNothing)
+{
+    window->resize(TForm1::designWidth, 220);
+    view->setColumnWidths({500, 500, 80});
+    QApplication::processEvents();
+    QWidget* rows = view->viewport();
+    const QPoint start = rows->rect().center();
+    QTest::mousePress(rows, Qt::MiddleButton, {}, start);
+    QTest::mouseMove(rows, start + QPoint(30, 20));
+    QTest::mouseRelease(rows, Qt::MiddleButton, {}, start + QPoint(30, 20));
+    QTest::mouseMove(rows, start); // released: no more panning
+    EXPECT_EQ(view->horizontalScrollBar()->value(), 30);
+    EXPECT_EQ(view->verticalScrollBar()->value(), 20);
+    EXPECT_TRUE(view->selectionModel()->selectedRows().isEmpty());
 }
 
 TEST_F(BookmarkViewTest, StatusHeaderShowsTheChosenBusyFrameOrNothing)

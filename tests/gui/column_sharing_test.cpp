@@ -22,7 +22,7 @@ TEST(ColumnSharing, OddChangesCarryTheirHalfPixelToTheNextChange)
     SharedColumn column{265, 0.0};
     int total = 0;
     for (const Step& step : steps) {
-        column = ShareWidthChange(column, step.delta, 2, 10);
+        column = ShareWidthChange(column, step.delta, 2);
         total += step.delta;
         SCOPED_TRACE(testing::Message() << "after delta " << step.delta);
         EXPECT_EQ(column.width, step.width);
@@ -32,11 +32,12 @@ TEST(ColumnSharing, OddChangesCarryTheirHalfPixelToTheNextChange)
     }
 }
 
-TEST(ColumnSharing, WidthStopsAtTheMinimumAndOnlyOneColumnTakesTheWhole)
+TEST(ColumnSharing, WidthHasNoFloorAndOnlyOneColumnTakesTheWhole)
 {
-    const SharedColumn narrowed = ShareWidthChange({40, 0.0}, -100, 2, 10);
-    EXPECT_EQ(narrowed.width, 10);
-    const SharedColumn alone = ShareWidthChange({40, 0.0}, 7, 1, 10);
+    const SharedColumn narrowed = ShareWidthChange({40, 0.0}, -101, 2);
+    EXPECT_EQ(narrowed.width, -10);
+    EXPECT_EQ(ShownWidth(narrowed), 0);
+    const SharedColumn alone = ShareWidthChange({40, 0.0}, 7, 1);
     EXPECT_EQ(alone.width, 47);
     EXPECT_DOUBLE_EQ(alone.carry, 0.0);
 }
@@ -66,6 +67,23 @@ TEST_F(ColumnSharingViewTest, NameAndLinkShareWindowResizesAndStatusKeepsItsWidt
     expectWidths(315, 315);
     window.resize(TForm1::designWidth, window.height());
     expectWidths(265, 265);
+}
+
+TEST_F(ColumnSharingViewTest, AVeryNarrowWindowTakesNameAndLinkToNothingAndBackExactly)
+{
+    TForm1& window = makeForm();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const auto nameAt = [&](int narrower) {
+        window.resize(TForm1::designWidth - narrower, window.height());
+        EXPECT_EQ(window.VT->header()->sectionSize(ColumnLink),
+                  window.VT->header()->sectionSize(0));
+        return window.VT->header()->sectionSize(ColumnName);
+    };
+    EXPECT_EQ(nameAt(520), 5); // 260 off each, well below where a floor would stop
+    EXPECT_EQ(nameAt(600), 0);
+    EXPECT_EQ(nameAt(519), 5);
+    EXPECT_EQ(nameAt(0), 265);
 }
 
 TEST_F(ColumnSharingViewTest, ScrollBarComingAndGoingIsSharedToo)

@@ -243,3 +243,37 @@ TEST_F(DeleteKeysTest, TheDeadLinksQuestionCountsWhatGoesAndWhatIsLeftOut)
     EXPECT_TRUE(node(form, "Far"));
     EXPECT_TRUE(fs::exists(home / "Elsewhere/Far.url"));
 }
+
+TEST_F(DeleteKeysTest, TheThirdPanelSaysWhatADeletionDidInPlaceOfTheRunsCounts)
+{
+    writeSmallTree();
+    TForm1& form = makeForm();
+    BookmarkModel::entry(node(form, "Today"))->Status = StatusDead;
+    BookmarkModel::entry(node(form, "Gone"))->Status = StatusDead;
+    SetNextMessageBoxAnswer(QMessageBox::Yes);
+    form.btDelete->click();
+    EXPECT_EQ(form.StatusBar1->panelText(2), "2 dead links moved to the Trash");
+
+    // Maps is gone from disk already, Example is read-only.
+    fs::remove(favorites() / "News/Local/Maps.url");
+    fs::permissions(favorites() / "Example.url", fs::perms::owner_write, fs::perm_options::remove);
+    select(form, {node(form, "Maps"), node(form, "Example"), node(form, "Second")});
+    SetNextMessageBoxAnswer(QMessageBox::Yes);
+    SetNextMessageBoxAnswer(QMessageBox::Ok);
+    pressDelete(form);
+    EXPECT_EQ(form.StatusBar1->panelText(2),
+              "1 entry moved to the Trash, 1 already gone from disk, 1 left alone");
+}
+
+TEST_F(DeleteKeysTest, WithNoDeadLinkToDeleteTheButtonSaysSoInsteadOfAsking)
+{
+    // The only dead link lies below a folder link: named, left for the Delete key.
+    addLink("../Elsewhere/Far.url", "http://127.0.0.1:9/far");
+    fs::create_directory_symlink(home / "Elsewhere", favorites() / "Linked");
+    TForm1& form = makeForm();
+    BookmarkModel::entry(node(form, "Far"))->Status = StatusDead;
+    SetNextMessageBoxAnswer(QMessageBox::Ok);
+    form.btDelete->click();
+    EXPECT_EQ(LastMessageBox().text, "There are no dead links to delete.");
+    EXPECT_TRUE(LastMessageBox().informativeText.startsWith("1 dead link lies outside"));
+}

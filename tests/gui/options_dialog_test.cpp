@@ -317,6 +317,29 @@ TEST_F(OptionsDialog, portFieldTakesOneSeparatorInTheLocaleFormAndOneLeadingMinu
     EXPECT_EQ(beeps, 6);
 }
 
+TEST_F(OptionsDialog, portFieldTakesNoNumberPastTheHighestPortByAnyEdit)
+{
+    auto dialog = makeDialog(true);
+    QTest::keyClicks(port, "808099");
+    EXPECT_EQ(port->text(), "8080");
+    EXPECT_EQ(beeps, 2);
+    // What a keystroke leaves counts, a replaced selection included.
+    port->selectAll();
+    QTest::keyClicks(port, "-65535.05");
+    EXPECT_EQ(port->text(), "-65535.0");
+    QGuiApplication::clipboard()->setText("70000");
+    port->selectAll();
+    port->paste();
+    EXPECT_EQ(port->text(), "-65535.0");
+
+    // A stored number past the range is shown as it is, and can only shrink.
+    writeConfig("[Options]\r\nPort=808099\r\nUseProxy=1\r\n");
+    auto stored = makeDialog();
+    stored->show();
+    QTest::keyClicks(port, "1\b");
+    EXPECT_EQ(port->text(), "80809");
+}
+
 TEST_F(OptionsDialog, enterAndEscapeNeitherCloseTheDialogNorBeep)
 {
     auto dialog = makeDialog(true);

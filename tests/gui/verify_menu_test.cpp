@@ -216,6 +216,23 @@ TEST_F(VerifyMenuTest, StopReturnsToIdleAtOnceAndTheOldWorkerLeavesANewRunAlone)
     EXPECT_TRUE(summaryShows(form, "3 checked, 3 dead, "));
 }
 
+TEST_F(VerifyMenuTest, AStoppedRunEndingAfterADeletionLeavesWhatTheDeletionSaid)
+{
+    writeTree();
+    TForm1& form = makeForm();
+    GatedProbe gate;
+    form.setProbeEngines(Wrap(gate));
+    form.mnVerifyLinks->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return gate.waiting(); }));
+    form.mnStopVerify->trigger();
+    EntryTitled(form, "Two")->Status = StatusDead;
+    SetNextMessageBoxAnswer(QMessageBox::Yes);
+    form.btDeleteClick();
+    gate.release(3); // the stopped run lands its last verdicts and ends
+    ASSERT_TRUE(WaitUntil([&] { return form.findChildren<VerificationRun*>().isEmpty(); }));
+    EXPECT_EQ(panel(form), "1 dead link moved to the Trash");
+}
+
 TEST_F(VerifyMenuTest, VerifyDuringARunOnlyResetsTheStatuses)
 {
     writeTree();
@@ -234,8 +251,18 @@ TEST_F(VerifyMenuTest, VerifyDuringARunOnlyResetsTheStatuses)
     ASSERT_TRUE(WaitUntil([&] { return !form.VerifyThread; }));
 }
 
+TEST_F(VerifyMenuTest, WithoutLinksVerifySaysThereIsNothingToCheckAndStartsNoRun)
+{
+    home.mkdir("Favorites/Only folders");
+    TForm1& form = makeForm();
+    form.mnVerifyLinks->trigger();
+    EXPECT_TRUE(idle(form));
+    EXPECT_EQ(panel(form), "There are no links to check");
+}
+
 TEST_F(VerifyMenuTest, HeaderFramesWrapAndGoOnAcrossRuns)
 {
+    writeTree();
     TForm1& form = makeForm();
     QList<int> shown;
     for (int i = 0; i < 9; ++i) {
@@ -247,8 +274,8 @@ TEST_F(VerifyMenuTest, HeaderFramesWrapAndGoOnAcrossRuns)
     while (form.HeaderFrame != 4)
         form.Timer1Timer();
     form.setProbeEngines(ByName());
-    form.mnVerifyLinks->trigger(); // empty tree: the run ends by itself
-    ASSERT_TRUE(WaitUntil([&] { return !form.VerifyThread; }));
+    form.mnVerifyLinks->trigger();
+    form.mnStopVerify->trigger(); // before the first tick
     EXPECT_EQ(form.VT->statusHeaderImage(), -1);
     form.Timer1Timer();
     EXPECT_EQ(form.VT->statusHeaderImage(), 5);
