@@ -125,7 +125,6 @@ TEST_F(FavoritesScanTest, FoldersShowTheirContentsWhereTheyAreAndLinksToShownOne
         std::filesystem::create_directories((fav / c.link).parent_path());
         std::filesystem::create_directory_symlink(c.target, fav / c.link);
         EXPECT_EQ(scan(), QStringList{"0 Internet Explorer - Favorites/"} + c.rows) << c.link;
-        EXPECT_TRUE(unreadable.empty()) << c.link;
     }
 }
 
