@@ -96,7 +96,8 @@ int RunCheck(const CommandLine& line, int& argc, char** argv)
         settings.linksAtOnce = *line.jobs;
 
     BookmarkModel tree;
-    LoadFavorites(tree, folder);
+    for (const UnreadableFolder& unreadable : LoadFavorites(tree, folder))
+        writeError(QStringLiteral("orvanta: ") + UnreadableFolderLine(unreadable) + u'\n');
     const VerdictReport report(line.format);
     VerificationRun run(tree, std::make_shared<const SharedProxySettings>(settings.proxy),
                         std::make_unique<CurlProbeEngine>(), settings.linksAtOnce);

@@ -30,9 +30,10 @@ QString StatusPanels::panelText(int index) const
     return panels_.at(index)->text();
 }
 
-void StatusPanels::setPanelText(int index, const QString& text)
+void StatusPanels::setPanelText(int index, const QString& text, const QString& toolTip)
 {
     panels_.at(index)->setText(text);
+    panels_.at(index)->setToolTip(toolTip);
 }
 
 QRect StatusPanels::panelRect(int index) const

@@ -21,7 +21,8 @@ public:
     int panelCount() const { return int(panels_.size()); }
     QLabel* panel(int index) const { return panels_.at(index); }
     QString panelText(int index) const;
-    void setPanelText(int index, const QString& text);
+    // The tooltip goes with the text it explains, so a new text drops the old one's.
+    void setPanelText(int index, const QString& text, const QString& toolTip = {});
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

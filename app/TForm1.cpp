@@ -254,9 +254,11 @@ void TForm1::loadTree(const std::filesystem::path& folder)
     FavoritesPath = folder;
     if (!DirectoryExists(FavoritesPath))
         return;
-    LoadFavorites(*bookmarks_, FavoritesPath);
+    const std::vector<UnreadableFolder> unreadable = LoadFavorites(*bookmarks_, FavoritesPath);
     VT->expand(bookmarks_->indexOf(bookmarks_->firstNode()));
     ShowCounts();
+    StatusBar1->setPanelText(2, UnreadableFoldersText(unreadable),
+                             UnreadableFoldersDetail(unreadable));
 }
 
 bool TForm1::loadImageLists()

@@ -12,6 +12,11 @@ class BookmarkNode final
 public:
     BookmarkEntry entry;
 
+    BookmarkNode() = default;
+    ~BookmarkNode();
+    BookmarkNode(const BookmarkNode&) = delete;
+    BookmarkNode& operator=(const BookmarkNode&) = delete;
+
     BookmarkNode* parent() const { return parent_; }
     int row() const { return row_; }
     int childCount() const { return int(children_.size()); }

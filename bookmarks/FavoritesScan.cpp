@@ -1,13 +1,14 @@
 #include "FavoritesScan.h"
 
 #include "BookmarkModel.h"
-#include "DirectoryHandle.h"
 #include "DirectoryListing.h"
+#include "FolderCursor.h"
 #include "PathUtils.h"
 #include "ProfileFile.h"
 #include "PseudoFileSystem.h"
 #include "WildcardMatch.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -28,17 +29,22 @@ struct DirectoryId
     auto operator<=>(const DirectoryId&) const = default;
 };
 
-// What one scan remembers of the directories it met. Each directory is
-// entered once: a later link to it, to an ancestor or to a folder listed
-// elsewhere, shows as a folder without contents, so a looping link ends and
-// a folder holding two links to the next one, repeated, stays linear instead
-// of doubling at every level.
+// What one scan works with and remembers. Each directory is entered once: a
+// later link to it, to an ancestor or to a folder shown elsewhere, shows as a
+// folder without contents, so a looping link ends and a folder holding two
+// links to the next one, repeated, stays linear instead of doubling at every
+// level.
 struct ScanState
 {
+    BookmarkModel& tree;
+    BookmarkNode* root;
+    const std::string& rootPath;
+    FolderCursor cursor;
     std::set<DirectoryId> entered;
     // Whether a device's file system is one of the kernel's pseudo ones,
     // asked once per device, since a tree rarely spans more than a few.
     std::map<std::uint64_t, bool> pseudoDevices;
+    std::vector<UnreadableFolder> unreadable;
 };
 
 // Display text only: bytes that are not UTF-8 become replacement characters,
@@ -85,10 +91,10 @@ FileId shortcutId(int folder, const std::string& name)
 
 // What a folder link names as its target, for its tooltip: what lies below
 // it is somewhere else on disk, and the user should see where.
-QString linkTargetNote(const std::string& path)
+QString linkTargetNote(int folder, const std::string& name)
 {
     std::string target(4096, '\0');
-    const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+    const ssize_t length = ::readlinkat(folder, name.c_str(), target.data(), target.size());
     if (length <= 0)
         return {};
     target.resize(size_t(length));
@@ -139,52 +145,98 @@ bool onPseudoFileSystem(ScanState& scan, std::uint64_t device, const std::string
     return pseudo;
 }
 
-// True, and the directory counted as entered, the first time it is met on a
-// real file system.
-bool enter(ScanState& scan, const DirectoryId& id, const std::string& dir)
+const std::string& pathOf(const ScanState& scan, const BookmarkNode* folder)
 {
-    // Unknown: it vanished between being listed and looked at, so listing
-    // it will fail anyway.
-    if (id == DirectoryId{})
-        return true;
-    return !onPseudoFileSystem(scan, id.device, dir) && scan.entered.insert(id).second;
+    return folder == scan.root ? scan.rootPath : folder->entry.Path;
 }
 
-// A folder's subfolders (each with everything below it) and then its own
-// links. The folder is opened and listed once for both: reading a directory
-// is a good part of what a scan costs, and opening one by its whole path
-// another.
-void addFolderContents(BookmarkModel& tree, int folder, const std::string& dir,
-                       BookmarkNode* parent, ScanState& scan)
+// True, and the folder counted as entered, the first time it is met on a
+// real file system.
+bool enter(ScanState& scan, const BookmarkNode* folder)
 {
+    const FileId id = folder->entry.Id;
+    // Unknown: it vanished between being listed and looked at, so reading it
+    // will fail and say so.
+    if (id == FileId{})
+        return true;
+    return !onPseudoFileSystem(scan, id.device, pathOf(scan, folder)) &&
+           scan.entered.insert({id.device, id.inode}).second;
+}
+
+// A folder still to be read, or a folder link still to be followed.
+struct Pending
+{
+    BookmarkNode* node;
+    size_t depth; // below the root entry
+};
+
+// Adds a folder's subfolders and then its links, listing it once for both,
+// and queues the subfolders in their order.
+void readFolder(ScanState& scan, Pending folder, std::vector<Pending>& walk)
+{
+    const int fd = scan.cursor.open(folder.node, folder.depth);
     std::vector<DirEntry> listing;
-    if (!ListDirectoryAt(folder, "*.*", MaskAnyFile, listing))
+    if (fd < 0 || !ListDirectoryAt(fd, "*.*", MaskAnyFile, listing)) {
+        scan.unreadable.push_back(
+            {pathOf(scan, folder.node), fd < 0 ? scan.cursor.error() : errno});
         return;
+    }
+    const std::string& dir = pathOf(scan, folder.node);
+    const size_t queued = walk.size();
     for (const DirEntry& found : listing) {
         if (!isSubfolder(found))
             continue;
-        std::string path = JoinPath(dir, found.name);
-        BookmarkNode* node = tree.addChild(parent);
-        fillFolder(node->entry, decodeName(found.name), path);
+        BookmarkNode* node = scan.tree.addChild(folder.node);
+        fillFolder(node->entry, decodeName(found.name), JoinPath(dir, found.name));
         node->entry.Id = {found.device, found.inode};
         node->entry.IsDirLink = found.isLink;
         if (found.isLink)
-            node->entry.Detail = linkTargetNote(path);
-        node->entry.OutsideFavorites = isOutside(parent);
-        if (!enter(scan, {found.device, found.inode}, path))
-            continue;
-        // Links are followed: a folder link shows what it leads to.
-        const UniqueFd subfolder(
-            ::openat(folder, found.name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (subfolder.isOpen())
-            addFolderContents(tree, subfolder.get(), path, node, scan);
+            node->entry.Detail = linkTargetNote(fd, found.name);
+        node->entry.OutsideFavorites = isOutside(folder.node);
+        walk.push_back({node, folder.depth + 1});
     }
-    addLinksFrom(tree, folder, dir, listing, parent);
+    std::reverse(walk.begin() + std::ptrdiff_t(queued), walk.end());
+    addLinksFrom(scan.tree, fd, dir, listing, folder.node);
+}
+
+// Reads top and every real folder below it, without recursion, as a tree may
+// be far deeper than the stack allows; the folder links met there go to
+// links, in tree order.
+void readTree(ScanState& scan, Pending top, std::vector<Pending>& links)
+{
+    std::vector<Pending> walk{top}; // the next one last
+    while (!walk.empty()) {
+        const Pending next = walk.back();
+        walk.pop_back();
+        if (next.node != top.node && next.node->entry.IsDirLink)
+            links.push_back(next);
+        else if (next.node == top.node || enter(scan, next.node))
+            readFolder(scan, next, walk);
+    }
+}
+
+// All real folders below the Favorites folder are read first, and only then
+// are the folder links followed, in tree order, each one's real folders read
+// before the links met there. So a folder shows its contents at its own
+// place, and a link to a folder shown already shows without them.
+void readAll(ScanState& scan)
+{
+    std::vector<Pending> next{{scan.root, 0}}; // the next one last
+    while (!next.empty()) {
+        const Pending top = next.back();
+        next.pop_back();
+        if (top.node != scan.root && !enter(scan, top.node))
+            continue;
+        std::vector<Pending> links;
+        readTree(scan, top, links);
+        next.insert(next.end(), links.rbegin(), links.rend());
+    }
 }
 
 } // namespace
 
-void LoadFavorites(BookmarkModel& tree, const std::filesystem::path& favoritesPath)
+std::vector<UnreadableFolder> LoadFavorites(BookmarkModel& tree,
+                                            const std::filesystem::path& favoritesPath)
 {
     tree.clear();
     tree.beginUpdate();
@@ -193,17 +245,23 @@ void LoadFavorites(BookmarkModel& tree, const std::filesystem::path& favoritesPa
     fillFolder(root->entry, QStringLiteral("Internet Explorer - ") + decodeName(name), {});
     // The name alone does not tell which folder is shown; its tooltip does.
     root->entry.Detail = decodeName(favoritesPath.native());
+    std::vector<UnreadableFolder> unreadable;
     // ~/Favorites may itself be a link; deletion checks the folder it leads to.
-    const DirectoryHandle favorites(favoritesPath.c_str());
+    UniqueFd favorites(::open(favoritesPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     struct stat st;
-    if (favorites.isOpen() && ::fstat(favorites.fd(), &st) == 0) {
+    if (!favorites.isOpen() || ::fstat(favorites.get(), &st) != 0) {
+        unreadable.push_back({favoritesPath.native(), errno});
+    } else {
         root->entry.Id = FileIdOf(st);
+        // Few folders are held open at a time, however deep the tree.
+        ScanState scan{tree, root, favoritesPath.native(), {root, std::move(favorites)}, {},
+                       {},   {}};
         // The Favorites folder itself counts as entered, so a link back to it
         // shows without contents; on a pseudo file system it is shown empty.
-        ScanState scan;
-        if (enter(scan, {std::uint64_t(st.st_dev), std::uint64_t(st.st_ino)},
-                  favoritesPath.native()))
-            addFolderContents(tree, favorites.fd(), favoritesPath.native(), root, scan);
+        if (enter(scan, root))
+            readAll(scan);
+        unreadable = std::move(scan.unreadable);
     }
     tree.endUpdate();
+    return unreadable;
 }

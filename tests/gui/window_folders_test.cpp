@@ -2,6 +2,7 @@
 #include "BookmarkView.h"
 #include "GatedProbe.h"
 #include "MainWindowFixture.h"
+#include "PermissionBypass.h"
 #include "StatusPanels.h"
 #include "VerificationRun.h"
 
@@ -9,6 +10,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMimeData>
 #include <QScreen>
 #include <QUrl>
@@ -135,4 +137,15 @@ TEST_F(WindowFoldersTest, WindowStateIsSavedOnCloseAndComesBackOnScreen)
     EXPECT_EQ(third.size(), QSize(area.width(), 300));
     EXPECT_EQ(third.VT->columnWidths(), (std::array<int, 3>{265, 265, 80}));
     EXPECT_TRUE(third.VT->isExpanded(third.VT->bookmarks()->index(0, 0)));
+}
+
+TEST_F(WindowFoldersTest, FoldersThatCannotBeReadAreCountedInTheStatusBarAndNamedInItsTooltip)
+{
+    const std::filesystem::path locked = home.mkdir("Favorites/News/Locked");
+    std::filesystem::permissions(locked, std::filesystem::perms::none);
+    const WithoutPermissionBypass asAnyUser;
+    const StatusPanels& status = *makeForm().StatusBar1;
+    EXPECT_EQ(status.panelText(2), QStringLiteral("1 folder could not be read"));
+    EXPECT_EQ(status.panel(2)->toolTip(),
+              "cannot read " + QString::fromStdString(locked.native()) + ": Permission denied");
 }

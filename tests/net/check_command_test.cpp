@@ -1,4 +1,5 @@
 #include "LocalHttpServer.h"
+#include "PermissionBypass.h"
 #include "RefusingPort.h"
 #include "Settings.h"
 #include "TempDir.h"
@@ -15,6 +16,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -31,8 +33,9 @@ struct Outcome
 
 // Runs the built program as a user would from a console without any display
 // and with a home of its own, so neither the desktop nor the machine's
-// settings reach it. inChild runs in the new process before the program.
-Outcome runOrvanta(const QStringList& arguments, const TempDir& home, void (*inChild)() = nullptr)
+// settings reach it. inChild runs in the new process before the program starts.
+Outcome runOrvanta(const QStringList& arguments, const TempDir& home,
+                   const std::function<void()>& inChild = {})
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name :
@@ -134,6 +137,18 @@ TEST_F(CheckCommandTest, EveryFormatReportsEachLinkAndExitsByTheDead)
         return QJsonDocument::fromJson(line).object().value(QStringLiteral("verdict")).toString();
     };
     EXPECT_EQ(QStringList({verdict(json.lines[0]), verdict(json.lines[1])}).count(u"dead"_s), 1);
+}
+
+TEST_F(CheckCommandTest, FoldersThatCannotBeReadAreNamedOnStandardErrorAndChangeNoStatus)
+{
+    const std::filesystem::path locked = home.mkdir("alive/locked");
+    std::filesystem::permissions(locked, std::filesystem::perms::none);
+    const Outcome outcome =
+        runOrvanta({"--check", text(home / "alive")}, home, DropPermissionBypass);
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.lines.size(), 2);
+    EXPECT_EQ(outcome.errors.toStdString(),
+              "orvanta: cannot read " + locked.string() + ": Permission denied\n");
 }
 
 TEST_F(CheckCommandTest, ProxyOptionOverridesTheConfiguredOne)

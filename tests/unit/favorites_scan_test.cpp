@@ -1,5 +1,6 @@
 #include "BookmarkModel.h"
 #include "FavoritesScan.h"
+#include "PermissionBypass.h"
 #include "TempDir.h"
 
 #include <QAbstractItemModelTester>
@@ -17,7 +18,7 @@ protected:
     // Each node as depth, display text and link.
     QStringList scan()
     {
-        LoadFavorites(model, fav);
+        unreadable = LoadFavorites(model, fav);
         QStringList rows;
         entries.clear();
         for (BookmarkNode* node = model.firstNode(); node; node = model.nextNode(node)) {
@@ -35,6 +36,7 @@ protected:
     std::filesystem::path fav = temp.mkdir("Favorites");
     BookmarkModel model;
     std::vector<const BookmarkEntry*> entries; // in walk order
+    std::vector<UnreadableFolder> unreadable;
     QAbstractItemModelTester tester{&model, QAbstractItemModelTester::FailureReportingMode::Fatal};
 };
 
@@ -99,14 +101,44 @@ TEST_F(FavoritesScanTest, UnreadableShortcutsBecomeEmptyLinksWithoutBlocking)
     EXPECT_EQ(scan(), QStringList({"0 Internet Explorer - Favorites/", "1 dangling ", "1 pipe "}));
 }
 
-TEST_F(FavoritesScanTest, LinksToAnAncestorOrAnEnteredFolderShowWithoutBeingEntered)
+TEST_F(FavoritesScanTest, FoldersShowTheirContentsWhereTheyAreAndLinksToShownOnesStayEmpty)
 {
-    temp.write("Favorites/A/B/In.url", Shortcut);
-    temp.mkdir("Favorites/C");
-    std::filesystem::create_directory_symlink("../..", fav / "A" / "B" / "Up");
-    std::filesystem::create_directory_symlink("../A/B", fav / "C" / "ToB");
-    EXPECT_EQ(scan(), QStringList({"0 Internet Explorer - Favorites/", "1 A/", "2 B/", "3 Up/",
-                                   "3 In http://example.com/", "1 C/", "2 ToB/"}));
+    struct Case
+    {
+        const char *shortcut, *link, *target;
+        QStringList rows; // below the root entry
+    };
+    const Case cases[] = {
+        {"A/B/In.url", "A/B/Up", "../..", {"1 A/", "2 B/", "3 Up/", "3 In http://example.com/"}},
+        {"A/B/In.url",
+         "C/ToB",
+         "../A/B",
+         {"1 A/", "2 B/", "3 In http://example.com/", "1 C/", "2 ToB/"}},
+        {"Zoo/zlink.url",
+         "Alpha/ToZoo",
+         "../Zoo",
+         {"1 Alpha/", "2 ToZoo/", "1 Zoo/", "2 zlink http://example.com/"}},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove_all(fav);
+        temp.write("Favorites/" + std::string(c.shortcut), Shortcut);
+        std::filesystem::create_directories((fav / c.link).parent_path());
+        std::filesystem::create_directory_symlink(c.target, fav / c.link);
+        EXPECT_EQ(scan(), QStringList{"0 Internet Explorer - Favorites/"} + c.rows) << c.link;
+    }
+}
+
+TEST_F(FavoritesScanTest, UnreadableFoldersKeepTheirRowsAndAreReported)
+{
+    temp.write("Favorites/Locked/Hidden.url", Shortcut);
+    temp.write("Favorites/Open/Shown.url", Shortcut);
+    std::filesystem::permissions(fav / "Locked", std::filesystem::perms::none);
+    const WithoutPermissionBypass asAnyUser;
+    EXPECT_EQ(scan(), QStringList({"0 Internet Explorer - Favorites/", "1 Locked/", "1 Open/",
+                                   "2 Shown http://example.com/"}));
+    ASSERT_EQ(unreadable.size(), 1u);
+    EXPECT_EQ(unreadable[0].path, (fav / "Locked").native());
+    EXPECT_EQ(unreadable[0].error, EACCES);
 }
 
 TEST_F(FavoritesScanTest, NamesThatAreNotUtf8KeepTheirExactBytesInPath)

@@ -5,6 +5,7 @@
 #include "FavoritesScan.h"
 #include "TempDir.h"
 
+#include <QThread>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -13,11 +14,13 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <thread>
 #include <unistd.h>
+#include <unordered_map>
 
 namespace {
 
@@ -45,12 +48,15 @@ class HostileFilesTest : public ::testing::Test
 protected:
     std::vector<Row> scan()
     {
-        LoadFavorites(model, fav);
+        unreadable = LoadFavorites(model, fav);
         std::vector<Row> rows;
+        // Each depth from the parent's, as a climb to the root per row would
+        // cost too much in a tree thousands of levels deep.
+        std::unordered_map<const BookmarkNode*, int> depths;
         for (BookmarkNode* node = model.firstNode(); node; node = model.nextNode(node)) {
-            int depth = 0;
-            for (BookmarkNode* up = node->parent(); BookmarkModel::entry(up); up = up->parent())
-                ++depth;
+            const auto parent = depths.find(node->parent());
+            const int depth = parent == depths.end() ? 0 : parent->second + 1;
+            depths.emplace(node, depth);
             rows.push_back({depth, BookmarkModel::entry(node)});
         }
         return rows;
@@ -59,6 +65,7 @@ protected:
     TempDir temp;
     fs::path fav = temp.mkdir("Favorites");
     BookmarkModel model;
+    std::vector<UnreadableFolder> unreadable;
 };
 
 // Removes a tree whose paths may be too long for the path-based calls,
@@ -145,6 +152,60 @@ TEST_F(HostileFilesTest, FoldersDeeperThanAPathCanReachAreShownToTheBottom)
     EXPECT_EQ(rows[201].depth, 201);
     EXPECT_EQ(rows[201].entry->Link, "http://example.com/");
     EXPECT_NE(rows[201].entry->Id, FileId{});
+}
+
+TEST_F(HostileFilesTest, ChainsDeeperThanTheOpenFileLimitAndTheStackAreShownWhole)
+{
+    // A shortcut at the bottom, and 1,100 levels down a folder read only once
+    // the scan has climbed back to it. The bottom is past PATH_MAX, so the
+    // chain is made from open folders and taken down from the bottom up.
+    constexpr int Levels = 18000;
+    constexpr int Side = 1100;
+    struct Chain
+    {
+        int fd;
+        int depth = 0;
+        ~Chain()
+        {
+            for (::unlinkat(fd, "bottom.url", 0); depth-- > 0;) {
+                ::unlinkat(fd, "e", AT_REMOVEDIR);
+                const int up = ::openat(fd, "..", O_RDONLY | O_DIRECTORY);
+                ::close(fd);
+                fd = up;
+                ::unlinkat(fd, "d", AT_REMOVEDIR);
+            }
+            ::close(fd);
+        }
+    } chain{::open(fav.c_str(), O_RDONLY | O_DIRECTORY)};
+    for (; chain.depth < Levels; ++chain.depth) {
+        if (chain.depth == Side)
+            ::mkdirat(chain.fd, "e", 0755);
+        ASSERT_EQ(::mkdirat(chain.fd, "d", 0755), 0);
+        const int next = ::openat(chain.fd, "d", O_RDONLY | O_DIRECTORY);
+        ::close(chain.fd);
+        chain.fd = next;
+    }
+    const int bottom = ::openat(chain.fd, "bottom.url", O_WRONLY | O_CREAT, 0644);
+    ASSERT_EQ(::write(bottom, Shortcut.data(), Shortcut.size()), ssize_t(Shortcut.size()));
+    ::close(bottom);
+
+    rlimit files;
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &files), 0);
+    const rlimit lowered{256, files.rlim_max};
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &lowered), 0);
+    const std::vector<Row> rows = scan();
+    ::setrlimit(RLIMIT_NOFILE, &files);
+    EXPECT_TRUE(unreadable.empty());
+    ASSERT_EQ(rows.size(), size_t(1 + Levels + 2));
+    EXPECT_EQ(rows[Levels + 1].depth, Levels + 1);
+    EXPECT_EQ(rows[Levels + 1].entry->Link, "http://example.com/");
+    EXPECT_EQ(rows[Levels + 2].depth, Side + 1);
+
+    // Taken apart on a stack far smaller than a frame per level would need.
+    const std::unique_ptr<QThread> small(QThread::create([&] { model.clear(); }));
+    small->setStackSize(256 * 1024);
+    small->start();
+    EXPECT_TRUE(small->wait());
 }
 
 TEST_F(HostileFilesTest, FiftyThousandShortcutsInOneFolderAreAllListedInOrder)
