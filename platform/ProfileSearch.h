@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ProfileSectionScan.h"
+
 #include <QStringView>
 
 // Finds [section] key in lines fed one by one, the way the Windows reader
@@ -14,19 +16,15 @@ public:
     bool feed(QStringView line);
 
     bool found() const { return keyLine_ >= 0; }
-    QStringView rawValue() const { return value_; }      // valid while the fed text lives
-    qsizetype headerLine() const { return headerLine_; } // -1: no such section
-    qsizetype keyLine() const { return keyLine_; }       // -1: no such key
+    QStringView rawValue() const { return value_; }             // valid while the fed text lives
+    qsizetype headerLine() const { return scan_.headerLine(); } // -1: no such section
+    qsizetype keyLine() const { return keyLine_; }              // -1: no such key
     // The section's last line that is not blank (its header when empty).
-    qsizetype lastContentLine() const { return lastContentLine_; }
+    qsizetype lastContentLine() const { return scan_.lastContentLine(); }
 
 private:
-    QStringView section_;
+    ProfileSectionScan scan_;
     QStringView key_;
     QStringView value_;
-    qsizetype index_ = 0;
-    qsizetype headerLine_ = -1;
     qsizetype keyLine_ = -1;
-    qsizetype lastContentLine_ = -1;
-    bool inSection_ = false;
 };
