@@ -91,9 +91,11 @@ void TForm1::setupWindow()
     setFont(WindowFont());
     setAttribute(Qt::WA_OpaquePaintEvent);
     // The window opens where it was laid out, not centred; on a scaled screen
-    // the design size can exceed the screen, so it is kept within.
+    // the design size with the frame can exceed the screen, so it is kept
+    // within. Made now, so that a platform that knows the frame can tell it.
+    create();
     const QRect fitted = FitToArea({designLeft, designTop, designWidth, designHeight},
-                                   screen()->availableGeometry());
+                                   screen()->availableGeometry(), ExpectedFrameMargins(*this));
     move(fitted.topLeft());
     resize(fitted.size());
     // A folder dragged here from a file manager is shown instead.

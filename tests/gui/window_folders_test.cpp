@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QUrl>
+#include <QWindow>
 
 namespace {
 
@@ -131,8 +132,88 @@ TEST_F(WindowFoldersTest, WindowStateIsSavedOnCloseAndComesBackOnScreen)
                "[Window]\r\nLeft=" + std::to_string(area.right() + 500) +
                    "\r\nTop=20\r\nWidth=5000\r\nHeight=300\r\n");
     TForm1& third = makeForm();
+    const QMargins frame = third.windowHandle()->frameMargins();
     EXPECT_EQ(third.pos(), QPoint(TForm1::designLeft, TForm1::designTop));
-    EXPECT_EQ(third.size(), QSize(area.width(), 300));
+    EXPECT_EQ(third.size(), QSize(area.width() - frame.left() - frame.right(), 300));
     EXPECT_EQ(third.VT->columnWidths(), (std::array<int, 3>{265, 265, 80}));
     EXPECT_TRUE(third.VT->isExpanded(third.VT->bookmarks()->index(0, 0)));
+}
+
+namespace {
+
+// Whether the folder at this path of names below the root entry is open.
+bool isOpen(const TForm1& window, const QStringList& names)
+{
+    const BookmarkModel& tree = *window.VT->bookmarks();
+    QModelIndex index = tree.index(0, 0);
+    for (const QString& name : names)
+        index = folderNamed(tree, name, index);
+    return index.isValid() && window.VT->isExpanded(index);
+}
+
+} // namespace
+
+TEST_F(WindowFoldersTest, OpenFoldersAreRememberedForTheirOwnFavoritesFolderOnly)
+{
+    const std::filesystem::path config = configHome() / "Orvanta/Config.ini";
+    // No Favorites folder: an empty tree remembers nothing.
+    makeForm().close();
+    EXPECT_EQ(ReadFileBytes(config).find("Expanded"), std::string::npos);
+
+    // A list saved before lists named their folder, without the root entry:
+    // the root opens all the same, and the list is kept from a folder named
+    // on the command line.
+    writeSmallTree();
+    home.write("Other/News/Local/Far.url", "[InternetShortcut]\r\nURL=http://127.0.0.1:9/far\r\n");
+    home.write(".config/Orvanta/Config.ini", "[Window]\r\nExpandedCount=1\r\nExpanded1=News\r\n");
+    form.reset();
+    form = std::make_unique<TForm1>(home / "Other");
+    EXPECT_TRUE(isOpen(*form, {}));
+    EXPECT_FALSE(isOpen(*form, {"News"}));
+    TForm1& window = makeForm();
+    EXPECT_TRUE(isOpen(window, {}));
+    EXPECT_TRUE(isOpen(window, {"News"}));
+
+    // Saved for ~/Favorites, with the root entry closed: another folder
+    // with the same names keeps them closed, until ~/Favorites itself is
+    // dropped on the window, and its root entry opens all the same.
+    const BookmarkModel& tree = *window.VT->bookmarks();
+    const QModelIndex news = folderNamed(tree, "News", tree.index(0, 0));
+    window.VT->expand(folderNamed(tree, "Local", news));
+    window.VT->collapse(news);
+    window.VT->collapse(tree.index(0, 0));
+    window.close();
+    form.reset();
+    form = std::make_unique<TForm1>(home / "Other");
+    EXPECT_TRUE(isOpen(*form, {}));
+    EXPECT_FALSE(isOpen(*form, {"News", "Local"}));
+    ASSERT_TRUE(dropUrls(*form, {fileUrl(home / "Favorites")}));
+    EXPECT_TRUE(isOpen(*form, {}));
+    EXPECT_FALSE(isOpen(*form, {"News"}));
+    EXPECT_TRUE(isOpen(*form, {"News", "Local"}));
+}
+
+TEST_F(WindowFoldersTest, GeometryAtTheEndsOfIntegersOpensOnScreenAndIsSavedSane)
+{
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const std::filesystem::path config = configHome() / "Orvanta/Config.ini";
+    const char* const geometries[] = {
+        "Left=-2147483648\nTop=-2147483648\nWidth=2147483647\nHeight=2147483647\n",
+        "Left=2147483647\nTop=2147483647\nWidth=2147483647\nHeight=2147483647\n",
+        "Left=-2147483648\nTop=100\nWidth=2147483647\nHeight=300\n",
+    };
+    for (const char* geometry : geometries) {
+        SCOPED_TRACE(geometry);
+        home.write(".config/Orvanta/Config.ini", std::string("[Window]\n") + geometry);
+        TForm1& window = makeForm();
+        EXPECT_EQ(window.pos(), QPoint(TForm1::designLeft, TForm1::designTop));
+        EXPECT_GT(window.width(), 0);
+        EXPECT_GT(window.height(), 0);
+        EXPECT_LE(window.width(), area.width());
+        EXPECT_LE(window.height(), area.height());
+        window.close();
+        const std::string saved = ReadFileBytes(config);
+        EXPECT_NE(saved.find("Left=204\n"), std::string::npos) << saved;
+        EXPECT_EQ(saved.find("2147483"), std::string::npos) << saved;
+    }
 }
