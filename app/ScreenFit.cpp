@@ -1,15 +1,6 @@
 #include "ScreenFit.h"
 
-#include <QWidget>
-#include <QWindow>
 #include <algorithm>
-
-namespace {
-
-// More than the title bar and borders of the common window managers.
-constexpr QMargins GuessedFrame(8, 40, 8, 8);
-
-} // namespace
 
 QRect FitToArea(const QRect& window, const QRect& available, const QMargins& frame)
 {
@@ -23,11 +14,4 @@ QRect FitToArea(const QRect& window, const QRect& available, const QMargins& fra
     fitted.moveTop(std::max(fitted.top(), available.top()));
     fitted.setSize((fitted.size() - frameSize).expandedTo(QSize(0, 0)));
     return fitted;
-}
-
-QMargins ExpectedFrameMargins(const QWidget& window)
-{
-    const QWindow* handle = window.windowHandle();
-    const QMargins known = handle ? handle->frameMargins() : QMargins();
-    return known.isNull() ? GuessedFrame : known;
 }

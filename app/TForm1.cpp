@@ -92,10 +92,9 @@ void TForm1::setupWindow()
     setAttribute(Qt::WA_OpaquePaintEvent);
     // The window opens where it was laid out, not centred; on a scaled screen
     // the design size with the frame can exceed the screen, so it is kept
-    // within. Made now, so that a platform that knows the frame can tell it.
-    create();
+    // within.
     const QRect fitted = FitToArea({designLeft, designTop, designWidth, designHeight},
-                                   screen()->availableGeometry(), ExpectedFrameMargins(*this));
+                                   screen()->availableGeometry(), LikelyFrameMargins);
     move(fitted.topLeft());
     resize(fitted.size());
     // A folder dragged here from a file manager is shown instead.

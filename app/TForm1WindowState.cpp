@@ -85,9 +85,8 @@ void TForm1::restoreWindowState()
     settings.load(ConfigFilePath());
     const WindowState& state = settings.window;
     if (state.geometry) {
-        const QRect placed =
-            PlaceOnScreens(*state.geometry, screenAreas(), QPoint(designLeft, designTop),
-                           ExpectedFrameMargins(*this));
+        const QRect placed = PlaceOnScreens(*state.geometry, screenAreas(),
+                                            QPoint(designLeft, designTop), LikelyFrameMargins);
         move(placed.topLeft());
         resize(placed.size());
     }
