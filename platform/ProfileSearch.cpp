@@ -21,7 +21,7 @@ bool ProfileSearch::feed(QStringView line)
     const ProfileLine& parsed = scan_.line();
     if (parsed.kind != ProfileLine::Key || !SameProfileName(parsed.name, key_))
         return true;
-    keyLine_ = scan_.lineIndex();
+    found_ = true;
     value_ = parsed.value;
     return false;
 }

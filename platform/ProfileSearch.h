@@ -6,7 +6,7 @@
 
 // Finds [section] key in lines fed one by one, the way the Windows reader
 // does: only the first section of that name is searched, and in it the
-// first matching key wins. It also notes where a missing key would go.
+// first matching key wins.
 class ProfileSearch final
 {
 public:
@@ -15,16 +15,12 @@ public:
     // Returns false once the answer is known; later lines cannot change it.
     bool feed(QStringView line);
 
-    bool found() const { return keyLine_ >= 0; }
-    QStringView rawValue() const { return value_; }             // valid while the fed text lives
-    qsizetype headerLine() const { return scan_.headerLine(); } // -1: no such section
-    qsizetype keyLine() const { return keyLine_; }              // -1: no such key
-    // The section's last line that is not blank (its header when empty).
-    qsizetype lastContentLine() const { return scan_.lastContentLine(); }
+    bool found() const { return found_; }
+    QStringView rawValue() const { return value_; } // valid while the fed text lives
 
 private:
     ProfileSectionScan scan_;
     QStringView key_;
     QStringView value_;
-    qsizetype keyLine_ = -1;
+    bool found_ = false;
 };

@@ -21,7 +21,6 @@ public:
 
     // The line fed last, parsed; its views are valid while that text lives.
     const ProfileLine& line() const { return line_; }
-    qsizetype lineIndex() const { return index_ - 1; }
     qsizetype headerLine() const { return headerLine_; } // -1: no such section
     // The section's last line that is not blank (its header when empty).
     qsizetype lastContentLine() const { return lastContentLine_; }
