@@ -89,7 +89,7 @@ int RunCheck(const CommandLine& line, int& argc, char** argv)
     }
 
     Settings settings;
-    settings.load(ConfigFilePath());
+    settings.loadOptions(ConfigFilePath());
     if (line.proxy)
         settings.proxy = *line.proxy;
     if (line.jobs)

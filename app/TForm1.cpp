@@ -91,9 +91,10 @@ void TForm1::setupWindow()
     setFont(WindowFont());
     setAttribute(Qt::WA_OpaquePaintEvent);
     // The window opens where it was laid out, not centred; on a scaled screen
-    // the design size can exceed the screen, so it is kept within.
+    // the design size with the frame can exceed the screen, so it is kept
+    // within.
     const QRect fitted = FitToArea({designLeft, designTop, designWidth, designHeight},
-                                   screen()->availableGeometry());
+                                   screen()->availableGeometry(), LikelyFrameMargins);
     move(fitted.topLeft());
     resize(fitted.size());
     // A folder dragged here from a file manager is shown instead.

@@ -54,7 +54,8 @@ public:
     void ShowCounts();
 
     // Stops a run in progress and shows folder in place of the current tree,
-    // its root entry expanded and its counts in the status bar.
+    // its root entry expanded (with the folders remembered open for it) and
+    // its counts in the status bar.
     void openFavorites(const std::filesystem::path& folder);
 
     // Drops menu down under button, one pixel left of the button's left edge;
@@ -165,6 +166,9 @@ private:
     void FormCreate(const std::filesystem::path& favoritesFolder);
     void loadTree(const std::filesystem::path& folder);
     void restoreWindowState();
+    // Opens the folders the state remembers, when it remembers them for the
+    // tree just loaded.
+    void restoreExpandedFolders(const WindowState& state);
     WindowState windowState() const;
     void saveWindowState() const;
     bool loadImageLists();

@@ -4,6 +4,7 @@
 
 #include "DroppedFolder.h"
 #include "KnownFolders.h"
+#include "Settings.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -16,6 +17,9 @@ void TForm1::openFavorites(const std::filesystem::path& folder)
     // The run walks the tree that is about to go.
     mnStopVerifyClick();
     loadTree(folder);
+    Settings remembered;
+    remembered.load(ConfigFilePath());
+    restoreExpandedFolders(remembered.window);
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event)

@@ -20,7 +20,8 @@ bool canBeGrasped(const QRect& window, const QRect& screen)
 
 } // namespace
 
-QRect PlaceOnScreens(const QRect& saved, const QList<QRect>& screens, const QPoint& fallback)
+QRect PlaceOnScreens(const QRect& saved, const QList<QRect>& screens, const QPoint& fallback,
+                     const QMargins& frame)
 {
     const auto find = [&screens](auto predicate) {
         return std::find_if(screens.begin(), screens.end(), predicate);
@@ -35,6 +36,6 @@ QRect PlaceOnScreens(const QRect& saved, const QList<QRect>& screens, const QPoi
     if (screen == screens.end())
         screen = screens.begin();
     if (screen != screens.end())
-        placed.setSize(placed.size().boundedTo(screen->size()));
+        placed.setSize(placed.size().boundedTo(screen->size().shrunkBy(frame)));
     return placed;
 }

@@ -2,9 +2,11 @@
 
 #include "AtomicFile.h"
 #include "ProfileSearch.h"
+#include "ProfileSectionScan.h"
 #include "ProfileSyntax.h"
 #include "RegularFile.h"
 
+#include <QHash>
 #include <QtEndian>
 #include <QtGlobal>
 
@@ -247,36 +249,83 @@ QString ProfileFile::value(const QString& section, const QString& key, const QSt
     return found.found() ? ProfileValueText(found.rawValue()) : def;
 }
 
+template <typename OnKey>
+ProfileSectionScan ProfileFile::walkSection(QStringView name, OnKey onKey) const
+{
+    ProfileSectionScan scan(name);
+    for (qsizetype at = 0; at < qsizetype(lines_.size()); ++at) {
+        const ProfileSectionScan::Step step = scan.feed(lines_[size_t(at)].text);
+        if (step == ProfileSectionScan::Step::Done)
+            break;
+        if (step == ProfileSectionScan::Step::Inside && scan.line().kind == ProfileLine::Key)
+            onKey(at, scan.line());
+    }
+    return scan;
+}
+
+ProfileSection ProfileFile::section(const QString& name) const
+{
+    ProfileSection keys;
+    walkSection(name,
+                [&keys](qsizetype, const ProfileLine& line) { keys.add(line.name, line.value); });
+    return keys;
+}
+
 void ProfileFile::setValue(const QString& section, const QString& key, const QString& value)
 {
+    setValues(section, {{key, value}});
+}
+
+void ProfileFile::replaceValue(Line& line, const QString& valueText) const
+{
+    // Keep the key as the file spells it, and any blanks after '='.
+    qsizetype valueStart = line.text.indexOf(u'=') + 1;
+    while (valueStart < line.text.size() && IsProfileBlank(line.text[valueStart]))
+        ++valueStart;
+    setLineText(line, line.text.first(valueStart) + valueText);
+}
+
+void ProfileFile::setValues(const QString& section, const ProfileValues& values)
+{
     const QString sectionName = cleanName(section);
-    const QString keyName = cleanName(key);
-    if (keyName.contains(u'=') || keyName.startsWith(u'[')) {
-        qWarning("Profile key \"%s\" cannot be written", qUtf8Printable(keyName));
-        return;
+    QHash<QString, qsizetype> keyLines; // by folded name: the first line of each key
+    const ProfileSectionScan scan =
+        walkSection(sectionName, [&keyLines](qsizetype at, const ProfileLine& line) {
+            const QString name = FoldProfileName(line.name);
+            if (!keyLines.contains(name))
+                keyLines.insert(name, at);
+        });
+    std::vector<Line> added;
+    QHash<QString, size_t> addedLines; // by folded name: where in added
+    for (const auto& [key, value] : values) {
+        const QString keyName = cleanName(key);
+        if (keyName.contains(u'=') || keyName.startsWith(u'[')) {
+            qWarning("Profile key \"%s\" cannot be written", qUtf8Printable(keyName));
+            continue;
+        }
+        const QString text = valueForLine(value);
+        const QString name = FoldProfileName(keyName);
+        if (const auto found = keyLines.constFind(name); found != keyLines.cend()) {
+            replaceValue(lines_[size_t(*found)], text);
+        } else if (const auto again = addedLines.constFind(name); again != addedLines.cend()) {
+            replaceValue(added[*again], text);
+        } else {
+            addedLines.insert(name, added.size());
+            added.push_back(makeLine(keyName + u'=' + text));
+        }
     }
-    const QString text = valueForLine(value);
-    const ProfileSearch found = search(sectionName, keyName);
-    if (found.found()) {
-        // Keep the key as the file spells it, and any blanks after '='.
-        Line& line = lines_[size_t(found.keyLine())];
-        qsizetype valueStart = line.text.indexOf(u'=') + 1;
-        while (valueStart < line.text.size() && IsProfileBlank(line.text[valueStart]))
-            ++valueStart;
-        setLineText(line, line.text.first(valueStart) + text);
+    if (added.empty())
         return;
+    qsizetype insertAt = scan.lastContentLine() + 1;
+    if (scan.headerLine() < 0) {
+        endLastLine();
+        lines_.push_back(makeLine(u'[' + sectionName + u']'));
+        insertAt = qsizetype(lines_.size());
+    } else if (insertAt == qsizetype(lines_.size())) {
+        endLastLine();
     }
-    const QString keyLine = keyName + u'=' + text;
-    if (found.headerLine() >= 0) {
-        const qsizetype after = found.lastContentLine();
-        if (after + 1 == qsizetype(lines_.size()))
-            endLastLine();
-        lines_.insert(lines_.begin() + after + 1, makeLine(keyLine));
-        return;
-    }
-    endLastLine();
-    lines_.push_back(makeLine(u'[' + sectionName + u']'));
-    lines_.push_back(makeLine(keyLine));
+    lines_.insert(lines_.begin() + insertAt, std::make_move_iterator(added.begin()),
+                  std::make_move_iterator(added.end()));
 }
 
 QByteArray ProfileFile::toBytes() const

@@ -1,15 +1,22 @@
 #pragma once
 
 #include "FileId.h"
+#include "ProfileSection.h"
 #include "ProfileSyntax.h"
 #include "TextCodec.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <filesystem>
+#include <utility>
 #include <vector>
 
 class ProfileSearch;
+class ProfileSectionScan;
+
+// Keys with their values, in the order they are written.
+using ProfileValues = QList<std::pair<QString, QString>>;
 
 // Real shortcut files are a few kilobytes and a value is cut at 2047
 // characters anyway; a huge (perhaps sparse) file must not hold a scan up.
@@ -54,6 +61,8 @@ public:
     void loadFromBytes(const QByteArray& bytes);
 
     QString value(const QString& section, const QString& key, const QString& def = QString()) const;
+    // Every key of the section at once, for a section read key by key.
+    ProfileSection section(const QString& name) const;
 
     // CR and LF in the section, key or value become spaces, so a value can
     // never start a line of its own. A value that the reader would change
@@ -62,6 +71,9 @@ public:
     // A key that cannot be written as one (it contains '=' or begins with
     // '[') is refused and nothing changes.
     void setValue(const QString& section, const QString& key, const QString& value);
+    // The same for many keys of one section, in one walk of the file: the
+    // result is that of setValue() called for each in turn.
+    void setValues(const QString& section, const ProfileValues& values);
 
     // The bytes that save() would write.
     QByteArray toBytes() const;
@@ -86,8 +98,12 @@ private:
     QByteArray encodeLine(const QString& text) const;
     Line makeLine(const QString& text) const;
     void setLineText(Line& line, const QString& text) const;
+    void replaceValue(Line& line, const QString& valueText) const;
     void endLastLine();
     ProfileSearch search(const QString& section, const QString& key) const;
+    // Calls onKey(line index, parsed line) for each key line of the first
+    // section of that name.
+    template <typename OnKey> ProfileSectionScan walkSection(QStringView name, OnKey onKey) const;
 
     std::filesystem::path path_;
     std::vector<Line> lines_;

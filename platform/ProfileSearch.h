@@ -1,10 +1,12 @@
 #pragma once
 
+#include "ProfileSectionScan.h"
+
 #include <QStringView>
 
 // Finds [section] key in lines fed one by one, the way the Windows reader
 // does: only the first section of that name is searched, and in it the
-// first matching key wins. It also notes where a missing key would go.
+// first matching key wins.
 class ProfileSearch final
 {
 public:
@@ -13,20 +15,12 @@ public:
     // Returns false once the answer is known; later lines cannot change it.
     bool feed(QStringView line);
 
-    bool found() const { return keyLine_ >= 0; }
-    QStringView rawValue() const { return value_; }      // valid while the fed text lives
-    qsizetype headerLine() const { return headerLine_; } // -1: no such section
-    qsizetype keyLine() const { return keyLine_; }       // -1: no such key
-    // The section's last line that is not blank (its header when empty).
-    qsizetype lastContentLine() const { return lastContentLine_; }
+    bool found() const { return found_; }
+    QStringView rawValue() const { return value_; } // valid while the fed text lives
 
 private:
-    QStringView section_;
+    ProfileSectionScan scan_;
     QStringView key_;
     QStringView value_;
-    qsizetype index_ = 0;
-    qsizetype headerLine_ = -1;
-    qsizetype keyLine_ = -1;
-    qsizetype lastContentLine_ = -1;
-    bool inSection_ = false;
+    bool found_ = false;
 };

@@ -71,3 +71,25 @@ bool SameProfileName(QStringView a, QStringView b)
     // Simple case folding keeps the length, so unequal sizes never match.
     return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
 }
+
+QString FoldProfileName(QStringView name)
+{
+    // Code point by code point, as the comparison above folds: a fold that
+    // turned one character into several (German sharp s) would split names
+    // that it calls equal.
+    QString folded;
+    folded.reserve(name.size());
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        char32_t c = name[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < name.size() && name[i + 1].isLowSurrogate())
+            c = QChar::surrogateToUcs4(char16_t(c), name[++i].unicode());
+        const char32_t fold = QChar::toCaseFolded(c);
+        if (QChar::requiresSurrogates(fold)) {
+            folded += QChar(QChar::highSurrogate(fold));
+            folded += QChar(QChar::lowSurrogate(fold));
+        } else {
+            folded += QChar(char16_t(fold));
+        }
+    }
+    return folded;
+}

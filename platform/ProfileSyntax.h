@@ -36,3 +36,6 @@ QString ProfileValueText(QStringView value);
 
 // Section and key names match without regard to case.
 bool SameProfileName(QStringView a, QStringView b);
+// The one spelling of a name that every spelling SameProfileName matches
+// shares, so names can be looked up in a hash.
+QString FoldProfileName(QStringView name);

@@ -38,17 +38,16 @@ Settings::LoadStatus loadStatus(int error)
     return error == ENOENT ? Settings::LoadStatus::Missing : Settings::LoadStatus::Unreadable;
 }
 
-bool readFlag(const ProfileFile& profile, const QString& section, const QString& key)
+bool readFlag(const ProfileSection& keys, const QString& key)
 {
-    const std::optional<std::int32_t> number = ParseProfileInteger(profile.value(section, key));
+    const std::optional<std::int32_t> number = ParseProfileInteger(keys.value(key));
     return number.has_value() && *number != 0;
 }
 
 // A hand-edited value out of range is brought into it rather than dropped.
-int readLinksAtOnce(const ProfileFile& profile)
+int readLinksAtOnce(const ProfileSection& keys)
 {
-    const std::optional<std::int32_t> number =
-        ParseProfileInteger(profile.value(OptionsSection, LinksAtOnceKey));
+    const std::optional<std::int32_t> number = ParseProfileInteger(keys.value(LinksAtOnceKey));
     if (!number)
         return Settings::DefaultLinksAtOnce;
     return std::clamp(int(*number), Settings::MinLinksAtOnce, Settings::MaxLinksAtOnce);
@@ -61,20 +60,33 @@ QString flagText(bool on)
 
 void readOptions(const ProfileFile& profile, Settings& settings)
 {
+    const ProfileSection keys = profile.section(OptionsSection);
     ProxySettings& proxy = settings.proxy;
-    proxy.address = profile.value(OptionsSection, ProxyKey, proxy.address);
-    proxy.port = profile.value(OptionsSection, PortKey, proxy.port);
-    proxy.useProxy = readFlag(profile, OptionsSection, UseProxyKey);
-    settings.linksAtOnce = readLinksAtOnce(profile);
+    proxy.address = keys.value(ProxyKey, proxy.address);
+    proxy.port = keys.value(PortKey, proxy.port);
+    proxy.useProxy = readFlag(keys, UseProxyKey);
+    settings.linksAtOnce = readLinksAtOnce(keys);
 }
 
 void writeOptions(const Settings& settings, ProfileFile& profile)
 {
     const ProxySettings& proxy = settings.proxy;
-    profile.setValue(OptionsSection, ProxyKey, proxy.address);
-    profile.setValue(OptionsSection, PortKey, proxy.port);
-    profile.setValue(OptionsSection, UseProxyKey, flagText(proxy.useProxy));
-    profile.setValue(OptionsSection, LinksAtOnceKey, QString::number(settings.linksAtOnce));
+    profile.setValues(OptionsSection, {{ProxyKey, proxy.address},
+                                       {PortKey, proxy.port},
+                                       {UseProxyKey, flagText(proxy.useProxy)},
+                                       {LinksAtOnceKey, QString::number(settings.linksAtOnce)}});
+}
+
+Settings::LoadStatus loadSettings(Settings& settings, const std::filesystem::path& configFile,
+                                  bool withWindow)
+{
+    settings = Settings();
+    ProfileFile profile(configFile);
+    const int error = readProfile(profile);
+    readOptions(profile, settings);
+    if (withWindow)
+        settings.window = ReadWindowSection(profile);
+    return loadStatus(error);
 }
 
 // Every section's save goes through here: the file is read first, so the
@@ -98,12 +110,12 @@ Settings::SaveResult editProfile(const std::filesystem::path& configFile,
 
 Settings::LoadStatus Settings::load(const std::filesystem::path& configFile)
 {
-    *this = Settings();
-    ProfileFile profile(configFile);
-    const int error = readProfile(profile);
-    readOptions(profile, *this);
-    window = ReadWindowSection(profile);
-    return loadStatus(error);
+    return loadSettings(*this, configFile, true);
+}
+
+Settings::LoadStatus Settings::loadOptions(const std::filesystem::path& configFile)
+{
+    return loadSettings(*this, configFile, false);
 }
 
 Settings::SaveResult Settings::saveOptions(const std::filesystem::path& configFile) const

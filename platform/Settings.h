@@ -43,6 +43,9 @@ struct Settings
 
     // Replaces every value by the file's (or the default).
     LoadStatus load(const std::filesystem::path& configFile);
+    // The same without the window's state, which stays at its default:
+    // for what shows no window.
+    LoadStatus loadOptions(const std::filesystem::path& configFile);
 
     // Writes the [Options] keys in place and keeps every other line of the
     // file; the file is replaced atomically, and one that exists but cannot

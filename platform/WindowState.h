@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QRect>
+#include <QString>
 #include <QStringList>
 #include <array>
 #include <optional>
@@ -16,4 +17,7 @@ struct WindowState
     // Open folders by their path below the Favorites folder ("." is the
     // folder itself), so a folder renamed since is simply not found.
     std::optional<QStringList> expandedFolders;
+    // The Favorites folder those belong to; absent in a list saved before
+    // lists named their folder.
+    std::optional<QString> expandedFavorites;
 };

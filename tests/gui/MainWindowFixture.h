@@ -63,6 +63,8 @@ protected:
 
     TForm1& makeForm()
     {
+        // The window before goes first: going, it clears FavoritesPath.
+        form.reset();
         form = std::make_unique<TForm1>();
         return *form;
     }

@@ -9,6 +9,7 @@
 #include <QFontInfo>
 #include <QHeaderView>
 #include <QScreen>
+#include <QTest>
 
 namespace {
 
@@ -40,8 +41,11 @@ TEST_F(ScaledWindowTest, HeaderTextPicturesAndWindowFollowTheScale)
     EXPECT_EQ(window.ImageList1.image(0).size(), QSize(32, 32));
     EXPECT_EQ(window.btVerify->sizeHint(), QSize(29, 29));
 
+    // The whole window, title bar and status bar included, is on the screen.
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     const QRect available = window.screen()->availableGeometry();
-    EXPECT_TRUE(available.contains(window.geometry()))
+    EXPECT_TRUE(available.contains(window.frameGeometry()))
         << available.width() << "x" << available.height();
 }
 
@@ -58,4 +62,16 @@ TEST(ScreenFitTest, WindowIsShrunkAndMovedIntoTheAvailableArea)
     EXPECT_EQ(FitToArea({0, 0, 647, 563}, {100, 50, 400, 300}), QRect(100, 50, 400, 300));
     // No area known: untouched.
     EXPECT_EQ(FitToArea({204, 110, 647, 563}, {}), QRect(204, 110, 647, 563));
+}
+
+TEST(ScreenFitTest, WindowIsFittedWithItsFrame)
+{
+    const QRect design(204, 110, 647, 563);
+    const QMargins frame(4, 30, 4, 4);
+    // 1920 x 1080 at a scale of 2: as tall as the area with the frame.
+    EXPECT_EQ(FitToArea(design, {0, 0, 960, 540}, frame), QRect(204, 0, 647, 506));
+    // 1024 x 768 at 1.5, below a 24-pixel panel: moved left and up as well.
+    EXPECT_EQ(FitToArea(design, {0, 24, 683, 488}, frame), QRect(28, 24, 647, 454));
+    // Room enough for the frame: untouched.
+    EXPECT_EQ(FitToArea(design, {0, 0, 1920, 1080}, frame), design);
 }

@@ -329,6 +329,39 @@ TEST(ProfileFileEditTest, ValueAgreesWithTheOneShotReader)
     EXPECT_EQ(file.toBytes(), QByteArray::fromStdString(content));
 }
 
+TEST(ProfileFileEditTest, SectionIsReadInOnePassByTheReaderRules)
+{
+    ProfileFile file("unused");
+    file.loadFromBytes(u"k=0\n[s]\r\nK = \"v\" \nj\nk=2\nEmpty=\nÖl=1\n\U00010400=2\n"
+                       "[S]\nlate=1\n[T]\nt=1\n"_qs.toUtf8());
+    const ProfileSection section = file.section(" S ");
+    EXPECT_EQ(section.size(), 4) << "k, Empty, Öl and the Deseret letter";
+    for (const QString& key :
+         QStringList{"k", "Empty", "j", "late", "t", u"öL"_qs, u"\U00010428"_qs, "missing"})
+        EXPECT_EQ(section.value(key, Def), file.value(" S ", key, Def)) << qPrintable(key);
+    EXPECT_EQ(section.value("EMPTY", Def), "") << "a present empty key is not the default";
+}
+
+TEST(ProfileFileEditTest, ManyKeysAreWrittenInOnePassAsOneByOne)
+{
+    const ProfileValues values = {{"k", "new"},       {"n", "1"},     {"K", "again"},
+                                  {"a=b", "refused"}, {"N", " two "}, {"m", ""}};
+    const std::pair<QByteArray, QByteArray> cases[] = {
+        {"[S]\nk=1\n\n\n[T]\nk=2\n", "[S]\nk=again\nn=\" two \"\nm=\n\n\n[T]\nk=2\n"},
+        {"[s]\r\nK = old\r\nj\r\n[S]\r\nm=2",
+         "[s]\r\nK = again\r\nj\r\nn=\" two \"\r\nm=\r\n[S]\r\nm=2"},
+        {"[A]\nx=1", "[A]\nx=1\n[S]\nk=again\nn=\" two \"\nm=\n"},
+    };
+    for (const auto& [before, after] : cases) {
+        ProfileFile file("unused");
+        file.loadFromBytes(before);
+        file.setValues(Sec, values);
+        EXPECT_EQ(file.toBytes(), after) << before.toStdString();
+        file.setValues("Other", {{"[x", "refused"}});
+        EXPECT_EQ(file.toBytes(), after) << "nothing to write adds no section";
+    }
+}
+
 // --- ProfileFile: load and save --------------------------------------------
 
 std::filesystem::perms permsOf(const std::filesystem::path& path)

@@ -153,3 +153,49 @@ TEST_F(SettingsTest, WindowStateIsWrittenInItsOwnSectionAndReadBackPartByPart)
         << "keys past the count are left over from a longer list";
     EXPECT_EQ(loaded.proxy.address, "kept");
 }
+
+TEST_F(SettingsTest, WindowStateIsReadWithinWhatTheFileHoldsAndGeometryWithinReason)
+{
+    // A count far beyond the keys there are costs only the keys there are;
+    // a missing key in the list names no folder.
+    writeConfig("[Window]\nExpandedCount=2147483647\nExpanded1=a\nExpanded3=c\nExpanded2=b\n");
+    Settings settings;
+    settings.load(config());
+    EXPECT_EQ(settings.window.expandedFolders, QStringList({"a", "b", "c"}));
+    EXPECT_EQ(settings.loadOptions(config()), Settings::LoadStatus::Read);
+    EXPECT_FALSE(settings.window.expandedFolders) << "the options alone leave [Window] unread";
+    writeConfig("[Window]\nExpandedCount=3\nExpanded1=a\nExpanded3=c\n");
+    settings.load(config());
+    EXPECT_EQ(settings.window.expandedFolders, QStringList({"a", "c"}));
+
+    // Place and size at the ends of int: room is left for the arithmetic
+    // of placing the window.
+    writeConfig(
+        "[Window]\nLeft=-2147483648\nTop=2147483647\nWidth=2147483647\nHeight=0x7FFFFFFF\n");
+    settings.load(config());
+    ASSERT_TRUE(settings.window.geometry);
+    const QRect far = settings.window.geometry->translated(100000, -100000);
+    EXPECT_EQ(far.size(), settings.window.geometry->size());
+    EXPECT_FALSE(far.isEmpty());
+}
+
+TEST_F(SettingsTest, FiftyThousandOpenFoldersAreSavedWithTheirFavoritesFolderAndReadBack)
+{
+    Settings settings;
+    QStringList folders;
+    for (int n = 1; n <= 50000; ++n)
+        folders.append(QStringLiteral("Folder %1/Inner").arg(n));
+    settings.window.expandedFolders = folders;
+    settings.window.expandedFavorites = QStringLiteral("/home/user/Favorites");
+    ASSERT_TRUE(settings.saveWindow(config()).saved);
+    EXPECT_TRUE(configBytes().starts_with("[Window]\nExpandedFolder=/home/user/Favorites\n"
+                                          "ExpandedCount=50000\nExpanded1=Folder 1/Inner\n"));
+
+    Settings loaded;
+    loaded.load(config());
+    EXPECT_EQ(loaded.window.expandedFolders, settings.window.expandedFolders);
+    EXPECT_EQ(loaded.window.expandedFavorites, settings.window.expandedFavorites);
+    const std::string bytes = configBytes();
+    ASSERT_TRUE(settings.saveWindow(config()).saved);
+    EXPECT_EQ(configBytes(), bytes) << "written again in place";
+}
