@@ -66,17 +66,23 @@ const std::vector<PageCase>& pages()
     static const std::vector<PageCase> cases = {
         {"English parked page", "text/html",
          "<!DOCTYPE html><html><head><title>example.org</title></head><body>"
-         "<div class=\"banner\"><h1>This Domain Is For Sale!</h1></div></body></html>",
+         "<div class=\"banner\"><h1><span class=\"cap\">T</span>his Domain Is For Sale!</h1>"
+         "</div></body></html>",
          PageSignal::Parked},
         {"for-sale page in UTF-8, accents and case differing from the list",
          "text/html; charset=UTF-8",
-         "<title>À vendre</title>" + Padding + "<p>Ce nom de DOMAINE est à VENDRE.</p>",
+         "<title>À vendre</title>" + Padding + "<p>" + QByteArray(300, 'x').replace("xxx", "ab ") +
+             "</p><p>Ce nom de DOMAINE est à VENDRE.</p>",
          PageSignal::Parked},
         {"for-sale page, accents left out", "text/html", "<p>Ce nom de domaine est a vendre</p>",
          PageSignal::Parked},
         {"the link's own domain named for sale", "text/html",
          "<title>Welcome</title><h1>Example.org is for sale</h1>", PageSignal::Parked,
          QStringLiteral("www.example.org")},
+        {"phrase glued to the word before it", "text/html",
+         Padding + "<p>" + QByteArray(300, 'x').replace("xxx", "ab ") +
+             "Customers often rebuy this domain later.</p>",
+         PageSignal::None},
         {"another domain named for sale", "text/html",
          "<title>Shop</title><p>myexample.org is for sale, ask us</p>", PageSignal::None},
         {"Chinese parked page in GB2312 by Content-Type", "text/html; charset=gb2312",
