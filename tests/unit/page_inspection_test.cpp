@@ -66,8 +66,7 @@ const std::vector<PageCase>& pages()
     static const std::vector<PageCase> cases = {
         {"English parked page", "text/html",
          "<!DOCTYPE html><html><head><title>example.org</title></head><body>"
-         "<div class=\"banner\"><h1><span class=\"cap\">T</span>his Domain Is For Sale!</h1>"
-         "</div></body></html>",
+         "<div class=\"banner\"><h1>This Domain Is For Sale!</h1></div></body></html>",
          PageSignal::Parked},
         {"for-sale page in UTF-8, accents and case differing from the list",
          "text/html; charset=UTF-8",
@@ -81,7 +80,8 @@ const std::vector<PageCase>& pages()
          QStringLiteral("www.example.org")},
         {"phrase glued to the word before it", "text/html",
          Padding + "<p>" + QByteArray(300, 'x').replace("xxx", "ab ") +
-             "Customers often rebuy this domain later.</p>",
+             "Customers often rebuy this domain later. " +
+             QByteArray(300, 'x').replace("xxx", "ab ") + "</p>",
          PageSignal::None},
         {"another domain named for sale", "text/html",
          "<title>Shop</title><p>myexample.org is for sale, ask us</p>", PageSignal::None},
@@ -89,7 +89,7 @@ const std::vector<PageCase>& pages()
          "<title>example.org</title><body>" + Padding +
              inCodePage(u"该域名正在出售，欢迎联系", 936),
          PageSignal::Parked},
-        {"phrase that ends the body", "text/html", "<title>x</title>Buy this domain",
+        {"phrase that ends the body", "text/html", "<title>x</title><b>B</b>uy this domain",
          PageSignal::Parked},
         {"German title with a character reference inside a word", "text/html",
          "<title>Fehler &ndash; Seite nicht gef&#117;nden</title><p>Zur&uuml;ck</p>",
@@ -108,6 +108,9 @@ const std::vector<PageCase>& pages()
          "<html><head><meta charset=\"Shift_JIS\">" + Padding + "<title>" +
              inCodePage(u"お探しのページは見つかりませんでした｜ソフト", 932) +
              "</title></head><body>" + inCodePage(u"トップへ", 932),
+         PageSignal::SaysNotFound},
+        {"meta naming UTF-16 on a page that is read as ASCII", "text/html",
+         "<meta charset=\"utf-16\"><title>ページが見つかりません</title>",
          PageSignal::SaysNotFound},
         {"French title in windows-1252, no charset given", "text/html",
          "<title>Page non trouv\xE9\x65</title>", PageSignal::SaysNotFound},
