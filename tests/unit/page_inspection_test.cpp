@@ -65,7 +65,7 @@ const std::vector<PageCase>& pages()
 {
     static const std::vector<PageCase> cases = {
         {"English parked page", "text/html",
-         "<!DOCTYPE html><html><head><title>example.org</title></head><body>"
+         "<!DOCTYPE html><html><head><title>example.org</title></head><body><!-->"
          "<div class=\"banner\"><h1>This Domain Is For Sale!</h1></div></body></html>",
          PageSignal::Parked},
         {"for-sale page in UTF-8, accents and case differing from the list",
@@ -147,7 +147,7 @@ const std::vector<PageCase>& pages()
          "<head><script>document.title = \"<title>404 Not Found</title>\";</script>"
          "<!-- <title>Page not found</title> --><meta name=\"x\" content='a>b'>"
          "<title>Home</title><style>p:after{content:\"This domain is for sale\"}</style>"
-         "</head><body><img alt=\"buy this domain\"></body>",
+         "</head><body><img alt=\"Logo > Buy this domain\"></body>",
          PageSignal::None},
         {"404 as part of a longer number", "text/html", "<title>Top 4040 tips</title>",
          PageSignal::None},
