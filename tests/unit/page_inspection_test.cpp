@@ -1,4 +1,7 @@
+#include "HtmlCharset.h"
+#include "HtmlEntity.h"
 #include "PageInspector.h"
+#include "PageVocabulary.h"
 #include "TextCodec.h"
 
 #include <gtest/gtest.h>
@@ -112,6 +115,10 @@ const std::vector<PageCase>& pages()
         {"meta naming UTF-16 on a page that is read as ASCII", "text/html",
          "<meta charset=\"utf-16\"><title>ページが見つかりません</title>",
          PageSignal::SaysNotFound},
+        {"meta past the bytes a browser pre-scans", "text/html",
+         Padding + "<meta charset=\"windows-1251\"><title>" + inCodePage(u"Не найдена", 1251) +
+             "</title>",
+         PageSignal::None},
         {"French title in windows-1252, no charset given", "text/html",
          "<title>Page non trouv\xE9\x65</title>", PageSignal::SaysNotFound},
         {"UTF-16 page with a byte order mark", "text/html",
@@ -218,6 +225,70 @@ TEST(PageInspectionTest, HtmlIsTextHtmlOrXhtmlWhateverTheCaseAndParameters)
         EXPECT_TRUE(PageInspector::isHtml(html)) << html;
     for (const char* other : {"", "text/plain", "text/htmlx", "text/xml", "text", "html"})
         EXPECT_FALSE(PageInspector::isHtml(other)) << other;
+}
+
+TEST(PageInspectionTest, ReadsCharsetDeclarationsAsBrowsersDo)
+{
+    const struct
+    {
+        QByteArray head;
+        QByteArray charset;
+    } metas[] = {
+        {"<!-- <meta charset=\"koi8-r\"> --><meta charset=utf-8>", "utf-8"},
+        {"<META HTTP-EQUIV='content-type' CONTENT='text/html;charset = \"windows-1251\"'>",
+         "windows-1251"},
+        {"<meta content=\"text/html; charset=gbk\" http-equiv=\"Content-Type\">", "gbk"},
+        {"<meta name=\"description\" content=\"charset=koi8-r\">", ""},
+        {"<metadata charset=koi8-r><meta/charset=\"euc-jp\">", "euc-jp"},
+    };
+    for (const auto& meta : metas)
+        EXPECT_EQ(CharsetFromMeta(meta.head), meta.charset) << meta.head.constData();
+
+    EXPECT_EQ(CharsetParameter("text/html; Charset=\"ISO-8859-1\" ; q=1"), "ISO-8859-1");
+    EXPECT_EQ(CharsetParameter("text/html; format=flowed"), "");
+    EXPECT_EQ(IconvCharsetName(" ISO-8859-1"), "CP1252");
+    EXPECT_EQ(IconvCharsetName("Shift_JIS"), "CP932");
+    EXPECT_EQ(IconvCharsetName("koi8-r"), "KOI8-R");
+    EXPECT_EQ(IconvCharsetName("utf-8//TRANSLIT"), "");
+}
+
+TEST(PageInspectionTest, DecodesCharacterReferencesAndKeepsUnknownOnes)
+{
+    const struct
+    {
+        const char16_t* name;
+        std::optional<QString> text;
+    } references[] = {
+        {u"amp", QStringLiteral("&")},
+        {u"#1085", QStringLiteral("н")},
+        {u"#x43D", QStringLiteral("н")},
+        {u"Eacute", QStringLiteral("É")},
+        {u"ccedil", QStringLiteral("ç")},
+        {u"#0", QString(QChar::ReplacementCharacter)},
+        {u"#xD800", QString(QChar::ReplacementCharacter)},
+        {u"#x110000", QString(QChar::ReplacementCharacter)},
+        {u"foo", std::nullopt},
+        {u"#", std::nullopt},
+        {u"#12x", std::nullopt},
+        {u"1acute", std::nullopt},
+    };
+    for (const auto& reference : references)
+        EXPECT_EQ(DecodeHtmlEntity(reference.name), reference.text)
+            << QString::fromUtf16(reference.name).toStdString();
+}
+
+TEST(PageInspectionTest, ListFormatHasSectionsCommentsAndHostsBelowHosts)
+{
+    const PageVocabulary list = PageVocabulary::parse(u"# hosts\r\n[parking hosts]\r\n"
+                                                      u"Park.Example.\r\n\r\n[unknown]\r\nx.com\r\n"
+                                                      u"[not found titles]\r\n  SEITE   Nicht "
+                                                      u"gefunden \r\n[parked phrases]\nÀ vendre");
+    EXPECT_TRUE(list.isParkingHost(u"a.park.example:80"));
+    EXPECT_TRUE(list.isParkingHost(u"PARK.example."));
+    EXPECT_FALSE(list.isParkingHost(u"apark.example"));
+    EXPECT_FALSE(list.isParkingHost(u"x.com"));
+    EXPECT_EQ(list.notFoundTitles(), QStringList{QStringLiteral("seite nicht gefunden")});
+    EXPECT_EQ(list.parkedPhrases(), QStringList{QStringLiteral("a vendre")});
 }
 
 } // namespace

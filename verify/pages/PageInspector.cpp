@@ -27,7 +27,7 @@ QStringList domainsOnTheWay(QStringView linkHost, const QStringList& redirectHos
     for (const QString& host : std::as_const(hosts)) {
         if (host.isEmpty())
             continue;
-        const QString unicode = QUrl::fromAce(host.toLatin1());
+        const QString unicode = host.contains(u"xn--") ? QUrl::fromAce(host.toLatin1()) : host;
         for (const QString& name : {host, unicode}) {
             domains += FoldForMatching(name);
             if (name.startsWith(u"www."))
@@ -129,7 +129,8 @@ std::unique_ptr<ChunkDecoder> PageInspector::readHead(PageText& text) const
 std::unique_ptr<ChunkDecoder>
 PageInspector::openDecoder(const QByteArray& byteOrderMarkCharset) const
 {
-    QByteArray fromMeta = IconvCharsetName(CharsetFromMeta(head_));
+    const QByteArrayView head = QByteArrayView(head_).first(std::min(head_.size(), HeadLength));
+    QByteArray fromMeta = IconvCharsetName(CharsetFromMeta(head));
     // A page read as ASCII to find its <meta> cannot be UTF-16 after all.
     if (fromMeta.startsWith("UTF-16"))
         fromMeta = "UTF-8";
