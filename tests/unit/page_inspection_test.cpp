@@ -1,0 +1,294 @@
+#include "HtmlCharset.h"
+#include "HtmlEntity.h"
+#include "PageInspector.h"
+#include "PageVocabulary.h"
+#include "TextCodec.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+QByteArray inCodePage(const char16_t* text, int codePage)
+{
+    return EncodeCodePage(QStringView(text), codePage);
+}
+
+// A comment longer than the bytes read before the charset is settled, so
+// what follows it is decoded piece by piece as it arrives.
+const QByteArray Padding = "<!--" + QByteArray(1100, ' ') + "-->";
+
+QByteArray utf16le(const QString& text)
+{
+    QByteArray bytes("\xFF\xFE", 2);
+    for (const QChar c : text)
+        bytes += char(c.unicode() & 0xFF) + QByteArray(1, char(c.unicode() >> 8));
+    return bytes;
+}
+
+QByteArray pageWithHiddenFiller(qsizetype fillerBytes, const QByteArray& afterFiller)
+{
+    return "<html><head><title>Home</title><script>" + QByteArray(fillerBytes, 'x') +
+           "</script></head><body>" + afterFiller + "</body></html>";
+}
+
+struct PageCase
+{
+    const char* name;
+    QByteArray contentType;
+    QByteArray body;
+    PageSignal expected;
+    QString linkHost = QStringLiteral("example.org");
+    QStringList redirectHosts = {};
+};
+
+// Feeds the body in pieces of the given size, asking for the verdict once
+// on the way (which must change nothing), and gives the verdict at the end.
+PageSignal inspect(const PageCase& page, qsizetype piece, qsizetype* taken = nullptr)
+{
+    PageInspector inspector(page.contentType, page.linkHost, page.redirectHosts);
+    const QByteArrayView body(page.body);
+    bool asked = false;
+    for (qsizetype at = 0; at < body.size(); at += piece) {
+        if (!asked && at >= body.size() / 2) {
+            (void)inspector.signal();
+            asked = true;
+        }
+        if (!inspector.feed(body.sliced(at, std::min(piece, body.size() - at))))
+            break;
+    }
+    if (taken)
+        *taken = inspector.bytesTaken();
+    return inspector.signal();
+}
+
+const std::vector<PageCase>& pages()
+{
+    static const std::vector<PageCase> cases = {
+        {"English parked page", "text/html",
+         "<!DOCTYPE html><html><head><title>example.org</title></head><body><!-->"
+         "<div class=\"banner\"><h1>This Domain Is For Sale!</h1></div></body></html>",
+         PageSignal::Parked},
+        {"for-sale page in UTF-8, accents and case differing from the list",
+         "text/html; charset=UTF-8",
+         "<title>À vendre</title>" + Padding + "<p>" + QByteArray(300, 'x').replace("xxx", "ab ") +
+             "</p><p>Ce nom de DOMAINE est à VENDRE.</p>",
+         PageSignal::Parked},
+        {"for-sale page, accents left out", "text/html", "<p>Ce nom de domaine est a vendre</p>",
+         PageSignal::Parked},
+        {"the link's own domain named for sale", "text/html",
+         "<title>Welcome</title><h1>Example.org is for sale</h1>", PageSignal::Parked,
+         QStringLiteral("www.example.org")},
+        {"phrase glued to the word before it", "text/html",
+         Padding + "<p>" + QByteArray(300, 'x').replace("xxx", "ab ") +
+             "Customers often rebuy this domain later. " +
+             QByteArray(300, 'x').replace("xxx", "ab ") + "</p>",
+         PageSignal::None},
+        {"another domain named for sale", "text/html",
+         "<title>Shop</title><p>myexample.org is for sale, ask us</p>", PageSignal::None},
+        {"Chinese parked page in GB2312 by Content-Type", "text/html; charset=gb2312",
+         "<title>example.org</title><body>" + Padding +
+             inCodePage(u"该域名正在出售，欢迎联系", 936),
+         PageSignal::Parked},
+        {"phrase that ends the body", "text/html", "<title>x</title><b>B</b>uy this domain",
+         PageSignal::Parked},
+        {"German title with a character reference inside a word", "text/html",
+         "<title>Fehler &ndash; Seite nicht gef&#117;nden</title><p>Zur&uuml;ck</p>",
+         PageSignal::SaysNotFound},
+        {"Russian title in windows-1251 by Content-Type", "text/html; charset=windows-1251",
+         "<html><head><title>" + inCodePage(u"Страница не найдена", 1251) +
+             "</title></head><body>" + inCodePage(u"Вернуться на главную", 1251),
+         PageSignal::SaysNotFound},
+        {"Russian title in KOI8-R by http-equiv, unknown Content-Type charset",
+         "text/html; charset=x-no-such-charset",
+         "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=KOI8-R\">"
+         "<title>\xCF\xDB\xC9\xC2\xCB\xC1: \xD3\xD4\xD2\xC1\xCE\xC9\xC3\xC1 "
+         "\xCE\xC5 \xCE\xC1\xCA\xC4\xC5\xCE\xC1</title>",
+         PageSignal::SaysNotFound},
+        {"Japanese title in Shift_JIS by meta", "text/html",
+         "<html><head><meta charset=\"Shift_JIS\">" + Padding + "<title>" +
+             inCodePage(u"お探しのページは見つかりませんでした｜ソフト", 932) +
+             "</title></head><body>" + inCodePage(u"トップへ", 932),
+         PageSignal::SaysNotFound},
+        {"meta naming UTF-16 on a page that is read as ASCII", "text/html",
+         "<meta charset=\"utf-16\"><title>ページが見つかりません</title>",
+         PageSignal::SaysNotFound},
+        {"meta past the bytes a browser pre-scans", "text/html",
+         Padding + "<meta charset=\"windows-1251\"><title>" + inCodePage(u"Не найдена", 1251) +
+             "</title>",
+         PageSignal::None},
+        {"French title in windows-1252, no charset given", "text/html",
+         "<title>Page non trouv\xE9\x65</title>", PageSignal::SaysNotFound},
+        {"UTF-16 page with a byte order mark", "text/html",
+         utf16le(QString(600, u' ') +
+                 QString::fromUtf16(u"<title>404 – 页面不存在</title><p>返回</p>")),
+         PageSignal::SaysNotFound},
+        {"404 standing alone in the title", "text/html", "<title>Error 404 (Not Found)!!1</title>",
+         PageSignal::SaysNotFound},
+        {"parking service in the redirect chain",
+         "text/html",
+         "<title>Welcome</title><p>Nice things</p>",
+         PageSignal::Parked,
+         QStringLiteral("oldshop.example"),
+         {QStringLiteral("www.oldshop.example"), QStringLiteral("Landing.ParkingCrew.net:443")}},
+        {"link to the parking service itself",
+         "text/html",
+         "<title>Domains</title><p>Find a name</p>",
+         PageSignal::None,
+         QStringLiteral("hugedomains.com"),
+         {QStringLiteral("www.hugedomains.com")}},
+        {"host that only ends like a parking service",
+         "text/html",
+         "<title>Shop</title>",
+         PageSignal::None,
+         QStringLiteral("example.org"),
+         {QStringLiteral("notsedo.com")}},
+        {"ordinary page that talks of domains, 404 and not found", "text/html",
+         "<title>Domains explained</title><body><p>Each domain is registered. A 404 "
+         "means not found; page not found errors hurt. These domains are for sale "
+         "elsewhere.</p></body>",
+         PageSignal::None},
+        {"title words hidden in scripts, comments and attributes", "text/html",
+         "<head><script>document.title = \"<title>404 Not Found</title>\";</script>"
+         "<!-- <title>Page not found</title> --><meta name=\"x\" content='a>b'>"
+         "<title>Home</title><style>p:after{content:\"This domain is for sale\"}</style>"
+         "</head><body><img alt=\"Logo > Buy this domain\"></body>",
+         PageSignal::None},
+        {"404 as part of a longer number", "text/html", "<title>Top 4040 tips</title>",
+         PageSignal::None},
+        {"title cut off before its end tag", "text/html", "<html><head><title>404 Not Found",
+         PageSignal::None},
+        {"phrase after plenty of text past the title", "text/html",
+         "<title>Blog</title><p>" + QByteArray(6000, 'a').replace("aaaaa", "word ") +
+             "</p><p>This domain is for sale</p>",
+         PageSignal::None},
+        {"phrase within the first 64 KiB", "text/html",
+         pageWithHiddenFiller(60000, "This domain is for sale"), PageSignal::Parked},
+        {"phrase beyond the first 64 KiB", "text/html",
+         pageWithHiddenFiller(70000, "This domain is for sale"), PageSignal::None},
+        {"plain text", "text/plain", "<title>404</title>This domain is for sale", PageSignal::None},
+        {"JSON", "application/json; charset=utf-8", "{\"title\": \"404 Not Found\"}",
+         PageSignal::None},
+    };
+    return cases;
+}
+
+TEST(PageInspectionTest, TellsParkedAndNotFoundPagesInAnyCharsetAndAnyCutOfTheBody)
+{
+    for (const PageCase& page : pages()) {
+        // Whole, byte by byte (cutting characters, tags and references), and
+        // in odd pieces.
+        for (const qsizetype piece :
+             {std::max<qsizetype>(page.body.size(), 1), qsizetype(1), qsizetype(7)})
+            EXPECT_EQ(inspect(page, piece), page.expected) << page.name << ", pieces of " << piece;
+    }
+}
+
+TEST(PageInspectionTest, TakesNoMoreThan64KiB)
+{
+    const PageCase big{"big", "text/html", pageWithHiddenFiller(200000, "x"), PageSignal::None};
+    for (const qsizetype piece : {big.body.size(), qsizetype(16384), qsizetype(1000)}) {
+        qsizetype taken = 0;
+        inspect(big, piece, &taken);
+        EXPECT_EQ(taken, PageInspector::ReadLimit) << piece;
+    }
+}
+
+TEST(PageInspectionTest, WantsNoMoreOnceTheVerdictCannotChange)
+{
+    PageInspector parked("text/html", u"example.org", {});
+    EXPECT_FALSE(parked.feed(QByteArray(2000, ' ') + "<title>x</title>Buy this domain now"));
+    EXPECT_EQ(parked.signal(), PageSignal::Parked);
+
+    PageInspector longPage("text/html", u"example.org", {});
+    EXPECT_TRUE(longPage.feed("<title>Long read</title>"));
+    EXPECT_TRUE(longPage.feed(QByteArray(4000, 'a').replace("aaaa", "wor ")));
+    EXPECT_FALSE(longPage.feed(QByteArray(4000, 'a').replace("aaaa", "wor ")));
+
+    PageInspector openTitle("text/html", u"example.org", {});
+    EXPECT_TRUE(openTitle.feed("<title>" + QByteArray(20000, 'a').replace("aaaa", "wor ")));
+
+    PageInspector redirected("text/html", u"example.org", {QStringLiteral("sedo.com")});
+    EXPECT_FALSE(redirected.feed("<title>Domain</title>"));
+    EXPECT_EQ(redirected.signal(), PageSignal::Parked);
+
+    PageInspector json("application/json", u"example.org", {});
+    EXPECT_FALSE(json.feed("{}"));
+}
+
+TEST(PageInspectionTest, HtmlIsTextHtmlOrXhtmlWhateverTheCaseAndParameters)
+{
+    for (const char* html :
+         {"text/html", "Text/HTML; charset=UTF-8", " text/html ;q=1", "application/xhtml+xml"})
+        EXPECT_TRUE(PageInspector::isHtml(html)) << html;
+    for (const char* other : {"", "text/plain", "text/htmlx", "text/xml", "text", "html"})
+        EXPECT_FALSE(PageInspector::isHtml(other)) << other;
+}
+
+TEST(PageInspectionTest, ReadsCharsetDeclarationsAsBrowsersDo)
+{
+    const struct
+    {
+        QByteArray head;
+        QByteArray charset;
+    } metas[] = {
+        {"<!-- <meta charset=\"koi8-r\"> --><meta charset=utf-8>", "utf-8"},
+        {"<META HTTP-EQUIV='content-type' CONTENT='text/html;charset = \"windows-1251\"'>",
+         "windows-1251"},
+        {"<meta content=\"text/html; charset=gbk\" http-equiv=\"Content-Type\">", "gbk"},
+        {"<meta name=\"description\" content=\"charset=koi8-r\">", ""},
+        {"<metadata charset=koi8-r><meta/charset=\"euc-jp\">", "euc-jp"},
+    };
+    for (const auto& meta : metas)
+        EXPECT_EQ(CharsetFromMeta(meta.head), meta.charset) << meta.head.constData();
+
+    EXPECT_EQ(CharsetParameter("text/html; Charset=\"ISO-8859-1\" ; q=1"), "ISO-8859-1");
+    EXPECT_EQ(CharsetParameter("text/html; format=flowed"), "");
+    EXPECT_EQ(IconvCharsetName(" ISO-8859-1"), "CP1252");
+    EXPECT_EQ(IconvCharsetName("Shift_JIS"), "CP932");
+    EXPECT_EQ(IconvCharsetName("koi8-r"), "KOI8-R");
+    EXPECT_EQ(IconvCharsetName("utf-8//TRANSLIT"), "");
+}
+
+TEST(PageInspectionTest, DecodesCharacterReferencesAndKeepsUnknownOnes)
+{
+    const struct
+    {
+        const char16_t* name;
+        std::optional<QString> text;
+    } references[] = {
+        {u"amp", QStringLiteral("&")},
+        {u"#1085", QStringLiteral("н")},
+        {u"#x43D", QStringLiteral("н")},
+        {u"Eacute", QStringLiteral("É")},
+        {u"ccedil", QStringLiteral("ç")},
+        {u"#0", QString(QChar::ReplacementCharacter)},
+        {u"#xD800", QString(QChar::ReplacementCharacter)},
+        {u"#x110000", QString(QChar::ReplacementCharacter)},
+        {u"foo", std::nullopt},
+        {u"#", std::nullopt},
+        {u"#12x", std::nullopt},
+        {u"1acute", std::nullopt},
+    };
+    for (const auto& reference : references)
+        EXPECT_EQ(DecodeHtmlEntity(reference.name), reference.text)
+            << QString::fromUtf16(reference.name).toStdString();
+}
+
+TEST(PageInspectionTest, ListFormatHasSectionsCommentsAndHostsBelowHosts)
+{
+    const PageVocabulary list = PageVocabulary::parse(u"# hosts\r\n[parking hosts]\r\n"
+                                                      u"Park.Example.\r\n\r\n[unknown]\r\nx.com\r\n"
+                                                      u"[not found titles]\r\n  SEITE   Nicht "
+                                                      u"gefunden \r\n[parked phrases]\nÀ vendre");
+    EXPECT_TRUE(list.isParkingHost(u"a.park.example:80"));
+    EXPECT_TRUE(list.isParkingHost(u"PARK.example."));
+    EXPECT_FALSE(list.isParkingHost(u"apark.example"));
+    EXPECT_FALSE(list.isParkingHost(u"x.com"));
+    EXPECT_EQ(list.notFoundTitles(), QStringList{QStringLiteral("seite nicht gefunden")});
+    EXPECT_EQ(list.parkedPhrases(), QStringList{QStringLiteral("a vendre")});
+}
+
+} // namespace

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+// Reads decoded HTML as it arrives, in pieces of any size, and gives out
+// what a reader of the page sees: the title, and the visible text with
+// tags, comments, scripts and styles left out and character references
+// decoded. Holds only the construct it is in the middle of (a tag name, a
+// reference, the title so far), never the page.
+class HtmlTextScanner final
+{
+public:
+    // Stops reading once textLimit characters of text (blanks aside) have
+    // come past the title, at the same character however the page is cut
+    // into pieces.
+    explicit HtmlTextScanner(qsizetype textLimit) : textLimit_(textLimit) {}
+
+    // Appends the visible text of html (the title's included) to visible.
+    void scan(QStringView html, QString& visible);
+    bool atTextLimit() const { return textPastTitle_ >= textLimit_; }
+
+    // The title, once its end tag has been read.
+    bool titleComplete() const { return titleDone_; }
+    const QString& title() const { return title_; }
+    // Whether the page's title is behind: it has ended, or the body began
+    // without one.
+    bool pastTitle() const { return titleDone_ || bodyBegun_; }
+
+private:
+    enum class State : quint8
+    {
+        Data,
+        TagOpen,
+        EndTagOpen,
+        TagName,
+        Attributes,
+        QuotedValue,
+        MarkupOpen,
+        Comment,
+        Bogus,
+        RawText,
+        Reference,
+    };
+
+    void step(QChar c);
+    void data(QChar c);
+    void tagOpen(QChar c);
+    void endTagOpen(QChar c);
+    void tagName(QChar c);
+    void attributes(QChar c);
+    void markupOpen(QChar c);
+    void comment(QChar c);
+    void rawText(QChar c);
+    void reference(QChar c);
+    void startTag(QChar c, bool endTag);
+    void startReference(State back);
+    void endOfTag();
+    void enterRawText(const QString& name);
+    void emitText(QStringView text);
+
+    qsizetype textLimit_;
+    qsizetype textPastTitle_ = 0;
+    QString* visible_ = nullptr;
+    QString title_;
+    QString tagName_;
+    QString reference_;
+    QString rawEnd_;           // the end tag that closes the raw text, "</script"
+    qsizetype rawMatched_ = 0; // how much of it has been seen
+    int dashes_ = 0;
+    int commentLength_ = 0;
+    State state_ = State::Data;
+    State referenceReturn_ = State::Data;
+    char16_t quote_ = 0;
+    bool endTag_ = false;
+    bool afterEquals_ = false;
+    bool inTitle_ = false;
+    bool titleSeen_ = false;
+    bool titleDone_ = false;
+    bool bodyBegun_ = false;
+};

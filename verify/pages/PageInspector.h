@@ -1,0 +1,67 @@
+#pragma once
+
+#include "PageSignal.h"
+#include "PageText.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QStringList>
+#include <QStringView>
+
+#include <memory>
+
+class ChunkDecoder;
+
+// Tells a parked or for-sale domain and a page that says it was not found
+// from the first bytes of an HTML answer, fed as they arrive. Reads at most
+// ReadLimit bytes and keeps none of them beyond what the reading needs: the
+// first bytes until the charset is known, an unfinished character, tag or
+// title, and the tail a phrase could still straddle.
+//
+// The charset: a byte order mark; else the Content-Type's; else the page's
+// <meta>; else UTF-8 while the bytes are UTF-8, windows-1252 from the first
+// that is not. A name iconv does not know passes to the next of these.
+class PageInspector final
+{
+public:
+    static constexpr qsizetype ReadLimit = 64 * 1024;
+
+    // Whether a Content-Type value names an HTML page (text/html or
+    // application/xhtml+xml, letter case and parameters aside).
+    static bool isHtml(QByteArrayView contentType);
+
+    // contentType: the final answer's Content-Type value. linkHost: the
+    // link's own host; redirectHosts: the host of every redirect's target.
+    // Hosts may carry a port. A redirect to a parking service's host is a
+    // parked domain whatever the body (a link to the service itself is not);
+    // a body that is not HTML is not read.
+    PageInspector(QByteArrayView contentType, QStringView linkHost,
+                  const QStringList& redirectHosts);
+    ~PageInspector();
+    PageInspector(const PageInspector&) = delete;
+    PageInspector& operator=(const PageInspector&) = delete;
+
+    // Takes the next bytes of the body; false once no more are wanted: the
+    // verdict cannot change any more, or ReadLimit bytes have been taken
+    // (bytes past it are not looked at).
+    bool feed(QByteArrayView chunk);
+
+    // The verdict on what was fed, the body taken to end there.
+    PageSignal signal() const;
+
+    // How many bytes of the body were taken.
+    qsizetype bytesTaken() const { return taken_; }
+
+private:
+    bool wantsMore() const;
+    std::unique_ptr<ChunkDecoder> readHead(PageText& text) const;
+    std::unique_ptr<ChunkDecoder> openDecoder(const QByteArray& byteOrderMarkCharset) const;
+
+    QByteArray declaredCharset_;
+    QByteArray head_;
+    std::unique_ptr<ChunkDecoder> decoder_; // once the charset is known
+    PageText text_;
+    qsizetype taken_ = 0;
+    bool html_ = false;
+    bool parkingHost_ = false;
+};

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QtGlobal>
+
+// What the first bytes of an HTML answer say about the page.
+enum class PageSignal : quint8
+{
+    None,
+    Parked,       // the domain is parked or for sale
+    SaysNotFound, // the title says the page was not found
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "HtmlTextScanner.h"
+#include "PageSignal.h"
+#include "PhraseWatch.h"
+
+#include <QStringList>
+#include <QStringView>
+
+// The reading side of a page check: decoded HTML in, in pieces; whether it
+// reads as a parked page or a "not found" page out. A value: a copy goes on
+// from where the original stands.
+class PageText final
+{
+public:
+    // Both lists folded (FoldForMatching), with no "{domain}" left in them.
+    PageText(QStringList parkedPhrases, QStringList notFoundTitles);
+
+    void read(QStringView html);
+
+    // Whether more text could not change the verdict.
+    bool seenEnough() const;
+    // The verdict if the text ends here; a title without its end tag says
+    // nothing.
+    PageSignal signalAtEnd() const;
+
+private:
+    HtmlTextScanner scanner_;
+    PhraseWatch parked_;
+    QStringList notFoundTitles_;
+};
