@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QStringView>
+#include <span>
+
+struct ProfileLine;
 
 // Finds [section] key in lines fed one by one, the way the Windows reader
 // does: only the first section of that name is searched, and in it the
@@ -12,6 +15,8 @@ public:
 
     // Returns false once the answer is known; later lines cannot change it.
     bool feed(QStringView line);
+    // The same for a line already parsed, so one parse serves many searches.
+    bool feed(const ProfileLine& parsed);
 
     bool found() const { return keyLine_ >= 0; }
     QStringView rawValue() const { return value_; }      // valid while the fed text lives
@@ -29,4 +34,9 @@ private:
     qsizetype keyLine_ = -1;
     qsizetype lastContentLine_ = -1;
     bool inSection_ = false;
+    bool done_ = false;
 };
+
+// Feeds the lines of text (each ended by CR or LF) to every search until all
+// of them know their answer.
+void SearchProfileText(QStringView text, std::span<ProfileSearch> searches);
