@@ -2,6 +2,29 @@
 
 #include "ProfileSyntax.h"
 
+namespace {
+
+bool startsHeader(QStringView line)
+{
+    for (const QChar c : line) {
+        if (!IsProfileBlank(c))
+            return c == u'[';
+    }
+    return false;
+}
+
+// The end of the line that starts at p: the first CR or LF, or end. Both
+// sort below every printable character, so one comparison settles almost
+// every character.
+const QChar* lineEnd(const QChar* p, const QChar* end)
+{
+    while (p != end && (p->unicode() > u'\r' || (*p != u'\r' && *p != u'\n')))
+        ++p;
+    return p;
+}
+
+} // namespace
+
 // The names asked for are trimmed like the names in the file.
 ProfileSearch::ProfileSearch(QStringView section, QStringView key)
     : section_(TrimProfileBlanks(section)), key_(TrimProfileBlanks(key))
@@ -10,14 +33,14 @@ ProfileSearch::ProfileSearch(QStringView section, QStringView key)
 
 bool ProfileSearch::feed(QStringView line)
 {
-    return feed(ParseProfileLine(line));
-}
-
-bool ProfileSearch::feed(const ProfileLine& parsed)
-{
     if (done_)
         return false;
     const qsizetype index = index_++;
+    // Outside the section only a header can change anything, and few lines
+    // are one: the others need no parse.
+    if (!inSection_ && !startsHeader(line))
+        return true;
+    const ProfileLine parsed = ParseProfileLine(line);
     switch (parsed.kind) {
     case ProfileLine::Blank:
         return true;
@@ -52,16 +75,14 @@ bool ProfileSearch::feed(const ProfileLine& parsed)
 void SearchProfileText(QStringView text, std::span<ProfileSearch> searches)
 {
     const QChar* const end = text.constData() + text.size();
-    const QChar* lineStart = text.constData();
-    for (const QChar* p = lineStart;; ++p) {
-        if (p != end && *p != u'\r' && *p != u'\n')
-            continue;
-        const ProfileLine parsed = ParseProfileLine(QStringView(lineStart, p));
+    for (const QChar* lineStart = text.constData();;) {
+        const QChar* const lineStop = lineEnd(lineStart, end);
+        const QStringView line(lineStart, lineStop);
         bool open = false;
         for (ProfileSearch& search : searches)
-            open = search.feed(parsed) || open;
-        if (!open || p == end)
+            open = search.feed(line) || open;
+        if (!open || lineStop == end)
             break;
-        lineStart = p + 1;
+        lineStart = lineStop + 1;
     }
 }

@@ -3,8 +3,6 @@
 #include <QStringView>
 #include <span>
 
-struct ProfileLine;
-
 // Finds [section] key in lines fed one by one, the way the Windows reader
 // does: only the first section of that name is searched, and in it the
 // first matching key wins. It also notes where a missing key would go.
@@ -15,8 +13,6 @@ public:
 
     // Returns false once the answer is known; later lines cannot change it.
     bool feed(QStringView line);
-    // The same for a line already parsed, so one parse serves many searches.
-    bool feed(const ProfileLine& parsed);
 
     bool found() const { return keyLine_ >= 0; }
     QStringView rawValue() const { return value_; }      // valid while the fed text lives

@@ -77,6 +77,7 @@ QStringView BoundProfileValue(QStringView value)
 
 bool SameProfileName(QStringView a, QStringView b)
 {
-    // Simple case folding keeps the length, so unequal sizes never match.
-    return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
+    // Simple case folding keeps the length, so unequal sizes never match;
+    // names are mostly spelled alike, and an exact match is cheap.
+    return a.size() == b.size() && (a == b || a.compare(b, Qt::CaseInsensitive) == 0);
 }

@@ -51,7 +51,8 @@ TEST(ShortcutLinkTest, UnicodeSectionWinsOnlyWhenWellFormedAndNotEmpty)
         QString link;
     } cases[] = {
         {ansi + "[InternetShortcut.W]\nURL=http://+BD0EMA-.+BEAERA-/\n", u"http://на.рф/"_qs},
-        {"[internetshortcut.w]\r\n url = \"http://+BD0EMA-.+BEAERA-/\" \r\n", u"http://на.рф/"_qs},
+        {" \t[internetshortcut.w]\r\n url = \"http://+BD0EMA-.+BEAERA-/\" \r\n",
+         u"http://на.рф/"_qs},
         {ansi + "[InternetShortcut.W]\nURL=http://+BD0EMA~.+BEAERA-/\n", garbled},
         {ansi + "[InternetShortcut.W]\nURL=http://+BD0EMB-.+BEAERA-/\n", garbled},
         {ansi + "[InternetShortcut.W]\nURL=\n", garbled},
