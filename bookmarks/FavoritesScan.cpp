@@ -4,8 +4,8 @@
 #include "DirectoryListing.h"
 #include "FolderCursor.h"
 #include "PathUtils.h"
-#include "ProfileFile.h"
 #include "PseudoFileSystem.h"
+#include "ShortcutLink.h"
 #include "WildcardMatch.h"
 
 #include <algorithm>
@@ -106,13 +106,11 @@ QString linkTargetNote(int folder, const std::string& name)
 void addLinksFrom(BookmarkModel& tree, int folder, const std::string& dir,
                   const std::vector<DirEntry>& listing, BookmarkNode* parent)
 {
-    const QString section = QStringLiteral("InternetShortcut");
-    const QString key = QStringLiteral("URL");
     for (const DirEntry& found : listing) {
         if (!MatchesPattern(found.name, LinkPattern))
             continue;
         FileId nameId;
-        const QString url = ReadProfileStringAt(folder, found.name.c_str(), section, key, nameId);
+        const QString url = ReadShortcutLinkAt(folder, found.name.c_str(), nameId);
         BookmarkEntry& entry = tree.addChild(parent)->entry;
         // The title is the whole name without its extension, even where the
         // name itself holds a double quote (legal here, unlike on Windows).

@@ -56,15 +56,7 @@ QString LookupProfileString(const QString& text, const QString& section, const Q
                             const QString& def)
 {
     ProfileSearch search(section, key);
-    const QChar* const end = text.constData() + text.size();
-    const QChar* lineStart = text.constData();
-    for (const QChar* p = lineStart;; ++p) {
-        if (p != end && *p != u'\r' && *p != u'\n')
-            continue;
-        if (!search.feed(QStringView(lineStart, p)) || p == end)
-            break;
-        lineStart = p + 1;
-    }
+    SearchProfileText(text, {&search, 1});
     return search.found() ? ProfileValueText(search.rawValue()) : def;
 }
 
@@ -80,10 +72,7 @@ QString ReadProfileString(const std::filesystem::path::value_type* file, const Q
     return ReadProfileStringAt(AT_FDCWD, file, section, key, def);
 }
 
-namespace {
-
-QString readProfileStringAt(int dirFd, const char* name, const QString& section, const QString& key,
-                            const QString& def, FileId* nameId)
+std::optional<QString> ReadProfileTextAt(int dirFd, const char* name, FileId* nameId)
 {
     // Called once per shortcut of a Favorites scan: the read buffer is
     // reused instead of allocated for every file.
@@ -97,11 +86,21 @@ QString readProfileStringAt(int dirFd, const char* name, const QString& section,
             ::fstatat(dirFd, name, &link, AT_SYMLINK_NOFOLLOW) == 0 ? FileIdOf(link) : FileId{};
         error = ReadFileStartAt(dirFd, name, OneShotReadLimit, buffer);
     }
-    const bool read = error == 0;
-    const QString text = read ? DecodeText(buffer) : QString();
+    std::optional<QString> text;
+    if (error == 0)
+        text = DecodeText(buffer);
     if (buffer.capacity() > KeptBufferBytes)
         buffer = QByteArray();
-    return read ? LookupProfileString(text, section, key, def) : def;
+    return text;
+}
+
+namespace {
+
+QString readProfileStringAt(int dirFd, const char* name, const QString& section, const QString& key,
+                            const QString& def, FileId* nameId)
+{
+    const std::optional<QString> text = ReadProfileTextAt(dirFd, name, nameId);
+    return text ? LookupProfileString(*text, section, key, def) : def;
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <QList>
 #include <QString>
 #include <filesystem>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -39,6 +40,11 @@ QString ReadProfileStringAt(int dirFd, const char* name, const QString& section,
 // read found it, so a scan needs no second look at the file.
 QString ReadProfileStringAt(int dirFd, const char* name, const QString& section, const QString& key,
                             FileId& nameId);
+
+// The whole text that the reads above look keys up in, for a caller that
+// wants more than one key of a file: same limits, same refusals, nothing
+// when the file cannot be read; *nameId (if given) as above.
+std::optional<QString> ReadProfileTextAt(int dirFd, const char* name, FileId* nameId);
 
 // The same lookup over text that is already in memory.
 QString LookupProfileString(const QString& text, const QString& section, const QString& key,

@@ -3,6 +3,7 @@
 #include "ProfileSectionScan.h"
 
 #include <QStringView>
+#include <span>
 
 // Finds [section] key in lines fed one by one, the way the Windows reader
 // does: only the first section of that name is searched, and in it the
@@ -23,4 +24,9 @@ private:
     QStringView key_;
     QStringView value_;
     bool found_ = false;
+    bool done_ = false;
 };
+
+// Feeds the lines of text (each ended by CR or LF) to every search until all
+// of them know their answer.
+void SearchProfileText(QStringView text, std::span<ProfileSearch> searches);

@@ -54,22 +54,32 @@ ProfileLine ParseProfileLine(QStringView line)
 
 QString ProfileValueText(QStringView value)
 {
+    return BoundProfileValue(UnquoteProfileValue(value)).toString();
+}
+
+QStringView UnquoteProfileValue(QStringView value)
+{
     if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
         value.back() == value.front())
-        value = value.sliced(1, value.size() - 2);
-    if (value.size() > ProfileValueBound) {
-        qsizetype cut = ProfileValueBound;
-        if (value[cut - 1].isHighSurrogate() && value[cut].isLowSurrogate())
-            --cut;
-        value = value.first(cut);
-    }
-    return value.toString();
+        return value.sliced(1, value.size() - 2);
+    return value;
+}
+
+QStringView BoundProfileValue(QStringView value)
+{
+    if (value.size() <= ProfileValueBound)
+        return value;
+    qsizetype cut = ProfileValueBound;
+    if (value[cut - 1].isHighSurrogate() && value[cut].isLowSurrogate())
+        --cut;
+    return value.first(cut);
 }
 
 bool SameProfileName(QStringView a, QStringView b)
 {
-    // Simple case folding keeps the length, so unequal sizes never match.
-    return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
+    // Simple case folding keeps the length, so unequal sizes never match;
+    // names are mostly spelled alike, and an exact match is cheap.
+    return a.size() == b.size() && (a == b || a.compare(b, Qt::CaseInsensitive) == 0);
 }
 
 QString FoldProfileName(QStringView name)

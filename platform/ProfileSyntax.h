@@ -29,10 +29,14 @@ struct ProfileLine
 
 ProfileLine ParseProfileLine(QStringView line);
 
-// The value as the reader hands it out: one pair of enclosing quotes removed
-// (same ' or " at both ends, at least two characters), then cut to
-// ProfileValueBound without splitting a surrogate pair.
+// The value as the reader hands it out: UnquoteProfileValue, then
+// BoundProfileValue.
 QString ProfileValueText(QStringView value);
+// One pair of enclosing quotes removed (same ' or " at both ends, at least
+// two characters).
+QStringView UnquoteProfileValue(QStringView value);
+// Cut to ProfileValueBound without splitting a surrogate pair.
+QStringView BoundProfileValue(QStringView value);
 
 // Section and key names match without regard to case.
 bool SameProfileName(QStringView a, QStringView b);
