@@ -29,6 +29,14 @@ enum class ProbeOutcome : quint8
     OtherFailure,
 };
 
+// What the first bytes of a final HTML answer showed.
+enum class PageSignal : quint8
+{
+    None,
+    Parked,       // a parked or for-sale domain
+    SaysNotFound, // a title that says the page was not found
+};
+
 // The verdict on one link and why. Kept small, since every verified link of a
 // large tree holds one: the strings stay empty where they say nothing.
 struct ProbeResult
@@ -43,8 +51,15 @@ struct ProbeResult
     qint32 boundMs = 0;
     qint16 statusCode = 0;
     quint8 redirects = 0;
+    // The final answer's Retry-After in seconds, at most a minute; -1 without one.
+    qint16 retryAfterSeconds = -1;
     ProbeOutcome outcome = ProbeOutcome::OtherFailure;
+    PageSignal page = PageSignal::None;
     bool alive = false;
+    // Redirects were followed and every one of them was a 301 or a 308.
+    bool permanentRedirects = false;
+    // A link deeper than a site's home page whose redirects ended on one.
+    bool movedToHomePage = false;
 };
 
 Q_DECLARE_METATYPE(ProbeResult)

@@ -1,0 +1,145 @@
+#include "RetryAfter.h"
+#include "Verdict.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using O = ProbeOutcome;
+using V = Verdict;
+
+ProbeResult answered(int status, PageSignal page = PageSignal::None, bool homePage = false)
+{
+    ProbeResult result;
+    result.outcome = O::Answered;
+    result.statusCode = qint16(status);
+    result.page = page;
+    result.movedToHomePage = homePage;
+    return result;
+}
+
+ProbeResult failed(ProbeOutcome outcome)
+{
+    ProbeResult result;
+    result.outcome = outcome;
+    return result;
+}
+
+struct Case
+{
+    const char* what;
+    ProbeResult result;
+    NetworkEvidence evidence;
+    Verdict person; // the final verdict as a person judges it
+    bool askAgain;  // a first answer of this kind gets a second opinion
+    Verdict strict; // the old rule: alive only on 200 or 302
+};
+
+const NetworkEvidence Online{true, true};
+const NetworkEvidence Offline{false, false};
+const NetworkEvidence OnlyAddressesAnswer{true, false};
+
+} // namespace
+
+TEST(VerdictTest, EveryKindOfAnswerGetsAPersonsVerdictAndTheStrictOne)
+{
+    const Case cases[] = {
+        {"200", answered(200), Online, V::Alive, false, V::Alive},
+        {"204 No Content", answered(204), Online, V::Alive, false, V::Dead},
+        {"302 as the last answer", answered(302), Online, V::Alive, false, V::Alive},
+        {"parked domain", answered(200, PageSignal::Parked), Online, V::Dead, false, V::Alive},
+        {"page says not found", answered(200, PageSignal::SaysNotFound), Online, V::Unsure, false,
+         V::Alive},
+        {"deep link sent home", answered(200, PageSignal::None, true), Online, V::Unsure, false,
+         V::Alive},
+        {"404", answered(404), Online, V::Dead, false, V::Dead},
+        {"410", answered(410), Online, V::Dead, false, V::Dead},
+        {"400", answered(400), Online, V::Dead, false, V::Dead},
+        {"401 login", answered(401), Online, V::Unsure, false, V::Dead},
+        {"403 robots", answered(403), Online, V::Unsure, false, V::Dead},
+        {"407 proxy login", answered(407), Online, V::Unsure, false, V::Dead},
+        {"408", answered(408), Online, V::Unsure, true, V::Dead},
+        {"429", answered(429), Online, V::Unsure, true, V::Dead},
+        {"500", answered(500), Online, V::Unsure, true, V::Dead},
+        {"503", answered(503), Online, V::Unsure, true, V::Dead},
+        {"999", answered(999), Online, V::Unsure, false, V::Dead},
+        {"301 without a target", answered(301), Online, V::Unsure, false, V::Dead},
+        {"refused, others answered", failed(O::ConnectionRefused), Online, V::Dead, true, V::Dead},
+        {"refused, offline", failed(O::ConnectionRefused), Offline, V::Unsure, true, V::Dead},
+        {"no such name, names resolve", failed(O::NameNotResolved), Online, V::Dead, true, V::Dead},
+        {"no such name, only a router answered", failed(O::NameNotResolved), OnlyAddressesAnswer,
+         V::Unsure, true, V::Dead},
+        {"connect time-out", failed(O::ConnectTimeout), Online, V::Unsure, true, V::Dead},
+        {"no data", failed(O::NoDataTimeout), Online, V::Unsure, true, V::Dead},
+        {"reset inside the head", failed(O::CutHead), Online, V::Unsure, true, V::Dead},
+        {"TLS", failed(O::TlsFailure), Online, V::Unsure, false, V::Dead},
+        {"redirect loop", failed(O::TooManyRedirects), Online, V::Dead, false, V::Dead},
+        {"malformed", failed(O::MalformedLink), Online, V::Dead, false, V::Dead},
+        {"proxy refused", failed(O::ProxyRefused), Offline, V::Unsure, false, V::Dead},
+        {"proxy error", failed(O::ProxyError), Online, V::Unsure, false, V::Dead},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Judgement first = JudgeProbe(c.result, JudgeMode::Person, c.evidence, false);
+        EXPECT_EQ(first.askAgain, c.askAgain);
+        // While a second opinion is awaited, nothing is called dead.
+        if (first.askAgain) {
+            EXPECT_EQ(first.verdict, V::Unsure);
+        }
+        const Judgement last = JudgeProbe(c.result, JudgeMode::Person, c.evidence, true);
+        EXPECT_EQ(last.verdict, c.person);
+        EXPECT_FALSE(last.askAgain);
+        const Judgement strict = JudgeProbe(c.result, JudgeMode::Strict, c.evidence, false);
+        EXPECT_EQ(strict.verdict, c.strict);
+        EXPECT_FALSE(strict.askAgain);
+    }
+}
+
+TEST(VerdictTest, ReasonsSayWhatHappenedAndWhatToDo)
+{
+    ProbeResult forbidden = answered(403);
+    forbidden.detail = QStringLiteral("Forbidden");
+    EXPECT_EQ(JudgeProbe(forbidden, JudgeMode::Person, Online, true).text,
+              QStringLiteral(
+                  "Not sure: 403 Forbidden, the site refuses robots; open it in a browser to see"));
+    EXPECT_EQ(JudgeProbe(forbidden, JudgeMode::Strict, Online, true).text,
+              QStringLiteral("Dead: 403 Forbidden"));
+
+    const Judgement offline =
+        JudgeProbe(failed(O::ConnectionRefused), JudgeMode::Person, Offline, true);
+    EXPECT_TRUE(offline.noNetwork);
+    EXPECT_EQ(offline.text, QStringLiteral("Not sure: connection refused, no network?; check the "
+                                           "connection and run again"));
+    EXPECT_FALSE(JudgeProbe(answered(503), JudgeMode::Person, Offline, true).noNetwork);
+    EXPECT_EQ(NotWebLinkJudgement().verdict, V::Unchecked);
+    EXPECT_EQ(NotWebLinkJudgement().text, QStringLiteral("Not checked: not a web link"));
+}
+
+TEST(VerdictTest, RetryAfterIsSecondsOrADateAndNeverMoreThanAMinute)
+{
+    const std::time_t now = 784111777; // Sun, 06 Nov 1994 08:49:37 GMT
+    const struct
+    {
+        const char* value;
+        std::optional<int> seconds;
+    } cases[] = {
+        {"7", 7},
+        {" 30 ", 30},
+        {"0", 0},
+        {"0007", 7},
+        {"120", 60},
+        {"99999999999999999999", 60},
+        {"Sun, 06 Nov 1994 08:49:57 GMT", 20},
+        {"Sunday, 06-Nov-94 08:50:07 GMT", 30},
+        {"Sun Nov  6 08:49:47 1994", 10},
+        {"Sun, 06 Nov 1994 08:00:00 GMT", 0},
+        {"Mon, 07 Nov 1994 08:49:37 GMT", 60},
+        {"", std::nullopt},
+        {"-5", std::nullopt},
+        {"soon", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        EXPECT_EQ(RetryAfterSeconds(c.value, now), c.seconds);
+    }
+}

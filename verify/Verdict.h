@@ -1,0 +1,53 @@
+#pragma once
+
+#include "ProbeResult.h"
+
+#include <QString>
+
+// How a run judges what it found out: as a person would (the default), or
+// by the old rule of two verdicts, alive only on a final "200" or "302".
+enum class JudgeMode : quint8
+{
+    Person,
+    Strict,
+};
+
+enum class Verdict : quint8
+{
+    Alive,
+    Dead,      // the page is gone
+    Unsure,    // a server is there, or may be, but did not say
+    Unchecked, // no request was made: not a web link
+};
+
+// What a run has seen of the network so far. A refused connection or a
+// name that does not resolve says the page is gone only when the network
+// is known to work; offline, every link would look gone.
+struct NetworkEvidence
+{
+    bool serverAnswered = false;   // some link got an HTTP answer
+    bool hostNameAnswered = false; // some link named by a host name (not an address) got one
+};
+
+struct Judgement
+{
+    Verdict verdict = Verdict::Unsure;
+    // The verdict and its reason as a person reads them, with what to do
+    // where there is something to do.
+    QString text;
+    // A first answer that may pass: worth a second opinion later on.
+    bool askAgain = false;
+    // Not sure only because the run saw no sign of a working network.
+    bool noNetwork = false;
+};
+
+// Judges a finished probe. finalAttempt: no second opinion will follow, so
+// a passing failure is judged as it stands.
+Judgement JudgeProbe(const ProbeResult& result, JudgeMode mode, const NetworkEvidence& evidence,
+                     bool finalAttempt);
+
+// A link that is not checked at all, being no web link.
+Judgement NotWebLinkJudgement();
+
+// "alive", "dead", "unsure", "unchecked": the words of the command line.
+QString VerdictWord(Verdict verdict);
