@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PageSignal.h"
+
 #include <QMetaType>
 #include <QString>
 #include <QtGlobal>
@@ -27,14 +29,6 @@ enum class ProbeOutcome : quint8
     OutOfFiles,
     HeadTooLarge,
     OtherFailure,
-};
-
-// What the first bytes of a final HTML answer showed.
-enum class PageSignal : quint8
-{
-    None,
-    Parked,       // a parked or for-sale domain
-    SaysNotFound, // a title that says the page was not found
 };
 
 // The verdict on one link and why. Kept small, since every verified link of a
