@@ -9,11 +9,14 @@ BookmarkImage LampImage(qint16 status)
 {
     switch (status) {
     case StatusUnverified:
+    case StatusUnchecked: // grey as before: nothing was asked of it
         return ImageLampUnverified;
     case StatusAlive:
         return ImageLampAlive;
     case StatusDead:
         return ImageLampDead;
+    case StatusUnsure:
+        return ImageLampUnsure;
     default:
         return ImageNone;
     }

@@ -15,6 +15,8 @@ enum BookmarkStatus : qint16
     StatusUnverified = 2,
     StatusAlive = 3,
     StatusDead = 4,
+    StatusUnsure = 5,    // a server is there, or may be, but did not say
+    StatusUnchecked = 6, // not a web link (or could not be probed): never requested
 };
 
 // The 16 x 16 pictures of the bookmark view, in the order its list holds
@@ -27,6 +29,7 @@ enum BookmarkImage : qint16
     ImageLampUnverified = 2,
     ImageLampAlive = 3,
     ImageLampDead = 4,
+    ImageLampUnsure = 5,
 };
 
 struct BookmarkEntry

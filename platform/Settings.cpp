@@ -19,6 +19,7 @@ const QString ProxyKey = QStringLiteral("Proxy");
 const QString PortKey = QStringLiteral("Port");
 const QString UseProxyKey = QStringLiteral("UseProxy");
 const QString LinksAtOnceKey = QStringLiteral("LinksAtOnce");
+const QString StrictVerdictsKey = QStringLiteral("StrictVerdicts");
 
 // Returns 0 or the errno value that kept the file from being read; a
 // profile left unread is empty, so every key gives its default.
@@ -66,6 +67,7 @@ void readOptions(const ProfileFile& profile, Settings& settings)
     proxy.port = keys.value(PortKey, proxy.port);
     proxy.useProxy = readFlag(keys, UseProxyKey);
     settings.linksAtOnce = readLinksAtOnce(keys);
+    settings.strictVerdicts = readFlag(keys, StrictVerdictsKey);
 }
 
 void writeOptions(const Settings& settings, ProfileFile& profile)
@@ -74,7 +76,8 @@ void writeOptions(const Settings& settings, ProfileFile& profile)
     profile.setValues(OptionsSection, {{ProxyKey, proxy.address},
                                        {PortKey, proxy.port},
                                        {UseProxyKey, flagText(proxy.useProxy)},
-                                       {LinksAtOnceKey, QString::number(settings.linksAtOnce)}});
+                                       {LinksAtOnceKey, QString::number(settings.linksAtOnce)},
+                                       {StrictVerdictsKey, flagText(settings.strictVerdicts)}});
 }
 
 Settings::LoadStatus loadSettings(Settings& settings, const std::filesystem::path& configFile,

@@ -32,13 +32,16 @@ struct Settings
         QString error; // why not, when not saved
     };
 
-    static constexpr int DefaultLinksAtOnce = 64;
+    static constexpr int DefaultLinksAtOnce = 128;
     static constexpr int MinLinksAtOnce = 1;
-    static constexpr int MaxLinksAtOnce = 128;
+    static constexpr int MaxLinksAtOnce = 256;
 
     ProxySettings proxy;
     // How many links a verification run checks at once, in all.
     int linksAtOnce = DefaultLinksAtOnce;
+    // Alive only on a final "200" or "302", everything else dead, with no
+    // second look and no page read: the rule the program had at first.
+    bool strictVerdicts = false;
     WindowState window;
 
     // Replaces every value by the file's (or the default).

@@ -21,7 +21,8 @@ CurlProbeEngine::~CurlProbeEngine()
     curl_multi_cleanup(multi_);
 }
 
-void CurlProbeEngine::start(quint64 ticket, const QString& link, const ProxySettings& proxy)
+void CurlProbeEngine::start(quint64 ticket, const QString& link, const ProxySettings& proxy,
+                            bool /*readPage*/)
 {
     auto transfer = std::make_unique<ProbeTransfer>(link, proxy, limits_);
     CURL* curl = transfer->handle();

@@ -15,7 +15,8 @@ public:
     CurlProbeEngine(const CurlProbeEngine&) = delete;
     CurlProbeEngine& operator=(const CurlProbeEngine&) = delete;
 
-    void start(quint64 ticket, const QString& link, const ProxySettings& proxy) override;
+    void start(quint64 ticket, const QString& link, const ProxySettings& proxy,
+               bool readPage) override;
     std::vector<FinishedProbe> takeFinished() override;
     void wake() override;
     void cancelAll() override;

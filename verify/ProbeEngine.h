@@ -24,7 +24,10 @@ public:
     virtual ~ProbeEngine() = default;
 
     // Begins the probe of a link; its verdict comes out of takeFinished().
-    virtual void start(quint64 ticket, const QString& link, const ProxySettings& proxy) = 0;
+    // readPage: a final HTML 200 is read on to see whether the page is one
+    // of a parked domain or says it was not found.
+    virtual void start(quint64 ticket, const QString& link, const ProxySettings& proxy,
+                       bool readPage) = 0;
     // Waits until a transfer has finished or wake() was called (also before
     // this call began), then gives the verdicts not yet taken; maybe none.
     virtual std::vector<FinishedProbe> takeFinished() = 0;

@@ -150,7 +150,7 @@ void TMyThread::startWaitingLinks()
         if (!next)
             return;
         // Unlocked: the main thread may take back other waiting links meanwhile.
-        engine_->start(next->ticket, next->link, settings_->get());
+        engine_->start(next->ticket, next->link, settings_->get(), readPages_);
     }
 }
 

@@ -30,6 +30,9 @@ public:
               QObject* parent = nullptr);
     ~TMyThread() override;
 
+    // Before start(): whether final HTML answers are read on (see ProbeEngine).
+    void setReadsPages(bool readPages) { readPages_ = readPages; }
+
     // Main thread. Links start in the order submitted, as the limits allow.
     void submit(quint64 ticket, const QString& link);
     // Takes back a link whose probe has not begun; false once it has.
@@ -61,6 +64,7 @@ private:
     ProbeSchedule schedule_;
     std::vector<FinishedProbe> outbox_; // answered, not yet delivered
     bool finishing_ = false;
+    bool readPages_ = false;
     std::atomic_bool cancel_{false};
     // Main thread only.
     QTimer deliveryTimer_;

@@ -46,6 +46,12 @@ void VerificationRun::setWorkerStackSize(uint bytes)
     worker_->setStackSize(bytes);
 }
 
+void VerificationRun::setJudgeMode(JudgeMode mode)
+{
+    mode_ = mode;
+    worker_->setReadsPages(mode == JudgeMode::Person);
+}
+
 bool VerificationRun::start()
 {
     worker_->start();

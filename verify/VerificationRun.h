@@ -3,6 +3,7 @@
 #include "RunTally.h"
 #include "Settings.h"
 #include "TMyThread.h"
+#include "Verdict.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -27,6 +28,9 @@ public:
                     std::unique_ptr<ProbeEngine> engine,
                     int linksAtOnce = Settings::DefaultLinksAtOnce, QObject* parent = nullptr);
     ~VerificationRun() override;
+
+    // Before start(): how the answers are judged (a person's way by default).
+    void setJudgeMode(JudgeMode mode);
 
     // Starts the worker and the walk from the first node. False when the
     // worker thread could not be started; the run is then over.
@@ -82,6 +86,7 @@ private:
     size_t linksAhead_;
     quint64 nextTicket_ = 1;
     bool stopRequested_ = false;
+    JudgeMode mode_ = JudgeMode::Person;
     RunTally tally_;
     QElapsedTimer clock_;
     bool clockStopped_ = false;

@@ -20,11 +20,12 @@ public:
     {
     }
 
-    void start(quint64 ticket, const QString& link, const ProxySettings& proxy) override
+    void start(quint64 ticket, const QString& link, const ProxySettings& proxy,
+               bool readPage) override
     {
         if (++started_ == links_)
             stopRun();
-        inner_->start(ticket, link, proxy);
+        inner_->start(ticket, link, proxy, readPage);
     }
     std::vector<FinishedProbe> takeFinished() override
     {

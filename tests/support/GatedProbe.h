@@ -171,7 +171,7 @@ public:
     explicit GatedEngine(std::shared_ptr<GatedProbe> gate) : gate_(std::move(gate)) {}
     ~GatedEngine() override { gate_->cancelAll(this); }
 
-    void start(quint64 ticket, const QString& link, const ProxySettings& proxy) override
+    void start(quint64 ticket, const QString& link, const ProxySettings& proxy, bool) override
     {
         gate_->start(this, ticket, link, proxy);
     }
