@@ -22,9 +22,9 @@ CurlProbeEngine::~CurlProbeEngine()
 }
 
 void CurlProbeEngine::start(quint64 ticket, const QString& link, const ProxySettings& proxy,
-                            bool /*readPage*/)
+                            bool readPage)
 {
-    auto transfer = std::make_unique<ProbeTransfer>(link, proxy, limits_);
+    auto transfer = std::make_unique<ProbeTransfer>(link, proxy, limits_, nullptr, readPage);
     CURL* curl = transfer->handle();
     if (!curl) {
         finished_.push_back({ticket, transfer->judge(CURLE_OK)});

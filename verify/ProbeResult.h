@@ -48,6 +48,7 @@ struct ProbeResult
     // The final answer's Retry-After in seconds, at most a minute; -1 without one.
     qint16 retryAfterSeconds = -1;
     ProbeOutcome outcome = ProbeOutcome::OtherFailure;
+    // What the body of a final HTML 200 said of the page, when it was read.
     PageSignal page = PageSignal::None;
     bool alive = false;
     // Redirects were followed and every one of them was a 301 or a 308.
