@@ -306,6 +306,10 @@ QVariant BookmarkModel::statusText(const BookmarkEntry& entry)
         return entry.Detail.isEmpty() ? QStringLiteral("Alive") : entry.Detail;
     case StatusDead:
         return entry.Detail.isEmpty() ? QStringLiteral("Dead") : entry.Detail;
+    case StatusUnsure:
+        return entry.Detail.isEmpty() ? QStringLiteral("Not sure") : entry.Detail;
+    case StatusUnchecked:
+        return entry.Detail.isEmpty() ? QStringLiteral("Not checked") : entry.Detail;
     case StatusUnverified:
         return QStringLiteral("Not verified");
     default:
@@ -321,7 +325,8 @@ QVariant BookmarkModel::toolTip(const BookmarkEntry& entry, int column)
         return {};
     if (entry.IsFolder)
         return column == ColumnName ? QVariant(entry.Detail) : QVariant();
-    const bool verified = entry.Status == StatusAlive || entry.Status == StatusDead;
+    const bool verified = entry.Status == StatusAlive || entry.Status == StatusDead ||
+                          entry.Status == StatusUnsure || entry.Status == StatusUnchecked;
     if (!verified)
         return {};
     return column == ColumnStatus || column == ColumnLink ? QVariant(entry.Detail) : QVariant();

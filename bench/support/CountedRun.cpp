@@ -27,9 +27,9 @@ public:
             stopRun();
         inner_->start(ticket, link, proxy, readPage);
     }
-    std::vector<FinishedProbe> takeFinished() override
+    std::vector<FinishedProbe> takeFinished(int longestWaitMs) override
     {
-        std::vector<FinishedProbe> finished = inner_->takeFinished();
+        std::vector<FinishedProbe> finished = inner_->takeFinished(longestWaitMs);
         probed += int(finished.size());
         return finished;
     }

@@ -9,6 +9,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <condition_variable>
 #include <deque>
@@ -67,10 +68,11 @@ public:
         inFlight_.push_back({engine, ticket, link});
         settle();
     }
-    std::vector<FinishedProbe> takeFinished(const void* engine)
+    std::vector<FinishedProbe> takeFinished(const void* engine, int longestWaitMs)
     {
         std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return hasDone(engine) || woken_.count(engine); });
+        changed_.wait_for(lock, std::chrono::milliseconds(longestWaitMs),
+                          [&] { return hasDone(engine) || woken_.count(engine); });
         woken_.erase(engine);
         std::vector<FinishedProbe> finished;
         for (auto it = done_.begin(); it != done_.end();) {
@@ -175,7 +177,10 @@ public:
     {
         gate_->start(this, ticket, link, proxy);
     }
-    std::vector<FinishedProbe> takeFinished() override { return gate_->takeFinished(this); }
+    std::vector<FinishedProbe> takeFinished(int longestWaitMs) override
+    {
+        return gate_->takeFinished(this, longestWaitMs);
+    }
     void wake() override { gate_->wake(this); }
     void cancelAll() override { gate_->cancelAll(this); }
 
