@@ -375,3 +375,19 @@ TEST_F(VerifyMenuTest, ARunChecksAsManyLinksAtOnceAsTheSettingSaysWhenItStarts)
     gate.release(3);
     ASSERT_TRUE(WaitUntil([&] { return !form.VerifyThread; }));
 }
+
+TEST_F(VerifyMenuTest, TheStrictBoxDecidesHowTheNextRunJudges)
+{
+    writeTree();
+    TForm1& form = makeForm();
+    auto* strict = oneAtATime(form).findChild<QCheckBox*>("chbStrictVerdicts");
+    for (const bool strictly : {true, false}) {
+        strict->setChecked(strictly);
+        GatedProbe gate(GatedProbe::Answer{}, INT_MAX);
+        form.setProbeEngines(Wrap(gate));
+        form.mnVerifyLinks->trigger();
+        ASSERT_TRUE(WaitUntil([&] { return !form.VerifyThread; }));
+        // A strict run never reads a page; a person's way reads HTML 200s.
+        EXPECT_EQ(gate.readPages(), QList<bool>(3, !strictly));
+    }
+}

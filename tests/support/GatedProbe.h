@@ -60,11 +60,13 @@ public:
     }
     GatedProbe(Verdict verdict, int released) : verdict_(std::move(verdict)), released_(released) {}
 
-    void start(const void* engine, quint64 ticket, const QString& link, const ProxySettings& proxy)
+    void start(const void* engine, quint64 ticket, const QString& link, const ProxySettings& proxy,
+               bool readPage)
     {
         std::lock_guard lock(mutex_);
         asked_.push_back(link);
         proxies_.push_back(proxy);
+        readPages_.push_back(readPage);
         inFlight_.push_back({engine, ticket, link});
         settle();
     }
@@ -123,6 +125,12 @@ public:
         std::lock_guard lock(mutex_);
         return proxies_;
     }
+    // Whether each start was told to read the page.
+    QList<bool> readPages()
+    {
+        std::lock_guard lock(mutex_);
+        return readPages_;
+    }
 
 private:
     struct Transfer
@@ -160,6 +168,7 @@ private:
     Verdict verdict_;
     QStringList asked_;
     QList<ProxySettings> proxies_;
+    QList<bool> readPages_;
     std::deque<Transfer> inFlight_;
     std::deque<Transfer> done_;
     std::set<const void*> woken_;
@@ -173,9 +182,10 @@ public:
     explicit GatedEngine(std::shared_ptr<GatedProbe> gate) : gate_(std::move(gate)) {}
     ~GatedEngine() override { gate_->cancelAll(this); }
 
-    void start(quint64 ticket, const QString& link, const ProxySettings& proxy, bool) override
+    void start(quint64 ticket, const QString& link, const ProxySettings& proxy,
+               bool readPage) override
     {
-        gate_->start(this, ticket, link, proxy);
+        gate_->start(this, ticket, link, proxy, readPage);
     }
     std::vector<FinishedProbe> takeFinished(int longestWaitMs) override
     {
