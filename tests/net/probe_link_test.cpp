@@ -438,7 +438,7 @@ TEST_F(ProbeLinkTest, PageReadAndRedirectChainTellWhatTheVerdictNeeds)
     engine.start(7, QString::fromStdString(pages.url("/parked")), direct, true);
     std::vector<FinishedProbe> finished;
     while (finished.empty())
-        finished = engine.takeFinished();
+        finished = engine.takeFinished(1000);
     EXPECT_EQ(finished[0].result.page, PageSignal::Parked);
 }
 

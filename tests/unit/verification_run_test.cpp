@@ -379,8 +379,9 @@ TEST_F(RunFixture, NotWebLinksAreLeftUncheckedAndOnlyTheStrictRuleAsksForThem)
         const bool person = c.mode == JudgeMode::Person;
         EXPECT_EQ(run->tally().unchecked, person ? notWeb.size() : 0);
         EXPECT_EQ(status(root->child(0)), person ? StatusUnchecked : StatusDead);
-        if (person)
+        if (person) {
             EXPECT_EQ(reason(root->child(0)), "Not checked: not a web link");
+        }
     }
 }
 
@@ -471,9 +472,10 @@ TEST_F(RunFixture, NetworkFailuresAreDeadOnlyWhenTheRunSawTheNetworkWork)
         const int offline = (c.refused == StatusUnsure) + (c.nowhere == StatusUnsure);
         EXPECT_EQ(run->tally().noNetwork, offline);
         EXPECT_EQ(ReachedNoServer(run->tally()), offline > 0);
-        if (offline)
+        if (offline) {
             EXPECT_EQ(reason(second), "Not sure: name not resolved, no network?; check the "
                                       "connection and run again");
+        }
     }
 }
 
