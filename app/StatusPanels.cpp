@@ -53,7 +53,9 @@ void StatusPanels::showPanelText(int index)
     const PanelText& shown = texts_.at(index);
     const QFontMetrics metrics = label->fontMetrics();
     const int room = textRoom(index);
-    if (metrics.horizontalAdvance(shown.text) <= room) {
+    // Before it is first shown a panel has no width of its own yet; the
+    // resize that comes with showing it cuts the text if need be.
+    if (!isVisible() || metrics.horizontalAdvance(shown.text) <= room) {
         label->setText(shown.text);
         label->setToolTip(shown.toolTip);
         return;
