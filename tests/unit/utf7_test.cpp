@@ -38,4 +38,22 @@ TEST(Utf7Test, RefusesMalformedText)
         EXPECT_EQ(DecodeUtf7(text), std::nullopt) << qPrintable(text);
 }
 
+TEST(Utf7Test, EncodesAsWindowsWritesAndDecodesBack)
+{
+    const std::pair<QString, QString> cases[] = {
+        {u"http://нашаоснастка.рф/frezernaja-osnastka/cangovyj-patron-pod-konus-morze-mtb-er.html"_qs,
+         "http://+BD0EMARIBDAEPgRBBD0EMARBBEIEOgQw-.+BEAERA-/frezernaja-osnastka/"
+         "cangovyj-patron-pod-konus-morze-mtb-er.html"},
+        {u"http://моторезина.рф/"_qs, "http://+BDwEPgRCBD4EQAQ1BDcEOAQ9BDA-.+BEAERA-/"},
+        {"https://x/?a=1&b=~c_d#e", "https://x/?a+AD0-1+ACY-b+AD0Afg-c+AF8-d+ACM-e"},
+        {"1 + 1-2\\t", "1 +- 1-2+AFw-t"},
+        {u"日-😀"_qs, "+ZeU--+2D3eAA-"},
+        {"", ""},
+    };
+    for (const auto& [text, utf7] : cases) {
+        EXPECT_EQ(EncodeUtf7(text), utf7) << qPrintable(text);
+        EXPECT_EQ(DecodeUtf7(utf7), text) << qPrintable(utf7);
+    }
+}
+
 } // namespace
