@@ -101,13 +101,15 @@ int RunCheck(const CommandLine& line, int& argc, char** argv)
     const VerdictReport report(line.format);
     VerificationRun run(tree, std::make_shared<const SharedProxySettings>(settings.proxy),
                         std::make_unique<CurlProbeEngine>(), settings.linksAtOnce);
+    run.setJudgeMode(line.strict || settings.strictVerdicts ? JudgeMode::Strict
+                                                            : JudgeMode::Person);
     if (const int error = WriteStandardOutput(report.header()))
         return ReportWriteFailure(error);
     int writeFailure = 0;
-    const auto writeVerdict = [&](BookmarkNode* node, const ProbeResult& result) {
+    const auto writeVerdict = [&](BookmarkNode* node, const LinkVerdict& verdict) {
         const BookmarkEntry* entry = BookmarkModel::entry(node);
         writeFailure = WriteStandardOutput(
-            report.line(MaskPassword(entry->Link), relativePath(entry->Path, folder), result));
+            report.line(MaskPassword(entry->Link), relativePath(entry->Path, folder), verdict));
         // Nobody reads the verdicts any more: no request is made for another.
         if (writeFailure != 0) {
             run.abort();
@@ -127,5 +129,8 @@ int RunCheck(const CommandLine& line, int& argc, char** argv)
     clearProgress();
     if (writeFailure != 0)
         return ReportWriteFailure(writeFailure);
-    return run.tally().dead > 0 ? 1 : 0;
+    const RunTally tally = run.tally();
+    if (ReachedNoServer(tally))
+        writeError(QStringLiteral("orvanta: ") + NoServerAnsweredText() + u'\n');
+    return tally.dead > 0 ? 1 : 0;
 }

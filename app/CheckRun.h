@@ -5,7 +5,9 @@ struct CommandLine;
 // Checks every link of the folder without a window or a display, prints the
 // verdicts on standard output and the progress on a terminal's standard
 // error, and deletes nothing. Makes its own QCoreApplication from argc and
-// argv. Returns the exit status: 0 when no link is dead, 1 when some are,
-// 2 when the folder cannot be read, 3 when standard output could not be
-// written (the run stops at the first failed write).
+// argv. Returns the exit status: 0 when no link is dead (links not sure or
+// not checked do not count), 1 when some are, 2 when the folder cannot be
+// read, 3 when standard output could not be written (the run stops at the
+// first failed write). A run that reached no server says so on standard
+// error.
 int RunCheck(const CommandLine& line, int& argc, char** argv);

@@ -107,6 +107,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
         {QStringLiteral("format"), {}, QStringLiteral("FORMAT")},
         {QStringLiteral("proxy"), {}, QStringLiteral("ADDRESS:PORT")},
         {QStringLiteral("jobs"), {}, QStringLiteral("N")},
+        {QStringLiteral("strict"), {}},
     });
     if (!parser.parse(arguments))
         return usageError(readable(parser.errorText()));
@@ -133,10 +134,11 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
         line.folder = argumentBytes(folders.first());
     if (parser.isSet(QStringLiteral("check"))) {
         line.action = CommandLine::Action::Check;
+        line.strict = parser.isSet(QStringLiteral("strict"));
         const QString error = readCheckOptions(parser, line);
         return error.isEmpty() ? line : usageError(error);
     }
-    for (const char* option : {"format", "proxy", "jobs"}) {
+    for (const char* option : {"format", "proxy", "jobs", "strict"}) {
         if (parser.isSet(QLatin1String(option)))
             return usageError(
                 QStringLiteral("--%1 is for --check only").arg(QLatin1String(option)));
@@ -147,29 +149,40 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
 QString UsageText()
 {
     return QStringLiteral(
-        "Usage: orvanta [FOLDER]\n"
-        "       orvanta --check [FOLDER] [--format text|csv|json] [--proxy ADDRESS:PORT]\n"
-        "                       [--jobs N]\n"
-        "       orvanta --help | --version\n"
-        "\n"
-        "Without --check, opens the window on FOLDER (else ~/Favorites, else the\n"
-        "Favorites folder of a Wine prefix).\n"
-        "\n"
-        "  --check                check every link without a window and print one\n"
-        "                         line per verdict; nothing is deleted\n"
-        "  --format text|csv|json how --check writes its lines (default: text)\n"
-        "  --proxy ADDRESS:PORT   check through this HTTP proxy instead of the\n"
-        "                         one of Config.ini\n"
-        "  --jobs N               check up to N links at once (1 to 128)\n"
-        "  -h, --help             print this text and exit\n"
-        "  --version              print the version and exit\n"
-        "\n"
-        "Text lines show control characters as escapes such as \\x1b; in every\n"
-        "format a path's bytes that are not UTF-8 show as \\xff and a backslash as\n"
-        "\\\\. A CSV field that begins with =, +, -, @, a tab or CR gets a ' in front,\n"
-        "so that a spreadsheet does not run it as a formula.\n"
-        "\n"
-        "Exit status of --check: 0 no link is dead, 1 some are, 2 wrong command\n"
-        "line or unreadable folder, 3 standard output could not be written (the\n"
-        "check stops there).\n");
+               "Usage: orvanta [FOLDER]\n"
+               "       orvanta --check [FOLDER] [--format text|csv|json] [--proxy ADDRESS:PORT]\n"
+               "                       [--jobs N] [--strict]\n"
+               "       orvanta --help | --version\n"
+               "\n"
+               "Without --check, opens the window on FOLDER (else ~/Favorites, else the\n"
+               "Favorites folder of a Wine prefix).\n"
+               "\n"
+               "  --check                check every link without a window and print one\n"
+               "                         line per link once its verdict is final; nothing\n"
+               "                         is deleted\n"
+               "  --format text|csv|json how --check writes its lines (default: text)\n"
+               "  --proxy ADDRESS:PORT   check through this HTTP proxy instead of the\n"
+               "                         one of Config.ini\n"
+               "  --jobs N               check up to N links at once (%1 to %2)\n"
+               "  --strict               judge by the old rule: alive only on a final 200\n"
+               "                         or 302, dead otherwise, every link asked for once\n"
+               "  -h, --help             print this text and exit\n"
+               "  --version              print the version and exit\n"
+               "\n"
+               "Verdicts: alive (the page is there), dead (the page is gone), unsure (a\n"
+               "server may be there but did not say: a login, a refusal of robots, a\n"
+               "server in trouble, no network), unchecked (not a web link, such as\n"
+               "mailto:). A first answer that may pass is asked again once, a few seconds\n"
+               "later; the JSON field \"attempts\" says how many requests a link took.\n"
+               "\n"
+               "Text lines show control characters as escapes such as \\x1b; in every\n"
+               "format a path's bytes that are not UTF-8 show as \\xff and a backslash as\n"
+               "\\\\. A CSV field that begins with =, +, -, @, a tab or CR gets a ' in front,\n"
+               "so that a spreadsheet does not run it as a formula.\n"
+               "\n"
+               "Exit status of --check: 0 no link is dead (unsure and unchecked ones\n"
+               "included), 1 some are, 2 wrong command line or unreadable folder, 3\n"
+               "standard output could not be written (the check stops there).\n")
+        .arg(Settings::MinLinksAtOnce)
+        .arg(Settings::MaxLinksAtOnce);
 }

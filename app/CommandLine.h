@@ -26,6 +26,8 @@ struct CommandLine
     ReportFormat format = ReportFormat::Text;
     std::optional<ProxySettings> proxy;
     std::optional<int> jobs;
+    // Judge by the old rule of two verdicts, whatever Config.ini says.
+    bool strict = false;
     // Why the command line is wrong, in one line.
     QString error;
 };

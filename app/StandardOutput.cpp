@@ -8,6 +8,10 @@
 int WriteStandardOutput(QByteArrayView bytes)
 {
     errno = 0;
+    // An empty header (text and JSON have none) still flushes, but hands
+    // fwrite no null pointer.
+    if (bytes.isEmpty())
+        return std::fflush(stdout) == 0 ? 0 : (errno != 0 ? errno : EIO);
     const size_t written = std::fwrite(bytes.data(), 1, size_t(bytes.size()), stdout);
     if (written == size_t(bytes.size()) && std::fflush(stdout) == 0)
         return 0;

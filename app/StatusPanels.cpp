@@ -22,18 +22,47 @@ StatusPanels::StatusPanels(const QList<int>& fixedWidths, QWidget* parent)
         label->setIndent(2);
         label->setTextFormat(Qt::PlainText);
         panels_.append(label);
+        texts_.append(PanelText{});
     }
 }
 
 QString StatusPanels::panelText(int index) const
 {
-    return panels_.at(index)->text();
+    return texts_.at(index).text;
 }
 
 void StatusPanels::setPanelText(int index, const QString& text, const QString& toolTip)
 {
-    panels_.at(index)->setText(text);
-    panels_.at(index)->setToolTip(toolTip);
+    texts_[index] = {text, toolTip};
+    showPanelText(index);
+}
+
+int StatusPanels::textRoom(int index) const
+{
+    const QLabel* label = panels_.at(index);
+    int right = label->contentsRect().right();
+    // The last panel runs under the size grip; its text stops short of it.
+    if (index == panelCount() - 1)
+        right = std::min(right, grip_->x() - label->x() - 1);
+    return std::max(0, right + 1 - label->contentsRect().left() - label->indent());
+}
+
+void StatusPanels::showPanelText(int index)
+{
+    QLabel* label = panels_.at(index);
+    const PanelText& shown = texts_.at(index);
+    const QFontMetrics metrics = label->fontMetrics();
+    const int room = textRoom(index);
+    // Before it is first shown a panel has no width of its own yet; the
+    // resize that comes with showing it cuts the text if need be.
+    if (!isVisible() || metrics.horizontalAdvance(shown.text) <= room) {
+        label->setText(shown.text);
+        label->setToolTip(shown.toolTip);
+        return;
+    }
+    // Cut only when nothing else helps; the tooltip then has it all.
+    label->setText(metrics.elidedText(shown.text, Qt::ElideRight, room));
+    label->setToolTip(shown.toolTip.isEmpty() ? shown.text : shown.text + u'\n' + shown.toolTip);
 }
 
 QRect StatusPanels::panelRect(int index) const
@@ -48,11 +77,13 @@ QRect StatusPanels::panelRect(int index) const
 void StatusPanels::resizeEvent(QResizeEvent* event)
 {
     QStatusBar::resizeEvent(event);
-    for (int i = 0; i < panelCount(); ++i)
-        panels_.at(i)->setGeometry(panelRect(i).adjusted(1, 1, -1, -1));
     const QSize grip = grip_->sizeHint();
     grip_->setGeometry(width() - grip.width(), height() - grip.height(), grip.width(),
                        grip.height());
+    for (int i = 0; i < panelCount(); ++i) {
+        panels_.at(i)->setGeometry(panelRect(i).adjusted(1, 1, -1, -1));
+        showPanelText(i);
+    }
 }
 
 void StatusPanels::paintEvent(QPaintEvent*)

@@ -20,18 +20,31 @@ public:
 
     int panelCount() const { return int(panels_.size()); }
     QLabel* panel(int index) const { return panels_.at(index); }
+    // The whole text, also while the panel shows it cut short.
     QString panelText(int index) const;
     // The tooltip goes with the text it explains, so a new text drops the old one's.
+    // A text too long for its panel is cut at the end with "…" and shown
+    // whole in the tooltip.
     void setPanelText(int index, const QString& text, const QString& toolTip = {});
+    // The room the panel's label has for text, in pixels.
+    int textRoom(int index) const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    struct PanelText
+    {
+        QString text;
+        QString toolTip;
+    };
+
     QRect panelRect(int index) const;
+    void showPanelText(int index);
 
     QList<int> fixedWidths_;
     QList<QLabel*> panels_;
+    QList<PanelText> texts_;
     QSizeGrip* grip_;
 };

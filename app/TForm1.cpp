@@ -264,12 +264,15 @@ void TForm1::loadTree(const std::filesystem::path& folder)
 
 bool TForm1::loadImageLists()
 {
-    // The 16 x 16 list holds the pictures in BookmarkImage order.
+    // The 16 x 16 list holds the pictures in BookmarkImage order: the first
+    // five icons, then the amber lamp that came after the busy frames.
     static_assert(IconLampDead - IconLinkEmblem == ImageLampDead);
+    static_assert(IconLampUnsure == IconBusyFrameLast + 1 && ImageLampUnsure == ImageLampDead + 1);
+    static_assert(IconLast == IconLampUnsure);
     ImageList1.setDevicePixelRatio(devicePixelRatioF());
     ImageList2.setDevicePixelRatio(devicePixelRatioF());
     for (int id = IconFirst; id <= IconLast; ++id) {
-        ImageList& list = id < IconBusyFrameFirst ? ImageList1 : ImageList2;
+        ImageList& list = IsBusyFrameIcon(id) ? ImageList2 : ImageList1;
         if (!list.addIcon(IconResource(id))) {
             ShowMessageBox(this, QMessageBox::Critical, QCoreApplication::applicationName(),
                            errorText(QStringLiteral("Icon resource %1 cannot be read").arg(id)),

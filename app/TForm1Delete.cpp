@@ -78,14 +78,38 @@ QStringList OutsideLine(const DeadLinkCounts& counts)
                 .arg(Counted(counts.outside, "dead link lies", "dead links lie"))};
 }
 
+// Links that are not sure are never taken for dead; the question says so,
+// so that nobody thinks they went with the dead ones.
+QStringList KeptUnsureLine(const DeadLinkCounts& counts)
+{
+    if (counts.unsure == 0)
+        return {};
+    return {Counted(counts.unsure, "link that is not sure is kept.",
+                    "links that are not sure are kept.")};
+}
+
 QString DeadLinksDetails(const DeadLinkCounts& counts, bool reachedNoServer)
 {
     QStringList lines{QStringLiteral("%1 will be moved to the Trash.")
                           .arg(Counted(counts.inside, "dead link", "dead links"))};
-    lines << OutsideLine(counts);
+    lines << KeptUnsureLine(counts) << OutsideLine(counts);
+    // A strict run judges every link without an answer dead, network or not.
     if (reachedNoServer)
         lines << QStringLiteral("No server answered during the last run: the network or the "
                                 "proxy may have been down.");
+    return lines.join(QLatin1Char('\n'));
+}
+
+// Why there is nothing to delete: a run that reached no server found no
+// link dead, only links it was not sure of.
+QString NoDeadLinksDetails(const DeadLinkCounts& counts, bool reachedNoServer)
+{
+    QStringList lines;
+    if (reachedNoServer && counts.unsure > 0)
+        lines << QStringLiteral("No server answered during the last run, so no link was found "
+                                "dead: %1 not sure.")
+                     .arg(Counted(counts.unsure, "link is", "links are"));
+    lines << OutsideLine(counts);
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -146,7 +170,7 @@ void TForm1::btDeleteClick()
     if (counts.inside == 0) {
         ShowMessageBox(this, QMessageBox::Information, QCoreApplication::applicationName(),
                        QStringLiteral("There are no dead links to delete."), QMessageBox::Ok,
-                       OutsideLine(counts).join(QString()));
+                       NoDeadLinksDetails(counts, lastRunReachedNoServer));
         return;
     }
     const QString details = DeadLinksDetails(counts, lastRunReachedNoServer);

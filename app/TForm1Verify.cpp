@@ -44,7 +44,9 @@ void TForm1::mnVerifyLinksClick()
     // The setting in effect now holds for this whole run.
     const int linksAtOnce =
         optionsDialog_ ? optionsDialog_->linksAtOnce() : Settings::DefaultLinksAtOnce;
+    const bool strict = optionsDialog_ && optionsDialog_->strictVerdicts();
     auto* run = new VerificationRun(*bookmarks_, proxySettings_, engines_(), linksAtOnce, this);
+    run->setJudgeMode(strict ? JudgeMode::Strict : JudgeMode::Person);
     if (workerStackSize_)
         run->setWorkerStackSize(workerStackSize_);
     connect(run, &VerificationRun::ended, this, &TForm1::VerifyDone);

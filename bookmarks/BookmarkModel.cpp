@@ -301,11 +301,18 @@ QVariant BookmarkModel::statusText(const BookmarkEntry& entry)
 {
     if (entry.IsFolder)
         return {};
+    const auto verdict = [&entry](const QString& plain) {
+        return entry.Detail.isEmpty() ? plain : entry.Detail;
+    };
     switch (entry.Status) {
     case StatusAlive:
-        return entry.Detail.isEmpty() ? QStringLiteral("Alive") : entry.Detail;
+        return verdict(QStringLiteral("Alive"));
     case StatusDead:
-        return entry.Detail.isEmpty() ? QStringLiteral("Dead") : entry.Detail;
+        return verdict(QStringLiteral("Dead"));
+    case StatusUnsure:
+        return verdict(QStringLiteral("Not sure"));
+    case StatusUnchecked:
+        return verdict(QStringLiteral("Not checked"));
     case StatusUnverified:
         return QStringLiteral("Not verified");
     default:
@@ -321,8 +328,10 @@ QVariant BookmarkModel::toolTip(const BookmarkEntry& entry, int column)
         return {};
     if (entry.IsFolder)
         return column == ColumnName ? QVariant(entry.Detail) : QVariant();
-    const bool verified = entry.Status == StatusAlive || entry.Status == StatusDead;
-    if (!verified)
+    // Every verdict explains itself, the grey "not a web link" one included.
+    const bool judged = entry.Status == StatusAlive || entry.Status == StatusDead ||
+                        entry.Status == StatusUnsure || entry.Status == StatusUnchecked;
+    if (!judged)
         return {};
     return column == ColumnStatus || column == ColumnLink ? QVariant(entry.Detail) : QVariant();
 }

@@ -131,6 +131,8 @@ DeadLinkCounts CountDeadLinks(const BookmarkModel& tree)
         const BookmarkEntry* entry = BookmarkModel::entry(node);
         if (isDeadLink(entry))
             ++(entry->OutsideFavorites ? counts.outside : counts.inside);
+        else if (entry && !entry->IsFolder && entry->Status == StatusUnsure)
+            ++counts.unsure;
     }
     return counts;
 }

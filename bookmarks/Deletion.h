@@ -45,6 +45,7 @@ struct DeadLinkCounts
 {
     int inside = 0;  // what "Delete all dead links" moves to the Trash
     int outside = 0; // below directory links: never deleted in bulk
+    int unsure = 0;  // links not sure, anywhere: the bulk deletion keeps them
 };
 DeadLinkCounts CountDeadLinks(const BookmarkModel& tree);
 

@@ -17,9 +17,11 @@
 
 namespace {
 
-// The row under the proxy group: its height and where it starts.
-const int LinksAtOnceRowHeight = 26;
+// The rows under the proxy group: their height and where the first starts.
+const int ExtraRowHeight = 26;
 const int LinksAtOnceRowTop = 134;
+const int StrictRowTop = LinksAtOnceRowTop + ExtraRowHeight;
+const int ExtraRows = 2;
 
 // What went wrong with the file, in the words of the error box.
 QString saveFailureText(const std::filesystem::path& path, const Settings::SaveResult& result)
@@ -55,7 +57,7 @@ TfrOptions::TfrOptions(QWidget* parent) : QDialog(parent)
 void TfrOptions::setupControls()
 {
     setObjectName(QStringLiteral("frOptions"));
-    SetUpFixedDialog(*this, tr("Options"), QSize(297, 139 + LinksAtOnceRowHeight));
+    SetUpFixedDialog(*this, tr("Options"), QSize(297, 139 + ExtraRows * ExtraRowHeight));
 
     // Geometry of each control relative to its parent: x, y, width, height.
     grbProxy = new QGroupBox(tr("Proxy"), this);
@@ -87,12 +89,14 @@ void TfrOptions::setupControls()
     edPort->setValidator(new PortValidator(edPort));
 
     setupLinksAtOnceRow();
+    setupStrictRow();
 
     lbAdressProxy->setBuddy(edAdressProxy);
     lbPort->setBuddy(edPort);
     setTabOrder(chbUseProxy, edAdressProxy);
     setTabOrder(edAdressProxy, edPort);
     setTabOrder(edPort, seLinksAtOnce);
+    setTabOrder(seLinksAtOnce, chbStrictVerdicts);
 
     edAdressProxy->installEventFilter(this);
     edPort->installEventFilter(this);
@@ -119,6 +123,16 @@ void TfrOptions::setupLinksAtOnceRow()
     lbLinksAtOnce->setBuddy(seLinksAtOnce);
 }
 
+void TfrOptions::setupStrictRow()
+{
+    chbStrictVerdicts = new QCheckBox(tr("Judge links strictly (alive only on 200 or 302)"), this);
+    chbStrictVerdicts->setObjectName(QStringLiteral("chbStrictVerdicts"));
+    // Out to the dialog's margin: the text is long for the proxy group's width.
+    chbStrictVerdicts->setGeometry(16, StrictRowTop + 2, 273, 17);
+    chbStrictVerdicts->setCursor(Qt::PointingHandCursor);
+    chbStrictVerdicts->setAccessibleName(chbStrictVerdicts->text());
+}
+
 void TfrOptions::FormCreate()
 {
     // A missing or unreadable file leaves the defaults; nothing is reported.
@@ -128,12 +142,14 @@ void TfrOptions::FormCreate()
     edPort->setText(proxy.port);
     chbUseProxy->setChecked(proxy.useProxy);
     seLinksAtOnce->setValue(settings_.linksAtOnce);
+    chbStrictVerdicts->setChecked(settings_.strictVerdicts);
 }
 
 void TfrOptions::FormClose()
 {
     settings_.proxy = proxySettings();
     settings_.linksAtOnce = linksAtOnce();
+    settings_.strictVerdicts = strictVerdicts();
     for (;;) {
         // The path is worked out afresh on every attempt, never cached.
         const std::filesystem::path path = ConfigFilePath();
@@ -165,6 +181,11 @@ ProxySettings TfrOptions::proxySettings() const
 int TfrOptions::linksAtOnce() const
 {
     return seLinksAtOnce->value();
+}
+
+bool TfrOptions::strictVerdicts() const
+{
+    return chbStrictVerdicts->isChecked();
 }
 
 void TfrOptions::showModal()

@@ -32,6 +32,9 @@ public:
     ProxySettings proxySettings() const;
     // How many links a run checks at once, as the dialog shows it now.
     int linksAtOnce() const;
+    // Whether a run judges links by the first rule only: alive on a final
+    // "200" or "302", everything else dead.
+    bool strictVerdicts() const;
 
     // What the main window's Options button does: centred over the main
     // window, modal, result ignored.
@@ -50,6 +53,7 @@ protected:
 private:
     void setupControls();
     void setupLinksAtOnceRow();
+    void setupStrictRow();
     void FormCreate();
     void FormClose();
     void chbUseProxyClick();
@@ -65,6 +69,7 @@ private:
     QLineEdit* edPort = nullptr;
     QLabel* lbLinksAtOnce = nullptr;
     QSpinBox* seLinksAtOnce = nullptr;
+    QCheckBox* chbStrictVerdicts = nullptr;
 
     // Loaded at start-up; every close takes the controls into it and saves it.
     Settings settings_;

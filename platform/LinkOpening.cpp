@@ -37,9 +37,9 @@ bool opensWithoutQuestion(const QString& scheme)
            scheme == QLatin1String("mailto");
 }
 
-// The scheme a link begins with, in lower case ("http" for "HTTP://x");
-// empty when it begins with none.
-QString linkScheme(const QString& link)
+// The text before a link's first colon, in lower case, when it has the form
+// of a scheme; empty when it has not.
+QString schemeBeforeColon(const QString& link)
 {
     const qsizetype colon = link.indexOf(u':');
     if (colon < 1 || !isSchemeStart(link.front()))
@@ -59,9 +59,15 @@ LinkOpening PlanLinkOpening(const QString& link)
         return {link, {}};
     if (namesAHost(link))
         return {QStringLiteral("http://") + link, {}};
-    const QString scheme = linkScheme(link);
+    const QString scheme = schemeBeforeColon(link);
     if (opensWithoutQuestion(scheme))
         return {link, {}};
     // The desktop opens a text without a scheme as a file.
     return {link, scheme.isEmpty() ? QStringLiteral("file") : scheme};
+}
+
+QString LinkScheme(const QString& link)
+{
+    // "host.example:8080" has the form of a scheme too, but names a host.
+    return namesAHost(link) ? QString() : schemeBeforeColon(link);
 }

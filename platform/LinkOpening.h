@@ -14,3 +14,8 @@ struct LinkOpening
 };
 
 LinkOpening PlanLinkOpening(const QString& link);
+
+// The scheme a link is written with, in lower case ("http" for "HTTP://x");
+// empty for one written without any, such as "www.example.org:8080/page",
+// which a browser takes for a web address.
+QString LinkScheme(const QString& link);

@@ -4,7 +4,8 @@
 
 // The numeric identifiers the icon files are stored under. The window loads
 // the first five, in this order, as its 16 x 16 list and the busy frames as
-// its 20 x 20 list, so the order here is the order of those lists.
+// its 20 x 20 list, so the order here is the order of those lists. A picture
+// added later takes the next free number and goes to the end of its list.
 enum IconId : int
 {
     IconLinkEmblem = 1,
@@ -14,7 +15,14 @@ enum IconId : int
     IconLampDead,
     IconBusyFrameFirst,
     IconBusyFrameLast = IconBusyFrameFirst + BusyIndicator::FrameCount - 1,
+    IconLampUnsure,
 
     IconFirst = IconLinkEmblem,
-    IconLast = IconBusyFrameLast,
+    IconLast = IconLampUnsure,
 };
+
+// Whether the icon belongs to the 20 x 20 list of the Status header.
+constexpr bool IsBusyFrameIcon(int id)
+{
+    return id >= IconBusyFrameFirst && id <= IconBusyFrameLast;
+}

@@ -1,5 +1,6 @@
 #include "CurlProbeEngine.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -22,9 +23,9 @@ CurlProbeEngine::~CurlProbeEngine()
 }
 
 void CurlProbeEngine::start(quint64 ticket, const QString& link, const ProxySettings& proxy,
-                            bool /*readPage*/)
+                            bool readPage)
 {
-    auto transfer = std::make_unique<ProbeTransfer>(link, proxy, limits_);
+    auto transfer = std::make_unique<ProbeTransfer>(link, proxy, limits_, nullptr, readPage);
     CURL* curl = transfer->handle();
     if (!curl) {
         finished_.push_back({ticket, transfer->judge(CURLE_OK)});
@@ -37,11 +38,11 @@ void CurlProbeEngine::start(quint64 ticket, const QString& link, const ProxySett
     running_.emplace(curl, Running{ticket, std::move(transfer)});
 }
 
-std::vector<FinishedProbe> CurlProbeEngine::takeFinished()
+std::vector<FinishedProbe> CurlProbeEngine::takeFinished(int longestWaitMs)
 {
     perform();
     if (finished_.empty() && multi_) {
-        curl_multi_poll(multi_, nullptr, 0, LongestWaitMs, nullptr);
+        curl_multi_poll(multi_, nullptr, 0, std::clamp(longestWaitMs, 0, LongestWaitMs), nullptr);
         perform();
     }
     return std::exchange(finished_, {});

@@ -17,7 +17,7 @@ public:
 
     void start(quint64 ticket, const QString& link, const ProxySettings& proxy,
                bool readPage) override;
-    std::vector<FinishedProbe> takeFinished() override;
+    std::vector<FinishedProbe> takeFinished(int longestWaitMs) override;
     void wake() override;
     void cancelAll() override;
 

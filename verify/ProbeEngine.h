@@ -29,8 +29,10 @@ public:
     virtual void start(quint64 ticket, const QString& link, const ProxySettings& proxy,
                        bool readPage) = 0;
     // Waits until a transfer has finished or wake() was called (also before
-    // this call began), then gives the verdicts not yet taken; maybe none.
-    virtual std::vector<FinishedProbe> takeFinished() = 0;
+    // this call began), or longestWaitMs have passed (or less, if the
+    // engine's own bound is shorter), then gives the verdicts not yet
+    // taken; maybe none.
+    virtual std::vector<FinishedProbe> takeFinished(int longestWaitMs) = 0;
     // Any thread: ends the current or next wait of takeFinished() early.
     virtual void wake() = 0;
     // Drops every transfer in flight; none of them gives a verdict.

@@ -1,9 +1,9 @@
 #include "ProbeLink.h"
 
 ProbeResult ProbeLink(const QString& link, const ProxySettings& proxy, const ProbeLimits& limits,
-                      const std::atomic_bool* cancel)
+                      const std::atomic_bool* cancel, bool readPage)
 {
-    const ProbeTransfer transfer(link, proxy, limits, cancel);
+    ProbeTransfer transfer(link, proxy, limits, cancel, readPage);
     CURL* curl = transfer.handle();
     return transfer.judge(curl ? curl_easy_perform(curl) : CURLE_OK);
 }

@@ -6,5 +6,8 @@
 // final status is "200" or "302", and the reason either way. The verdict
 // comes as soon as the head of the final answer is complete. cancel, when
 // given and set, aborts the transfer in flight (the link then counts as dead).
+// readPage: a final HTML 200 is read on to see what the page says of itself
+// (the result's page), never for longer than a few seconds.
 ProbeResult ProbeLink(const QString& link, const ProxySettings& proxy,
-                      const ProbeLimits& limits = {}, const std::atomic_bool* cancel = nullptr);
+                      const ProbeLimits& limits = {}, const std::atomic_bool* cancel = nullptr,
+                      bool readPage = false);

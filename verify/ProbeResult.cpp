@@ -127,24 +127,3 @@ QString ProbeReasonText(const ProbeResult& result)
     }
     return withMessage(QStringLiteral("failure"), result.detail);
 }
-
-ProbeVerdict VerdictOf(const ProbeResult& result)
-{
-    if (result.alive)
-        return ProbeVerdict::Alive;
-    return result.outcome == ProbeOutcome::OutOfFiles ? ProbeVerdict::Unchecked
-                                                      : ProbeVerdict::Dead;
-}
-
-QString ProbeVerdictText(const ProbeResult& result)
-{
-    switch (VerdictOf(result)) {
-    case ProbeVerdict::Alive:
-        return QStringLiteral("Alive: ") + ProbeReasonText(result);
-    case ProbeVerdict::Unchecked:
-        return QStringLiteral("Not checked: ") + ProbeReasonText(result);
-    case ProbeVerdict::Dead:
-        break;
-    }
-    return QStringLiteral("Dead: ") + ProbeReasonText(result);
-}

@@ -48,6 +48,7 @@ struct ProbeResult
     // The final answer's Retry-After in seconds, at most a minute; -1 without one.
     qint16 retryAfterSeconds = -1;
     ProbeOutcome outcome = ProbeOutcome::OtherFailure;
+    // What the body of a final HTML 200 said of the page, when it was read.
     PageSignal page = PageSignal::None;
     bool alive = false;
     // Redirects were followed and every one of them was a 301 or a 308.
@@ -58,23 +59,8 @@ struct ProbeResult
 
 Q_DECLARE_METATYPE(ProbeResult)
 
-// What a result says of its link. Unchecked: the probe could not be made at
-// all, so the link must neither count nor be deleted as dead.
-enum class ProbeVerdict
-{
-    Alive,
-    Dead,
-    Unchecked,
-};
-
-ProbeVerdict VerdictOf(const ProbeResult& result);
-
 // The usual phrase of an HTTP status, for answers that carry none (HTTP/2).
 QString StandardReasonPhrase(int statusCode);
 
 // Why the link came out as it did, e.g. "404 Not Found" or "connection refused".
 QString ProbeReasonText(const ProbeResult& result);
-
-// The verdict and its reason as a user reads them, e.g. "Dead: 404 Not Found"
-// or "Not checked: out of open files".
-QString ProbeVerdictText(const ProbeResult& result);

@@ -1,6 +1,7 @@
 #include "ProbeSchedule.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
@@ -9,14 +10,21 @@ const int ReservedDescriptors = 32;
 
 } // namespace
 
-ProbeSchedule::ProbeSchedule(int total, int perHost)
-    : total_(std::max(total, 1)), perHost_(std::max(perHost, 1))
+qint64 SteadyClockMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+ProbeSchedule::ProbeSchedule(int total, int perHost, ProbeClock clock)
+    : total_(std::max(total, 1)), perHost_(std::max(perHost, 1)), clock_(std::move(clock))
 {
 }
 
 void ProbeSchedule::add(Link link)
 {
     link.host = link.host.toLower();
+    timesGiven_ = timesGiven_ || link.notBefore != 0;
     waiting_.push_back(std::move(link));
 }
 
@@ -35,12 +43,37 @@ void ProbeSchedule::clearWaiting()
     waiting_.clear();
 }
 
+void ProbeSchedule::holdHostOf(quint64 ticket, qint64 until)
+{
+    const auto it = running_.constFind(ticket);
+    if (it == running_.constEnd() || it->host.isEmpty())
+        return;
+    qint64& held = heldUntil_[it->host];
+    held = std::max(held, until);
+}
+
+std::optional<qint64> ProbeSchedule::nextDue() const
+{
+    // Most runs never wait for a time; they need not look through the queue.
+    if (!timesGiven_ && heldUntil_.isEmpty())
+        return std::nullopt;
+    const qint64 now = clock_();
+    std::optional<qint64> earliest;
+    for (const Link& link : waiting_) {
+        const qint64 due = dueAt(link);
+        if (due > now && (!earliest || due < *earliest))
+            earliest = due;
+    }
+    return earliest;
+}
+
 std::optional<ProbeSchedule::Link> ProbeSchedule::startNext()
 {
     if (isFull())
         return std::nullopt;
+    const qint64 now = clock_();
     const auto it = std::find_if(waiting_.begin(), waiting_.end(),
-                                 [this](const Link& link) { return mayStart(link.host); });
+                                 [this, now](const Link& link) { return mayStart(link, now); });
     if (it == waiting_.end())
         return std::nullopt;
     Link link = std::move(*it);
@@ -80,9 +113,18 @@ ProbeSchedule::Link ProbeSchedule::stopRunning(QHash<quint64, Link>::iterator it
     return link;
 }
 
-bool ProbeSchedule::mayStart(const QString& host) const
+bool ProbeSchedule::mayStart(const Link& link, qint64 now) const
 {
-    return host.isEmpty() || runningPerHost_.value(host) < perHost_;
+    if (dueAt(link) > now)
+        return false;
+    return link.host.isEmpty() || runningPerHost_.value(link.host) < perHost_;
+}
+
+qint64 ProbeSchedule::dueAt(const Link& link) const
+{
+    if (heldUntil_.isEmpty() || link.host.isEmpty())
+        return link.notBefore;
+    return std::max(link.notBefore, heldUntil_.value(link.host));
 }
 
 int LinksAtOnceWithin(int wanted, int freeDescriptors)

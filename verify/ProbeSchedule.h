@@ -3,13 +3,20 @@
 #include <QHash>
 #include <QString>
 #include <deque>
+#include <functional>
 #include <optional>
+
+// Milliseconds on a clock that only goes forward; the schedule's times are on it.
+using ProbeClock = std::function<qint64()>;
+qint64 SteadyClockMs();
 
 // Which waiting link may start next. Links start in the order they were
 // handed over, up to a total at once and at most a few at once per host (a
 // server is not to be flooded by one user); a link whose host is at its limit
 // waits while later links of other hosts go ahead. A link without a host
-// (one that is no URL) is bound by the total only.
+// (one that is no URL) is bound by the total only. A link may be due only
+// from a given time on, and a host that asked for a pause is held until it
+// is over; links waiting for their time take no slot meanwhile.
 class ProbeSchedule final
 {
 public:
@@ -19,12 +26,19 @@ public:
     {
         quint64 ticket = 0;
         QString link;
-        QString host; // host:port; letter case does not matter
+        QString host;         // host:port; letter case does not matter
+        qint64 notBefore = 0; // on the schedule's clock
     };
 
-    explicit ProbeSchedule(int total, int perHost = DefaultPerHost);
+    explicit ProbeSchedule(int total, int perHost = DefaultPerHost,
+                           ProbeClock clock = SteadyClockMs);
 
     void add(Link link);
+    // No link of the host of a running one starts before until.
+    void holdHostOf(quint64 ticket, qint64 until);
+    // The earliest time a waiting link that is kept back by the clock alone
+    // becomes free to start; none when no link waits for a time.
+    std::optional<qint64> nextDue() const;
     // Takes back a waiting link; false when it has started or is unknown.
     bool remove(quint64 ticket);
     void clearWaiting();
@@ -46,15 +60,20 @@ public:
     bool isFull() const { return running() >= total_; }
 
 private:
-    bool mayStart(const QString& host) const;
+    bool mayStart(const Link& link, qint64 now) const;
+    // When a waiting link's own time and its host's hold allow it to start.
+    qint64 dueAt(const Link& link) const;
     // Takes a running link out of the counts.
     Link stopRunning(QHash<quint64, Link>::iterator it);
 
     int total_;
     int perHost_;
+    ProbeClock clock_;
     std::deque<Link> waiting_;
     QHash<quint64, Link> running_;
     QHash<QString, int> runningPerHost_;
+    QHash<QString, qint64> heldUntil_;
+    bool timesGiven_ = false; // some link came with a time of its own
 };
 
 // How many probes may run at once, of wanted, with freeDescriptors left to

@@ -1,10 +1,15 @@
 #include "ProbeTransfer.h"
 
+#include "HomePage.h"
 #include "LinkPassword.h"
+#include "PageReading.h"
 #include "ProbeLinkFailure.h"
+#include "RetryAfter.h"
 
+#include <QList>
 #include <cerrno>
 #include <chrono>
+#include <ctime>
 #include <optional>
 #include <sys/socket.h>
 
@@ -25,31 +30,50 @@ struct TransferState
     CURL* curl = nullptr;
     const std::atomic_bool* cancel = nullptr;
     bool hasCredentials = false; // of the link or of the proxy
+    bool readPage = false;       // a final HTML 200 is read on for what the page says
     bool stoppedByUs = false;
     bool headComplete = false;
     bool headHasLocation = false;
     bool headHasChallenge = false;
     bool outOfDescriptors = false; // a socket could not be made for lack of them
     bool headTooLarge = false;
-    qsizetype headBytes = 0; // of the head last begun
-    QByteArray reasonPhrase; // of the head last begun
+    qsizetype headBytes = 0;            // of the head last begun
+    QByteArray reasonPhrase;            // of the head last begun
+    QByteArray retryAfter;              // of the head last begun
+    QByteArray contentType;             // of the head last begun, kept only when pages are read
+    bool onlyPermanentRedirects = true; // every redirect so far was a 301 or a 308
+    // The address of each answer on the way, kept only when pages are read:
+    // a parked page may name any domain of the chain.
+    QList<QByteArray> route;
+    std::unique_ptr<PageReading> page; // once a final HTML 200's head is in
 };
 
-// Only the head decides; should a body begin before the verdict was taken
-// (an answer whose head looked like it might not be the last), its first
-// byte ends the transfer.
-size_t refuseBody(char*, size_t size, size_t count, void* userData)
+// Only the head decides, unless the page is being read; should a body begin
+// before the verdict was taken (an answer whose head looked like it might not
+// be the last), its first byte ends the transfer.
+size_t takeBody(char* data, size_t size, size_t count, void* userData)
 {
-    if (size * count == 0)
+    const size_t length = size * count;
+    if (length == 0)
         return 0;
-    static_cast<TransferState*>(userData)->stoppedByUs = true;
+    auto& state = *static_cast<TransferState*>(userData);
+    if (state.page && state.page->take(QByteArrayView(data, qsizetype(length))))
+        return length;
+    state.stoppedByUs = true;
     return 0;
 }
 
-int abortWhenCancelled(void* userData, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+// Also called while no data comes, so a body that stalls cannot keep the
+// page reading past its time.
+int watchProgress(void* userData, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
-    const auto* state = static_cast<const TransferState*>(userData);
-    return state->cancel && state->cancel->load() ? 1 : 0;
+    auto& state = *static_cast<TransferState*>(userData);
+    if (state.cancel && state.cancel->load())
+        return 1;
+    if (!state.page || !state.page->timeIsUp())
+        return 0;
+    state.stoppedByUs = true;
+    return 1;
 }
 
 // libcurl reports a socket it could not make as a connection that failed,
@@ -130,17 +154,47 @@ long responseCode(CURL* curl)
     return curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &code) == CURLE_OK ? code : 0;
 }
 
+const char* effectiveUrl(CURL* curl)
+{
+    const char* url = nullptr;
+    return curl_easy_getinfo(curl, CURLINFO_EFFECTIVE_URL, &url) == CURLE_OK ? url : nullptr;
+}
+
+// The host and port a URL names, lower-cased; empty when it is no URL.
+QString hostKey(const QByteArray& address)
+{
+    const std::unique_ptr<CURLU, UrlDeleter> url(curl_url());
+    if (!url || curl_url_set(url.get(), CURLUPART_URL, address.constData(), 0) != CURLUE_OK)
+        return {};
+    char* host = nullptr;
+    char* port = nullptr;
+    QString key;
+    if (curl_url_get(url.get(), CURLUPART_HOST, &host, 0) == CURLUE_OK &&
+        curl_url_get(url.get(), CURLUPART_PORT, &port, CURLU_DEFAULT_PORT) == CURLUE_OK)
+        key = QString::fromUtf8(asciiLower(host)) + u':' + QString::fromLatin1(port);
+    curl_free(host);
+    curl_free(port);
+    return key;
+}
+
+bool isRedirectHead(const TransferState& state, long code)
+{
+    return code >= 300 && code < 400 && state.headHasLocation;
+}
+
 // An informational head comes before the answer, libcurl follows a redirect
 // that names its target, and it answers a challenge when it has credentials;
 // any other head is the final answer.
-bool isFinalHead(const TransferState& state)
+bool isFinalHead(const TransferState& state, long code)
 {
-    const long code = responseCode(state.curl);
-    if (code < 200)
-        return false;
-    if (code >= 300 && code < 400 && state.headHasLocation)
+    if (code < 200 || isRedirectHead(state, code))
         return false;
     return !((code == 401 || code == 407) && state.headHasChallenge && state.hasCredentials);
+}
+
+QByteArray headerValue(const QByteArray& line)
+{
+    return line.mid(line.indexOf(':') + 1).trimmed();
 }
 
 void noteHeaderLine(TransferState& state, const QByteArray& line)
@@ -150,16 +204,68 @@ void noteHeaderLine(TransferState& state, const QByteArray& line)
         state.headHasLocation = true;
     else if (lowered.startsWith("www-authenticate:") || lowered.startsWith("proxy-authenticate:"))
         state.headHasChallenge = true;
+    else if (lowered.startsWith("retry-after:"))
+        state.retryAfter = headerValue(line);
+    else if (state.readPage && lowered.startsWith("content-type:"))
+        state.contentType = headerValue(line);
+}
+
+// libcurl has moved to the answer's address by the time its status line
+// comes, also after a redirect.
+void beginHead(TransferState& state, const QByteArray& statusLine)
+{
+    state.headComplete = false;
+    state.headHasLocation = false;
+    state.headHasChallenge = false;
+    state.reasonPhrase = reasonPhraseOf(statusLine);
+    state.retryAfter.clear();
+    if (!state.readPage)
+        return;
+    state.contentType.clear();
+    const char* url = effectiveUrl(state.curl);
+    if (url && (state.route.isEmpty() || state.route.constLast() != url))
+        state.route.append(QByteArray(url));
+}
+
+// The body of a final HTML 200 is read on when pages are read at all.
+bool beginPageReading(TransferState& state, long code)
+{
+    if (!state.readPage || code != 200 || !PageInspector::isHtml(state.contentType))
+        return false;
+    QStringList hosts;
+    for (const QByteArray& url : std::as_const(state.route))
+        hosts.append(hostKey(url));
+    const QString linkHost = hosts.isEmpty() ? QString() : hosts.takeFirst();
+    state.page = std::make_unique<PageReading>(state.contentType, linkHost, hosts);
+    return true;
+}
+
+// At the blank line of a head: whether the transfer goes on.
+bool headEnded(TransferState& state)
+{
+    state.headComplete = true;
+    const long code = responseCode(state.curl);
+    if (isRedirectHead(state, code) && code != 301 && code != 308)
+        state.onlyPermanentRedirects = false;
+    if (!isFinalHead(state, code) || beginPageReading(state, code))
+        return true;
+    state.stoppedByUs = true;
+    return false;
 }
 
 // libcurl takes a connection closed inside the head for an answer made of the
 // lines it got so far; only a head that reached its blank line is an answer.
 // A status line opens the head of each answer on the way (redirects too). The
-// blank line of the final head ends the transfer: the verdict needs no more.
+// blank line of the final head ends the transfer, the verdict needing no more,
+// unless the page is to be read; trailers after it end the reading.
 size_t watchHead(char* line, size_t size, size_t count, void* userData)
 {
     const size_t length = size * count;
     auto& state = *static_cast<TransferState*>(userData);
+    if (state.page) {
+        state.stoppedByUs = true;
+        return 0;
+    }
     const QByteArray text = QByteArray::fromRawData(line, qsizetype(length));
     const bool statusLine = asciiLower(text.left(5)) == "http/";
     state.headBytes = (statusLine ? 0 : state.headBytes) + text.size();
@@ -167,18 +273,10 @@ size_t watchHead(char* line, size_t size, size_t count, void* userData)
         state.headTooLarge = true;
         return 0;
     }
-    if (text == "\r\n" || text == "\n") {
-        state.headComplete = true;
-        if (!isFinalHead(state))
-            return length;
-        state.stoppedByUs = true;
-        return 0;
-    }
+    if (text == "\r\n" || text == "\n")
+        return headEnded(state) ? length : 0;
     if (statusLine) {
-        state.headComplete = false;
-        state.headHasLocation = false;
-        state.headHasChallenge = false;
-        state.reasonPhrase = reasonPhraseOf(text);
+        beginHead(state, text);
         return length;
     }
     noteHeaderLine(state, text);
@@ -223,13 +321,13 @@ bool setUpTransfer(CURL* curl, const QByteArray& url, const QByteArray& proxyStr
         .set(CURLOPT_LOW_SPEED_TIME, limits.lowSpeedTimeSeconds)
         .set(CURLOPT_TIMEOUT_MS, limits.totalTimeoutMs)
         .set(CURLOPT_ERRORBUFFER, errorBuffer)
-        .set(CURLOPT_WRITEFUNCTION, &refuseBody)
+        .set(CURLOPT_WRITEFUNCTION, &takeBody)
         .set(CURLOPT_WRITEDATA, static_cast<void*>(state))
         .set(CURLOPT_HEADERFUNCTION, &watchHead)
         .set(CURLOPT_HEADERDATA, static_cast<void*>(state))
         // A proxy's answer to CONNECT is no head of the link's answer.
         .set(CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L)
-        .set(CURLOPT_XFERINFOFUNCTION, &abortWhenCancelled)
+        .set(CURLOPT_XFERINFOFUNCTION, &watchProgress)
         .set(CURLOPT_XFERINFODATA, static_cast<void*>(state))
         .set(CURLOPT_OPENSOCKETFUNCTION, &openSocket)
         .set(CURLOPT_OPENSOCKETDATA, static_cast<void*>(state))
@@ -251,13 +349,25 @@ bool isAliveStatus(const QByteArray& status)
     return status == "200" || status == "302";
 }
 
+qint16 retryAfterOf(const QByteArray& value)
+{
+    if (value.isEmpty())
+        return -1;
+    const std::optional<int> seconds = RetryAfterSeconds(value, std::time(nullptr));
+    return seconds ? qint16(*seconds) : qint16(-1);
+}
+
 // What the finished transfer tells, apart from the time it took.
 ProbeResult judgeEnded(CURL* curl, CURLcode performed, const TransferState& state,
                        const char* message, bool throughProxy, const ProbeLimits& limits,
                        qint64 elapsedMs)
 {
-    const bool ended =
-        performed == CURLE_OK || (performed == CURLE_WRITE_ERROR && state.stoppedByUs);
+    const bool stoppedByUs = state.stoppedByUs && (performed == CURLE_WRITE_ERROR ||
+                                                   performed == CURLE_ABORTED_BY_CALLBACK);
+    const bool cancelled = performed == CURLE_ABORTED_BY_CALLBACK && !stoppedByUs;
+    // Once the final head is in, whatever befalls the body being read leaves
+    // the answer standing.
+    const bool ended = performed == CURLE_OK || stoppedByUs || (state.page && !cancelled);
     if (!ended && state.outOfDescriptors)
         return FailedProbe(ProbeOutcome::OutOfFiles);
     if (performed == CURLE_WRITE_ERROR && state.headTooLarge)
@@ -271,19 +381,26 @@ ProbeResult judgeEnded(CURL* curl, CURLcode performed, const TransferState& stat
     result.statusCode = qint16(responseCode(curl));
     result.detail = QString::fromLatin1(state.reasonPhrase);
     result.alive = isAliveStatus(QByteArray::number(result.statusCode));
+    result.retryAfterSeconds = retryAfterOf(state.retryAfter);
+    if (state.page)
+        result.page = state.page->signal();
     return result;
 }
 
 // Redirects and the address they led to, known whatever the outcome.
-void addRoute(ProbeResult& result, CURL* curl, const QByteArray& url)
+void addRoute(ProbeResult& result, const TransferState& state, const QByteArray& url)
 {
     long redirects = 0;
-    if (curl_easy_getinfo(curl, CURLINFO_REDIRECT_COUNT, &redirects) != CURLE_OK || redirects <= 0)
+    if (curl_easy_getinfo(state.curl, CURLINFO_REDIRECT_COUNT, &redirects) != CURLE_OK ||
+        redirects <= 0)
         return;
     result.redirects = quint8(redirects);
-    const char* finalUrl = nullptr;
-    if (curl_easy_getinfo(curl, CURLINFO_EFFECTIVE_URL, &finalUrl) == CURLE_OK && finalUrl &&
-        url != finalUrl)
+    result.permanentRedirects = state.onlyPermanentRedirects;
+    const char* finalUrl = effectiveUrl(state.curl);
+    if (!finalUrl)
+        return;
+    result.movedToHomePage = MovedToHomePage(url, finalUrl);
+    if (url != finalUrl)
         result.finalAddress = MaskPassword(QString::fromUtf8(finalUrl));
 }
 
@@ -350,23 +467,12 @@ QByteArray LinkTo8Bit(const QString& link)
 
 QString ProbeHost(const QString& link)
 {
-    const std::unique_ptr<CURLU, UrlDeleter> url(curl_url());
-    if (!url ||
-        curl_url_set(url.get(), CURLUPART_URL, requestedUrl(link).constData(), 0) != CURLUE_OK)
-        return {};
-    char* host = nullptr;
-    char* port = nullptr;
-    QString key;
-    if (curl_url_get(url.get(), CURLUPART_HOST, &host, 0) == CURLUE_OK &&
-        curl_url_get(url.get(), CURLUPART_PORT, &port, CURLU_DEFAULT_PORT) == CURLUE_OK)
-        key = QString::fromUtf8(asciiLower(host)) + u':' + QString::fromLatin1(port);
-    curl_free(host);
-    curl_free(port);
-    return key;
+    return hostKey(requestedUrl(link));
 }
 
 ProbeTransfer::ProbeTransfer(const QString& link, const ProxySettings& proxy,
-                             const ProbeLimits& limits, const std::atomic_bool* cancel)
+                             const ProbeLimits& limits, const std::atomic_bool* cancel,
+                             bool readPage)
     : state_(std::make_unique<State>())
 {
     State& s = *state_;
@@ -387,6 +493,7 @@ ProbeTransfer::ProbeTransfer(const QString& link, const ProxySettings& proxy,
     s.curl.reset(curl_easy_init());
     s.transfer.curl = s.curl.get();
     s.transfer.cancel = cancel;
+    s.transfer.readPage = readPage;
     s.transfer.hasCredentials = shape.hasUser || proxyString.contains('@');
     if (!s.curl ||
         !setUpTransfer(s.curl.get(), s.url, proxyString, proxy.useProxy, limits, &s.transfer,
@@ -404,15 +511,17 @@ CURL* ProbeTransfer::handle() const
     return state_->curl.get();
 }
 
-ProbeResult ProbeTransfer::judge(CURLcode performed) const
+ProbeResult ProbeTransfer::judge(CURLcode performed)
 {
-    const State& s = *state_;
+    State& s = *state_;
     ProbeResult result = s.early
                              ? *s.early
                              : judgeEnded(s.curl.get(), performed, s.transfer, s.errorBuffer,
                                           s.throughProxy, s.limits, millisecondsSince(s.started));
     if (!s.early)
-        addRoute(result, s.curl.get(), s.url);
+        addRoute(result, s.transfer, s.url);
+    // Nothing of the page outlives its verdict.
+    s.transfer.page.reset();
     result.elapsedMs = qint32(millisecondsSince(s.started));
     return result;
 }

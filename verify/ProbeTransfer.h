@@ -31,12 +31,14 @@ QString ProbeHost(const QString& link);
 // ready to be performed alone or inside a multi handle, and judged once it has
 // ended. A link without "http" anywhere (letter case ignored) gets "http://"
 // in front. Nothing is shared with another probe: no connection, no DNS cache.
-// cancel, when given and set, aborts the transfer in flight.
+// cancel, when given and set, aborts the transfer in flight. readPage: a
+// final 200 with an HTML Content-Type is read on (see PageReading) for what
+// the page says of itself; otherwise the transfer ends with the final head.
 class ProbeTransfer final
 {
 public:
     ProbeTransfer(const QString& link, const ProxySettings& proxy, const ProbeLimits& limits,
-                  const std::atomic_bool* cancel = nullptr);
+                  const std::atomic_bool* cancel = nullptr, bool readPage = false);
     ~ProbeTransfer();
     ProbeTransfer(const ProbeTransfer&) = delete;
     ProbeTransfer& operator=(const ProbeTransfer&) = delete;
@@ -46,8 +48,9 @@ public:
     CURL* handle() const;
 
     // The verdict once libcurl has ended the transfer with performed; the
-    // time counts from the transfer's making.
-    ProbeResult judge(CURLcode performed) const;
+    // time counts from the transfer's making. Once only: what was read of
+    // the page is let go.
+    ProbeResult judge(CURLcode performed);
 
 private:
     struct State;

@@ -12,26 +12,37 @@ QString RunDurationText(qint64 elapsedMs)
 
 QString RunProgressText(const RunTally& tally)
 {
-    return QStringLiteral("Checked %1 of %2, %3 dead")
+    if (tally.secondPass)
+        return QStringLiteral("Checking again: %1 of %2").arg(tally.checkedAgain).arg(tally.again);
+    return QStringLiteral("Checked %1 of %2: %3 dead, %4 not sure")
         .arg(tally.checked)
         .arg(tally.links)
-        .arg(tally.dead);
+        .arg(tally.dead)
+        .arg(tally.unsure);
 }
 
 QString RunSummaryText(const RunTally& tally, bool stopped)
 {
-    QString text = QStringLiteral("%1 checked, %2 dead, in %3")
+    // The warning alone, so that it shows in full in a narrow panel.
+    if (ReachedNoServer(tally))
+        return NoServerAnsweredText();
+    QString text = QStringLiteral("%1 checked: %2 dead, %3 not sure, in %4")
                        .arg(tally.checked)
                        .arg(tally.dead)
+                       .arg(tally.unsure)
                        .arg(RunDurationText(tally.elapsedMs));
     if (stopped)
         text += QStringLiteral(", stopped");
-    if (ReachedNoServer(tally))
-        text += QStringLiteral(". No server answered: the network or proxy may be down.");
     return text;
 }
 
 bool ReachedNoServer(const RunTally& tally)
 {
-    return tally.checked > 0 && tally.answered == 0;
+    const bool asked = tally.checked > tally.unchecked;
+    return tally.noNetwork > 0 || (asked && tally.answered == 0);
+}
+
+QString NoServerAnsweredText()
+{
+    return QStringLiteral("No server answered: the network or proxy may be down");
 }

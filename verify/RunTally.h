@@ -3,23 +3,35 @@
 #include <QString>
 #include <QtGlobal>
 
-// How far a verification run has come, as its status panel tells it.
+// How far a verification run has come, as its status panel tells it. Each
+// link checked counts once, under its verdict of the moment.
 struct RunTally
 {
-    int links = 0; // links in the tree when the run began, less those deleted unchecked
-    int checked = 0;
+    int links = 0;   // links in the tree when the run began, less those deleted unchecked
+    int checked = 0; // links with a verdict, the ones still to be asked again included
+    int alive = 0;
     int dead = 0;
-    int answered = 0; // verdicts that came with an HTTP answer, alive or dead
+    int unsure = 0;
+    int unchecked = 0; // not web links, so never asked for
+    int answered = 0;  // probes that got an HTTP answer
+    // Links not sure only because nothing showed that the network works.
+    int noNetwork = 0;
+    // The second pass: links asked again, and how many of them have answered.
+    bool secondPass = false;
+    int again = 0;
+    int checkedAgain = 0;
     qint64 elapsedMs = 0;
 };
 
 // "4.2 s" under a minute, else "2 min 5 s".
 QString RunDurationText(qint64 elapsedMs);
-// "Checked 5 of 12, 1 dead": the run is still going.
+// "Checked 5 of 12: 1 dead, 2 not sure", then "Checking again: 1 of 3".
 QString RunProgressText(const RunTally& tally);
-// "12 checked, 1 dead, in 4.2 s", with ", stopped" for a run the user
-// stopped, and a warning when no server answered at all.
+// "12 checked: 1 dead, 2 not sure, in 4.2 s", with ", stopped" for a run
+// the user stopped; NoServerAnsweredText() when the run saw no network.
 QString RunSummaryText(const RunTally& tally, bool stopped);
-// Links were checked but not one got an HTTP answer: more likely the network
-// or the proxy is down than every link dead.
+// Links were judged "no network?", or were asked for and not one got an HTTP
+// answer: more likely the network or the proxy is down than the pages gone.
 bool ReachedNoServer(const RunTally& tally);
+// "No server answered: the network or proxy may be down"
+QString NoServerAnsweredText();

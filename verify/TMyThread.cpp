@@ -1,8 +1,9 @@
 #include "TMyThread.h"
 
-#include "ProbeTransfer.h"
 #include "ProcessFiles.h"
 
+#include <algorithm>
+#include <limits>
 #include <utility>
 
 namespace {
@@ -36,10 +37,9 @@ TMyThread::~TMyThread()
     engine_.reset();
 }
 
-void TMyThread::submit(quint64 ticket, const QString& link)
+void TMyThread::submit(quint64 ticket, const QString& link, const QString& host, qint64 notBefore)
 {
-    // The host is worked out here, so the worker's loop only starts transfers.
-    ProbeSchedule::Link waiting{ticket, link, ProbeHost(link)};
+    ProbeSchedule::Link waiting{ticket, link, host, notBefore};
     bool slotFree = false;
     {
         const std::lock_guard lock(mutex_);
@@ -85,7 +85,7 @@ void TMyThread::run()
     // stopped run shows the results of the probes it had begun.
     while (!cancel_ && !isDone()) {
         startWaitingLinks();
-        post(engine_->takeFinished());
+        post(engine_->takeFinished(longestWait()));
     }
     const std::lock_guard lock(mutex_);
     engine_->cancelAll();
@@ -101,11 +101,14 @@ void TMyThread::post(std::vector<FinishedProbe> finished)
         if (cancel_)
             return;
         const bool wasEmpty = outbox_.empty();
+        const qint64 now = SteadyClockMs();
         for (FinishedProbe& done : finished) {
             // A probe that got no descriptor says nothing of its link.
             if (done.result.outcome == ProbeOutcome::OutOfFiles &&
                 schedule_.retryLater(done.ticket))
                 continue;
+            if (const qint64 pause = hostPause(done.result))
+                schedule_.holdHostOf(done.ticket, now + pause);
             schedule_.finished(done.ticket);
             outbox_.push_back(std::move(done));
         }
@@ -152,6 +155,28 @@ void TMyThread::startWaitingLinks()
         // Unlocked: the main thread may take back other waiting links meanwhile.
         engine_->start(next->ticket, next->link, settings_->get(), readPages_);
     }
+}
+
+int TMyThread::longestWait()
+{
+    std::optional<qint64> due;
+    {
+        const std::lock_guard lock(mutex_);
+        due = schedule_.nextDue();
+    }
+    if (!due)
+        return std::numeric_limits<int>::max();
+    return int(std::clamp<qint64>(*due - SteadyClockMs(), 0, std::numeric_limits<int>::max()));
+}
+
+qint64 TMyThread::hostPause(const ProbeResult& result) const
+{
+    if (result.outcome != ProbeOutcome::Answered)
+        return 0;
+    const qint64 asked = qint64(result.retryAfterSeconds) * 1000;
+    if (result.statusCode == 429)
+        return result.retryAfterSeconds >= 0 ? asked : slowDownPauseMs_;
+    return result.statusCode == 503 && result.retryAfterSeconds >= 0 ? asked : 0;
 }
 
 bool TMyThread::isDone()

@@ -19,7 +19,9 @@
 // probes run at once on its one engine, within the limits of a ProbeSchedule
 // (no more than the descriptors free when it is made can hold); the proxy
 // settings are read as each probe starts. A probe that could get no
-// descriptor is started again later rather than judged.
+// descriptor is started again later rather than judged. A host that answers
+// 429, or 503 with a Retry-After, gets no further probe until the pause it
+// asked for is over.
 class TMyThread final : public QThread
 {
     Q_OBJECT
@@ -32,9 +34,12 @@ public:
 
     // Before start(): whether final HTML answers are read on (see ProbeEngine).
     void setReadsPages(bool readPages) { readPages_ = readPages; }
+    // Before start(): the pause of a host that answered 429 without a Retry-After.
+    void setSlowDownPause(int ms) { slowDownPauseMs_ = ms; }
 
-    // Main thread. Links start in the order submitted, as the limits allow.
-    void submit(quint64 ticket, const QString& link);
+    // Main thread. Links start in the order submitted, as the limits allow,
+    // none before notBefore (see SteadyClockMs). host: ProbeHost(link).
+    void submit(quint64 ticket, const QString& link, const QString& host, qint64 notBefore = 0);
     // Takes back a link whose probe has not begun; false once it has.
     bool revoke(quint64 ticket);
     // No more links: run() returns once those handed over are answered.
@@ -51,7 +56,11 @@ protected:
 
 private:
     void startWaitingLinks();
+    // How long the engine may wait for an answer before a waiting link is due.
+    int longestWait();
     void post(std::vector<FinishedProbe> finished);
+    // How long the host of a probe that gave result asked to be left alone.
+    qint64 hostPause(const ProbeResult& result) const;
     // Verdicts reach the main thread in batches, 50 a second at most.
     void scheduleDelivery();
     void deliverResults();
@@ -65,6 +74,7 @@ private:
     std::vector<FinishedProbe> outbox_; // answered, not yet delivered
     bool finishing_ = false;
     bool readPages_ = false;
+    int slowDownPauseMs_ = 5000;
     std::atomic_bool cancel_{false};
     // Main thread only.
     QTimer deliveryTimer_;

@@ -87,6 +87,8 @@ constexpr Rule PersonRules[] = {
     {O::ProxyNameNotResolved, AnyCode, LastCode, Page::Any,          Needs::Nothing,          V::Unsure, Again::No,  "",                                        Proxy},
     {O::ProxyError,           AnyCode, LastCode, Page::Any,          Needs::Nothing,          V::Unsure, Again::No,  "",                                        Proxy},
     {O::Cancelled,            AnyCode, LastCode, Page::Any,          Needs::Nothing,          V::Unsure, Again::No,  "",                                        Later},
+    {O::OutOfFiles,           AnyCode, LastCode, Page::Any,          Needs::Nothing,          V::Unsure, Again::Yes, "",                                        Later},
+    {O::HeadTooLarge,         AnyCode, LastCode, Page::Any,          Needs::Nothing,          V::Unsure, Again::No,  "",                                        Open},
 };
 // clang-format on
 
@@ -143,10 +145,10 @@ QString verdictName(Verdict verdict)
     return QStringLiteral("Not checked");
 }
 
-// "Not sure: 403 Forbidden, the site refuses robots; open it in a browser to see"
-QString sentence(Verdict verdict, const QString& reason, const char* meaning, const char* advice)
+// "403 Forbidden, the site refuses robots; open it in a browser to see"
+QString explanation(const QString& reason, const char* meaning, const char* advice)
 {
-    QString text = verdictName(verdict) + QStringLiteral(": ") + reason;
+    QString text = reason;
     if (*meaning)
         text += QStringLiteral(", ") + QLatin1String(meaning);
     if (*advice)
@@ -154,12 +156,22 @@ QString sentence(Verdict verdict, const QString& reason, const char* meaning, co
     return text;
 }
 
+Judgement judged(Verdict verdict, const QString& reason, const char* meaning, const char* advice,
+                 bool askAgain = false, bool noNetwork = false)
+{
+    const QString explained = explanation(reason, meaning, advice);
+    return {verdict, verdictName(verdict) + QStringLiteral(": ") + explained, explained, askAgain,
+            noNetwork};
+}
+
 Judgement strictJudgement(const ProbeResult& result)
 {
+    // Short of descriptors, the program made no request: the link is not to blame.
+    if (result.outcome == O::OutOfFiles)
+        return judged(V::Unchecked, ProbeReasonText(result), "", "");
     const bool alive =
         result.outcome == O::Answered && (result.statusCode == 200 || result.statusCode == 302);
-    const Verdict verdict = alive ? V::Alive : V::Dead;
-    return {verdict, sentence(verdict, ProbeReasonText(result), "", ""), false, false};
+    return judged(alive ? V::Alive : V::Dead, ProbeReasonText(result), "", "");
 }
 
 } // namespace
@@ -173,17 +185,24 @@ Judgement JudgeProbe(const ProbeResult& result, JudgeMode mode, const NetworkEvi
     const Rule* rule = std::find_if(std::begin(PersonRules), std::end(PersonRules),
                                     [&](const Rule& r) { return matches(r, result, evidence); });
     if (rule == std::end(PersonRules))
-        return {V::Unsure, sentence(V::Unsure, reason, "", Later), false, false};
+        return judged(V::Unsure, reason, "", Later);
     if (rule->again == Again::Yes && !finalAttempt)
-        return {V::Unsure, sentence(V::Unsure, reason, "", "checking again soon"), true, false};
+        return judged(V::Unsure, reason, "", "checking again soon", true);
     const bool noNetwork = rule->verdict == V::Unsure && rule->advice == Offline;
-    return {rule->verdict, sentence(rule->verdict, reason, rule->meaning, rule->advice), false,
-            noNetwork};
+    return judged(rule->verdict, reason, rule->meaning, rule->advice, false, noNetwork);
 }
 
 Judgement NotWebLinkJudgement()
 {
-    return {V::Unchecked, QStringLiteral("Not checked: not a web link"), false, false};
+    return judged(V::Unchecked, QStringLiteral("not a web link"), "", "");
+}
+
+Judgement UnsettledJudgement(const ProbeResult& result, const NetworkEvidence& evidence)
+{
+    Judgement judgement = JudgeProbe(result, JudgeMode::Person, evidence, true);
+    if (judgement.verdict == V::Unsure)
+        return judgement;
+    return judged(V::Unsure, ProbeReasonText(result), "not settled", Later);
 }
 
 QString VerdictWord(Verdict verdict)

@@ -35,6 +35,8 @@ struct Judgement
     // The verdict and its reason as a person reads them, with what to do
     // where there is something to do.
     QString text;
+    // The same without the verdict's name: what happened and what to do.
+    QString reason;
     // A first answer that may pass: worth a second opinion later on.
     bool askAgain = false;
     // Not sure only because the run saw no sign of a working network.
@@ -48,6 +50,18 @@ Judgement JudgeProbe(const ProbeResult& result, JudgeMode mode, const NetworkEvi
 
 // A link that is not checked at all, being no web link.
 Judgement NotWebLinkJudgement();
+
+// A first answer that was to get a second opinion, once the run was stopped
+// before it came: never dead, since nothing settled it.
+Judgement UnsettledJudgement(const ProbeResult& result, const NetworkEvidence& evidence);
+
+// A link's final verdict with what it rests on, as a run hands it on.
+struct LinkVerdict
+{
+    ProbeResult result; // the answer that decided; empty for a link not checked
+    Judgement judgement;
+    int attempts = 1; // requests made: none for a link not checked, two after a second opinion
+};
 
 // "alive", "dead", "unsure", "unchecked": the words of the command line.
 QString VerdictWord(Verdict verdict);

@@ -9,19 +9,6 @@
 
 namespace {
 
-QString verdictWord(const ProbeResult& result)
-{
-    switch (VerdictOf(result)) {
-    case ProbeVerdict::Alive:
-        return QStringLiteral("alive");
-    case ProbeVerdict::Unchecked:
-        return QStringLiteral("unchecked");
-    case ProbeVerdict::Dead:
-        break;
-    }
-    return QStringLiteral("dead");
-}
-
 // A spreadsheet runs a cell that begins with one of these as a formula.
 bool looksLikeFormula(const QString& field)
 {
@@ -48,16 +35,19 @@ QString csvRow(const QStringList& fields)
     return quoted.join(u',') + QStringLiteral("\r\n");
 }
 
-QByteArray jsonLine(const QString& link, QByteArrayView path, const ProbeResult& result)
+QByteArray jsonLine(const QString& link, QByteArrayView path, const LinkVerdict& verdict)
 {
+    const ProbeResult& result = verdict.result;
     QJsonObject object{
-        {QStringLiteral("verdict"), verdictWord(result)},
-        {QStringLiteral("reason"), ProbeReasonText(result)},
+        {QStringLiteral("verdict"), VerdictWord(verdict.judgement.verdict)},
+        {QStringLiteral("reason"), verdict.judgement.reason},
         {QStringLiteral("link"), link},
         {QStringLiteral("path"), EscapedPath(path)},
         {QStringLiteral("redirects"), int(result.redirects)},
+        {QStringLiteral("permanent"), result.permanentRedirects},
         {QStringLiteral("finalAddress"), result.finalAddress},
         {QStringLiteral("ms"), result.elapsedMs},
+        {QStringLiteral("attempts"), verdict.attempts},
     };
     // A transport failure has no status; null tells it from a real code.
     object.insert(QStringLiteral("status"), result.outcome == ProbeOutcome::Answered
@@ -68,10 +58,11 @@ QByteArray jsonLine(const QString& link, QByteArrayView path, const ProbeResult&
 
 // Tabs and line breaks are control characters too, so no field can split
 // the line or its columns.
-QByteArray textLine(const QString& link, QByteArrayView path, const ProbeResult& result)
+QByteArray textLine(const QString& link, QByteArrayView path, const LinkVerdict& verdict)
 {
-    const QStringList fields{verdictWord(result), TerminalText(ProbeReasonText(result)),
-                             TerminalText(link), TerminalPath(path)};
+    const QStringList fields{VerdictWord(verdict.judgement.verdict),
+                             TerminalText(verdict.judgement.reason), TerminalText(link),
+                             TerminalPath(path)};
     return (fields.join(u'\t') + u'\n').toUtf8();
 }
 
@@ -98,16 +89,17 @@ QByteArray VerdictReport::header() const
 }
 
 QByteArray VerdictReport::line(const QString& link, QByteArrayView path,
-                               const ProbeResult& result) const
+                               const LinkVerdict& verdict) const
 {
     switch (format_) {
     case ReportFormat::Csv:
-        return csvRow({verdictWord(result), ProbeReasonText(result), link, EscapedPath(path)})
+        return csvRow({VerdictWord(verdict.judgement.verdict), verdict.judgement.reason, link,
+                       EscapedPath(path)})
             .toUtf8();
     case ReportFormat::Json:
-        return jsonLine(link, path, result);
+        return jsonLine(link, path, verdict);
     case ReportFormat::Text:
         break;
     }
-    return textLine(link, path, result);
+    return textLine(link, path, verdict);
 }

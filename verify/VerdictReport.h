@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProbeResult.h"
+#include "Verdict.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -19,7 +19,9 @@ std::optional<ReportFormat> ReportFormatNamed(const QString& name);
 
 // Writes the verdicts of a check as lines for a terminal or another program:
 // text (verdict, reason, link and path between tabs), CSV after RFC 4180
-// with a header row, or one compact JSON object per line. Each line comes
+// with a header row, or one compact JSON object per line, which adds what
+// the answer was and how many requests it took. The verdict is one of the
+// words of VerdictWord. Each line comes
 // whole, so a reader never sees half a verdict. No line can act on the
 // terminal or the spreadsheet it is read in: text shows control characters
 // as escapes, and a CSV field that a spreadsheet would take for a formula
@@ -34,7 +36,7 @@ public:
     QByteArray header() const;
     // One verdict on the link of the shortcut at path (its bytes), line end
     // included.
-    QByteArray line(const QString& link, QByteArrayView path, const ProbeResult& result) const;
+    QByteArray line(const QString& link, QByteArrayView path, const LinkVerdict& verdict) const;
 
 private:
     ReportFormat format_;

@@ -1,6 +1,8 @@
 #include "VerificationRun.h"
 
 #include "BookmarkModel.h"
+#include "ProbeTarget.h"
+#include "ProbeTransfer.h"
 
 #include <QTimer>
 #include <algorithm>
@@ -15,6 +17,36 @@ namespace {
 size_t linksAheadFor(int linksAtOnce)
 {
     return size_t(std::max(4 * linksAtOnce, 256));
+}
+
+BookmarkStatus statusOf(Verdict verdict)
+{
+    switch (verdict) {
+    case Verdict::Alive:
+        return StatusAlive;
+    case Verdict::Dead:
+        return StatusDead;
+    case Verdict::Unsure:
+        return StatusUnsure;
+    case Verdict::Unchecked:
+        break;
+    }
+    return StatusUnchecked;
+}
+
+int& countOf(RunTally& tally, Verdict verdict)
+{
+    switch (verdict) {
+    case Verdict::Alive:
+        return tally.alive;
+    case Verdict::Dead:
+        return tally.dead;
+    case Verdict::Unsure:
+        return tally.unsure;
+    case Verdict::Unchecked:
+        break;
+    }
+    return tally.unchecked;
 }
 
 } // namespace
@@ -52,6 +84,12 @@ void VerificationRun::setJudgeMode(JudgeMode mode)
     worker_->setReadsPages(mode == JudgeMode::Person);
 }
 
+void VerificationRun::setSecondOpinionDelay(int ms)
+{
+    secondOpinionDelayMs_ = ms;
+    worker_->setSlowDownPause(ms);
+}
+
 bool VerificationRun::start()
 {
     worker_->start();
@@ -70,16 +108,24 @@ void VerificationRun::stop()
     stopRequested_ = true;
     cursor_ = nullptr;
     takeBackWaitingLinks();
+    for (const Provisional& waiting : std::exchange(again_, {})) {
+        if (aborted_)
+            return;
+        settleUnsettled(waiting.node, waiting.result, waiting.attempts, Verdict::Unsure);
+    }
     if (pending_.empty())
-        worker_->finish();
+        finishWorker();
 }
 
 void VerificationRun::abort()
 {
     stopClock();
     stopRequested_ = true;
+    aborted_ = true;
     cursor_ = nullptr;
     pending_.clear();
+    again_.clear();
+    offline_.clear();
     // A cancelled probe's verdict says nothing about the link; drop it.
     disconnect(worker_.get(), &TMyThread::probed, this, nullptr);
     worker_->abort();
@@ -93,17 +139,64 @@ bool VerificationRun::isWorkerRunning() const
 
 void VerificationRun::handOutNext()
 {
+    if (aborted_)
+        return;
+    handOutFirstPass();
+    const bool firstPassOver = !cursor_ && pending_.empty();
+    if (firstPassOver && !stopRequested_ && !tally_.secondPass && !again_.empty()) {
+        // Those asked to wait longest go last, so none holds up the others.
+        std::stable_sort(again_.begin(), again_.end(),
+                         [](const Provisional& a, const Provisional& b) { return a.due < b.due; });
+        tally_.secondPass = true;
+        emit tallied(this);
+    }
+    if (tally_.secondPass)
+        handOutSecondPass();
+    if (pending_.empty())
+        finishWorker();
+}
+
+void VerificationRun::handOutFirstPass()
+{
     while (cursor_ && !stopRequested_ && pending_.size() < linksAhead_) {
         BookmarkNode* node = cursor_;
         cursor_ = tree_.nextNode(node);
         const BookmarkEntry* entry = BookmarkModel::entry(node);
-        if (entry && !entry->IsFolder) {
-            pending_.push_back({nextTicket_++, node});
-            worker_->submit(pending_.back().ticket, entry->Link);
-        }
+        if (!entry || entry->IsFolder)
+            continue;
+        if (const std::optional<QString> link = LinkToProbe(entry->Link, mode_))
+            submit(node, *link, ProbeHost(*link), 1, {}, 0);
+        else
+            settle(node, {{}, NotWebLinkJudgement(), 0}, std::nullopt, false);
     }
-    if (pending_.empty())
-        worker_->finish();
+}
+
+void VerificationRun::handOutSecondPass()
+{
+    while (!stopRequested_ && !again_.empty() && pending_.size() < linksAhead_) {
+        const Provisional waiting = std::move(again_.front());
+        again_.pop_front();
+        submit(waiting.node, waiting.link, waiting.host, waiting.attempts + 1, waiting.result,
+               waiting.due);
+    }
+}
+
+void VerificationRun::submit(BookmarkNode* node, const QString& link, const QString& host,
+                             int attempt, const ProbeResult& firstAnswer, qint64 notBefore)
+{
+    pending_.push_back({nextTicket_++, node, link, host, attempt, firstAnswer});
+    worker_->submit(pending_.back().ticket, link, host, notBefore);
+}
+
+void VerificationRun::finishWorker()
+{
+    if (aborted_)
+        return;
+    if (!settled_) {
+        settled_ = true;
+        settleOfflineLinks();
+    }
+    worker_->finish();
 }
 
 RunTally VerificationRun::tally() const
@@ -141,35 +234,127 @@ void VerificationRun::onProbed(quint64 ticket, const ProbeResult& result)
                                  [ticket](const Pending& p) { return p.ticket == ticket; });
     if (it == pending_.end())
         return;
-    BookmarkNode* node = it->node;
+    const Pending probed = std::move(*it);
     pending_.erase(it);
-    if (node && VerdictOf(result) == ProbeVerdict::Unchecked) {
-        // A link whose probe could not be made stays as unverified as it was
-        // and is not counted as checked.
-        emit verdictStored(node, result);
-    } else if (node) {
-        tree_.setStatus(node, result.alive ? StatusAlive : StatusDead, ProbeVerdictText(result));
-        emit verdictStored(node, result);
-        count(result);
-    }
+    // An answer says the network works even when its link is gone since.
+    noteEvidence(probed, result);
+    if (probed.node)
+        judge(probed, result);
     handOutNext();
 }
 
-void VerificationRun::count(const ProbeResult& result)
+void VerificationRun::noteEvidence(const Pending& probed, const ProbeResult& result)
 {
-    ++tally_.checked;
-    tally_.dead += !result.alive;
-    tally_.answered += result.outcome == ProbeOutcome::Answered;
+    if (result.outcome != ProbeOutcome::Answered)
+        return;
+    ++tally_.answered;
+    evidence_.serverAnswered = true;
+    if (!evidence_.hostNameAnswered)
+        evidence_.hostNameAnswered = HostIsName(probed.host);
+}
+
+void VerificationRun::judge(const Pending& probed, const ProbeResult& result)
+{
+    const bool secondOpinion = probed.attempt > 1;
+    tally_.checkedAgain += secondOpinion;
+    const Judgement judgement = JudgeProbe(result, mode_, evidence_, secondOpinion);
+    if (!judgement.askAgain) {
+        const std::optional<Verdict> counted =
+            secondOpinion ? std::optional(Verdict::Unsure) : std::nullopt;
+        settle(probed.node, {result, judgement, probed.attempt}, counted, false);
+    } else if (stopRequested_) {
+        settleUnsettled(probed.node, result, probed.attempt, std::nullopt);
+    } else {
+        askAgainLater(probed, result, judgement);
+    }
+}
+
+void VerificationRun::askAgainLater(const Pending& probed, const ProbeResult& result,
+                                    const Judgement& judgement)
+{
+    const qint64 wait =
+        std::max<qint64>(secondOpinionDelayMs_, qint64(result.retryAfterSeconds) * 1000);
+    again_.push_back({probed.node, probed.link, probed.host, result, probed.attempt,
+                      SteadyClockMs() + wait, false});
+    ++tally_.again;
+    store(probed.node, judgement);
+    recount(std::nullopt, judgement.verdict);
     emit tallied(this);
+}
+
+void VerificationRun::settle(BookmarkNode* node, const LinkVerdict& verdict,
+                             std::optional<Verdict> counted, bool unsettled)
+{
+    store(node, verdict.judgement);
+    recount(counted, verdict.judgement.verdict);
+    // Before the end of the run, a later answer of another link may yet
+    // show that the network works.
+    if (verdict.judgement.noNetwork && !settled_) {
+        offline_.push_back({node, {}, {}, verdict.result, verdict.attempts, 0, unsettled});
+        ++tally_.noNetwork;
+    } else {
+        emit verdictStored(node, verdict);
+    }
+    emit tallied(this);
+}
+
+void VerificationRun::settleUnsettled(BookmarkNode* node, const ProbeResult& result, int attempts,
+                                      std::optional<Verdict> counted)
+{
+    settle(node, {result, UnsettledJudgement(result, evidence_), attempts}, counted, true);
+}
+
+void VerificationRun::settleOfflineLinks()
+{
+    for (const Provisional& offline : std::exchange(offline_, {})) {
+        if (aborted_)
+            return;
+        const Judgement judgement = offline.unsettled
+                                        ? UnsettledJudgement(offline.result, evidence_)
+                                        : JudgeProbe(offline.result, mode_, evidence_, true);
+        if (!judgement.noNetwork) {
+            --tally_.noNetwork;
+            store(offline.node, judgement);
+            recount(Verdict::Unsure, judgement.verdict);
+        }
+        emit verdictStored(offline.node, {offline.result, judgement, offline.attempts});
+    }
+    emit tallied(this);
+}
+
+void VerificationRun::store(BookmarkNode* node, const Judgement& judgement)
+{
+    tree_.setStatus(node, statusOf(judgement.verdict), judgement.text);
+}
+
+// Each link counts once, under its verdict of the moment: a second answer
+// moves it from "not sure" to what it says.
+void VerificationRun::recount(std::optional<Verdict> from, Verdict to)
+{
+    if (from)
+        --countOf(tally_, *from);
+    else
+        ++tally_.checked;
+    ++countOf(tally_, to);
 }
 
 void VerificationRun::onNodeAboutToBeRemoved(BookmarkNode* node)
 {
     // Links deleted before their verdict will never be checked.
     tally_.links -= uncheckedLinks(node, tree_.nextNodeAfterSubtree(node));
-    bool tookBack = false;
+    const auto removed = [node](const Provisional& p) {
+        return BookmarkModel::isInSubtree(p.node, node);
+    };
+    const auto before = again_.size();
+    again_.erase(std::remove_if(again_.begin(), again_.end(), removed), again_.end());
+    tally_.again -= int(before - again_.size());
+    const auto offline = std::remove_if(offline_.begin(), offline_.end(), removed);
+    tally_.noNetwork -= int(offline_.end() - offline);
+    offline_.erase(offline, offline_.end());
+    bool tookBack = before != again_.size();
     for (auto it = pending_.begin(); it != pending_.end();) {
         if (it->node && BookmarkModel::isInSubtree(it->node, node)) {
+            tally_.again -= it->attempt > 1;
             // A link still waiting is taken back; one being probed is forgotten.
             if (worker_->revoke(it->ticket)) {
                 it = pending_.erase(it);
@@ -190,11 +375,20 @@ void VerificationRun::onNodeAboutToBeRemoved(BookmarkNode* node)
 
 void VerificationRun::takeBackWaitingLinks()
 {
+    std::vector<Pending> askedAgain;
     for (auto it = pending_.begin(); it != pending_.end();) {
-        if (worker_->revoke(it->ticket))
-            it = pending_.erase(it);
-        else
+        if (!worker_->revoke(it->ticket)) {
             ++it;
+            continue;
+        }
+        if (it->node && it->attempt > 1)
+            askedAgain.push_back(std::move(*it));
+        it = pending_.erase(it);
+    }
+    for (const Pending& revoked : askedAgain) {
+        if (aborted_)
+            return;
+        settleUnsettled(revoked.node, revoked.firstAnswer, revoked.attempt - 1, Verdict::Unsure);
     }
 }
 

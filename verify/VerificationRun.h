@@ -9,6 +9,8 @@
 #include <QObject>
 #include <deque>
 #include <memory>
+#include <optional>
+#include <vector>
 
 class BookmarkModel;
 class BookmarkNode;
@@ -16,14 +18,23 @@ class BookmarkNode;
 // One verification run: the walk's cursor lives here on the main thread, the
 // probing on a TMyThread. The worker always has links waiting beyond those
 // it may run at once, so its limits, not the hand-out, decide what runs.
-// Results are stored and repainted as they arrive. Deleting nodes while the run walks them is safe:
-// the cursor steps over a removed subtree, a waiting link of a removed node
-// is taken back, and the result of a removed node's probe is dropped.
+// Results are judged, stored and repainted as they arrive. A first answer
+// that may pass (a 503, a time-out, a refused connection) is stored as not
+// sure for now and asked again once every link has had its first answer,
+// no sooner than a few seconds after it and than its Retry-After; the
+// second answer decides. What the run saw of the network goes into every
+// judgement, and the links judged "no network?" are judged once more at the
+// end, so a server that answered late still counts. Deleting nodes while
+// the run walks them is safe: the cursor steps over a removed subtree, a
+// waiting link of a removed node is taken back, and the result of a removed
+// node's probe is dropped, in either pass.
 class VerificationRun final : public QObject
 {
     Q_OBJECT
 
 public:
+    static constexpr int SecondOpinionDelayMs = 5000;
+
     VerificationRun(BookmarkModel& tree, std::shared_ptr<const SharedProxySettings> settings,
                     std::unique_ptr<ProbeEngine> engine,
                     int linksAtOnce = Settings::DefaultLinksAtOnce, QObject* parent = nullptr);
@@ -31,11 +42,16 @@ public:
 
     // Before start(): how the answers are judged (a person's way by default).
     void setJudgeMode(JudgeMode mode);
+    // Before start(): the least wait before a link is asked again, and the
+    // pause of a host that asked to slow down without saying for how long.
+    void setSecondOpinionDelay(int ms);
 
     // Starts the worker and the walk from the first node. False when the
     // worker thread could not be started; the run is then over.
     bool start();
-    // Starts no more probes; those in flight still finish and are stored.
+    // Starts no more probes, in either pass; those in flight still finish
+    // and are stored. A link that waited for its second opinion is left not
+    // sure, never dead.
     void stop();
     // Stops at once: the transfers in flight are cancelled and the worker joined.
     void abort();
@@ -57,22 +73,58 @@ public:
 signals:
     // The worker has ended (walk done, stopped, or aborted).
     void ended(VerificationRun* run);
-    // A verdict was counted.
+    // A verdict was counted, or the run went on to its second pass.
     void tallied(VerificationRun* run);
-    // A link's verdict was stored in the tree, with all that was found out;
-    // an unchecked one (see VerdictOf) leaves the link as it was.
-    void verdictStored(BookmarkNode* node, const ProbeResult& result);
+    // A link's verdict is final, with all that was found out. Sent once per
+    // link: not for a first answer that is to be asked again, and for a link
+    // judged "no network?" only at the end, once the run knows what it saw.
+    void verdictStored(BookmarkNode* node, const LinkVerdict& verdict);
 
 private:
     struct Pending
     {
         quint64 ticket;
         BookmarkNode* node; // null once removed from the tree
+        QString link;       // as it is asked for
+        QString host;       // ProbeHost(link)
+        int attempt;
+        ProbeResult firstAnswer; // of a link asked again
+    };
+
+    // A link stored as not sure for now, which a later answer or the end of
+    // the run settles.
+    struct Provisional
+    {
+        BookmarkNode* node;
+        QString link;
+        QString host;
+        ProbeResult result;
+        int attempts;
+        qint64 due;     // the second opinion's earliest time (SteadyClockMs)
+        bool unsettled; // the run stopped before its second opinion
     };
 
     void handOutNext();
+    void handOutFirstPass();
+    void handOutSecondPass();
+    void submit(BookmarkNode* node, const QString& link, const QString& host, int attempt,
+                const ProbeResult& firstAnswer, qint64 notBefore);
     void onProbed(quint64 ticket, const ProbeResult& result);
-    void count(const ProbeResult& result);
+    void noteEvidence(const Pending& probed, const ProbeResult& result);
+    void judge(const Pending& probed, const ProbeResult& result);
+    void askAgainLater(const Pending& probed, const ProbeResult& result,
+                       const Judgement& judgement);
+    // Stores a verdict no later answer changes; counted stands for the
+    // provisional verdict it replaces, if any. unsettled: the run stopped
+    // before the second opinion it waited for.
+    void settle(BookmarkNode* node, const LinkVerdict& verdict, std::optional<Verdict> counted,
+                bool unsettled);
+    void settleUnsettled(BookmarkNode* node, const ProbeResult& result, int attempts,
+                         std::optional<Verdict> counted);
+    void settleOfflineLinks();
+    void finishWorker();
+    void store(BookmarkNode* node, const Judgement& judgement);
+    void recount(std::optional<Verdict> from, Verdict to);
     void stopClock();
     int uncheckedLinks(BookmarkNode* first, const BookmarkNode* end) const;
     void onNodeAboutToBeRemoved(BookmarkNode* node);
@@ -81,12 +133,18 @@ private:
 
     BookmarkModel& tree_;
     std::unique_ptr<TMyThread> worker_;
-    BookmarkNode* cursor_ = nullptr; // next node to look at
-    std::deque<Pending> pending_;    // handed to the worker, oldest first
+    BookmarkNode* cursor_ = nullptr;   // next node to look at
+    std::deque<Pending> pending_;      // handed to the worker, oldest first
+    std::deque<Provisional> again_;    // waiting for the second pass
+    std::vector<Provisional> offline_; // judged "no network?" so far
     size_t linksAhead_;
     quint64 nextTicket_ = 1;
     bool stopRequested_ = false;
+    bool aborted_ = false;
+    bool settled_ = false; // the offline links have had their last judgement
     JudgeMode mode_ = JudgeMode::Person;
+    int secondOpinionDelayMs_ = SecondOpinionDelayMs;
+    NetworkEvidence evidence_;
     RunTally tally_;
     QElapsedTimer clock_;
     bool clockStopped_ = false;

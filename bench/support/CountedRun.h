@@ -15,6 +15,6 @@ struct CountedRun
 // A verification run over tree, with engines made by engines, that is
 // stopped, the way "Stop" is, as soon as links probes have begun, so that
 // exactly that many links are probed (all of them when the tree has fewer).
-// Waits in an event loop of its own.
+// Judges strictly. Waits in an event loop of its own.
 CountedRun RunForLinks(BookmarkModel& tree, const ProbeEngineFactory& engines, int links,
                        int linksAtOnce = 1);

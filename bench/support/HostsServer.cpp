@@ -256,6 +256,25 @@ double HostsServer::wallSeconds() const
     return std::chrono::duration<double>(last - first).count();
 }
 
+double HostsServer::firstAnswersSeconds() const
+{
+    const std::lock_guard lock(mutex_);
+    if (served_.empty())
+        return 0;
+    auto first = served_.front().arrived;
+    std::unordered_map<std::string, Clock::time_point> firstAnswers;
+    for (const ServedRequest& request : served_) {
+        first = std::min(first, request.arrived);
+        const auto [place, added] = firstAnswers.emplace(request.target, request.answered);
+        if (!added)
+            place->second = std::min(place->second, request.answered);
+    }
+    auto last = first;
+    for (const auto& [target, answered] : firstAnswers)
+        last = std::max(last, answered);
+    return std::chrono::duration<double>(last - first).count();
+}
+
 std::vector<int> HostsServer::linksNotAsked() const
 {
     std::set<int> asked;

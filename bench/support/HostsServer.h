@@ -51,6 +51,9 @@ public:
     void clearRequests();
     // From the first arrival to the last answer; 0 when nothing was served.
     double wallSeconds() const;
+    // From the first arrival to the last of each path's first answer: a
+    // run's verdicts as they first stand, before any second opinion.
+    double firstAnswersSeconds() const;
     // The links of the plan, other than refused ones, never asked for.
     std::vector<int> linksNotAsked() const;
 

@@ -186,9 +186,9 @@ TEST(BusyFrames, iconFilesKeepTranslucentEdgesExact)
 // ---------------------------------------------------------------------------
 // Icon files
 
-TEST(IconResources, twelveSingleImageIconFilesWithAlpha)
+TEST(IconResources, thirteenSingleImageIconFilesWithAlpha)
 {
-    for (int id = 1; id <= 12; ++id) {
+    for (int id = 1; id <= 13; ++id) {
         SCOPED_TRACE("icon " + std::to_string(id));
         const QByteArray bytes = IconResource(id);
         ASSERT_GE(bytes.size(), 22);
@@ -202,7 +202,7 @@ TEST(IconResources, twelveSingleImageIconFilesWithAlpha)
         EXPECT_EQ(qint64(offset) + size, bytes.size()) << "image data ends the file";
 
         const QImage image = QImage::fromData(bytes, "ICO");
-        const int side = id <= 5 ? 16 : 20;
+        const int side = id >= 6 && id <= 12 ? 20 : 16;
         ASSERT_EQ(image.size(), QSize(side, side));
         EXPECT_EQ(header[6], side);
         EXPECT_EQ(header[7], side);
@@ -210,7 +210,7 @@ TEST(IconResources, twelveSingleImageIconFilesWithAlpha)
         EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << "corner is see-through";
     }
     EXPECT_TRUE(IconResource(0).isEmpty());
-    EXPECT_TRUE(IconResource(13).isEmpty());
+    EXPECT_TRUE(IconResource(14).isEmpty());
     EXPECT_TRUE(IconResource(-1).isEmpty());
 }
 
@@ -227,6 +227,8 @@ TEST(IconResources, lampsDifferInTheirColourOnly)
     EXPECT_LE(std::abs(qGreen(g) - qBlue(g)), 8);
     EXPECT_GT(qGreen(gr), qRed(gr) + 60);
     EXPECT_GT(qRed(r), qGreen(r) + 60);
+    const QRgb a = decodedIcon(13).pixel(8, 10);
+    EXPECT_GT(std::min(qRed(a), qGreen(a)), qBlue(a) + 60) << "amber";
     // The pale ring is the same on all three.
     for (const QPoint p : {QPoint(8, 1), QPoint(1, 8), QPoint(14, 8)}) {
         EXPECT_EQ(hex(grey.pixel(p)), hex(green.pixel(p)));

@@ -217,13 +217,22 @@ TEST_F(BookmarkViewTest, LampShowsTheStatusImageOnLinksOnly)
 TEST_F(BookmarkViewTest, PaintedRowsCarryTheirLampsAndIcons)
 {
     tree->setStatus(node(QStringLiteral("Gone")), StatusDead);
+    tree->setStatus(node(QStringLiteral("Today")), StatusUnsure);
+    tree->setStatus(node(QStringLiteral("Maps")), StatusUnchecked,
+                    QStringLiteral("not a web link"));
     const QImage shown = view->viewport()->grab().toImage();
 
-    const QRect status = view->visualRect(index(QStringLiteral("Gone"), 2));
-    const QPoint lamp = BookmarkDelegate::lampOrigin(status, 16);
-    const QImage red = window->ImageList1.image(ImageLampDead).toImage();
-    EXPECT_EQ(shown.pixelColor(lamp + QPoint(8, 8)), red.pixelColor(8, 8));
-    EXPECT_EQ(shown.pixelColor(lamp + QPoint(7, 5)), red.pixelColor(7, 5));
+    const std::pair<const char*, BookmarkImage> lamps[] = {
+        {"Gone", ImageLampDead}, {"Today", ImageLampUnsure}, {"Maps", ImageLampUnverified}};
+    for (const auto& [row, image] : lamps) {
+        const QRect status = view->visualRect(index(QString::fromLatin1(row), 2));
+        const QPoint lamp = BookmarkDelegate::lampOrigin(status, 16);
+        const QImage expected = window->ImageList1.image(image).toImage();
+        EXPECT_EQ(shown.pixelColor(lamp + QPoint(8, 8)), expected.pixelColor(8, 8)) << row;
+        EXPECT_EQ(shown.pixelColor(lamp + QPoint(7, 5)), expected.pixelColor(7, 5)) << row;
+    }
+    // A grey lamp that was never asked for says why.
+    EXPECT_EQ(index(QStringLiteral("Maps"), 2).data(Qt::ToolTipRole), "not a web link");
 
     // Folders show no lamp: their Status cell is plain white inside.
     const QRect folderStatus = view->visualRect(index(QStringLiteral("News"), 2));

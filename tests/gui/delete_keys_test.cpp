@@ -225,12 +225,15 @@ TEST_F(DeleteKeysTest, TheDeadLinksQuestionCountsWhatGoesAndWhatIsLeftOut)
     TForm1& form = makeForm();
     for (const char* title : {"Today", "Gone", "Far"})
         BookmarkModel::entry(node(form, title))->Status = StatusDead;
+    for (const char* title : {"Maps", "Second"})
+        BookmarkModel::entry(node(form, title))->Status = StatusUnsure;
 
     SetNextMessageBoxAnswer(QMessageBox::No);
     form.btDelete->click();
     EXPECT_EQ(LastMessageBox().text, "Delete all dead links?");
     EXPECT_EQ(LastMessageBox().informativeText,
               "2 dead links will be moved to the Trash.\n"
+              "2 links that are not sure are kept.\n"
               "1 dead link lies outside the Favorites folder (below folder links) and left out; "
               "select and press Delete to delete those.");
 
@@ -240,7 +243,7 @@ TEST_F(DeleteKeysTest, TheDeadLinksQuestionCountsWhatGoesAndWhatIsLeftOut)
     EXPECT_TRUE(LastMessageBox().informativeText.endsWith(
         "No server answered during the last run: the network or the proxy may have been down."));
     EXPECT_FALSE(node(form, "Today"));
-    EXPECT_TRUE(node(form, "Far"));
+    EXPECT_TRUE(node(form, "Far") && node(form, "Maps") && node(form, "Second"));
     EXPECT_TRUE(fs::exists(home / "Elsewhere/Far.url"));
 }
 
@@ -269,6 +272,7 @@ TEST_F(DeleteKeysTest, WithNoDeadLinkToDeleteTheButtonSaysSoInsteadOfAsking)
 {
     // The only dead link lies below a folder link: named, left for the Delete key.
     addLink("../Elsewhere/Far.url", "http://127.0.0.1:9/far");
+    addLink("Offline.url", "http://127.0.0.1:9/offline");
     fs::create_directory_symlink(home / "Elsewhere", favorites() / "Linked");
     TForm1& form = makeForm();
     BookmarkModel::entry(node(form, "Far"))->Status = StatusDead;
@@ -276,4 +280,13 @@ TEST_F(DeleteKeysTest, WithNoDeadLinkToDeleteTheButtonSaysSoInsteadOfAsking)
     form.btDelete->click();
     EXPECT_EQ(LastMessageBox().text, "There are no dead links to delete.");
     EXPECT_TRUE(LastMessageBox().informativeText.startsWith("1 dead link lies outside"));
+
+    // After a run that reached no server, links not sure are why.
+    form.lastRunReachedNoServer = true;
+    BookmarkModel::entry(node(form, "Offline"))->Status = StatusUnsure;
+    SetNextMessageBoxAnswer(QMessageBox::Ok);
+    form.btDelete->click();
+    EXPECT_TRUE(LastMessageBox().informativeText.startsWith(
+        "No server answered during the last run, so no link was found dead: 1 link is not "
+        "sure.\n1 dead link"));
 }

@@ -17,6 +17,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QSizeGrip>
 #include <QStatusBar>
 #include <QTimer>
 #include <QtTest/QTest>
@@ -45,7 +46,8 @@ TEST_F(MainWindowTest, StartsWithEmptyTreeAndEmptyPanelsWhenThereIsNoFavoritesFo
     EXPECT_EQ(window.StatusBar1->panelText(2), QString());
     EXPECT_EQ(FavoritesPath, home / "Favorites");
 
-    ASSERT_EQ(window.ImageList1.count(), 5);
+    // The five pictures of the first design and the amber lamp after them.
+    ASSERT_EQ(window.ImageList1.count(), 6);
     ASSERT_EQ(window.ImageList2.count(), 7);
     EXPECT_EQ(window.ImageList1.image(0).size(), QSize(16, 16));
     EXPECT_EQ(window.ImageList2.image(6).size(), QSize(20, 20));
@@ -148,6 +150,29 @@ TEST_F(MainWindowTest, StatusBarIsAStandardOneWithThreePanels)
     window.StatusBar1->setPanelText(2, QStringLiteral("Checked : 3"));
     EXPECT_EQ(window.StatusBar1->panelText(2), QStringLiteral("Checked : 3"));
     EXPECT_EQ(window.StatusBar1->panel(2)->text(), QStringLiteral("Checked : 3"));
+}
+
+TEST_F(MainWindowTest, TheNoServerWarningFitsTheThirdPanelAndLongerTextsAreCutAtTheEnd)
+{
+    RegisterApplicationFonts();
+    TForm1& window = makeForm();
+    window.show();
+    StatusPanels& bar = *window.StatusBar1;
+    const QLabel* third = bar.panel(2);
+    // Whole at the default width, clear of the size grip in the corner.
+    const QString warning = QStringLiteral("No server answered: the network or proxy may be down");
+    bar.setPanelText(2, warning);
+    EXPECT_EQ(third->text(), warning);
+    EXPECT_LE(third->x() + third->indent() + third->fontMetrics().horizontalAdvance(warning),
+              bar.findChild<QSizeGrip*>()->x());
+
+    const QString longer = warning + QStringLiteral(". 10000 checked: 0 dead, 10000 not sure");
+    bar.setPanelText(2, longer, QStringLiteral("2 folders could not be read"));
+    EXPECT_EQ(bar.panelText(2), longer);
+    EXPECT_EQ(third->text(), longer.left(third->text().size() - 1) + QChar(0x2026));
+    EXPECT_EQ(third->toolTip(), longer + QStringLiteral("\n2 folders could not be read"));
+    window.resize(1200, window.height());
+    EXPECT_EQ(third->text(), longer);
 }
 
 TEST_F(MainWindowTest, WindowTextIsTahomaAndTheTreeHeaderMsSansSerif)

@@ -82,8 +82,8 @@ private:
 TEST_F(OptionsDialog, withoutConfigFileStartsWithDefaultsAndDisabledTintedEdits)
 {
     auto dialog = makeDialog();
-    // The proxy group's layout, and one row under it.
-    EXPECT_EQ(dialog->size(), QSize(297, 139 + 26));
+    // The proxy group's layout, and two rows under it.
+    EXPECT_EQ(dialog->size(), QSize(297, 139 + 2 * 26));
     EXPECT_FALSE(dialog->windowFlags() & Qt::WindowMinMaxButtonsHint);
     EXPECT_EQ(address->text(), "");
     EXPECT_EQ(port->text(), "80");
@@ -132,7 +132,7 @@ TEST_F(OptionsDialog, closingUntouchedOnAFreshSystemWritesAllThreeKeysInOrder)
     EXPECT_TRUE(dialog->close());
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(ReadFileBytes(configPath()),
-              "[Options]\nProxy=\nPort=80\nUseProxy=0\nLinksAtOnce=64\n");
+              "[Options]\nProxy=\nPort=80\nUseProxy=0\nLinksAtOnce=128\nStrictVerdicts=0\n");
     EXPECT_EQ(MessageBoxCount(), 0);
 }
 
@@ -151,7 +151,8 @@ TEST_F(OptionsDialog, uncheckingKeepsTextsAndEveryCloseSavesThemBesideOtherSecti
     ASSERT_TRUE(dialog->close());
     EXPECT_EQ(ReadFileBytes(configPath()), "[Window]\r\nLeft = 10 ; note\r\n\r\n"
                                            "[Options]\r\nPort=8080\r\nExtra=x\r\n"
-                                           "Proxy=proxy.local\r\nUseProxy=0\r\nLinksAtOnce=64\r\n");
+                                           "Proxy=proxy.local\r\nUseProxy=0\r\nLinksAtOnce=128\r\n"
+                                           "StrictVerdicts=0\r\n");
 
     dialog->show();
     QTest::mouseClick(box, Qt::LeftButton);
@@ -160,28 +161,39 @@ TEST_F(OptionsDialog, uncheckingKeepsTextsAndEveryCloseSavesThemBesideOtherSecti
     EXPECT_NE(ReadFileBytes(configPath()).find("UseProxy=1\r\n"), std::string::npos);
 }
 
-TEST_F(OptionsDialog, linksAtOnceRowShowsTheStoredValueAndEveryCloseSavesIt)
+TEST_F(OptionsDialog, rowsUnderTheProxyGroupShowTheStoredValuesAndEveryCloseSavesThem)
 {
-    writeConfig("[Options]\nLinksAtOnce=500\n");
+    writeConfig("[Options]\nLinksAtOnce=500\nStrictVerdicts=1\n");
     auto dialog = makeDialog();
     auto* label = dialog->findChild<QLabel*>("lbLinksAtOnce");
     auto* spin = dialog->findChild<QSpinBox*>("seLinksAtOnce");
-    ASSERT_TRUE(label && spin);
+    auto* strict = dialog->findChild<QCheckBox*>("chbStrictVerdicts");
+    ASSERT_TRUE(label && spin && strict);
     EXPECT_EQ(label->text(), "Links checked at once:");
     EXPECT_EQ(label->buddy(), spin);
     EXPECT_GE(spin->y(), 129) << "under the proxy group";
-    EXPECT_LE(spin->geometry().bottom(), dialog->height());
     EXPECT_EQ(spin->minimum(), 1);
-    EXPECT_EQ(spin->maximum(), 128);
-    EXPECT_EQ(spin->value(), 128) << "a stored value out of range is clamped";
-    EXPECT_EQ(dialog->linksAtOnce(), 128);
+    EXPECT_EQ(spin->maximum(), 256);
+    EXPECT_EQ(spin->value(), 256) << "a stored value out of range is clamped";
+    EXPECT_EQ(dialog->linksAtOnce(), 256);
+    EXPECT_EQ(strict->accessibleName(), "Judge links strictly (alive only on 200 or 302)");
+    EXPECT_TRUE(dialog->strictVerdicts());
+    // A row of its own under the spin box, its text whole inside the dialog.
+    EXPECT_GT(strict->y(), spin->geometry().bottom());
+    EXPECT_LE(strict->geometry().bottom(), dialog->height());
+    EXPECT_LE(strict->x() + strict->sizeHint().width(), dialog->width());
+    QWidget* next = spin->nextInFocusChain();
+    while (next->parent() == spin) // the spin box's own edit
+        next = next->nextInFocusChain();
+    EXPECT_EQ(next, strict) << "Tab goes from the spin box to the check box";
 
     dialog->show();
     spin->setValue(16);
+    strict->click();
     EXPECT_EQ(dialog->linksAtOnce(), 16);
     ASSERT_TRUE(dialog->close());
     EXPECT_EQ(ReadFileBytes(configPath()),
-              "[Options]\nLinksAtOnce=16\nProxy=\nPort=80\nUseProxy=0\n");
+              "[Options]\nLinksAtOnce=16\nStrictVerdicts=0\nProxy=\nPort=80\nUseProxy=0\n");
 }
 
 TEST_F(OptionsDialog, unwritableConfigOffersRetryAndCancelAndKeepsTheFile)
@@ -254,7 +266,7 @@ TEST_F(OptionsDialog, aConfigFolderWhoseNameIsNotUtf8KeepsItsBytes)
     EXPECT_TRUE(dialog->close());
     EXPECT_EQ(MessageBoxCount(), 0);
     EXPECT_EQ(ReadFileBytes(folder / "Orvanta/Config.ini"),
-              "[Options]\nPort=3128\nProxy=\nUseProxy=0\nLinksAtOnce=64\n");
+              "[Options]\nPort=3128\nProxy=\nUseProxy=0\nLinksAtOnce=128\nStrictVerdicts=0\n");
 }
 
 TEST_F(OptionsDialog, showModalRunsCentredOverTheMainWindow)

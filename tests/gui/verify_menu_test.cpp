@@ -92,7 +92,7 @@ TEST_F(VerifyMenuTest, ARunMarksEveryLinkAndReturnsToIdle)
     EXPECT_EQ(EntryTitled(form, "One")->Status, StatusAlive);
     EXPECT_EQ(EntryTitled(form, "Two")->Status, StatusDead);
     EXPECT_EQ(EntryTitled(form, "Three")->Status, StatusAlive);
-    EXPECT_TRUE(summaryShows(form, "3 checked, 1 dead, ")) << panel(form).toStdString();
+    EXPECT_TRUE(summaryShows(form, "3 checked: 1 dead, 0 not sure, ")) << panel(form).toStdString();
     EXPECT_FALSE(form.lastRunReachedNoServer);
     // A run leaves the counts of the tree alone.
     EXPECT_EQ(form.StatusBar1->panelText(0), "Categories : 1");
@@ -106,15 +106,15 @@ TEST_F(VerifyMenuTest, ARunMarksEveryLinkAndReturnsToIdle)
     form.mnVerifyLinks->trigger();
     ASSERT_TRUE(WaitUntil([&] { return gate.waiting(); }));
     EXPECT_EQ(EntryTitled(form, "Two")->Status, StatusUnverified);
-    EXPECT_EQ(panel(form), "Checked 0 of 3, 0 dead");
+    EXPECT_EQ(panel(form), "Checked 0 of 3: 0 dead, 0 not sure");
     gate.release();
-    ASSERT_TRUE(WaitUntil([&] { return panel(form) == "Checked 1 of 3, 1 dead"; }));
+    ASSERT_TRUE(WaitUntil([&] { return panel(form) == "Checked 1 of 3: 1 dead, 0 not sure"; }));
     ASSERT_TRUE(WaitUntil([&] { return gate.asked().size() == 2; }));
     form.mnStopVerify->trigger();
-    EXPECT_TRUE(summaryShows(form, "1 checked, 1 dead, ", ", stopped"));
+    EXPECT_TRUE(summaryShows(form, "1 checked: 1 dead, 0 not sure, ", ", stopped"));
     gate.release(3);
     ASSERT_TRUE(WaitUntil([&] { return form.findChildren<VerificationRun*>().isEmpty(); }));
-    EXPECT_TRUE(summaryShows(form, "2 checked, 2 dead, ", ", stopped"));
+    EXPECT_TRUE(summaryShows(form, "2 checked: 2 dead, 0 not sure, ", ", stopped"));
 }
 
 TEST_F(VerifyMenuTest, TheStatusCellSaysTheVerdictAndWhy)
@@ -164,9 +164,10 @@ TEST_F(VerifyMenuTest, ARunNoServerAnsweredSaysTheNetworkMayBeDown)
     form.mnVerifyLinks->trigger();
     ASSERT_TRUE(WaitUntil([&] { return !form.VerifyThread; }));
 
-    EXPECT_TRUE(summaryShows(form, "2 checked, 2 dead, ",
-                             ". No server answered: the network or proxy may be down."))
-        << panel(form).toStdString();
+    // Refused everywhere, with no server answering: not sure, never dead.
+    EXPECT_EQ(panel(form), "No server answered: the network or proxy may be down");
+    EXPECT_EQ(EntryTitled(form, "One")->Status, StatusUnsure);
+    EXPECT_EQ(EntryTitled(form, "Two")->Status, StatusUnsure);
     EXPECT_TRUE(form.lastRunReachedNoServer);
 
     // A new run forgets it at once.
@@ -191,7 +192,7 @@ TEST_F(VerifyMenuTest, StopReturnsToIdleAtOnceAndTheOldWorkerLeavesANewRunAlone)
 
     form.mnStopVerify->trigger();
     EXPECT_TRUE(idle(form));
-    EXPECT_TRUE(summaryShows(form, "0 checked, 0 dead, ", ", stopped"));
+    EXPECT_TRUE(summaryShows(form, "0 checked: 0 dead, 0 not sure, ", ", stopped"));
 
     // Verify again at once, while the stopped worker still waits on its probe.
     GatedProbe second;
@@ -208,12 +209,12 @@ TEST_F(VerifyMenuTest, StopReturnsToIdleAtOnceAndTheOldWorkerLeavesANewRunAlone)
     EXPECT_TRUE(running(form));
     EXPECT_EQ(first.asked().size(), 1);
     // The old run's late verdict does not write over the new run's count.
-    EXPECT_EQ(panel(form), "Checked 0 of 3, 0 dead");
+    EXPECT_EQ(panel(form), "Checked 0 of 3: 0 dead, 0 not sure");
 
     second.release(3);
     ASSERT_TRUE(WaitUntil([&] { return !form.VerifyThread; }));
     EXPECT_TRUE(idle(form));
-    EXPECT_TRUE(summaryShows(form, "3 checked, 3 dead, "));
+    EXPECT_TRUE(summaryShows(form, "3 checked: 3 dead, 0 not sure, "));
 }
 
 TEST_F(VerifyMenuTest, AStoppedRunEndingAfterADeletionLeavesWhatTheDeletionSaid)
@@ -374,4 +375,20 @@ TEST_F(VerifyMenuTest, ARunChecksAsManyLinksAtOnceAsTheSettingSaysWhenItStarts)
     ASSERT_TRUE(WaitUntil([&] { return gate.inFlight() == 3; }));
     gate.release(3);
     ASSERT_TRUE(WaitUntil([&] { return !form.VerifyThread; }));
+}
+
+TEST_F(VerifyMenuTest, TheStrictBoxDecidesHowTheNextRunJudges)
+{
+    writeTree();
+    TForm1& form = makeForm();
+    auto* strict = oneAtATime(form).findChild<QCheckBox*>("chbStrictVerdicts");
+    for (const bool strictly : {true, false}) {
+        strict->setChecked(strictly);
+        GatedProbe gate(GatedProbe::Answer{}, INT_MAX);
+        form.setProbeEngines(Wrap(gate));
+        form.mnVerifyLinks->trigger();
+        ASSERT_TRUE(WaitUntil([&] { return !form.VerifyThread; }));
+        // A strict run never reads a page; a person's way reads HTML 200s.
+        EXPECT_EQ(gate.readPages(), QList<bool>(3, !strictly));
+    }
 }

@@ -17,6 +17,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -99,6 +100,13 @@ protected:
         routes.Get("/moved", [](const httplib::Request&, httplib::Response& response) {
             response.set_redirect("/ok");
         });
+        routes.Get("/moved-permanently", [](const httplib::Request&, httplib::Response& response) {
+            response.set_redirect("/ok", 301);
+        });
+        routes.Get(R"(/(\d{3})-nowhere)",
+                   [](const httplib::Request& request, httplib::Response& response) {
+                       response.status = std::stoi(request.matches[1]);
+                   });
     }};
     TempDir home;
 };
@@ -160,10 +168,12 @@ TEST_F(CheckCommandTest, ProxyOptionOverridesTheConfiguredOne)
     ASSERT_TRUE(settings.saveOptions(home / ".config/Orvanta/Config.ini").saved);
 
     const Outcome configured = check(QStringLiteral("alive"), {});
-    EXPECT_EQ(configured.status, 1);
+    // A proxy that fails says nothing of the pages behind it.
+    EXPECT_EQ(configured.status, 0);
     ASSERT_FALSE(configured.lines.isEmpty());
-    EXPECT_TRUE(configured.lines.first().contains("proxy failure"))
+    EXPECT_TRUE(configured.lines.first().startsWith("unsure\tproxy failure"))
         << configured.lines.first().constData();
+    EXPECT_EQ(configured.errors, "orvanta: No server answered: the network or proxy may be down\n");
 
     const TempDir proxyFolder;
     const TinyProxy proxy(proxyFolder.path());
@@ -187,7 +197,9 @@ TEST_F(CheckCommandTest, WrongCommandLinesGiveOneErrorLineAndStatusTwo)
         {QStringLiteral("--check"), QStringLiteral("--proxy"), QStringLiteral("127.0.0.1:65536")},
         {QStringLiteral("--check"), QStringLiteral("--format"), QStringLiteral("xml")},
         {QStringLiteral("--check"), text(home / "alive"), text(home / "mixed")},
+        {QStringLiteral("--check"), QStringLiteral("--jobs"), QStringLiteral("257")},
         {QStringLiteral("--jobs"), QStringLiteral("4")},
+        {QStringLiteral("--strict")},
         // An unset variable, not a wish for ~/Favorites (which is there).
         {QStringLiteral("--check"), QString()},
     };
@@ -293,4 +305,76 @@ TEST_F(CheckCommandTest, LiveLinksStayAliveWhenOpenFilesRunShort)
     EXPECT_EQ(outcome.lines.size(), 24 * 12);
     for (const QByteArray& line : outcome.lines)
         EXPECT_TRUE(line.startsWith("alive\t200 OK\t")) << line.constData();
+}
+
+TEST_F(CheckCommandTest, StrictOldRuleAndAPersonsVerdictsOverTheEdgeCases)
+{
+    const std::string bare = server.hostAndPort("");
+    const struct
+    {
+        std::string link;
+        const char* strict; // the verdict by the old rule
+        const char* person; // and a person's, with the requests it took
+        int attempts;
+    } cases[] = {
+        {bare + "/ok", "alive", "alive", 1},
+        {"HTTP://" + bare + "/ok", "alive", "alive", 1},
+        // The old rule puts "http://" before the whole link, scheme and all.
+        {"ftp://" + bare + "/ok", "dead", "unchecked", 0},
+        // "http" anywhere keeps the old rule's prefix off.
+        {bare + "/ok?seen=http", "dead", "alive", 1},
+        {"", "dead", "dead", 1},
+        {server.url("/302-nowhere"), "alive", "alive", 1},
+        {server.url("/301-nowhere"), "dead", "unsure", 1},
+        {server.url("/307-nowhere"), "dead", "unsure", 1},
+        {server.url("/moved"), "alive", "alive", 1},
+        {server.url("/gone"), "dead", "dead", 1},
+        {server.url("/403-nowhere"), "dead", "unsure", 1},
+        {server.url("/500-nowhere"), "dead", "unsure", 2},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i)
+        writeShortcut(home, "edge/" + std::to_string(i) + ".url", cases[i].link);
+    const auto verdicts = [&](const QStringList& options) {
+        const Outcome outcome = check(u"edge"_s, QStringList{u"--format"_s, u"json"_s} + options);
+        EXPECT_EQ(outcome.status, 1);
+        std::map<std::string, QJsonObject> byLink;
+        for (const QByteArray& line : outcome.lines) {
+            const QJsonObject object = QJsonDocument::fromJson(line).object();
+            EXPECT_EQ(byLink.count(object["link"].toString().toStdString()), 0u);
+            byLink[object["link"].toString().toStdString()] = object;
+        }
+        return byLink;
+    };
+    std::map<std::string, QJsonObject> strict = verdicts({u"--strict"_s});
+    std::map<std::string, QJsonObject> person = verdicts({});
+    ASSERT_EQ(strict.size(), std::size(cases));
+    ASSERT_EQ(person.size(), std::size(cases));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.link);
+        EXPECT_EQ(strict[c.link]["verdict"].toString(), QLatin1String(c.strict));
+        EXPECT_EQ(strict[c.link]["attempts"].toInt(), 1);
+        EXPECT_EQ(person[c.link]["verdict"].toString(), QLatin1String(c.person));
+        EXPECT_EQ(person[c.link]["attempts"].toInt(-1), c.attempts);
+    }
+
+    // Only redirects that all say "permanent" are called so.
+    writeShortcut(home, "kept/permanent.url", server.url("/moved-permanently"));
+    writeShortcut(home, "kept/temporary.url", server.url("/moved"));
+    writeShortcut(home, "kept/forbidden.url", server.url("/403-nowhere"));
+    writeShortcut(home, "kept/mail.url", "mailto:someone@example.org");
+    const Outcome kept = check(u"kept"_s, {u"--format"_s, u"json"_s});
+    // Not sure and not checked are no reason to fail.
+    EXPECT_EQ(kept.status, 0);
+    std::map<QString, bool> permanent;
+    for (const QByteArray& line : kept.lines) {
+        const QJsonObject object = QJsonDocument::fromJson(line).object();
+        permanent[object["path"].toString()] = object["permanent"].toBool();
+    }
+    EXPECT_EQ(permanent, (std::map<QString, bool>{{u"permanent.url"_s, true},
+                                                  {u"temporary.url"_s, false},
+                                                  {u"forbidden.url"_s, false},
+                                                  {u"mail.url"_s, false}}));
+    // StrictVerdicts=1 in Config.ini asks for the old rule as --strict does.
+    home.write(".config/Orvanta/Config.ini", "[Options]\r\nStrictVerdicts=1\r\n");
+    EXPECT_EQ(check(u"kept"_s, {}).status, 1);
 }

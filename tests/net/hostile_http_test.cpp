@@ -1,6 +1,7 @@
 #include "BookmarkModel.h"
 #include "CurlProbeEngine.h"
 #include "ProbeLink.h"
+#include "Verdict.h"
 #include "VerificationRun.h"
 
 #include "CurlGlobalEnvironment.h"
@@ -22,6 +23,12 @@
 #include <memory>
 
 namespace {
+
+// The verdict and its reason by the old rule of two verdicts.
+QString StrictVerdictText(const ProbeResult& result)
+{
+    return JudgeProbe(result, JudgeMode::Strict, {}, true).text;
+}
 
 using namespace std::chrono_literals;
 
@@ -120,7 +127,7 @@ TEST_F(HostileHttpTest, HeadTrickledWithinTheLowSpeedBoundEndsAtTheOverallBound)
     });
     const ProbeResult probed = result(server.url("/"), ProbeLimits{2000, 2, 1500});
     EXPECT_EQ(probed.outcome, ProbeOutcome::OverallTimeout);
-    EXPECT_EQ(ProbeVerdictText(probed), QStringLiteral("Dead: not done within 1.5 s"));
+    EXPECT_EQ(StrictVerdictText(probed), QStringLiteral("Dead: not done within 1.5 s"));
 }
 
 TEST_F(HostileHttpTest, VerdictComesWithTheFinalHeadNotTheBody)
@@ -152,7 +159,7 @@ TEST_F(HostileHttpTest, VerdictComesWithTheFinalHeadNotTheBody)
         SCOPED_TRACE(each.path);
         EXPECT_EQ(result(server.url(each.path)).outcome, each.outcome);
     }
-    EXPECT_EQ(ProbeVerdictText(result(server.url("/final"))), QStringLiteral("Alive: 200 OK"));
+    EXPECT_EQ(StrictVerdictText(result(server.url("/final"))), QStringLiteral("Alive: 200 OK"));
 }
 
 // Sends header lines of lineBytes each (a numbered name, filler, CRLF) until
@@ -201,7 +208,7 @@ TEST_F(HostileHttpTest, HugeHeadsAreRefusedAndNotKeptInMemory)
     // Such a head is no sound answer, and a client that took it whole would
     // take any size: the link is dead, and says why, be it many lines or one.
     for (const std::string& huge : {path(1024, tenMegabytes), path(tenMegabytes, tenMegabytes)})
-        EXPECT_EQ(ProbeVerdictText(result(server.url(huge))).toStdString(),
+        EXPECT_EQ(StrictVerdictText(result(server.url(huge))).toStdString(),
                   "Dead: answer head too large");
     if (residentMemoryIsComparable()) {
         EXPECT_LT(residentKibibytes() - before, flatMemoryKibibytes);
@@ -417,6 +424,8 @@ TEST_F(HostileRunTest, RunThroughMisbehavingServersDecidesEveryLinkAndGoesOn)
     };
 
     const auto run = makeRun(shortLimits);
+    // Each misbehaviour gets its one definite verdict of the old rule.
+    run->setJudgeMode(JudgeMode::Strict);
     QEventLoop loop;
     QObject::connect(run.get(), &VerificationRun::ended, &loop, &QEventLoop::quit);
     ASSERT_TRUE(run->start());

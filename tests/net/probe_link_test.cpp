@@ -1,9 +1,13 @@
+#include "CurlProbeEngine.h"
 #include "ProbeLink.h"
+#include "Verdict.h"
 
 #include "CurlGlobalEnvironment.h"
 #include "LocalHttpServer.h"
 #include "RefusingPort.h"
 #include "ScopedEnvironment.h"
+#include "ScriptedConnection.h"
+#include "ScriptedServer.h"
 #include "SilentServer.h"
 #include "TempDir.h"
 #include "TinyProxy.h"
@@ -17,9 +21,16 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
+
+// The verdict and its reason by the old rule of two verdicts.
+QString StrictVerdictText(const ProbeResult& result)
+{
+    return JudgeProbe(result, JudgeMode::Strict, {}, true).text;
+}
 
 const auto* const curlEnvironment = ::testing::AddGlobalTestEnvironment(new CurlGlobalEnvironment);
 
@@ -80,9 +91,10 @@ void addRoutes(httplib::Server& server, BodyCounter& counter)
         response.set_header("WWW-Authenticate", "Basic realm=\"private\"");
         answer(401)(request, response);
     });
+    // A page, so that not even an HTML body is read unless asked for.
     server.Get("/huge", [&counter](const httplib::Request&, httplib::Response& response) {
         response.set_content_provider(
-            hugeBodySize, "application/octet-stream",
+            hugeBodySize, "text/html",
             [&counter](size_t, size_t length, httplib::DataSink& sink) {
                 static const std::string chunk(64 * 1024, 'x');
                 const size_t size = std::min(length, chunk.size());
@@ -176,7 +188,7 @@ TEST_F(ProbeLinkTest, EveryVerdictSaysWhy)
         SCOPED_TRACE(each.text);
         const ProbeResult probed = result(each.link, each.proxy, each.cancel);
         EXPECT_EQ(probed.outcome, each.outcome);
-        EXPECT_EQ(ProbeVerdictText(probed).toStdString(), each.text);
+        EXPECT_EQ(StrictVerdictText(probed).toStdString(), each.text);
     }
 
     const ProbeResult moved = result(server.url("/moved"));
@@ -209,7 +221,7 @@ TEST_F(ProbeLinkTest, CredentialsGoOnlyToAServerThatAsksForThem)
     EXPECT_EQ(seen[1].header("Authorization"), "Basic dXNlcjpzZWNyZXQ=");
 
     // Without credentials the challenge is the answer.
-    EXPECT_EQ(ProbeVerdictText(result(server.url("/private"))),
+    EXPECT_EQ(StrictVerdictText(result(server.url("/private"))),
               QStringLiteral("Dead: 401 Unauthorized"));
 }
 
@@ -335,6 +347,99 @@ TEST_F(ProbeLinkTest, CancelledBeforehandSendsNothing)
     EXPECT_FALSE(
         ProbeLink(QString::fromStdString(server.url("/ok")), direct, shortLimits, &cancel).alive);
     EXPECT_TRUE(server.requests().empty());
+}
+
+httplib::Server::Handler page(const std::string& body, const std::string& type, int status = 200,
+                              const std::string& retryAfter = {})
+{
+    return [=](const httplib::Request&, httplib::Response& response) {
+        response.status = status;
+        if (!retryAfter.empty())
+            response.set_header("Retry-After", retryAfter);
+        response.set_content(body, type);
+    };
+}
+
+void addPageRoutes(httplib::Server& server)
+{
+    const std::string html = "text/html; charset=utf-8";
+    const std::string parked = "<title>example.org</title><p>This domain is for sale!</p>";
+    server.Get("/", page("<title>Home</title>", html));
+    server.Get("/parked", page(parked, html));
+    server.Get("/parked-1251", page("<title>\xC4\xEE\xEC\xE0</title><p>\xDD\xF2\xEE\xF2 \xE4\xEE"
+                                    "\xEC\xE5\xED \xEF\xF0\xEE\xE4\xE0\xE5\xF2\xF1\xFF.</p>",
+                                    "text/html; charset=windows-1251"));
+    server.Get("/nicht-da", page("<title>Seite nicht gefunden</title><p>Leider.</p>", html));
+    server.Get("/article", page("<title>Bread</title><p>Bake it for an hour.</p>", html));
+    server.Get("/parked-text", page(parked, "text/plain"));
+    server.Get("/busy", page(parked, html, 429, "30"));
+    server.Get("/down", page("", "text/plain", 503, "Wed, 21 Oct 2099 07:28:00 GMT"));
+    server.Get("/permanent", answer(301, "/permanent-2"));
+    server.Get("/permanent-2", answer(308, "/article"));
+    server.Get("/mixed", answer(301, "/mixed-2"));
+    server.Get("/mixed-2", answer(302, "/article"));
+    server.Get("/deep/page", answer(301, "/"));
+    // Only a host on the way names the domain for sale (libcurl itself takes
+    // localhost to the loopback).
+    server.Get("/to-localhost", [](const httplib::Request& request, httplib::Response& response) {
+        const std::string sold = "http://localhost:" + std::to_string(request.local_port) + "/sold";
+        answer(302, sold)(request, response);
+    });
+    server.Get("/sold", page("<p>localhost is for sale</p>", html));
+}
+
+void stallAfterTheHead(ScriptedConnection& connection)
+{
+    if (!connection.readRequest())
+        return;
+    connection.send("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 99999\r\n\r\n"
+                    "<html><title>Domain for sale");
+    connection.pause(std::chrono::minutes(2));
+}
+
+TEST_F(ProbeLinkTest, PageReadAndRedirectChainTellWhatTheVerdictNeeds)
+{
+    const LocalHttpServer pages{&addPageRoutes};
+    const LocalHttpServer other{
+        [&](httplib::Server& routes) { routes.Get("/", answer(302, pages.url("/"))); }};
+    ScriptedServer stalling{&stallAfterTheHead};
+    // Only the page reading's own bound can end the stalled body well before 30 s.
+    const ProbeLimits limits{2000, 30};
+    using P = PageSignal;
+    // Status, page, Retry-After, redirects, all permanent, sent to a home page.
+    using Facts = std::tuple<int, PageSignal, int, int, bool, bool>;
+    const std::tuple<std::string, bool, Facts> cases[] = {
+        {pages.url("/parked"), true, {200, P::Parked, -1, 0, false, false}},
+        {pages.url("/parked-1251"), true, {200, P::Parked, -1, 0, false, false}},
+        {pages.url("/nicht-da"), true, {200, P::SaysNotFound, -1, 0, false, false}},
+        {pages.url("/article"), true, {200, P::None, -1, 0, false, false}},
+        {pages.url("/parked-text"), true, {200, P::None, -1, 0, false, false}},
+        {pages.url("/parked"), false, {200, P::None, -1, 0, false, false}},
+        {stalling.url("/"), true, {200, P::None, -1, 0, false, false}},
+        {pages.url("/busy"), true, {429, P::None, 30, 0, false, false}},
+        {pages.url("/down"), true, {503, P::None, 60, 0, false, false}},
+        {pages.url("/permanent"), true, {200, P::None, -1, 2, true, false}},
+        {pages.url("/mixed"), true, {200, P::None, -1, 2, false, false}},
+        {pages.url("/deep/page?id=3"), true, {200, P::None, -1, 1, true, true}},
+        {other.url("/"), true, {200, P::None, -1, 1, false, false}},
+        {pages.url("/to-localhost"), true, {200, P::Parked, -1, 1, false, false}},
+    };
+    for (const auto& [link, readPage, facts] : cases) {
+        SCOPED_TRACE(link + (readPage ? " read" : " head only"));
+        const ProbeResult r =
+            ProbeLink(QString::fromStdString(link), direct, limits, nullptr, readPage);
+        EXPECT_EQ(Facts(r.statusCode, r.page, r.retryAfterSeconds, r.redirects,
+                        r.permanentRedirects, r.movedToHomePage),
+                  facts);
+        EXPECT_LT(r.elapsedMs, 20000);
+    }
+
+    CurlProbeEngine engine(limits);
+    engine.start(7, QString::fromStdString(pages.url("/parked")), direct, true);
+    std::vector<FinishedProbe> finished;
+    while (finished.empty())
+        finished = engine.takeFinished(1000);
+    EXPECT_EQ(finished[0].result.page, PageSignal::Parked);
 }
 
 class ProbeLinkProxyTest : public ProbeLinkTest

@@ -9,6 +9,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <condition_variable>
 #include <deque>
@@ -59,18 +60,21 @@ public:
     }
     GatedProbe(Verdict verdict, int released) : verdict_(std::move(verdict)), released_(released) {}
 
-    void start(const void* engine, quint64 ticket, const QString& link, const ProxySettings& proxy)
+    void start(const void* engine, quint64 ticket, const QString& link, const ProxySettings& proxy,
+               bool readPage)
     {
         std::lock_guard lock(mutex_);
         asked_.push_back(link);
         proxies_.push_back(proxy);
+        readPages_.push_back(readPage);
         inFlight_.push_back({engine, ticket, link});
         settle();
     }
-    std::vector<FinishedProbe> takeFinished(const void* engine)
+    std::vector<FinishedProbe> takeFinished(const void* engine, int longestWaitMs)
     {
         std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return hasDone(engine) || woken_.count(engine); });
+        changed_.wait_for(lock, std::chrono::milliseconds(longestWaitMs),
+                          [&] { return hasDone(engine) || woken_.count(engine); });
         woken_.erase(engine);
         std::vector<FinishedProbe> finished;
         for (auto it = done_.begin(); it != done_.end();) {
@@ -121,6 +125,12 @@ public:
         std::lock_guard lock(mutex_);
         return proxies_;
     }
+    // Whether each start was told to read the page.
+    QList<bool> readPages()
+    {
+        std::lock_guard lock(mutex_);
+        return readPages_;
+    }
 
 private:
     struct Transfer
@@ -158,6 +168,7 @@ private:
     Verdict verdict_;
     QStringList asked_;
     QList<ProxySettings> proxies_;
+    QList<bool> readPages_;
     std::deque<Transfer> inFlight_;
     std::deque<Transfer> done_;
     std::set<const void*> woken_;
@@ -171,11 +182,15 @@ public:
     explicit GatedEngine(std::shared_ptr<GatedProbe> gate) : gate_(std::move(gate)) {}
     ~GatedEngine() override { gate_->cancelAll(this); }
 
-    void start(quint64 ticket, const QString& link, const ProxySettings& proxy, bool) override
+    void start(quint64 ticket, const QString& link, const ProxySettings& proxy,
+               bool readPage) override
     {
-        gate_->start(this, ticket, link, proxy);
+        gate_->start(this, ticket, link, proxy, readPage);
     }
-    std::vector<FinishedProbe> takeFinished() override { return gate_->takeFinished(this); }
+    std::vector<FinishedProbe> takeFinished(int longestWaitMs) override
+    {
+        return gate_->takeFinished(this, longestWaitMs);
+    }
     void wake() override { gate_->wake(this); }
     void cancelAll() override { gate_->cancelAll(this); }
 

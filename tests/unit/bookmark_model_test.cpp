@@ -115,7 +115,9 @@ TEST_F(BookmarkModelTest, RolesGiveTextPictureAndSpokenStatusForEachKindOfEntry)
     const QList<std::tuple<BookmarkStatus, BookmarkImage, QString>> statuses{
         {StatusUnverified, ImageLampUnverified, "Not verified"},
         {StatusAlive, ImageLampAlive, "Alive"},
-        {StatusDead, ImageLampDead, "Dead"}};
+        {StatusDead, ImageLampDead, "Dead"},
+        {StatusUnsure, ImageLampUnsure, "Not sure"},
+        {StatusUnchecked, ImageLampUnverified, "Not checked"}};
     for (const auto& [status, lamp, text] : statuses) {
         model.setStatus(s.maps, status);
         EXPECT_EQ(cell(s.maps, ColumnName, Qt::DisplayRole), "Maps");

@@ -3,7 +3,9 @@
 // never block, and show whatever could be read.
 #include "BookmarkModel.h"
 #include "FavoritesScan.h"
+#include "FileDeletion.h"
 #include "TempDir.h"
+#include "UniqueFd.h"
 
 #include <QThread>
 #include <gtest/gtest.h>
@@ -201,11 +203,21 @@ TEST_F(HostileFilesTest, ChainsDeeperThanTheOpenFileLimitAndTheStackAreShownWhol
     EXPECT_EQ(rows[Levels + 1].entry->Link, "http://example.com/");
     EXPECT_EQ(rows[Levels + 2].depth, Side + 1);
 
-    // Taken apart on a stack far smaller than a frame per level would need.
-    const std::unique_ptr<QThread> small(QThread::create([&] { model.clear(); }));
+    // Taken apart on a stack far smaller than a frame per level would need,
+    // in the tree and then on disk, within the lowered limit of open files.
+    bool deleted = false;
+    const std::unique_ptr<QThread> small(QThread::create([&] {
+        model.clear();
+        const UniqueFd favorites(::open(fav.c_str(), O_RDONLY | O_DIRECTORY));
+        ::setrlimit(RLIMIT_NOFILE, &lowered);
+        deleted = DeleteFolderAt(favorites.get(), "d", {});
+        ::setrlimit(RLIMIT_NOFILE, &files);
+    }));
     small->setStackSize(256 * 1024);
     small->start();
     EXPECT_TRUE(small->wait());
+    EXPECT_TRUE(deleted);
+    EXPECT_FALSE(std::filesystem::exists(fav / "d"));
 }
 
 TEST_F(HostileFilesTest, FiftyThousandShortcutsInOneFolderAreAllListedInOrder)

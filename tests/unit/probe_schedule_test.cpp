@@ -76,3 +76,43 @@ TEST(ProbeScheduleTest, LinksAtOnceLeaveDescriptorsForTheProgram)
     EXPECT_EQ(LinksAtOnceWithin(128, 0), 1);
     EXPECT_EQ(LinksAtOnceWithin(6, 116), 6);
 }
+
+TEST(ProbeScheduleTest, LinksWaitForTheirTimeAndHeldHostsWithoutTakingASlot)
+{
+    qint64 now = 1000;
+    ProbeSchedule schedule(1, ProbeSchedule::DefaultPerHost, [&now] { return now; });
+    EXPECT_EQ(schedule.nextDue(), std::nullopt);
+    schedule.add({1, "link", "a:80"});
+    ASSERT_EQ(StartAll(schedule), std::vector<quint64>{1});
+    // a's answer asks for two seconds' rest; its next link waits, later
+    // ones of other hosts take the one slot meanwhile.
+    schedule.holdHostOf(1, 3000);
+    schedule.finished(1);
+    schedule.add({2, "link", "A:80"});
+    schedule.add({3, "link", "b:80"});
+    schedule.add({4, "link", "c:80", 2500});
+    EXPECT_EQ(schedule.nextDue(), 2500);
+    EXPECT_EQ(StartAll(schedule), std::vector<quint64>{3});
+    schedule.finished(3);
+    EXPECT_EQ(StartAll(schedule), std::vector<quint64>{});
+    EXPECT_EQ(schedule.running(), 0);
+
+    now = 2500;
+    EXPECT_EQ(schedule.nextDue(), 3000);
+    EXPECT_EQ(StartAll(schedule), std::vector<quint64>{4});
+    schedule.finished(4);
+    now = 3000;
+    EXPECT_EQ(schedule.nextDue(), std::nullopt);
+    EXPECT_EQ(StartAll(schedule), std::vector<quint64>{2});
+
+    // Two answers of one host: the later, shorter pause never cuts the longer one short.
+    ProbeSchedule twice(2, ProbeSchedule::DefaultPerHost, [&now] { return now; });
+    for (quint64 ticket = 1; ticket <= 3; ++ticket)
+        twice.add({ticket, "link", "a:80"});
+    ASSERT_EQ(StartAll(twice), (std::vector<quint64>{1, 2}));
+    twice.holdHostOf(1, 9000);
+    twice.holdHostOf(2, 4000);
+    twice.finished(1);
+    twice.finished(2);
+    EXPECT_EQ(twice.nextDue(), 9000);
+}

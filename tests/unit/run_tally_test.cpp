@@ -11,16 +11,34 @@ TEST(RunTallyTest, TextsGiveCountsTimeAndAnOfflineWarning)
     EXPECT_EQ(RunDurationText(125400), "2 min 5 s");
     EXPECT_EQ(RunDurationText(119600), "2 min 0 s");
 
-    RunTally tally{12, 5, 1, 5, 4200};
-    EXPECT_EQ(RunProgressText(tally), "Checked 5 of 12, 1 dead");
-    EXPECT_EQ(RunSummaryText(tally, false), "5 checked, 1 dead, in 4.2 s");
-    EXPECT_EQ(RunSummaryText(tally, true), "5 checked, 1 dead, in 4.2 s, stopped");
+    RunTally tally;
+    tally.links = 12;
+    tally.checked = 5;
+    tally.alive = 2;
+    tally.dead = 1;
+    tally.unsure = 2;
+    tally.answered = 4;
+    tally.elapsedMs = 4200;
+    EXPECT_EQ(RunProgressText(tally), "Checked 5 of 12: 1 dead, 2 not sure");
+    EXPECT_EQ(RunSummaryText(tally, false), "5 checked: 1 dead, 2 not sure, in 4.2 s");
+    EXPECT_EQ(RunSummaryText(tally, true), "5 checked: 1 dead, 2 not sure, in 4.2 s, stopped");
+    tally.secondPass = true;
+    tally.again = 3;
+    tally.checkedAgain = 1;
+    EXPECT_EQ(RunProgressText(tally), "Checking again: 1 of 3");
+    EXPECT_FALSE(ReachedNoServer(tally));
 
-    tally.answered = 0;
-    tally.dead = 5;
+    // The warning takes the whole panel, whether links were judged "no
+    // network?" or none of those asked for got an answer at all.
+    tally.noNetwork = 1;
     EXPECT_TRUE(ReachedNoServer(tally));
-    EXPECT_EQ(RunSummaryText(tally, false),
-              "5 checked, 5 dead, in 4.2 s. No server answered: the network or proxy may be down.");
-    // Nothing checked says nothing about the network.
-    EXPECT_FALSE(ReachedNoServer(RunTally{3, 0, 0, 0, 100}));
+    EXPECT_EQ(RunSummaryText(tally, false), "No server answered: the network or proxy may be down");
+    tally.noNetwork = 0;
+    tally.answered = 0;
+    EXPECT_TRUE(ReachedNoServer(tally));
+    // Links that are no web links ask nothing of the network.
+    RunTally mailOnly;
+    mailOnly.checked = mailOnly.unchecked = 3;
+    EXPECT_FALSE(ReachedNoServer(mailOnly));
+    EXPECT_FALSE(ReachedNoServer(RunTally{}));
 }

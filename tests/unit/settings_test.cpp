@@ -19,6 +19,7 @@ protected:
         Settings settings;
         settings.proxy = ProxySettings{true, QStringLiteral("stale.local"), QStringLiteral("1")};
         settings.linksAtOnce = 7;
+        settings.strictVerdicts = true;
         return settings;
     }
 
@@ -33,7 +34,8 @@ TEST_F(SettingsTest, MissingFileGivesTheDefaultsAndIsNotCreated)
     EXPECT_FALSE(settings.proxy.useProxy);
     EXPECT_EQ(settings.proxy.address, "");
     EXPECT_EQ(settings.proxy.port, "80");
-    EXPECT_EQ(settings.linksAtOnce, 64);
+    EXPECT_EQ(settings.linksAtOnce, 128);
+    EXPECT_FALSE(settings.strictVerdicts);
     EXPECT_FALSE(std::filesystem::exists(config()));
 }
 
@@ -52,17 +54,19 @@ TEST_F(SettingsTest, PresentKeysAreReadAndMissingOnesKeepTheirDefaults)
     EXPECT_EQ(settings.proxy.port, "80");
 }
 
-TEST_F(SettingsTest, UseProxyIsOnForNonZeroIntegersOnly)
+TEST_F(SettingsTest, FlagsAreOnForNonZeroIntegersOnly)
 {
     const std::pair<const char*, bool> cases[] = {
         {"1", true}, {"-1", true},   {"0x1", true}, {"$A", true},         {"0", false},
         {"", false}, {"yes", false}, {"1x", false}, {"4294967296", false}};
     for (const auto& [value, on] : cases) {
         SCOPED_TRACE(value);
-        writeConfig(std::string("[Options]\nUseProxy=") + value + "\n");
+        writeConfig(std::string("[Options]\nUseProxy=") + value + "\nStrictVerdicts=" + value +
+                    "\n");
         Settings settings;
         settings.load(config());
         EXPECT_EQ(settings.proxy.useProxy, on);
+        EXPECT_EQ(settings.strictVerdicts, on);
     }
 }
 
@@ -86,20 +90,23 @@ TEST_F(SettingsTest, FileThatCannotBeReadGivesDefaultsAndIsNeverSavedOver)
 TEST_F(SettingsTest, SavingWritesTheOptionsInOrderAndKeepsEveryOtherLine)
 {
     EXPECT_TRUE(Settings().saveOptions(config()).saved);
-    EXPECT_EQ(configBytes(), "[Options]\nProxy=\nPort=80\nUseProxy=0\nLinksAtOnce=64\n");
+    EXPECT_EQ(configBytes(),
+              "[Options]\nProxy=\nPort=80\nUseProxy=0\nLinksAtOnce=128\nStrictVerdicts=0\n");
 
     writeConfig("[Window]\r\nLeft = 10 ; note\r\n\r\n[Options]\r\nPort=8080\r\nExtra=x\r\n");
     const Settings::SaveResult result = changed().saveOptions(config());
     EXPECT_TRUE(result.saved) << result.error.toStdString();
-    EXPECT_EQ(configBytes(), "[Window]\r\nLeft = 10 ; note\r\n\r\n"
-                             "[Options]\r\nPort=1\r\nExtra=x\r\n"
-                             "Proxy=stale.local\r\nUseProxy=1\r\nLinksAtOnce=7\r\n");
+    EXPECT_EQ(configBytes(),
+              "[Window]\r\nLeft = 10 ; note\r\n\r\n"
+              "[Options]\r\nPort=1\r\nExtra=x\r\n"
+              "Proxy=stale.local\r\nUseProxy=1\r\nLinksAtOnce=7\r\nStrictVerdicts=1\r\n");
 }
 
 TEST_F(SettingsTest, SavedValuesLoadBackUnchanged)
 {
     Settings saved;
     saved.proxy = ProxySettings{true, QStringLiteral(" \"quoted\" "), QStringLiteral("-8.0")};
+    saved.strictVerdicts = true;
     ASSERT_TRUE(saved.saveOptions(config()).saved);
     Settings loaded;
     EXPECT_EQ(loaded.load(config()), Settings::LoadStatus::Read);
@@ -107,13 +114,14 @@ TEST_F(SettingsTest, SavedValuesLoadBackUnchanged)
     EXPECT_EQ(loaded.proxy.address, saved.proxy.address);
     EXPECT_EQ(loaded.proxy.port, saved.proxy.port);
     EXPECT_EQ(loaded.linksAtOnce, saved.linksAtOnce);
+    EXPECT_TRUE(loaded.strictVerdicts);
 }
 
 TEST_F(SettingsTest, LinksAtOnceIsClampedAndAnUnreadableValueGivesTheDefault)
 {
     const std::pair<const char*, int> cases[] = {
-        {"16", 16},   {"1", 1}, {"128", 128}, {"0", 1},  {"-5", 1},         {"129", 128},
-        {"0x20", 32}, {"", 64}, {"many", 64}, {"8 ", 8}, {"4294967296", 64}};
+        {"16", 16},   {"1", 1},  {"256", 256},  {"0", 1},  {"-5", 1},          {"257", 256},
+        {"0x20", 32}, {"", 128}, {"many", 128}, {"8 ", 8}, {"4294967296", 128}};
     for (const auto& [value, expected] : cases) {
         SCOPED_TRACE(value);
         writeConfig(std::string("[Options]\nLinksAtOnce=") + value + "\n");

@@ -15,21 +15,29 @@ ProbeResult answer(qint16 status, bool alive)
     return result;
 }
 
+// The final verdict on a result of a run in which servers answered.
+LinkVerdict judged(const ProbeResult& result, JudgeMode mode = JudgeMode::Person, int attempts = 1)
+{
+    return {result, JudgeProbe(result, mode, {true, true}, true), attempts};
+}
+
 } // namespace
 
 TEST(VerdictReport, CsvQuotesOnlyTheFieldsThatNeedIt)
 {
     const VerdictReport csv(ReportFormat::Csv);
     EXPECT_EQ(csv.header(), "verdict,reason,link,path\r\n");
-    EXPECT_EQ(csv.line(QStringLiteral("http://a/"), "plain.url", answer(200, true)),
+    EXPECT_EQ(csv.line(QStringLiteral("http://a/"), "plain.url", judged(answer(200, true))),
               "alive,200 OK,http://a/,plain.url\r\n");
-    EXPECT_EQ(csv.line(QStringLiteral("http://a/?x=1,2"), "say \"hi\".url", answer(404, false)),
-              "dead,404 Not Found,\"http://a/?x=1,2\",\"say \"\"hi\"\".url\"\r\n");
-    EXPECT_EQ(csv.line(QStringLiteral("http://a/"), "two\r\nlines\n.url", answer(200, true)),
-              "alive,200 OK,http://a/,\"two\r\nlines\n.url\"\r\n");
+    EXPECT_EQ(
+        csv.line(QStringLiteral("http://a/?x=1,2"), "say \"hi\".url", judged(answer(404, false))),
+        "dead,404 Not Found,\"http://a/?x=1,2\",\"say \"\"hi\"\".url\"\r\n");
+    EXPECT_EQ(
+        csv.line(QStringLiteral("http://a/"), "two\r\nlines\n.url", judged(answer(200, true))),
+        "alive,200 OK,http://a/,\"two\r\nlines\n.url\"\r\n");
 }
 
-TEST(VerdictReport, JsonLinesEscapeAndTellFailuresFromAnswers)
+TEST(VerdictReport, JsonLinesEscapeAndTellFailuresFromAnswersAndHowTheVerdictCame)
 {
     const VerdictReport json(ReportFormat::Json);
     EXPECT_TRUE(json.header().isEmpty());
@@ -38,8 +46,10 @@ TEST(VerdictReport, JsonLinesEscapeAndTellFailuresFromAnswers)
     redirected.redirects = 2;
     redirected.finalAddress = QStringLiteral("http://b/");
     redirected.elapsedMs = 17;
+    redirected.permanentRedirects = true;
     const QString path = QStringLiteral("a \"quoted\"\\path\nwith \u00e9.url");
-    const QByteArray line = json.line(QStringLiteral("http://a/"), path.toUtf8(), redirected);
+    const QByteArray line = json.line(QStringLiteral("http://a/"), path.toUtf8(),
+                                      judged(redirected, JudgeMode::Person, 2));
     ASSERT_TRUE(line.endsWith('\n'));
     EXPECT_EQ(line.count('\n'), 1);
     const QJsonObject object = QJsonDocument::fromJson(line).object();
@@ -50,27 +60,45 @@ TEST(VerdictReport, JsonLinesEscapeAndTellFailuresFromAnswers)
     EXPECT_EQ(object.value(QStringLiteral("redirects")).toInt(), 2);
     EXPECT_EQ(object.value(QStringLiteral("finalAddress")).toString(), QStringLiteral("http://b/"));
     EXPECT_EQ(object.value(QStringLiteral("ms")).toInt(), 17);
+    EXPECT_EQ(object.value(QStringLiteral("attempts")).toInt(), 2);
+    EXPECT_TRUE(object.value(QStringLiteral("permanent")).toBool());
 
     ProbeResult refused;
     refused.outcome = ProbeOutcome::ConnectionRefused;
     const QJsonObject failure =
-        QJsonDocument::fromJson(json.line(QStringLiteral("http://c/"), "c.url", refused)).object();
+        QJsonDocument::fromJson(json.line(QStringLiteral("http://c/"), "c.url", judged(refused)))
+            .object();
     EXPECT_EQ(failure.value(QStringLiteral("verdict")).toString(), QStringLiteral("dead"));
     EXPECT_EQ(failure.value(QStringLiteral("reason")).toString(),
               QStringLiteral("connection refused"));
     EXPECT_TRUE(failure.value(QStringLiteral("status")).isNull());
+    EXPECT_FALSE(failure.value(QStringLiteral("permanent")).toBool());
+
+    const QJsonObject mail =
+        QJsonDocument::fromJson(
+            json.line(QStringLiteral("mailto:a@b"), "m.url", {{}, NotWebLinkJudgement(), 0}))
+            .object();
+    EXPECT_EQ(mail.value(QStringLiteral("verdict")).toString(), QStringLiteral("unchecked"));
+    EXPECT_EQ(mail.value(QStringLiteral("reason")).toString(), QStringLiteral("not a web link"));
+    EXPECT_EQ(mail.value(QStringLiteral("attempts")).toInt(-1), 0);
+    EXPECT_TRUE(mail.value(QStringLiteral("status")).isNull());
 }
 
-TEST(VerdictReport, TextKeepsOneLineOfFourColumns)
+TEST(VerdictReport, TextKeepsOneLineOfFourColumnsWithTheVerdictsWordAndReason)
 {
     const VerdictReport text(ReportFormat::Text);
     EXPECT_TRUE(text.header().isEmpty());
-    EXPECT_EQ(text.line(QStringLiteral("http://a/"), "tab\there\nand.url", answer(500, false)),
-              "dead\t500 Internal Server Error\thttp://a/\ttab\\x09here\\x0aand.url\n");
+    EXPECT_EQ(
+        text.line(QStringLiteral("http://a/"), "tab\there\nand.url", judged(answer(500, false))),
+        "unsure\t500 Internal Server Error, the server has trouble; check again later"
+        "\thttp://a/\ttab\\x09here\\x0aand.url\n");
+    EXPECT_EQ(text.line(QStringLiteral("http://a/"), "a.url",
+                        judged(answer(500, false), JudgeMode::Strict)),
+              "dead\t500 Internal Server Error\thttp://a/\ta.url\n");
 
     ProbeResult unmade;
     unmade.outcome = ProbeOutcome::OutOfFiles;
-    EXPECT_EQ(text.line(QStringLiteral("http://a/"), "a.url", unmade),
+    EXPECT_EQ(text.line(QStringLiteral("http://a/"), "a.url", judged(unmade, JudgeMode::Strict)),
               "unchecked\tout of open files\thttp://a/\ta.url\n");
 }
 
@@ -102,7 +130,7 @@ TEST(VerdictReport, HostileNamesNeitherActNorPrintAlike)
     };
     for (const auto& c : cases) {
         const QString link = QString::fromUtf8(c.link);
-        const ProbeResult alive = answer(200, true);
+        const LinkVerdict alive = judged(answer(200, true));
         const QByteArray text = VerdictReport(ReportFormat::Text).line(link, c.path, alive);
         EXPECT_EQ(text, QByteArray("alive\t200 OK\t") + c.text + '\n');
         const QByteArray csv = VerdictReport(ReportFormat::Csv).line(link, c.path, alive);

@@ -77,6 +77,9 @@ TEST(VerdictTest, EveryKindOfAnswerGetsAPersonsVerdictAndTheStrictOne)
         {"malformed", failed(O::MalformedLink), Online, V::Dead, false, V::Dead},
         {"proxy refused", failed(O::ProxyRefused), Offline, V::Unsure, false, V::Dead},
         {"proxy error", failed(O::ProxyError), Online, V::Unsure, false, V::Dead},
+        // No request could be made: says nothing of the link, in either mode.
+        {"out of open files", failed(O::OutOfFiles), Online, V::Unsure, true, V::Unchecked},
+        {"head too large", failed(O::HeadTooLarge), Online, V::Unsure, false, V::Dead},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -113,6 +116,12 @@ TEST(VerdictTest, ReasonsSayWhatHappenedAndWhatToDo)
     EXPECT_FALSE(JudgeProbe(answered(503), JudgeMode::Person, Offline, true).noNetwork);
     EXPECT_EQ(NotWebLinkJudgement().verdict, V::Unchecked);
     EXPECT_EQ(NotWebLinkJudgement().text, QStringLiteral("Not checked: not a web link"));
+    EXPECT_EQ(NotWebLinkJudgement().reason, QStringLiteral("not a web link"));
+
+    // A run stopped before the second opinion calls nothing dead.
+    EXPECT_EQ(UnsettledJudgement(failed(O::ConnectionRefused), Online).text,
+              QStringLiteral("Not sure: connection refused, not settled; check again later"));
+    EXPECT_TRUE(UnsettledJudgement(failed(O::NameNotResolved), Offline).noNetwork);
 }
 
 TEST(VerdictTest, RetryAfterIsSecondsOrADateAndNeverMoreThanAMinute)

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <map>
+#include <tuple>
 
 namespace {
 
@@ -30,9 +31,29 @@ BookmarkNode* AddLink(BookmarkModel& tree, BookmarkNode* parent, const QString& 
     return node;
 }
 
+bool Alive(const QString& link)
+{
+    return link.startsWith("http://alive/");
+}
+
 ProbeEngineFactory Instant()
 {
-    return Answering([](const QString& link) { return link.startsWith("alive"); });
+    return Answering(Alive);
+}
+
+ProbeResult Failed(ProbeOutcome outcome, int status = 0)
+{
+    ProbeResult result;
+    result.outcome = outcome;
+    result.statusCode = qint16(status);
+    return result;
+}
+
+// Refused, unless the link is on the host "ok".
+ProbeResult RefusedButOk(const QString& link)
+{
+    return link.startsWith("http://ok/") ? AnsweredVerdict(true)
+                                         : Failed(ProbeOutcome::ConnectionRefused);
 }
 
 struct RunFixture : ::testing::Test
@@ -40,6 +61,12 @@ struct RunFixture : ::testing::Test
     BookmarkModel tree;
     BookmarkNode* root = nullptr;
     bool ended = false;
+
+    static qint16 status(BookmarkNode* node) { return BookmarkModel::entry(node)->Status; }
+    QString reason(BookmarkNode* node) const
+    {
+        return tree.data(tree.indexOf(node, ColumnStatus), Qt::ToolTipRole).toString();
+    }
 
     // One link at a time unless asked otherwise, so the order is fixed.
     std::unique_ptr<VerificationRun> makeRun(const ProbeEngineFactory& engines,
@@ -49,6 +76,7 @@ struct RunFixture : ::testing::Test
         if (!settings)
             settings = std::make_shared<SharedProxySettings>();
         auto run = std::make_unique<VerificationRun>(tree, settings, engines(), linksAtOnce);
+        run->setSecondOpinionDelay(0);
         QObject::connect(run.get(), &VerificationRun::ended, [this] { ended = true; });
         return run;
     }
@@ -60,9 +88,9 @@ TEST_F(RunFixture, CompleteRunMarksEveryLinkAndLeavesFoldersAlone)
 {
     root = AddFolder(tree, nullptr, "root");
     BookmarkNode* collapsed = AddFolder(tree, root, "deep");
-    BookmarkNode* inner = AddLink(tree, collapsed, "alive://inner");
-    BookmarkNode* dead = AddLink(tree, root, "dead://x");
-    BookmarkNode* alive = AddLink(tree, root, "alive://y");
+    BookmarkNode* inner = AddLink(tree, collapsed, "http://alive/inner");
+    BookmarkNode* dead = AddLink(tree, root, "http://dead/x");
+    BookmarkNode* alive = AddLink(tree, root, "http://alive/y");
 
     QSignalSpy changed(&tree, &QAbstractItemModel::dataChanged);
     auto run = makeRun(Instant(), {}, 64);
@@ -94,9 +122,9 @@ TEST_F(RunFixture, EmptyTreeEndsAtOnce)
 TEST_F(RunFixture, StopLetsTheProbeInFlightFinishAndProbesNothingMore)
 {
     root = AddFolder(tree, nullptr, "root");
-    BookmarkNode* first = AddLink(tree, root, "alive://1");
-    BookmarkNode* second = AddLink(tree, root, "alive://2");
-    GatedProbe probe;
+    BookmarkNode* first = AddLink(tree, root, "http://alive/1");
+    BookmarkNode* second = AddLink(tree, root, "http://alive/2");
+    GatedProbe probe(Alive);
     auto run = makeRun(Wrap(probe));
     ASSERT_TRUE(run->start());
     ASSERT_TRUE(WaitUntil([&] { return probe.waiting(); }));
@@ -105,7 +133,7 @@ TEST_F(RunFixture, StopLetsTheProbeInFlightFinishAndProbesNothingMore)
     probe.release(5);
     ASSERT_TRUE(WaitUntil([&] { return ended; }));
 
-    EXPECT_EQ(probe.asked(), QStringList{"alive://1"});
+    EXPECT_EQ(probe.asked(), QStringList{"http://alive/1"});
     EXPECT_EQ(BookmarkModel::entry(first)->Status, StatusAlive);
     EXPECT_EQ(BookmarkModel::entry(second)->Status, StatusUnverified);
 }
@@ -114,13 +142,13 @@ TEST_F(RunFixture, DeletedNodesAreNeverProbedOrWrittenAndTheWalkGoesOn)
 {
     root = AddFolder(tree, nullptr, "root");
     BookmarkNode* folder = AddFolder(tree, root, "doomed");
-    BookmarkNode* inFlight = AddLink(tree, folder, "alive://in-flight");
-    AddLink(tree, folder, "alive://never-1");
+    BookmarkNode* inFlight = AddLink(tree, folder, "http://alive/in-flight");
+    AddLink(tree, folder, "http://alive/never-1");
     BookmarkNode* ahead = AddFolder(tree, root, "ahead");
-    AddLink(tree, ahead, "alive://never-2");
-    BookmarkNode* survivor = AddLink(tree, root, "dead://survivor");
+    AddLink(tree, ahead, "http://alive/never-2");
+    BookmarkNode* survivor = AddLink(tree, root, "http://dead/survivor");
 
-    GatedProbe probe;
+    GatedProbe probe(Alive);
     auto run = makeRun(Wrap(probe));
     ASSERT_TRUE(run->start());
     ASSERT_TRUE(WaitUntil([&] { return probe.waiting(); }));
@@ -136,7 +164,7 @@ TEST_F(RunFixture, DeletedNodesAreNeverProbedOrWrittenAndTheWalkGoesOn)
 
     probe.release(10);
     ASSERT_TRUE(WaitUntil([&] { return ended; }));
-    EXPECT_EQ(probe.asked(), (QStringList{"alive://in-flight", "dead://survivor"}));
+    EXPECT_EQ(probe.asked(), (QStringList{"http://alive/in-flight", "http://dead/survivor"}));
     EXPECT_EQ(BookmarkModel::entry(survivor)->Status, StatusDead);
     // The dropped verdict of the deleted link is not counted.
     EXPECT_EQ(run->tally().checked, 1);
@@ -191,10 +219,10 @@ TEST_F(RunFixture, EachVerdictKeepsItsReasonAndIsCounted)
 TEST_F(RunFixture, EachProbeGetsTheSettingsOfItsMoment)
 {
     root = AddFolder(tree, nullptr, "root");
-    AddLink(tree, root, "alive://1");
-    AddLink(tree, root, "alive://2");
+    AddLink(tree, root, "http://alive/1");
+    AddLink(tree, root, "http://alive/2");
     auto settings = std::make_shared<SharedProxySettings>(ProxySettings{true, "127.0.0.1", "3128"});
-    GatedProbe probe;
+    GatedProbe probe(Alive);
     auto run = makeRun(Wrap(probe), settings);
     ASSERT_TRUE(run->start());
     ASSERT_TRUE(WaitUntil([&] { return probe.waiting(); }));
@@ -214,8 +242,8 @@ TEST_F(RunFixture, EachProbeGetsTheSettingsOfItsMoment)
 TEST_F(RunFixture, AbortCancelsTheProbeInFlightAndJoinsTheWorker)
 {
     root = AddFolder(tree, nullptr, "root");
-    BookmarkNode* link = AddLink(tree, root, "alive://hangs");
-    GatedProbe probe;
+    BookmarkNode* link = AddLink(tree, root, "http://alive/hangs");
+    GatedProbe probe(Alive);
     auto run = makeRun(Wrap(probe));
     ASSERT_TRUE(run->start());
     ASSERT_TRUE(WaitUntil([&] { return probe.waiting(); }));
@@ -229,7 +257,7 @@ TEST_F(RunFixture, AbortCancelsTheProbeInFlightAndJoinsTheWorker)
 TEST_F(RunFixture, AWorkerThatCannotStartEndsTheRunCleanly)
 {
     root = AddFolder(tree, nullptr, "root");
-    BookmarkNode* link = AddLink(tree, root, "alive://1");
+    BookmarkNode* link = AddLink(tree, root, "http://alive/1");
     auto run = makeRun(Instant());
     run->setWorkerStackSize(1); // below any system minimum: creation fails
     EXPECT_FALSE(run->start());
@@ -242,8 +270,8 @@ TEST_F(RunFixture, StopWithSeveralInFlightStoresTheirResultsAndStartsNoMore)
     root = AddFolder(tree, nullptr, "root");
     QList<BookmarkNode*> links;
     for (int i = 0; i < 10; ++i)
-        links << AddLink(tree, root, QStringLiteral("alive://%1").arg(i));
-    GatedProbe probe;
+        links << AddLink(tree, root, QStringLiteral("http://alive/%1").arg(i));
+    GatedProbe probe(Alive);
     auto run = makeRun(Wrap(probe), {}, 3);
     ASSERT_TRUE(run->start());
     ASSERT_TRUE(WaitUntil([&] { return probe.inFlight() == 3; }));
@@ -256,7 +284,8 @@ TEST_F(RunFixture, StopWithSeveralInFlightStoresTheirResultsAndStartsNoMore)
     probe.release(10);
     ASSERT_TRUE(WaitUntil([&] { return ended; }));
 
-    EXPECT_EQ(probe.asked(), (QStringList{"alive://0", "alive://1", "alive://2", "alive://3"}));
+    EXPECT_EQ(probe.asked(), (QStringList{"http://alive/0", "http://alive/1", "http://alive/2",
+                                          "http://alive/3"}));
     for (int i = 0; i < 10; ++i)
         EXPECT_EQ(BookmarkModel::entry(links[i])->Status, i < 4 ? StatusAlive : StatusUnverified)
             << i;
@@ -265,14 +294,14 @@ TEST_F(RunFixture, StopWithSeveralInFlightStoresTheirResultsAndStartsNoMore)
 TEST_F(RunFixture, DeletingAFolderForgetsItsLinksInFlightAndWaiting)
 {
     root = AddFolder(tree, nullptr, "root");
-    BookmarkNode* before = AddLink(tree, root, "alive://before");
+    BookmarkNode* before = AddLink(tree, root, "http://alive/before");
     BookmarkNode* folder = AddFolder(tree, root, "doomed");
     for (int i = 0; i < 6; ++i)
-        AddLink(tree, folder, QStringLiteral("alive://doomed-%1").arg(i));
-    BookmarkNode* after = AddLink(tree, root, "dead://after");
+        AddLink(tree, folder, QStringLiteral("http://alive/doomed-%1").arg(i));
+    BookmarkNode* after = AddLink(tree, root, "http://dead/after");
     QSignalSpy changed(&tree, &QAbstractItemModel::dataChanged);
 
-    GatedProbe probe;
+    GatedProbe probe(Alive);
     // Two doomed links start with the first; four wait with the worker.
     auto run = makeRun(Wrap(probe), {}, 3);
     ASSERT_TRUE(run->start());
@@ -282,8 +311,8 @@ TEST_F(RunFixture, DeletingAFolderForgetsItsLinksInFlightAndWaiting)
     probe.release(10);
     ASSERT_TRUE(WaitUntil([&] { return ended; }));
 
-    EXPECT_EQ(probe.asked(), (QStringList{"alive://before", "alive://doomed-0", "alive://doomed-1",
-                                          "dead://after"}));
+    EXPECT_EQ(probe.asked(), (QStringList{"http://alive/before", "http://alive/doomed-0",
+                                          "http://alive/doomed-1", "http://dead/after"}));
     EXPECT_EQ(BookmarkModel::entry(before)->Status, StatusAlive);
     EXPECT_EQ(BookmarkModel::entry(after)->Status, StatusDead);
     // Only the two surviving rows were written.
@@ -310,10 +339,199 @@ TEST_F(RunFixture, LinksShortOfDescriptorsAreTriedAgainAndNeverJudgedDead)
     ASSERT_TRUE(WaitUntil([&] { return ended; }));
 
     EXPECT_EQ(tries["http://once/"], 2);
-    // Tried until nothing else ran; then it stays unverified and uncounted.
-    EXPECT_GE(tries["http://never/"], 2);
-    EXPECT_EQ(BookmarkModel::entry(root->child(1))->Status, StatusUnverified);
+    // Tried until nothing else ran, and once more later; then it is not sure.
+    EXPECT_GE(tries["http://never/"], 3);
+    EXPECT_EQ(BookmarkModel::entry(root->child(1))->Status, StatusUnsure);
     EXPECT_EQ(BookmarkModel::entry(root->child(0))->Status, StatusAlive);
-    EXPECT_EQ(run->tally().checked, 3);
+    EXPECT_EQ(run->tally().checked, 4);
+    EXPECT_EQ(run->tally().unsure, 1);
     EXPECT_EQ(run->tally().dead, 0);
+}
+
+TEST_F(RunFixture, NotWebLinksAreLeftUncheckedAndOnlyTheStrictRuleAsksForThem)
+{
+    const QStringList notWeb{"mailto:a@b.org", "javascript:void(0)", "ftp://alive/x", "news:c.l"};
+    const QStringList web{"www.alive.org/page", "HTTP://alive/caps"};
+    const struct
+    {
+        JudgeMode mode;
+        QStringList links;
+        QStringList asked;
+    } cases[] = {
+        {JudgeMode::Person, notWeb + web, {"http://www.alive.org/page", "HTTP://alive/caps"}},
+        {JudgeMode::Person, notWeb, {}},
+        {JudgeMode::Strict, notWeb + web, notWeb + web},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.links.join(' ').toStdString());
+        tree.clear();
+        ended = false;
+        root = AddFolder(tree, nullptr, "root");
+        for (const QString& link : c.links)
+            AddLink(tree, root, link);
+        GatedProbe probe(Alive, INT_MAX);
+        auto run = makeRun(Wrap(probe));
+        run->setJudgeMode(c.mode);
+        ASSERT_TRUE(run->start());
+        ASSERT_TRUE(WaitUntil([&] { return ended; }));
+        EXPECT_EQ(probe.asked(), c.asked);
+        EXPECT_EQ(run->tally().checked, c.links.size());
+        const bool person = c.mode == JudgeMode::Person;
+        EXPECT_EQ(run->tally().unchecked, person ? notWeb.size() : 0);
+        EXPECT_EQ(status(root->child(0)), person ? StatusUnchecked : StatusDead);
+        if (person) {
+            EXPECT_EQ(reason(root->child(0)), "Not checked: not a web link");
+        }
+    }
+}
+
+TEST_F(RunFixture, ASecondOpinionAfterTheFirstPassDecidesAndMovesTheCounts)
+{
+    root = AddFolder(tree, nullptr, "root");
+    BookmarkNode* flaky = AddLink(tree, root, "http://a/flaky");
+    BookmarkNode* down = AddLink(tree, root, "http://a/down");
+    BookmarkNode* gone = AddLink(tree, root, "http://a/gone");
+    BookmarkNode* ok = AddLink(tree, root, "http://a/ok");
+    std::map<QString, int> tries;
+    GatedProbe probe(
+        [&tries](const QString& link) {
+            const bool again = ++tries[link] > 1;
+            if (link.endsWith("ok") || (link.endsWith("flaky") && again))
+                return AnsweredVerdict(true);
+            return link.endsWith("gone") && again ? AnsweredVerdict(false)
+                                                  : Failed(ProbeOutcome::Answered, 503);
+        },
+        4);
+    std::map<BookmarkNode*, QList<int>> stored; // the attempts of each final verdict
+    auto run = makeRun(Wrap(probe));
+    QObject::connect(run.get(), &VerificationRun::verdictStored,
+                     [&](BookmarkNode* node, const LinkVerdict& v) { stored[node] << v.attempts; });
+    ASSERT_TRUE(run->start());
+    ASSERT_TRUE(WaitUntil([&] { return run->tally().secondPass && probe.inFlight() == 1; }));
+
+    EXPECT_EQ(RunProgressText(run->tally()), "Checking again: 0 of 3");
+    EXPECT_EQ(status(flaky), StatusUnsure);
+    EXPECT_EQ(reason(flaky), "Not sure: 503 Service Unavailable; checking again soon");
+    EXPECT_EQ(stored.size(), 1u);
+    probe.release(3);
+    ASSERT_TRUE(WaitUntil([&] { return ended; }));
+
+    EXPECT_EQ(probe.asked(),
+              (QStringList{"http://a/flaky", "http://a/down", "http://a/gone", "http://a/ok",
+                           "http://a/flaky", "http://a/down", "http://a/gone"}));
+    EXPECT_EQ(status(flaky), StatusAlive);
+    EXPECT_EQ(status(down), StatusUnsure);
+    EXPECT_EQ(status(gone), StatusDead);
+    EXPECT_EQ(stored, (std::map<BookmarkNode*, QList<int>>{
+                          {flaky, {2}}, {down, {2}}, {gone, {2}}, {ok, {1}}}));
+    const RunTally tally = run->tally();
+    EXPECT_EQ(std::tuple(tally.checked, tally.alive, tally.dead, tally.unsure, tally.checkedAgain),
+              std::tuple(4, 2, 1, 1, 3));
+}
+
+TEST_F(RunFixture, NetworkFailuresAreDeadOnlyWhenTheRunSawTheNetworkWork)
+{
+    const QString refused = "http://refused/", nowhere = "http://nowhere.invalid/";
+    const auto probe =
+        Judging([tries = std::make_shared<std::map<QString, int>>()](const QString& link) {
+            if (link.endsWith("refused/"))
+                return Failed(ProbeOutcome::ConnectionRefused);
+            if (link.endsWith("invalid/"))
+                return Failed(ProbeOutcome::NameNotResolved);
+            // A named host that answers only its second request, after the others gave up.
+            if (link.endsWith("late") && ++(*tries)[link] == 1)
+                return Failed(ProbeOutcome::ConnectTimeout);
+            return AnsweredVerdict(true);
+        });
+    const struct
+    {
+        const char* also; // the link that answers, if any
+        BookmarkStatus refused;
+        BookmarkStatus nowhere;
+    } cases[] = {
+        {nullptr, StatusUnsure, StatusUnsure},
+        {"http://127.0.0.1/ok", StatusDead, StatusUnsure},
+        {"http://named.org/late", StatusDead, StatusDead},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.also ? c.also : "offline");
+        tree.clear();
+        ended = false;
+        BookmarkNode* first = AddLink(tree, nullptr, refused);
+        BookmarkNode* second = AddLink(tree, nullptr, nowhere);
+        if (c.also)
+            AddLink(tree, nullptr, c.also);
+        int stored = 0;
+        auto run = makeRun(probe);
+        QObject::connect(run.get(), &VerificationRun::verdictStored, [&] { ++stored; });
+        ASSERT_TRUE(run->start());
+        ASSERT_TRUE(WaitUntil([&] { return ended; }));
+        EXPECT_EQ(status(first), c.refused);
+        EXPECT_EQ(status(second), c.nowhere);
+        EXPECT_EQ(stored, tree.rowCount());
+        const int offline = (c.refused == StatusUnsure) + (c.nowhere == StatusUnsure);
+        EXPECT_EQ(run->tally().noNetwork, offline);
+        EXPECT_EQ(ReachedNoServer(run->tally()), offline > 0);
+        if (offline) {
+            EXPECT_EQ(reason(second), "Not sure: name not resolved, no network?; check the "
+                                      "connection and run again");
+        }
+    }
+}
+
+TEST_F(RunFixture, StopEndsBothPassesAndLinksWaitingToBeAskedAgainAreNeverDead)
+{
+    const struct
+    {
+        int answeredBeforeStop; // 2: in the first pass; 3: in the second
+        BookmarkStatus first;   // of the link in flight when stopped
+        int asked;
+    } cases[] = {{2, StatusUnsure, 3}, {3, StatusDead, 4}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answeredBeforeStop);
+        tree.clear();
+        ended = false;
+        AddLink(tree, nullptr, "http://ok/");
+        BookmarkNode* first = AddLink(tree, nullptr, "http://a/1");
+        BookmarkNode* second = AddLink(tree, nullptr, "http://a/2");
+        GatedProbe probe(RefusedButOk, c.answeredBeforeStop);
+        auto run = makeRun(Wrap(probe));
+        ASSERT_TRUE(run->start());
+        ASSERT_TRUE(WaitUntil([&] { return probe.inFlight() == 1 && probe.asked().size() > 2; }));
+        run->stop();
+        probe.release();
+        ASSERT_TRUE(WaitUntil([&] { return ended; }));
+
+        EXPECT_EQ(probe.asked().size(), c.asked);
+        EXPECT_EQ(status(first), c.first);
+        EXPECT_EQ(status(second), StatusUnsure);
+        EXPECT_EQ(reason(second), "Not sure: connection refused, not settled; check again later");
+        EXPECT_EQ(run->tally().dead, c.first == StatusDead);
+    }
+}
+
+TEST_F(RunFixture, NodesDeletedBeforeTheirSecondOpinionAreForgottenAndTheRunEnds)
+{
+    AddLink(tree, nullptr, "http://ok/");
+    BookmarkNode* folder = AddFolder(tree, nullptr, "doomed");
+    AddLink(tree, folder, "http://a/1");
+    BookmarkNode* early = AddLink(tree, nullptr, "http://a/2");
+    BookmarkNode* last = AddLink(tree, nullptr, "http://a/3");
+    GatedProbe probe(RefusedButOk, 3);
+    auto run = makeRun(Wrap(probe));
+    ASSERT_TRUE(run->start());
+    // Asked again later, then gone while the first pass still runs.
+    ASSERT_TRUE(WaitUntil([&] { return status(early) == StatusUnsure && probe.inFlight() == 1; }));
+    tree.deleteNode(early);
+    probe.release();
+    // Second pass: a/1 in flight, a/3 waiting; a/1 goes.
+    ASSERT_TRUE(WaitUntil([&] { return run->tally().secondPass && probe.inFlight() == 1; }));
+    tree.deleteNode(folder);
+    probe.release(5);
+    ASSERT_TRUE(WaitUntil([&] { return ended; }));
+
+    EXPECT_EQ(probe.asked(), (QStringList{"http://ok/", "http://a/1", "http://a/2", "http://a/3",
+                                          "http://a/1", "http://a/3"}));
+    EXPECT_EQ(status(last), StatusDead);
+    EXPECT_EQ(std::pair(run->tally().again, run->tally().checkedAgain), std::pair(1, 1));
 }

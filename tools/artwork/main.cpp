@@ -21,9 +21,11 @@ struct StarButton
     const char* emblem;
 };
 
-// The green lamp and the red lamp are the grey lamp in other colours.
+// The green, red and amber lamps are the grey lamp in other colours: a pale
+// centre, the lamp's own colour, a dark rim.
 const ColourSwaps GreenLamp{{"#F4F4F4", "#DDFFCC"}, {"#A9A9A9", "#3DC43A"}, {"#6B6B6B", "#17701A"}};
 const ColourSwaps RedLamp{{"#F4F4F4", "#FFD6CC"}, {"#A9A9A9", "#E43C28"}, {"#6B6B6B", "#8A140E"}};
+const ColourSwaps AmberLamp{{"#F4F4F4", "#FFF0C2"}, {"#A9A9A9", "#F0A81E"}, {"#6B6B6B", "#8F5A06"}};
 
 QImage transparent(int side)
 {
@@ -61,6 +63,8 @@ int main(int argc, char** argv)
     writer.writeIcon(IconLampUnverified, RenderSvgLayers({svg("lamp.svg")}, transparent(16)));
     writer.writeIcon(IconLampAlive, RenderSvgLayers({svg("lamp.svg", GreenLamp)}, transparent(16)));
     writer.writeIcon(IconLampDead, RenderSvgLayers({svg("lamp.svg", RedLamp)}, transparent(16)));
+    writer.writeIcon(IconLampUnsure,
+                     RenderSvgLayers({svg("lamp.svg", AmberLamp)}, transparent(16)));
     for (int frame = 0; frame < BusyIndicator::FrameCount; ++frame)
         writer.writeIcon(IconBusyFrameFirst + frame, BusyFrameImage(frame));
 

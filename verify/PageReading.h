@@ -1,0 +1,30 @@
+#pragma once
+
+#include "PageInspector.h"
+
+#include <QByteArrayView>
+#include <QStringList>
+#include <QStringView>
+#include <chrono>
+
+// The reading of a final HTML answer's body, for what the page says of
+// itself: it ends once the inspector wants no more, or TimeLimit after the
+// head, whichever comes first, so a slow body cannot hold a probe.
+class PageReading final
+{
+public:
+    static constexpr std::chrono::milliseconds TimeLimit{3000};
+
+    // As PageInspector's; the time counts from here.
+    PageReading(QByteArrayView contentType, QStringView linkHost, const QStringList& redirectHosts);
+
+    // Takes the next bytes of the body; false once no more are wanted.
+    bool take(QByteArrayView chunk);
+    bool timeIsUp() const;
+    // What the page showed of itself in the bytes taken.
+    PageSignal signal() const { return inspector_.signal(); }
+
+private:
+    PageInspector inspector_;
+    std::chrono::steady_clock::time_point deadline_;
+};
