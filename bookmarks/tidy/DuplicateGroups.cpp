@@ -1,5 +1,6 @@
 #include "DuplicateGroups.h"
 
+#include "BookmarkModel.h"
 #include "DuplicateKey.h"
 
 #include <QHash>
@@ -22,4 +23,14 @@ std::vector<std::vector<qsizetype>> DuplicatePositions(const QList<QString>& lin
     }
     std::erase_if(all, [](const std::vector<qsizetype>& group) { return group.size() < 2; });
     return all;
+}
+
+std::vector<BookmarkNode*> DuplicateLinksToSelect(const BookmarkModel& tree)
+{
+    std::vector<std::pair<BookmarkNode*, QString>> links;
+    for (BookmarkNode* node = tree.firstNode(); node; node = tree.nextNode(node)) {
+        if (!node->entry.IsFolder)
+            links.emplace_back(node, node->entry.Link);
+    }
+    return DuplicatesToSelect(DuplicateGroups(links));
 }

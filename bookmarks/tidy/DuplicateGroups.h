@@ -37,3 +37,10 @@ std::vector<Id> DuplicatesToSelect(const std::vector<std::vector<Id>>& groups)
         extras.insert(extras.end(), group.begin() + 1, group.end());
     return extras;
 }
+
+class BookmarkModel;
+class BookmarkNode;
+
+// What "Select duplicates" selects in the tree: every link, those below
+// folder links included, grouped and ordered as the tree shows them.
+std::vector<BookmarkNode*> DuplicateLinksToSelect(const BookmarkModel& tree);
