@@ -14,6 +14,7 @@
 #include "KnownFolders.h"
 #include "MenuStyle.h"
 #include "MessageBoxes.h"
+#include "MovedLinks.h"
 #include "PictureButton.h"
 #include "ScreenFit.h"
 #include "ScreenPicture.h"
@@ -31,6 +32,7 @@
 #include <QMenu>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 
 std::filesystem::path FavoritesPath;
@@ -116,6 +118,7 @@ void TForm1::setupControls()
     Label1->setTextFormat(Qt::PlainText);
     Label1->adjustSize();
     bookmarks_ = new BookmarkModel(this);
+    movedLinks_ = new MovedLinks(*bookmarks_, this);
     VT = new BookmarkView(bookmarks_, this);
     VT->header()->setFont(HeaderFont(ratio));
     StatusBar1 = new StatusPanels({120, 120}, this);
@@ -166,6 +169,10 @@ void TForm1::setupMenus()
     N1 = pmnVerify->addSeparator();
     mnStopVerify = pmnVerify->addAction(QStringLiteral("Stop"));
     mnStopVerify->setEnabled(false);
+    N6 = pmnVerify->addSeparator();
+    mnUpdateMoved = pmnVerify->addAction(QStringLiteral("Update all moved links"));
+    mnUpdateMoved->setEnabled(false);
+    mnSelectDuplicates = pmnVerify->addAction(QStringLiteral("Select duplicates"));
 
     pmHelp = new QMenu(this);
     mnAbout = pmHelp->addAction(QStringLiteral("About..."));
@@ -201,6 +208,12 @@ void TForm1::setupConnections()
     connect(VT, &BookmarkView::dblClick, this, &TForm1::VTDblClick);
     connect(mnVerifyLinks, &QAction::triggered, this, &TForm1::mnVerifyLinksClick);
     connect(mnStopVerify, &QAction::triggered, this, &TForm1::mnStopVerifyClick);
+    connect(mnUpdateMoved, &QAction::triggered, this, &TForm1::mnUpdateMovedClick);
+    connect(mnSelectDuplicates, &QAction::triggered, this, &TForm1::mnSelectDuplicatesClick);
+    // On the window, so it works wherever the focus is; the menu items keep
+    // their plain look.
+    connect(new QShortcut(QKeySequence::Undo, this), &QShortcut::activated, this,
+            &TForm1::undoLinkUpdate);
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
     connect(btDelete, &QAbstractButton::clicked, this, &TForm1::btDeleteClick);
     VT->installEventFilter(this);
@@ -368,6 +381,13 @@ void TForm1::pmnVerifyPopup()
     mnVerifyLinks->setProperty(MenuStyle::HintProperty,
                                QStringLiteral("Automatic verifying all bookmarks"));
     mnStopVerify->setProperty(MenuStyle::HintProperty, QStringLiteral("Stop verifying links"));
+    mnUpdateMoved->setProperty(MenuStyle::HintProperty,
+                               QStringLiteral("Rewrite links that moved for good to their new "
+                                              "address"));
+    mnSelectDuplicates->setProperty(MenuStyle::HintProperty,
+                                    QStringLiteral("Select the extra copies of links, to delete "
+                                                   "them"));
+    refreshTidyItems();
 }
 
 void TForm1::pmHelpPopup()

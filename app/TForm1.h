@@ -14,6 +14,8 @@ class BookmarkNode;
 class BookmarkView;
 class HeaderStrip;
 class MenuStyle;
+struct LinkUpdateOutcome;
+class MovedLinks;
 class PictureButton;
 class QAction;
 class QColor;
@@ -94,6 +96,12 @@ public:
     // Lets tests make a worker's creation fail (see VerificationRun).
     void setWorkerStackSize(uint bytes) { workerStackSize_ = bytes; }
 
+    // Tidying: moved links updated (and the last update undone), duplicates
+    // selected for the Delete key.
+    void mnUpdateMovedClick();
+    void undoLinkUpdate();
+    void mnSelectDuplicatesClick();
+
     // Deletion.
     void VTKeyDown(int key, Qt::KeyboardModifiers modifiers);
     void btDeleteClick();
@@ -122,6 +130,9 @@ public:
     QAction* mnVerifyLinks = nullptr;
     QAction* N1 = nullptr;
     QAction* mnStopVerify = nullptr;
+    QAction* N6 = nullptr;
+    QAction* mnUpdateMoved = nullptr;
+    QAction* mnSelectDuplicates = nullptr;
     QMenu* pmHelp = nullptr;
     QAction* mnAbout = nullptr;
     QAction* N3 = nullptr;
@@ -177,10 +188,17 @@ private:
     void showRunTally(VerificationRun* run);
     // Says in the third panel what the window just did, in place of a run's counts.
     void showStatusNotice(const QString& text);
+    // Enables what needs a finished run that found moved links.
+    void refreshTidyItems();
+    // done and failed finish "3 links …" in the status bar and in the box
+    // that names each link left alone.
+    void reportLinkUpdate(const LinkUpdateOutcome& outcome, const QString& done,
+                          const QString& failed);
 
     QList<Anchored> anchored_;
     BookmarkModel* bookmarks_ = nullptr; // the tree VT shows
     MenuStyle* menuStyle_ = nullptr;
+    MovedLinks* movedLinks_ = nullptr; // what the last run found moved, and the last update
     TfrOptions* optionsDialog_ = nullptr;
     // The newest run begun, current or stopped and still finishing: the one
     // whose counts the third status panel shows, until it ends.

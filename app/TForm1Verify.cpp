@@ -8,6 +8,7 @@
 #include "EntryCounts.h"
 #include "ExactPictures.h"
 #include "MessageBoxes.h"
+#include "MovedLinks.h"
 #include "StatusPanels.h"
 #include "TfrOptions.h"
 #include "VerificationRun.h"
@@ -51,7 +52,14 @@ void TForm1::mnVerifyLinksClick()
         run->setWorkerStackSize(workerStackSize_);
     connect(run, &VerificationRun::ended, this, &TForm1::VerifyDone);
     connect(run, &VerificationRun::tallied, this, &TForm1::showRunTally);
+    connect(run, &VerificationRun::verdictStored, movedLinks_,
+            [this](BookmarkNode* node, const LinkVerdict& verdict) {
+                movedLinks_->noteVerdict(node, verdict.result.finalAddress,
+                                         verdict.result.permanentRedirects,
+                                         verdict.judgement.verdict == Verdict::Alive);
+            });
     VerifyThread = run;
+    refreshTidyItems();
     if (!run->start()) {
         // Leave the window usable: a run that never began is no run.
         VerifyThread = nullptr;
@@ -82,6 +90,7 @@ void TForm1::mnStopVerifyClick()
 void TForm1::ResetStatuses()
 {
     bookmarks_->resetStatuses();
+    movedLinks_->forgetVerdicts();
     // The grey lamps show before the first probe; user input waits, so
     // nothing re-enters a run that is only being set up.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -132,6 +141,7 @@ void TForm1::returnToIdle()
 {
     mnStopVerify->setEnabled(false);
     mnVerifyLinks->setEnabled(true);
+    refreshTidyItems();
     Timer1->stop();
     VT->setStatusHeaderImage(-1);
 }

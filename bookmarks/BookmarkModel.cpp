@@ -138,6 +138,16 @@ void BookmarkModel::setStatus(BookmarkNode* node, BookmarkStatus status, const Q
     emitRowsChanged(node->parent_, node->row_, node->row_);
 }
 
+void BookmarkModel::setLink(BookmarkNode* node, const QString& link, FileId id)
+{
+    BookmarkEntry* e = entry(node);
+    if (!e)
+        return;
+    e->Link = link;
+    e->Id = id;
+    emitRowsChanged(node->parent_, node->row_, node->row_);
+}
+
 void BookmarkModel::resetStatuses()
 {
     // One notification per parent, over the rows from its first link to its

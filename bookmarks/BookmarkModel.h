@@ -50,6 +50,9 @@ public:
     // detail: the verdict with its reason, shown as the cell's tooltip.
     void setStatus(BookmarkNode* node, BookmarkStatus status, const QString& detail = {});
     void resetStatuses(); // every link back to StatusUnverified, its detail dropped
+    // A link whose shortcut file was rewritten: its address and what the
+    // file on disk is now.
+    void setLink(BookmarkNode* node, const QString& link, FileId id);
     void deleteNode(BookmarkNode* node);
     // Selected nodes in pre-order, leaving out nodes below another selected node.
     std::vector<BookmarkNode*>

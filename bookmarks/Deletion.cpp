@@ -1,7 +1,7 @@
 #include "Deletion.h"
 
 #include "BookmarkModel.h"
-#include "EntryWalk.h"
+#include "EntryPlace.h"
 #include "FileDeletion.h"
 #include "PathUtils.h"
 #include "Trash.h"
@@ -22,20 +22,11 @@ enum class Fate
     NoTrash, // no trash takes it: the user decides
 };
 
-PathStep stepOf(const BookmarkEntry& entry)
-{
-    return {FileNamePart(entry.Path), entry.Id, entry.IsDirLink, entry.IsFolder};
-}
-
 // The entry's folder, found again from the Favorites folder along the
 // folders the tree shows above it.
 CheckedParent locate(const std::string& favoritesPath, BookmarkNode* node)
 {
-    std::vector<PathStep> folders;
-    BookmarkNode* top = node->parent();
-    for (; BookmarkModel::entry(top->parent()); top = top->parent())
-        folders.insert(folders.begin(), stepOf(top->entry));
-    return WalkToEntry(favoritesPath, top->entry.Id, folders, stepOf(node->entry));
+    return WalkToPlace(PlaceOf(favoritesPath, node));
 }
 
 // Where the walk ends, whether the entry may be touched there at all.

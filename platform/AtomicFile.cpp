@@ -2,6 +2,7 @@
 
 #include "UniqueFd.h"
 
+#include <QFile>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -51,10 +52,10 @@ bool writeAll(int fd, const QByteArray& bytes)
 // target takes it over. The later ones serve only while a directory that is
 // not empty (which may hold what someone cares about, so it is never removed
 // or moved) occupies an earlier one.
-std::filesystem::path temporaryFor(const std::filesystem::path& target, int index)
+std::string temporaryFor(const std::string& target, int index)
 {
     std::string name = ".";
-    name += target.filename().string();
+    name += target;
     name += ".saving";
     if (index > 0) {
         // Appended piece by piece: GCC 12 misreads "." + a temporary string
@@ -62,7 +63,7 @@ std::filesystem::path temporaryFor(const std::filesystem::path& target, int inde
         name += '.';
         name += std::to_string(index);
     }
-    return target.parent_path() / name;
+    return name;
 }
 
 constexpr int TemporaryNames = 8;
@@ -71,15 +72,15 @@ constexpr int TemporaryNames = 8;
 // ours: a symbolic link, FIFO, socket or device node loses its name (never
 // what it leads to), and so does an empty directory. Returns false with
 // errno set when the name stays taken (ENOTEMPTY: a directory with contents).
-bool clearNonFile(const std::filesystem::path& temporary)
+bool clearNonFile(int dirFd, const std::string& temporary)
 {
     struct stat found;
-    if (::lstat(temporary.c_str(), &found) != 0)
+    if (::fstatat(dirFd, temporary.c_str(), &found, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT;
     if (S_ISREG(found.st_mode))
         return true;
     const int removed =
-        S_ISDIR(found.st_mode) ? ::rmdir(temporary.c_str()) : ::unlink(temporary.c_str());
+        ::unlinkat(dirFd, temporary.c_str(), S_ISDIR(found.st_mode) ? AT_REMOVEDIR : 0);
     if (removed == 0 || errno == ENOENT)
         return true;
     if (errno == EEXIST)
@@ -97,17 +98,18 @@ bool sameFile(const struct stat& a, const struct stat& b)
 // dies with it. A new one is created under the umask, as any new file is;
 // a left-over one is reused only when the target's permissions will be
 // copied onto it anyway.
-UniqueFd openTemporary(const std::filesystem::path& temporary, bool targetExists)
+UniqueFd openTemporary(int dirFd, const std::string& temporary, bool targetExists)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         bool created = true;
-        UniqueFd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        UniqueFd fd(
+            ::openat(dirFd, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
         if (!fd.isOpen() && errno == EEXIST) {
-            if (!clearNonFile(temporary))
+            if (!clearNonFile(dirFd, temporary))
                 return {};
             created = false;
-            fd.reset(::open(temporary.c_str(),
-                            O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+            fd.reset(::openat(dirFd, temporary.c_str(),
+                              O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
         }
         if (!fd.isOpen()) {
             // Renamed away by another save in the meantime, or cleared just
@@ -123,27 +125,90 @@ UniqueFd openTemporary(const std::filesystem::path& temporary, bool targetExists
         // While this save waited for the lock, another one may have renamed
         // the file into place (it is the target now) or removed it.
         const bool stillTemporary =
-            ::lstat(temporary.c_str(), &named) == 0 && sameFile(opened, named);
+            ::fstatat(dirFd, temporary.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            sameFile(opened, named);
         const bool reusable = S_ISREG(opened.st_mode) && opened.st_nlink == 1 && targetExists;
         if (stillTemporary && (created || reusable)) {
             if (created || ::ftruncate(fd.get(), 0) == 0)
                 return fd;
         }
         if (stillTemporary)
-            ::unlink(temporary.c_str());
+            ::unlinkat(dirFd, temporary.c_str(), 0);
     }
     errno = EBUSY;
     return {};
 }
 
-void syncFolder(const std::filesystem::path& folder)
+// What a replacement inside a checked folder asks beyond the bytes.
+struct Finish
 {
-    // Makes the rename itself durable; a folder that cannot be opened for
-    // this still got the new file, so a failure here is not reported.
-    const UniqueFd fd(
-        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.isOpen())
-        ::fsync(fd.get());
+    const FileId* expected = nullptr;
+    const std::array<struct timespec, 2>* times = nullptr;
+    FileId* newId = nullptr;
+};
+
+bool isStill(int dirFd, const std::string& name, FileId expected)
+{
+    struct stat now;
+    return ::fstatat(dirFd, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 &&
+           FileIdOf(now) == expected;
+}
+
+// Writes bytes under a temporary name in the folder dirFd and renames it to
+// name there. existing is what name was found to be (nullptr: nothing yet);
+// its checks are the caller's.
+bool replaceIn(int dirFd, const std::string& name, const QString& shown, const QByteArray& bytes,
+               const struct stat* existing, const Finish& finish, QString* error)
+{
+    std::string temporary;
+    UniqueFd fd;
+    for (int index = 0; index < TemporaryNames && !fd.isOpen(); ++index) {
+        temporary = temporaryFor(name, index);
+        fd = openTemporary(dirFd, temporary, existing != nullptr);
+        if (!fd.isOpen() && errno != ENOTEMPTY)
+            break;
+    }
+    if (!fd.isOpen())
+        return failWithErrno(error, QStringLiteral("Cannot create a file next to ") + shown, errno);
+
+    const auto abandon = [&](const QString& what) {
+        const int code = errno;
+        ::unlinkat(dirFd, temporary.c_str(), 0); // still locked: no other save has it
+        return failWithErrno(error, what, code);
+    };
+    if (!writeAll(fd.get(), bytes))
+        return abandon(QStringLiteral("Cannot write ") + shown);
+    if (existing) {
+        // Owner first: a change of owner may clear mode bits.
+        if (existing->st_uid != ::geteuid() || existing->st_gid != ::getegid()) {
+            if (::fchown(fd.get(), existing->st_uid, existing->st_gid) != 0) {
+                // Not allowed for an ordinary user; the file is then ours.
+            }
+        }
+        if (::fchmod(fd.get(), existing->st_mode & 07777) != 0)
+            return abandon(QStringLiteral("Cannot set the permissions of ") + shown);
+    }
+    // After the last write, which would set the modification time again.
+    if (finish.times && ::futimens(fd.get(), finish.times->data()) != 0)
+        return abandon(QStringLiteral("Cannot set the times of ") + shown);
+    struct stat written;
+    if (::fsync(fd.get()) != 0 || ::fstat(fd.get(), &written) != 0)
+        return abandon(QStringLiteral("Cannot write ") + shown);
+    if (finish.expected && !isStill(dirFd, name, *finish.expected)) {
+        errno = ESTALE;
+        return abandon(shown + QStringLiteral(" changed while it was written"));
+    }
+    // Renamed while still locked, so no other save can take the file over
+    // in between; the data is on disk, so closing can no longer lose it.
+    if (::renameat(dirFd, temporary.c_str(), dirFd, name.c_str()) != 0)
+        return abandon(QStringLiteral("Cannot replace ") + shown);
+    fd.reset();
+    // Makes the rename itself durable; the folder got the new file either
+    // way, so a failure here is not reported.
+    ::fsync(dirFd);
+    if (finish.newId)
+        *finish.newId = FileIdOf(written);
+    return true;
 }
 
 } // namespace
@@ -168,45 +233,29 @@ bool WriteFileAtomically(const std::filesystem::path& path, const QByteArray& by
         if (ec)
             return failWithErrno(error, displayPath(path), ec.value());
     }
-
-    std::filesystem::path temporary;
-    UniqueFd fd;
-    for (int index = 0; index < TemporaryNames && !fd.isOpen(); ++index) {
-        temporary = temporaryFor(target, index);
-        fd = openTemporary(temporary, exists);
-        if (!fd.isOpen() && errno != ENOTEMPTY)
-            break;
-    }
-    if (!fd.isOpen())
+    const std::filesystem::path folder = target.parent_path();
+    const UniqueFd dir(
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir.isOpen())
         return failWithErrno(
-            error, QStringLiteral("Cannot create a file in ") + displayPath(target.parent_path()),
-            errno);
+            error, QStringLiteral("Cannot create a file in ") + displayPath(folder), errno);
+    return replaceIn(dir.get(), target.filename().string(), displayPath(target), bytes,
+                     exists ? &existing : nullptr, {}, error);
+}
 
-    const auto abandon = [&](const QString& what) {
-        const int code = errno;
-        ::unlink(temporary.c_str()); // still locked: no other save has it
-        return failWithErrno(error, what, code);
-    };
-    const QString name = displayPath(target);
-    if (!writeAll(fd.get(), bytes))
-        return abandon(QStringLiteral("Cannot write ") + name);
-    if (exists) {
-        // Owner first: a change of owner may clear mode bits.
-        if (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()) {
-            if (::fchown(fd.get(), existing.st_uid, existing.st_gid) != 0) {
-                // Not allowed for an ordinary user; the file is then ours.
-            }
-        }
-        if (::fchmod(fd.get(), existing.st_mode & 07777) != 0)
-            return abandon(QStringLiteral("Cannot set the permissions of ") + name);
-    }
-    if (::fsync(fd.get()) != 0)
-        return abandon(QStringLiteral("Cannot write ") + name);
-    // Renamed while still locked, so no other save can take the file over
-    // in between; the data is on disk, so closing can no longer lose it.
-    if (::rename(temporary.c_str(), target.c_str()) != 0)
-        return abandon(QStringLiteral("Cannot replace ") + name);
-    fd.reset();
-    syncFolder(target.parent_path());
-    return true;
+bool ReplaceFileAtomicallyAt(int dirFd, const std::string& name, const QByteArray& bytes,
+                             const FileReplacement& how, FileId* newId, QString* error)
+{
+    const QString shown = QFile::decodeName(QByteArray::fromStdString(name));
+    struct stat existing;
+    if (::fstatat(dirFd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) != 0)
+        return failWithErrno(error, shown, errno);
+    if (!S_ISREG(existing.st_mode))
+        return fail(error, shown + QStringLiteral(" is not a regular file"));
+    if (FileIdOf(existing) != how.expected)
+        return fail(error, shown + QStringLiteral(" was replaced"));
+    if (!(existing.st_mode & S_IWUSR))
+        return fail(error, shown + QStringLiteral(" is read-only"));
+    return replaceIn(dirFd, name, shown, bytes, &existing, {&how.expected, &how.times, newId},
+                     error);
 }

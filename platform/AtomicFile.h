@@ -1,8 +1,14 @@
 #pragma once
 
+#include "FileId.h"
+
 #include <QByteArray>
 #include <QString>
+#include <array>
 #include <filesystem>
+#include <string>
+
+#include <sys/stat.h>
 
 // Replaces the file at path with bytes so that a reader sees either the old
 // or the new contents, never a mix: a temporary file in the same folder,
@@ -19,3 +25,21 @@
 // and the next of a few spare names is used instead.
 bool WriteFileAtomically(const std::filesystem::path& path, const QByteArray& bytes,
                          QString* error = nullptr);
+
+// What a file replaced inside a checked folder must still be, and the times
+// the new one gets (utimensat's pair: access, then modification; UTIME_NOW
+// allowed).
+struct FileReplacement
+{
+    FileId expected;
+    std::array<struct timespec, 2> times{};
+};
+
+// The same replacement for the file name inside the folder open as dirFd,
+// for code that found that folder by a checked walk: name must already be a
+// regular file (a link there is refused, never followed) and still be
+// how.expected, which is looked at again just before the rename. *newId (if
+// given) says what name is afterwards.
+bool ReplaceFileAtomicallyAt(int dirFd, const std::string& name, const QByteArray& bytes,
+                             const FileReplacement& how, FileId* newId = nullptr,
+                             QString* error = nullptr);

@@ -28,12 +28,15 @@ enum class PastLimit
 };
 
 int readRegular(int dirFd, const char* name, qint64 limit, PastLimit pastLimit, QByteArray& bytes,
-                FileId* nameId = nullptr)
+                FileId* nameId = nullptr, int extraFlags = 0)
 {
     bytes.resize(0);
     // O_NONBLOCK: opening a FIFO that has no writer would otherwise wait.
     const int flags = O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (nameId ? O_NOFOLLOW : 0);
-    const UniqueFd file(::openat(dirFd, name, flags));
+    UniqueFd file(::openat(dirFd, name, flags | extraFlags));
+    // O_NOATIME is only for the file's owner (and root).
+    if (!file.isOpen() && errno == EPERM && (extraFlags & O_NOATIME))
+        file.reset(::openat(dirFd, name, flags));
     if (!file.isOpen())
         return errno;
     struct stat info;
@@ -93,4 +96,9 @@ int ReadRegularFileAt(int dirFd, const char* name, QByteArray& bytes)
 int ReadFileStartAt(int dirFd, const char* name, qint64 limit, QByteArray& bytes, FileId* nameId)
 {
     return readRegular(dirFd, name, limit, PastLimit::Cut, bytes, nameId);
+}
+
+int ReadFileQuietlyAt(int dirFd, const char* name, qint64 limit, QByteArray& bytes, FileId& nameId)
+{
+    return readRegular(dirFd, name, limit, PastLimit::Cut, bytes, &nameId, O_NOATIME);
 }

@@ -27,6 +27,11 @@ int ReadRegularFileAt(int dirFd, const char* name, QByteArray& bytes);
 int ReadFileStartAt(int dirFd, const char* name, qint64 limit, QByteArray& bytes,
                     FileId* nameId = nullptr);
 
+// ReadFileStartAt with nameId, leaving the file's access time alone where
+// the file is ours (or we are root): a program that reads a file only to
+// rewrite it has not used it.
+int ReadFileQuietlyAt(int dirFd, const char* name, qint64 limit, QByteArray& bytes, FileId& nameId);
+
 // No profile or shortcut file is this big; refusing it keeps a stray disk
 // image in the Favorites folder from eating the memory.
 inline constexpr qint64 ReadFileLimit = qint64(256) * 1024 * 1024;

@@ -69,7 +69,63 @@ bool decodeRun(QStringView text, qsizetype* at, QString& out)
     return true;
 }
 
+// What the writer puts down as itself: set D and the blanks. The optional
+// direct characters ("!#$%&*;<=>@[]^_`{|}) get encoded, as Windows does.
+bool writtenDirectly(char16_t c)
+{
+    if (c == u' ' || c == u'\t' || c == u'\r' || c == u'\n')
+        return true;
+    if ((c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9'))
+        return true;
+    return QStringView(u"'(),-./:?").contains(QChar(c));
+}
+
+constexpr char Base64Digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+// Encodes the run of characters to encode that starts at *at onto out and
+// moves *at past it.
+void encodeRun(QStringView text, qsizetype* at, QString& out)
+{
+    out.append(u'+');
+    quint32 bits = 0;
+    int bitCount = 0;
+    qsizetype i = *at;
+    for (; i < text.size() && !writtenDirectly(text[i].unicode()) && text[i] != u'+'; ++i) {
+        bits = (bits << 16) | text[i].unicode();
+        bitCount += 16;
+        while (bitCount >= 6) {
+            bitCount -= 6;
+            out.append(QLatin1Char(Base64Digits[(bits >> bitCount) & 63]));
+        }
+        bits &= (1u << bitCount) - 1;
+    }
+    if (bitCount > 0)
+        out.append(QLatin1Char(Base64Digits[(bits << (6 - bitCount)) & 63]));
+    out.append(u'-');
+    *at = i;
+}
+
 } // namespace
+
+QString EncodeUtf7(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    qsizetype at = 0;
+    while (at < text.size()) {
+        const char16_t c = text[at].unicode();
+        if (c == u'+') {
+            out.append(QStringLiteral("+-"));
+            ++at;
+        } else if (writtenDirectly(c)) {
+            out.append(QChar(c));
+            ++at;
+        } else {
+            encodeRun(text, &at, out);
+        }
+    }
+    return out;
+}
 
 std::optional<QString> DecodeUtf7(QStringView text)
 {

@@ -1,0 +1,88 @@
+// Tidying the tree from the main window: moved links rewritten to their new
+// address (and the last update taken back with Ctrl+Z), and duplicate
+// links selected so that the Delete key moves the extras to the Trash.
+#include "TForm1.h"
+
+#include "BookmarkModel.h"
+#include "BookmarkView.h"
+#include "DuplicateGroups.h"
+#include "MessageBoxes.h"
+#include "MovedLinks.h"
+
+#include <QCoreApplication>
+#include <QItemSelection>
+#include <QItemSelectionModel>
+
+namespace {
+
+QString LinksCounted(int count)
+{
+    return QStringLiteral("%1 %2").arg(count).arg(count == 1 ? QStringLiteral("link")
+                                                             : QStringLiteral("links"));
+}
+
+} // namespace
+
+void TForm1::refreshTidyItems()
+{
+    mnUpdateMoved->setEnabled(!VerifyThread && movedLinks_->count() > 0);
+}
+
+void TForm1::mnUpdateMovedClick()
+{
+    const int count = movedLinks_->count();
+    if (VerifyThread || count == 0)
+        return;
+    const QString question =
+        count == 1 ? QStringLiteral("Update 1 moved link to its new address?")
+                   : QStringLiteral("Update %1 moved links to their new address?").arg(count);
+    if (ShowMessageBox(this, QMessageBox::Question, QCoreApplication::applicationName(), question,
+                       QMessageBox::Yes | QMessageBox::No, {}, QMessageBox::No) != QMessageBox::Yes)
+        return;
+    reportLinkUpdate(movedLinks_->updateAll(FavoritesPath.native()),
+                     QStringLiteral("updated to their new address; Ctrl+Z undoes it"),
+                     QStringLiteral("could not be updated"));
+}
+
+void TForm1::undoLinkUpdate()
+{
+    if (!movedLinks_->canUndo())
+        return;
+    reportLinkUpdate(movedLinks_->undoLast(), QStringLiteral("put back as they were"),
+                     QStringLiteral("could not be put back"));
+}
+
+void TForm1::reportLinkUpdate(const LinkUpdateOutcome& outcome, const QString& done,
+                              const QString& failed)
+{
+    refreshTidyItems();
+    showStatusNotice(LinksCounted(outcome.updated) + u' ' + done);
+    if (outcome.failures.isEmpty())
+        return;
+    ShowMessageBox(this, QMessageBox::Warning, QCoreApplication::applicationName(),
+                   LinksCounted(int(outcome.failures.size())) + u' ' + failed + u':',
+                   QMessageBox::Ok, outcome.failures.join(u'\n'));
+}
+
+void TForm1::mnSelectDuplicatesClick()
+{
+    const std::vector<BookmarkNode*> extras = DuplicateLinksToSelect(*bookmarks_);
+    if (extras.empty()) {
+        ShowMessageBox(this, QMessageBox::Information, QCoreApplication::applicationName(),
+                       QStringLiteral("There are no duplicate links."), QMessageBox::Ok);
+        return;
+    }
+    QItemSelection rows;
+    for (BookmarkNode* node : extras) {
+        const QModelIndex index = bookmarks_->indexOf(node);
+        rows.select(index, index);
+        // Open down to it, so that what Delete takes is in sight.
+        for (QModelIndex folder = index.parent(); folder.isValid(); folder = folder.parent())
+            VT->expand(folder);
+    }
+    VT->selectionModel()->select(rows,
+                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    VT->scrollTo(bookmarks_->indexOf(extras.front()));
+    showStatusNotice(QStringLiteral("%1 selected; Delete moves them to the Trash")
+                         .arg(LinksCounted(int(extras.size()))));
+}

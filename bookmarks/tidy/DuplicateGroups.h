@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <utility>
+#include <vector>
+
+// The groups of links with one DuplicateKey, as positions in links: only
+// groups of two or more, each in the order of links, the groups in the order
+// of their first link. Links with an empty key belong to no group.
+std::vector<std::vector<qsizetype>> DuplicatePositions(const QList<QString>& links);
+
+// The same over (id, link) pairs in tree order, as ids.
+template <typename Id>
+std::vector<std::vector<Id>> DuplicateGroups(const std::vector<std::pair<Id, QString>>& links)
+{
+    QList<QString> texts;
+    texts.reserve(qsizetype(links.size()));
+    for (const auto& item : links)
+        texts.append(item.second);
+    std::vector<std::vector<Id>> groups;
+    for (const std::vector<qsizetype>& positions : DuplicatePositions(texts)) {
+        std::vector<Id>& group = groups.emplace_back();
+        for (const qsizetype position : positions)
+            group.push_back(links[size_t(position)].first);
+    }
+    return groups;
+}
+
+// What "Select duplicates" selects: every link of each group but its first,
+// so that deleting them keeps one of each.
+template <typename Id>
+std::vector<Id> DuplicatesToSelect(const std::vector<std::vector<Id>>& groups)
+{
+    std::vector<Id> extras;
+    for (const std::vector<Id>& group : groups)
+        extras.insert(extras.end(), group.begin() + 1, group.end());
+    return extras;
+}
+
+class BookmarkModel;
+class BookmarkNode;
+
+// What "Select duplicates" selects in the tree: every link, those below
+// folder links included, grouped and ordered as the tree shows them.
+std::vector<BookmarkNode*> DuplicateLinksToSelect(const BookmarkModel& tree);

@@ -1,0 +1,110 @@
+#include "MovedLinks.h"
+
+#include "BookmarkModel.h"
+#include "MovedLink.h"
+#include "PathUtils.h"
+
+#include <QFile>
+
+namespace {
+
+QString whyNot(const ShortcutRewrite& rewrite)
+{
+    switch (rewrite.outcome) {
+    case RewriteOutcome::Missing:
+        return QStringLiteral("gone from disk");
+    case RewriteOutcome::Changed:
+        return QStringLiteral("changed on disk since it was read");
+    case RewriteOutcome::ReadOnly:
+        return QStringLiteral("read-only");
+    case RewriteOutcome::NoLink:
+        return QStringLiteral("no URL= line to rewrite");
+    default:
+        return rewrite.error.isEmpty() ? QStringLiteral("could not be written") : rewrite.error;
+    }
+}
+
+QString failure(const BookmarkNode* node, const ShortcutRewrite& rewrite)
+{
+    const QString name =
+        QFile::decodeName(QByteArray::fromStdString(FileNamePart(node->entry.Path)));
+    return name + QStringLiteral(": ") + whyNot(rewrite);
+}
+
+} // namespace
+
+MovedLinks::MovedLinks(BookmarkModel& tree, QObject* parent) : QObject(parent), tree_(tree)
+{
+    connect(&tree, &BookmarkModel::nodeAboutToBeRemoved, this, &MovedLinks::forgetSubtree);
+}
+
+void MovedLinks::noteVerdict(BookmarkNode* node, const QString& finalAddress,
+                             bool permanentRedirects, bool alive)
+{
+    const QString& link = node->entry.Link;
+    if (alive && IsMovedLink(link, finalAddress, permanentRedirects))
+        moved_.insert(node, MovedLinkAddress(link, finalAddress));
+    else
+        moved_.remove(node);
+}
+
+void MovedLinks::forgetVerdicts()
+{
+    moved_.clear();
+}
+
+LinkUpdateOutcome MovedLinks::updateAll(const std::string& favoritesPath)
+{
+    LinkUpdateOutcome outcome;
+    std::vector<Updated> updated;
+    for (BookmarkNode* node = tree_.firstNode(); node && !moved_.isEmpty();
+         node = tree_.nextNode(node)) {
+        const auto found = moved_.constFind(node);
+        if (found == moved_.cend())
+            continue;
+        const QString address = *found;
+        moved_.erase(found);
+        const ShortcutRewrite rewrite = RewriteShortcutLink(PlaceOf(favoritesPath, node), address);
+        if (rewrite.outcome != RewriteOutcome::Done) {
+            outcome.failures << failure(node, rewrite);
+            continue;
+        }
+        const BookmarkEntry& entry = node->entry;
+        updated.push_back({node, rewrite.backup, entry.Link, address, entry.Status, entry.Detail});
+        tree_.setLink(node, address, rewrite.newId);
+        tree_.setStatus(node, StatusAlive,
+                        QStringLiteral("Alive: updated from ") + updated.back().oldLink);
+        ++outcome.updated;
+    }
+    if (!updated.empty())
+        lastUpdate_ = std::move(updated);
+    return outcome;
+}
+
+LinkUpdateOutcome MovedLinks::undoLast()
+{
+    LinkUpdateOutcome outcome;
+    const std::vector<Updated> last = std::move(lastUpdate_);
+    lastUpdate_.clear();
+    for (const Updated& item : last) {
+        const ShortcutRewrite undo = UndoShortcutRewrite(item.backup);
+        if (undo.outcome != RewriteOutcome::Done) {
+            outcome.failures << failure(item.node, undo);
+            continue;
+        }
+        tree_.setLink(item.node, item.oldLink, undo.newId);
+        tree_.setStatus(item.node, BookmarkStatus(item.oldStatus), item.oldDetail);
+        moved_.insert(item.node, item.newLink);
+        ++outcome.updated;
+    }
+    return outcome;
+}
+
+void MovedLinks::forgetSubtree(BookmarkNode* top)
+{
+    moved_.removeIf(
+        [top](const auto& item) { return BookmarkModel::isInSubtree(item.key(), top); });
+    std::erase_if(lastUpdate_, [top](const Updated& item) {
+        return BookmarkModel::isInSubtree(item.node, top);
+    });
+}

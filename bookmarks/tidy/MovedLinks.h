@@ -1,0 +1,67 @@
+#pragma once
+
+#include "ShortcutRewrite.h"
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <string>
+#include <vector>
+
+class BookmarkModel;
+class BookmarkNode;
+
+// What one update (or its undo) did: how many shortcuts were rewritten and,
+// for each that was not, its name and why ("Old.url: read-only").
+struct LinkUpdateOutcome
+{
+    int updated = 0;
+    QStringList failures;
+};
+
+// The links the last run found moved, with the address each moved to, and
+// the last update of them, so that it can be taken back while the program
+// runs. Nodes leaving the tree are forgotten with their subtrees.
+class MovedLinks final : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit MovedLinks(BookmarkModel& tree, QObject* parent = nullptr);
+
+    // A link's final verdict. Only a link that answered alive at the end of
+    // a move IsMovedLink allows counts as moved.
+    void noteVerdict(BookmarkNode* node, const QString& finalAddress, bool permanentRedirects,
+                     bool alive);
+    // A new run begins: what the last one found no longer holds.
+    void forgetVerdicts();
+    int count() const { return int(moved_.size()); }
+
+    // Rewrites the shortcut of every moved link, in tree order, to its new
+    // address; each updated row shows the new link, alive. A shortcut that
+    // cannot be rewritten is left exactly as it was and the others still go.
+    // The updated ones become the update an undo takes back.
+    LinkUpdateOutcome updateAll(const std::string& favoritesPath);
+    bool canUndo() const { return !lastUpdate_.empty(); }
+    // Puts back every shortcut of the last update, bytes and times, and its
+    // row as it was; those links count as moved again.
+    LinkUpdateOutcome undoLast();
+
+private:
+    struct Updated
+    {
+        BookmarkNode* node;
+        ShortcutBackup backup;
+        QString oldLink;
+        QString newLink;
+        qint16 oldStatus;
+        QString oldDetail;
+    };
+
+    void forgetSubtree(BookmarkNode* top);
+
+    BookmarkModel& tree_;
+    QHash<BookmarkNode*, QString> moved_; // node -> its new address
+    std::vector<Updated> lastUpdate_;
+};

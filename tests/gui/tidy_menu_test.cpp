@@ -1,0 +1,144 @@
+#include "BookmarkModel.h"
+#include "BookmarkView.h"
+#include "GatedProbe.h"
+#include "MainWindowFixture.h"
+#include "MessageBoxes.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QTest>
+#include <fstream>
+#include <iterator>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Links ending in "old" moved for good to ".../new", those ending in
+// "plain" moved only to https, all others moved for now.
+ProbeResult MovingVerdict(const QString& link)
+{
+    ProbeResult result = AnsweredVerdict(true);
+    result.permanentRedirects = link.endsWith("old");
+    result.finalAddress = result.permanentRedirects ? "http://127.0.0.1:9/new"
+                          : link.endsWith("plain")  ? QString(link).replace("http:", "https:")
+                                                    : "http://127.0.0.1:9/elsewhere";
+    return result;
+}
+
+class TidyMenuTest : public MainWindowFixture
+{
+protected:
+    void SetUp() override
+    {
+        MainWindowFixture::SetUp();
+        ResetMessageBoxes();
+    }
+    void TearDown() override
+    {
+        ResetMessageBoxes();
+        MainWindowFixture::TearDown();
+    }
+
+    std::string read(const std::string& relative) const
+    {
+        std::ifstream file(home / "Favorites" / relative, std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), {}};
+    }
+    // The links of the tree by title, in tree order.
+    std::vector<const BookmarkEntry*> links(TForm1& form, bool selectedOnly = false)
+    {
+        std::vector<const BookmarkEntry*> found;
+        BookmarkModel& tree = *form.VT->bookmarks();
+        for (BookmarkNode* node = tree.firstNode(); node; node = tree.nextNode(node)) {
+            if (!node->entry.IsFolder && (!selectedOnly || form.VT->isNodeSelected(node)))
+                found.push_back(&node->entry);
+        }
+        return found;
+    }
+    const BookmarkEntry* entry(TForm1& form, const QString& title)
+    {
+        for (const BookmarkEntry* link : links(form))
+            if (link->Title == title)
+                return link;
+        return nullptr;
+    }
+};
+
+} // namespace
+
+TEST_F(TidyMenuTest, UpdateAllMovedLinksAsksRewritesTheFilesAndCtrlZPutsThemBack)
+{
+    const std::string moved = "[DEFAULT]\r\nBASEURL=http://127.0.0.1:9/old\r\n"
+                              "[InternetShortcut]\r\nURL=http://127.0.0.1:9/old\r\nIconIndex=1\r\n";
+    home.write("Favorites/Moved.url", moved);
+    addLink("Sub/Plain.url", "http://127.0.0.1:9/plain");
+    TForm1& form = makeForm();
+    EXPECT_FALSE(form.mnUpdateMoved->isEnabled());
+    form.setProbeEngines(Judging(MovingVerdict));
+    form.mnVerifyLinks->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return !form.VerifyThread; }));
+    ASSERT_TRUE(form.mnUpdateMoved->isEnabled());
+
+    SetNextMessageBoxAnswer(QMessageBox::No);
+    form.mnUpdateMoved->trigger();
+    EXPECT_EQ(LastMessageBox().text, "Update 2 moved links to their new address?");
+    EXPECT_EQ(LastMessageBox().defaultButton, QMessageBox::No);
+    EXPECT_EQ(read("Moved.url"), moved);
+
+    SetNextMessageBoxAnswer(QMessageBox::Yes);
+    form.mnUpdateMoved->trigger();
+    EXPECT_EQ(read("Moved.url"),
+              "[DEFAULT]\r\nBASEURL=http://127.0.0.1:9/old\r\n"
+              "[InternetShortcut]\r\nURL=http://127.0.0.1:9/new\r\nIconIndex=1\r\n");
+    EXPECT_EQ(read("Sub/Plain.url"), "[InternetShortcut]\r\nURL=https://127.0.0.1:9/plain\r\n");
+    EXPECT_EQ(entry(form, "Moved")->Link, "http://127.0.0.1:9/new");
+    EXPECT_EQ(entry(form, "Moved")->Status, StatusAlive);
+    EXPECT_FALSE(form.mnUpdateMoved->isEnabled());
+    EXPECT_EQ(MessageBoxCount(), 2); // nothing failed
+
+    form.show();
+    QApplication::setActiveWindow(&form);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    QTest::keyClick(form.VT, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(read("Moved.url"), moved);
+    EXPECT_EQ(read("Sub/Plain.url"), "[InternetShortcut]\r\nURL=http://127.0.0.1:9/plain\r\n");
+    EXPECT_EQ(entry(form, "Moved")->Link, "http://127.0.0.1:9/old");
+    EXPECT_TRUE(form.mnUpdateMoved->isEnabled());
+
+    // The undone links may be updated again; a file gone meanwhile is named.
+    fs::remove(home / "Favorites/Moved.url");
+    SetNextMessageBoxAnswer(QMessageBox::Yes);
+    SetNextMessageBoxAnswer(QMessageBox::Ok);
+    form.mnUpdateMoved->trigger();
+    EXPECT_EQ(LastMessageBox().text, "1 link could not be updated:");
+    EXPECT_EQ(LastMessageBox().informativeText, "Moved.url: gone from disk");
+    EXPECT_EQ(read("Sub/Plain.url"), "[InternetShortcut]\r\nURL=https://127.0.0.1:9/plain\r\n");
+}
+
+TEST_F(TidyMenuTest, SelectDuplicatesSparesTheFirstOfEachSoDeleteTrashesOnlyTheExtras)
+{
+    addLink("A.url", "http://example.com/page");
+    addLink("B.url", "http://127.0.0.1:9/other");
+    TForm1& form = makeForm();
+    SetNextMessageBoxAnswer(QMessageBox::Ok);
+    form.mnSelectDuplicates->trigger();
+    EXPECT_EQ(LastMessageBox().text, "There are no duplicate links.");
+
+    addLink("Deep/C.url", "https://www.Example.com/page/#top");
+    addLink("Deep/D.url", "http://127.0.0.1:9/other?utm_source=x");
+    addLink("E.url", "http://example.com/page?utm_medium=y");
+    form.openFavorites(home / "Favorites");
+    form.mnSelectDuplicates->trigger();
+    // Folders come before links at each level, so Deep's links are first met.
+    QStringList selected;
+    for (const BookmarkEntry* link : links(form, true))
+        selected << link->Title;
+    EXPECT_EQ(selected, QStringList({"A", "B", "E"}));
+
+    SetNextMessageBoxAnswer(QMessageBox::Yes);
+    QTest::keyClick(form.VT, Qt::Key_Delete);
+    EXPECT_TRUE(fs::exists(home / "Favorites/Deep/C.url"));
+    EXPECT_FALSE(fs::exists(home / "Favorites/A.url"));
+    EXPECT_TRUE(fs::exists(dataHome() / "Trash/files/E.url"));
+}
