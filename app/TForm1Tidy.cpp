@@ -40,7 +40,7 @@ void TForm1::mnUpdateMovedClick()
                        QMessageBox::Yes | QMessageBox::No, {}, QMessageBox::No) != QMessageBox::Yes)
         return;
     reportLinkUpdate(movedLinks_->updateAll(FavoritesPath.native()),
-                     QStringLiteral("updated to their new address; Ctrl+Z undoes it"),
+                     QStringLiteral("updated to the new address; Ctrl+Z undoes it"),
                      QStringLiteral("could not be updated"));
 }
 
