@@ -6,11 +6,13 @@
 #include "BookmarkHeader.h"
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
+#include "ChosenFolder.h"
 #include "EntryCounts.h"
 #include "FavoritesLocation.h"
 #include "FavoritesScan.h"
 #include "HeaderStrip.h"
 #include "IconIds.h"
+#include "KeptVerdicts.h"
 #include "KnownFolders.h"
 #include "MenuStyle.h"
 #include "MessageBoxes.h"
@@ -60,7 +62,7 @@ QString errorText(const QString& message)
 
 } // namespace
 
-TForm1::TForm1(QWidget* parent) : TForm1(FindFavoritesFolder({}), parent) {}
+TForm1::TForm1(QWidget* parent) : TForm1(FindStartFolder({}), parent) {}
 
 TForm1::TForm1(const std::filesystem::path& favoritesFolder, QWidget* parent)
     : QWidget(parent), engines_(DefaultProbeEngines())
@@ -69,6 +71,7 @@ TForm1::TForm1(const std::filesystem::path& favoritesFolder, QWidget* parent)
     setupControls();
     setupMenus();
     setupConnections();
+    setupShortcuts();
     FormCreate(favoritesFolder);
     // Also when FormCreate stopped early: the window's place does not depend on it.
     restoreWindowState();
@@ -116,8 +119,11 @@ void TForm1::setupControls()
     Label1->setTextFormat(Qt::PlainText);
     Label1->adjustSize();
     bookmarks_ = new BookmarkModel(this);
+    verdicts_ = new KeptVerdicts(*bookmarks_, this);
     VT = new BookmarkView(bookmarks_, this);
     VT->header()->setFont(HeaderFont(ratio));
+    VT->setEmptyText(
+        QStringLiteral("No Favorites folder. Press Ctrl+O to choose one, or drop a folder here."));
     StatusBar1 = new StatusPanels({120, 120}, this);
     btVerify = makeButton(QStringLiteral("verify"), QStringLiteral("Verifying links"));
     btDelete = makeButton(QStringLiteral("delete"), QStringLiteral("Delete all dead links"));
@@ -166,6 +172,8 @@ void TForm1::setupMenus()
     N1 = pmnVerify->addSeparator();
     mnStopVerify = pmnVerify->addAction(QStringLiteral("Stop"));
     mnStopVerify->setEnabled(false);
+    N6 = pmnVerify->addSeparator();
+    mnSaveReport = pmnVerify->addAction(QStringLiteral("Save report..."));
 
     pmHelp = new QMenu(this);
     mnAbout = pmHelp->addAction(QStringLiteral("About..."));
@@ -201,6 +209,7 @@ void TForm1::setupConnections()
     connect(VT, &BookmarkView::dblClick, this, &TForm1::VTDblClick);
     connect(mnVerifyLinks, &QAction::triggered, this, &TForm1::mnVerifyLinksClick);
     connect(mnStopVerify, &QAction::triggered, this, &TForm1::mnStopVerifyClick);
+    connect(mnSaveReport, &QAction::triggered, this, &TForm1::mnSaveReportClick);
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
     connect(btDelete, &QAbstractButton::clicked, this, &TForm1::btDeleteClick);
     VT->installEventFilter(this);
@@ -244,7 +253,8 @@ void TForm1::FormCreate(const std::filesystem::path& favoritesFolder)
 {
     EnsureDataFolder();
     const QString version = ReadProductVersion(QCoreApplication::applicationFilePath());
-    setWindowTitle(windowTitle() + QLatin1Char(' ') + version.left(3));
+    baseTitle_ = windowTitle() + QLatin1Char(' ') + version.left(3);
+    setWindowTitle(baseTitle_);
     if (!loadImageLists())
         return;
     loadTree(favoritesFolder);
@@ -253,7 +263,9 @@ void TForm1::FormCreate(const std::filesystem::path& favoritesFolder)
 void TForm1::loadTree(const std::filesystem::path& folder)
 {
     FavoritesPath = folder;
-    if (!DirectoryExists(FavoritesPath))
+    const bool exists = DirectoryExists(FavoritesPath);
+    showFolderInTitle(exists ? FavoritesPath : std::filesystem::path());
+    if (!exists)
         return;
     const std::vector<UnreadableFolder> unreadable = LoadFavorites(*bookmarks_, FavoritesPath);
     VT->expand(bookmarks_->indexOf(bookmarks_->firstNode()));
@@ -368,6 +380,8 @@ void TForm1::pmnVerifyPopup()
     mnVerifyLinks->setProperty(MenuStyle::HintProperty,
                                QStringLiteral("Automatic verifying all bookmarks"));
     mnStopVerify->setProperty(MenuStyle::HintProperty, QStringLiteral("Stop verifying links"));
+    mnSaveReport->setProperty(MenuStyle::HintProperty,
+                              QStringLiteral("Save the verdicts as CSV, or JSON lines (.json)"));
 }
 
 void TForm1::pmHelpPopup()

@@ -7,6 +7,7 @@
 #include "CurlProbeEngine.h"
 #include "EntryCounts.h"
 #include "ExactPictures.h"
+#include "KeptVerdicts.h"
 #include "MessageBoxes.h"
 #include "StatusPanels.h"
 #include "TfrOptions.h"
@@ -51,6 +52,7 @@ void TForm1::mnVerifyLinksClick()
         run->setWorkerStackSize(workerStackSize_);
     connect(run, &VerificationRun::ended, this, &TForm1::VerifyDone);
     connect(run, &VerificationRun::tallied, this, &TForm1::showRunTally);
+    connect(run, &VerificationRun::verdictStored, verdicts_, &KeptVerdicts::keep);
     VerifyThread = run;
     if (!run->start()) {
         // Leave the window usable: a run that never began is no run.
@@ -82,6 +84,7 @@ void TForm1::mnStopVerifyClick()
 void TForm1::ResetStatuses()
 {
     bookmarks_->resetStatuses();
+    verdicts_->clear();
     // The grey lamps show before the first probe; user input waits, so
     // nothing re-enters a run that is only being set up.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

@@ -74,6 +74,12 @@ TEST_F(FavoritesLocation, CommandLineThenHomeThenWinePrefixesWithTheOwnUserFirst
     const auto own = home.mkdir("Favorites");
     EXPECT_EQ(FindFavoritesFolder(""), own);
 
+    // The folder chosen last time before it, while it is there.
+    const auto chosen = home.mkdir("Chosen");
+    EXPECT_EQ(FindFavoritesFolder("", chosen.native()), chosen);
+    EXPECT_EQ(FindFavoritesFolder("", (home / "gone").native()), own);
+    EXPECT_EQ(FindFavoritesFolder("/nowhere", chosen.native()), "/nowhere");
+
     // A named folder before everything, found or not; a relative name is
     // taken from the current directory, bytes and all.
     EXPECT_EQ(FindFavoritesFolder("/nowhere/Links/"), "/nowhere/Links");
