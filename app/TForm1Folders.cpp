@@ -56,7 +56,6 @@ void TForm1::mnOpenFolderClick()
 void TForm1::showFolderInTitle(const std::filesystem::path& shown)
 {
     const QString name = ShownFolderName(shown);
-    // An en dash, as titles set a folder apart from the program's name.
     setWindowTitle(name.isEmpty() ? baseTitle_ : baseTitle_ + QStringLiteral(" \u2013 ") + name);
 }
 

@@ -32,9 +32,14 @@ QString ShownFolderName(const std::filesystem::path& folder)
     if (path.empty() || path == FavoritesFolder().native())
         return {};
     const std::string home = WithoutTrailingSeparators(qgetenv("HOME").toStdString());
+    // A home of "/" would turn every path into one below "~".
+    if (home.empty() || home == "/")
+        return QFile::decodeName(QByteArray::fromStdString(path));
     const std::string homePrefix = JoinPath(home, std::string());
-    const bool belowHome =
-        !home.empty() && home != "/" && path.compare(0, homePrefix.size(), homePrefix) == 0;
-    const std::string shown = belowHome ? "~/" + path.substr(homePrefix.size()) : path;
+    std::string shown = path;
+    if (path == home)
+        shown = "~";
+    else if (path.compare(0, homePrefix.size(), homePrefix) == 0)
+        shown = "~/" + path.substr(homePrefix.size());
     return QFile::decodeName(QByteArray::fromStdString(shown));
 }

@@ -1,3 +1,4 @@
+#include "ChosenFolder.h"
 #include "FavoritesLocation.h"
 
 #include "TempDir.h"
@@ -102,4 +103,26 @@ TEST_F(FavoritesLocation, WineFoldersOfAnotherAccountOrLeadingOutOfThePrefixAreN
         EXPECT_EQ(FindFavoritesFolder(""), home / "Favorites") << owned;
         ASSERT_EQ(::chown(owned.c_str(), 0, gid_t(-1)), 0);
     }
+}
+
+TEST_F(FavoritesLocation, TheTitleNamesTheFolderWithATildeForHomeAndNothingForTheUsualOne)
+{
+    const std::string h = home.path().native();
+    const struct
+    {
+        std::string folder;
+        QString shown;
+    } cases[] = {
+        {h + "/Favorites", QString()},
+        {h + "/Favorites/", QString()},
+        {"", QString()},
+        {h, "~"},
+        {h + "/.wine/drive_c/users/alice/Favorites", "~/.wine/drive_c/users/alice/Favorites"},
+        {h + "x/Favorites", QString::fromStdString(h + "x/Favorites")},
+        {"/mnt/Links", "/mnt/Links"},
+    };
+    for (const auto& [folder, shown] : cases)
+        EXPECT_EQ(ShownFolderName(folder), shown) << folder;
+    qputenv("HOME", "/");
+    EXPECT_EQ(ShownFolderName("/mnt/Links"), "/mnt/Links");
 }
