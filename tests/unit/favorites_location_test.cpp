@@ -1,4 +1,3 @@
-#include "ChosenFolder.h"
 #include "FavoritesLocation.h"
 
 #include "TempDir.h"
@@ -76,14 +75,11 @@ TEST_F(FavoritesLocation, CommandLineThenHomeThenWinePrefixesWithTheOwnUserFirst
     EXPECT_EQ(FindFavoritesFolder(""), own);
 
     // The folder chosen last time before it, while it is there.
-    const auto chosen = home.mkdir("Chosen");
-    EXPECT_EQ(FindFavoritesFolder("", chosen.native()), chosen);
-    EXPECT_EQ(FindFavoritesFolder("", (home / "gone").native()), own);
-    EXPECT_EQ(FindFavoritesFolder("/nowhere", chosen.native()), "/nowhere");
+    EXPECT_EQ(FindFavoritesFolder("", home.mkdir("Chosen")), home / "Chosen");
 
     // A named folder before everything, found or not; a relative name is
     // taken from the current directory, bytes and all.
-    EXPECT_EQ(FindFavoritesFolder("/nowhere/Links/"), "/nowhere/Links");
+    EXPECT_EQ(FindFavoritesFolder("/nowhere/Links/", home / "Chosen"), "/nowhere/Links");
     std::filesystem::current_path(home.path());
     EXPECT_EQ(FindFavoritesFolder("sub/f\xfe").native(),
               std::filesystem::current_path().native() + "/sub/f\xfe");
@@ -103,26 +99,4 @@ TEST_F(FavoritesLocation, WineFoldersOfAnotherAccountOrLeadingOutOfThePrefixAreN
         EXPECT_EQ(FindFavoritesFolder(""), home / "Favorites") << owned;
         ASSERT_EQ(::chown(owned.c_str(), 0, gid_t(-1)), 0);
     }
-}
-
-TEST_F(FavoritesLocation, TheTitleNamesTheFolderWithATildeForHomeAndNothingForTheUsualOne)
-{
-    const std::string h = home.path().native();
-    const struct
-    {
-        std::string folder;
-        QString shown;
-    } cases[] = {
-        {h + "/Favorites", QString()},
-        {h + "/Favorites/", QString()},
-        {"", QString()},
-        {h, "~"},
-        {h + "/.wine/drive_c/users/alice/Favorites", "~/.wine/drive_c/users/alice/Favorites"},
-        {h + "x/Favorites", QString::fromStdString(h + "x/Favorites")},
-        {"/mnt/Links", "/mnt/Links"},
-    };
-    for (const auto& [folder, shown] : cases)
-        EXPECT_EQ(ShownFolderName(folder), shown) << folder;
-    qputenv("HOME", "/");
-    EXPECT_EQ(ShownFolderName("/mnt/Links"), "/mnt/Links");
 }
