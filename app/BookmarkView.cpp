@@ -147,6 +147,41 @@ void BookmarkView::scrollTo(const QModelIndex& index, ScrollHint hint)
     horizontalScrollBar()->setValue(x);
 }
 
+void BookmarkView::selectAll()
+{
+    QItemSelection all;
+    const int lastColumn = model()->columnCount() - 1;
+    QList<QModelIndex> parents{QModelIndex()};
+    while (!parents.isEmpty()) {
+        const QModelIndex parent = parents.takeLast();
+        const int rows = model()->rowCount(parent);
+        if (rows == 0)
+            continue;
+        all.select(model()->index(0, 0, parent), model()->index(rows - 1, lastColumn, parent));
+        for (int row = 0; row < rows; ++row)
+            parents.append(model()->index(row, 0, parent));
+    }
+    selectionModel()->select(all, QItemSelectionModel::ClearAndSelect);
+}
+
+void BookmarkView::setEmptyText(const QString& text)
+{
+    emptyText_ = text;
+    viewport()->update();
+}
+
+void BookmarkView::paintEvent(QPaintEvent* event)
+{
+    QTreeView::paintEvent(event);
+    if (emptyText_.isEmpty() || model()->rowCount() > 0)
+        return;
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::Disabled, QPalette::Text));
+    const int margin = 2 * fontMetrics().averageCharWidth();
+    painter.drawText(viewport()->rect().adjusted(margin, 0, -margin, 0),
+                     Qt::AlignCenter | Qt::TextWordWrap, emptyText_);
+}
+
 void BookmarkView::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                            const QModelIndex& index) const
 {

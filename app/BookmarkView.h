@@ -37,6 +37,9 @@ public:
 
     bool isNodeSelected(BookmarkNode* node) const;
 
+    // Said in the middle of the rows' area while the tree has no rows.
+    void setEmptyText(const QString& text);
+
     // Name, Link and Status; widths put back are held to each column's limits.
     // Name and Link give the widths their sharing has come to, which may be
     // below zero in a very narrow view (they then show zero pixels wide).
@@ -48,6 +51,9 @@ public:
     void cancelMode();
 
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+    // Every row, those inside closed folders too, so that what acts on the
+    // selection (copying, deleting) reaches them.
+    void selectAll() override;
 
     static constexpr int statusMinimumWidth = 50;
     static constexpr int statusMaximumWidth = 100;
@@ -58,6 +64,7 @@ signals:
     void dblClick();
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                  const QModelIndex& index) const override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -85,6 +92,7 @@ private:
     BookmarkModel* bookmarks_;
     BookmarkHeader* header_;
     ImageList nodeImages_;
+    QString emptyText_;
     QBrush dottedLine_;
     int sharedWidth_ = -1;             // viewport width the columns were last fitted to
     SharedColumn shared_[2];           // Name and Link, as the sharing has them

@@ -7,7 +7,6 @@
 #include "FavoritesLocation.h"
 #include "FavoritesScan.h"
 #include "KnownFolders.h"
-#include "LinkPassword.h"
 #include "Settings.h"
 #include "StandardOutput.h"
 #include "VerdictReport.h"
@@ -50,16 +49,6 @@ QString folderProblem(const std::filesystem::path& folder)
         return QStringLiteral("cannot read %1: %2")
             .arg(shown(folder), QString::fromLocal8Bit(error.message()));
     return {};
-}
-
-// The shortcut's path from the folder; the full path for one reached
-// through a link to a directory elsewhere.
-std::string relativePath(const std::string& path, const std::filesystem::path& folder)
-{
-    const std::filesystem::path relative = std::filesystem::path(path).lexically_relative(folder);
-    if (relative.empty() || *relative.begin() == "..")
-        return path;
-    return relative.native();
 }
 
 // On a terminal the progress is one line, written over in place; anywhere
@@ -108,8 +97,7 @@ int RunCheck(const CommandLine& line, int& argc, char** argv)
     int writeFailure = 0;
     const auto writeVerdict = [&](BookmarkNode* node, const LinkVerdict& verdict) {
         const BookmarkEntry* entry = BookmarkModel::entry(node);
-        writeFailure = WriteStandardOutput(
-            report.line(MaskPassword(entry->Link), relativePath(entry->Path, folder), verdict));
+        writeFailure = WriteStandardOutput(report.entryLine(*entry, folder, verdict));
         // Nobody reads the verdicts any more: no request is made for another.
         if (writeFailure != 0) {
             run.abort();

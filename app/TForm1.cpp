@@ -6,11 +6,13 @@
 #include "BookmarkHeader.h"
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
+#include "ChosenFolder.h"
 #include "EntryCounts.h"
 #include "FavoritesLocation.h"
 #include "FavoritesScan.h"
 #include "HeaderStrip.h"
 #include "IconIds.h"
+#include "KeptVerdicts.h"
 #include "KnownFolders.h"
 #include "MenuStyle.h"
 #include "MessageBoxes.h"
@@ -62,7 +64,7 @@ QString errorText(const QString& message)
 
 } // namespace
 
-TForm1::TForm1(QWidget* parent) : TForm1(FindFavoritesFolder({}), parent) {}
+TForm1::TForm1(QWidget* parent) : TForm1(FindStartFolder({}), parent) {}
 
 TForm1::TForm1(const std::filesystem::path& favoritesFolder, QWidget* parent)
     : QWidget(parent), engines_(DefaultProbeEngines())
@@ -71,6 +73,7 @@ TForm1::TForm1(const std::filesystem::path& favoritesFolder, QWidget* parent)
     setupControls();
     setupMenus();
     setupConnections();
+    setupShortcuts();
     FormCreate(favoritesFolder);
     // Also when FormCreate stopped early: the window's place does not depend on it.
     restoreWindowState();
@@ -119,8 +122,11 @@ void TForm1::setupControls()
     Label1->adjustSize();
     bookmarks_ = new BookmarkModel(this);
     movedLinks_ = new MovedLinks(*bookmarks_, this);
+    verdicts_ = new KeptVerdicts(*bookmarks_, this);
     VT = new BookmarkView(bookmarks_, this);
     VT->header()->setFont(HeaderFont(ratio));
+    VT->setEmptyText(
+        QStringLiteral("No Favorites folder. Press Ctrl+O to choose one, or drop a folder here."));
     StatusBar1 = new StatusPanels({120, 120}, this);
     btVerify = makeButton(QStringLiteral("verify"), QStringLiteral("Verifying links"));
     btDelete = makeButton(QStringLiteral("delete"), QStringLiteral("Delete all dead links"));
@@ -173,6 +179,8 @@ void TForm1::setupMenus()
     mnUpdateMoved = pmnVerify->addAction(QStringLiteral("Update all moved links"));
     mnUpdateMoved->setEnabled(false);
     mnSelectDuplicates = pmnVerify->addAction(QStringLiteral("Select duplicates"));
+    pmnVerify->addSeparator();
+    mnSaveReport = pmnVerify->addAction(QStringLiteral("Save report…"));
 
     pmHelp = new QMenu(this);
     mnAbout = pmHelp->addAction(QStringLiteral("About..."));
@@ -214,6 +222,7 @@ void TForm1::setupConnections()
     // their plain look.
     connect(new QShortcut(QKeySequence::Undo, this), &QShortcut::activated, this,
             &TForm1::undoLinkUpdate);
+    connect(mnSaveReport, &QAction::triggered, this, &TForm1::mnSaveReportClick);
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
     connect(btDelete, &QAbstractButton::clicked, this, &TForm1::btDeleteClick);
     VT->installEventFilter(this);
@@ -257,7 +266,8 @@ void TForm1::FormCreate(const std::filesystem::path& favoritesFolder)
 {
     EnsureDataFolder();
     const QString version = ReadProductVersion(QCoreApplication::applicationFilePath());
-    setWindowTitle(windowTitle() + QLatin1Char(' ') + version.left(3));
+    baseTitle_ = windowTitle() + QLatin1Char(' ') + version.left(3);
+    setWindowTitle(baseTitle_);
     if (!loadImageLists())
         return;
     loadTree(favoritesFolder);
@@ -266,7 +276,9 @@ void TForm1::FormCreate(const std::filesystem::path& favoritesFolder)
 void TForm1::loadTree(const std::filesystem::path& folder)
 {
     FavoritesPath = folder;
-    if (!DirectoryExists(FavoritesPath))
+    const bool exists = DirectoryExists(FavoritesPath);
+    showFolderInTitle(exists ? FavoritesPath : std::filesystem::path());
+    if (!exists)
         return;
     const std::vector<UnreadableFolder> unreadable = LoadFavorites(*bookmarks_, FavoritesPath);
     VT->expand(bookmarks_->indexOf(bookmarks_->firstNode()));
@@ -388,6 +400,8 @@ void TForm1::pmnVerifyPopup()
                                     QStringLiteral("Select the extra copies of links, to delete "
                                                    "them"));
     refreshTidyItems();
+    mnSaveReport->setProperty(MenuStyle::HintProperty,
+                              QStringLiteral("Save the verdicts as CSV, or JSON lines (.json)"));
 }
 
 void TForm1::pmHelpPopup()

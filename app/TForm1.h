@@ -7,12 +7,14 @@
 #include <QList>
 #include <QWidget>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 class BookmarkModel;
 class BookmarkNode;
 class BookmarkView;
 class HeaderStrip;
+class KeptVerdicts;
 class MenuStyle;
 struct LinkUpdateOutcome;
 class MovedLinks;
@@ -60,6 +62,15 @@ public:
     // its counts in the status bar.
     void openFavorites(const std::filesystem::path& folder);
 
+    // Asks for another Favorites folder (Ctrl+O), shows it and remembers it
+    // for the next start.
+    void mnOpenFolderClick();
+    // Asks which folder to show, starting from the one given; empty when the
+    // user cancels. Tests put in their own.
+    using FolderChooser =
+        std::function<std::filesystem::path(QWidget*, const std::filesystem::path&)>;
+    void setFolderChooser(FolderChooser chooser) { folderChooser_ = std::move(chooser); }
+
     // Drops menu down under button, one pixel left of the button's left edge;
     // returns when the menu has closed.
     void Popup(QWidget* button, QMenu* menu);
@@ -91,6 +102,15 @@ public:
     void ResetStatuses();
     void VerifyDone(VerificationRun* run);
     void Timer1Timer();
+    // Writes the verdicts of the links as they stand as CSV, or JSON lines
+    // for a file named .json, in the command line's formats.
+    void mnSaveReportClick();
+    // Asks where the report goes; empty when the user cancels.
+    using ReportFileChooser = std::function<std::filesystem::path(QWidget*)>;
+    void setReportFileChooser(ReportFileChooser chooser)
+    {
+        reportFileChooser_ = std::move(chooser);
+    }
     // Where every new run gets its engine; tests put local ones in.
     void setProbeEngines(ProbeEngineFactory engines) { engines_ = std::move(engines); }
     // Lets tests make a worker's creation fail (see VerificationRun).
@@ -105,6 +125,10 @@ public:
     // Deletion.
     void VTKeyDown(int key, Qt::KeyboardModifiers modifiers);
     void btDeleteClick();
+
+    // Puts the links of the selected rows, in tree order, on the clipboard,
+    // one a line (Ctrl+C).
+    void copySelectedLinks();
 
     static constexpr int designLeft = 204; // where the window opens unless it remembers
     static constexpr int designTop = 110;
@@ -133,6 +157,7 @@ public:
     QAction* N6 = nullptr;
     QAction* mnUpdateMoved = nullptr;
     QAction* mnSelectDuplicates = nullptr;
+    QAction* mnSaveReport = nullptr;
     QMenu* pmHelp = nullptr;
     QAction* mnAbout = nullptr;
     QAction* N3 = nullptr;
@@ -171,11 +196,15 @@ private:
     void setupControls();
     void setupMenus();
     void setupConnections();
+    // The keys that work anywhere in the window, apart from the menus.
+    void setupShortcuts();
     PictureButton* makeButton(const QString& picture, const QString& tooltip);
     void place(QWidget* widget, const QRect& design, Qt::Edges anchors);
     void applyAnchors();
     void FormCreate(const std::filesystem::path& favoritesFolder);
     void loadTree(const std::filesystem::path& folder);
+    // The title names the folder shown unless it is the usual one.
+    void showFolderInTitle(const std::filesystem::path& shown);
     void restoreWindowState();
     // Opens the folders the state remembers, when it remembers them for the
     // tree just loaded.
@@ -199,6 +228,10 @@ private:
     BookmarkModel* bookmarks_ = nullptr; // the tree VT shows
     MenuStyle* menuStyle_ = nullptr;
     MovedLinks* movedLinks_ = nullptr; // what the last run found moved, and the last update
+    KeptVerdicts* verdicts_ = nullptr; // what Save report writes
+    QString baseTitle_;                // the title before any folder is named
+    FolderChooser folderChooser_;
+    ReportFileChooser reportFileChooser_;
     TfrOptions* optionsDialog_ = nullptr;
     // The newest run begun, current or stopped and still finishing: the one
     // whose counts the third status panel shows, until it ends.

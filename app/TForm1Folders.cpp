@@ -1,14 +1,32 @@
 // Another Favorites folder for the window: one dropped on it from a file
-// manager.
+// manager, or one chosen in the folder chooser.
 #include "TForm1.h"
 
+#include "ChosenFolder.h"
 #include "DroppedFolder.h"
 #include "KnownFolders.h"
 #include "Settings.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
+#include <QFileDialog>
 #include <QMimeData>
+
+namespace {
+
+// The platform's folder chooser, opened where the folder shown lies.
+std::filesystem::path askForFolder(QWidget* parent, const std::filesystem::path& shown)
+{
+    const std::filesystem::path start = DirectoryExists(shown) ? shown.parent_path() : shown;
+    const QString chosen = QFileDialog::getExistingDirectory(
+        parent, QStringLiteral("Choose a Favorites folder"),
+        QFile::decodeName(QByteArray::fromStdString(start.native())));
+    return chosen.isEmpty() ? std::filesystem::path()
+                            : std::filesystem::path(QFile::encodeName(chosen).toStdString());
+}
+
+} // namespace
 
 void TForm1::openFavorites(const std::filesystem::path& folder)
 {
@@ -20,6 +38,25 @@ void TForm1::openFavorites(const std::filesystem::path& folder)
     Settings remembered;
     remembered.load(ConfigFilePath());
     restoreExpandedFolders(remembered.window);
+}
+
+void TForm1::mnOpenFolderClick()
+{
+    const std::filesystem::path folder =
+        folderChooser_ ? folderChooser_(this, FavoritesPath) : askForFolder(this, FavoritesPath);
+    if (folder.empty() || !DirectoryExists(folder))
+        return;
+    openFavorites(folder);
+    QString error;
+    if (!RememberChosenFolder(FavoritesPath, &error))
+        showStatusNotice(QStringLiteral("The folder is shown but will not be remembered: ") +
+                         error);
+}
+
+void TForm1::showFolderInTitle(const std::filesystem::path& shown)
+{
+    const QString name = ShownFolderName(shown);
+    setWindowTitle(name.isEmpty() ? baseTitle_ : baseTitle_ + QStringLiteral(" \u2013 ") + name);
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event)

@@ -7,6 +7,7 @@
 #include "CurlProbeEngine.h"
 #include "EntryCounts.h"
 #include "ExactPictures.h"
+#include "KeptVerdicts.h"
 #include "MessageBoxes.h"
 #include "MovedLinks.h"
 #include "StatusPanels.h"
@@ -58,6 +59,7 @@ void TForm1::mnVerifyLinksClick()
                                          verdict.result.permanentRedirects,
                                          verdict.judgement.verdict == Verdict::Alive);
             });
+    connect(run, &VerificationRun::verdictStored, verdicts_, &KeptVerdicts::keep);
     VerifyThread = run;
     refreshTidyItems();
     if (!run->start()) {
@@ -91,6 +93,7 @@ void TForm1::ResetStatuses()
 {
     bookmarks_->resetStatuses();
     movedLinks_->forgetVerdicts();
+    verdicts_->clear();
     // The grey lamps show before the first probe; user input waits, so
     // nothing re-enters a run that is only being set up.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

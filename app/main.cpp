@@ -1,7 +1,7 @@
 #include "AppFonts.h"
 #include "CheckRun.h"
+#include "ChosenFolder.h"
 #include "CommandLine.h"
-#include "FavoritesLocation.h"
 #include "ProcessFiles.h"
 #include "ProcessSignals.h"
 #include "StandardOutput.h"
@@ -50,7 +50,7 @@ int runWindow(const CommandLine& line, int& argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Orvanta"));
     RegisterApplicationFonts();
 
-    TForm1 Form1(FindFavoritesFolder(line.folder));
+    TForm1 Form1(FindStartFolder(line.folder));
     // Second, so the data folder it reads from already exists.
     Form1.setOptionsDialog(new TfrOptions(&Form1));
     ExitAfterFirstPaint exitAfterFirstPaint(&Form1);

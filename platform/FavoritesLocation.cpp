@@ -98,10 +98,13 @@ std::string wineFavorites(const std::string& prefix)
 
 } // namespace
 
-std::filesystem::path FindFavoritesFolder(const std::string& commandLineFolder)
+std::filesystem::path FindFavoritesFolder(const std::string& commandLineFolder,
+                                          const std::string& rememberedFolder)
 {
     if (!commandLineFolder.empty())
         return namedFolder(commandLineFolder);
+    if (!rememberedFolder.empty() && DirectoryExists(rememberedFolder))
+        return rememberedFolder;
     const std::filesystem::path home = FavoritesFolder();
     if (DirectoryExists(home))
         return home;

@@ -10,6 +10,7 @@ namespace {
 const QString Section = QStringLiteral("Window");
 const QString ExpandedCountKey = QStringLiteral("ExpandedCount");
 const QString ExpandedFolderKey = QStringLiteral("ExpandedFolder");
+const QString ChosenFolderKey = QStringLiteral("ChosenFolder");
 
 const std::array<QString, 4> GeometryKeys = {QStringLiteral("Left"), QStringLiteral("Top"),
                                              QStringLiteral("Width"), QStringLiteral("Height")};
@@ -99,6 +100,8 @@ WindowState ReadWindowSection(const ProfileFile& profile)
     state.expandedFolders = readExpanded(keys);
     if (const QString* favorites = keys.find(ExpandedFolderKey))
         state.expandedFavorites = *favorites;
+    if (const QString* chosen = keys.find(ChosenFolderKey); chosen && !chosen->isEmpty())
+        state.chosenFavorites = *chosen;
     return state;
 }
 
@@ -111,5 +114,7 @@ void WriteWindowSection(const WindowState& state, ProfileFile& profile)
         writeNumbers(values, ColumnKeys, *state.columnWidths);
     if (state.expandedFolders)
         writeExpanded(values, state);
+    if (state.chosenFavorites)
+        values.append({ChosenFolderKey, *state.chosenFavorites});
     profile.setValues(Section, values);
 }

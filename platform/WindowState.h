@@ -20,4 +20,7 @@ struct WindowState
     // The Favorites folder those belong to; absent in a list saved before
     // lists named their folder.
     std::optional<QString> expandedFavorites;
+    // The Favorites folder last chosen in the window, shown at the next start
+    // unless the command line names one.
+    std::optional<QString> chosenFavorites;
 };

@@ -1,6 +1,8 @@
 #include "VerdictReport.h"
 
+#include "BookmarkEntry.h"
 #include "EscapedText.h"
+#include "LinkPassword.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -66,6 +68,16 @@ QByteArray textLine(const QString& link, QByteArrayView path, const LinkVerdict&
     return (fields.join(u'\t') + u'\n').toUtf8();
 }
 
+// The shortcut's path from the folder; the full path for one reached
+// through a link to a directory elsewhere.
+std::string relativePath(const std::string& path, const std::filesystem::path& folder)
+{
+    const std::filesystem::path relative = std::filesystem::path(path).lexically_relative(folder);
+    if (relative.empty() || *relative.begin() == "..")
+        return path;
+    return relative.native();
+}
+
 } // namespace
 
 std::optional<ReportFormat> ReportFormatNamed(const QString& name)
@@ -77,6 +89,13 @@ std::optional<ReportFormat> ReportFormatNamed(const QString& name)
     if (name == QLatin1String("json"))
         return ReportFormat::Json;
     return std::nullopt;
+}
+
+ReportFormat ReportFormatOfFile(const std::filesystem::path& file)
+{
+    const QString extension = QString::fromStdString(file.extension().native());
+    return extension.compare(QLatin1String(".json"), Qt::CaseInsensitive) == 0 ? ReportFormat::Json
+                                                                               : ReportFormat::Csv;
 }
 
 QByteArray VerdictReport::header() const
@@ -102,4 +121,10 @@ QByteArray VerdictReport::line(const QString& link, QByteArrayView path,
         break;
     }
     return textLine(link, path, verdict);
+}
+
+QByteArray VerdictReport::entryLine(const BookmarkEntry& entry, const std::filesystem::path& folder,
+                                    const LinkVerdict& verdict) const
+{
+    return line(MaskPassword(entry.Link), relativePath(entry.Path, folder), verdict);
 }

@@ -5,7 +5,10 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <filesystem>
 #include <optional>
+
+struct BookmarkEntry;
 
 enum class ReportFormat
 {
@@ -16,6 +19,9 @@ enum class ReportFormat
 
 // "text", "csv" or "json"; nothing for any other name.
 std::optional<ReportFormat> ReportFormatNamed(const QString& name);
+// The format a report file gets by its name: JSON lines for ".json" (in any
+// case), CSV for anything else.
+ReportFormat ReportFormatOfFile(const std::filesystem::path& file);
 
 // Writes the verdicts of a check as lines for a terminal or another program:
 // text (verdict, reason, link and path between tabs), CSV after RFC 4180
@@ -37,6 +43,10 @@ public:
     // One verdict on the link of the shortcut at path (its bytes), line end
     // included.
     QByteArray line(const QString& link, QByteArrayView path, const LinkVerdict& verdict) const;
+    // The line of a link of the tree read from folder: its path from there
+    // (the full path for one outside it), its password masked.
+    QByteArray entryLine(const BookmarkEntry& entry, const std::filesystem::path& folder,
+                         const LinkVerdict& verdict) const;
 
 private:
     ReportFormat format_;

@@ -74,9 +74,12 @@ TEST_F(FavoritesLocation, CommandLineThenHomeThenWinePrefixesWithTheOwnUserFirst
     const auto own = home.mkdir("Favorites");
     EXPECT_EQ(FindFavoritesFolder(""), own);
 
+    // The folder chosen last time before it, while it is there.
+    EXPECT_EQ(FindFavoritesFolder("", home.mkdir("Chosen")), home / "Chosen");
+
     // A named folder before everything, found or not; a relative name is
     // taken from the current directory, bytes and all.
-    EXPECT_EQ(FindFavoritesFolder("/nowhere/Links/"), "/nowhere/Links");
+    EXPECT_EQ(FindFavoritesFolder("/nowhere/Links/", home / "Chosen"), "/nowhere/Links");
     std::filesystem::current_path(home.path());
     EXPECT_EQ(FindFavoritesFolder("sub/f\xfe").native(),
               std::filesystem::current_path().native() + "/sub/f\xfe");

@@ -147,11 +147,13 @@ TEST_F(SettingsTest, WindowStateIsWrittenInItsOwnSectionAndReadBackPartByPart)
     settings.window.columnWidths = {{300, 200, 100}};
     settings.window.expandedFolders =
         QStringList{QStringLiteral("."), QStringLiteral("News/Local")};
+    settings.window.chosenFavorites = QStringLiteral("/home/u/Links");
     ASSERT_TRUE(settings.saveWindow(config()).saved);
     EXPECT_EQ(configBytes(), "[Options]\r\nProxy=kept\r\n[Window]\r\nTop=30\r\nExpanded3=old\r\n"
                              "Left=-20\r\nWidth=700\r\nHeight=500\r\nNameWidth=300\r\n"
                              "LinkWidth=200\r\nStatusWidth=100\r\nExpandedCount=2\r\n"
-                             "Expanded1=.\r\nExpanded2=News/Local\r\n[Other]\r\nA=1\r\n");
+                             "Expanded1=.\r\nExpanded2=News/Local\r\nChosenFolder=/home/u/"
+                             "Links\r\n[Other]\r\nA=1\r\n");
 
     Settings loaded;
     loaded.load(config());
@@ -159,7 +161,15 @@ TEST_F(SettingsTest, WindowStateIsWrittenInItsOwnSectionAndReadBackPartByPart)
     EXPECT_EQ(loaded.window.columnWidths, settings.window.columnWidths);
     EXPECT_EQ(loaded.window.expandedFolders, settings.window.expandedFolders)
         << "keys past the count are left over from a longer list";
+    EXPECT_EQ(loaded.window.chosenFavorites, settings.window.chosenFavorites);
     EXPECT_EQ(loaded.proxy.address, "kept");
+
+    // Saved without the folder, as on closing, the one chosen stays.
+    Settings closing;
+    closing.window.geometry = QRect(0, 0, 10, 10);
+    ASSERT_TRUE(closing.saveWindow(config()).saved);
+    loaded.load(config());
+    EXPECT_EQ(loaded.window.chosenFavorites, settings.window.chosenFavorites);
 }
 
 TEST_F(SettingsTest, WindowStateIsReadWithinWhatTheFileHoldsAndGeometryWithinReason)

@@ -1,0 +1,55 @@
+// The keys of the main window that no menu shows: they act as the menu items
+// and the mouse do, so a keyboard alone can run the whole window.
+#include "TForm1.h"
+
+#include "BookmarkModel.h"
+#include "BookmarkView.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QShortcut>
+#include <QStringList>
+
+namespace {
+
+// A menu item's key works only while the item itself could be chosen.
+void triggerIfEnabled(QAction* item)
+{
+    if (item->isEnabled())
+        item->trigger();
+}
+
+} // namespace
+
+void TForm1::setupShortcuts()
+{
+    const auto bind = [](QKeySequence keys, QWidget* owner, Qt::ShortcutContext context,
+                         auto handler) {
+        auto* shortcut = new QShortcut(keys, owner);
+        shortcut->setContext(context);
+        QObject::connect(shortcut, &QShortcut::activated, owner, handler);
+    };
+    bind(Qt::Key_F5, this, Qt::WindowShortcut, [this] { triggerIfEnabled(mnVerifyLinks); });
+    bind(Qt::Key_Escape, this, Qt::WindowShortcut, [this] { triggerIfEnabled(mnStopVerify); });
+    bind(Qt::CTRL | Qt::Key_Q, this, Qt::WindowShortcut, [this] { close(); });
+    bind(Qt::CTRL | Qt::Key_O, this, Qt::WindowShortcut, [this] { mnOpenFolderClick(); });
+    bind(Qt::CTRL | Qt::Key_A, this, Qt::WindowShortcut, [this] { VT->selectAll(); });
+    bind(Qt::CTRL | Qt::Key_C, this, Qt::WindowShortcut, [this] { copySelectedLinks(); });
+    // Only in the tree: elsewhere Enter belongs to the control that has the focus.
+    for (const Qt::Key enter : {Qt::Key_Return, Qt::Key_Enter})
+        bind(enter, VT, Qt::WidgetShortcut, [this] { VTDblClick(); });
+}
+
+void TForm1::copySelectedLinks()
+{
+    QStringList links;
+    for (BookmarkNode* node = bookmarks_->firstNode(); node; node = bookmarks_->nextNode(node)) {
+        const BookmarkEntry* entry = BookmarkModel::entry(node);
+        if (!entry->IsFolder && VT->isNodeSelected(node))
+            links << entry->Link;
+    }
+    // The clipboard keeps what it held when nothing here is a link.
+    if (!links.isEmpty())
+        QGuiApplication::clipboard()->setText(links.join(u'\n'));
+}

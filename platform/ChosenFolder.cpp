@@ -1,0 +1,45 @@
+#include "ChosenFolder.h"
+
+#include "FavoritesLocation.h"
+#include "KnownFolders.h"
+#include "PathUtils.h"
+#include "Settings.h"
+
+#include <QFile>
+
+std::filesystem::path FindStartFolder(const std::string& commandLineFolder)
+{
+    Settings settings;
+    settings.load(ConfigFilePath());
+    const std::optional<QString>& chosen = settings.window.chosenFavorites;
+    return FindFavoritesFolder(commandLineFolder,
+                               chosen ? QFile::encodeName(*chosen).toStdString() : std::string());
+}
+
+bool RememberChosenFolder(const std::filesystem::path& folder, QString* error)
+{
+    Settings settings;
+    settings.window.chosenFavorites = QFile::decodeName(QByteArray::fromStdString(folder.native()));
+    const Settings::SaveResult result = settings.saveWindow(ConfigFilePath());
+    if (error)
+        *error = result.error;
+    return result.saved;
+}
+
+QString ShownFolderName(const std::filesystem::path& folder)
+{
+    const std::string path = WithoutTrailingSeparators(folder.native());
+    if (path.empty() || path == FavoritesFolder().native())
+        return {};
+    const std::string home = WithoutTrailingSeparators(qgetenv("HOME").toStdString());
+    // A home of "/" would turn every path into one below "~".
+    if (home.empty() || home == "/")
+        return QFile::decodeName(QByteArray::fromStdString(path));
+    const std::string homePrefix = JoinPath(home, std::string());
+    std::string shown = path;
+    if (path == home)
+        shown = "~";
+    else if (path.compare(0, homePrefix.size(), homePrefix) == 0)
+        shown = "~/" + path.substr(homePrefix.size());
+    return QFile::decodeName(QByteArray::fromStdString(shown));
+}
