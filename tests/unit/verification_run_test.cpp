@@ -339,8 +339,9 @@ TEST_F(RunFixture, LinksShortOfDescriptorsAreTriedAgainAndNeverJudgedDead)
     ASSERT_TRUE(WaitUntil([&] { return ended; }));
 
     EXPECT_EQ(tries["http://once/"], 2);
-    // Tried until nothing else ran, and once more later; then it is not sure.
-    EXPECT_GE(tries["http://never/"], 3);
+    // Tried while others ran (how often depends on when they end) until it
+    // ran alone, and once more after the first pass; then it is not sure.
+    EXPECT_GE(tries["http://never/"], 2);
     EXPECT_EQ(BookmarkModel::entry(root->child(1))->Status, StatusUnsure);
     EXPECT_EQ(BookmarkModel::entry(root->child(0))->Status, StatusAlive);
     EXPECT_EQ(run->tally().checked, 4);
