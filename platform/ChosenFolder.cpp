@@ -35,11 +35,12 @@ QString ShownFolderName(const std::filesystem::path& folder)
     // A home of "/" would turn every path into one below "~".
     if (home.empty() || home == "/")
         return QFile::decodeName(QByteArray::fromStdString(path));
-    const std::string homePrefix = JoinPath(home, std::string());
-    std::string shown = path;
+    const QString shown = QFile::decodeName(QByteArray::fromStdString(path));
     if (path == home)
-        shown = "~";
-    else if (path.compare(0, homePrefix.size(), homePrefix) == 0)
-        shown = "~/" + path.substr(homePrefix.size());
-    return QFile::decodeName(QByteArray::fromStdString(shown));
+        return QStringLiteral("~");
+    const std::string homePrefix = JoinPath(home, std::string());
+    if (path.compare(0, homePrefix.size(), homePrefix) != 0)
+        return shown;
+    return QStringLiteral("~/") +
+           QFile::decodeName(QByteArray::fromStdString(path.substr(homePrefix.size())));
 }
