@@ -54,6 +54,9 @@ struct BookmarkEntry
     bool OutsideFavorites = false; // reached through a directory link
     qint16 ImageIndex = 0;         // a BookmarkImage
     qint16 Status = 0;             // a BookmarkStatus
+    // For a folder: its links, all levels down, that are dead or not sure.
+    qint32 DeadInside = 0;
+    qint32 UnsureInside = 0;
 };
 
 // The picture in front of the entry's name.

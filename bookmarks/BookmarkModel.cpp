@@ -2,6 +2,8 @@
 
 #include "LinkPassword.h"
 
+#include <QStringList>
+
 BookmarkModel::BookmarkModel(QObject* parent)
     : QAbstractItemModel(parent), root_(std::make_unique<BookmarkNode>())
 {
@@ -133,9 +135,28 @@ void BookmarkModel::setStatus(BookmarkNode* node, BookmarkStatus status, const Q
     BookmarkEntry* e = entry(node);
     if (!e)
         return;
+    const int dead = int(status == StatusDead) - int(e->Status == StatusDead);
+    const int unsure = int(status == StatusUnsure) - int(e->Status == StatusUnsure);
     e->Status = status;
     e->Detail = detail;
     emitRowsChanged(node->parent_, node->row_, node->row_);
+    countInAncestors(node, dead, unsure);
+}
+
+void BookmarkModel::countInAncestors(BookmarkNode* node, int dead, int unsure)
+{
+    if (dead == 0 && unsure == 0)
+        return;
+    for (BookmarkNode* folder = node->parent_; folder && folder != root_.get();
+         folder = folder->parent_) {
+        folder->entry.DeadInside += dead;
+        folder->entry.UnsureInside += unsure;
+        if (folder->parent_ && !folder->detached_) {
+            const QModelIndex cell = createIndex(folder->row_, ColumnStatus, folder);
+            if (!layoutChanging_)
+                emit dataChanged(cell, cell);
+        }
+    }
 }
 
 void BookmarkModel::setLink(BookmarkNode* node, const QString& link, FileId id)
@@ -156,16 +177,23 @@ void BookmarkModel::resetStatuses()
     for (BookmarkNode* parent = root_.get(); parent; parent = nextNode(parent)) {
         int firstLink = -1;
         int lastLink = -1;
+        bool countsShown = false;
         for (const auto& child : parent->children_) {
-            if (child->entry.IsFolder)
+            if (child->entry.IsFolder) {
+                countsShown = countsShown || child->entry.DeadInside || child->entry.UnsureInside;
+                child->entry.DeadInside = 0;
+                child->entry.UnsureInside = 0;
                 continue;
+            }
             child->entry.Status = StatusUnverified;
             child->entry.Detail = QString();
             if (firstLink < 0)
                 firstLink = child->row_;
             lastLink = child->row_;
         }
-        if (firstLink >= 0)
+        if (countsShown)
+            emitRowsChanged(parent, 0, int(parent->children_.size()) - 1);
+        else if (firstLink >= 0)
             emitRowsChanged(parent, firstLink, lastLink);
     }
 }
@@ -197,6 +225,10 @@ void BookmarkModel::deleteNode(BookmarkNode* node)
     if (!node || node == root_.get() || !isAttached(node))
         return;
     emit nodeAboutToBeRemoved(node);
+    // What it held no longer counts in the folders above it.
+    const BookmarkEntry& gone = node->entry;
+    countInAncestors(node, -(gone.IsFolder ? gone.DeadInside : int(gone.Status == StatusDead)),
+                     -(gone.IsFolder ? gone.UnsureInside : int(gone.Status == StatusUnsure)));
     if (updateDepth_ > 0) {
         startLayoutChange();
         graveyard_.push_back(detach(node));
@@ -290,7 +322,7 @@ QVariant BookmarkModel::data(const QModelIndex& index, int role) const
             return e.IsFolder ? e.Name : e.Title;
         if (column == ColumnLink)
             return MaskPassword(e.Link);
-        return {};
+        return e.IsFolder ? folderCounts(e) : QVariant();
     case ImageIndexRole:
         if (column == ColumnName)
             return int(NodeImage(e));
@@ -307,10 +339,22 @@ QVariant BookmarkModel::data(const QModelIndex& index, int role) const
 }
 
 // Painted as a lamp only; this is what a screen reader says instead.
+QVariant BookmarkModel::folderCounts(const BookmarkEntry& folder)
+{
+    if (folder.DeadInside <= 0 && folder.UnsureInside <= 0)
+        return {};
+    QStringList parts;
+    if (folder.DeadInside > 0)
+        parts << QStringLiteral("%1 dead").arg(folder.DeadInside);
+    if (folder.UnsureInside > 0)
+        parts << QStringLiteral("%1 not sure").arg(folder.UnsureInside);
+    return parts.join(QStringLiteral(", "));
+}
+
 QVariant BookmarkModel::statusText(const BookmarkEntry& entry)
 {
     if (entry.IsFolder)
-        return {};
+        return folderCounts(entry);
     const auto verdict = [&entry](const QString& plain) {
         return entry.Detail.isEmpty() ? plain : entry.Detail;
     };
@@ -334,6 +378,9 @@ QVariant BookmarkModel::statusText(const BookmarkEntry& entry)
 // folder that is a directory link, where it leads.
 QVariant BookmarkModel::toolTip(const BookmarkEntry& entry, int column)
 {
+    // The Status cell is narrow; the tooltip shows the counts whole.
+    if (entry.IsFolder && column == ColumnStatus)
+        return folderCounts(entry);
     if (entry.Detail.isEmpty())
         return {};
     if (entry.IsFolder)

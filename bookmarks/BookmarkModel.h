@@ -85,6 +85,11 @@ private:
     std::unique_ptr<BookmarkNode> detach(BookmarkNode* node);
     void emitRowsChanged(BookmarkNode* parent, int firstRow, int lastRow);
     static QVariant statusText(const BookmarkEntry& entry);
+    // "3 dead, 1 not sure" for a folder with links that need a decision;
+    // nothing for one without.
+    static QVariant folderCounts(const BookmarkEntry& folder);
+    // Adds dead and unsure to the counts of every folder above node.
+    void countInAncestors(BookmarkNode* node, int dead, int unsure);
     static QVariant toolTip(const BookmarkEntry& entry, int column);
 
     std::unique_ptr<BookmarkNode> root_; // invisible root, carries no entry

@@ -131,7 +131,7 @@ TEST_F(BookmarkModelTest, RolesGiveTextPictureAndSpokenStatusForEachKindOfEntry)
     }
 }
 
-TEST_F(BookmarkModelTest, ResetNotifiesEachParentsLinksOnceAndLeavesFoldersAlone)
+TEST_F(BookmarkModelTest, ResetNotifiesEachParentsRowsOnceAndClearsTheFoldersCounts)
 {
     BookmarkNode* rome = add(model, s.travel, "Rome", false);
     BookmarkNode* empty = add(model, s.root, "Empty", true);
@@ -141,18 +141,54 @@ TEST_F(BookmarkModelTest, ResetNotifiesEachParentsLinksOnceAndLeavesFoldersAlone
 
     model.resetStatuses();
 
-    ASSERT_EQ(changed.count(), 3);
+    // A parent whose folders showed counts has all its rows repainted; one
+    // with links only, its links.
+    ASSERT_EQ(changed.count(), 4);
     const auto range = [&](int signal) {
         return std::make_pair(changed[signal][0].toModelIndex(), changed[signal][1].toModelIndex());
     };
-    EXPECT_EQ(range(0), std::make_pair(model.indexOf(s.mail), model.indexOf(s.mail, ColumnStatus)));
-    EXPECT_EQ(range(1), std::make_pair(model.indexOf(s.maps), model.indexOf(rome, ColumnStatus)));
-    EXPECT_EQ(range(2),
+    EXPECT_EQ(range(0), std::make_pair(model.indexOf(s.root), model.indexOf(s.root, ColumnStatus)));
+    EXPECT_EQ(range(1),
+              std::make_pair(model.indexOf(s.travel), model.indexOf(empty, ColumnStatus)));
+    EXPECT_EQ(range(2), std::make_pair(model.indexOf(s.europe), model.indexOf(rome, ColumnStatus)));
+    EXPECT_EQ(range(3),
               std::make_pair(model.indexOf(s.paris), model.indexOf(s.paris, ColumnStatus)));
     for (BookmarkNode* link : {s.paris, s.maps, s.mail, rome})
         EXPECT_EQ(link->entry.Status, StatusUnverified);
-    for (BookmarkNode* folder : {s.root, s.travel, s.europe, empty})
+    for (BookmarkNode* folder : {s.root, s.travel, s.europe, empty}) {
         EXPECT_EQ(folder->entry.Status, StatusFolder);
+        EXPECT_EQ(model.indexOf(folder, ColumnStatus).data().toString(), "");
+    }
+}
+
+TEST_F(BookmarkModelTest, FoldersCountWhatNeedsADecisionAllLevelsDownAsLinksAreJudgedAndDeleted)
+{
+    const auto counts = [&](BookmarkNode* folder) {
+        return model.indexOf(folder, ColumnStatus).data().toString();
+    };
+    BookmarkNode* rome = add(model, s.europe, "Rome", false);
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    model.setStatus(s.paris, StatusDead);
+    // The link's row, then Europe, Travel and Root, each its Status cell.
+    EXPECT_EQ(changed.count(), 4);
+    model.setStatus(rome, StatusUnsure);
+    model.setStatus(s.maps, StatusAlive);
+    model.setStatus(s.mail, StatusDead);
+    EXPECT_EQ(counts(s.europe), "1 dead, 1 not sure");
+    EXPECT_EQ(counts(s.travel), "1 dead, 1 not sure");
+    EXPECT_EQ(counts(s.root), "2 dead, 1 not sure");
+    EXPECT_EQ(model.indexOf(s.root, ColumnStatus).data(Qt::ToolTipRole).toString(),
+              "2 dead, 1 not sure");
+
+    // A second verdict for a link moves it from one count to the other.
+    model.setStatus(s.paris, StatusUnsure);
+    EXPECT_EQ(counts(s.europe), "2 not sure");
+    model.deleteNode(rome);
+    EXPECT_EQ(counts(s.travel), "1 not sure");
+    model.deleteNode(s.travel);
+    EXPECT_EQ(counts(s.root), "1 dead");
+    model.deleteNodes({s.mail});
+    EXPECT_EQ(counts(s.root), "");
 }
 
 TEST_F(BookmarkModelTest, DeletionTakesWholeSubtreesOfTheSortedSelection)

@@ -84,7 +84,7 @@ struct RunFixture : ::testing::Test
 
 } // namespace
 
-TEST_F(RunFixture, CompleteRunMarksEveryLinkAndLeavesFoldersAlone)
+TEST_F(RunFixture, CompleteRunMarksEveryLinkAndCountsTheDeadInTheirFolders)
 {
     root = AddFolder(tree, nullptr, "root");
     BookmarkNode* collapsed = AddFolder(tree, root, "deep");
@@ -97,12 +97,13 @@ TEST_F(RunFixture, CompleteRunMarksEveryLinkAndLeavesFoldersAlone)
     ASSERT_TRUE(run->start());
     ASSERT_TRUE(WaitUntil([&] { return ended; }));
 
-    // Each verdict reaches the view as a change of its own row, and only then.
+    // Each verdict reaches the view as a change of its own row, and only
+    // then; the dead one also as a change of its folder's count.
     QList<BookmarkNode*> notified;
     for (const QList<QVariant>& signal : changed)
         notified << BookmarkModel::nodeOf(signal[0].toModelIndex());
     std::sort(notified.begin(), notified.end());
-    QList<BookmarkNode*> links{inner, dead, alive};
+    QList<BookmarkNode*> links{inner, dead, alive, root};
     std::sort(links.begin(), links.end());
     EXPECT_EQ(notified, links);
     EXPECT_EQ(BookmarkModel::entry(inner)->Status, StatusAlive);
@@ -201,7 +202,7 @@ TEST_F(RunFixture, EachVerdictKeepsItsReasonAndIsCounted)
     EXPECT_EQ(cell(missing, ColumnName, Qt::ToolTipRole), "");
     EXPECT_EQ(cell(refused, ColumnStatus, Qt::AccessibleTextRole), "Dead: connection refused");
     EXPECT_EQ(cell(moved, ColumnStatus, Qt::ToolTipRole), "Alive: 302 Found, to https://b/");
-    EXPECT_EQ(cell(root, ColumnStatus, Qt::ToolTipRole), "");
+    EXPECT_EQ(cell(root, ColumnStatus, Qt::ToolTipRole).section(u' ', 1), "dead");
 
     const RunTally tally = run->tally();
     EXPECT_EQ(tally.links, 3);
@@ -315,8 +316,9 @@ TEST_F(RunFixture, DeletingAFolderForgetsItsLinksInFlightAndWaiting)
                                           "http://alive/doomed-1", "http://dead/after"}));
     EXPECT_EQ(BookmarkModel::entry(before)->Status, StatusAlive);
     EXPECT_EQ(BookmarkModel::entry(after)->Status, StatusDead);
-    // Only the two surviving rows were written.
-    EXPECT_EQ(changed.size(), 2);
+    // Only the two surviving rows were written, and the dead one's count
+    // in the root.
+    EXPECT_EQ(changed.size(), 3);
 }
 
 TEST_F(RunFixture, LinksShortOfDescriptorsAreTriedAgainAndNeverJudgedDead)
