@@ -2,14 +2,14 @@
 
 PageReading::PageReading(QByteArrayView contentType, QStringView linkHost,
                          const QStringList& redirectHosts)
-    : inspector_(contentType, linkHost, redirectHosts),
+    : sniffer_(contentType, linkHost, redirectHosts),
       deadline_(std::chrono::steady_clock::now() + TimeLimit)
 {
 }
 
 bool PageReading::take(QByteArrayView chunk)
 {
-    return !timeIsUp() && inspector_.feed(chunk);
+    return !timeIsUp() && sniffer_.feed(chunk);
 }
 
 bool PageReading::timeIsUp() const

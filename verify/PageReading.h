@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PageInspector.h"
+#include "PageSniffer.h"
 
 #include <QByteArrayView>
 #include <QStringList>
@@ -8,23 +8,23 @@
 #include <chrono>
 
 // The reading of a final HTML answer's body, for what the page says of
-// itself: it ends once the inspector wants no more, or TimeLimit after the
+// itself: it ends once the sniffer wants no more, or TimeLimit after the
 // head, whichever comes first, so a slow body cannot hold a probe.
 class PageReading final
 {
 public:
     static constexpr std::chrono::milliseconds TimeLimit{3000};
 
-    // As PageInspector's; the time counts from here.
+    // As PageSniffer's; the time counts from here.
     PageReading(QByteArrayView contentType, QStringView linkHost, const QStringList& redirectHosts);
 
     // Takes the next bytes of the body; false once no more are wanted.
     bool take(QByteArrayView chunk);
     bool timeIsUp() const;
     // What the page showed of itself in the bytes taken.
-    PageSignal signal() const { return inspector_.signal(); }
+    PageSignal signal() const { return sniffer_.signal(); }
 
 private:
-    PageInspector inspector_;
+    PageSniffer sniffer_;
     std::chrono::steady_clock::time_point deadline_;
 };

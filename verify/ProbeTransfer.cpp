@@ -230,7 +230,7 @@ void beginHead(TransferState& state, const QByteArray& statusLine)
 // The body of a final HTML 200 is read on when pages are read at all.
 bool beginPageReading(TransferState& state, long code)
 {
-    if (!state.readPage || code != 200 || !PageInspector::isHtml(state.contentType))
+    if (!state.readPage || code != 200 || !PageSniffer::isHtml(state.contentType))
         return false;
     QStringList hosts;
     for (const QByteArray& url : std::as_const(state.route))

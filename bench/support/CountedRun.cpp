@@ -69,7 +69,7 @@ CountedRun RunForLinks(BookmarkModel& tree, const ProbeEngineFactory& engines, i
     CountingEngine& counted = *engine;
     VerificationRun run(tree, std::make_shared<SharedProxySettings>(), std::move(engine),
                         linksAtOnce);
-    // The spec's own judging: the figures it is held to are for one link at a
+    // The rule the program began with: the figures it is held to are for one link at a
     // time, judged strictly, with no page read and no second pass.
     run.setJudgeMode(JudgeMode::Strict);
     current = &run;

@@ -1,4 +1,4 @@
-#include "PageInspector.h"
+#include "PageSniffer.h"
 
 #include "ChunkDecoder.h"
 #include "HtmlCharset.h"
@@ -63,14 +63,14 @@ bool redirectedToParking(QStringView linkHost, const QStringList& redirectHosts)
 
 } // namespace
 
-bool PageInspector::isHtml(QByteArrayView contentType)
+bool PageSniffer::isHtml(QByteArrayView contentType)
 {
     const QByteArray mediaType = MediaTypeOf(contentType);
     return mediaType == "text/html" || mediaType == "application/xhtml+xml";
 }
 
-PageInspector::PageInspector(QByteArrayView contentType, QStringView linkHost,
-                             const QStringList& redirectHosts)
+PageSniffer::PageSniffer(QByteArrayView contentType, QStringView linkHost,
+                         const QStringList& redirectHosts)
     : declaredCharset_(CharsetParameter(contentType)),
       text_(parkedPhrases(domainsOnTheWay(linkHost, redirectHosts)),
             PageVocabulary::builtIn().notFoundTitles()),
@@ -78,9 +78,9 @@ PageInspector::PageInspector(QByteArrayView contentType, QStringView linkHost,
 {
 }
 
-PageInspector::~PageInspector() = default;
+PageSniffer::~PageSniffer() = default;
 
-bool PageInspector::feed(QByteArrayView chunk)
+bool PageSniffer::feed(QByteArrayView chunk)
 {
     if (!wantsMore())
         return false;
@@ -98,7 +98,7 @@ bool PageInspector::feed(QByteArrayView chunk)
     return wantsMore();
 }
 
-PageSignal PageInspector::signal() const
+PageSignal PageSniffer::signal() const
 {
     if (parkingHost_)
         return PageSignal::Parked;
@@ -113,12 +113,12 @@ PageSignal PageInspector::signal() const
     return text.signalAtEnd();
 }
 
-bool PageInspector::wantsMore() const
+bool PageSniffer::wantsMore() const
 {
     return html_ && !parkingHost_ && taken_ < ReadLimit && !text_.seenEnough();
 }
 
-std::unique_ptr<ChunkDecoder> PageInspector::readHead(PageText& text) const
+std::unique_ptr<ChunkDecoder> PageSniffer::readHead(PageText& text) const
 {
     const ByteOrderMarkCharset mark = CharsetFromByteOrderMark(head_);
     std::unique_ptr<ChunkDecoder> decoder = openDecoder(mark.charset);
@@ -126,8 +126,7 @@ std::unique_ptr<ChunkDecoder> PageInspector::readHead(PageText& text) const
     return decoder;
 }
 
-std::unique_ptr<ChunkDecoder>
-PageInspector::openDecoder(const QByteArray& byteOrderMarkCharset) const
+std::unique_ptr<ChunkDecoder> PageSniffer::openDecoder(const QByteArray& byteOrderMarkCharset) const
 {
     const QByteArrayView head = QByteArrayView(head_).first(std::min(head_.size(), HeadLength));
     QByteArray fromMeta = IconvCharsetName(CharsetFromMeta(head));

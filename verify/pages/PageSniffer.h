@@ -21,7 +21,7 @@ class ChunkDecoder;
 // The charset: a byte order mark; else the Content-Type's; else the page's
 // <meta>; else UTF-8 while the bytes are UTF-8, windows-1252 from the first
 // that is not. A name iconv does not know passes to the next of these.
-class PageInspector final
+class PageSniffer final
 {
 public:
     static constexpr qsizetype ReadLimit = 64 * 1024;
@@ -35,11 +35,10 @@ public:
     // Hosts may carry a port. A redirect to a parking service's host is a
     // parked domain whatever the body (a link to the service itself is not);
     // a body that is not HTML is not read.
-    PageInspector(QByteArrayView contentType, QStringView linkHost,
-                  const QStringList& redirectHosts);
-    ~PageInspector();
-    PageInspector(const PageInspector&) = delete;
-    PageInspector& operator=(const PageInspector&) = delete;
+    PageSniffer(QByteArrayView contentType, QStringView linkHost, const QStringList& redirectHosts);
+    ~PageSniffer();
+    PageSniffer(const PageSniffer&) = delete;
+    PageSniffer& operator=(const PageSniffer&) = delete;
 
     // Takes the next bytes of the body; false once no more are wanted: the
     // verdict cannot change any more, or ReadLimit bytes have been taken

@@ -1,6 +1,6 @@
 #include "HtmlCharset.h"
 #include "HtmlEntity.h"
-#include "PageInspector.h"
+#include "PageSniffer.h"
 #include "PageVocabulary.h"
 #include "TextCodec.h"
 
@@ -46,22 +46,22 @@ struct PageCase
 
 // Feeds the body in pieces of the given size, asking for the verdict once
 // on the way (which must change nothing), and gives the verdict at the end.
-PageSignal inspect(const PageCase& page, qsizetype piece, qsizetype* taken = nullptr)
+PageSignal sniff(const PageCase& page, qsizetype piece, qsizetype* taken = nullptr)
 {
-    PageInspector inspector(page.contentType, page.linkHost, page.redirectHosts);
+    PageSniffer sniffer(page.contentType, page.linkHost, page.redirectHosts);
     const QByteArrayView body(page.body);
     bool asked = false;
     for (qsizetype at = 0; at < body.size(); at += piece) {
         if (!asked && at >= body.size() / 2) {
-            (void)inspector.signal();
+            (void)sniffer.signal();
             asked = true;
         }
-        if (!inspector.feed(body.sliced(at, std::min(piece, body.size() - at))))
+        if (!sniffer.feed(body.sliced(at, std::min(piece, body.size() - at))))
             break;
     }
     if (taken)
-        *taken = inspector.bytesTaken();
-    return inspector.signal();
+        *taken = sniffer.bytesTaken();
+    return sniffer.signal();
 }
 
 const std::vector<PageCase>& pages()
@@ -175,59 +175,59 @@ const std::vector<PageCase>& pages()
     return cases;
 }
 
-TEST(PageInspectionTest, TellsParkedAndNotFoundPagesInAnyCharsetAndAnyCutOfTheBody)
+TEST(PageSnifferTest, TellsParkedAndNotFoundPagesInAnyCharsetAndAnyCutOfTheBody)
 {
     for (const PageCase& page : pages()) {
         // Whole, byte by byte (cutting characters, tags and references), and
         // in odd pieces.
         for (const qsizetype piece :
              {std::max<qsizetype>(page.body.size(), 1), qsizetype(1), qsizetype(7)})
-            EXPECT_EQ(inspect(page, piece), page.expected) << page.name << ", pieces of " << piece;
+            EXPECT_EQ(sniff(page, piece), page.expected) << page.name << ", pieces of " << piece;
     }
 }
 
-TEST(PageInspectionTest, TakesNoMoreThan64KiB)
+TEST(PageSnifferTest, TakesNoMoreThan64KiB)
 {
     const PageCase big{"big", "text/html", pageWithHiddenFiller(200000, "x"), PageSignal::None};
     for (const qsizetype piece : {big.body.size(), qsizetype(16384), qsizetype(1000)}) {
         qsizetype taken = 0;
-        inspect(big, piece, &taken);
-        EXPECT_EQ(taken, PageInspector::ReadLimit) << piece;
+        sniff(big, piece, &taken);
+        EXPECT_EQ(taken, PageSniffer::ReadLimit) << piece;
     }
 }
 
-TEST(PageInspectionTest, WantsNoMoreOnceTheVerdictCannotChange)
+TEST(PageSnifferTest, WantsNoMoreOnceTheVerdictCannotChange)
 {
-    PageInspector parked("text/html", u"example.org", {});
+    PageSniffer parked("text/html", u"example.org", {});
     EXPECT_FALSE(parked.feed(QByteArray(2000, ' ') + "<title>x</title>Buy this domain now"));
     EXPECT_EQ(parked.signal(), PageSignal::Parked);
 
-    PageInspector longPage("text/html", u"example.org", {});
+    PageSniffer longPage("text/html", u"example.org", {});
     EXPECT_TRUE(longPage.feed("<title>Long read</title>"));
     EXPECT_TRUE(longPage.feed(QByteArray(4000, 'a').replace("aaaa", "wor ")));
     EXPECT_FALSE(longPage.feed(QByteArray(4000, 'a').replace("aaaa", "wor ")));
 
-    PageInspector openTitle("text/html", u"example.org", {});
+    PageSniffer openTitle("text/html", u"example.org", {});
     EXPECT_TRUE(openTitle.feed("<title>" + QByteArray(20000, 'a').replace("aaaa", "wor ")));
 
-    PageInspector redirected("text/html", u"example.org", {QStringLiteral("sedo.com")});
+    PageSniffer redirected("text/html", u"example.org", {QStringLiteral("sedo.com")});
     EXPECT_FALSE(redirected.feed("<title>Domain</title>"));
     EXPECT_EQ(redirected.signal(), PageSignal::Parked);
 
-    PageInspector json("application/json", u"example.org", {});
+    PageSniffer json("application/json", u"example.org", {});
     EXPECT_FALSE(json.feed("{}"));
 }
 
-TEST(PageInspectionTest, HtmlIsTextHtmlOrXhtmlWhateverTheCaseAndParameters)
+TEST(PageSnifferTest, HtmlIsTextHtmlOrXhtmlWhateverTheCaseAndParameters)
 {
     for (const char* html :
          {"text/html", "Text/HTML; charset=UTF-8", " text/html ;q=1", "application/xhtml+xml"})
-        EXPECT_TRUE(PageInspector::isHtml(html)) << html;
+        EXPECT_TRUE(PageSniffer::isHtml(html)) << html;
     for (const char* other : {"", "text/plain", "text/htmlx", "text/xml", "text", "html"})
-        EXPECT_FALSE(PageInspector::isHtml(other)) << other;
+        EXPECT_FALSE(PageSniffer::isHtml(other)) << other;
 }
 
-TEST(PageInspectionTest, ReadsCharsetDeclarationsAsBrowsersDo)
+TEST(PageSnifferTest, ReadsCharsetDeclarationsAsBrowsersDo)
 {
     const struct
     {
@@ -252,7 +252,7 @@ TEST(PageInspectionTest, ReadsCharsetDeclarationsAsBrowsersDo)
     EXPECT_EQ(IconvCharsetName("utf-8//TRANSLIT"), "");
 }
 
-TEST(PageInspectionTest, DecodesCharacterReferencesAndKeepsUnknownOnes)
+TEST(PageSnifferTest, DecodesCharacterReferencesAndKeepsUnknownOnes)
 {
     const struct
     {
@@ -277,7 +277,7 @@ TEST(PageInspectionTest, DecodesCharacterReferencesAndKeepsUnknownOnes)
             << QString::fromUtf16(reference.name).toStdString();
 }
 
-TEST(PageInspectionTest, ListFormatHasSectionsCommentsAndHostsBelowHosts)
+TEST(PageSnifferTest, ListFormatHasSectionsCommentsAndHostsBelowHosts)
 {
     const PageVocabulary list = PageVocabulary::parse(u"# hosts\r\n[parking hosts]\r\n"
                                                       u"Park.Example.\r\n\r\n[unknown]\r\nx.com\r\n"
