@@ -82,7 +82,8 @@ TEST(DefaultOpener, FailureIsReportedWhenTheOpenerIsMissingFailsOrEndsInError)
     reports = 0;
     FakeOpener good("printf '%s' \"$1\" > \"${0%/*}/opened\"\n");
     OpenTarget(mail, count);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(good / "opened"); }));
+    // The shell makes the file before it writes to it.
+    QTest::qWaitFor([&] { return ReadFileBytes(good / "opened") == mail.toStdString(); });
     EXPECT_EQ(ReadFileBytes(good / "opened"), mail.toStdString());
 
     FakeOpener bad("exit 3\n");
