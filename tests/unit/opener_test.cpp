@@ -83,7 +83,8 @@ TEST(DefaultOpener, FailureIsReportedWhenTheOpenerIsMissingFailsOrEndsInError)
     FakeOpener good("printf '%s' \"$1\" > \"${0%/*}/opened\"\n");
     OpenTarget(mail, count);
     // The shell makes the file before it writes to it.
-    QTest::qWaitFor([&] { return ReadFileBytes(good / "opened") == mail.toStdString(); });
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return ReadFileBytes(good / "opened") == mail.toStdString(); }));
     EXPECT_EQ(ReadFileBytes(good / "opened"), mail.toStdString());
 
     FakeOpener bad("exit 3\n");
