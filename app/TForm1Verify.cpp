@@ -12,6 +12,7 @@
 #include "MovedLinks.h"
 #include "StatusPanels.h"
 #include "TfrOptions.h"
+#include "TreeResults.h"
 #include "VerificationRun.h"
 
 #include <QCloseEvent>
@@ -60,6 +61,11 @@ void TForm1::mnVerifyLinksClick()
                                          verdict.judgement.verdict == Verdict::Alive);
             });
     connect(run, &VerificationRun::verdictStored, verdicts_, &KeptVerdicts::keep);
+    connect(run, &VerificationRun::verdictStored, this,
+            [this](BookmarkNode* node, const LinkVerdict& verdict) {
+                if (results_)
+                    KeepVerdict(*results_, node->entry, verdict.judgement, clock_());
+            });
     VerifyThread = run;
     refreshTidyItems();
     if (!run->start()) {
@@ -87,6 +93,9 @@ void TForm1::mnStopVerifyClick()
     VerifyThread = nullptr;
     returnToIdle();
     showRunTally(stopped);
+    // What was judged so far is kept; the probes still landing are kept when
+    // the run ends.
+    saveKeptResults();
 }
 
 void TForm1::ResetStatuses()
@@ -109,6 +118,7 @@ void TForm1::VerifyDone(VerificationRun* run)
     if (run == latestRun_)
         latestRun_ = nullptr;
     run->deleteLater();
+    saveKeptResults();
 }
 
 void TForm1::showRunTally(VerificationRun* run)
@@ -166,6 +176,7 @@ void TForm1::closeEvent(QCloseEvent* event)
     hide();
     abortAllRuns();
     returnToIdle();
+    saveKeptResults();
     saveWindowState();
     QWidget::closeEvent(event);
 }
