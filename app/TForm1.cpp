@@ -275,6 +275,8 @@ void TForm1::FormCreate(const std::filesystem::path& favoritesFolder)
 
 void TForm1::loadTree(const std::filesystem::path& folder)
 {
+    // Late verdicts of a stopped run on the tree about to go are kept first.
+    saveKeptResults();
     FavoritesPath = folder;
     results_.reset();
     const bool exists = DirectoryExists(FavoritesPath);

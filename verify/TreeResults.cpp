@@ -25,7 +25,6 @@ KeptCounts ShowKeptVerdicts(BookmarkModel& tree, const ResultsStore& store, cons
     KeptCounts counts;
     if (store.size() == 0)
         return counts;
-    tree.beginUpdate();
     forEachLink(tree, store,
                 [&](BookmarkNode* node, const BookmarkEntry& entry, const QByteArray& key) {
                     const KeptResult* kept = store.find(key, entry.Link);
@@ -36,7 +35,6 @@ KeptCounts ShowKeptVerdicts(BookmarkModel& tree, const ResultsStore& store, cons
                     counts.dead += int(kept->verdict == Verdict::Dead);
                     counts.unsure += int(kept->verdict == Verdict::Unsure);
                 });
-    tree.endUpdate();
     return counts;
 }
 
