@@ -71,19 +71,6 @@ TEST(ResultsStore, DeadRunsCountOnlyDeadVerdictsInARowAndSayItOnlyAcrossADay)
     EXPECT_FALSE(other.lastAlive.isValid());
 }
 
-TEST(ResultsStore, TooltipSaysWhenTheVerdictWasMade)
-{
-    KeptResult kept =
-        NextResult(nullptr, QStringLiteral("http://a/"), judgement(Verdict::Dead), Start);
-    kept =
-        NextResult(&kept, QStringLiteral("http://a/"), judgement(Verdict::Dead), Start.addDays(1));
-    EXPECT_EQ(KeptDetail(kept, Start.addDays(1)),
-              QStringLiteral("dead: why, checked today; dead in 2 runs in a row"));
-    EXPECT_EQ(KeptDetail(kept, Start.addDays(2)),
-              QStringLiteral("dead: why, checked yesterday; dead in 2 runs in a row"));
-    EXPECT_EQ(CheckedAgoText(kept.checked, Start.addDays(4)), QStringLiteral("checked 3 days ago"));
-}
-
 TEST(ResultsStore, RoundTripKeepsEveryFieldAndNamesThatAreNotUtf8)
 {
     const TempDir dir;
