@@ -63,8 +63,14 @@ void TForm1::mnVerifyLinksClick()
     connect(run, &VerificationRun::verdictStored, verdicts_, &KeptVerdicts::keep);
     connect(run, &VerificationRun::verdictStored, this,
             [this](BookmarkNode* node, const LinkVerdict& verdict) {
-                if (results_)
+                if (!results_)
+                    return;
+                const KeptResult& kept =
                     KeepVerdict(*results_, node->entry, verdict.judgement, clock_());
+                // A fresh verdict names its streak too, as a kept one does.
+                if (const QString streak = DeadStreakText(kept); !streak.isEmpty())
+                    bookmarks_->setStatus(node, StatusDead,
+                                          verdict.judgement.text + QStringLiteral("; ") + streak);
             });
     VerifyThread = run;
     refreshTidyItems();

@@ -53,6 +53,7 @@ TEST_F(KeptResultsTest, ANewWindowShowsTheKeptLampsWithWhenAndHowLongDead)
         form.setProbeEngines(Answering([](const QString& link) { return link.endsWith("alive"); }));
         runAt(form, now.addDays(-4));
         runAt(form, now.addDays(-3));
+        EXPECT_EQ(statusTip(form, "Gone"), "Dead: 404 Not Found; dead in 2 runs in a row");
     }
     addLink("Edited.url", "http://127.0.0.1:9/elsewhere");
 
