@@ -9,12 +9,14 @@
 #include "KnownFolders.h"
 #include "Settings.h"
 #include "StandardOutput.h"
+#include "TreeResults.h"
 #include "VerdictReport.h"
 #include "VerificationRun.h"
 
 #include <QCoreApplication>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 #include <unistd.h>
 
@@ -66,6 +68,17 @@ void clearProgress()
         writeError(QStringLiteral("\r\x1b[K"));
 }
 
+// What the check judged is kept even when it stopped early; a store that
+// cannot be written costs the next run its history, not this one its verdicts.
+void saveResults(ResultsStore& store, const BookmarkModel& tree)
+{
+    ForgetLinksGone(store, tree);
+    EnsureStateFolder();
+    QString error;
+    if (!store.save(&error))
+        writeError(QStringLiteral("orvanta: the results could not be kept: ") + error + u'\n');
+}
+
 } // namespace
 
 int RunCheck(const CommandLine& line, int& argc, char** argv)
@@ -87,6 +100,14 @@ int RunCheck(const CommandLine& line, int& argc, char** argv)
     BookmarkModel tree;
     for (const UnreadableFolder& unreadable : LoadFavorites(tree, folder))
         writeError(QStringLiteral("orvanta: ") + UnreadableFolderLine(unreadable) + u'\n');
+    // The window's store of earlier results: the check adds its run to it.
+    const QDateTime now = SystemClock()();
+    std::optional<ResultsStore> store;
+    if (const std::filesystem::path stateFolder = StateFolderPath(); !stateFolder.empty()) {
+        store.emplace(stateFolder, folder);
+        if (const QString problem = store->load(now); !problem.isEmpty())
+            writeError(QStringLiteral("orvanta: ") + problem + u'\n');
+    }
     const VerdictReport report(line.format);
     VerificationRun run(tree, std::make_shared<const SharedProxySettings>(settings.proxy),
                         std::make_unique<CurlProbeEngine>(), settings.linksAtOnce);
@@ -97,7 +118,9 @@ int RunCheck(const CommandLine& line, int& argc, char** argv)
     int writeFailure = 0;
     const auto writeVerdict = [&](BookmarkNode* node, const LinkVerdict& verdict) {
         const BookmarkEntry* entry = BookmarkModel::entry(node);
-        writeFailure = WriteStandardOutput(report.entryLine(*entry, folder, verdict));
+        const KeptResult* kept =
+            store ? &KeepVerdict(*store, *entry, verdict.judgement, now) : nullptr;
+        writeFailure = WriteStandardOutput(report.entryLine(*entry, folder, verdict, kept));
         // Nobody reads the verdicts any more: no request is made for another.
         if (writeFailure != 0) {
             run.abort();
@@ -115,6 +138,8 @@ int RunCheck(const CommandLine& line, int& argc, char** argv)
     }
     QCoreApplication::exec();
     clearProgress();
+    if (store)
+        saveResults(*store, tree);
     if (writeFailure != 0)
         return ReportWriteFailure(writeFailure);
     const RunTally tally = run.tally();

@@ -275,7 +275,10 @@ void TForm1::FormCreate(const std::filesystem::path& favoritesFolder)
 
 void TForm1::loadTree(const std::filesystem::path& folder)
 {
+    // Late verdicts of a stopped run on the tree about to go are kept first.
+    saveKeptResults();
     FavoritesPath = folder;
+    results_.reset();
     const bool exists = DirectoryExists(FavoritesPath);
     showFolderInTitle(exists ? FavoritesPath : std::filesystem::path());
     if (!exists)
@@ -283,7 +286,9 @@ void TForm1::loadTree(const std::filesystem::path& folder)
     const std::vector<UnreadableFolder> unreadable = LoadFavorites(*bookmarks_, FavoritesPath);
     VT->expand(bookmarks_->indexOf(bookmarks_->firstNode()));
     ShowCounts();
-    StatusBar1->setPanelText(2, UnreadableFoldersText(unreadable),
+    QStringList notices{UnreadableFoldersText(unreadable), loadKeptResults()};
+    notices.removeAll(QString());
+    StatusBar1->setPanelText(2, notices.join(QStringLiteral("; ")),
                              UnreadableFoldersDetail(unreadable));
 }
 

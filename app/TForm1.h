@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ImageList.h"
+#include "ResultsStore.h"
 #include "TMyThread.h"
 #include "WindowState.h"
 
@@ -111,6 +112,8 @@ public:
     {
         reportFileChooser_ = std::move(chooser);
     }
+    // Where the times of verdicts come from; tests let days pass with it.
+    void setClock(Clock clock) { clock_ = std::move(clock); }
     // Where every new run gets its engine; tests put local ones in.
     void setProbeEngines(ProbeEngineFactory engines) { engines_ = std::move(engines); }
     // Lets tests make a worker's creation fail (see VerificationRun).
@@ -206,6 +209,12 @@ private:
     // The title names the folder shown unless it is the usual one.
     void showFolderInTitle(const std::filesystem::path& shown);
     void restoreWindowState();
+    // Reads what earlier runs on FavoritesPath found and shows it on the
+    // links; returns what the third panel should say about it.
+    QString loadKeptResults();
+    // Writes the kept results when anything changed, less the links gone
+    // from the tree.
+    void saveKeptResults();
     // Opens the folders the state remembers, when it remembers them for the
     // tree just loaded.
     void restoreExpandedFolders(const WindowState& state);
@@ -227,9 +236,12 @@ private:
     QList<Anchored> anchored_;
     BookmarkModel* bookmarks_ = nullptr; // the tree VT shows
     MenuStyle* menuStyle_ = nullptr;
-    MovedLinks* movedLinks_ = nullptr; // what the last run found moved, and the last update
-    KeptVerdicts* verdicts_ = nullptr; // what Save report writes
-    QString baseTitle_;                // the title before any folder is named
+    MovedLinks* movedLinks_ = nullptr;      // what the last run found moved, and the last update
+    KeptVerdicts* verdicts_ = nullptr;      // what Save report writes
+    std::unique_ptr<ResultsStore> results_; // what runs on the folder shown found, kept
+    Clock clock_ = SystemClock();
+    QDateTime sessionStart_; // verdicts kept from before it are from an earlier session
+    QString baseTitle_;      // the title before any folder is named
     FolderChooser folderChooser_;
     ReportFileChooser reportFileChooser_;
     TfrOptions* optionsDialog_ = nullptr;

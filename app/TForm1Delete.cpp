@@ -6,6 +6,7 @@
 #include "BookmarkView.h"
 #include "Deletion.h"
 #include "MessageBoxes.h"
+#include "TreeResults.h"
 
 #include <QCoreApplication>
 #include <QItemSelectionModel>
@@ -88,11 +89,33 @@ QStringList KeptUnsureLine(const DeadLinkCounts& counts)
                     "links that are not sure are kept.")};
 }
 
-QString DeadLinksDetails(const DeadLinkCounts& counts, bool reachedNoServer)
+// Lamps kept from an earlier session may no longer hold: a page can come
+// back. "12 of them were judged 3 days ago or earlier; …"
+QStringList EarlierLine(const EarlierDead& earlier, int inside, const QDateTime& now)
+{
+    if (earlier.count == 0)
+        return {};
+    const qint64 days = DaysBefore(earlier.newest, now);
+    const QString when = days <= 0   ? QStringLiteral("earlier today")
+                         : days == 1 ? QStringLiteral("yesterday or earlier")
+                                     : QStringLiteral("%1 days ago or earlier").arg(days);
+    QString which;
+    if (earlier.count < inside)
+        which = QStringLiteral("%1 of them %2")
+                    .arg(earlier.count)
+                    .arg(earlier.count == 1 ? QStringLiteral("was") : QStringLiteral("were"));
+    else
+        which = inside == 1 ? QStringLiteral("It was") : QStringLiteral("All of them were");
+    return {QStringLiteral("%1 judged %2; run Verify links first to check them again.")
+                .arg(which, when)};
+}
+
+QString DeadLinksDetails(const DeadLinkCounts& counts, bool reachedNoServer,
+                         const QStringList& earlier)
 {
     QStringList lines{QStringLiteral("%1 will be moved to the Trash.")
                           .arg(Counted(counts.inside, "dead link", "dead links"))};
-    lines << KeptUnsureLine(counts) << OutsideLine(counts);
+    lines << earlier << KeptUnsureLine(counts) << OutsideLine(counts);
     // A strict run judges every link without an answer dead, network or not.
     if (reachedNoServer)
         lines << QStringLiteral("No server answered during the last run: the network or the "
@@ -159,6 +182,7 @@ void TForm1::VTKeyDown(int key, Qt::KeyboardModifiers)
     const DeletionOutcome outcome = DeleteSelectedEntries(
         tree, FavoritesPath.native(),
         [this](BookmarkNode* node) { return VT->isNodeSelected(node); }, AskPermanent(this));
+    saveKeptResults();
     ShowCounts();
     showStatusNotice(DeletionSummary(outcome, "entry", "entries"));
     ReportLeftAlone(this, outcome);
@@ -173,11 +197,17 @@ void TForm1::btDeleteClick()
                        NoDeadLinksDetails(counts, lastRunReachedNoServer));
         return;
     }
-    const QString details = DeadLinksDetails(counts, lastRunReachedNoServer);
+    const QDateTime now = clock_();
+    const QStringList earlier =
+        results_ ? EarlierLine(DeadJudgedBefore(*results_, *bookmarks_, sessionStart_),
+                               counts.inside, now)
+                 : QStringList();
+    const QString details = DeadLinksDetails(counts, lastRunReachedNoServer, earlier);
     if (!Confirm(this, QStringLiteral("Delete all dead links?"), details))
         return;
     const DeletionOutcome outcome =
         DeleteDeadLinks(*bookmarks_, FavoritesPath.native(), AskPermanent(this));
+    saveKeptResults();
     ShowCounts();
     showStatusNotice(DeletionSummary(outcome, "dead link", "dead links"));
     ReportLeftAlone(this, outcome);

@@ -8,6 +8,7 @@
 #include "DuplicateGroups.h"
 #include "MessageBoxes.h"
 #include "MovedLinks.h"
+#include "TreeResults.h"
 
 #include <QCoreApplication>
 #include <QItemSelection>
@@ -39,8 +40,11 @@ void TForm1::mnUpdateMovedClick()
     if (ShowMessageBox(this, QMessageBox::Question, QCoreApplication::applicationName(), question,
                        QMessageBox::Yes | QMessageBox::No, {}, QMessageBox::No) != QMessageBox::Yes)
         return;
-    reportLinkUpdate(movedLinks_->updateAll(FavoritesPath.native()),
-                     QStringLiteral("updated to the new address; Ctrl+Z undoes it"),
+    const LinkUpdateOutcome outcome = movedLinks_->updateAll(FavoritesPath.native());
+    if (results_)
+        KeepRewrittenLinks(*results_, *bookmarks_, clock_());
+    saveKeptResults();
+    reportLinkUpdate(outcome, QStringLiteral("updated to the new address; Ctrl+Z undoes it"),
                      QStringLiteral("could not be updated"));
 }
 

@@ -12,6 +12,7 @@
 #include "MovedLinks.h"
 #include "StatusPanels.h"
 #include "TfrOptions.h"
+#include "TreeResults.h"
 #include "VerificationRun.h"
 
 #include <QCloseEvent>
@@ -60,6 +61,17 @@ void TForm1::mnVerifyLinksClick()
                                          verdict.judgement.verdict == Verdict::Alive);
             });
     connect(run, &VerificationRun::verdictStored, verdicts_, &KeptVerdicts::keep);
+    connect(run, &VerificationRun::verdictStored, this,
+            [this](BookmarkNode* node, const LinkVerdict& verdict) {
+                if (!results_)
+                    return;
+                const KeptResult& kept =
+                    KeepVerdict(*results_, node->entry, verdict.judgement, clock_());
+                // A fresh verdict names its streak too, as a kept one does.
+                if (const QString streak = DeadStreakText(kept); !streak.isEmpty())
+                    bookmarks_->setStatus(node, StatusDead,
+                                          verdict.judgement.text + QStringLiteral("; ") + streak);
+            });
     VerifyThread = run;
     refreshTidyItems();
     if (!run->start()) {
@@ -87,6 +99,9 @@ void TForm1::mnStopVerifyClick()
     VerifyThread = nullptr;
     returnToIdle();
     showRunTally(stopped);
+    // What was judged so far is kept; the probes still landing are kept when
+    // the run ends.
+    saveKeptResults();
 }
 
 void TForm1::ResetStatuses()
@@ -109,6 +124,7 @@ void TForm1::VerifyDone(VerificationRun* run)
     if (run == latestRun_)
         latestRun_ = nullptr;
     run->deleteLater();
+    saveKeptResults();
 }
 
 void TForm1::showRunTally(VerificationRun* run)
@@ -166,6 +182,7 @@ void TForm1::closeEvent(QCloseEvent* event)
     hide();
     abortAllRuns();
     returnToIdle();
+    saveKeptResults();
     saveWindowState();
     QWidget::closeEvent(event);
 }

@@ -30,6 +30,29 @@ std::string appDataFolder()
     return home.empty() ? std::string() : joinTidy(home, ".config");
 }
 
+// $XDG_STATE_HOME when set and absolute, else $HOME/.local/state.
+std::string stateFolder()
+{
+    const std::string xdg = qgetenv("XDG_STATE_HOME").toStdString();
+    if (!xdg.empty() && xdg.front() == '/')
+        return xdg;
+    const std::string home = homeFolder();
+    return home.empty() ? std::string() : joinTidy(home, ".local/state");
+}
+
+// Makes path with any missing parents; what we make is private, as the XDG
+// rules ask of it. A failure is left for the first write to report.
+void makeFolders(const std::string& path)
+{
+    for (size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
+        const std::string folder = path.substr(0, end);
+        if (!DirectoryExists(folder) && ::mkdir(folder.c_str(), 0700) != 0)
+            return;
+        if (end == std::string::npos)
+            return;
+    }
+}
+
 QString decodePath(const std::string& path)
 {
     return QFile::decodeName(QByteArray::fromStdString(path));
@@ -60,15 +83,21 @@ std::filesystem::path ConfigFilePath()
 void EnsureDataFolder()
 {
     // A new account may have no ~/.config yet; without it no option could
-    // ever be saved. What we make is private, as the XDG rules ask of it.
-    const std::string path = DataFolderPath().native();
-    for (size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
-        const std::string folder = path.substr(0, end);
-        if (!DirectoryExists(folder) && ::mkdir(folder.c_str(), 0700) != 0)
-            return;
-        if (end == std::string::npos)
-            return;
-    }
+    // ever be saved.
+    makeFolders(DataFolderPath().native());
+}
+
+std::filesystem::path StateFolderPath()
+{
+    const std::string folder = stateFolder();
+    return folder.empty() ? std::filesystem::path() : std::filesystem::path(folder + "/Orvanta");
+}
+
+void EnsureStateFolder()
+{
+    const std::string path = StateFolderPath().native();
+    if (!path.empty())
+        makeFolders(path);
 }
 
 std::filesystem::path FavoritesFolder()

@@ -17,6 +17,12 @@ std::filesystem::path ConfigFilePath();
 // exists is left as it is, and a failure is ignored.
 void EnsureDataFolder();
 
+// $XDG_STATE_HOME when set and absolute, else $HOME/.local/state, + "/Orvanta":
+// where the results of past runs are kept. Empty without either variable.
+std::filesystem::path StateFolderPath();
+// Creates the state folder as EnsureDataFolder does the data folder.
+void EnsureStateFolder();
+
 // The Favorites folder path (no trailing separator), empty when unknown.
 std::filesystem::path FavoritesFolder();
 

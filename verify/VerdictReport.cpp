@@ -3,6 +3,7 @@
 #include "BookmarkEntry.h"
 #include "EscapedText.h"
 #include "LinkPassword.h"
+#include "ResultsStore.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -37,7 +38,8 @@ QString csvRow(const QStringList& fields)
     return quoted.join(u',') + QStringLiteral("\r\n");
 }
 
-QByteArray jsonLine(const QString& link, QByteArrayView path, const LinkVerdict& verdict)
+QByteArray jsonLine(const QString& link, QByteArrayView path, const LinkVerdict& verdict,
+                    const KeptResult* kept)
 {
     const ProbeResult& result = verdict.result;
     QJsonObject object{
@@ -55,6 +57,13 @@ QByteArray jsonLine(const QString& link, QByteArrayView path, const LinkVerdict&
     object.insert(QStringLiteral("status"), result.outcome == ProbeOutcome::Answered
                                                 ? QJsonValue(int(result.statusCode))
                                                 : QJsonValue());
+    if (kept) {
+        object.insert(QStringLiteral("deadRuns"), kept->deadRuns);
+        object.insert(QStringLiteral("lastAlive"),
+                      kept->lastAlive.isValid()
+                          ? QJsonValue(kept->lastAlive.toUTC().toString(Qt::ISODate))
+                          : QJsonValue());
+    }
     return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
 }
 
@@ -68,17 +77,15 @@ QByteArray textLine(const QString& link, QByteArrayView path, const LinkVerdict&
     return (fields.join(u'\t') + u'\n').toUtf8();
 }
 
-// The shortcut's path from the folder; the full path for one reached
-// through a link to a directory elsewhere.
-std::string relativePath(const std::string& path, const std::filesystem::path& folder)
+} // namespace
+
+std::string PathFromFolder(const std::string& path, const std::filesystem::path& folder)
 {
     const std::filesystem::path relative = std::filesystem::path(path).lexically_relative(folder);
     if (relative.empty() || *relative.begin() == "..")
         return path;
     return relative.native();
 }
-
-} // namespace
 
 std::optional<ReportFormat> ReportFormatNamed(const QString& name)
 {
@@ -107,8 +114,8 @@ QByteArray VerdictReport::header() const
         .toUtf8();
 }
 
-QByteArray VerdictReport::line(const QString& link, QByteArrayView path,
-                               const LinkVerdict& verdict) const
+QByteArray VerdictReport::line(const QString& link, QByteArrayView path, const LinkVerdict& verdict,
+                               const KeptResult* kept) const
 {
     switch (format_) {
     case ReportFormat::Csv:
@@ -116,7 +123,7 @@ QByteArray VerdictReport::line(const QString& link, QByteArrayView path,
                        EscapedPath(path)})
             .toUtf8();
     case ReportFormat::Json:
-        return jsonLine(link, path, verdict);
+        return jsonLine(link, path, verdict, kept);
     case ReportFormat::Text:
         break;
     }
@@ -124,7 +131,7 @@ QByteArray VerdictReport::line(const QString& link, QByteArrayView path,
 }
 
 QByteArray VerdictReport::entryLine(const BookmarkEntry& entry, const std::filesystem::path& folder,
-                                    const LinkVerdict& verdict) const
+                                    const LinkVerdict& verdict, const KeptResult* kept) const
 {
-    return line(MaskPassword(entry.Link), relativePath(entry.Path, folder), verdict);
+    return line(MaskPassword(entry.Link), PathFromFolder(entry.Path, folder), verdict, kept);
 }

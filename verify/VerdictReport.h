@@ -7,8 +7,10 @@
 #include <QString>
 #include <filesystem>
 #include <optional>
+#include <string>
 
 struct BookmarkEntry;
+struct KeptResult;
 
 enum class ReportFormat
 {
@@ -22,6 +24,10 @@ std::optional<ReportFormat> ReportFormatNamed(const QString& name);
 // The format a report file gets by its name: JSON lines for ".json" (in any
 // case), CSV for anything else.
 ReportFormat ReportFormatOfFile(const std::filesystem::path& file);
+
+// The shortcut's path from the folder; the full path for one reached
+// through a link to a directory elsewhere.
+std::string PathFromFolder(const std::string& path, const std::filesystem::path& folder);
 
 // Writes the verdicts of a check as lines for a terminal or another program:
 // text (verdict, reason, link and path between tabs), CSV after RFC 4180
@@ -42,11 +48,14 @@ public:
     QByteArray header() const;
     // One verdict on the link of the shortcut at path (its bytes), line end
     // included.
-    QByteArray line(const QString& link, QByteArrayView path, const LinkVerdict& verdict) const;
+    // kept: what the runs so far found out about the link, which JSON lines
+    // carry as "deadRuns" and "lastAlive"; none leaves them out.
+    QByteArray line(const QString& link, QByteArrayView path, const LinkVerdict& verdict,
+                    const KeptResult* kept = nullptr) const;
     // The line of a link of the tree read from folder: its path from there
     // (the full path for one outside it), its password masked.
     QByteArray entryLine(const BookmarkEntry& entry, const std::filesystem::path& folder,
-                         const LinkVerdict& verdict) const;
+                         const LinkVerdict& verdict, const KeptResult* kept = nullptr) const;
 
 private:
     ReportFormat format_;

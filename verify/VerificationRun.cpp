@@ -19,21 +19,6 @@ size_t linksAheadFor(int linksAtOnce)
     return size_t(std::max(4 * linksAtOnce, 256));
 }
 
-BookmarkStatus statusOf(Verdict verdict)
-{
-    switch (verdict) {
-    case Verdict::Alive:
-        return StatusAlive;
-    case Verdict::Dead:
-        return StatusDead;
-    case Verdict::Unsure:
-        return StatusUnsure;
-    case Verdict::Unchecked:
-        break;
-    }
-    return StatusUnchecked;
-}
-
 int& countOf(RunTally& tally, Verdict verdict)
 {
     switch (verdict) {
@@ -50,6 +35,21 @@ int& countOf(RunTally& tally, Verdict verdict)
 }
 
 } // namespace
+
+BookmarkStatus StatusOfVerdict(Verdict verdict)
+{
+    switch (verdict) {
+    case Verdict::Alive:
+        return StatusAlive;
+    case Verdict::Dead:
+        return StatusDead;
+    case Verdict::Unsure:
+        return StatusUnsure;
+    case Verdict::Unchecked:
+        break;
+    }
+    return StatusUnchecked;
+}
 
 VerificationRun::VerificationRun(BookmarkModel& tree,
                                  std::shared_ptr<const SharedProxySettings> settings,
@@ -324,7 +324,7 @@ void VerificationRun::settleOfflineLinks()
 
 void VerificationRun::store(BookmarkNode* node, const Judgement& judgement)
 {
-    tree_.setStatus(node, statusOf(judgement.verdict), judgement.text);
+    tree_.setStatus(node, StatusOfVerdict(judgement.verdict), judgement.text);
 }
 
 // Each link counts once, under its verdict of the moment: a second answer

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BookmarkEntry.h"
 #include "RunTally.h"
 #include "Settings.h"
 #include "TMyThread.h"
@@ -14,6 +15,9 @@
 
 class BookmarkModel;
 class BookmarkNode;
+
+// The lamp a verdict lights.
+BookmarkStatus StatusOfVerdict(Verdict verdict);
 
 // One verification run: the walk's cursor lives here on the main thread, the
 // probing on a TMyThread. The worker always has links waiting beyond those

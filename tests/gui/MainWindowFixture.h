@@ -22,6 +22,9 @@ protected:
         saved_[1] = {qEnvironmentVariableIsSet("XDG_CONFIG_HOME"), qgetenv("XDG_CONFIG_HOME")};
         saved_[2] = {qEnvironmentVariableIsSet("XDG_DATA_HOME"), qgetenv("XDG_DATA_HOME")};
         saved_[3] = {qEnvironmentVariableIsSet("WINEPREFIX"), qgetenv("WINEPREFIX")};
+        saved_[4] = {qEnvironmentVariableIsSet("XDG_STATE_HOME"), qgetenv("XDG_STATE_HOME")};
+        // The results of earlier runs are kept below the temporary home too.
+        qunsetenv("XDG_STATE_HOME");
         // A Wine prefix of the real account must not stand in for a missing
         // Favorites folder.
         qunsetenv("WINEPREFIX");
@@ -40,6 +43,7 @@ protected:
         restore("XDG_CONFIG_HOME", saved_[1]);
         restore("XDG_DATA_HOME", saved_[2]);
         restore("WINEPREFIX", saved_[3]);
+        restore("XDG_STATE_HOME", saved_[4]);
     }
 
     std::filesystem::path configHome() const { return home / ".config"; }
@@ -87,5 +91,5 @@ private:
             qunsetenv(name);
     }
 
-    Saved saved_[4];
+    Saved saved_[5];
 };

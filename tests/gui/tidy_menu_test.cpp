@@ -96,6 +96,12 @@ TEST_F(TidyMenuTest, UpdateAllMovedLinksAsksRewritesTheFilesAndCtrlZPutsThemBack
     EXPECT_EQ(entry(form, "Moved")->Status, StatusAlive);
     EXPECT_FALSE(form.mnUpdateMoved->isEnabled());
     EXPECT_EQ(MessageBoxCount(), 2); // nothing failed
+    // The results kept for the next start have the new link, alive.
+    ResultsStore kept(home / ".local/state/Orvanta", home / "Favorites");
+    EXPECT_EQ(kept.load(QDateTime::currentDateTimeUtc()), QString());
+    const KeptResult* updated = kept.find("Moved.url", "http://127.0.0.1:9/new");
+    ASSERT_TRUE(updated);
+    EXPECT_EQ(updated->verdict, Verdict::Alive);
 
     form.show();
     QApplication::setActiveWindow(&form);

@@ -5,6 +5,7 @@
 #include "TempDir.h"
 #include "TinyProxy.h"
 
+#include <QDateTime>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -39,9 +40,9 @@ Outcome runOrvanta(const QStringList& arguments, const TempDir& home,
                    const std::function<void()>& inChild = {})
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name :
-         {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "http_proxy", "HTTP_PROXY",
-          "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY", "no_proxy", "NO_PROXY"})
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "http_proxy",
+                             "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY",
+                             "no_proxy", "NO_PROXY", "XDG_STATE_HOME"})
         environment.remove(QLatin1String(name));
     environment.insert(QStringLiteral("HOME"), QString::fromStdString(home.path().string()));
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
@@ -145,6 +146,44 @@ TEST_F(CheckCommandTest, EveryFormatReportsEachLinkAndExitsByTheDead)
         return QJsonDocument::fromJson(line).object().value(QStringLiteral("verdict")).toString();
     };
     EXPECT_EQ(QStringList({verdict(json.lines[0]), verdict(json.lines[1])}).count(u"dead"_s), 1);
+}
+
+TEST_F(CheckCommandTest, JsonCarriesTheDeadRunsAndLastAliveOfTheStoreItKeeps)
+{
+    const QStringList json{QStringLiteral("--format"), QStringLiteral("json")};
+    const auto byLink = [](const Outcome& outcome) {
+        std::map<QString, QJsonObject> lines;
+        for (const QByteArray& line : outcome.lines) {
+            const QJsonObject object = QJsonDocument::fromJson(line).object();
+            lines[object.value(u"link"_s).toString()] = object;
+        }
+        return lines;
+    };
+    const QString ok = QString::fromStdString(server.url("/ok"));
+    const QString gone = QString::fromStdString(server.url("/gone"));
+
+    auto first = byLink(check(QStringLiteral("mixed"), json));
+    EXPECT_EQ(first[gone].value(u"deadRuns"_s).toInt(-1), 1);
+    EXPECT_TRUE(first[gone].value(u"lastAlive"_s).isNull());
+    EXPECT_EQ(first[ok].value(u"deadRuns"_s).toInt(-1), 0);
+    const QString aliveAt = first[ok].value(u"lastAlive"_s).toString();
+    EXPECT_TRUE(QDateTime::fromString(aliveAt, Qt::ISODate).isValid()) << aliveAt.toStdString();
+
+    // The next run reads what the first one kept.
+    auto second = byLink(check(QStringLiteral("mixed"), json));
+    EXPECT_EQ(second[gone].value(u"deadRuns"_s).toInt(-1), 2);
+    EXPECT_EQ(second[ok].value(u"deadRuns"_s).toInt(-1), 0);
+
+    // A damaged store is set aside with one line on standard error, and the
+    // count starts again.
+    const std::filesystem::path state = home / ".local/state/Orvanta";
+    ASSERT_TRUE(std::filesystem::is_directory(state));
+    for (const auto& file : std::filesystem::directory_iterator(state))
+        home.write(std::filesystem::relative(file.path(), home.path()), "{\"version\":1,");
+    const Outcome damaged = check(QStringLiteral("mixed"), json);
+    EXPECT_EQ(byLink(damaged)[gone].value(u"deadRuns"_s).toInt(-1), 1);
+    EXPECT_EQ(damaged.errors.count('\n'), 1) << damaged.errors.constData();
+    EXPECT_TRUE(damaged.errors.contains("set aside")) << damaged.errors.constData();
 }
 
 TEST_F(CheckCommandTest, FoldersThatCannotBeReadAreNamedOnStandardErrorAndChangeNoStatus)

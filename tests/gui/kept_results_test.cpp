@@ -1,0 +1,88 @@
+#include "BookmarkModel.h"
+#include "BookmarkView.h"
+#include "GatedProbe.h"
+#include "MainWindowFixture.h"
+#include "MessageBoxes.h"
+#include "StatusPanels.h"
+
+#include <QAction>
+
+namespace {
+
+class KeptResultsTest : public MainWindowFixture
+{
+protected:
+    BookmarkNode* linkTitled(TForm1& form, const QString& title)
+    {
+        BookmarkModel& tree = *form.VT->bookmarks();
+        for (BookmarkNode* node = tree.firstNode(); node; node = tree.nextNode(node)) {
+            if (!node->entry.IsFolder && node->entry.Title == title)
+                return node;
+        }
+        return nullptr;
+    }
+    QString statusTip(TForm1& form, const QString& title)
+    {
+        BookmarkNode* node = linkTitled(form, title);
+        return node ? form.VT->bookmarks()
+                          ->indexOf(node, ColumnStatus)
+                          .data(Qt::ToolTipRole)
+                          .toString()
+                    : QString();
+    }
+    // A whole run on the window, its verdicts made at the given time.
+    void runAt(TForm1& form, const QDateTime& time)
+    {
+        form.setClock([time] { return time; });
+        form.mnVerifyLinks->trigger();
+        ASSERT_TRUE(WaitUntil([&] { return !form.VerifyThread; }));
+    }
+};
+
+} // namespace
+
+TEST_F(KeptResultsTest, ANewWindowShowsTheKeptLampsWithWhenAndHowLongDead)
+{
+    addLink("Alive.url", "http://127.0.0.1:9/alive");
+    addLink("Folder/Gone.url", "http://127.0.0.1:9/gone");
+    addLink("Folder/Odd\xff.url", "http://127.0.0.1:9/alive");
+    addLink("Edited.url", "http://127.0.0.1:9/alive");
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    {
+        TForm1& form = makeForm();
+        form.setProbeEngines(Answering([](const QString& link) { return link.endsWith("alive"); }));
+        runAt(form, now.addDays(-4));
+        runAt(form, now.addDays(-3));
+        EXPECT_EQ(statusTip(form, "Gone"), "Dead: 404 Not Found; dead in 2 runs in a row");
+    }
+    addLink("Edited.url", "http://127.0.0.1:9/elsewhere");
+
+    TForm1& form = makeForm();
+    EXPECT_EQ(linkTitled(form, "Alive")->entry.Status, StatusAlive);
+    EXPECT_EQ(linkTitled(form, "Gone")->entry.Status, StatusDead);
+    EXPECT_EQ(statusTip(form, "Gone"),
+              "Dead: 404 Not Found, checked 3 days ago; dead in 2 runs in a row");
+    EXPECT_EQ(statusTip(form, "Alive"), "Alive: 200 OK, checked 3 days ago");
+    // A verdict kept for another link text does not hold for the new one.
+    EXPECT_EQ(linkTitled(form, "Edited")->entry.Status, StatusUnverified);
+    // Kept verdicts count like fresh ones.
+    const QModelIndex folder =
+        form.VT->bookmarks()->indexOf(linkTitled(form, "Gone")->parent(), ColumnStatus);
+    EXPECT_EQ(folder.data().toString(), "1 dead");
+    EXPECT_EQ(form.StatusBar1->panelText(2), "Kept from earlier runs: 3 links, 1 dead, 0 not sure");
+
+    // Deleting every dead link says which verdicts are old, then forgets
+    // the deleted link in the store.
+    ResetMessageBoxes();
+    SetNextMessageBoxAnswer(QMessageBox::Yes);
+    form.btDeleteClick();
+    EXPECT_EQ(LastMessageBox().text, "Delete all dead links?");
+    EXPECT_EQ(LastMessageBox().informativeText,
+              "1 dead link will be moved to the Trash.\nIt was judged 3 days ago or earlier; run "
+              "Verify links first to check them again.");
+    EXPECT_FALSE(linkTitled(form, "Gone"));
+    ResultsStore kept(home / ".local/state/Orvanta", home / "Favorites");
+    EXPECT_EQ(kept.load(now), QString());
+    EXPECT_EQ(kept.size(), 3);
+    EXPECT_FALSE(kept.find("Folder/Gone.url", "http://127.0.0.1:9/gone"));
+}

@@ -1,0 +1,146 @@
+#include "ResultsStore.h"
+
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QDateTime Start = QDateTime(QDate(2026, 3, 1), QTime(12, 0), Qt::UTC);
+
+Judgement judgement(Verdict verdict)
+{
+    return {verdict, VerdictWord(verdict) + QStringLiteral(": why"), QStringLiteral("why")};
+}
+
+// A store of the Favorites folder fav inside the state folder of dir.
+ResultsStore storeIn(const TempDir& dir)
+{
+    return ResultsStore(dir / "state", dir / "fav");
+}
+
+std::filesystem::path damagedCopy(const std::filesystem::path& file)
+{
+    for (const auto& entry : std::filesystem::directory_iterator(file.parent_path())) {
+        if (entry.path().native().starts_with(file.native() + ".damaged-"))
+            return entry.path();
+    }
+    return {};
+}
+
+} // namespace
+
+TEST(ResultsStore, DeadRunsCountOnlyDeadVerdictsInARowAndSayItOnlyAcrossADay)
+{
+    struct Run
+    {
+        int day;
+        Verdict verdict;
+        int deadRuns;
+        const char* streak;
+    };
+    const Run runs[] = {
+        {0, Verdict::Dead, 1, ""},
+        {0, Verdict::Dead, 2, ""}, // two runs within a day prove little
+        {1, Verdict::Unsure, 2, ""},
+        {1, Verdict::Dead, 3, "dead in 3 runs in a row"},
+        {2, Verdict::Unchecked, 3, ""},
+        {3, Verdict::Alive, 0, ""},
+        {4, Verdict::Dead, 1, ""},
+        {5, Verdict::Dead, 2, "dead in 2 runs in a row"},
+    };
+    KeptResult kept;
+    const KeptResult* previous = nullptr;
+    QDateTime lastAlive;
+    for (const Run& run : runs) {
+        const QDateTime now = Start.addDays(run.day).addSecs(run.deadRuns);
+        kept = NextResult(previous, QStringLiteral("http://a/"), judgement(run.verdict), now);
+        previous = &kept;
+        if (run.verdict == Verdict::Alive)
+            lastAlive = now;
+        SCOPED_TRACE(run.day);
+        EXPECT_EQ(kept.deadRuns, run.deadRuns);
+        EXPECT_EQ(DeadStreakText(kept), QString::fromLatin1(run.streak));
+        EXPECT_EQ(kept.lastAlive, lastAlive);
+        EXPECT_EQ(kept.checked, now);
+    }
+    // What was kept for another link text does not carry over.
+    const KeptResult other =
+        NextResult(&kept, QStringLiteral("http://b/"), judgement(Verdict::Dead), Start.addDays(9));
+    EXPECT_EQ(other.deadRuns, 1);
+    EXPECT_FALSE(other.lastAlive.isValid());
+}
+
+TEST(ResultsStore, RoundTripKeepsEveryFieldAndNamesThatAreNotUtf8)
+{
+    const TempDir dir;
+    std::filesystem::create_directories(dir / "state");
+    ResultsStore written = storeIn(dir);
+    const QByteArray oddName = written.keyOf((dir / "fav" / "News" / "Old\xff%.url").native());
+    ASSERT_EQ(oddName, QByteArray("News/Old\xff%.url"));
+    written.record(oddName, QStringLiteral("http://a/"), judgement(Verdict::Alive), Start);
+    written.record(oddName, QStringLiteral("http://a/"), judgement(Verdict::Dead),
+                   Start.addDays(1));
+    written.record("Home.url", QStringLiteral("mailto:x"), judgement(Verdict::Unchecked), Start);
+    QString error;
+    ASSERT_TRUE(written.save(&error)) << error.toStdString();
+
+    ResultsStore read = storeIn(dir);
+    EXPECT_EQ(read.load(Start), QString());
+    ASSERT_EQ(read.size(), 2);
+    const KeptResult* kept = read.find(oddName, QStringLiteral("http://a/"));
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->verdict, Verdict::Dead);
+    EXPECT_EQ(kept->text, QStringLiteral("dead: why"));
+    EXPECT_EQ(kept->reason, QStringLiteral("why"));
+    EXPECT_EQ(kept->checked, Start.addDays(1));
+    EXPECT_EQ(kept->lastAlive, Start);
+    EXPECT_EQ(kept->firstDead, Start.addDays(1));
+    EXPECT_EQ(kept->deadRuns, 1);
+    EXPECT_FALSE(read.find(oddName, QStringLiteral("http://other/")));
+    EXPECT_TRUE(read.find("Home.url", QStringLiteral("mailto:x")));
+    // Another folder has a store of its own.
+    ResultsStore elsewhere(dir / "state", dir / "fav2");
+    EXPECT_NE(elsewhere.filePath(), read.filePath());
+}
+
+TEST(ResultsStore, UnusableFilesAreSetAsideOnceAndTheNextSaveStartsClean)
+{
+    const std::string valid = [] {
+        const TempDir dir;
+        std::filesystem::create_directories(dir / "state");
+        ResultsStore store = storeIn(dir);
+        store.record("a.url", QStringLiteral("http://a/"), judgement(Verdict::Dead), Start);
+        store.save();
+        return ReadFileBytes(store.filePath());
+    }();
+    const std::string huge = "{\"links\":[" + std::string(ResultsStore::MaxFileSize, ' ') + "]}";
+    const std::string cases[] = {
+        "not json",
+        valid.substr(0, valid.size() / 2), // truncated
+        "[1,2]",                           // wrong shape
+        std::string(valid).replace(valid.find("\"version\":1"), 11, "\"version\":7"),
+        std::string(valid).replace(valid.find("\"deadRuns\":1"), 12, "\"deadRuns\":-3"),
+        std::string(valid).replace(valid.find("\"verdict\":\"dead\""), 16, "\"verdict\":\"gone\""),
+        huge,
+    };
+    for (const std::string& bytes : cases) {
+        SCOPED_TRACE(bytes.substr(0, 60));
+        const TempDir dir;
+        std::filesystem::create_directories(dir / "state");
+        ResultsStore store = storeIn(dir);
+        const std::filesystem::path file =
+            dir.write("state/" + store.filePath().filename().native(), bytes);
+        EXPECT_TRUE(store.load(Start).contains(QStringLiteral("set aside")));
+        EXPECT_EQ(store.size(), 0);
+        EXPECT_EQ(ReadFileBytes(damagedCopy(file)), bytes);
+        EXPECT_FALSE(std::filesystem::exists(file));
+        // Reported once: the next load finds nothing, and a save writes anew.
+        EXPECT_EQ(store.load(Start), QString());
+        store.record("b.url", QStringLiteral("http://b/"), judgement(Verdict::Alive), Start);
+        ASSERT_TRUE(store.save());
+        ResultsStore again = storeIn(dir);
+        EXPECT_EQ(again.load(Start), QString());
+        EXPECT_EQ(again.size(), 1);
+    }
+}

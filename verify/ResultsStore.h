@@ -1,0 +1,88 @@
+#pragma once
+
+#include "Verdict.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QHash>
+#include <QString>
+#include <filesystem>
+#include <functional>
+
+// The time now; tests put in their own so that days can pass between runs.
+using Clock = std::function<QDateTime()>;
+Clock SystemClock();
+
+// What the runs so far found out about one link.
+struct KeptResult
+{
+    QString link; // the link text the verdict was made for
+    Verdict verdict = Verdict::Unchecked;
+    QString text;   // the verdict with its reason, as the window shows it
+    QString reason; // the reason alone, as the command line prints it
+    QDateTime checked;
+    QDateTime lastAlive; // invalid when never seen alive
+    int deadRuns = 0;    // runs in a row that judged it dead
+    QDateTime firstDead; // the first dead run of that streak
+};
+
+// The result once another run has judged the link. A dead run adds one to
+// the streak, an alive one ends it; a run that was not sure, or did not
+// check, says nothing about it either way. What was kept for another link
+// text is not carried over.
+KeptResult NextResult(const KeptResult* previous, const QString& link, const Judgement& judgement,
+                      const QDateTime& now);
+
+// "dead in 3 runs in a row" for a dead link whose streak spans at least a
+// day over two runs or more; empty otherwise, since two runs an hour apart
+// prove little.
+QString DeadStreakText(const KeptResult& result);
+// Calendar days from then to now, in local time: 0 for earlier today.
+qint64 DaysBefore(const QDateTime& then, const QDateTime& now);
+// "checked today", "checked yesterday", "checked 3 days ago".
+QString CheckedAgoText(const QDateTime& checked, const QDateTime& now);
+// "Dead: 404 Not Found, checked 3 days ago; dead in 2 runs in a row".
+QString KeptDetail(const KeptResult& result, const QDateTime& now);
+
+// The results of the runs on one Favorites folder, kept in one file of the
+// state folder named after the folder's path. Links are known by their
+// shortcut's path from the folder, byte for byte.
+class ResultsStore final
+{
+public:
+    ResultsStore(const std::filesystem::path& stateFolder, const std::filesystem::path& favorites);
+
+    const std::filesystem::path& filePath() const { return file_; }
+    const std::filesystem::path& favorites() const { return favorites_; }
+    // The key of the shortcut at path: its path from the Favorites folder,
+    // the full path for one outside it.
+    QByteArray keyOf(const std::string& path) const;
+
+    // Reads the file; a missing one is an empty store. One that is damaged,
+    // too large or of another version is renamed aside and the store starts
+    // empty; the text returned says so once, and is empty otherwise.
+    QString load(const QDateTime& now);
+    bool save(QString* error = nullptr);
+    // Something was recorded or forgotten since the last load or save.
+    bool changed() const { return changed_; }
+
+    // What is kept for key when it was judged for link; nothing otherwise.
+    const KeptResult* find(const QByteArray& key, const QString& link) const;
+    const KeptResult& record(const QByteArray& key, const QString& link, const Judgement& judgement,
+                             const QDateTime& now);
+    // Forgets every key keep says no to.
+    void retain(const std::function<bool(const QByteArray&)>& keep);
+    qsizetype size() const { return results_.size(); }
+
+    // Larger files are taken for damaged rather than read.
+    static constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
+
+private:
+    QString setAside(const QString& why, const QDateTime& now);
+
+    std::filesystem::path favorites_; // as given, as the scan joins the shortcuts' paths to it
+    std::filesystem::path absolute_;  // what names the file, the same from any folder
+    std::filesystem::path file_;
+    QHash<QByteArray, KeptResult> results_;
+    bool changed_ = false;
+};

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "ResultsStore.h"
+
+class BookmarkModel;
+struct BookmarkEntry;
+
+// How many links of a tree show a verdict kept from an earlier run.
+struct KeptCounts
+{
+    int shown = 0;
+    int dead = 0;
+    int unsure = 0;
+};
+
+// Lights each link's lamp with the verdict kept for its path and link text,
+// the tooltip saying when it was made; links without one stay as they are.
+KeptCounts ShowKeptVerdicts(BookmarkModel& tree, const ResultsStore& store, const QDateTime& now);
+
+// Adds a run's verdict on the link of entry.
+const KeptResult& KeepVerdict(ResultsStore& store, const BookmarkEntry& entry,
+                              const Judgement& judgement, const QDateTime& now);
+
+// Forgets the links that are no longer in the tree (deleted).
+void ForgetLinksGone(ResultsStore& store, const BookmarkModel& tree);
+
+// Links shown alive under another link text than the one kept were
+// rewritten to a new address: that one is kept now, alive.
+void KeepRewrittenLinks(ResultsStore& store, const BookmarkModel& tree, const QDateTime& now);
+
+// The dead links "Delete all dead links" takes whose verdict was made before
+// since, and when the newest of those was made.
+struct EarlierDead
+{
+    int count = 0;
+    QDateTime newest;
+};
+EarlierDead DeadJudgedBefore(const ResultsStore& store, const BookmarkModel& tree,
+                             const QDateTime& since);
