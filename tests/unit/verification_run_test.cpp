@@ -538,3 +538,51 @@ TEST_F(RunFixture, NodesDeletedBeforeTheirSecondOpinionAreForgottenAndTheRunEnds
     EXPECT_EQ(status(last), StatusDead);
     EXPECT_EQ(std::pair(run->tally().again, run->tally().checkedAgain), std::pair(1, 1));
 }
+
+TEST_F(RunFixture, ARunOverChosenNodesProbesOnlyTheirLinksAndSkipsThoseDeleted)
+{
+    struct Case
+    {
+        QStringList tops;
+        QString deleted; // while the first link is in flight
+        QStringList asked;
+        int links; // the tally's, after the deletion
+    } cases[] = {
+        {{"A"}, {}, {"http://alive/a1", "http://alive/a2"}, 2},
+        {{"a2", "B"}, {}, {"http://alive/a2", "http://alive/b1"}, 2},
+        {{"A", "l1"}, "a2", {"http://alive/a1", "http://alive/l1"}, 2},
+        // Links outside the run, never checked, are not its to count.
+        {{"A", "l1"}, "B", {"http://alive/a1", "http://alive/a2", "http://alive/l1"}, 3},
+        {{"A"}, "A", {"http://alive/a1"}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.tops.join(',').toStdString() + " deleting " + c.deleted.toStdString());
+        tree.clear();
+        ended = false;
+        std::map<QString, BookmarkNode*> nodes;
+        nodes["root"] = root = AddFolder(tree, nullptr, "root");
+        nodes["A"] = AddFolder(tree, root, "A");
+        nodes["B"] = AddFolder(tree, root, "B");
+        for (const auto& [parent, name] :
+             {std::pair{"A", "a1"}, {"A", "a2"}, {"B", "b1"}, {"root", "l1"}})
+            nodes[name] = AddLink(tree, nodes[parent], "http://alive/" + QString(name));
+        std::vector<BookmarkNode*> tops;
+        for (const QString& top : c.tops)
+            tops.push_back(nodes[top]);
+
+        GatedProbe probe(Alive);
+        auto run = makeRun(Wrap(probe));
+        run->limitTo(tops);
+        ASSERT_TRUE(run->start());
+        ASSERT_TRUE(WaitUntil([&] { return probe.waiting(); }));
+        if (!c.deleted.isEmpty())
+            tree.deleteNode(nodes[c.deleted]);
+        EXPECT_EQ(run->tally().links, c.links);
+        probe.release(10);
+        ASSERT_TRUE(WaitUntil([&] { return ended; }));
+        EXPECT_EQ(probe.asked(), c.asked);
+        if (c.deleted != "B") {
+            EXPECT_EQ(status(nodes["b1"]), c.tops.contains("B") ? StatusAlive : StatusUnverified);
+        }
+    }
+}
