@@ -30,7 +30,12 @@ void TForm1::refreshTidyItems()
 
 void TForm1::mnUpdateMovedClick()
 {
-    const int count = movedLinks_->count();
+    updateMovedLinks([](BookmarkNode*) { return true; });
+}
+
+void TForm1::updateMovedLinks(const std::function<bool(BookmarkNode*)>& chosen)
+{
+    const int count = movedLinks_->count(chosen);
     if (VerifyThread || count == 0)
         return;
     const QString question =
@@ -39,7 +44,7 @@ void TForm1::mnUpdateMovedClick()
     if (ShowMessageBox(this, QMessageBox::Question, QCoreApplication::applicationName(), question,
                        QMessageBox::Yes | QMessageBox::No, {}, QMessageBox::No) != QMessageBox::Yes)
         return;
-    reportLinkUpdate(movedLinks_->updateAll(FavoritesPath.native()),
+    reportLinkUpdate(movedLinks_->update(FavoritesPath.native(), chosen),
                      QStringLiteral("updated to the new address; Ctrl+Z undoes it"),
                      QStringLiteral("could not be updated"));
 }
