@@ -39,7 +39,6 @@ void RunWalk::stop()
 
 void RunWalk::nodeAboutToBeRemoved(BookmarkNode* node)
 {
-    const bool currentGoes = currentTop_ && BookmarkModel::isInSubtree(currentTop_, node);
     if (limited_) {
         const auto goes = [node](const BookmarkNode* top) {
             return BookmarkModel::isInSubtree(top, node);
@@ -48,10 +47,8 @@ void RunWalk::nodeAboutToBeRemoved(BookmarkNode* node)
         nextTop_ -= size_t(std::count_if(tops_.begin(), reached, goes));
         std::erase_if(tops_, goes);
     }
-    if (currentGoes) {
-        enterNextTop();
-        return;
-    }
+    // A limited walk stands inside its current top, so when that goes, the
+    // walk goes on with the next one.
     if (!cursor_ || !BookmarkModel::isInSubtree(cursor_, node))
         return;
     cursor_ = tree_->nextNodeAfterSubtree(node);
