@@ -4,7 +4,6 @@
 #include "MainWindowFixture.h"
 #include "MessageBoxes.h"
 
-#include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QMenu>
@@ -72,7 +71,6 @@ TEST_F(ContextMenuTest, OffersWhatAppliesToTheRowsClickedOrSelectedAndActsOnThem
         {{"Example"}, {}, link, 1},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.clicked.toStdString());
         form->VT->clearSelection();
         for (const QString& name : c.before)
             form->VT->selectionModel()->setCurrentIndex(row(name), QItemSelectionModel::Select |
