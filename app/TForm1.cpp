@@ -191,11 +191,13 @@ void TForm1::setupMenus()
     mnQMPC = pmHelp->addAction(QStringLiteral("Quillmark PC"));
     N5 = pmHelp->addSeparator();
 
+    setupContextMenu();
+
     // Made after the menus, so it is destroyed after them: a widget does not
     // own the style it is given.
     menuStyle_ = new MenuStyle();
     menuStyle_->setParent(this);
-    for (QMenu* menu : {pmnVerify, pmHelp}) {
+    for (QMenu* menu : {pmnVerify, pmHelp, pmVT}) {
         menu->setSeparatorsCollapsible(false);
         menu->setStyle(menuStyle_);
     }

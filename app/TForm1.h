@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class BookmarkModel;
 class BookmarkNode;
@@ -125,6 +126,20 @@ public:
     void undoLinkUpdate();
     void mnSelectDuplicatesClick();
 
+    // The bookmark view's context menu (right click, the Menu key and
+    // Shift+F10): it acts on the selected rows. at is in the view's
+    // viewport; a click on a row outside the selection selects that row alone.
+    void VTContextPopup(const QPoint& at);
+    // Opens it at the current row, as the keys do.
+    void VTContextKey();
+    // Enables what applies to the selection.
+    void pmVTPopup();
+    // Probes the selected links, and all links of selected folders, again
+    // in a run of their own.
+    void mnCheckAgainClick();
+    void mnUpdateSelectedClick();
+    void mnShowInFileManagerClick();
+
     // Deletion.
     void VTKeyDown(int key, Qt::KeyboardModifiers modifiers);
     void btDeleteClick();
@@ -168,6 +183,14 @@ public:
     QAction* N4 = nullptr;
     QAction* mnQMPC = nullptr;
     QAction* N5 = nullptr;
+    QMenu* pmVT = nullptr;
+    QAction* mnOpenLink = nullptr;
+    QAction* mnCopyLink = nullptr;
+    QAction* mnCheckAgain = nullptr;
+    QAction* mnUpdateSelected = nullptr;
+    QAction* mnShowInFileManager = nullptr;
+    QAction* mnMoveToTrash = nullptr;
+    QAction* mnOpenAnotherFolder = nullptr;
     QTimer* Timer1 = nullptr;
 
     // The current run, or none; a stopped run that is still finishing its
@@ -198,6 +221,7 @@ private:
     void setupWindow();
     void setupControls();
     void setupMenus();
+    void setupContextMenu();
     void setupConnections();
     // The keys that work anywhere in the window, apart from the menus.
     void setupShortcuts();
@@ -221,6 +245,8 @@ private:
     WindowState windowState() const;
     void saveWindowState() const;
     bool loadImageLists();
+    // A run over the links of the subtrees of tops, or the whole tree for none.
+    void startRun(std::vector<BookmarkNode*> tops);
     void returnToIdle();
     void abortAllRuns();
     void showRunTally(VerificationRun* run);
@@ -228,6 +254,11 @@ private:
     void showStatusNotice(const QString& text);
     // Enables what needs a finished run that found moved links.
     void refreshTidyItems();
+    // Asks, then rewrites the moved links chosen accepts (every one for
+    // "Update all moved links") and reports what was done.
+    void updateMovedLinks(const std::function<bool(BookmarkNode*)>& chosen);
+    // The selected rows in tree order, those below another selected row left out.
+    std::vector<BookmarkNode*> selectedTops() const;
     // done and failed finish "3 links …" in the status bar and in the box
     // that names each link left alone.
     void reportLinkUpdate(const LinkUpdateOutcome& outcome, const QString& done,

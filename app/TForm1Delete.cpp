@@ -10,7 +10,6 @@
 
 #include <QCoreApplication>
 #include <QItemSelectionModel>
-#include <QKeyEvent>
 #include <QStringList>
 #include <utility>
 
@@ -211,16 +210,4 @@ void TForm1::btDeleteClick()
     ShowCounts();
     showStatusNotice(DeletionSummary(outcome, "dead link", "dead links"));
     ReportLeftAlone(this, outcome);
-}
-
-bool TForm1::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == VT && event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Delete) {
-            VTKeyDown(key->key(), key->modifiers());
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
 }

@@ -7,7 +7,9 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QShortcut>
 #include <QStringList>
 
@@ -52,4 +54,31 @@ void TForm1::copySelectedLinks()
     // The clipboard keeps what it held when nothing here is a link.
     if (!links.isEmpty())
         QGuiApplication::clipboard()->setText(links.join(u'\n'));
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == VT && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Delete) {
+            VTKeyDown(key->key(), key->modifiers());
+            return true;
+        }
+        const bool shiftF10 = key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier;
+        if (key->key() == Qt::Key_Menu || shiftF10) {
+            VTContextKey();
+            return true;
+        }
+    }
+    // Asked only for this event: the view may be half-way through going.
+    if (event->type() == QEvent::ContextMenu && VT &&
+        (watched == VT || watched == VT->viewport())) {
+        auto* request = static_cast<QContextMenuEvent*>(event);
+        if (request->reason() == QContextMenuEvent::Mouse)
+            VTContextPopup(VT->viewport()->mapFromGlobal(request->globalPos()));
+        else
+            VTContextKey();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }

@@ -31,7 +31,12 @@ void TForm1::refreshTidyItems()
 
 void TForm1::mnUpdateMovedClick()
 {
-    const int count = movedLinks_->count();
+    updateMovedLinks([](BookmarkNode*) { return true; });
+}
+
+void TForm1::updateMovedLinks(const std::function<bool(BookmarkNode*)>& chosen)
+{
+    const int count = movedLinks_->count(chosen);
     if (VerifyThread || count == 0)
         return;
     const QString question =
@@ -40,7 +45,7 @@ void TForm1::mnUpdateMovedClick()
     if (ShowMessageBox(this, QMessageBox::Question, QCoreApplication::applicationName(), question,
                        QMessageBox::Yes | QMessageBox::No, {}, QMessageBox::No) != QMessageBox::Yes)
         return;
-    const LinkUpdateOutcome outcome = movedLinks_->updateAll(FavoritesPath.native());
+    const LinkUpdateOutcome outcome = movedLinks_->update(FavoritesPath.native(), chosen);
     if (results_)
         KeepRewrittenLinks(*results_, *bookmarks_, clock_());
     saveKeptResults();

@@ -41,6 +41,11 @@ void TForm1::mnVerifyLinksClick()
         showStatusNotice(QStringLiteral("There are no links to check"));
         return;
     }
+    startRun({});
+}
+
+void TForm1::startRun(std::vector<BookmarkNode*> tops)
+{
     mnStopVerify->setEnabled(true);
     mnVerifyLinks->setEnabled(false);
 
@@ -52,6 +57,8 @@ void TForm1::mnVerifyLinksClick()
     run->setJudgeMode(strict ? JudgeMode::Strict : JudgeMode::Person);
     if (workerStackSize_)
         run->setWorkerStackSize(workerStackSize_);
+    if (!tops.empty())
+        run->limitTo(std::move(tops));
     connect(run, &VerificationRun::ended, this, &TForm1::VerifyDone);
     connect(run, &VerificationRun::tallied, this, &TForm1::showRunTally);
     connect(run, &VerificationRun::verdictStored, movedLinks_,

@@ -21,6 +21,8 @@ public:
 
     void keep(BookmarkNode* node, const LinkVerdict& verdict);
     void clear();
+    // Drops the verdicts of top's subtree.
+    void forgetSubtree(BookmarkNode* top);
     qsizetype size() const { return verdicts_.size(); }
 
     // The report of every kept verdict in tree order, its header first, the
@@ -28,8 +30,6 @@ public:
     QByteArray report(ReportFormat format, const std::filesystem::path& folder) const;
 
 private:
-    void forgetSubtree(BookmarkNode* top);
-
     BookmarkModel& tree_;
     QHash<const BookmarkNode*, LinkVerdict> verdicts_;
 };

@@ -57,7 +57,7 @@ VerificationRun::VerificationRun(BookmarkModel& tree,
                                  QObject* parent)
     : QObject(parent), tree_(tree),
       worker_(std::make_unique<TMyThread>(std::move(engine), std::move(settings), linksAtOnce)),
-      linksAhead_(linksAheadFor(linksAtOnce))
+      walk_(tree), linksAhead_(linksAheadFor(linksAtOnce))
 {
     // Delivered on this thread; the worker is told to finish only once every
     // verdict has been delivered, so a direct call keeps them ahead of ended().
@@ -90,14 +90,19 @@ void VerificationRun::setSecondOpinionDelay(int ms)
     worker_->setSlowDownPause(ms);
 }
 
+void VerificationRun::limitTo(std::vector<BookmarkNode*> tops)
+{
+    walk_ = RunWalk(tree_, std::move(tops));
+}
+
 bool VerificationRun::start()
 {
     worker_->start();
     if (!worker_->isRunning())
         return false;
     clock_.start();
-    cursor_ = tree_.firstNode();
-    tally_.links = uncheckedLinks(cursor_, nullptr);
+    walk_.begin();
+    tally_.links = uncheckedLinks(nullptr);
     handOutNext();
     return true;
 }
@@ -106,7 +111,7 @@ void VerificationRun::stop()
 {
     stopClock();
     stopRequested_ = true;
-    cursor_ = nullptr;
+    walk_.stop();
     takeBackWaitingLinks();
     for (const Provisional& waiting : std::exchange(again_, {})) {
         if (aborted_)
@@ -122,7 +127,7 @@ void VerificationRun::abort()
     stopClock();
     stopRequested_ = true;
     aborted_ = true;
-    cursor_ = nullptr;
+    walk_.stop();
     pending_.clear();
     again_.clear();
     offline_.clear();
@@ -142,7 +147,7 @@ void VerificationRun::handOutNext()
     if (aborted_)
         return;
     handOutFirstPass();
-    const bool firstPassOver = !cursor_ && pending_.empty();
+    const bool firstPassOver = walk_.atEnd() && pending_.empty();
     if (firstPassOver && !stopRequested_ && !tally_.secondPass && !again_.empty()) {
         // Those asked to wait longest go last, so none holds up the others.
         std::stable_sort(again_.begin(), again_.end(),
@@ -158,9 +163,8 @@ void VerificationRun::handOutNext()
 
 void VerificationRun::handOutFirstPass()
 {
-    while (cursor_ && !stopRequested_ && pending_.size() < linksAhead_) {
-        BookmarkNode* node = cursor_;
-        cursor_ = tree_.nextNode(node);
+    while (!walk_.atEnd() && !stopRequested_ && pending_.size() < linksAhead_) {
+        BookmarkNode* node = walk_.next();
         const BookmarkEntry* entry = BookmarkModel::entry(node);
         if (!entry || entry->IsFolder)
             continue;
@@ -215,17 +219,13 @@ void VerificationRun::stopClock()
     clockStopped_ = true;
 }
 
-// Links from first up to end (in pre-order) that hold no verdict yet. A run
-// begins on a reset tree, so these are the ones it has still to check, those
-// in flight included.
-int VerificationRun::uncheckedLinks(BookmarkNode* first, const BookmarkNode* end) const
+// A run begins on links reset to no verdict, so these are the ones it has
+// still to check, those in flight included.
+int VerificationRun::uncheckedLinks(BookmarkNode* within) const
 {
-    int links = 0;
-    for (BookmarkNode* node = first; node && node != end; node = tree_.nextNode(node)) {
-        const BookmarkEntry* entry = BookmarkModel::entry(node);
-        links += entry && !entry->IsFolder && entry->Status == StatusUnverified;
-    }
-    return links;
+    return walk_.count(within, [](const BookmarkEntry& entry) {
+        return !entry.IsFolder && entry.Status == StatusUnverified;
+    });
 }
 
 void VerificationRun::onProbed(quint64 ticket, const ProbeResult& result)
@@ -341,7 +341,7 @@ void VerificationRun::recount(std::optional<Verdict> from, Verdict to)
 void VerificationRun::onNodeAboutToBeRemoved(BookmarkNode* node)
 {
     // Links deleted before their verdict will never be checked.
-    tally_.links -= uncheckedLinks(node, tree_.nextNodeAfterSubtree(node));
+    tally_.links -= uncheckedLinks(node);
     const auto removed = [node](const Provisional& p) {
         return BookmarkModel::isInSubtree(p.node, node);
     };
@@ -365,8 +365,7 @@ void VerificationRun::onNodeAboutToBeRemoved(BookmarkNode* node)
         }
         ++it;
     }
-    if (cursor_ && BookmarkModel::isInSubtree(cursor_, node))
-        cursor_ = tree_.nextNodeAfterSubtree(node);
+    walk_.nodeAboutToBeRemoved(node);
     // Hand out again once the deletion is over, not while the tree is
     // half-way through it.
     if (tookBack)

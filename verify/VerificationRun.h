@@ -2,6 +2,7 @@
 
 #include "BookmarkEntry.h"
 #include "RunTally.h"
+#include "RunWalk.h"
 #include "Settings.h"
 #include "TMyThread.h"
 #include "Verdict.h"
@@ -49,6 +50,10 @@ public:
     // Before start(): the least wait before a link is asked again, and the
     // pause of a host that asked to slow down without saying for how long.
     void setSecondOpinionDelay(int ms);
+
+    // Before start(): only the links in the subtrees of tops (in tree order,
+    // none below another) are checked, not the whole tree.
+    void limitTo(std::vector<BookmarkNode*> tops);
 
     // Starts the worker and the walk from the first node. False when the
     // worker thread could not be started; the run is then over.
@@ -130,14 +135,15 @@ private:
     void store(BookmarkNode* node, const Judgement& judgement);
     void recount(std::optional<Verdict> from, Verdict to);
     void stopClock();
-    int uncheckedLinks(BookmarkNode* first, const BookmarkNode* end) const;
+    // The links of the walk inside within (all for null) that hold no verdict yet.
+    int uncheckedLinks(BookmarkNode* within) const;
     void onNodeAboutToBeRemoved(BookmarkNode* node);
     void onWorkerFinished();
     void takeBackWaitingLinks();
 
     BookmarkModel& tree_;
     std::unique_ptr<TMyThread> worker_;
-    BookmarkNode* cursor_ = nullptr;   // next node to look at
+    RunWalk walk_;
     std::deque<Pending> pending_;      // handed to the worker, oldest first
     std::deque<Provisional> again_;    // waiting for the second pass
     std::vector<Provisional> offline_; // judged "no network?" so far

@@ -5,6 +5,7 @@
 #include "PathUtils.h"
 
 #include <QFile>
+#include <algorithm>
 
 namespace {
 
@@ -53,14 +54,26 @@ void MovedLinks::forgetVerdicts()
     moved_.clear();
 }
 
-LinkUpdateOutcome MovedLinks::updateAll(const std::string& favoritesPath)
+void MovedLinks::forgetVerdicts(BookmarkNode* top)
+{
+    moved_.removeIf(
+        [top](const auto& item) { return BookmarkModel::isInSubtree(item.key(), top); });
+}
+
+int MovedLinks::count(const Choice& chosen) const
+{
+    const auto keys = moved_.keys();
+    return int(std::count_if(keys.begin(), keys.end(), chosen));
+}
+
+LinkUpdateOutcome MovedLinks::update(const std::string& favoritesPath, const Choice& chosen)
 {
     LinkUpdateOutcome outcome;
     std::vector<Updated> updated;
     for (BookmarkNode* node = tree_.firstNode(); node && !moved_.isEmpty();
          node = tree_.nextNode(node)) {
         const auto found = moved_.constFind(node);
-        if (found == moved_.cend())
+        if (found == moved_.cend() || !chosen(node))
             continue;
         const QString address = *found;
         moved_.erase(found);
@@ -102,8 +115,7 @@ LinkUpdateOutcome MovedLinks::undoLast()
 
 void MovedLinks::forgetSubtree(BookmarkNode* top)
 {
-    moved_.removeIf(
-        [top](const auto& item) { return BookmarkModel::isInSubtree(item.key(), top); });
+    forgetVerdicts(top);
     std::erase_if(lastUpdate_, [top](const Updated& item) {
         return BookmarkModel::isInSubtree(item.node, top);
     });

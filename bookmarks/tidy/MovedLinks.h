@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,13 +37,19 @@ public:
                      bool alive);
     // A new run begins: what the last one found no longer holds.
     void forgetVerdicts();
+    // The links of top's subtree are checked again.
+    void forgetVerdicts(BookmarkNode* top);
     int count() const { return int(moved_.size()); }
 
-    // Rewrites the shortcut of every moved link, in tree order, to its new
-    // address; each updated row shows the new link, alive. A shortcut that
-    // cannot be rewritten is left exactly as it was and the others still go.
-    // The updated ones become the update an undo takes back.
-    LinkUpdateOutcome updateAll(const std::string& favoritesPath);
+    using Choice = std::function<bool(BookmarkNode*)>;
+    // How many moved links chosen accepts.
+    int count(const Choice& chosen) const;
+
+    // Rewrites the shortcut of every moved link that chosen accepts, in tree
+    // order, to its new address; each updated row shows the new link, alive.
+    // A shortcut that cannot be rewritten is left exactly as it was and the
+    // others still go. The updated ones become the update an undo takes back.
+    LinkUpdateOutcome update(const std::string& favoritesPath, const Choice& chosen);
     bool canUndo() const { return !lastUpdate_.empty(); }
     // Puts back every shortcut of the last update, bytes and times, and its
     // row as it was; those links count as moved again.
