@@ -160,6 +160,7 @@ void TForm1::VTKeyDown(int key, Qt::KeyboardModifiers)
         tree, FavoritesPath.native(),
         [this](BookmarkNode* node) { return VT->isNodeSelected(node); }, AskPermanent(this));
     ShowCounts();
+    refreshFind();
     showStatusNotice(DeletionSummary(outcome, "entry", "entries"));
     ReportLeftAlone(this, outcome);
 }
@@ -179,6 +180,7 @@ void TForm1::btDeleteClick()
     const DeletionOutcome outcome =
         DeleteDeadLinks(*bookmarks_, FavoritesPath.native(), AskPermanent(this));
     ShowCounts();
+    refreshFind();
     showStatusNotice(DeletionSummary(outcome, "dead link", "dead links"));
     ReportLeftAlone(this, outcome);
 }

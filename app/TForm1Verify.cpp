@@ -104,6 +104,7 @@ void TForm1::VerifyDone(VerificationRun* run)
     if (run == VerifyThread) {
         VerifyThread = nullptr;
         returnToIdle();
+        refreshFind();
     }
     showRunTally(run);
     if (run == latestRun_)
@@ -165,6 +166,8 @@ void TForm1::closeEvent(QCloseEvent* event)
     // Gone from the screen first: joining the workers may take a moment.
     hide();
     abortAllRuns();
+    // The folders remembered open are those of the whole tree.
+    hideFindBar();
     returnToIdle();
     saveWindowState();
     QWidget::closeEvent(event);

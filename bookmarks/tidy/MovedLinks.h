@@ -37,6 +37,10 @@ public:
     // A new run begins: what the last one found no longer holds.
     void forgetVerdicts();
     int count() const { return int(moved_.size()); }
+    bool isMoved(const BookmarkNode* node) const
+    {
+        return moved_.contains(const_cast<BookmarkNode*>(node));
+    }
 
     // Rewrites the shortcut of every moved link, in tree order, to its new
     // address; each updated row shows the new link, alive. A shortcut that

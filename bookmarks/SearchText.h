@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+struct BookmarkEntry;
+
+// What the user typed in the find bar, folded once, tested against the
+// texts the view shows: case and accents make no difference ("cafe" finds
+// "Café", "STRASSE" finds "strasse").
+class SearchText final
+{
+public:
+    explicit SearchText(const QString& typed = {});
+
+    bool isEmpty() const { return folded_.isEmpty(); }
+    bool matches(QStringView text) const;
+    // By the name the row shows, or for a link also by its link as the Link
+    // column shows it (a password masked).
+    bool matchesEntry(const BookmarkEntry& entry) const;
+
+    // Compatibility-decomposed, without combining marks, case-folded.
+    static QString fold(QStringView text);
+
+private:
+    QString folded_;
+};
