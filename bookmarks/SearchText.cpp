@@ -5,23 +5,30 @@
 
 namespace {
 
-bool isAscii(QStringView text)
+// Folds text into out one character at a time, which is the whole fold for
+// characters that neither decompose nor combine (ASCII, most Cyrillic,
+// Greek, CJK). False, with out undefined, when one needs the full fold.
+bool foldEachCharacter(QStringView text, QString& out)
 {
-    for (const QChar c : text) {
-        if (c.unicode() >= 0x80)
+    out.resize(text.size());
+    QChar* folded = out.data();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x80) {
+            folded[i] = QChar(c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c);
+            continue;
+        }
+        const QChar wide(c);
+        if (wide.isSurrogate() || wide.decompositionTag() != QChar::NoDecomposition ||
+            wide.category() == QChar::Mark_NonSpacing)
             return false;
+        folded[i] = wide.toCaseFolded();
     }
     return true;
 }
 
-} // namespace
-
-SearchText::SearchText(const QString& typed) : folded_(fold(typed)) {}
-
-QString SearchText::fold(QStringView text)
+QString foldFully(QStringView text)
 {
-    if (isAscii(text))
-        return text.toString().toCaseFolded();
     const QString decomposed = text.toString().normalized(QString::NormalizationForm_KD);
     QString bare;
     bare.reserve(decomposed.size());
@@ -32,20 +39,31 @@ QString SearchText::fold(QStringView text)
     return bare.toCaseFolded();
 }
 
+} // namespace
+
+SearchText::SearchText(const QString& typed) : folded_(fold(typed)) {}
+
+QString SearchText::fold(QStringView text)
+{
+    QString folded;
+    return foldEachCharacter(text, folded) ? folded : foldFully(text);
+}
+
 bool SearchText::matches(QStringView text) const
 {
     if (folded_.isEmpty())
         return true;
-    // Most names and links are plain ASCII: compared as they are, with no
-    // copy, a filter change over a large tree stays quick.
-    if (isAscii(text))
-        return text.contains(folded_, Qt::CaseInsensitive);
-    return fold(text).contains(folded_);
+    if (!foldEachCharacter(text, scratch_))
+        scratch_ = foldFully(text);
+    return scratch_.contains(folded_);
 }
 
 bool SearchText::matchesEntry(const BookmarkEntry& entry) const
 {
     if (entry.IsFolder)
         return matches(entry.Name);
-    return matches(entry.Title) || matches(MaskPassword(entry.Link));
+    // A password needs an '@' before it can be masked; most links have none
+    // and are tested as they are, without a pass over their authority.
+    return matches(entry.Title) ||
+           matches(entry.Link.contains(u'@') ? MaskPassword(entry.Link) : entry.Link);
 }

@@ -7,7 +7,7 @@ struct BookmarkEntry;
 
 // What the user typed in the find bar, folded once, tested against the
 // texts the view shows: case and accents make no difference ("cafe" finds
-// "Café", "STRASSE" finds "strasse").
+// "Café", "STRAßE" finds "straße").
 class SearchText final
 {
 public:
@@ -24,4 +24,7 @@ public:
 
 private:
     QString folded_;
+    // Where each text tested is folded; kept, so that a filter over a large
+    // tree does not allocate once per entry.
+    mutable QString scratch_;
 };
