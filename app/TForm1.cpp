@@ -10,6 +10,7 @@
 #include "EntryCounts.h"
 #include "FavoritesLocation.h"
 #include "FavoritesScan.h"
+#include "FindBar.h"
 #include "HeaderStrip.h"
 #include "IconIds.h"
 #include "KeptVerdicts.h"
@@ -128,6 +129,9 @@ void TForm1::setupControls()
     VT->setEmptyText(
         QStringLiteral("No Favorites folder. Press Ctrl+O to choose one, or drop a folder here."));
     StatusBar1 = new StatusPanels({120, 120}, this);
+    // Not anchored: it takes its place only while shown (applyAnchors).
+    findBar = new FindBar(this);
+    findBar->hide();
     btVerify = makeButton(QStringLiteral("verify"), QStringLiteral("Verifying links"));
     btDelete = makeButton(QStringLiteral("delete"), QStringLiteral("Delete all dead links"));
     btOptions = makeButton(QStringLiteral("options"), QStringLiteral("Options"));
@@ -227,6 +231,9 @@ void TForm1::setupConnections()
     connect(mnSaveReport, &QAction::triggered, this, &TForm1::mnSaveReportClick);
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
     connect(btDelete, &QAbstractButton::clicked, this, &TForm1::btDeleteClick);
+    connect(findBar, &FindBar::filterChanged, this, &TForm1::applyFind);
+    connect(findBar, &FindBar::closeAsked, this, &TForm1::hideFindBar);
+    connect(bookmarks_, &BookmarkModel::nodeAboutToBeRemoved, this, &TForm1::forgetViewBelow);
     VT->installEventFilter(this);
 }
 
@@ -256,6 +263,11 @@ void TForm1::applyAnchors()
         }
         control.widget->setGeometry(r);
     }
+    if (!findBar || findBar->isHidden())
+        return;
+    const int barHeight = findBar->sizeHint().height();
+    findBar->setGeometry(0, StatusBar1->y() - barHeight, width(), barHeight);
+    VT->setGeometry(VT->geometry().adjusted(0, 0, 0, -barHeight));
 }
 
 void TForm1::resizeEvent(QResizeEvent* event)

@@ -15,6 +15,7 @@
 class BookmarkModel;
 class BookmarkNode;
 class BookmarkView;
+class FindBar;
 class HeaderStrip;
 class KeptVerdicts;
 class MenuStyle;
@@ -148,6 +149,12 @@ public:
     // one a line (Ctrl+C).
     void copySelectedLinks();
 
+    // The find bar (Ctrl+F, "/" in the tree): shown, it narrows the tree to
+    // what it asks for; hidden, the whole tree is back with the folders open
+    // and the rows selected as they were before it was shown.
+    void showFindBar();
+    void hideFindBar();
+
     static constexpr int designLeft = 204; // where the window opens unless it remembers
     static constexpr int designTop = 110;
     static constexpr int designWidth = 647; // client area the layout is drawn for
@@ -159,6 +166,7 @@ public:
     QLabel* Label1 = nullptr;
     BookmarkView* VT = nullptr;
     StatusPanels* StatusBar1 = nullptr;
+    FindBar* findBar = nullptr;
     PictureButton* btVerify = nullptr;
     PictureButton* btDelete = nullptr;
     PictureButton* btOptions = nullptr;
@@ -264,7 +272,23 @@ private:
     void reportLinkUpdate(const LinkUpdateOutcome& outcome, const QString& done,
                           const QString& failed);
 
+    // What the tree showed before the find bar, by node, so that it survives
+    // the filter's rows; nodes leaving the tree meanwhile are dropped.
+    struct ViewBefore
+    {
+        std::vector<BookmarkNode*> open;
+        std::vector<BookmarkNode*> selected;
+        BookmarkNode* current = nullptr;
+    };
+    void applyFind();
+    // The filter made again for what a run, a deletion or an update changed.
+    void refreshFind();
+    void rememberView();
+    void restoreView();
+    void forgetViewBelow(BookmarkNode* top);
+
     QList<Anchored> anchored_;
+    ViewBefore viewBefore_;
     BookmarkModel* bookmarks_ = nullptr; // the tree VT shows
     MenuStyle* menuStyle_ = nullptr;
     MovedLinks* movedLinks_ = nullptr;      // what the last run found moved, and the last update

@@ -183,6 +183,7 @@ void TForm1::VTKeyDown(int key, Qt::KeyboardModifiers)
         [this](BookmarkNode* node) { return VT->isNodeSelected(node); }, AskPermanent(this));
     saveKeptResults();
     ShowCounts();
+    refreshFind();
     showStatusNotice(DeletionSummary(outcome, "entry", "entries"));
     ReportLeftAlone(this, outcome);
 }
@@ -208,6 +209,7 @@ void TForm1::btDeleteClick()
         DeleteDeadLinks(*bookmarks_, FavoritesPath.native(), AskPermanent(this));
     saveKeptResults();
     ShowCounts();
+    refreshFind();
     showStatusNotice(DeletionSummary(outcome, "dead link", "dead links"));
     ReportLeftAlone(this, outcome);
 }

@@ -34,6 +34,7 @@ void TForm1::openFavorites(const std::filesystem::path& folder)
         return;
     // The run walks the tree that is about to go.
     mnStopVerifyClick();
+    hideFindBar();
     loadTree(folder);
     Settings remembered;
     remembered.load(ConfigFilePath());

@@ -4,6 +4,7 @@
 
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
+#include "FindBar.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -33,12 +34,21 @@ void TForm1::setupShortcuts()
         QObject::connect(shortcut, &QShortcut::activated, owner, handler);
     };
     bind(Qt::Key_F5, this, Qt::WindowShortcut, [this] { triggerIfEnabled(mnVerifyLinks); });
-    bind(Qt::Key_Escape, this, Qt::WindowShortcut, [this] { triggerIfEnabled(mnStopVerify); });
+    // One Escape for the window: in the find bar it closes the bar, anywhere
+    // else it stops the run.
+    bind(Qt::Key_Escape, this, Qt::WindowShortcut, [this] {
+        if (!findBar->isHidden() && findBar->isAncestorOf(focusWidget()))
+            hideFindBar();
+        else
+            triggerIfEnabled(mnStopVerify);
+    });
+    bind(QKeySequence::Find, this, Qt::WindowShortcut, [this] { showFindBar(); });
     bind(Qt::CTRL | Qt::Key_Q, this, Qt::WindowShortcut, [this] { close(); });
     bind(Qt::CTRL | Qt::Key_O, this, Qt::WindowShortcut, [this] { mnOpenFolderClick(); });
     bind(Qt::CTRL | Qt::Key_A, this, Qt::WindowShortcut, [this] { VT->selectAll(); });
     bind(Qt::CTRL | Qt::Key_C, this, Qt::WindowShortcut, [this] { copySelectedLinks(); });
     // Only in the tree: elsewhere Enter belongs to the control that has the focus.
+    bind(Qt::Key_Slash, VT, Qt::WidgetShortcut, [this] { showFindBar(); });
     for (const Qt::Key enter : {Qt::Key_Return, Qt::Key_Enter})
         bind(enter, VT, Qt::WidgetShortcut, [this] { VTDblClick(); });
 }

@@ -65,6 +65,7 @@ void TForm1::reportLinkUpdate(const LinkUpdateOutcome& outcome, const QString& d
                               const QString& failed)
 {
     refreshTidyItems();
+    refreshFind();
     showStatusNotice(LinksCounted(outcome.updated) + u' ' + done);
     if (outcome.failures.isEmpty())
         return;

@@ -126,6 +126,7 @@ void TForm1::VerifyDone(VerificationRun* run)
     if (run == VerifyThread) {
         VerifyThread = nullptr;
         returnToIdle();
+        refreshFind();
     }
     showRunTally(run);
     if (run == latestRun_)
@@ -188,6 +189,8 @@ void TForm1::closeEvent(QCloseEvent* event)
     // Gone from the screen first: joining the workers may take a moment.
     hide();
     abortAllRuns();
+    // The folders remembered open are those of the whole tree.
+    hideFindBar();
     returnToIdle();
     saveKeptResults();
     saveWindowState();

@@ -3,6 +3,8 @@
 #include "LinkPassword.h"
 
 #include <QStringList>
+#include <algorithm>
+#include <unordered_map>
 
 BookmarkModel::BookmarkModel(QObject* parent)
     : QAbstractItemModel(parent), root_(std::make_unique<BookmarkNode>())
@@ -16,6 +18,10 @@ void BookmarkModel::clear()
     for (const auto& top : root_->children_)
         emit nodeAboutToBeRemoved(top.get());
     beginResetModel();
+    // A new tree is shown whole.
+    filtered_ = false;
+    root_->shownChildren_.clear();
+    shownGaps_.clear();
     root_->children_.clear();
     graveyard_.clear(); // a reset drops every persistent index, so nothing refers to them
     endResetModel();
@@ -47,12 +53,13 @@ void BookmarkModel::startLayoutChange()
 void BookmarkModel::finishLayoutChange()
 {
     layoutChanging_ = false;
+    closeUpShownRows();
     const QModelIndexList from = persistentIndexList();
     QModelIndexList to;
     to.reserve(from.size());
     for (const QModelIndex& index : from) {
         BookmarkNode* node = nodeOf(index);
-        to.append(isAttached(node) ? createIndex(node->row_, index.column(), node) : QModelIndex());
+        to.append(isAttached(node) ? indexOf(node, index.column()) : QModelIndex());
     }
     changePersistentIndexList(from, to);
     emit layoutChanged();
@@ -66,6 +73,12 @@ BookmarkNode* BookmarkModel::addChild(BookmarkNode* parent)
     BookmarkNode* added = node.get();
     added->parent_ = owner;
     added->row_ = owner->childCount();
+    // A node added while filtered stays hidden until the marks are made
+    // again, so the view sees no change.
+    if (filtered_) {
+        owner->children_.push_back(std::move(node));
+        return added;
+    }
     if (updateDepth_ > 0) {
         startLayoutChange();
         owner->children_.push_back(std::move(node));
@@ -139,7 +152,7 @@ void BookmarkModel::setStatus(BookmarkNode* node, BookmarkStatus status, const Q
     const int unsure = int(status == StatusUnsure) - int(e->Status == StatusUnsure);
     e->Status = status;
     e->Detail = detail;
-    emitRowsChanged(node->parent_, node->row_, node->row_);
+    emitNodeChanged(node);
     countInAncestors(node, dead, unsure);
 }
 
@@ -151,10 +164,9 @@ void BookmarkModel::countInAncestors(BookmarkNode* node, int dead, int unsure)
          folder = folder->parent_) {
         folder->entry.DeadInside += dead;
         folder->entry.UnsureInside += unsure;
-        if (folder->parent_ && !folder->detached_) {
-            const QModelIndex cell = createIndex(folder->row_, ColumnStatus, folder);
-            if (!layoutChanging_)
-                emit dataChanged(cell, cell);
+        if (!folder->detached_ && !layoutChanging_ && isShown(folder)) {
+            const QModelIndex cell = indexOf(folder, ColumnStatus);
+            emit dataChanged(cell, cell);
         }
     }
 }
@@ -166,7 +178,7 @@ void BookmarkModel::setLink(BookmarkNode* node, const QString& link, FileId id)
         return;
     e->Link = link;
     e->Id = id;
-    emitRowsChanged(node->parent_, node->row_, node->row_);
+    emitNodeChanged(node);
 }
 
 void BookmarkModel::resetStatuses()
@@ -191,11 +203,34 @@ void BookmarkModel::resetStatuses()
                 firstLink = child->row_;
             lastLink = child->row_;
         }
+        if (filtered_)
+            continue;
         if (countsShown)
             emitRowsChanged(parent, 0, int(parent->children_.size()) - 1);
         else if (firstLink >= 0)
             emitRowsChanged(parent, firstLink, lastLink);
     }
+    if (filtered_)
+        emitShownRowsChanged();
+}
+
+void BookmarkModel::emitShownRowsChanged()
+{
+    if (layoutChanging_)
+        return;
+    for (BookmarkNode* parent = root_.get(); parent; parent = nextNode(parent)) {
+        const auto& rows = parent->shownChildren_;
+        if (!rows.empty())
+            emit dataChanged(createIndex(0, ColumnName, rows.front()),
+                             createIndex(int(rows.size()) - 1, ColumnCount - 1, rows.back()));
+    }
+}
+
+void BookmarkModel::emitNodeChanged(BookmarkNode* node)
+{
+    if (layoutChanging_ || !isShown(node))
+        return;
+    emit dataChanged(indexOf(node, ColumnName), indexOf(node, ColumnCount - 1));
 }
 
 void BookmarkModel::emitRowsChanged(BookmarkNode* parent, int firstRow, int lastRow)
@@ -229,6 +264,16 @@ void BookmarkModel::deleteNode(BookmarkNode* node)
     const BookmarkEntry& gone = node->entry;
     countInAncestors(node, -(gone.IsFolder ? gone.DeadInside : int(gone.Status == StatusDead)),
                      -(gone.IsFolder ? gone.UnsureInside : int(gone.Status == StatusUnsure)));
+    if (filtered_) {
+        // Its shown rows may hang below rows outside it (a group of links
+        // below the root entry): a layout change closes up every gap at once.
+        beginUpdate();
+        startLayoutChange();
+        hideSubtreeRows(node);
+        graveyard_.push_back(detach(node));
+        endUpdate();
+        return;
+    }
     if (updateDepth_ > 0) {
         startLayoutChange();
         graveyard_.push_back(detach(node));
@@ -264,9 +309,144 @@ void BookmarkModel::deleteNodes(const std::vector<BookmarkNode*>& nodes)
 
 QModelIndex BookmarkModel::indexOf(BookmarkNode* node, int column) const
 {
-    if (!node || node == root_.get())
+    if (!node || node == root_.get() || !isShown(node))
         return {};
-    return createIndex(node->row_, column, node);
+    return createIndex(rowOf(node), column, node);
+}
+
+bool BookmarkModel::isShown(const BookmarkNode* node) const
+{
+    return !filtered_ || node->shownParent_;
+}
+
+int BookmarkModel::rowsBelow(const BookmarkNode* owner) const
+{
+    return filtered_ ? int(owner->shownChildren_.size()) : owner->childCount();
+}
+
+BookmarkNode* BookmarkModel::rowBelow(const BookmarkNode* owner, int row) const
+{
+    return filtered_ ? owner->shownChildren_[size_t(row)] : owner->child(row);
+}
+
+BookmarkNode* BookmarkModel::rowParent(const BookmarkNode* node) const
+{
+    return filtered_ ? node->shownParent_ : node->parent_;
+}
+
+int BookmarkModel::rowOf(const BookmarkNode* node) const
+{
+    return filtered_ ? node->shownRow_ : node->row_;
+}
+
+std::vector<BookmarkNode*> BookmarkModel::forgetShown()
+{
+    std::vector<BookmarkNode*> order;
+    root_->shownChildren_.clear();
+    for (BookmarkNode* node = firstNode(); node; node = nextNode(node)) {
+        node->shownParent_ = nullptr;
+        node->shownChildren_.clear();
+        order.push_back(node);
+    }
+    return order;
+}
+
+void BookmarkModel::numberShown(const std::vector<BookmarkNode*>& order)
+{
+    const auto number = [](BookmarkNode* owner) {
+        for (size_t row = 0; row < owner->shownChildren_.size(); ++row)
+            owner->shownChildren_[row]->shownRow_ = int(row);
+    };
+    number(root_.get());
+    for (BookmarkNode* node : order)
+        number(node);
+}
+
+void BookmarkModel::showOnly(const std::function<bool(const BookmarkNode*)>& matches)
+{
+    beginResetModel();
+    const std::vector<BookmarkNode*> order = forgetShown();
+    // Backwards, every node comes after all of its subtree, so a folder
+    // knows whether anything below it is shown; its rows come in reversed.
+    for (auto it = order.rbegin(); it != order.rend(); ++it) {
+        BookmarkNode* node = *it;
+        std::reverse(node->shownChildren_.begin(), node->shownChildren_.end());
+        const bool shown =
+            node->parent_ == root_.get() || !node->shownChildren_.empty() || matches(node);
+        if (!shown)
+            continue;
+        node->shownParent_ = node->parent_;
+        node->parent_->shownChildren_.push_back(node);
+    }
+    std::reverse(root_->shownChildren_.begin(), root_->shownChildren_.end());
+    numberShown(order);
+    filtered_ = true;
+    endResetModel();
+}
+
+void BookmarkModel::showGroups(std::vector<std::vector<BookmarkNode*>> groups)
+{
+    beginResetModel();
+    const std::vector<BookmarkNode*> order = forgetShown();
+    for (const auto& top : root_->children_) {
+        top->shownParent_ = root_.get();
+        root_->shownChildren_.push_back(top.get());
+    }
+    std::unordered_map<const BookmarkNode*, size_t> place;
+    for (size_t i = 0; i < order.size(); ++i)
+        place.emplace(order[i], i);
+    const auto placeOf = [&place](const std::vector<BookmarkNode*>& group) {
+        const auto found = group.empty() ? place.end() : place.find(group.front());
+        return found == place.end() ? place.size() : found->second;
+    };
+    std::stable_sort(groups.begin(), groups.end(),
+                     [&](const auto& a, const auto& b) { return placeOf(a) < placeOf(b); });
+    BookmarkNode* rootEntry = firstNode();
+    for (const auto& group : groups) {
+        for (BookmarkNode* link : group) {
+            // Only links of this tree, each once.
+            if (!rootEntry || !place.contains(link) || link->shownParent_ || link->entry.IsFolder)
+                continue;
+            link->shownParent_ = rootEntry;
+            rootEntry->shownChildren_.push_back(link);
+        }
+    }
+    numberShown(order);
+    filtered_ = true;
+    endResetModel();
+}
+
+void BookmarkModel::showAll()
+{
+    beginResetModel();
+    forgetShown();
+    filtered_ = false;
+    endResetModel();
+}
+
+void BookmarkModel::hideSubtreeRows(BookmarkNode* top)
+{
+    const BookmarkNode* end = nextNodeAfterSubtree(top);
+    for (BookmarkNode* node = top; node && node != end; node = nextNode(node)) {
+        BookmarkNode* above = node->shownParent_;
+        if (!above)
+            continue;
+        node->shownParent_ = nullptr;
+        if (!isInSubtree(above, top))
+            shownGaps_.push_back(above);
+    }
+}
+
+void BookmarkModel::closeUpShownRows()
+{
+    for (BookmarkNode* owner : shownGaps_) {
+        auto& rows = owner->shownChildren_;
+        std::erase_if(rows,
+                      [owner](const BookmarkNode* row) { return row->shownParent_ != owner; });
+        for (size_t row = 0; row < rows.size(); ++row)
+            rows[row]->shownRow_ = int(row);
+    }
+    shownGaps_.clear();
 }
 
 BookmarkNode* BookmarkModel::nodeOf(const QModelIndex& index)
@@ -281,28 +461,28 @@ QModelIndex BookmarkModel::index(int row, int column, const QModelIndex& parent)
     if (parent.isValid() && parent.column() != ColumnName)
         return {};
     const BookmarkNode* owner = parent.isValid() ? nodeOf(parent) : root_.get();
-    if (row >= owner->childCount())
+    if (row >= rowsBelow(owner))
         return {};
-    return createIndex(row, column, owner->child(row));
+    return createIndex(row, column, rowBelow(owner, row));
 }
 
 QModelIndex BookmarkModel::parent(const QModelIndex& child) const
 {
     if (!child.isValid())
         return {};
-    BookmarkNode* owner = nodeOf(child)->parent_;
+    BookmarkNode* owner = rowParent(nodeOf(child));
     if (!owner || owner == root_.get())
         return {};
-    return createIndex(owner->row_, ColumnName, owner);
+    return createIndex(rowOf(owner), ColumnName, owner);
 }
 
 int BookmarkModel::rowCount(const QModelIndex& parent) const
 {
     if (!parent.isValid())
-        return root_->childCount();
+        return rowsBelow(root_.get());
     if (parent.column() != ColumnName)
         return 0;
-    return nodeOf(parent)->childCount();
+    return rowsBelow(nodeOf(parent));
 }
 
 int BookmarkModel::columnCount(const QModelIndex&) const

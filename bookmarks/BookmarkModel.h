@@ -61,7 +61,20 @@ public:
     // inside one update bracket.
     void deleteNodes(const std::vector<BookmarkNode*>& nodes);
 
-    QModelIndex indexOf(BookmarkNode* node, int column = 0) const;
+    // Filtering: index, parent and rowCount then present only the nodes
+    // shown, while every operation above still works on the whole tree.
+    // A link is shown when it matches; a folder when a link below it is
+    // shown or when it matches itself. The root entry is always shown.
+    void showOnly(const std::function<bool(const BookmarkNode*)>& matches);
+    // The root entry with the links of each group one after another directly
+    // below it, the groups in tree order of their first link.
+    void showGroups(std::vector<std::vector<BookmarkNode*>> groups);
+    void showAll();
+    bool isFiltered() const { return filtered_; }
+    // Whether node has a row in the view (a hidden node has no index).
+    bool isShown(const BookmarkNode* node) const;
+
+    QModelIndex indexOf(BookmarkNode* node, int column = 0) const; // invalid while hidden
     static BookmarkNode* nodeOf(const QModelIndex& index);
 
     // QAbstractItemModel
@@ -80,6 +93,21 @@ signals:
 
 private:
     bool isAttached(const BookmarkNode* node) const;
+    // The rows as the view sees them, filtered or not.
+    int rowsBelow(const BookmarkNode* owner) const;
+    BookmarkNode* rowBelow(const BookmarkNode* owner, int row) const;
+    BookmarkNode* rowParent(const BookmarkNode* node) const;
+    int rowOf(const BookmarkNode* node) const;
+    // Every node in pre-order with the shown structure emptied, for a new one.
+    std::vector<BookmarkNode*> forgetShown();
+    // Numbers the shown rows below owner and below every node in order.
+    void numberShown(const std::vector<BookmarkNode*>& order);
+    // Takes the rows of a subtree about to leave out of the shown structure;
+    // the rows left are closed up when the update bracket ends.
+    void hideSubtreeRows(BookmarkNode* top);
+    void closeUpShownRows();
+    void emitNodeChanged(BookmarkNode* node);
+    void emitShownRowsChanged();
     void startLayoutChange();
     void finishLayoutChange();
     std::unique_ptr<BookmarkNode> detach(BookmarkNode* node);
@@ -95,6 +123,8 @@ private:
     std::unique_ptr<BookmarkNode> root_; // invisible root, carries no entry
     int updateDepth_ = 0;
     bool layoutChanging_ = false;
+    bool filtered_ = false;
+    std::vector<BookmarkNode*> shownGaps_; // shown parents that lost rows in this bracket
     // Subtrees removed inside an update bracket. The view may still hold
     // indexes into them until the bracket ends, so they die only then.
     std::vector<std::unique_ptr<BookmarkNode>> graveyard_;

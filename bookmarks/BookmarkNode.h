@@ -30,4 +30,9 @@ private:
     // update bracket keeps its memory alive.
     bool detached_ = false;
     std::vector<std::unique_ptr<BookmarkNode>> children_;
+    // Where the row stands while the model shows only some nodes: the row it
+    // hangs below (nullptr while hidden), its row there, and its shown rows.
+    BookmarkNode* shownParent_ = nullptr;
+    int shownRow_ = 0;
+    std::vector<BookmarkNode*> shownChildren_;
 };

@@ -40,6 +40,10 @@ public:
     // The links of top's subtree are checked again.
     void forgetVerdicts(BookmarkNode* top);
     int count() const { return int(moved_.size()); }
+    bool isMoved(const BookmarkNode* node) const
+    {
+        return moved_.contains(const_cast<BookmarkNode*>(node));
+    }
 
     using Choice = std::function<bool(BookmarkNode*)>;
     // How many moved links chosen accepts.

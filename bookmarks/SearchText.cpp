@@ -1,0 +1,69 @@
+#include "SearchText.h"
+
+#include "BookmarkEntry.h"
+#include "LinkPassword.h"
+
+namespace {
+
+// Folds text into out one character at a time, which is the whole fold for
+// characters that neither decompose nor combine (ASCII, most Cyrillic,
+// Greek, CJK). False, with out undefined, when one needs the full fold.
+bool foldEachCharacter(QStringView text, QString& out)
+{
+    out.resize(text.size());
+    QChar* folded = out.data();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x80) {
+            folded[i] = QChar(c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c);
+            continue;
+        }
+        const QChar wide(c);
+        if (wide.isSurrogate() || wide.decompositionTag() != QChar::NoDecomposition ||
+            wide.category() == QChar::Mark_NonSpacing)
+            return false;
+        folded[i] = wide.toCaseFolded();
+    }
+    return true;
+}
+
+QString foldFully(QStringView text)
+{
+    const QString decomposed = text.toString().normalized(QString::NormalizationForm_KD);
+    QString bare;
+    bare.reserve(decomposed.size());
+    for (const QChar c : decomposed) {
+        if (c.category() != QChar::Mark_NonSpacing)
+            bare.append(c);
+    }
+    return bare.toCaseFolded();
+}
+
+} // namespace
+
+SearchText::SearchText(const QString& typed) : folded_(fold(typed)) {}
+
+QString SearchText::fold(QStringView text)
+{
+    QString folded;
+    return foldEachCharacter(text, folded) ? folded : foldFully(text);
+}
+
+bool SearchText::matches(QStringView text) const
+{
+    if (folded_.isEmpty())
+        return true;
+    if (!foldEachCharacter(text, scratch_))
+        scratch_ = foldFully(text);
+    return scratch_.contains(folded_);
+}
+
+bool SearchText::matchesEntry(const BookmarkEntry& entry) const
+{
+    if (entry.IsFolder)
+        return matches(entry.Name);
+    // A password needs an '@' before it can be masked; most links have none
+    // and are tested as they are, without a pass over their authority.
+    return matches(entry.Title) ||
+           matches(entry.Link.contains(u'@') ? MaskPassword(entry.Link) : entry.Link);
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+struct BookmarkEntry;
+
+// What the user typed in the find bar, folded once, tested against the
+// texts the view shows: case and accents make no difference ("cafe" finds
+// "Café", "STRAßE" finds "straße").
+class SearchText final
+{
+public:
+    explicit SearchText(const QString& typed = {});
+
+    bool isEmpty() const { return folded_.isEmpty(); }
+    bool matches(QStringView text) const;
+    // By the name the row shows, or for a link also by its link as the Link
+    // column shows it (a password masked).
+    bool matchesEntry(const BookmarkEntry& entry) const;
+
+    // Compatibility-decomposed, without combining marks, case-folded.
+    static QString fold(QStringView text);
+
+private:
+    QString folded_;
+    // Where each text tested is folded; kept, so that a filter over a large
+    // tree does not allocate once per entry.
+    mutable QString scratch_;
+};
