@@ -147,6 +147,23 @@ void BookmarkView::scrollTo(const QModelIndex& index, ScrollHint hint)
     horizontalScrollBar()->setValue(x);
 }
 
+void BookmarkView::openAllFolders()
+{
+    // While a layout is pending, expand() only records the folder.
+    scheduleDelayedItemsLayout();
+    QList<QModelIndex> parents{QModelIndex()};
+    while (!parents.isEmpty()) {
+        const QModelIndex parent = parents.takeLast();
+        const int rows = model()->rowCount(parent);
+        if (rows == 0)
+            continue;
+        if (parent.isValid())
+            expand(parent);
+        for (int row = 0; row < rows; ++row)
+            parents.append(model()->index(row, 0, parent));
+    }
+}
+
 void BookmarkView::selectAll()
 {
     QItemSelection all;

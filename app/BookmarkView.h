@@ -54,6 +54,10 @@ public:
     // Every row, those inside closed folders too, so that what acts on the
     // selection (copying, deleting) reaches them.
     void selectAll() override;
+    // Opens every folder that has rows below it, with one layout for all:
+    // unlike expandAll(), which keeps a persistent index for every row and
+    // so makes each later change of the model pay for all of them.
+    void openAllFolders();
 
     static constexpr int statusMinimumWidth = 50;
     static constexpr int statusMaximumWidth = 100;

@@ -43,7 +43,7 @@ void TForm1::applyFind()
     ShowFound(*bookmarks_, SearchText(findBar->text()), findBar->choice(), *movedLinks_);
     // What was found is in sight; with nothing looked for, the tree as it was.
     if (bookmarks_->isFiltered())
-        VT->expandAll();
+        VT->openAllFolders();
     else
         restoreView();
 }

@@ -189,7 +189,7 @@ int main(int argc, char** argv)
         form.showMaximized();
         for (int i = 0; i < 1000 && !(form.windowHandle() && form.windowHandle()->isExposed()); ++i)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        form.VT->expandAll();
+        form.VT->openAllFolders();
         settle();
         BookmarkModel& tree = *form.VT->bookmarks();
         std::fprintf(stderr, "view: %d links in the tree, all folders expanded\n",

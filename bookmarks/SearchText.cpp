@@ -3,7 +3,14 @@
 #include "BookmarkEntry.h"
 #include "LinkPassword.h"
 
+#include <optional>
+
 namespace {
+
+char16_t asciiLower(char16_t c)
+{
+    return c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
+}
 
 // Folds text into out one character at a time, which is the whole fold for
 // characters that neither decompose nor combine (ASCII, most Cyrillic,
@@ -15,7 +22,7 @@ bool foldEachCharacter(QStringView text, QString& out)
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
         if (c < 0x80) {
-            folded[i] = QChar(c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c);
+            folded[i] = QChar(asciiLower(c));
             continue;
         }
         const QChar wide(c);
@@ -25,6 +32,30 @@ bool foldEachCharacter(QStringView text, QString& out)
         folded[i] = wide.toCaseFolded();
     }
     return true;
+}
+
+// Looks for a folded ASCII needle in text as it stands, which is its fold
+// as far as text is ASCII; nothing once a character beyond ASCII comes
+// before an answer (it may fold into ASCII: "é", "ﬁ").
+std::optional<bool> findAscii(QStringView text, QStringView needle)
+{
+    const char16_t* hay = text.utf16();
+    const qsizetype size = text.size();
+    const qsizetype length = needle.size();
+    const char16_t first = needle[0].unicode();
+    for (qsizetype at = 0; at < size; ++at) {
+        if (hay[at] >= 0x80)
+            return std::nullopt;
+        if (asciiLower(hay[at]) != first || size - at < length)
+            continue;
+        qsizetype matched = 1;
+        while (matched < length && hay[at + matched] < 0x80 &&
+               asciiLower(hay[at + matched]) == needle[matched].unicode())
+            ++matched;
+        if (matched == length)
+            return true;
+    }
+    return false;
 }
 
 QString foldFully(QStringView text)
@@ -41,7 +72,10 @@ QString foldFully(QStringView text)
 
 } // namespace
 
-SearchText::SearchText(const QString& typed) : folded_(fold(typed)) {}
+SearchText::SearchText(const QString& typed)
+    : folded_(fold(typed)), asciiNeedle_(QtPrivate::isAscii(QStringView(folded_)))
+{
+}
 
 QString SearchText::fold(QStringView text)
 {
@@ -53,6 +87,10 @@ bool SearchText::matches(QStringView text) const
 {
     if (folded_.isEmpty())
         return true;
+    if (asciiNeedle_) {
+        if (const std::optional<bool> found = findAscii(text, folded_))
+            return *found;
+    }
     if (!foldEachCharacter(text, scratch_))
         scratch_ = foldFully(text);
     return scratch_.contains(folded_);

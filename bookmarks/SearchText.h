@@ -24,6 +24,7 @@ public:
 
 private:
     QString folded_;
+    bool asciiNeedle_ = true;
     // Where each text tested is folded; kept, so that a filter over a large
     // tree does not allocate once per entry.
     mutable QString scratch_;
