@@ -13,6 +13,22 @@
 
 namespace {
 
+// Calls visit with every index that has rows below it (the invisible root
+// first) and their count, closed folders included.
+template <typename Visit> void forEachParent(const QAbstractItemModel& model, Visit visit)
+{
+    QList<QModelIndex> parents{QModelIndex()};
+    while (!parents.isEmpty()) {
+        const QModelIndex parent = parents.takeLast();
+        const int rows = model.rowCount(parent);
+        if (rows == 0)
+            continue;
+        visit(parent, rows);
+        for (int row = 0; row < rows; ++row)
+            parents.append(model.index(row, 0, parent));
+    }
+}
+
 const QColor focusedSelectionFill(0xBF, 0xFF, 0xC5);
 const QColor focusedSelectionBorder(0x66, 0xD8, 0x56);
 const QColor treeLineColor(0xDB, 0xD3, 0xB7);
@@ -151,33 +167,19 @@ void BookmarkView::openAllFolders()
 {
     // While a layout is pending, expand() only records the folder.
     scheduleDelayedItemsLayout();
-    QList<QModelIndex> parents{QModelIndex()};
-    while (!parents.isEmpty()) {
-        const QModelIndex parent = parents.takeLast();
-        const int rows = model()->rowCount(parent);
-        if (rows == 0)
-            continue;
+    forEachParent(*model(), [this](const QModelIndex& parent, int) {
         if (parent.isValid())
             expand(parent);
-        for (int row = 0; row < rows; ++row)
-            parents.append(model()->index(row, 0, parent));
-    }
+    });
 }
 
 void BookmarkView::selectAll()
 {
     QItemSelection all;
     const int lastColumn = model()->columnCount() - 1;
-    QList<QModelIndex> parents{QModelIndex()};
-    while (!parents.isEmpty()) {
-        const QModelIndex parent = parents.takeLast();
-        const int rows = model()->rowCount(parent);
-        if (rows == 0)
-            continue;
+    forEachParent(*model(), [&](const QModelIndex& parent, int rows) {
         all.select(model()->index(0, 0, parent), model()->index(rows - 1, lastColumn, parent));
-        for (int row = 0; row < rows; ++row)
-            parents.append(model()->index(row, 0, parent));
-    }
+    });
     selectionModel()->select(all, QItemSelectionModel::ClearAndSelect);
 }
 
