@@ -3,6 +3,7 @@
 #include "Opener.h"
 #include "PathUtils.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -32,7 +33,10 @@ void ShowItemsInFileManager(const QDBusConnection& bus, const QStringList& fileU
         QStringLiteral("/org/freedesktop/FileManager1"),
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
     call << fileUris << QString();
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, AnswerTimeoutMs));
+    // Owned by the application as well: an answer that never comes (the bus
+    // gone first) must not leave the watcher behind.
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, AnswerTimeoutMs),
+                                                QCoreApplication::instance());
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
                      [watcher, done = std::move(done)] {
                          done(!watcher->isError());

@@ -19,25 +19,27 @@ std::string homeFolder()
     return qgetenv("HOME").toStdString();
 }
 
-// The environment gives bytes; they are kept as they are so that a home
-// folder whose name is not valid UTF-8 still leads to the right place.
-std::string appDataFolder()
+// The XDG base folder variable names when it is set and absolute, else
+// belowHome in the home folder. The environment gives bytes; they are kept
+// as they are so that a home folder whose name is not valid UTF-8 still
+// leads to the right place.
+std::string xdgFolder(const char* variable, const char* belowHome)
 {
-    const std::string xdg = qgetenv("XDG_CONFIG_HOME").toStdString();
+    const std::string xdg = qgetenv(variable).toStdString();
     if (!xdg.empty() && xdg.front() == '/')
         return xdg;
     const std::string home = homeFolder();
-    return home.empty() ? std::string() : joinTidy(home, ".config");
+    return home.empty() ? std::string() : joinTidy(home, belowHome);
 }
 
-// $XDG_STATE_HOME when set and absolute, else $HOME/.local/state.
+std::string appDataFolder()
+{
+    return xdgFolder("XDG_CONFIG_HOME", ".config");
+}
+
 std::string stateFolder()
 {
-    const std::string xdg = qgetenv("XDG_STATE_HOME").toStdString();
-    if (!xdg.empty() && xdg.front() == '/')
-        return xdg;
-    const std::string home = homeFolder();
-    return home.empty() ? std::string() : joinTidy(home, ".local/state");
+    return xdgFolder("XDG_STATE_HOME", ".local/state");
 }
 
 // Makes path with any missing parents; what we make is private, as the XDG

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QString>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -71,6 +72,15 @@ protected:
         form.reset();
         form = std::make_unique<TForm1>();
         return *form;
+    }
+    // Shortcuts reach only the active window.
+    TForm1& activeForm()
+    {
+        TForm1& window = makeForm();
+        window.show();
+        window.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+        return window;
     }
 
     TempDir home;

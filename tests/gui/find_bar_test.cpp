@@ -19,15 +19,6 @@ protected:
         MainWindowFixture::SetUp();
         writeSmallTree();
     }
-    // Shortcuts reach only the active window.
-    TForm1& activeForm()
-    {
-        TForm1& window = makeForm();
-        window.show();
-        window.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
-        return window;
-    }
     static BookmarkNode* named(const BookmarkModel& tree, const QString& name)
     {
         for (BookmarkNode* node = tree.firstNode(); node; node = tree.nextNode(node)) {

@@ -35,15 +35,6 @@ protected:
         ResetMessageBoxes();
         MainWindowFixture::TearDown();
     }
-    // Shortcuts reach only the active window.
-    TForm1& activeForm()
-    {
-        TForm1& window = makeForm();
-        window.show();
-        window.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
-        return window;
-    }
     // A row below the root entry: Folder, One, Two.
     static QModelIndex row(TForm1& window, int n)
     {
