@@ -167,10 +167,14 @@ void BookmarkView::openAllFolders()
 {
     // While a layout is pending, expand() only records the folder.
     scheduleDelayedItemsLayout();
-    forEachParent(*model(), [this](const QModelIndex& parent, int) {
-        if (parent.isValid())
-            expand(parent);
-    });
+    // The nodes, not the rows: a row of the view costs an index, a node not.
+    for (BookmarkNode* node : bookmarks_->nodesInOrder()) {
+        if (!node->entry.IsFolder)
+            continue;
+        const QModelIndex row = bookmarks_->indexOf(node);
+        if (row.isValid() && bookmarks_->rowCount(row) > 0)
+            expand(row);
+    }
 }
 
 void BookmarkView::selectAll()

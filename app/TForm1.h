@@ -2,6 +2,7 @@
 
 #include "ImageList.h"
 #include "ResultsStore.h"
+#include "SearchIndex.h"
 #include "TMyThread.h"
 #include "WindowState.h"
 
@@ -292,6 +293,7 @@ private:
     BookmarkModel* bookmarks_ = nullptr; // the tree VT shows
     MenuStyle* menuStyle_ = nullptr;
     MovedLinks* movedLinks_ = nullptr;      // what the last run found moved, and the last update
+    SearchIndex searchIndex_;               // the tree's texts while the find bar is open
     KeptVerdicts* verdicts_ = nullptr;      // what Save report writes
     std::unique_ptr<ResultsStore> results_; // what runs on the folder shown found, kept
     Clock clock_ = SystemClock();

@@ -17,6 +17,7 @@ void TForm1::showFindBar()
 {
     if (findBar->isHidden()) {
         rememberView();
+        searchIndex_.prepare(*bookmarks_);
         findBar->show();
         applyAnchors();
     }
@@ -32,6 +33,7 @@ void TForm1::hideFindBar()
     findBar->reset();
     applyAnchors();
     bookmarks_->showAll();
+    searchIndex_.release();
     restoreView();
     viewBefore_ = {};
     if (hadFocus)
@@ -40,7 +42,8 @@ void TForm1::hideFindBar()
 
 void TForm1::applyFind()
 {
-    ShowFound(*bookmarks_, SearchText(findBar->text()), findBar->choice(), *movedLinks_);
+    ShowFound(*bookmarks_, searchIndex_, SearchText(findBar->text()), findBar->choice(),
+              *movedLinks_);
     // What was found is in sight; with nothing looked for, the tree as it was.
     if (bookmarks_->isFiltered())
         VT->openAllFolders();

@@ -23,6 +23,7 @@ void BookmarkModel::clear()
     root_->shownChildren_.clear();
     shownGaps_.clear();
     root_->children_.clear();
+    structureChanged();
     graveyard_.clear(); // a reset drops every persistent index, so nothing refers to them
     endResetModel();
 }
@@ -73,6 +74,7 @@ BookmarkNode* BookmarkModel::addChild(BookmarkNode* parent)
     BookmarkNode* added = node.get();
     added->parent_ = owner;
     added->row_ = owner->childCount();
+    structureChanged();
     // A node added while filtered stays hidden until the marks are made
     // again, so the view sees no change.
     if (filtered_) {
@@ -178,6 +180,7 @@ void BookmarkModel::setLink(BookmarkNode* node, const QString& link, FileId id)
         return;
     e->Link = link;
     e->Id = id;
+    ++revision_;
     emitNodeChanged(node);
 }
 
@@ -252,6 +255,7 @@ std::unique_ptr<BookmarkNode> BookmarkModel::detach(BookmarkNode* node)
     for (size_t row = size_t(taken->row_); row < siblings.size(); ++row)
         siblings[row]->row_ = int(row);
     taken->detached_ = true;
+    structureChanged();
     return taken;
 }
 
@@ -339,47 +343,73 @@ int BookmarkModel::rowOf(const BookmarkNode* node) const
     return filtered_ ? node->shownRow_ : node->row_;
 }
 
-std::vector<BookmarkNode*> BookmarkModel::forgetShown()
+void BookmarkModel::structureChanged()
 {
-    std::vector<BookmarkNode*> order;
-    root_->shownChildren_.clear();
+    ++revision_;
+    orderCurrent_ = false;
+    // They may be gone by the next filter.
+    shownNodes_.clear();
+    shownNodesKnown_ = false;
+}
+
+const std::vector<BookmarkNode*>& BookmarkModel::nodesInOrder() const
+{
+    if (orderCurrent_)
+        return order_;
+    order_.clear();
+    parentAt_.clear();
+    std::vector<int> ancestors; // places of the folders above the node reached
     for (BookmarkNode* node = firstNode(); node; node = nextNode(node)) {
+        while (!ancestors.empty() && order_[size_t(ancestors.back())] != node->parent_)
+            ancestors.pop_back();
+        parentAt_.push_back(ancestors.empty() ? -1 : ancestors.back());
+        ancestors.push_back(int(order_.size()));
+        order_.push_back(node);
+    }
+    orderCurrent_ = true;
+    return order_;
+}
+
+void BookmarkModel::forgetShown()
+{
+    root_->shownChildren_.clear();
+    for (BookmarkNode* node : shownNodesKnown_ ? shownNodes_ : nodesInOrder()) {
         node->shownParent_ = nullptr;
         node->shownChildren_.clear();
-        order.push_back(node);
     }
-    return order;
+    shownNodes_.clear();
+    shownNodesKnown_ = true;
 }
 
-void BookmarkModel::numberShown(const std::vector<BookmarkNode*>& order)
+void BookmarkModel::showRow(BookmarkNode* node, BookmarkNode* owner)
 {
-    const auto number = [](BookmarkNode* owner) {
-        for (size_t row = 0; row < owner->shownChildren_.size(); ++row)
-            owner->shownChildren_[row]->shownRow_ = int(row);
-    };
-    number(root_.get());
-    for (BookmarkNode* node : order)
-        number(node);
+    node->shownParent_ = owner;
+    node->shownRow_ = int(owner->shownChildren_.size());
+    owner->shownChildren_.push_back(node);
+    shownNodes_.push_back(node);
 }
 
-void BookmarkModel::showOnly(const std::function<bool(const BookmarkNode*)>& matches)
+void BookmarkModel::showOnly(const std::vector<bool>& matching)
 {
     beginResetModel();
-    const std::vector<BookmarkNode*> order = forgetShown();
+    forgetShown();
+    const std::vector<BookmarkNode*>& order = nodesInOrder();
     // Backwards, every node comes after all of its subtree, so a folder
-    // knows whether anything below it is shown; its rows come in reversed.
-    for (auto it = order.rbegin(); it != order.rend(); ++it) {
-        BookmarkNode* node = *it;
-        std::reverse(node->shownChildren_.begin(), node->shownChildren_.end());
-        const bool shown =
-            node->parent_ == root_.get() || !node->shownChildren_.empty() || matches(node);
-        if (!shown)
+    // knows whether anything below it is shown before its turn.
+    std::vector<bool> shown(order.size());
+    for (size_t i = order.size(); i-- > 0;) {
+        const int above = parentAt_[i];
+        if (above >= 0 && !shown[i] && !(i < matching.size() && matching[i]))
             continue;
-        node->shownParent_ = node->parent_;
-        node->parent_->shownChildren_.push_back(node);
+        shown[i] = true;
+        if (above >= 0)
+            shown[size_t(above)] = true;
     }
-    std::reverse(root_->shownChildren_.begin(), root_->shownChildren_.end());
-    numberShown(order);
+    // Forwards, each node's rows come in tree order; only shown nodes are touched.
+    for (size_t i = 0; i < order.size(); ++i) {
+        if (shown[i])
+            showRow(order[i], order[i]->parent_);
+    }
     filtered_ = true;
     endResetModel();
 }
@@ -387,11 +417,10 @@ void BookmarkModel::showOnly(const std::function<bool(const BookmarkNode*)>& mat
 void BookmarkModel::showGroups(std::vector<std::vector<BookmarkNode*>> groups)
 {
     beginResetModel();
-    const std::vector<BookmarkNode*> order = forgetShown();
-    for (const auto& top : root_->children_) {
-        top->shownParent_ = root_.get();
-        root_->shownChildren_.push_back(top.get());
-    }
+    forgetShown();
+    const std::vector<BookmarkNode*>& order = nodesInOrder();
+    for (const auto& top : root_->children_)
+        showRow(top.get(), root_.get());
     std::unordered_map<const BookmarkNode*, size_t> place;
     for (size_t i = 0; i < order.size(); ++i)
         place.emplace(order[i], i);
@@ -407,11 +436,9 @@ void BookmarkModel::showGroups(std::vector<std::vector<BookmarkNode*>> groups)
             // Only links of this tree, each once.
             if (!rootEntry || !place.contains(link) || link->shownParent_ || link->entry.IsFolder)
                 continue;
-            link->shownParent_ = rootEntry;
-            rootEntry->shownChildren_.push_back(link);
+            showRow(link, rootEntry);
         }
     }
-    numberShown(order);
     filtered_ = true;
     endResetModel();
 }

@@ -61,11 +61,18 @@ public:
     // inside one update bracket.
     void deleteNodes(const std::vector<BookmarkNode*>& nodes);
 
+    // Every node in pre-order, as nextNode() walks them; kept until a node
+    // is added or removed.
+    const std::vector<BookmarkNode*>& nodesInOrder() const;
+    // Changes whenever a node is added or removed or a link rewritten, so
+    // that what is worked out from the tree's texts knows when it is stale.
+    quint64 revision() const { return revision_; }
+
     // Filtering: index, parent and rowCount then present only the nodes
     // shown, while every operation above still works on the whole tree.
-    // A link is shown when it matches; a folder when a link below it is
-    // shown or when it matches itself. The root entry is always shown.
-    void showOnly(const std::function<bool(const BookmarkNode*)>& matches);
+    // matching[i] says whether nodesInOrder()[i] matches. A node is shown
+    // when it matches or a node below it is shown; a top-level one always.
+    void showOnly(const std::vector<bool>& matching);
     // The root entry with the links of each group one after another directly
     // below it, the groups in tree order of their first link.
     void showGroups(std::vector<std::vector<BookmarkNode*>> groups);
@@ -98,10 +105,11 @@ private:
     BookmarkNode* rowBelow(const BookmarkNode* owner, int row) const;
     BookmarkNode* rowParent(const BookmarkNode* node) const;
     int rowOf(const BookmarkNode* node) const;
-    // Every node in pre-order with the shown structure emptied, for a new one.
-    std::vector<BookmarkNode*> forgetShown();
-    // Numbers the shown rows below owner and below every node in order.
-    void numberShown(const std::vector<BookmarkNode*>& order);
+    void structureChanged();
+    // Empties the shown structure, for a new one.
+    void forgetShown();
+    // Shows node as the next row below owner.
+    void showRow(BookmarkNode* node, BookmarkNode* owner);
     // Takes the rows of a subtree about to leave out of the shown structure;
     // the rows left are closed up when the update bracket ends.
     void hideSubtreeRows(BookmarkNode* top);
@@ -125,6 +133,16 @@ private:
     bool layoutChanging_ = false;
     bool filtered_ = false;
     std::vector<BookmarkNode*> shownGaps_; // shown parents that lost rows in this bracket
+    // The nodes that carry shown rows, so that a new filter empties only
+    // those; unknown once nodes came or went, and then every node is visited.
+    std::vector<BookmarkNode*> shownNodes_;
+    bool shownNodesKnown_ = true;
+    quint64 revision_ = 0;
+    // nodesInOrder(), with the place of each node's parent in it (-1 for a
+    // top-level node), made again on first use after a node came or went.
+    mutable std::vector<BookmarkNode*> order_;
+    mutable std::vector<int> parentAt_;
+    mutable bool orderCurrent_ = false;
     // Subtrees removed inside an update bracket. The view may still hold
     // indexes into them until the bracket ends, so they die only then.
     std::vector<std::unique_ptr<BookmarkNode>> graveyard_;

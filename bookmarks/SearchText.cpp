@@ -12,13 +12,12 @@ char16_t asciiLower(char16_t c)
     return c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
 }
 
-// Folds text into out one character at a time, which is the whole fold for
-// characters that neither decompose nor combine (ASCII, most Cyrillic,
-// Greek, CJK). False, with out undefined, when one needs the full fold.
-bool foldEachCharacter(QStringView text, QString& out)
+// Folds text into folded (text.size() characters) one character at a time,
+// which is the whole fold for characters that neither decompose nor combine
+// (ASCII, most Cyrillic, Greek, CJK). False, with folded undefined, when one
+// needs the full fold.
+bool foldEachCharacter(QStringView text, QChar* folded)
 {
-    out.resize(text.size());
-    QChar* folded = out.data();
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
         if (c < 0x80) {
@@ -80,7 +79,25 @@ SearchText::SearchText(const QString& typed)
 QString SearchText::fold(QStringView text)
 {
     QString folded;
-    return foldEachCharacter(text, folded) ? folded : foldFully(text);
+    appendFolded(text, folded);
+    return folded;
+}
+
+void SearchText::appendFolded(QStringView text, QString& out)
+{
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    if (foldEachCharacter(text, out.data() + start))
+        return;
+    out.resize(start);
+    out.append(foldFully(text));
+}
+
+QString SearchText::linkAsShown(const BookmarkEntry& link)
+{
+    // A password needs an '@' before it can be masked; most links have none
+    // and are taken as they are, without a pass over their authority.
+    return link.Link.contains(u'@') ? MaskPassword(link.Link) : link.Link;
 }
 
 bool SearchText::matches(QStringView text) const
@@ -91,8 +108,8 @@ bool SearchText::matches(QStringView text) const
         if (const std::optional<bool> found = findAscii(text, folded_))
             return *found;
     }
-    if (!foldEachCharacter(text, scratch_))
-        scratch_ = foldFully(text);
+    scratch_.resize(0);
+    appendFolded(text, scratch_);
     return scratch_.contains(folded_);
 }
 
@@ -100,8 +117,5 @@ bool SearchText::matchesEntry(const BookmarkEntry& entry) const
 {
     if (entry.IsFolder)
         return matches(entry.Name);
-    // A password needs an '@' before it can be masked; most links have none
-    // and are tested as they are, without a pass over their authority.
-    return matches(entry.Title) ||
-           matches(entry.Link.contains(u'@') ? MaskPassword(entry.Link) : entry.Link);
+    return matches(entry.Title) || matches(linkAsShown(entry));
 }

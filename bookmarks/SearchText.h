@@ -14,6 +14,7 @@ public:
     explicit SearchText(const QString& typed = {});
 
     bool isEmpty() const { return folded_.isEmpty(); }
+    const QString& folded() const { return folded_; }
     bool matches(QStringView text) const;
     // By the name the row shows, or for a link also by its link as the Link
     // column shows it (a password masked).
@@ -21,6 +22,9 @@ public:
 
     // Compatibility-decomposed, without combining marks, case-folded.
     static QString fold(QStringView text);
+    static void appendFolded(QStringView text, QString& out);
+    // A link's address as the Link column shows it: a password masked.
+    static QString linkAsShown(const BookmarkEntry& link);
 
 private:
     QString folded_;

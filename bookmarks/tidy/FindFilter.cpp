@@ -3,6 +3,7 @@
 #include "BookmarkModel.h"
 #include "DuplicateGroups.h"
 #include "MovedLinks.h"
+#include "SearchIndex.h"
 #include "SearchText.h"
 
 #include <algorithm>
@@ -24,6 +25,23 @@ bool hasChosenStatus(const BookmarkEntry& link, FindChoice choice)
     }
 }
 
+// Of the nodes found, only the links of the chosen kind.
+void keepChosenLinks(const std::vector<BookmarkNode*>& order, FindChoice choice,
+                     const MovedLinks& moved, std::vector<bool>& found)
+{
+    for (size_t at = 0; at < order.size(); ++at) {
+        if (!found[at])
+            continue;
+        const BookmarkNode* node = order[at];
+        if (node->entry.IsFolder)
+            found[at] = false;
+        else if (choice == FindChoice::Moved)
+            found[at] = moved.isMoved(node);
+        else
+            found[at] = hasChosenStatus(node->entry, choice);
+    }
+}
+
 void showDuplicates(BookmarkModel& tree, const SearchText& text)
 {
     std::vector<std::pair<BookmarkNode*, QString>> links;
@@ -42,7 +60,7 @@ void showDuplicates(BookmarkModel& tree, const SearchText& text)
 
 } // namespace
 
-void ShowFound(BookmarkModel& tree, const SearchText& text, FindChoice choice,
+void ShowFound(BookmarkModel& tree, SearchIndex& index, const SearchText& text, FindChoice choice,
                const MovedLinks& moved)
 {
     if (choice == FindChoice::Duplicates) {
@@ -53,12 +71,9 @@ void ShowFound(BookmarkModel& tree, const SearchText& text, FindChoice choice,
         tree.showAll();
         return;
     }
-    tree.showOnly([&](const BookmarkNode* node) {
-        const BookmarkEntry& e = node->entry;
-        if (e.IsFolder)
-            return choice == FindChoice::All && !text.isEmpty() && text.matchesEntry(e);
-        if (choice == FindChoice::Moved && !moved.isMoved(node))
-            return false;
-        return hasChosenStatus(e, choice) && text.matchesEntry(e);
-    });
+    std::vector<bool> matching = index.find(tree, text);
+    // With every link asked for, all the text finds is shown, folders too.
+    if (choice != FindChoice::All)
+        keepChosenLinks(tree.nodesInOrder(), choice, moved, matching);
+    tree.showOnly(matching);
 }

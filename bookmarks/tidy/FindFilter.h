@@ -2,6 +2,7 @@
 
 class BookmarkModel;
 class MovedLinks;
+class SearchIndex;
 class SearchText;
 
 // The find bar's "Show:" choices, in the order it lists them.
@@ -19,5 +20,6 @@ enum class FindChoice
 // and the choice, with their folders; a folder named like the text when
 // every link is asked for; the duplicate groups of which a link matches the
 // text, each whole. With no text and every link asked for, the whole tree.
-void ShowFound(BookmarkModel& tree, const SearchText& text, FindChoice choice,
+// index holds tree's texts, made again when they changed.
+void ShowFound(BookmarkModel& tree, SearchIndex& index, const SearchText& text, FindChoice choice,
                const MovedLinks& moved);

@@ -30,9 +30,9 @@ protected:
         return name == "root" ? root : form->VT->model()->index(below, 0, root);
     }
 
-    // Opens the menu with a right click on the row named (the Menu key for
-    // none) and gives the items it offers, closing it again.
-    QStringList offered(const QString& clicked = {})
+    // Opens the menu with a right click on the row named (key for none) and
+    // gives the items it offers, closing it again.
+    QStringList offered(const QString& clicked = {}, QKeyCombination key = Qt::Key_Menu)
     {
         QStringList enabled;
         QTimer::singleShot(0, form->pmVT, [&] {
@@ -45,7 +45,7 @@ protected:
         QContextMenuEvent click(QContextMenuEvent::Mouse, at,
                                 form->VT->viewport()->mapToGlobal(at));
         if (clicked.isEmpty())
-            QTest::keyClick(form->VT, Qt::Key_Menu);
+            QTest::keyClick(form->VT, key.key(), key.keyboardModifiers());
         else
             QCoreApplication::sendEvent(form->VT->viewport(), &click);
         return enabled;
@@ -61,21 +61,23 @@ TEST_F(ContextMenuTest, OffersWhatAppliesToTheRowsClickedOrSelectedAndActsOnThem
     const struct
     {
         QStringList before; // selected before the click
-        QString clicked;    // empty: the Menu key on the last row selected
+        QString clicked;    // empty: key on the last row selected
         QStringList enabled;
         int selectedAfter;
+        QKeyCombination key = Qt::Key_Menu;
     } cases[] = {
         {{}, "root", {"Check again", "Show in file manager", "Open another folder…"}, 1},
         {{"Second"}, "News", {"Check again", "Show in file manager", "Move to Trash"}, 1},
         {{"Example", "Second"}, "Second", link.mid(1), 2},
         {{"Example"}, {}, link, 1},
+        {{"Example"}, {}, link, 1, Qt::SHIFT | Qt::Key_F10},
     };
     for (const auto& c : cases) {
         form->VT->clearSelection();
         for (const QString& name : c.before)
             form->VT->selectionModel()->setCurrentIndex(row(name), QItemSelectionModel::Select |
                                                                        QItemSelectionModel::Rows);
-        EXPECT_EQ(offered(c.clicked), c.enabled);
+        EXPECT_EQ(offered(c.clicked, c.key), c.enabled);
         EXPECT_EQ(form->VT->selectionModel()->selectedRows().size(), c.selectedAfter);
         EXPECT_TRUE(c.clicked.isEmpty() ||
                     form->VT->isNodeSelected(BookmarkModel::nodeOf(row(c.clicked))));

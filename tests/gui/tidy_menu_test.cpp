@@ -112,6 +112,19 @@ TEST_F(TidyMenuTest, UpdateAllMovedLinksAsksRewritesTheFilesAndCtrlZPutsThemBack
     EXPECT_EQ(entry(form, "Moved")->Link, "http://127.0.0.1:9/old");
     EXPECT_TRUE(form.mnUpdateMoved->isEnabled());
 
+    // From the menu on a selection, only the moved links selected.
+    BookmarkModel& tree = *form.VT->bookmarks();
+    BookmarkNode* sub = tree.firstNode();
+    while (sub && sub->entry.Name != "Sub")
+        sub = tree.nextNode(sub);
+    form.VT->selectionModel()->select(tree.indexOf(sub), QItemSelectionModel::ClearAndSelect |
+                                                             QItemSelectionModel::Rows);
+    SetNextMessageBoxAnswer(QMessageBox::Yes);
+    form.mnUpdateSelected->trigger();
+    EXPECT_EQ(LastMessageBox().text, "Update 1 moved link to its new address?");
+    EXPECT_EQ(read("Sub/Plain.url"), "[InternetShortcut]\r\nURL=https://127.0.0.1:9/plain\r\n");
+    EXPECT_EQ(read("Moved.url"), moved);
+
     // The undone links may be updated again; a file gone meanwhile is named.
     fs::remove(home / "Favorites/Moved.url");
     SetNextMessageBoxAnswer(QMessageBox::Yes);

@@ -1,6 +1,7 @@
 #include "BookmarkModel.h"
 #include "FindFilter.h"
 #include "MovedLinks.h"
+#include "SearchIndex.h"
 #include "SearchText.h"
 
 #include <QAbstractItemModelTester>
@@ -43,6 +44,7 @@ protected:
     BookmarkModel model;
     QAbstractItemModelTester tester{&model, QAbstractItemModelTester::FailureReportingMode::Fatal};
     MovedLinks moved{model};
+    SearchIndex index;
     BookmarkNode* root = add(model, nullptr, "Root");
     BookmarkNode* cafe = add(model, root, "Café Paris");
     BookmarkNode* menu = add(model, cafe, "Menu", "http://cafe.example/menu", StatusDead);
@@ -76,6 +78,9 @@ TEST_F(FindFilterTest, ShowsMatchingLinksWithTheirFoldersForEveryTextAndChoice)
         // The link as the Link column shows it: the password is not there.
         {"secret", FindChoice::All, "Root"},
         {"***@tickets", FindChoice::All, "Root(Café Paris(Tickets))"},
+        // Nor does text run on from a name into its link, or into the next node.
+        {"menuhttp", FindChoice::All, "Root"},
+        {"menutickets", FindChoice::All, "Root"},
         {"", FindChoice::Dead, "Root(Café Paris(Menu) Mail)"},
         {"MAIL", FindChoice::Dead, "Root(Mail)"},
         {"", FindChoice::NotSure, "Root(News(Old))"},
@@ -88,14 +93,14 @@ TEST_F(FindFilterTest, ShowsMatchingLinksWithTheirFoldersForEveryTextAndChoice)
         {"", FindChoice::All, whole},
     };
     for (const auto& c : cases) {
-        ShowFound(model, SearchText(QString::fromUtf8(c.text)), c.choice, moved);
+        ShowFound(model, index, SearchText(QString::fromUtf8(c.text)), c.choice, moved);
         EXPECT_EQ(outline(model), c.shown) << c.text << " / " << int(c.choice);
     }
 }
 
 TEST_F(FindFilterTest, ChangesWhileFilteredKeepTheShownRowsConsistent)
 {
-    ShowFound(model, SearchText(), FindChoice::Dead, moved);
+    ShowFound(model, index, SearchText(), FindChoice::Dead, moved);
     EXPECT_FALSE(model.indexOf(tickets).isValid());
     EXPECT_EQ(model.indexOf(mail).row(), 1);
 
@@ -117,8 +122,18 @@ TEST_F(FindFilterTest, ChangesWhileFilteredKeepTheShownRowsConsistent)
         ++nodes;
     EXPECT_EQ(nodes, 5) << "the walk still reaches every node";
 
+    // What is searched follows a link rewritten, and a node added, since the last search.
+    ShowFound(model, index, SearchText("mail"), FindChoice::All, moved);
+    EXPECT_EQ(outline(model), "Root(News(Mail copy) Mail)");
+    model.setLink(old, "http://post.example/", {});
+    ShowFound(model, index, SearchText("post"), FindChoice::All, moved);
+    EXPECT_EQ(outline(model), "Root(News(Old))");
+    add(model, news, "Post office", "http://office.example/", StatusAlive);
+    ShowFound(model, index, SearchText("post"), FindChoice::All, moved);
+    EXPECT_EQ(outline(model), "Root(News(Old Post office))");
+
     // A folder taken away takes its links out of the groups below the root entry.
-    ShowFound(model, SearchText(), FindChoice::Duplicates, moved);
+    ShowFound(model, index, SearchText(), FindChoice::Duplicates, moved);
     model.beginUpdate();
     model.deleteNode(news);
     model.endUpdate();
