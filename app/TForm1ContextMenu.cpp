@@ -15,6 +15,7 @@
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QSet>
+#include <cstdint>
 
 namespace {
 
@@ -36,14 +37,16 @@ std::function<bool(BookmarkNode*)> WithinAny(const std::vector<BookmarkNode*>& t
     };
 }
 
-// The links in the subtrees of tops, in tree order.
+// The links in the subtrees of tops, in tree order; the first most of them.
 std::vector<BookmarkNode*> LinksWithin(const BookmarkModel& tree,
-                                       const std::vector<BookmarkNode*>& tops)
+                                       const std::vector<BookmarkNode*>& tops,
+                                       size_t most = SIZE_MAX)
 {
     std::vector<BookmarkNode*> links;
     for (BookmarkNode* top : tops) {
         const BookmarkNode* end = tree.nextNodeAfterSubtree(top);
-        for (BookmarkNode* node = top; node != end; node = tree.nextNode(node))
+        for (BookmarkNode* node = top; node != end && links.size() < most;
+             node = tree.nextNode(node))
             if (!node->entry.IsFolder)
                 links.push_back(node);
     }
@@ -135,7 +138,7 @@ void TForm1::pmVTPopup()
 
     mnOpenLink->setEnabled(rows.size() == 1 && selectedLinks == 1);
     mnCopyLink->setEnabled(selectedLinks > 0);
-    mnCheckAgain->setEnabled(idle && !LinksWithin(*bookmarks_, tops).empty());
+    mnCheckAgain->setEnabled(idle && !LinksWithin(*bookmarks_, tops, 1).empty());
     mnUpdateSelected->setEnabled(idle && movedLinks_->count(WithinAny(tops)) > 0);
     mnShowInFileManager->setEnabled(!tops.empty());
     // The Favorites folder itself is never deleted; with others it is left out.
