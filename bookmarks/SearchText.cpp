@@ -3,8 +3,6 @@
 #include "BookmarkEntry.h"
 #include "LinkPassword.h"
 
-#include <optional>
-
 namespace {
 
 char16_t asciiLower(char16_t c)
@@ -33,30 +31,6 @@ bool foldEachCharacter(QStringView text, QChar* folded)
     return true;
 }
 
-// Looks for a folded ASCII needle in text as it stands, which is its fold
-// as far as text is ASCII; nothing once a character beyond ASCII comes
-// before an answer (it may fold into ASCII: "é", "ﬁ").
-std::optional<bool> findAscii(QStringView text, QStringView needle)
-{
-    const char16_t* hay = text.utf16();
-    const qsizetype size = text.size();
-    const qsizetype length = needle.size();
-    const char16_t first = needle[0].unicode();
-    for (qsizetype at = 0; at < size; ++at) {
-        if (hay[at] >= 0x80)
-            return std::nullopt;
-        if (asciiLower(hay[at]) != first || size - at < length)
-            continue;
-        qsizetype matched = 1;
-        while (matched < length && hay[at + matched] < 0x80 &&
-               asciiLower(hay[at + matched]) == needle[matched].unicode())
-            ++matched;
-        if (matched == length)
-            return true;
-    }
-    return false;
-}
-
 QString foldFully(QStringView text)
 {
     const QString decomposed = text.toString().normalized(QString::NormalizationForm_KD);
@@ -71,10 +45,7 @@ QString foldFully(QStringView text)
 
 } // namespace
 
-SearchText::SearchText(const QString& typed)
-    : folded_(fold(typed)), asciiNeedle_(QtPrivate::isAscii(QStringView(folded_)))
-{
-}
+SearchText::SearchText(const QString& typed) : folded_(fold(typed)) {}
 
 QString SearchText::fold(QStringView text)
 {
@@ -98,24 +69,4 @@ QString SearchText::linkAsShown(const BookmarkEntry& link)
     // A password needs an '@' before it can be masked; most links have none
     // and are taken as they are, without a pass over their authority.
     return link.Link.contains(u'@') ? MaskPassword(link.Link) : link.Link;
-}
-
-bool SearchText::matches(QStringView text) const
-{
-    if (folded_.isEmpty())
-        return true;
-    if (asciiNeedle_) {
-        if (const std::optional<bool> found = findAscii(text, folded_))
-            return *found;
-    }
-    scratch_.resize(0);
-    appendFolded(text, scratch_);
-    return scratch_.contains(folded_);
-}
-
-bool SearchText::matchesEntry(const BookmarkEntry& entry) const
-{
-    if (entry.IsFolder)
-        return matches(entry.Name);
-    return matches(entry.Title) || matches(linkAsShown(entry));
 }

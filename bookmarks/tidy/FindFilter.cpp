@@ -42,20 +42,24 @@ void keepChosenLinks(const std::vector<BookmarkNode*>& order, FindChoice choice,
     }
 }
 
-void showDuplicates(BookmarkModel& tree, const SearchText& text)
+// The duplicate groups with a link among those found, each whole.
+void showDuplicates(BookmarkModel& tree, const std::vector<bool>& found)
 {
-    std::vector<std::pair<BookmarkNode*, QString>> links;
-    for (BookmarkNode* node = tree.firstNode(); node; node = tree.nextNode(node)) {
-        if (!node->entry.IsFolder)
-            links.emplace_back(node, node->entry.Link);
+    const std::vector<BookmarkNode*>& order = tree.nodesInOrder();
+    std::vector<std::pair<size_t, QString>> links;
+    for (size_t at = 0; at < order.size(); ++at) {
+        if (!order[at]->entry.IsFolder)
+            links.emplace_back(at, order[at]->entry.Link);
     }
-    std::vector<std::vector<BookmarkNode*>> groups = DuplicateGroups(links);
-    std::erase_if(groups, [&text](const std::vector<BookmarkNode*>& group) {
-        return std::none_of(group.begin(), group.end(), [&text](const BookmarkNode* link) {
-            return text.matchesEntry(link->entry);
-        });
-    });
-    tree.showGroups(std::move(groups));
+    std::vector<std::vector<BookmarkNode*>> shown;
+    for (const std::vector<size_t>& group : DuplicateGroups(links)) {
+        if (std::none_of(group.begin(), group.end(), [&found](size_t at) { return found[at]; }))
+            continue;
+        std::vector<BookmarkNode*>& nodes = shown.emplace_back();
+        for (const size_t at : group)
+            nodes.push_back(order[at]);
+    }
+    tree.showGroups(std::move(shown));
 }
 
 } // namespace
@@ -63,15 +67,15 @@ void showDuplicates(BookmarkModel& tree, const SearchText& text)
 void ShowFound(BookmarkModel& tree, SearchIndex& index, const SearchText& text, FindChoice choice,
                const MovedLinks& moved)
 {
-    if (choice == FindChoice::Duplicates) {
-        showDuplicates(tree, text);
-        return;
-    }
     if (choice == FindChoice::All && text.isEmpty()) {
         tree.showAll();
         return;
     }
     std::vector<bool> matching = index.find(tree, text);
+    if (choice == FindChoice::Duplicates) {
+        showDuplicates(tree, matching);
+        return;
+    }
     // With every link asked for, all the text finds is shown, folders too.
     if (choice != FindChoice::All)
         keepChosenLinks(tree.nodesInOrder(), choice, moved, matching);
