@@ -72,10 +72,8 @@ void clearProgress()
 // cannot be written costs the next run its history, not this one its verdicts.
 void saveResults(ResultsStore& store, const BookmarkModel& tree)
 {
-    ForgetLinksGone(store, tree);
-    EnsureStateFolder();
     QString error;
-    if (!store.save(&error))
+    if (!SaveKeptResults(store, tree, &error))
         writeError(QStringLiteral("orvanta: the results could not be kept: ") + error + u'\n');
 }
 

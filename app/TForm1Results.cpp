@@ -36,13 +36,7 @@ QString TForm1::loadKeptResults()
 
 void TForm1::saveKeptResults()
 {
-    if (!results_)
-        return;
-    ForgetLinksGone(*results_, *bookmarks_);
-    if (!results_->changed())
-        return;
-    EnsureStateFolder();
     QString error;
-    if (!results_->save(&error))
+    if (results_ && !SaveKeptResults(*results_, *bookmarks_, &error))
         showStatusNotice(QStringLiteral("The results could not be kept: ") + error);
 }

@@ -22,11 +22,6 @@ QString timeText(const QDateTime& time)
     return time.isValid() ? time.toUTC().toString(Qt::ISODate) : QString();
 }
 
-QJsonValue timeValue(const QDateTime& time)
-{
-    return time.isValid() ? QJsonValue(timeText(time)) : QJsonValue();
-}
-
 // Null stands for "never"; anything else must be a time.
 std::optional<QDateTime> timeOf(const QJsonValue& value)
 {
@@ -56,9 +51,9 @@ QJsonObject resultObject(const QByteArray& key, const KeptResult& result)
         {QStringLiteral("text"), result.text},
         {QStringLiteral("reason"), result.reason},
         {QStringLiteral("checked"), timeText(result.checked)},
-        {QStringLiteral("lastAlive"), timeValue(result.lastAlive)},
+        {QStringLiteral("lastAlive"), TimeJson(result.lastAlive)},
         {QStringLiteral("deadRuns"), result.deadRuns},
-        {QStringLiteral("firstDead"), timeValue(result.firstDead)},
+        {QStringLiteral("firstDead"), TimeJson(result.firstDead)},
     };
 }
 
@@ -103,6 +98,11 @@ std::filesystem::path absoluteFolder(const std::filesystem::path& folder)
 }
 
 } // namespace
+
+QJsonValue TimeJson(const QDateTime& time)
+{
+    return time.isValid() ? QJsonValue(timeText(time)) : QJsonValue();
+}
 
 Clock SystemClock()
 {

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QHash>
+#include <QJsonValue>
 #include <QString>
 #include <filesystem>
 #include <functional>
@@ -32,6 +33,10 @@ struct KeptResult
 // text is not carried over.
 KeptResult NextResult(const KeptResult* previous, const QString& link, const Judgement& judgement,
                       const QDateTime& now);
+
+// A time as the results file and the JSON report write it: UTC in ISO
+// 8601, null for never.
+QJsonValue TimeJson(const QDateTime& time);
 
 // "dead in 3 runs in a row" for a dead link whose streak spans at least a
 // day over two runs or more; empty otherwise, since two runs an hour apart

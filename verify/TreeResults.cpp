@@ -1,6 +1,7 @@
 #include "TreeResults.h"
 
 #include "BookmarkModel.h"
+#include "KnownFolders.h"
 #include "VerificationRun.h"
 
 #include <QSet>
@@ -52,6 +53,15 @@ void ForgetLinksGone(ResultsStore& store, const BookmarkModel& tree)
                     present.insert(key);
                 });
     store.retain([&present](const QByteArray& key) { return present.contains(key); });
+}
+
+bool SaveKeptResults(ResultsStore& store, const BookmarkModel& tree, QString* error)
+{
+    ForgetLinksGone(store, tree);
+    if (!store.changed())
+        return true;
+    EnsureStateFolder();
+    return store.save(error);
 }
 
 void KeepRewrittenLinks(ResultsStore& store, const BookmarkModel& tree, const QDateTime& now)

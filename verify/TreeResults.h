@@ -24,6 +24,11 @@ const KeptResult& KeepVerdict(ResultsStore& store, const BookmarkEntry& entry,
 // Forgets the links that are no longer in the tree (deleted).
 void ForgetLinksGone(ResultsStore& store, const BookmarkModel& tree);
 
+// Writes store, less the links gone from tree, into the state folder
+// (made when missing) if anything changed. False, with error set, when it
+// could not be written.
+bool SaveKeptResults(ResultsStore& store, const BookmarkModel& tree, QString* error);
+
 // Links shown alive under another link text than the one kept were
 // rewritten to a new address: that one is kept now, alive.
 void KeepRewrittenLinks(ResultsStore& store, const BookmarkModel& tree, const QDateTime& now);

@@ -59,10 +59,7 @@ QByteArray jsonLine(const QString& link, QByteArrayView path, const LinkVerdict&
                                                 : QJsonValue());
     if (kept) {
         object.insert(QStringLiteral("deadRuns"), kept->deadRuns);
-        object.insert(QStringLiteral("lastAlive"),
-                      kept->lastAlive.isValid()
-                          ? QJsonValue(kept->lastAlive.toUTC().toString(Qt::ISODate))
-                          : QJsonValue());
+        object.insert(QStringLiteral("lastAlive"), TimeJson(kept->lastAlive));
     }
     return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
 }
