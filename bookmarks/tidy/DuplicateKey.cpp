@@ -25,6 +25,13 @@ QString keptQuery(const QString& query)
     return kept.join(u'&');
 }
 
+// A route ("#!/home", "#label/Work") picks what the page shows; an anchor
+// ("#top") only scrolls it.
+bool isRoute(const QString& fragment)
+{
+    return fragment.startsWith(u'!') || fragment.contains(u'/');
+}
+
 QString webKey(const WebLink& link)
 {
     QString key = QStringLiteral("http://");
@@ -37,6 +44,8 @@ QString webKey(const WebLink& link)
     const QString query = keptQuery(link.query);
     if (!query.isEmpty())
         key += u'?' + query;
+    if (link.hasFragment && isRoute(link.fragment))
+        key += u'#' + link.fragment;
     return key;
 }
 
