@@ -97,7 +97,8 @@ int RunCheck(const CommandLine& line, int& argc, char** argv)
 
     BookmarkModel tree;
     for (const UnreadableFolder& unreadable : LoadFavorites(tree, folder))
-        writeError(QStringLiteral("orvanta: ") + UnreadableFolderLine(unreadable) + u'\n');
+        writeError(QStringLiteral("orvanta: ") + TerminalText(UnreadableFolderLine(unreadable)) +
+                   u'\n');
     // The window's store of earlier results: the check adds its run to it.
     const QDateTime now = SystemClock()();
     std::optional<ResultsStore> store;

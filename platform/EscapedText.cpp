@@ -53,21 +53,36 @@ bool isControl(char32_t code)
     return code < 0x20 || code == 0x7F || (code >= 0x80 && code <= 0x9F);
 }
 
+// The embeddings, overrides and isolates: each turns or shifts the text
+// after it until the line ends, so a name could hide what follows it.
+bool isBidiControl(char32_t code)
+{
+    return (code >= 0x202A && code <= 0x202E) || (code >= 0x2066 && code <= 0x2069);
+}
+
+// JSON's form, which reads as well in the other formats.
+QString unicodeEscape(char32_t code)
+{
+    return QStringLiteral("\\u%1").arg(uint(code), 4, 16, QLatin1Char('0'));
+}
+
 void appendHex(QString& text, QByteArrayView bytes)
 {
     for (const char byte : bytes)
         text += QStringLiteral("\\x%1").arg(uint(uchar(byte)), 2, 16, QLatin1Char('0'));
 }
 
-QString escaped(QByteArrayView bytes, bool controlsToo)
+QString escaped(QByteArrayView bytes, bool forTerminal)
 {
     QString text;
     text.reserve(bytes.size());
     while (!bytes.isEmpty()) {
         const Utf8Char next = firstChar(bytes);
         const qsizetype used = next.length ? next.length : 1;
-        if (next.length == 0 || (controlsToo && isControl(next.code)))
+        if (next.length == 0 || (forTerminal && isControl(next.code)))
             appendHex(text, bytes.first(used));
+        else if (forTerminal && isBidiControl(next.code))
+            text += unicodeEscape(next.code);
         else if (next.code == U'\\')
             text += QStringLiteral("\\\\");
         else
@@ -92,4 +107,19 @@ QString TerminalText(QStringView text)
 QString TerminalPath(QByteArrayView path)
 {
     return escaped(path, true);
+}
+
+QByteArray TerminalJson(QByteArrayView json)
+{
+    const QString text = QString::fromUtf8(json);
+    QString safe;
+    safe.reserve(text.size());
+    for (const QChar c : text) {
+        const char32_t code = c.unicode();
+        if ((code >= 0x7F && isControl(code)) || isBidiControl(code))
+            safe += unicodeEscape(code);
+        else
+            safe += c;
+    }
+    return safe.toUtf8();
 }

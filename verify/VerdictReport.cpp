@@ -61,17 +61,15 @@ QByteArray jsonLine(const QString& link, QByteArrayView path, const LinkVerdict&
         object.insert(QStringLiteral("deadRuns"), kept->deadRuns);
         object.insert(QStringLiteral("lastAlive"), TimeJson(kept->lastAlive));
     }
-    return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
+    return TerminalJson(QJsonDocument(object).toJson(QJsonDocument::Compact)) + '\n';
 }
 
-// Tabs and line breaks are control characters too, so no field can split
-// the line or its columns.
-QByteArray textLine(const QString& link, QByteArrayView path, const LinkVerdict& verdict)
+// The columns of text and CSV. Tabs and line breaks are control characters
+// too, so no field can split the line or its columns.
+QStringList terminalFields(const QString& link, QByteArrayView path, const LinkVerdict& verdict)
 {
-    const QStringList fields{VerdictWord(verdict.judgement.verdict),
-                             TerminalText(verdict.judgement.reason), TerminalText(link),
-                             TerminalPath(path)};
-    return (fields.join(u'\t') + u'\n').toUtf8();
+    return {VerdictWord(verdict.judgement.verdict), TerminalText(verdict.judgement.reason),
+            TerminalText(link), TerminalPath(path)};
 }
 
 } // namespace
@@ -116,15 +114,13 @@ QByteArray VerdictReport::line(const QString& link, QByteArrayView path, const L
 {
     switch (format_) {
     case ReportFormat::Csv:
-        return csvRow({VerdictWord(verdict.judgement.verdict), verdict.judgement.reason, link,
-                       EscapedPath(path)})
-            .toUtf8();
+        return csvRow(terminalFields(link, path, verdict)).toUtf8();
     case ReportFormat::Json:
         return jsonLine(link, path, verdict, kept);
     case ReportFormat::Text:
         break;
     }
-    return textLine(link, path, verdict);
+    return (terminalFields(link, path, verdict).join(u'\t') + u'\n').toUtf8();
 }
 
 QByteArray VerdictReport::entryLine(const BookmarkEntry& entry, const std::filesystem::path& folder,

@@ -35,10 +35,11 @@ std::string PathFromFolder(const std::string& path, const std::filesystem::path&
 // the answer was and how many requests it took. The verdict is one of the
 // words of VerdictWord. Each line comes
 // whole, so a reader never sees half a verdict. No line can act on the
-// terminal or the spreadsheet it is read in: text shows control characters
-// as escapes, and a CSV field that a spreadsheet would take for a formula
-// begins with a quote. A path is shown by EscapedPath in every format, so
-// two shortcuts never print alike.
+// terminal or the spreadsheet it is read in, nor show its text reversed:
+// text and CSV show control and bidirectional characters as TerminalText
+// does, JSON as "\u" escapes, and a CSV field that a spreadsheet would take
+// for a formula begins with a quote. A path is shown by EscapedPath in
+// every format, so two shortcuts never print alike.
 class VerdictReport final
 {
 public:

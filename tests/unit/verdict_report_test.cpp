@@ -2,6 +2,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -34,7 +35,7 @@ TEST(VerdictReport, CsvQuotesOnlyTheFieldsThatNeedIt)
         "dead,404 Not Found,\"http://a/?x=1,2\",\"say \"\"hi\"\".url\"\r\n");
     EXPECT_EQ(
         csv.line(QStringLiteral("http://a/"), "two\r\nlines\n.url", judged(answer(200, true))),
-        "alive,200 OK,http://a/,\"two\r\nlines\n.url\"\r\n");
+        "alive,200 OK,http://a/,two\\x0d\\x0alines\\x0a.url\r\n");
 }
 
 TEST(VerdictReport, JsonLinesEscapeAndTellFailuresFromAnswersAndHowTheVerdictCame)
@@ -102,6 +103,20 @@ TEST(VerdictReport, TextKeepsOneLineOfFourColumnsWithTheVerdictsWordAndReason)
               "unchecked\tout of open files\thttp://a/\ta.url\n");
 }
 
+// Bytes that would act on a terminal or turn the text after them around.
+bool holdsActingBytes(const QByteArray& line)
+{
+    QByteArray body = line.chopped(1); // the line's own end
+    if (body.endsWith('\r'))
+        body.chop(1);
+    const QString text = QString::fromUtf8(body);
+    return std::any_of(text.begin(), text.end(), [](QChar c) {
+        const char16_t code = c.unicode();
+        return (code < 0x20 && code != u'\t') || (code >= 0x7F && code <= 0x9F) ||
+               (code >= 0x202A && code <= 0x202E) || (code >= 0x2066 && code <= 0x2069);
+    });
+}
+
 TEST(VerdictReport, HostileNamesNeitherActNorPrintAlike)
 {
     const struct
@@ -114,11 +129,24 @@ TEST(VerdictReport, HostileNamesNeitherActNorPrintAlike)
     } cases[] = {
         // Erases the line above, where a dead link was shown.
         {"\x1b[1A\x1b[2Kgone.url", "http://a/", "http://a/\t\\x1b[1A\\x1b[2Kgone.url",
-         "http://a/,\x1b[1A\x1b[2Kgone.url", "\x1b[1A\x1b[2Kgone.url"},
+         "http://a/,\\x1b[1A\\x1b[2Kgone.url", "\x1b[1A\x1b[2Kgone.url"},
         // C1 CSI (U+009B), DEL, and a link that sets the window's title.
         {"a\xc2\x9bJ\x7f.url", "http://a/\x1b]0;owned\x07",
          "http://a/\\x1b]0;owned\\x07\ta\\xc2\\x9bJ\\x7f.url",
-         "http://a/\x1b]0;owned\x07,a\xc2\x9bJ\x7f.url", "a\xc2\x9bJ\x7f.url"},
+         "http://a/\\x1b]0;owned\\x07,a\\xc2\\x9bJ\\x7f.url", "a\xc2\x9bJ\x7f.url"},
+        // A right-to-left override shows "exe.url" as "lru.exe"; isolates
+        // in a link move what follows them.
+        {"\xe2\x80\xae"
+         "exe.url",
+         "http://a/\xe2\x81\xa6x\xe2\x81\xa9\xe2\x80\xaa",
+         "http://a/\\u2066x\\u2069\\u202a\t\\u202eexe.url",
+         "http://a/\\u2066x\\u2069\\u202a,\\u202eexe.url",
+         "\xe2\x80\xae"
+         "exe.url"},
+        {"\xe2\x80\xab\xe2\x80\xac\xe2\x80\xad\xe2\x81\xa7\xe2\x81\xa8.url", "http://a/",
+         "http://a/\t\\u202b\\u202c\\u202d\\u2067\\u2068.url",
+         "http://a/,\\u202b\\u202c\\u202d\\u2067\\u2068.url",
+         "\xe2\x80\xab\xe2\x80\xac\xe2\x80\xad\xe2\x81\xa7\xe2\x81\xa8.url"},
         // Not UTF-8, and a name spelling that escape: both must stay apart.
         {"caf\xe9.url", "http://a/", "http://a/\tcaf\\xe9.url", "http://a/,caf\\xe9.url",
          "caf\\xe9.url"},
@@ -136,7 +164,10 @@ TEST(VerdictReport, HostileNamesNeitherActNorPrintAlike)
         const QByteArray csv = VerdictReport(ReportFormat::Csv).line(link, c.path, alive);
         EXPECT_EQ(csv, QByteArray("alive,200 OK,") + c.csv + "\r\n");
         const QByteArray json = VerdictReport(ReportFormat::Json).line(link, c.path, alive);
-        EXPECT_EQ(QJsonDocument::fromJson(json).object().value(QStringLiteral("path")).toString(),
-                  QString::fromUtf8(c.json));
+        const QJsonObject object = QJsonDocument::fromJson(json).object();
+        EXPECT_EQ(object.value(QStringLiteral("path")).toString(), QString::fromUtf8(c.json));
+        EXPECT_EQ(object.value(QStringLiteral("link")).toString(), link);
+        for (const QByteArray& line : {text, csv, json})
+            EXPECT_FALSE(holdsActingBytes(line)) << line.toStdString();
     }
 }
