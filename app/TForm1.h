@@ -248,6 +248,8 @@ private:
     // Writes the kept results when anything changed, less the links gone
     // from the tree.
     void saveKeptResults();
+    // Whether deleted entries go to the Trash, as the Options dialog says now.
+    bool deletesToTrash() const;
     // Opens the folders the state remembers, when it remembers them for the
     // tree just loaded.
     void restoreExpandedFolders(const WindowState& state);

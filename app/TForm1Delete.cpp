@@ -6,6 +6,7 @@
 #include "BookmarkView.h"
 #include "Deletion.h"
 #include "MessageBoxes.h"
+#include "TfrOptions.h"
 #include "TreeResults.h"
 
 #include <QCoreApplication>
@@ -109,11 +110,13 @@ QStringList EarlierLine(const EarlierDead& earlier, int inside, const QDateTime&
                 .arg(which, when)};
 }
 
-QString DeadLinksDetails(const DeadLinkCounts& counts, bool reachedNoServer,
+QString DeadLinksDetails(const DeadLinkCounts& counts, bool toTrash, bool reachedNoServer,
                          const QStringList& earlier)
 {
-    QStringList lines{QStringLiteral("%1 will be moved to the Trash.")
-                          .arg(Counted(counts.inside, "dead link", "dead links"))};
+    QStringList lines{QStringLiteral("%1 will be %2.")
+                          .arg(Counted(counts.inside, "dead link", "dead links"),
+                               toTrash ? QStringLiteral("moved to the Trash")
+                                       : QStringLiteral("deleted permanently"))};
     lines << earlier << KeptUnsureLine(counts) << OutsideLine(counts);
     // A strict run judges every link without an answer dead, network or not.
     if (reachedNoServer)
@@ -157,6 +160,11 @@ QString DeletionSummary(const DeletionOutcome& outcome, const char* one, const c
 
 } // namespace
 
+bool TForm1::deletesToTrash() const
+{
+    return !optionsDialog_ || optionsDialog_->useTrash();
+}
+
 void TForm1::VTKeyDown(int key, Qt::KeyboardModifiers)
 {
     if (key != Qt::Key_Delete)
@@ -180,7 +188,8 @@ void TForm1::VTKeyDown(int key, Qt::KeyboardModifiers)
         return;
     const DeletionOutcome outcome = DeleteSelectedEntries(
         tree, FavoritesPath.native(),
-        [this](BookmarkNode* node) { return VT->isNodeSelected(node); }, AskPermanent(this));
+        [this](BookmarkNode* node) { return VT->isNodeSelected(node); }, deletesToTrash(),
+        AskPermanent(this));
     saveKeptResults();
     ShowCounts();
     refreshFind();
@@ -202,11 +211,12 @@ void TForm1::btDeleteClick()
         results_ ? EarlierLine(DeadJudgedBefore(*results_, *bookmarks_, sessionStart_),
                                counts.inside, now)
                  : QStringList();
-    const QString details = DeadLinksDetails(counts, lastRunReachedNoServer, earlier);
+    const bool toTrash = deletesToTrash();
+    const QString details = DeadLinksDetails(counts, toTrash, lastRunReachedNoServer, earlier);
     if (!Confirm(this, QStringLiteral("Delete all dead links?"), details))
         return;
     const DeletionOutcome outcome =
-        DeleteDeadLinks(*bookmarks_, FavoritesPath.native(), AskPermanent(this));
+        DeleteDeadLinks(*bookmarks_, FavoritesPath.native(), toTrash, AskPermanent(this));
     saveKeptResults();
     ShowCounts();
     refreshFind();

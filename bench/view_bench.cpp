@@ -154,7 +154,7 @@ void reportDeletion(BookmarkModel& tree, const std::filesystem::path& favorites)
     // result; that is part of the cost.
     const double seconds = SecondsOf([&] {
         deletion = SecondsOf([&] {
-            deleted = DeleteDeadLinks(tree, favorites.native(), [](const Untrashable&) {
+            deleted = DeleteDeadLinks(tree, favorites.native(), true, [](const Untrashable&) {
                           return true;
                       }).removed;
         });

@@ -19,7 +19,7 @@ enum class Fate
     Deleted, // permanently: the row goes
     Missing, // no longer on disk: the row goes
     Kept,    // left on disk: the row stays
-    NoTrash, // no trash takes it: the user decides
+    NoTrash, // not to the Trash: deleted permanently if the user agreed
 };
 
 // The entry's folder, found again from the Favorites folder along the
@@ -74,17 +74,20 @@ Fate deletePermanently(const std::string& favoritesPath, BookmarkNode* node,
 }
 
 // Trash first for all, then one question for what no trash took, then the
-// rows that went leave the tree together.
+// rows that went leave the tree together. Without the Trash, the question
+// the user already answered covers every entry.
 DeletionOutcome deleteNodes(BookmarkModel& tree, const std::string& favoritesPath,
-                            const std::vector<BookmarkNode*>& nodes,
+                            const std::vector<BookmarkNode*>& nodes, bool useTrash,
                             const PermanentDeletionQuestion& askPermanent)
 {
-    std::vector<Fate> fates;
+    std::vector<Fate> fates(nodes.size(), Fate::NoTrash);
     Untrashable untrashable;
-    Trash trash;
-    for (BookmarkNode* node : nodes)
-        fates.push_back(toTrash(trash, favoritesPath, node, untrashable));
-    const bool permanently = untrashable.count > 0 && askPermanent(untrashable);
+    if (useTrash) {
+        Trash trash;
+        for (size_t i = 0; i < nodes.size(); ++i)
+            fates[i] = toTrash(trash, favoritesPath, nodes[i], untrashable);
+    }
+    const bool permanently = !useTrash || (untrashable.count > 0 && askPermanent(untrashable));
     const std::vector<FileId> spared =
         permanently ? FolderAndAncestors(favoritesPath) : std::vector<FileId>();
 
@@ -116,12 +119,12 @@ bool isDeadLink(const BookmarkEntry* entry)
 
 DeletionOutcome DeleteSelectedEntries(BookmarkModel& tree, const std::string& favoritesPath,
                                       const std::function<bool(BookmarkNode*)>& isSelected,
-                                      const PermanentDeletionQuestion& askPermanent)
+                                      bool useTrash, const PermanentDeletionQuestion& askPermanent)
 {
     std::vector<BookmarkNode*> nodes = tree.sortedSelection(isSelected);
     // The root entry stands for the Favorites folder itself; it never goes.
     std::erase_if(nodes, [](BookmarkNode* node) { return !BookmarkModel::entry(node->parent()); });
-    return deleteNodes(tree, favoritesPath, nodes, askPermanent);
+    return deleteNodes(tree, favoritesPath, nodes, useTrash, askPermanent);
 }
 
 DeadLinkCounts CountDeadLinks(const BookmarkModel& tree)
@@ -138,7 +141,7 @@ DeadLinkCounts CountDeadLinks(const BookmarkModel& tree)
 }
 
 DeletionOutcome DeleteDeadLinks(BookmarkModel& tree, const std::string& favoritesPath,
-                                const PermanentDeletionQuestion& askPermanent)
+                                bool useTrash, const PermanentDeletionQuestion& askPermanent)
 {
     std::vector<BookmarkNode*> nodes;
     for (BookmarkNode* node = tree.firstNode(); node; node = tree.nextNode(node)) {
@@ -146,5 +149,5 @@ DeletionOutcome DeleteDeadLinks(BookmarkModel& tree, const std::string& favorite
         if (isDeadLink(entry) && !entry->OutsideFavorites)
             nodes.push_back(node);
     }
-    return deleteNodes(tree, favoritesPath, nodes, askPermanent);
+    return deleteNodes(tree, favoritesPath, nodes, useTrash, askPermanent);
 }

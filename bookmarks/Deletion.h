@@ -32,14 +32,15 @@ struct Untrashable
 // permanently. No keeps them, on disk and in the tree.
 using PermanentDeletionQuestion = std::function<bool(const Untrashable&)>;
 
-// Moves the selected entries to the Trash: the selection is resolved to its
-// top-most nodes (a folder covers what lies in it); each is first found again
-// from favoritesPath, one checked folder at a time, and left alone when
-// anything on its way changed. An entry already gone from disk just leaves
-// the tree. The rows that go leave it in one update.
+// Moves the selected entries to the Trash, or without useTrash deletes them
+// permanently at once (the caller has asked): the selection is resolved to
+// its top-most nodes (a folder covers what lies in it); each is first found
+// again from favoritesPath, one checked folder at a time, and left alone
+// when anything on its way changed. An entry already gone from disk just
+// leaves the tree. The rows that go leave it in one update.
 DeletionOutcome DeleteSelectedEntries(BookmarkModel& tree, const std::string& favoritesPath,
                                       const std::function<bool(BookmarkNode*)>& isSelected,
-                                      const PermanentDeletionQuestion& askPermanent);
+                                      bool useTrash, const PermanentDeletionQuestion& askPermanent);
 
 struct DeadLinkCounts
 {
@@ -49,7 +50,7 @@ struct DeadLinkCounts
 };
 DeadLinkCounts CountDeadLinks(const BookmarkModel& tree);
 
-// Moves every dead link inside the Favorites folder to the Trash, the same
-// way. Folders are never removed.
+// Moves every dead link inside the Favorites folder to the Trash (or deletes
+// it), the same way. Folders are never removed.
 DeletionOutcome DeleteDeadLinks(BookmarkModel& tree, const std::string& favoritesPath,
-                                const PermanentDeletionQuestion& askPermanent);
+                                bool useTrash, const PermanentDeletionQuestion& askPermanent);

@@ -21,7 +21,8 @@ namespace {
 const int ExtraRowHeight = 26;
 const int LinksAtOnceRowTop = 134;
 const int StrictRowTop = LinksAtOnceRowTop + ExtraRowHeight;
-const int ExtraRows = 2;
+const int TrashRowTop = StrictRowTop + ExtraRowHeight;
+const int ExtraRows = 3;
 
 // What went wrong with the file, in the words of the error box.
 QString saveFailureText(const std::filesystem::path& path, const Settings::SaveResult& result)
@@ -90,6 +91,7 @@ void TfrOptions::setupControls()
 
     setupLinksAtOnceRow();
     setupStrictRow();
+    setupTrashRow();
 
     lbAdressProxy->setBuddy(edAdressProxy);
     lbPort->setBuddy(edPort);
@@ -97,6 +99,7 @@ void TfrOptions::setupControls()
     setTabOrder(edAdressProxy, edPort);
     setTabOrder(edPort, seLinksAtOnce);
     setTabOrder(seLinksAtOnce, chbStrictVerdicts);
+    setTabOrder(chbStrictVerdicts, chbUseTrash);
 
     edAdressProxy->installEventFilter(this);
     edPort->installEventFilter(this);
@@ -133,6 +136,15 @@ void TfrOptions::setupStrictRow()
     chbStrictVerdicts->setAccessibleName(chbStrictVerdicts->text());
 }
 
+void TfrOptions::setupTrashRow()
+{
+    chbUseTrash = new QCheckBox(tr("Move deleted entries to the Trash"), this);
+    chbUseTrash->setObjectName(QStringLiteral("chbUseTrash"));
+    chbUseTrash->setGeometry(16, TrashRowTop + 2, 273, 17);
+    chbUseTrash->setCursor(Qt::PointingHandCursor);
+    chbUseTrash->setAccessibleName(chbUseTrash->text());
+}
+
 void TfrOptions::FormCreate()
 {
     // A missing or unreadable file leaves the defaults; nothing is reported.
@@ -143,6 +155,7 @@ void TfrOptions::FormCreate()
     chbUseProxy->setChecked(proxy.useProxy);
     seLinksAtOnce->setValue(settings_.linksAtOnce);
     chbStrictVerdicts->setChecked(settings_.strictVerdicts);
+    chbUseTrash->setChecked(settings_.useTrash);
 }
 
 void TfrOptions::FormClose()
@@ -150,6 +163,7 @@ void TfrOptions::FormClose()
     settings_.proxy = proxySettings();
     settings_.linksAtOnce = linksAtOnce();
     settings_.strictVerdicts = strictVerdicts();
+    settings_.useTrash = useTrash();
     for (;;) {
         // The path is worked out afresh on every attempt, never cached.
         const std::filesystem::path path = ConfigFilePath();
@@ -186,6 +200,11 @@ int TfrOptions::linksAtOnce() const
 bool TfrOptions::strictVerdicts() const
 {
     return chbStrictVerdicts->isChecked();
+}
+
+bool TfrOptions::useTrash() const
+{
+    return chbUseTrash->isChecked();
 }
 
 void TfrOptions::showModal()

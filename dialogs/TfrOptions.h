@@ -35,6 +35,8 @@ public:
     // Whether a run judges links by the first rule only: alive on a final
     // "200" or "302", everything else dead.
     bool strictVerdicts() const;
+    // Whether deleted entries go to the Trash rather than away for good.
+    bool useTrash() const;
 
     // What the main window's Options button does: centred over the main
     // window, modal, result ignored.
@@ -54,6 +56,7 @@ private:
     void setupControls();
     void setupLinksAtOnceRow();
     void setupStrictRow();
+    void setupTrashRow();
     void FormCreate();
     void FormClose();
     void chbUseProxyClick();
@@ -70,6 +73,7 @@ private:
     QLabel* lbLinksAtOnce = nullptr;
     QSpinBox* seLinksAtOnce = nullptr;
     QCheckBox* chbStrictVerdicts = nullptr;
+    QCheckBox* chbUseTrash = nullptr;
 
     // Loaded at start-up; every close takes the controls into it and saves it.
     Settings settings_;

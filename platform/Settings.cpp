@@ -20,6 +20,7 @@ const QString PortKey = QStringLiteral("Port");
 const QString UseProxyKey = QStringLiteral("UseProxy");
 const QString LinksAtOnceKey = QStringLiteral("LinksAtOnce");
 const QString StrictVerdictsKey = QStringLiteral("StrictVerdicts");
+const QString UseTrashKey = QStringLiteral("UseTrash");
 
 // Returns 0 or the errno value that kept the file from being read; a
 // profile left unread is empty, so every key gives its default.
@@ -39,10 +40,11 @@ Settings::LoadStatus loadStatus(int error)
     return error == ENOENT ? Settings::LoadStatus::Missing : Settings::LoadStatus::Unreadable;
 }
 
-bool readFlag(const ProfileSection& keys, const QString& key)
+// A value that is no number gives the flag's default.
+bool readFlag(const ProfileSection& keys, const QString& key, bool byDefault = false)
 {
     const std::optional<std::int32_t> number = ParseProfileInteger(keys.value(key));
-    return number.has_value() && *number != 0;
+    return number ? *number != 0 : byDefault;
 }
 
 // A hand-edited value out of range is brought into it rather than dropped.
@@ -68,6 +70,7 @@ void readOptions(const ProfileFile& profile, Settings& settings)
     proxy.useProxy = readFlag(keys, UseProxyKey);
     settings.linksAtOnce = readLinksAtOnce(keys);
     settings.strictVerdicts = readFlag(keys, StrictVerdictsKey);
+    settings.useTrash = readFlag(keys, UseTrashKey, true);
 }
 
 void writeOptions(const Settings& settings, ProfileFile& profile)
@@ -77,7 +80,8 @@ void writeOptions(const Settings& settings, ProfileFile& profile)
                                        {PortKey, proxy.port},
                                        {UseProxyKey, flagText(proxy.useProxy)},
                                        {LinksAtOnceKey, QString::number(settings.linksAtOnce)},
-                                       {StrictVerdictsKey, flagText(settings.strictVerdicts)}});
+                                       {StrictVerdictsKey, flagText(settings.strictVerdicts)},
+                                       {UseTrashKey, flagText(settings.useTrash)}});
 }
 
 Settings::LoadStatus loadSettings(Settings& settings, const std::filesystem::path& configFile,

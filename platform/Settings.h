@@ -42,6 +42,9 @@ struct Settings
     // Alive only on a final "200" or "302", everything else dead, with no
     // second look and no page read: the rule the program had at first.
     bool strictVerdicts = false;
+    // Deleted entries go to the desktop's Trash; off, they are deleted
+    // permanently, as the program did at first.
+    bool useTrash = true;
     WindowState window;
 
     // Replaces every value by the file's (or the default).

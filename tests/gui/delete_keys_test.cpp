@@ -4,6 +4,7 @@
 #include "MessageBoxes.h"
 #include "PictureButton.h"
 #include "StatusPanels.h"
+#include "TfrOptions.h"
 
 #include <QItemSelectionModel>
 #include <QTest>
@@ -215,6 +216,33 @@ TEST_F(DeleteKeysTest, WithoutATrashOneQuestionDecidesOnPermanentDeletion)
     EXPECT_FALSE(fs::exists(favorites() / "News"));
     EXPECT_FALSE(fs::exists(favorites() / "Second.url"));
     EXPECT_FALSE(node(form, "Second"));
+}
+
+TEST_F(DeleteKeysTest, WithTheTrashSwitchedOffInOptionsTheOneQuestionLeadsToPermanentDeletion)
+{
+    writeSmallTree();
+    home.write(".config/Orvanta/Config.ini", "[Options]\nUseTrash=0\n");
+    TForm1& form = makeForm();
+    form.setOptionsDialog(new TfrOptions(&form));
+
+    select(form, {node(form, "News"), node(form, "Second")});
+    SetNextMessageBoxAnswer(QMessageBox::Yes);
+    pressDelete(form);
+    EXPECT_EQ(MessageBoxCount(), 1);
+    EXPECT_FALSE(fs::exists(favorites() / "News"));
+    EXPECT_FALSE(fs::exists(favorites() / "Second.url"));
+    EXPECT_FALSE(node(form, "Second"));
+    EXPECT_EQ(form.StatusBar1->panelText(2), "2 entries deleted permanently");
+
+    BookmarkModel::entry(node(form, "Example"))->Status = StatusDead;
+    SetNextMessageBoxAnswer(QMessageBox::Yes);
+    form.btDelete->click();
+    EXPECT_EQ(MessageBoxCount(), 2);
+    EXPECT_EQ(LastMessageBox().text, "Delete all dead links?");
+    EXPECT_EQ(LastMessageBox().informativeText, "1 dead link will be deleted permanently.");
+    EXPECT_FALSE(fs::exists(favorites() / "Example.url"));
+    EXPECT_EQ(form.StatusBar1->panelText(2), "1 dead link deleted permanently");
+    EXPECT_FALSE(fs::exists(dataHome() / "Trash"));
 }
 
 TEST_F(DeleteKeysTest, TheDeadLinksQuestionCountsWhatGoesAndWhatIsLeftOut)

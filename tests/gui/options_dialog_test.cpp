@@ -82,12 +82,13 @@ private:
 TEST_F(OptionsDialog, withoutConfigFileStartsWithDefaultsAndDisabledTintedEdits)
 {
     auto dialog = makeDialog();
-    // The proxy group's layout, and two rows under it.
-    EXPECT_EQ(dialog->size(), QSize(297, 139 + 2 * 26));
+    // The proxy group's layout, and three rows under it.
+    EXPECT_EQ(dialog->size(), QSize(297, 139 + 3 * 26));
     EXPECT_FALSE(dialog->windowFlags() & Qt::WindowMinMaxButtonsHint);
     EXPECT_EQ(address->text(), "");
     EXPECT_EQ(port->text(), "80");
     EXPECT_FALSE(box->isChecked());
+    EXPECT_TRUE(dialog->useTrash()) << "deleted entries go to the Trash unless asked otherwise";
     for (QLineEdit* edit : {address, port}) {
         EXPECT_FALSE(edit->isEnabled());
         EXPECT_EQ(shownBase(edit), DisabledEditColor);
@@ -132,7 +133,8 @@ TEST_F(OptionsDialog, closingUntouchedOnAFreshSystemWritesAllThreeKeysInOrder)
     EXPECT_TRUE(dialog->close());
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(ReadFileBytes(configPath()),
-              "[Options]\nProxy=\nPort=80\nUseProxy=0\nLinksAtOnce=128\nStrictVerdicts=0\n");
+              "[Options]\nProxy=\nPort=80\nUseProxy=0\nLinksAtOnce=128\nStrictVerdicts=0\n"
+              "UseTrash=1\n");
     EXPECT_EQ(MessageBoxCount(), 0);
 }
 
@@ -152,7 +154,7 @@ TEST_F(OptionsDialog, uncheckingKeepsTextsAndEveryCloseSavesThemBesideOtherSecti
     EXPECT_EQ(ReadFileBytes(configPath()), "[Window]\r\nLeft = 10 ; note\r\n\r\n"
                                            "[Options]\r\nPort=8080\r\nExtra=x\r\n"
                                            "Proxy=proxy.local\r\nUseProxy=0\r\nLinksAtOnce=128\r\n"
-                                           "StrictVerdicts=0\r\n");
+                                           "StrictVerdicts=0\r\nUseTrash=1\r\n");
 
     dialog->show();
     QTest::mouseClick(box, Qt::LeftButton);
@@ -163,12 +165,13 @@ TEST_F(OptionsDialog, uncheckingKeepsTextsAndEveryCloseSavesThemBesideOtherSecti
 
 TEST_F(OptionsDialog, rowsUnderTheProxyGroupShowTheStoredValuesAndEveryCloseSavesThem)
 {
-    writeConfig("[Options]\nLinksAtOnce=500\nStrictVerdicts=1\n");
+    writeConfig("[Options]\nLinksAtOnce=500\nStrictVerdicts=1\nUseTrash=0\n");
     auto dialog = makeDialog();
     auto* label = dialog->findChild<QLabel*>("lbLinksAtOnce");
     auto* spin = dialog->findChild<QSpinBox*>("seLinksAtOnce");
     auto* strict = dialog->findChild<QCheckBox*>("chbStrictVerdicts");
-    ASSERT_TRUE(label && spin && strict);
+    auto* trash = dialog->findChild<QCheckBox*>("chbUseTrash");
+    ASSERT_TRUE(label && spin && strict && trash);
     EXPECT_EQ(label->text(), "Links checked at once:");
     EXPECT_EQ(label->buddy(), spin);
     EXPECT_GE(spin->y(), 129) << "under the proxy group";
@@ -178,22 +181,37 @@ TEST_F(OptionsDialog, rowsUnderTheProxyGroupShowTheStoredValuesAndEveryCloseSave
     EXPECT_EQ(dialog->linksAtOnce(), 256);
     EXPECT_EQ(strict->accessibleName(), "Judge links strictly (alive only on 200 or 302)");
     EXPECT_TRUE(dialog->strictVerdicts());
-    // A row of its own under the spin box, its text whole inside the dialog.
+    EXPECT_EQ(trash->accessibleName(), "Move deleted entries to the Trash");
+    EXPECT_FALSE(dialog->useTrash());
+    // Each box a row of its own under the spin box, in the strict box's
+    // style, its text whole inside the dialog.
     EXPECT_GT(strict->y(), spin->geometry().bottom());
-    EXPECT_LE(strict->geometry().bottom(), dialog->height());
-    EXPECT_LE(strict->x() + strict->sizeHint().width(), dialog->width());
+    EXPECT_EQ(trash->geometry(), strict->geometry().translated(0, 26));
+    EXPECT_EQ(trash->cursor().shape(), strict->cursor().shape());
+    for (QCheckBox* check : {strict, trash}) {
+        EXPECT_LE(check->geometry().bottom(), dialog->height());
+        EXPECT_LE(check->x() + check->sizeHint().width(), dialog->width());
+    }
     QWidget* next = spin->nextInFocusChain();
     while (next->parent() == spin) // the spin box's own edit
         next = next->nextInFocusChain();
     EXPECT_EQ(next, strict) << "Tab goes from the spin box to the check box";
+    EXPECT_EQ(strict->nextInFocusChain(), trash);
 
     dialog->show();
     spin->setValue(16);
     strict->click();
+    trash->click();
     EXPECT_EQ(dialog->linksAtOnce(), 16);
+    EXPECT_TRUE(dialog->useTrash());
     ASSERT_TRUE(dialog->close());
     EXPECT_EQ(ReadFileBytes(configPath()),
-              "[Options]\nLinksAtOnce=16\nStrictVerdicts=0\nProxy=\nPort=80\nUseProxy=0\n");
+              "[Options]\nLinksAtOnce=16\nStrictVerdicts=0\nUseTrash=1\n"
+              "Proxy=\nPort=80\nUseProxy=0\n");
+    dialog->show();
+    trash->click();
+    ASSERT_TRUE(dialog->close());
+    EXPECT_NE(ReadFileBytes(configPath()).find("UseTrash=0\n"), std::string::npos);
 }
 
 TEST_F(OptionsDialog, unwritableConfigOffersRetryAndCancelAndKeepsTheFile)
@@ -266,7 +284,8 @@ TEST_F(OptionsDialog, aConfigFolderWhoseNameIsNotUtf8KeepsItsBytes)
     EXPECT_TRUE(dialog->close());
     EXPECT_EQ(MessageBoxCount(), 0);
     EXPECT_EQ(ReadFileBytes(folder / "Orvanta/Config.ini"),
-              "[Options]\nPort=3128\nProxy=\nUseProxy=0\nLinksAtOnce=128\nStrictVerdicts=0\n");
+              "[Options]\nPort=3128\nProxy=\nUseProxy=0\nLinksAtOnce=128\nStrictVerdicts=0\n"
+              "UseTrash=1\n");
 }
 
 TEST_F(OptionsDialog, showModalRunsCentredOverTheMainWindow)

@@ -70,6 +70,7 @@ struct DeletionFixture : ::testing::Test
     int askedFor = -1;
     std::vector<TrashOutcome> askedWhy;
     bool answer = false;
+    bool useTrash = true; // the Options dialog's setting
 
     void load() { LoadFavorites(tree, favorites); }
     void markDead(const QString& title)
@@ -88,9 +89,12 @@ struct DeletionFixture : ::testing::Test
     {
         return DeleteSelectedEntries(
             tree, favorites.native(), [&](BookmarkNode* n) { return selected.count(n) > 0; },
-            question());
+            useTrash, question());
     }
-    DeletionOutcome deleteDead() { return DeleteDeadLinks(tree, favorites.native(), question()); }
+    DeletionOutcome deleteDead()
+    {
+        return DeleteDeadLinks(tree, favorites.native(), useTrash, question());
+    }
 };
 
 } // namespace
@@ -257,6 +261,41 @@ TEST_F(DeletionFixture, WhatNoTrashTakesIsDeletedPermanentlyOnlyAfterYes)
     EXPECT_FALSE(fs::exists(favorites / "Mail.url"));
     EXPECT_FALSE(fs::exists(favorites / "Travel"));
     EXPECT_EQ(Rows(tree), (QStringList{"Internet Explorer - Favorites", "Kept"}));
+}
+
+TEST_F(DeletionFixture, WithoutTheTrashEntriesAreDeletedPermanentlyAndNothingElseIsAsked)
+{
+    home.write("Favorites/Mail.url", kShortcut);
+    home.write("Favorites/Travel/Maps.url", kShortcut);
+    home.write("Elsewhere/Precious.url", kShortcut);
+    fs::create_directory_symlink(home / "Elsewhere", favorites / "Travel/Linked");
+    home.write("Favorites/Locked.url", kShortcut);
+    fs::permissions(favorites / "Locked.url", fs::perms::owner_write, fs::perm_options::remove);
+    home.write("Favorites/Dead.url", kShortcut);
+    home.write("Favorites/Alive.url", kShortcut);
+    load();
+    useTrash = false;
+
+    DeletionOutcome outcome =
+        deleteSelected({Find(tree, "Mail"), Find(tree, "Travel"), Find(tree, "Locked")});
+    EXPECT_EQ(outcome.removed, 2);
+    EXPECT_EQ(outcome.deletedPermanently, 2);
+    EXPECT_EQ(outcome.trashed, 0);
+    EXPECT_EQ(outcome.leftAlone, 1) << "a read-only shortcut stays either way";
+    EXPECT_FALSE(fs::exists(favorites / "Mail.url"));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(favorites / "Travel")));
+    EXPECT_TRUE(fs::exists(home / "Elsewhere/Precious.url")) << "the folder link was not followed";
+    EXPECT_TRUE(fs::exists(favorites / "Locked.url"));
+
+    markDead("Dead");
+    outcome = deleteDead();
+    EXPECT_EQ(outcome.deletedPermanently, 1);
+    EXPECT_FALSE(fs::exists(favorites / "Dead.url"));
+    EXPECT_TRUE(fs::exists(favorites / "Alive.url"));
+
+    EXPECT_EQ(askedFor, -1) << "the caller's question was the only one";
+    EXPECT_FALSE(fs::exists(trash));
+    EXPECT_EQ(Rows(tree), (QStringList{"Internet Explorer - Favorites", "Alive", "Locked"}));
 }
 
 TEST_F(DeletionFixture, AnEntryChangedOnDiskSinceTheScanIsRefusedAndKeepsItsRow)

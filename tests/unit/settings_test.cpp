@@ -20,6 +20,7 @@ protected:
         settings.proxy = ProxySettings{true, QStringLiteral("stale.local"), QStringLiteral("1")};
         settings.linksAtOnce = 7;
         settings.strictVerdicts = true;
+        settings.useTrash = false;
         return settings;
     }
 
@@ -36,6 +37,7 @@ TEST_F(SettingsTest, MissingFileGivesTheDefaultsAndIsNotCreated)
     EXPECT_EQ(settings.proxy.port, "80");
     EXPECT_EQ(settings.linksAtOnce, 128);
     EXPECT_FALSE(settings.strictVerdicts);
+    EXPECT_TRUE(settings.useTrash);
     EXPECT_FALSE(std::filesystem::exists(config()));
 }
 
@@ -54,19 +56,26 @@ TEST_F(SettingsTest, PresentKeysAreReadAndMissingOnesKeepTheirDefaults)
     EXPECT_EQ(settings.proxy.port, "80");
 }
 
-TEST_F(SettingsTest, FlagsAreOnForNonZeroIntegersOnly)
+TEST_F(SettingsTest, FlagsAreOnForNonZeroIntegersOnlyAndANonNumberGivesTheDefault)
 {
-    const std::pair<const char*, bool> cases[] = {
-        {"1", true}, {"-1", true},   {"0x1", true}, {"$A", true},         {"0", false},
-        {"", false}, {"yes", false}, {"1x", false}, {"4294967296", false}};
-    for (const auto& [value, on] : cases) {
-        SCOPED_TRACE(value);
-        writeConfig(std::string("[Options]\nUseProxy=") + value + "\nStrictVerdicts=" + value +
-                    "\n");
+    const struct
+    {
+        const char* value;
+        bool on;      // UseProxy, StrictVerdicts: off by default
+        bool onTrash; // UseTrash: on by default, since deleting for good cannot be undone
+    } cases[] = {{"1", true, true},    {"-1", true, true},   {"0x1", true, true},
+                 {"$A", true, true},   {"0", false, false},  {"-0", false, false},
+                 {"$0", false, false}, {"", false, true},    {"yes", false, true},
+                 {"1x", false, true},  {"off", false, true}, {"4294967296", false, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        writeConfig(std::string("[Options]\nUseProxy=") + c.value + "\nStrictVerdicts=" + c.value +
+                    "\nUseTrash=" + c.value + "\n");
         Settings settings;
         settings.load(config());
-        EXPECT_EQ(settings.proxy.useProxy, on);
-        EXPECT_EQ(settings.strictVerdicts, on);
+        EXPECT_EQ(settings.proxy.useProxy, c.on);
+        EXPECT_EQ(settings.strictVerdicts, c.on);
+        EXPECT_EQ(settings.useTrash, c.onTrash);
     }
 }
 
@@ -91,7 +100,8 @@ TEST_F(SettingsTest, SavingWritesTheOptionsInOrderAndKeepsEveryOtherLine)
 {
     EXPECT_TRUE(Settings().saveOptions(config()).saved);
     EXPECT_EQ(configBytes(),
-              "[Options]\nProxy=\nPort=80\nUseProxy=0\nLinksAtOnce=128\nStrictVerdicts=0\n");
+              "[Options]\nProxy=\nPort=80\nUseProxy=0\nLinksAtOnce=128\nStrictVerdicts=0\n"
+              "UseTrash=1\n");
 
     writeConfig("[Window]\r\nLeft = 10 ; note\r\n\r\n[Options]\r\nPort=8080\r\nExtra=x\r\n");
     const Settings::SaveResult result = changed().saveOptions(config());
@@ -99,7 +109,8 @@ TEST_F(SettingsTest, SavingWritesTheOptionsInOrderAndKeepsEveryOtherLine)
     EXPECT_EQ(configBytes(),
               "[Window]\r\nLeft = 10 ; note\r\n\r\n"
               "[Options]\r\nPort=1\r\nExtra=x\r\n"
-              "Proxy=stale.local\r\nUseProxy=1\r\nLinksAtOnce=7\r\nStrictVerdicts=1\r\n");
+              "Proxy=stale.local\r\nUseProxy=1\r\nLinksAtOnce=7\r\nStrictVerdicts=1\r\n"
+              "UseTrash=0\r\n");
 }
 
 TEST_F(SettingsTest, SavedValuesLoadBackUnchanged)
@@ -107,6 +118,7 @@ TEST_F(SettingsTest, SavedValuesLoadBackUnchanged)
     Settings saved;
     saved.proxy = ProxySettings{true, QStringLiteral(" \"quoted\" "), QStringLiteral("-8.0")};
     saved.strictVerdicts = true;
+    saved.useTrash = false;
     ASSERT_TRUE(saved.saveOptions(config()).saved);
     Settings loaded;
     EXPECT_EQ(loaded.load(config()), Settings::LoadStatus::Read);
@@ -115,6 +127,11 @@ TEST_F(SettingsTest, SavedValuesLoadBackUnchanged)
     EXPECT_EQ(loaded.proxy.port, saved.proxy.port);
     EXPECT_EQ(loaded.linksAtOnce, saved.linksAtOnce);
     EXPECT_TRUE(loaded.strictVerdicts);
+    EXPECT_FALSE(loaded.useTrash);
+    saved.useTrash = true;
+    ASSERT_TRUE(saved.saveOptions(config()).saved);
+    loaded.load(config());
+    EXPECT_TRUE(loaded.useTrash);
 }
 
 TEST_F(SettingsTest, LinksAtOnceIsClampedAndAnUnreadableValueGivesTheDefault)
