@@ -188,14 +188,15 @@ TEST_F(CheckCommandTest, JsonCarriesTheDeadRunsAndLastAliveOfTheStoreItKeeps)
 
 TEST_F(CheckCommandTest, FoldersThatCannotBeReadAreNamedOnStandardErrorAndChangeNoStatus)
 {
-    const std::filesystem::path locked = home.mkdir("alive/locked");
+    // Its name would erase the line and turn the rest of it around.
+    const std::filesystem::path locked = home.mkdir("alive/locked\x1b[2K\xe2\x80\xae");
     std::filesystem::permissions(locked, std::filesystem::perms::none);
     const Outcome outcome =
         runOrvanta({"--check", text(home / "alive")}, home, DropPermissionBypass);
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.lines.size(), 2);
-    EXPECT_EQ(outcome.errors.toStdString(),
-              "orvanta: cannot read " + locked.string() + ": Permission denied\n");
+    EXPECT_EQ(outcome.errors.toStdString(), "orvanta: cannot read " + (home / "alive").string() +
+                                                "/locked\\x1b[2K\\u202e: Permission denied\n");
 }
 
 TEST_F(CheckCommandTest, ProxyOptionOverridesTheConfiguredOne)
