@@ -143,6 +143,9 @@ void TForm1::pmVTPopup()
     mnShowInFileManager->setEnabled(!tops.empty());
     // The Favorites folder itself is never deleted; with others it is left out.
     mnMoveToTrash->setEnabled(!rows.isEmpty() && !(rootSelected && rows.size() == 1));
+    // The item names what Options make of it.
+    mnMoveToTrash->setText(deletesToTrash() ? QStringLiteral("Move to Trash")
+                                            : QStringLiteral("Delete permanently"));
     mnOpenAnotherFolder->setEnabled(rootSelected || !root);
 }
 

@@ -6,6 +6,7 @@
 #include "StatusPanels.h"
 #include "TfrOptions.h"
 
+#include <QCheckBox>
 #include <QItemSelectionModel>
 #include <QTest>
 
@@ -223,9 +224,12 @@ TEST_F(DeleteKeysTest, WithTheTrashSwitchedOffInOptionsTheOneQuestionLeadsToPerm
     writeSmallTree();
     home.write(".config/Orvanta/Config.ini", "[Options]\nUseTrash=0\n");
     TForm1& form = makeForm();
-    form.setOptionsDialog(new TfrOptions(&form));
-
+    auto* options = new TfrOptions(&form);
+    form.setOptionsDialog(options);
     select(form, {node(form, "News"), node(form, "Second")});
+    form.pmVTPopup();
+    EXPECT_EQ(form.mnMoveToTrash->text(), "Delete permanently");
+
     SetNextMessageBoxAnswer(QMessageBox::Yes);
     pressDelete(form);
     EXPECT_EQ(MessageBoxCount(), 1);
@@ -243,6 +247,10 @@ TEST_F(DeleteKeysTest, WithTheTrashSwitchedOffInOptionsTheOneQuestionLeadsToPerm
     EXPECT_FALSE(fs::exists(favorites() / "Example.url"));
     EXPECT_EQ(form.StatusBar1->panelText(2), "1 dead link deleted permanently");
     EXPECT_FALSE(fs::exists(dataHome() / "Trash"));
+
+    options->findChild<QCheckBox*>("chbUseTrash")->click();
+    form.pmVTPopup();
+    EXPECT_EQ(form.mnMoveToTrash->text(), "Move to Trash");
 }
 
 TEST_F(DeleteKeysTest, TheDeadLinksQuestionCountsWhatGoesAndWhatIsLeftOut)
