@@ -32,13 +32,13 @@ struct Untrashable
 // permanently. No keeps them, on disk and in the tree.
 using PermanentDeletionQuestion = std::function<bool(const Untrashable&)>;
 
-// Moves the selected entries to the Trash: the selection is resolved to its
-// top-most nodes (a folder covers what lies in it); each is first found again
+// Moves the chosen entries (what ChooseEntries resolved a selection to; a
+// folder covers what lies in it) to the Trash: each is first found again
 // from favoritesPath, one checked folder at a time, and left alone when
 // anything on its way changed. An entry already gone from disk just leaves
 // the tree. The rows that go leave it in one update.
 DeletionOutcome DeleteSelectedEntries(BookmarkModel& tree, const std::string& favoritesPath,
-                                      const std::function<bool(BookmarkNode*)>& isSelected,
+                                      const std::vector<BookmarkNode*>& chosen,
                                       const PermanentDeletionQuestion& askPermanent);
 
 struct DeadLinkCounts
