@@ -369,15 +369,14 @@ TEST_F(FilteredActionsTest, FilteredRowsStandForWhatIsShownAndInsideTheFavorites
 
         EXPECT_EQ(MessageBoxCount(), c.question.isEmpty() ? 0 : 1);
         if (!c.question.isEmpty()) {
-            EXPECT_EQ(LastMessageBox().text, c.question);
-            EXPECT_EQ(LastMessageBox().informativeText, c.leftOut);
+            EXPECT_EQ(LastMessageBox().text.toStdString(), c.question.toStdString());
+            EXPECT_EQ(LastMessageBox().informativeText.toStdString(), c.leftOut.toStdString());
             EXPECT_EQ(LastMessageBox().defaultButton, QMessageBox::No);
         }
-        if (c.action == Action::CopyLink)
-            EXPECT_EQ(titlesOf(QGuiApplication::clipboard()->text().split('\n')), c.touched);
-        else if (c.action == Action::CheckAgain)
-            EXPECT_EQ(titlesOf(probe.asked()), c.touched);
-        else
-            EXPECT_EQ(changedOnDisk(), c.touched);
+        const QStringList touched = c.action == Action::CopyLink
+                                        ? titlesOf(QGuiApplication::clipboard()->text().split('\n'))
+                                    : c.action == Action::CheckAgain ? titlesOf(probe.asked())
+                                                                     : changedOnDisk();
+        EXPECT_EQ(touched.join(", ").toStdString(), c.touched.join(", ").toStdString());
     }
 }
