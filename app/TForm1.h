@@ -1,6 +1,5 @@
 #pragma once
 
-#include "ChosenEntries.h"
 #include "ImageList.h"
 #include "ResultsStore.h"
 #include "SearchIndex.h"
@@ -17,6 +16,7 @@
 class BookmarkModel;
 class BookmarkNode;
 class BookmarkView;
+struct ChosenEntries;
 class FindBar;
 class HeaderStrip;
 class KeptVerdicts;
@@ -30,6 +30,7 @@ class QLabel;
 class QMenu;
 class QPainter;
 class QTimer;
+enum class Reach;
 class StatusPanels;
 class TexturedBackground;
 class TfrOptions;

@@ -191,8 +191,7 @@ void TForm1::VTKeyDown(int key, Qt::KeyboardModifiers)
                           QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
     }
 
-    const ChosenEntries chosen = ChooseEntries(
-        tree, [this](BookmarkNode* node) { return VT->isNodeSelected(node); }, Reach::Entries);
+    const ChosenEntries chosen = chosenRows(Reach::Entries);
     if (!Confirm(this, DeleteSelectedQuestion(chosen, true),
                  LeftOutsideLine(qsizetype(chosen.leftOutside.size())), QMessageBox::No))
         return;
