@@ -95,17 +95,23 @@ void TForm1::mnSelectDuplicatesClick()
         return;
     }
     QItemSelection rows;
+    int selected = 0;
     for (BookmarkNode* node : extras) {
+        // While the find bar filters, only the rows it shows can be selected.
         const QModelIndex index = bookmarks_->indexOf(node);
+        if (!index.isValid())
+            continue;
         rows.select(index, index);
+        ++selected;
         // Open down to it, so that what Delete takes is in sight.
         for (QModelIndex folder = index.parent(); folder.isValid(); folder = folder.parent())
             VT->expand(folder);
     }
     VT->selectionModel()->select(rows,
                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    VT->scrollTo(bookmarks_->indexOf(extras.front()));
-    const QString notice = QStringLiteral("%1 selected; Delete moves them to the Trash")
-                               .arg(LinksCounted(int(extras.size())));
+    if (!rows.isEmpty())
+        VT->scrollTo(rows.front().topLeft());
+    const QString notice =
+        QStringLiteral("%1 selected; Delete moves them to the Trash").arg(LinksCounted(selected));
     showStatusNotice(leftOut.isEmpty() ? notice : notice + QStringLiteral(". ") + leftOut);
 }
