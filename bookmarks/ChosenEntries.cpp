@@ -27,6 +27,7 @@ public:
             return true;
         }
         const size_t first = chosen.entries.size();
+        // The root entry is the Favorites folder itself: never taken whole.
         bool whole = BookmarkModel::entry(node->parent()) != nullptr;
         for (int row = 0; row < node->childCount(); ++row)
             whole = takeBelow(node->child(row)) && whole;
