@@ -16,6 +16,7 @@
 class BookmarkModel;
 class BookmarkNode;
 class BookmarkView;
+struct ChosenEntries;
 class FindBar;
 class HeaderStrip;
 class KeptVerdicts;
@@ -29,6 +30,7 @@ class QLabel;
 class QMenu;
 class QPainter;
 class QTimer;
+enum class Reach;
 class StatusPanels;
 class TexturedBackground;
 class TfrOptions;
@@ -146,8 +148,8 @@ public:
     void VTKeyDown(int key, Qt::KeyboardModifiers modifiers);
     void btDeleteClick();
 
-    // Puts the links of the selected rows, in tree order, on the clipboard,
-    // one a line (Ctrl+C).
+    // Puts the links of the selected rows (a folder row's: those shown below
+    // it), in tree order, on the clipboard, one a line (Ctrl+C).
     void copySelectedLinks();
 
     // The find bar (Ctrl+F, "/" in the tree): shown, it narrows the tree to
@@ -265,11 +267,14 @@ private:
     void showStatusNotice(const QString& text);
     // Enables what needs a finished run that found moved links.
     void refreshTidyItems();
-    // Asks, then rewrites the moved links chosen accepts (every one for
-    // "Update all moved links") and reports what was done.
-    void updateMovedLinks(const std::function<bool(BookmarkNode*)>& chosen);
+    // Asks, then rewrites the moved links chosen accepts (every one inside
+    // the Favorites folder for "Update all moved links") and reports what was
+    // done. leftOutside: moved links outside the folder that were left out.
+    void updateMovedLinks(const std::function<bool(BookmarkNode*)>& chosen, qsizetype leftOutside);
     // The selected rows in tree order, those below another selected row left out.
     std::vector<BookmarkNode*> selectedTops() const;
+    // What the selected rows stand for, as the filter shows them.
+    ChosenEntries chosenRows(Reach reach) const;
     // done and failed finish "3 links …" in the status bar and in the box
     // that names each link left alone.
     void reportLinkUpdate(const LinkUpdateOutcome& outcome, const QString& done,

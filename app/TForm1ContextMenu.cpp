@@ -5,6 +5,7 @@
 
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
+#include "ChosenEntries.h"
 #include "FileManager.h"
 #include "KeptVerdicts.h"
 #include "MenuStyle.h"
@@ -14,8 +15,7 @@
 #include <QDBusConnection>
 #include <QItemSelectionModel>
 #include <QMenu>
-#include <QSet>
-#include <cstdint>
+#include <algorithm>
 
 namespace {
 
@@ -24,33 +24,6 @@ QAction* addItem(QMenu* menu, const QString& caption, const QString& hint)
     QAction* item = menu->addAction(caption);
     item->setProperty(MenuStyle::HintProperty, hint);
     return item;
-}
-
-// Whether a node lies in the subtree of one of tops.
-std::function<bool(BookmarkNode*)> WithinAny(const std::vector<BookmarkNode*>& tops)
-{
-    return [chosen = QSet<BookmarkNode*>(tops.begin(), tops.end())](BookmarkNode* node) {
-        for (; node; node = node->parent())
-            if (chosen.contains(node))
-                return true;
-        return false;
-    };
-}
-
-// The links in the subtrees of tops, in tree order; the first most of them.
-std::vector<BookmarkNode*> LinksWithin(const BookmarkModel& tree,
-                                       const std::vector<BookmarkNode*>& tops,
-                                       size_t most = SIZE_MAX)
-{
-    std::vector<BookmarkNode*> links;
-    for (BookmarkNode* top : tops) {
-        const BookmarkNode* end = tree.nextNodeAfterSubtree(top);
-        for (BookmarkNode* node = top; node != end && links.size() < most;
-             node = tree.nextNode(node))
-            if (!node->entry.IsFolder)
-                links.push_back(node);
-    }
-    return links;
 }
 
 } // namespace
@@ -125,9 +98,16 @@ std::vector<BookmarkNode*> TForm1::selectedTops() const
         [this](BookmarkNode* node) { return VT->isNodeSelected(node); });
 }
 
+ChosenEntries TForm1::chosenRows(Reach reach) const
+{
+    return ChooseEntries(
+        *bookmarks_, [this](BookmarkNode* node) { return VT->isNodeSelected(node); }, reach);
+}
+
 void TForm1::pmVTPopup()
 {
     const std::vector<BookmarkNode*> tops = selectedTops();
+    const ChosenEntries chosen = chosenRows(Reach::Links);
     const QModelIndexList rows = VT->selectionModel()->selectedRows();
     int selectedLinks = 0;
     for (const QModelIndex& row : rows)
@@ -137,9 +117,9 @@ void TForm1::pmVTPopup()
     const bool idle = !VerifyThread;
 
     mnOpenLink->setEnabled(rows.size() == 1 && selectedLinks == 1);
-    mnCopyLink->setEnabled(selectedLinks > 0);
-    mnCheckAgain->setEnabled(idle && !LinksWithin(*bookmarks_, tops, 1).empty());
-    mnUpdateSelected->setEnabled(idle && movedLinks_->count(WithinAny(tops)) > 0);
+    mnCopyLink->setEnabled(!LinksOf(*bookmarks_, chosenRows(Reach::Anywhere), 1).empty());
+    mnCheckAgain->setEnabled(idle && !LinksOf(*bookmarks_, chosen, 1).empty());
+    mnUpdateSelected->setEnabled(idle && movedLinks_->count(WithinChosen(chosen)) > 0);
     mnShowInFileManager->setEnabled(!tops.empty());
     // The Favorites folder itself is never deleted; with others it is left out.
     mnMoveToTrash->setEnabled(!rows.isEmpty() && !(rootSelected && rows.size() == 1));
@@ -153,24 +133,28 @@ void TForm1::mnCheckAgainClick()
 {
     if (VerifyThread)
         return;
-    std::vector<BookmarkNode*> tops = selectedTops();
-    const std::vector<BookmarkNode*> links = LinksWithin(*bookmarks_, tops);
+    ChosenEntries chosen = chosenRows(Reach::Links);
+    const std::vector<BookmarkNode*> links = LinksOf(*bookmarks_, chosen);
     if (links.empty())
         return;
     // Only these lamps go grey; what the last run found elsewhere still holds.
-    for (BookmarkNode* top : tops) {
+    for (BookmarkNode* top : chosen.entries) {
         movedLinks_->forgetVerdicts(top);
         verdicts_->forgetSubtree(top);
     }
     for (BookmarkNode* link : links)
         bookmarks_->setStatus(link, StatusUnverified);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    startRun(std::move(tops));
+    startRun(std::move(chosen.entries));
 }
 
 void TForm1::mnUpdateSelectedClick()
 {
-    updateMovedLinks(WithinAny(selectedTops()));
+    const ChosenEntries chosen = chosenRows(Reach::Links);
+    updateMovedLinks(
+        WithinChosen(chosen),
+        std::count_if(chosen.leftOutside.begin(), chosen.leftOutside.end(),
+                      [this](const BookmarkNode* node) { return movedLinks_->isMoved(node); }));
 }
 
 void TForm1::mnShowInFileManagerClick()

@@ -4,6 +4,7 @@
 
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
+#include "ChosenEntries.h"
 #include "Deletion.h"
 #include "MessageBoxes.h"
 #include "TfrOptions.h"
@@ -40,6 +41,20 @@ QString RefusalCause(TrashOutcome refusal)
     default:
         return QStringLiteral("no trash can be used on that disk");
     }
+}
+
+// What the Delete key is about to take, named: "Move 2 links and 1 folder
+// to the Trash?". Deleting for good asks in the original words.
+QString DeleteSelectedQuestion(const ChosenEntries& chosen, bool toTrash)
+{
+    QStringList what;
+    if (chosen.links > 0)
+        what << Counted(chosen.links, "link", "links");
+    if (chosen.folders > 0)
+        what << Counted(chosen.folders, "folder", "folders");
+    if (!toTrash || what.isEmpty())
+        return QStringLiteral("Delete selected?");
+    return QStringLiteral("Move %1 to the Trash?").arg(what.join(QStringLiteral(" and ")));
 }
 
 // Deleting for good cannot be undone, so Enter answers No.
@@ -184,12 +199,12 @@ void TForm1::VTKeyDown(int key, Qt::KeyboardModifiers)
                           QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
     }
 
-    if (!Confirm(this, QStringLiteral("Delete selected?")))
+    const ChosenEntries chosen = chosenRows(Reach::Entries);
+    if (!Confirm(this, DeleteSelectedQuestion(chosen, deletesToTrash()),
+                 LeftOutsideLine(qsizetype(chosen.leftOutside.size())), QMessageBox::No))
         return;
     const DeletionOutcome outcome = DeleteSelectedEntries(
-        tree, FavoritesPath.native(),
-        [this](BookmarkNode* node) { return VT->isNodeSelected(node); }, deletesToTrash(),
-        AskPermanent(this));
+        tree, FavoritesPath.native(), chosen.entries, deletesToTrash(), AskPermanent(this));
     saveKeptResults();
     ShowCounts();
     refreshFind();

@@ -4,6 +4,7 @@
 
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
+#include "ChosenEntries.h"
 #include "FindBar.h"
 
 #include <QAction>
@@ -56,11 +57,8 @@ void TForm1::setupShortcuts()
 void TForm1::copySelectedLinks()
 {
     QStringList links;
-    for (BookmarkNode* node = bookmarks_->firstNode(); node; node = bookmarks_->nextNode(node)) {
-        const BookmarkEntry* entry = BookmarkModel::entry(node);
-        if (!entry->IsFolder && VT->isNodeSelected(node))
-            links << entry->Link;
-    }
+    for (const BookmarkNode* link : LinksOf(*bookmarks_, chosenRows(Reach::Anywhere)))
+        links << link->entry.Link;
     // The clipboard keeps what it held when nothing here is a link.
     if (!links.isEmpty())
         QGuiApplication::clipboard()->setText(links.join(u'\n'));

@@ -5,6 +5,7 @@
 
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
+#include "ChosenEntries.h"
 #include "DuplicateGroups.h"
 #include "MessageBoxes.h"
 #include "MovedLinks.h"
@@ -22,19 +23,27 @@ QString LinksCounted(int count)
                                                              : QStringLiteral("links"));
 }
 
+// What "Update all moved links" rewrites: as "Delete all dead links", never a
+// shortcut reached through a folder link.
+bool InsideFavorites(BookmarkNode* node)
+{
+    return !node->entry.OutsideFavorites;
+}
+
 } // namespace
 
 void TForm1::refreshTidyItems()
 {
-    mnUpdateMoved->setEnabled(!VerifyThread && movedLinks_->count() > 0);
+    mnUpdateMoved->setEnabled(!VerifyThread && movedLinks_->count(InsideFavorites) > 0);
 }
 
 void TForm1::mnUpdateMovedClick()
 {
-    updateMovedLinks([](BookmarkNode*) { return true; });
+    updateMovedLinks(InsideFavorites, movedLinks_->count() - movedLinks_->count(InsideFavorites));
 }
 
-void TForm1::updateMovedLinks(const std::function<bool(BookmarkNode*)>& chosen)
+void TForm1::updateMovedLinks(const std::function<bool(BookmarkNode*)>& chosen,
+                              qsizetype leftOutside)
 {
     const int count = movedLinks_->count(chosen);
     if (VerifyThread || count == 0)
@@ -43,7 +52,8 @@ void TForm1::updateMovedLinks(const std::function<bool(BookmarkNode*)>& chosen)
         count == 1 ? QStringLiteral("Update 1 moved link to its new address?")
                    : QStringLiteral("Update %1 moved links to their new address?").arg(count);
     if (ShowMessageBox(this, QMessageBox::Question, QCoreApplication::applicationName(), question,
-                       QMessageBox::Yes | QMessageBox::No, {}, QMessageBox::No) != QMessageBox::Yes)
+                       QMessageBox::Yes | QMessageBox::No, LeftOutsideLine(leftOutside),
+                       QMessageBox::No) != QMessageBox::Yes)
         return;
     const LinkUpdateOutcome outcome = movedLinks_->update(FavoritesPath.native(), chosen);
     if (results_)
@@ -76,23 +86,32 @@ void TForm1::reportLinkUpdate(const LinkUpdateOutcome& outcome, const QString& d
 
 void TForm1::mnSelectDuplicatesClick()
 {
-    const std::vector<BookmarkNode*> extras = DuplicateLinksToSelect(*bookmarks_);
+    const DuplicateSelection duplicates = DuplicateLinksToSelect(*bookmarks_);
+    const std::vector<BookmarkNode*>& extras = duplicates.extras;
+    const QString leftOut = LeftOutsideLine(duplicates.leftOutside);
     if (extras.empty()) {
         ShowMessageBox(this, QMessageBox::Information, QCoreApplication::applicationName(),
-                       QStringLiteral("There are no duplicate links."), QMessageBox::Ok);
+                       QStringLiteral("There are no duplicate links."), QMessageBox::Ok, leftOut);
         return;
     }
     QItemSelection rows;
+    int selected = 0;
     for (BookmarkNode* node : extras) {
+        // While the find bar filters, only the rows it shows can be selected.
         const QModelIndex index = bookmarks_->indexOf(node);
+        if (!index.isValid())
+            continue;
         rows.select(index, index);
+        ++selected;
         // Open down to it, so that what Delete takes is in sight.
         for (QModelIndex folder = index.parent(); folder.isValid(); folder = folder.parent())
             VT->expand(folder);
     }
     VT->selectionModel()->select(rows,
                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    VT->scrollTo(bookmarks_->indexOf(extras.front()));
-    showStatusNotice(QStringLiteral("%1 selected; Delete moves them to the Trash")
-                         .arg(LinksCounted(int(extras.size()))));
+    if (!rows.isEmpty())
+        VT->scrollTo(rows.front().topLeft());
+    const QString notice =
+        QStringLiteral("%1 selected; Delete moves them to the Trash").arg(LinksCounted(selected));
+    showStatusNotice(leftOut.isEmpty() ? notice : notice + QStringLiteral(". ") + leftOut);
 }

@@ -118,10 +118,10 @@ bool isDeadLink(const BookmarkEntry* entry)
 } // namespace
 
 DeletionOutcome DeleteSelectedEntries(BookmarkModel& tree, const std::string& favoritesPath,
-                                      const std::function<bool(BookmarkNode*)>& isSelected,
-                                      bool useTrash, const PermanentDeletionQuestion& askPermanent)
+                                      const std::vector<BookmarkNode*>& chosen, bool useTrash,
+                                      const PermanentDeletionQuestion& askPermanent)
 {
-    std::vector<BookmarkNode*> nodes = tree.sortedSelection(isSelected);
+    std::vector<BookmarkNode*> nodes = chosen;
     // The root entry stands for the Favorites folder itself; it never goes.
     std::erase_if(nodes, [](BookmarkNode* node) { return !BookmarkModel::entry(node->parent()); });
     return deleteNodes(tree, favoritesPath, nodes, useTrash, askPermanent);

@@ -32,15 +32,15 @@ struct Untrashable
 // permanently. No keeps them, on disk and in the tree.
 using PermanentDeletionQuestion = std::function<bool(const Untrashable&)>;
 
-// Moves the selected entries to the Trash, or without useTrash deletes them
-// permanently at once (the caller has asked): the selection is resolved to
-// its top-most nodes (a folder covers what lies in it); each is first found
-// again from favoritesPath, one checked folder at a time, and left alone
-// when anything on its way changed. An entry already gone from disk just
-// leaves the tree. The rows that go leave it in one update.
+// Moves the chosen entries (what ChooseEntries resolved a selection to; a
+// folder covers what lies in it) to the Trash, or without useTrash deletes
+// them permanently at once (the caller has asked): each is first found again
+// from favoritesPath, one checked folder at a time, and left alone when
+// anything on its way changed. An entry already gone from disk just leaves
+// the tree. The rows that go leave it in one update.
 DeletionOutcome DeleteSelectedEntries(BookmarkModel& tree, const std::string& favoritesPath,
-                                      const std::function<bool(BookmarkNode*)>& isSelected,
-                                      bool useTrash, const PermanentDeletionQuestion& askPermanent);
+                                      const std::vector<BookmarkNode*>& chosen, bool useTrash,
+                                      const PermanentDeletionQuestion& askPermanent);
 
 struct DeadLinkCounts
 {

@@ -25,12 +25,21 @@ std::vector<std::vector<qsizetype>> DuplicatePositions(const QList<QString>& lin
     return all;
 }
 
-std::vector<BookmarkNode*> DuplicateLinksToSelect(const BookmarkModel& tree)
+DuplicateSelection DuplicateLinksToSelect(const BookmarkModel& tree)
 {
     std::vector<std::pair<BookmarkNode*, QString>> links;
     for (BookmarkNode* node = tree.firstNode(); node; node = tree.nextNode(node)) {
         if (!node->entry.IsFolder)
             links.emplace_back(node, node->entry.Link);
     }
-    return DuplicatesToSelect(DuplicateGroups(links));
+    // Grouped over every link, so that the count of those left out names
+    // only duplicates.
+    std::vector<std::vector<BookmarkNode*>> groups = DuplicateGroups(links);
+    DuplicateSelection selection;
+    for (std::vector<BookmarkNode*>& group : groups)
+        selection.leftOutside += int(std::erase_if(
+            group, [](const BookmarkNode* node) { return node->entry.OutsideFavorites; }));
+    std::erase_if(groups, [](const std::vector<BookmarkNode*>& group) { return group.size() < 2; });
+    selection.extras = DuplicatesToSelect(groups);
+    return selection;
 }

@@ -41,6 +41,14 @@ std::vector<Id> DuplicatesToSelect(const std::vector<std::vector<Id>>& groups)
 class BookmarkModel;
 class BookmarkNode;
 
-// What "Select duplicates" selects in the tree: every link, those below
-// folder links included, grouped and ordered as the tree shows them.
-std::vector<BookmarkNode*> DuplicateLinksToSelect(const BookmarkModel& tree);
+struct DuplicateSelection
+{
+    std::vector<BookmarkNode*> extras;
+    int leftOutside = 0; // duplicates below folder links, which take no part
+};
+
+// What "Select duplicates" selects in the tree: the links inside the
+// Favorites folder, grouped and ordered as the tree shows them. Links below
+// folder links leading out of it are left out, so that none is deleted as a
+// copy of another, nor kept as the original of one.
+DuplicateSelection DuplicateLinksToSelect(const BookmarkModel& tree);

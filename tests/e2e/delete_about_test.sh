@@ -34,28 +34,28 @@ links_panel() { e2e_region_hash "$shot" 122 547 114 14; }
 box_gone() { ! e2e_window_exists "Warning!"; }
 
 # Selects row $1 by its Name cell, presses Delete and answers the question
-# with key $2 (Return for the default Yes, Escape for No).
+# with key $2 (y for Yes, Escape or Return for the default No).
 delete_row() {
   e2e_click 110 "$(e2e_row_middle "$1")"
   xdotool key Delete
   local box
   box=$(e2e_wait_window "Warning!")
   xdotool windowfocus --sync "$box" key "$2"
-  e2e_wait_until 10 "the question \"Delete selected?\" stayed open after $2" box_gone
+  e2e_wait_until 10 "the question before deleting stayed open after $2" box_gone
 }
 
 e2e_wait_until 10 "the rows never showed their lamps" lamps_are "none grey grey grey"
 categories_before=$(categories_panel)
 links_before=$(links_panel)
 
-# No: nothing changes.
-delete_row 3 Escape
+# Enter answers No, the default: nothing changes.
+delete_row 3 Return
 [ -f "$favorites/Beta.url" ] || e2e_fail "answering No deleted Beta.url"
 lamps_are "none grey grey grey" || e2e_fail "answering No changed the rows: $E2E_LAST_SEEN"
 [ "$(links_panel)" = "$links_before" ] || e2e_fail "answering No changed the link count"
 
 # Yes on a link: its file, its row and one link of the count go.
-delete_row 3 Return
+delete_row 3 y
 e2e_wait_until 10 "Beta's row did not leave the view" lamps_are "none grey grey none"
 [ ! -e "$favorites/Beta.url" ] || e2e_fail "Beta.url is still on disk after Yes"
 for kept in Alpha.url Gamma.url Sub/Inner.url Sub/Deeper/Deep.url; do
@@ -67,7 +67,7 @@ done
 links_before=$(links_panel)
 
 # Yes on a collapsed folder: the directory with everything in it.
-delete_row 1 Return
+delete_row 1 y
 e2e_wait_until 10 "Sub's row did not leave the view" lamps_are "grey grey none"
 [ ! -e "$favorites/Sub" ] || e2e_fail "the folder Sub is still on disk: $(find "$favorites/Sub")"
 [ -f "$favorites/Alpha.url" ] && [ -f "$favorites/Gamma.url" ] ||

@@ -66,8 +66,14 @@ TEST_F(ContextMenuTest, OffersWhatAppliesToTheRowsClickedOrSelectedAndActsOnThem
         int selectedAfter;
         QKeyCombination key = Qt::Key_Menu;
     } cases[] = {
-        {{}, "root", {"Check again", "Show in file manager", "Open another folder…"}, 1},
-        {{"Second"}, "News", {"Check again", "Show in file manager", "Move to Trash"}, 1},
+        {{},
+         "root",
+         {"Copy link", "Check again", "Show in file manager", "Open another folder…"},
+         1},
+        {{"Second"},
+         "News",
+         {"Copy link", "Check again", "Show in file manager", "Move to Trash"},
+         1},
         {{"Example", "Second"}, "Second", link.mid(1), 2},
         {{"Example"}, {}, link, 1},
         {{"Example"}, {}, link, 1, Qt::SHIFT | Qt::Key_F10},
@@ -86,7 +92,7 @@ TEST_F(ContextMenuTest, OffersWhatAppliesToTheRowsClickedOrSelectedAndActsOnThem
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "http://127.0.0.1:9/example");
     SetNextMessageBoxAnswer(QMessageBox::Yes);
     form->mnMoveToTrash->trigger();
-    EXPECT_EQ(LastMessageBox().text, "Delete selected?");
+    EXPECT_EQ(LastMessageBox().text, "Move 1 link to the Trash?");
     EXPECT_TRUE(std::filesystem::exists(dataHome() / "Trash/files/Example.url"));
 }
 

@@ -82,7 +82,7 @@ TEST_F(DeleteKeysTest, TheRootWithOthersIsUnselectedAndNoKeepsEverything)
 
     pressDelete(form, Qt::ShiftModifier);
 
-    EXPECT_EQ(LastMessageBox().text, "Delete selected?");
+    EXPECT_EQ(LastMessageBox().text, "Move 1 link to the Trash?");
     EXPECT_EQ(LastMessageBox().caption, "Warning!");
     EXPECT_EQ(LastMessageBox().icon, QMessageBox::Question);
     EXPECT_EQ(LastMessageBox().buttons, QMessageBox::Yes | QMessageBox::No);

@@ -1,13 +1,19 @@
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
 #include "FindBar.h"
+#include "GatedProbe.h"
 #include "MainWindowFixture.h"
+#include "MessageBoxes.h"
 #include "StatusPanels.h"
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QTest>
+#include <climits>
+#include <filesystem>
 
 namespace {
 
@@ -89,4 +95,292 @@ TEST_F(FindBarTest, BarFiltersAsYouTypeAndEscapeRestoresTheTreeExactly)
     EXPECT_EQ(selection->selectedRows().size(), 2);
     EXPECT_EQ(window.VT->geometry(), treeBefore);
     EXPECT_EQ(window.grab().toImage(), before) << "hidden, the bar leaves no trace";
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Favorites with folders that the filter "foo" shows in part (News, Work),
+// whole (Foods) and through a folder link out of the Favorites folder
+// (Linked); Twin and Near are duplicates of Example.
+struct Shortcut
+{
+    QString title;
+    std::string path; // below the home folder
+    QString link;
+};
+const Shortcut kShortcuts[] = {
+    {"Foo four", "Favorites/Foods/Foo four.url", "http://127.0.0.1:9/foo4"},
+    {"Foo far", "Elsewhere/Foo far.url", "http://127.0.0.1:9/far"},
+    {"Near", "Elsewhere/Near.url", "http://127.0.0.1:9/example?utm_medium=y"},
+    {"Maps", "Favorites/News/Local/Maps.url", "http://127.0.0.1:9/maps"},
+    {"Foo one", "Favorites/News/Foo one.url", "http://127.0.0.1:9/foo1"},
+    {"Gone", "Favorites/News/Gone.url", "http://127.0.0.1:9/gone"},
+    {"Today", "Favorites/News/Today.url", "http://127.0.0.1:9/today"},
+    {"Foo three", "Favorites/Work/Foo three.url", "http://127.0.0.1:9/foo3"},
+    {"Other", "Favorites/Work/Other.url", "http://127.0.0.1:9/other"},
+    {"Twin", "Favorites/Work/Twin.url", "http://127.0.0.1:9/example?utm_source=x"},
+    {"Example", "Favorites/Example.url", "http://127.0.0.1:9/example"},
+    {"Second", "Favorites/Second.url", "http://127.0.0.1:9/second"},
+};
+
+std::string ShortcutBytes(const QString& link)
+{
+    return "[InternetShortcut]\r\nURL=" + link.toStdString() + "\r\n";
+}
+
+// Gone and Foo three are dead; Foo one and Foo far moved for good.
+ProbeResult Judged(const QString& link)
+{
+    ProbeResult result = AnsweredVerdict(!link.endsWith("gone") && !link.endsWith("foo3"));
+    result.permanentRedirects = link.endsWith("foo1") || link.endsWith("far");
+    result.finalAddress = result.permanentRedirects ? link + "/new" : link;
+    return result;
+}
+
+enum class Action
+{
+    DeleteKey,
+    MoveToTrash,
+    CopyLink,
+    CheckAgain,
+    UpdateSelected,
+    UpdateAll,
+};
+
+class FilteredActionsTest : public FindBarTest
+{
+protected:
+    void SetUp() override
+    {
+        FindBarTest::SetUp();
+        ResetMessageBoxes();
+    }
+    void TearDown() override
+    {
+        ResetMessageBoxes();
+        FindBarTest::TearDown();
+    }
+
+    // A fresh copy of the folders, shown and checked once.
+    void reload(TForm1& window)
+    {
+        fs::remove_all(home / "Favorites");
+        fs::remove_all(home / "Elsewhere");
+        for (const Shortcut& shortcut : kShortcuts)
+            home.write(shortcut.path, ShortcutBytes(shortcut.link));
+        fs::create_directory_symlink(home / "Elsewhere", home / "Favorites/Linked");
+        window.openFavorites(home / "Favorites");
+        window.setProbeEngines(Wrap(probe));
+        window.mnVerifyLinks->trigger();
+        ASSERT_TRUE(WaitUntil([&] { return !window.VerifyThread; }));
+    }
+
+    // The shortcuts the action touched: gone from disk or rewritten.
+    QStringList changedOnDisk() const
+    {
+        QStringList changed;
+        for (const Shortcut& shortcut : kShortcuts)
+            if (!fs::exists(home / shortcut.path) ||
+                ReadFileBytes(home / shortcut.path) != ShortcutBytes(shortcut.link))
+                changed << shortcut.title;
+        return changed;
+    }
+
+    // Kept by the fixture, so that runs the window deletes later, until its
+    // end in TearDown, never reach a gate that is gone.
+    GatedProbe probe{Judged, INT_MAX};
+
+    static QStringList titlesOf(const QStringList& links)
+    {
+        QStringList titles;
+        for (const Shortcut& shortcut : kShortcuts)
+            if (links.contains(shortcut.link))
+                titles << shortcut.title;
+        return titles;
+    }
+};
+
+} // namespace
+
+TEST_F(FilteredActionsTest, FilteredRowsStandForWhatIsShownAndInsideTheFavoritesFolder)
+{
+    const QStringList inside{"Foo four",  "Maps",  "Foo one", "Gone",    "Today",
+                             "Foo three", "Other", "Twin",    "Example", "Second"};
+    const struct
+    {
+        QString text; // with choice All and no text, the find bar stays closed
+        FindChoice choice;
+        QStringList selected; // "*": Ctrl+A; "duplicates": Select duplicates
+        Action action;
+        QMessageBox::StandardButton answer;
+        QString question; // empty: none asked
+        QString leftOut;
+        QStringList touched;
+    } cases[] = {
+        {"foo",
+         FindChoice::All,
+         {"*"},
+         Action::DeleteKey,
+         QMessageBox::Yes,
+         "Move 2 links and 1 folder to the Trash?",
+         "1 link outside the Favorites folder (below folder links) is left out.",
+         {"Foo four", "Foo one", "Foo three"}},
+        {"foo",
+         FindChoice::All,
+         {"News"},
+         Action::MoveToTrash,
+         QMessageBox::Yes,
+         "Move 1 link to the Trash?",
+         "",
+         {"Foo one"}},
+        {"",
+         FindChoice::Dead,
+         {"News", "Work"},
+         Action::DeleteKey,
+         QMessageBox::Yes,
+         "Move 2 links to the Trash?",
+         "",
+         {"Gone", "Foo three"}},
+        {"foo",
+         FindChoice::All,
+         {"Linked"},
+         Action::DeleteKey,
+         QMessageBox::Yes,
+         "Delete selected?",
+         "1 link outside the Favorites folder (below folder links) is left out.",
+         {}},
+        {"",
+         FindChoice::All,
+         {"News"},
+         Action::DeleteKey,
+         QMessageBox::Yes,
+         "Move 1 folder to the Trash?",
+         "",
+         {"Maps", "Foo one", "Gone", "Today"}},
+        {"",
+         FindChoice::All,
+         {"News", "Example"},
+         Action::DeleteKey,
+         QMessageBox::No,
+         "Move 1 link and 1 folder to the Trash?",
+         "",
+         {}},
+        {"",
+         FindChoice::All,
+         {"duplicates"},
+         Action::DeleteKey,
+         QMessageBox::Yes,
+         "Move 1 link to the Trash?",
+         "",
+         {"Example"}},
+        {"foo",
+         FindChoice::All,
+         {"News"},
+         Action::CopyLink,
+         QMessageBox::NoButton,
+         "",
+         "",
+         {"Foo one"}},
+        {"foo",
+         FindChoice::All,
+         {"*"},
+         Action::CheckAgain,
+         QMessageBox::NoButton,
+         "",
+         "",
+         {"Foo four", "Foo one", "Foo three"}},
+        {"",
+         FindChoice::All,
+         {"Internet Explorer - Favorites"},
+         Action::CheckAgain,
+         QMessageBox::NoButton,
+         "",
+         "",
+         inside},
+        {"",
+         FindChoice::All,
+         {},
+         Action::UpdateAll,
+         QMessageBox::Yes,
+         "Update 1 moved link to its new address?",
+         "1 link outside the Favorites folder (below folder links) is left out.",
+         {"Foo one"}},
+        {"foo",
+         FindChoice::All,
+         {"*"},
+         Action::UpdateSelected,
+         QMessageBox::Yes,
+         "Update 1 moved link to its new address?",
+         "1 link outside the Favorites folder (below folder links) is left out.",
+         {"Foo one"}},
+    };
+    TForm1& window = activeForm();
+    BookmarkModel& tree = *window.VT->bookmarks();
+    for (const auto& c : cases) {
+        SCOPED_TRACE((c.question + " / " + c.selected.join(',')).toStdString());
+        window.hideFindBar();
+        reload(window);
+        ResetMessageBoxes();
+        if (!c.text.isEmpty() || c.choice != FindChoice::All) {
+            window.showFindBar();
+            window.findBar->field->setText(c.text);
+            window.findBar->choiceBox->setCurrentIndex(int(c.choice));
+            ASSERT_TRUE(tree.isFiltered());
+        }
+        window.VT->setFocus();
+        window.VT->clearSelection();
+        for (const QString& name : c.selected) {
+            if (name == "*")
+                QTest::keyClick(&window, Qt::Key_A, Qt::ControlModifier);
+            else if (name == "duplicates")
+                window.mnSelectDuplicates->trigger();
+            else
+                window.VT->selectionModel()->select(tree.indexOf(named(tree, name)),
+                                                    QItemSelectionModel::Select |
+                                                        QItemSelectionModel::Rows);
+        }
+        QGuiApplication::clipboard()->setText("before");
+        const qsizetype askedBefore = probe.asked().size();
+        if (c.answer != QMessageBox::NoButton)
+            SetNextMessageBoxAnswer(c.answer);
+        SetNextMessageBoxAnswer(QMessageBox::Ok); // a box nobody expected ends the test
+        window.pmVTPopup();
+
+        switch (c.action) {
+        case Action::DeleteKey:
+            QTest::keyClick(window.VT, Qt::Key_Delete);
+            break;
+        case Action::MoveToTrash:
+            window.mnMoveToTrash->trigger();
+            break;
+        case Action::CopyLink:
+            window.mnCopyLink->trigger();
+            break;
+        case Action::CheckAgain:
+            window.mnCheckAgain->trigger();
+            ASSERT_TRUE(WaitUntil([&] { return !window.VerifyThread; }));
+            break;
+        case Action::UpdateSelected:
+            window.mnUpdateSelected->trigger();
+            break;
+        case Action::UpdateAll:
+            window.mnUpdateMoved->trigger();
+            break;
+        }
+
+        EXPECT_EQ(MessageBoxCount(), c.question.isEmpty() ? 0 : 1);
+        if (!c.question.isEmpty()) {
+            EXPECT_EQ(LastMessageBox().text.toStdString(), c.question.toStdString());
+            EXPECT_EQ(LastMessageBox().informativeText.toStdString(), c.leftOut.toStdString());
+            EXPECT_EQ(LastMessageBox().defaultButton, QMessageBox::No);
+        }
+        const QStringList touched = c.action == Action::CopyLink
+                                        ? titlesOf(QGuiApplication::clipboard()->text().split('\n'))
+                                    : c.action == Action::CheckAgain
+                                        ? titlesOf(probe.asked().mid(askedBefore))
+                                        : changedOnDisk();
+        EXPECT_EQ(touched.join(", ").toStdString(), c.touched.join(", ").toStdString());
+    }
 }

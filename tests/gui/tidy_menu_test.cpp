@@ -3,6 +3,7 @@
 #include "GatedProbe.h"
 #include "MainWindowFixture.h"
 #include "MessageBoxes.h"
+#include "StatusPanels.h"
 
 #include <QAction>
 #include <QApplication>
@@ -147,6 +148,9 @@ TEST_F(TidyMenuTest, SelectDuplicatesSparesTheFirstOfEachSoDeleteTrashesOnlyTheE
     addLink("Deep/C.url", "https://www.Example.com/page/#top");
     addLink("Deep/D.url", "http://127.0.0.1:9/other?utm_source=x");
     addLink("E.url", "http://example.com/page?utm_medium=y");
+    // A copy below a folder link out of the Favorites folder takes no part.
+    home.write("Elsewhere/F.url", "[InternetShortcut]\r\nURL=http://example.com/page\r\n");
+    fs::create_directory_symlink(home / "Elsewhere", home / "Favorites/Linked");
     form.openFavorites(home / "Favorites");
     form.mnSelectDuplicates->trigger();
     // Folders come before links at each level, so Deep's links are first met.
@@ -154,9 +158,14 @@ TEST_F(TidyMenuTest, SelectDuplicatesSparesTheFirstOfEachSoDeleteTrashesOnlyTheE
     for (const BookmarkEntry* link : links(form, true))
         selected << link->Title;
     EXPECT_EQ(selected, QStringList({"A", "B", "E"}));
+    EXPECT_EQ(form.StatusBar1->panelText(2).toStdString(),
+              "3 links selected; Delete moves them to the Trash. 1 link outside the Favorites "
+              "folder (below folder links) is left out.");
 
     SetNextMessageBoxAnswer(QMessageBox::Yes);
     QTest::keyClick(form.VT, Qt::Key_Delete);
+    EXPECT_EQ(LastMessageBox().text, "Move 3 links to the Trash?");
+    EXPECT_TRUE(fs::exists(home / "Elsewhere/F.url"));
     EXPECT_TRUE(fs::exists(home / "Favorites/Deep/C.url"));
     EXPECT_FALSE(fs::exists(home / "Favorites/A.url"));
     EXPECT_TRUE(fs::exists(dataHome() / "Trash/files/E.url"));

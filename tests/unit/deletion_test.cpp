@@ -1,4 +1,5 @@
 #include "BookmarkModel.h"
+#include "ChosenEntries.h"
 #include "Deletion.h"
 #include "FavoritesScan.h"
 #include "TempDir.h"
@@ -87,9 +88,10 @@ struct DeletionFixture : ::testing::Test
     }
     DeletionOutcome deleteSelected(std::set<BookmarkNode*> selected)
     {
-        return DeleteSelectedEntries(
-            tree, favorites.native(), [&](BookmarkNode* n) { return selected.count(n) > 0; },
-            useTrash, question());
+        const ChosenEntries chosen = ChooseEntries(
+            tree, [&](BookmarkNode* n) { return selected.count(n) > 0; }, Reach::Entries);
+        return DeleteSelectedEntries(tree, favorites.native(), chosen.entries, useTrash,
+                                     question());
     }
     DeletionOutcome deleteDead()
     {
