@@ -31,7 +31,8 @@ QString folderRefusal(int fd, const QString& shown)
     return {};
 }
 
-// The refusals of ReadOwnFileAt, in words; empty for a plain failure.
+// The refusals of ReadOwnFileAt, in words; empty for a plain failure (also
+// for something that is no file, which cannot be read but lets nothing through).
 QString fileRefusal(int error, const QString& shown)
 {
     switch (error) {
@@ -39,9 +40,6 @@ QString fileRefusal(int error, const QString& shown)
         return shown + QStringLiteral(" is a symbolic link");
     case EPERM:
         return shown + QStringLiteral(" belongs to another user");
-    case EISDIR:
-    case EINVAL:
-        return shown + QStringLiteral(" is not a regular file");
     default:
         return {};
     }

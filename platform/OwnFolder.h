@@ -31,9 +31,10 @@ public:
     const QString& refusal() const { return refusal_; }
 
     // Reads the file name: 0, or the errno value that kept it from being
-    // read (ENOENT when it or the folder is missing, EFBIG past limit). A
-    // refused folder, a link, a file of another owner or anything but a
-    // regular file is not read, and *refusal (if given) says why.
+    // read (ENOENT when it or the folder is missing, EFBIG past limit,
+    // EISDIR or EINVAL for what is no regular file). A refused folder, a
+    // link or a file of another owner is not read, and *refusal (if given)
+    // says why.
     int read(const std::string& name, qint64 limit, QByteArray& bytes,
              QString* refusal = nullptr) const;
     // Replaces the file name atomically by a private one holding bytes (see

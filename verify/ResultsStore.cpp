@@ -213,6 +213,8 @@ QString ResultsStore::load(const QDateTime& now)
         return {};
     if (!refusal.isEmpty())
         return setAside(folder, QStringLiteral("not a file of yours"), now);
+    if (error == EISDIR || error == EINVAL)
+        return setAside(folder, QStringLiteral("not a file"), now);
     if (error == EFBIG)
         return setAside(folder, QStringLiteral("too large"), now);
     if (error != 0)
