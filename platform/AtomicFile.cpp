@@ -265,9 +265,11 @@ bool ReplaceFileAtomicallyAt(int dirFd, const std::string& name, const QByteArra
                      error);
 }
 
-bool WritePrivateFileAt(int dirFd, const std::string& name, const QByteArray& bytes, QString* error)
+bool WritePrivateFileAt(int dirFd, const std::string& name, const QByteArray& bytes, QString* error,
+                        const QString& shownAs)
 {
-    const QString shown = QFile::decodeName(QByteArray::fromStdString(name));
+    const QString shown =
+        shownAs.isEmpty() ? QFile::decodeName(QByteArray::fromStdString(name)) : shownAs;
     struct stat existing;
     const bool exists = ::fstatat(dirFd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
     if (!exists && errno != ENOENT)

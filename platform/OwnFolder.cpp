@@ -107,13 +107,7 @@ bool OwnFolder::write(const std::string& name, const QByteArray& bytes, QString*
                                         : refusal_;
         return false;
     }
-    QString why;
-    if (WritePrivateFileAt(fd_.get(), name, bytes, &why))
-        return true;
-    // The file's name alone would not tell which folder it is in.
-    if (error)
-        *error = decoded(path_.native()) + u'/' + why;
-    return false;
+    return WritePrivateFileAt(fd_.get(), name, bytes, error, shown(name));
 }
 
 std::string OwnFolder::renameAside(const std::string& name, const std::string& aside) const
