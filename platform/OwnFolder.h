@@ -23,11 +23,8 @@ public:
 
     // There, and ours: its files may be read and written.
     bool isUsable() const { return fd_.isOpen(); }
-    // Not there (or not to be opened); nothing was refused.
-    bool isMissing() const { return !fd_.isOpen() && refusal_.isEmpty(); }
-    int fd() const { return fd_.get(); }
     // Why the folder may not be used ("… belongs to another user"); empty
-    // when it may be or is missing.
+    // when it may be, and when it is missing or cannot be opened.
     const QString& refusal() const { return refusal_; }
 
     // Reads the file name: 0, or the errno value that kept it from being
