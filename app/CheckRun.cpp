@@ -7,6 +7,7 @@
 #include "FavoritesLocation.h"
 #include "FavoritesScan.h"
 #include "KnownFolders.h"
+#include "OwnFolder.h"
 #include "Settings.h"
 #include "StandardOutput.h"
 #include "TreeResults.h"
@@ -89,23 +90,26 @@ int RunCheck(const CommandLine& line, int& argc, char** argv)
     }
 
     Settings settings;
-    settings.loadOptions(ConfigFilePath());
+    if (settings.loadOptions(ConfigFilePath()) == Settings::LoadStatus::Refused)
+        writeError(QStringLiteral("orvanta: Config.ini is not read: ") +
+                   TerminalText(OwnFileRefusal(ConfigFilePath())) + u'\n');
     if (line.proxy)
         settings.proxy = *line.proxy;
     if (line.jobs)
         settings.linksAtOnce = *line.jobs;
 
     BookmarkModel tree;
-    for (const UnreadableFolder& unreadable : LoadFavorites(tree, folder))
-        writeError(QStringLiteral("orvanta: ") + TerminalText(UnreadableFolderLine(unreadable)) +
-                   u'\n');
+    const std::vector<UnreadableFolder> unreadable = LoadFavorites(tree, folder);
+    for (const UnreadableFolder& each : unreadable)
+        writeError(QStringLiteral("orvanta: ") + TerminalText(UnreadableFolderLine(each)) + u'\n');
     // The window's store of earlier results: the check adds its run to it.
     const QDateTime now = SystemClock()();
     std::optional<ResultsStore> store;
     if (const std::filesystem::path stateFolder = StateFolderPath(); !stateFolder.empty()) {
         store.emplace(stateFolder, folder);
         if (const QString problem = store->load(now); !problem.isEmpty())
-            writeError(QStringLiteral("orvanta: ") + problem + u'\n');
+            writeError(QStringLiteral("orvanta: ") + TerminalText(problem) + u'\n');
+        HoldUnreadFolders(*store, unreadable);
     }
     const VerdictReport report(line.format);
     VerificationRun run(tree, std::make_shared<const SharedProxySettings>(settings.proxy),

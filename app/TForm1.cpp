@@ -300,7 +300,8 @@ void TForm1::loadTree(const std::filesystem::path& folder)
     const std::vector<UnreadableFolder> unreadable = LoadFavorites(*bookmarks_, FavoritesPath);
     VT->expand(bookmarks_->indexOf(bookmarks_->firstNode()));
     ShowCounts();
-    QStringList notices{UnreadableFoldersText(unreadable), loadKeptResults()};
+    QStringList notices{configNotice(), UnreadableFoldersText(unreadable),
+                        loadKeptResults(unreadable)};
     notices.removeAll(QString());
     StatusBar1->setPanelText(2, notices.join(QStringLiteral("; ")),
                              UnreadableFoldersDetail(unreadable));

@@ -4,9 +4,11 @@
 #include "ResultsStore.h"
 #include "SearchIndex.h"
 #include "TMyThread.h"
+#include "UnreadableFolder.h"
 #include "WindowState.h"
 
 #include <QList>
+#include <QStringList>
 #include <QWidget>
 #include <filesystem>
 #include <functional>
@@ -245,8 +247,15 @@ private:
     void showFolderInTitle(const std::filesystem::path& shown);
     void restoreWindowState();
     // Reads what earlier runs on FavoritesPath found and shows it on the
-    // links; returns what the third panel should say about it.
-    QString loadKeptResults();
+    // links, holding what is known below the folders the scan could not read;
+    // returns what the third panel should say about it.
+    QString loadKeptResults(const std::vector<UnreadableFolder>& unreadable);
+    // Why Config.ini is neither read nor written, for the third panel, the
+    // first time only.
+    QString configNotice();
+    // why, unless the window said it before: a folder it may not use is
+    // named once, not at every tree loaded.
+    QString sayOnce(const QString& why);
     // Writes the kept results when anything changed, less the links gone
     // from the tree.
     void saveKeptResults();
@@ -305,6 +314,7 @@ private:
     std::unique_ptr<ResultsStore> results_; // what runs on the folder shown found, kept
     Clock clock_ = SystemClock();
     QDateTime sessionStart_; // verdicts kept from before it are from an earlier session
+    QStringList said_;       // what sayOnce said
     QString baseTitle_;      // the title before any folder is named
     FolderChooser folderChooser_;
     ReportFileChooser reportFileChooser_;

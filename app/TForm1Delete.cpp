@@ -111,7 +111,9 @@ QStringList EarlierLine(const EarlierDead& earlier, int inside, const QDateTime&
     if (earlier.count == 0)
         return {};
     const qint64 days = DaysBefore(earlier.newest, now);
-    const QString when = days <= 0   ? QStringLiteral("earlier today")
+    const QString when = !earlier.newest.isValid()
+                             ? QStringLiteral("at an unknown time (dated in the future)")
+                         : days <= 0 ? QStringLiteral("earlier today")
                          : days == 1 ? QStringLiteral("yesterday or earlier")
                                      : QStringLiteral("%1 days ago or earlier").arg(days);
     QString which;
@@ -223,7 +225,7 @@ void TForm1::btDeleteClick()
     }
     const QDateTime now = clock_();
     const QStringList earlier =
-        results_ ? EarlierLine(DeadJudgedBefore(*results_, *bookmarks_, sessionStart_),
+        results_ ? EarlierLine(DeadJudgedBefore(*results_, *bookmarks_, sessionStart_, now),
                                counts.inside, now)
                  : QStringList();
     const bool toTrash = deletesToTrash();

@@ -3,6 +3,7 @@
 #include "TForm1.h"
 
 #include "KnownFolders.h"
+#include "OwnFolder.h"
 #include "TreeResults.h"
 
 namespace {
@@ -21,7 +22,7 @@ QString KeptCountsText(const KeptCounts& counts)
 
 } // namespace
 
-QString TForm1::loadKeptResults()
+QString TForm1::loadKeptResults(const std::vector<UnreadableFolder>& unreadable)
 {
     sessionStart_ = clock_();
     const std::filesystem::path stateFolder = StateFolderPath();
@@ -29,9 +30,26 @@ QString TForm1::loadKeptResults()
         return {};
     results_ = std::make_unique<ResultsStore>(stateFolder, FavoritesPath);
     const QString problem = results_->load(sessionStart_);
+    if (results_->refused())
+        return sayOnce(problem);
+    HoldUnreadFolders(*results_, unreadable);
     if (!problem.isEmpty())
         return problem;
     return KeptCountsText(ShowKeptVerdicts(*bookmarks_, *results_, sessionStart_));
+}
+
+QString TForm1::configNotice()
+{
+    const QString why = OwnFileRefusal(ConfigFilePath());
+    return why.isEmpty() ? why : sayOnce(QStringLiteral("Settings are not read or saved: ") + why);
+}
+
+QString TForm1::sayOnce(const QString& why)
+{
+    if (why.isEmpty() || said_.contains(why))
+        return {};
+    said_.append(why);
+    return why;
 }
 
 void TForm1::saveKeptResults()

@@ -98,12 +98,12 @@ bool sameFile(const struct stat& a, const struct stat& b)
 // dies with it. A new one is created under the umask, as any new file is;
 // a left-over one is reused only when the target's permissions will be
 // copied onto it anyway.
-UniqueFd openTemporary(int dirFd, const std::string& temporary, bool targetExists)
+UniqueFd openTemporary(int dirFd, const std::string& temporary, bool targetExists, mode_t mode)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         bool created = true;
         UniqueFd fd(
-            ::openat(dirFd, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+            ::openat(dirFd, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
         if (!fd.isOpen() && errno == EEXIST) {
             if (!clearNonFile(dirFd, temporary))
                 return {};
@@ -145,6 +145,8 @@ struct Finish
     const FileId* expected = nullptr;
     const std::array<struct timespec, 2>* times = nullptr;
     FileId* newId = nullptr;
+    // The new file's mode instead of the old one's; 0 keeps the old one's.
+    mode_t mode = 0;
 };
 
 bool isStill(int dirFd, const std::string& name, FileId expected)
@@ -164,7 +166,7 @@ bool replaceIn(int dirFd, const std::string& name, const QString& shown, const Q
     UniqueFd fd;
     for (int index = 0; index < TemporaryNames && !fd.isOpen(); ++index) {
         temporary = temporaryFor(name, index);
-        fd = openTemporary(dirFd, temporary, existing != nullptr);
+        fd = openTemporary(dirFd, temporary, existing != nullptr, finish.mode ? finish.mode : 0666);
         if (!fd.isOpen() && errno != ENOTEMPTY)
             break;
     }
@@ -176,9 +178,12 @@ bool replaceIn(int dirFd, const std::string& name, const QString& shown, const Q
         ::unlinkat(dirFd, temporary.c_str(), 0); // still locked: no other save has it
         return failWithErrno(error, what, code);
     };
+    // Before the first byte: a left-over temporary file may have been open to others.
+    if (finish.mode && ::fchmod(fd.get(), finish.mode) != 0)
+        return abandon(QStringLiteral("Cannot set the permissions of ") + shown);
     if (!writeAll(fd.get(), bytes))
         return abandon(QStringLiteral("Cannot write ") + shown);
-    if (existing) {
+    if (existing && !finish.mode) {
         // Owner first: a change of owner may clear mode bits.
         if (existing->st_uid != ::geteuid() || existing->st_gid != ::getegid()) {
             if (::fchown(fd.get(), existing->st_uid, existing->st_gid) != 0) {
@@ -258,4 +263,28 @@ bool ReplaceFileAtomicallyAt(int dirFd, const std::string& name, const QByteArra
         return fail(error, shown + QStringLiteral(" is read-only"));
     return replaceIn(dirFd, name, shown, bytes, &existing, {&how.expected, &how.times, newId},
                      error);
+}
+
+bool WritePrivateFileAt(int dirFd, const std::string& name, const QByteArray& bytes, QString* error,
+                        const QString& shownAs)
+{
+    const QString shown =
+        shownAs.isEmpty() ? QFile::decodeName(QByteArray::fromStdString(name)) : shownAs;
+    struct stat existing;
+    const bool exists = ::fstatat(dirFd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!exists && errno != ENOENT)
+        return failWithErrno(error, shown, errno);
+    if (exists) {
+        if (S_ISLNK(existing.st_mode))
+            return fail(error, shown + QStringLiteral(" is a symbolic link"));
+        if (!S_ISREG(existing.st_mode))
+            return fail(error, shown + QStringLiteral(" is not a regular file"));
+        if (existing.st_uid != ::geteuid())
+            return fail(error, shown + QStringLiteral(" belongs to another user"));
+        if (!(existing.st_mode & S_IWUSR))
+            return fail(error, shown + QStringLiteral(" is read-only"));
+    }
+    Finish finish;
+    finish.mode = S_IRUSR | S_IWUSR;
+    return replaceIn(dirFd, name, shown, bytes, exists ? &existing : nullptr, finish, error);
 }

@@ -43,3 +43,11 @@ struct FileReplacement
 bool ReplaceFileAtomicallyAt(int dirFd, const std::string& name, const QByteArray& bytes,
                              const FileReplacement& how, FileId* newId = nullptr,
                              QString* error = nullptr);
+
+// The same replacement for a file of the program's own in the folder open as
+// dirFd: what name is now must be a regular file of the effective user (a
+// link there is refused, never followed) or nothing, and the new file is
+// readable by its owner only (0600), whatever the old one allowed. *error
+// names the file as shown, or by name when that is empty.
+bool WritePrivateFileAt(int dirFd, const std::string& name, const QByteArray& bytes,
+                        QString* error = nullptr, const QString& shown = {});

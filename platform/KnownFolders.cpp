@@ -5,6 +5,7 @@
 #include <QFile>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -42,16 +43,28 @@ std::string stateFolder()
     return xdgFolder("XDG_STATE_HOME", ".local/state");
 }
 
+// A folder is made only inside one of the effective user's or root's: under
+// sudo with the user's HOME, a folder of root's in the user's home would
+// lock the user out of it later.
+bool mayMakeIn(const std::string& parent)
+{
+    struct stat st;
+    return ::stat(parent.empty() ? "/" : parent.c_str(), &st) == 0 &&
+           (st.st_uid == ::geteuid() || st.st_uid == 0);
+}
+
 // Makes path with any missing parents; what we make is private, as the XDG
 // rules ask of it. A failure is left for the first write to report.
 void makeFolders(const std::string& path)
 {
+    std::string parent;
     for (size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
         const std::string folder = path.substr(0, end);
-        if (!DirectoryExists(folder) && ::mkdir(folder.c_str(), 0700) != 0)
+        if (!DirectoryExists(folder) && (!mayMakeIn(parent) || ::mkdir(folder.c_str(), 0700) != 0))
             return;
         if (end == std::string::npos)
             return;
+        parent = folder;
     }
 }
 

@@ -13,8 +13,9 @@ QString GetShellFolder(const QString& name);
 std::filesystem::path DataFolderPath();
 // DataFolderPath() + "/Config.ini".
 std::filesystem::path ConfigFilePath();
-// Creates the data folder with any missing parents (mode 0700); a folder that
-// exists is left as it is, and a failure is ignored.
+// Creates the data folder with any missing parents (mode 0700), each inside
+// a folder of the effective user's or root's only; a folder that exists is
+// left as it is, and a failure is ignored.
 void EnsureDataFolder();
 
 // $XDG_STATE_HOME when set and absolute, else $HOME/.local/state, + "/Orvanta":

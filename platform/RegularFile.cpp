@@ -27,12 +27,21 @@ enum class PastLimit
     Cut,
 };
 
+// Whose file may be read.
+enum class Owner
+{
+    Anyone,
+    Us,
+};
+
 int readRegular(int dirFd, const char* name, qint64 limit, PastLimit pastLimit, QByteArray& bytes,
-                FileId* nameId = nullptr, int extraFlags = 0)
+                FileId* nameId = nullptr, int extraFlags = 0, Owner owner = Owner::Anyone)
 {
     bytes.resize(0);
+    const bool ours = owner == Owner::Us;
     // O_NONBLOCK: opening a FIFO that has no writer would otherwise wait.
-    const int flags = O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (nameId ? O_NOFOLLOW : 0);
+    const int flags =
+        O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (nameId || ours ? O_NOFOLLOW : 0);
     UniqueFd file(::openat(dirFd, name, flags | extraFlags));
     // O_NOATIME is only for the file's owner (and root).
     if (!file.isOpen() && errno == EPERM && (extraFlags & O_NOATIME))
@@ -48,6 +57,8 @@ int readRegular(int dirFd, const char* name, qint64 limit, PastLimit pastLimit, 
         return EISDIR;
     if (!S_ISREG(info.st_mode))
         return EINVAL;
+    if (ours && info.st_uid != ::geteuid())
+        return EPERM;
     const bool cut = pastLimit == PastLimit::Cut;
     if (info.st_size > limit && !cut)
         return EFBIG;
@@ -101,4 +112,9 @@ int ReadFileStartAt(int dirFd, const char* name, qint64 limit, QByteArray& bytes
 int ReadFileQuietlyAt(int dirFd, const char* name, qint64 limit, QByteArray& bytes, FileId& nameId)
 {
     return readRegular(dirFd, name, limit, PastLimit::Cut, bytes, &nameId, O_NOATIME);
+}
+
+int ReadOwnFileAt(int dirFd, const char* name, qint64 limit, QByteArray& bytes)
+{
+    return readRegular(dirFd, name, limit, PastLimit::Refuse, bytes, nullptr, 0, Owner::Us);
 }

@@ -32,6 +32,11 @@ int ReadFileStartAt(int dirFd, const char* name, qint64 limit, QByteArray& bytes
 // rewrite it has not used it.
 int ReadFileQuietlyAt(int dirFd, const char* name, qint64 limit, QByteArray& bytes, FileId& nameId);
 
+// ReadRegularFileAt for a file of the program's own, refused past limit: a
+// name that is a link is refused with ELOOP, never followed, and a file of
+// another owner than the effective user with EPERM.
+int ReadOwnFileAt(int dirFd, const char* name, qint64 limit, QByteArray& bytes);
+
 // No profile or shortcut file is this big; refusing it keeps a stray disk
 // image in the Favorites folder from eating the memory.
 inline constexpr qint64 ReadFileLimit = qint64(256) * 1024 * 1024;

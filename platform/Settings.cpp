@@ -1,5 +1,6 @@
 #include "Settings.h"
 
+#include "OwnFolder.h"
 #include "ProfileFile.h"
 #include "ProfileInteger.h"
 #include "RegularFile.h"
@@ -22,21 +23,26 @@ const QString LinksAtOnceKey = QStringLiteral("LinksAtOnce");
 const QString StrictVerdictsKey = QStringLiteral("StrictVerdicts");
 const QString UseTrashKey = QStringLiteral("UseTrash");
 
-// Returns 0 or the errno value that kept the file from being read; a
-// profile left unread is empty, so every key gives its default.
-int readProfile(ProfileFile& profile)
+// The file is read only from a folder of the user's own (OwnFolder), which
+// is given. Returns 0 or the errno value that kept the file from being read,
+// and *refusal says why when the folder or file is not ours; a profile left
+// unread is empty, so every key gives its default.
+int readProfile(const OwnFolder& folder, ProfileFile& profile, QString* refusal)
 {
     QByteArray bytes;
-    const int error = ReadRegularFile(profile.path(), bytes);
+    const int error =
+        folder.read(profile.path().filename().native(), ReadFileLimit, bytes, refusal);
     if (error == 0)
         profile.loadFromBytes(bytes);
     return error;
 }
 
-Settings::LoadStatus loadStatus(int error)
+Settings::LoadStatus loadStatus(int error, const QString& refusal)
 {
     if (error == 0)
         return Settings::LoadStatus::Read;
+    if (!refusal.isEmpty())
+        return Settings::LoadStatus::Refused;
     return error == ENOENT ? Settings::LoadStatus::Missing : Settings::LoadStatus::Unreadable;
 }
 
@@ -89,11 +95,12 @@ Settings::LoadStatus loadSettings(Settings& settings, const std::filesystem::pat
 {
     settings = Settings();
     ProfileFile profile(configFile);
-    const int error = readProfile(profile);
+    QString refusal;
+    const int error = readProfile(OwnFolder(configFile.parent_path()), profile, &refusal);
     readOptions(profile, settings);
     if (withWindow)
         settings.window = ReadWindowSection(profile);
-    return loadStatus(error);
+    return loadStatus(error, refusal);
 }
 
 // Every section's save goes through here: the file is read first, so the
@@ -101,15 +108,25 @@ Settings::LoadStatus loadSettings(Settings& settings, const std::filesystem::pat
 Settings::SaveResult editProfile(const std::filesystem::path& configFile,
                                  const std::function<void(ProfileFile&)>& write)
 {
+    // Read and written through the one folder checked once.
+    const OwnFolder folder(configFile.parent_path());
     ProfileFile profile(configFile);
-    const int error = readProfile(profile);
-    if (loadStatus(error) == Settings::LoadStatus::Unreadable)
+    QString refusal;
+    const int error = readProfile(folder, profile, &refusal);
+    switch (loadStatus(error, refusal)) {
+    case Settings::LoadStatus::Refused:
+        return {false, false, refusal};
+    case Settings::LoadStatus::Unreadable:
         return {false, true,
                 QFile::decodeName(configFile.c_str()) + QStringLiteral(": ") +
                     QString::fromLocal8Bit(std::strerror(error))};
+    case Settings::LoadStatus::Read:
+    case Settings::LoadStatus::Missing:
+        break;
+    }
     write(profile);
     Settings::SaveResult result;
-    result.saved = profile.save(&result.error);
+    result.saved = folder.write(configFile.filename().native(), profile.toBytes(), &result.error);
     return result;
 }
 

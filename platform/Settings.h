@@ -22,6 +22,9 @@ struct Settings
         // The file exists but could not be read: the defaults apply, and it
         // must not be saved over, since what it holds was never seen.
         Unreadable,
+        // The file or its folder is not the user's own (see OwnFolder): it
+        // is neither read nor written, and the defaults apply.
+        Refused,
     };
 
     struct SaveResult
@@ -54,8 +57,8 @@ struct Settings
     LoadStatus loadOptions(const std::filesystem::path& configFile);
 
     // Writes the [Options] keys in place and keeps every other line of the
-    // file; the file is replaced atomically, and one that exists but cannot
-    // be read is left alone.
+    // file; the file is replaced atomically by a private one, and one that
+    // exists but cannot be read, or is refused, is left alone.
     SaveResult saveOptions(const std::filesystem::path& configFile) const;
     // The same for the [Window] keys.
     SaveResult saveWindow(const std::filesystem::path& configFile) const;

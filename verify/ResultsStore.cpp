@@ -1,6 +1,7 @@
 #include "ResultsStore.h"
 
-#include "AtomicFile.h"
+#include "LinkPassword.h"
+#include "OwnFolder.h"
 #include "VerdictReport.h"
 
 #include <QCryptographicHash>
@@ -8,6 +9,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <optional>
 #include <system_error>
 
@@ -76,6 +80,25 @@ std::optional<std::pair<QByteArray, KeptResult>> resultOf(const QJsonValue& valu
     return std::pair{key, KeptResult{text("link").toString(), *verdict, text("text").toString(),
                                      text("reason").toString(), *checked, *lastAlive, deadRuns,
                                      *firstDead}};
+}
+
+// A text as the store keeps it: the password of any address in it masked.
+QString masked(const QString& text)
+{
+    // Most texts hold no user part, and are then shared rather than copied.
+    return text.contains(u'@') ? MaskPassword(text) : text;
+}
+
+// A result as the store keeps it; true when that changed anything.
+bool mask(KeptResult& result)
+{
+    bool changed = false;
+    for (QString* text : {&result.link, &result.text, &result.reason}) {
+        QString kept = masked(*text);
+        changed = changed || kept != *text;
+        *text = std::move(kept);
+    }
+    return changed;
 }
 
 // Where the folder's results go: one name per absolute path, whatever its
@@ -179,59 +202,66 @@ QString ResultsStore::load(const QDateTime& now)
 {
     results_.clear();
     changed_ = false;
-    std::error_code error;
-    const auto status = std::filesystem::symlink_status(file_, error);
-    if (!std::filesystem::exists(status))
+    const OwnFolder folder(file_.parent_path());
+    refused_ = !folder.refusal().isEmpty();
+    if (refused_)
+        return QStringLiteral("The results of runs are not kept: ") + folder.refusal();
+    QByteArray bytes;
+    QString refusal;
+    const int error = folder.read(file_.filename().native(), MaxFileSize, bytes, &refusal);
+    if (error == ENOENT)
         return {};
-    if (!std::filesystem::is_regular_file(status))
-        return setAside(QStringLiteral("not a file"), now);
-    QFile file(QFile::decodeName(QByteArray::fromStdString(file_.native())));
-    if (!file.open(QIODevice::ReadOnly))
+    if (!refusal.isEmpty())
+        return setAside(folder, QStringLiteral("not a file of yours"), now);
+    if (error == EISDIR || error == EINVAL)
+        return setAside(folder, QStringLiteral("not a file"), now);
+    if (error == EFBIG)
+        return setAside(folder, QStringLiteral("too large"), now);
+    if (error != 0)
         return QStringLiteral("The results of earlier runs cannot be read: %1")
-            .arg(file.errorString());
-    const QByteArray bytes = file.read(MaxFileSize + 1);
-    file.close();
-    if (bytes.size() > MaxFileSize)
-        return setAside(QStringLiteral("too large"), now);
+            .arg(QString::fromLocal8Bit(std::strerror(error)));
 
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
     const QJsonObject top = document.object();
     if (parseError.error != QJsonParseError::NoError || !document.isObject())
-        return setAside(QStringLiteral("damaged"), now);
+        return setAside(folder, QStringLiteral("damaged"), now);
     if (top.value(QStringLiteral("version")).toInt(-1) != FileVersion)
-        return setAside(QStringLiteral("of another version"), now);
-    const QByteArray folder =
+        return setAside(folder, QStringLiteral("of another version"), now);
+    const QByteArray keptFolder =
         QByteArray::fromPercentEncoding(top.value(QStringLiteral("folder")).toString().toLatin1());
-    if (folder.toStdString() != absolute_.native() || !top.value(QStringLiteral("links")).isArray())
-        return setAside(QStringLiteral("damaged"), now);
+    if (keptFolder.toStdString() != absolute_.native() ||
+        !top.value(QStringLiteral("links")).isArray())
+        return setAside(folder, QStringLiteral("damaged"), now);
     for (const QJsonValue& value : top.value(QStringLiteral("links")).toArray()) {
-        const auto result = resultOf(value);
+        auto result = resultOf(value);
         if (!result) {
             results_.clear();
-            return setAside(QStringLiteral("damaged"), now);
+            return setAside(folder, QStringLiteral("damaged"), now);
         }
+        // Kept in clear by an earlier version: masked on the next save.
+        if (mask(result->second))
+            changed_ = true;
         results_.insert(result->first, result->second);
     }
     return {};
 }
 
-QString ResultsStore::setAside(const QString& why, const QDateTime& now)
+QString ResultsStore::setAside(const OwnFolder& folder, const QString& why, const QDateTime& now)
 {
-    const std::filesystem::path aside =
-        file_.native() + ".damaged-" +
-        now.toUTC().toString(QStringLiteral("yyyyMMddTHHmmss")).toStdString();
-    std::error_code error;
-    std::filesystem::rename(file_, aside, error);
-    const QString name =
-        QFile::decodeName(QByteArray::fromStdString((error ? file_ : aside).filename().native()));
-    if (error)
+    const std::string name = file_.filename().native();
+    const std::string aside = folder.renameAside(
+        name,
+        name + ".damaged-" + now.toUTC().toString(QStringLiteral("yyyyMMddTHHmmss")).toStdString());
+    const QString shown =
+        QFile::decodeName(QByteArray::fromStdString(aside.empty() ? name : aside));
+    if (aside.empty())
         return QStringLiteral("The results of earlier runs were %1 and could not be set aside "
                               "(%2); starting from none")
-            .arg(why, name);
+            .arg(why, shown);
     return QStringLiteral("The results of earlier runs were %1 and were set aside as %2; starting "
                           "from none")
-        .arg(why, name);
+        .arg(why, shown);
 }
 
 bool ResultsStore::save(QString* error)
@@ -245,7 +275,9 @@ bool ResultsStore::save(QString* error)
          QString::fromLatin1(QByteArray::fromStdString(absolute_.native()).toPercentEncoding())},
         {QStringLiteral("links"), links},
     };
-    if (!WriteFileAtomically(file_, QJsonDocument(top).toJson(QJsonDocument::Compact), error))
+    const OwnFolder folder(file_.parent_path());
+    if (!folder.write(file_.filename().native(), QJsonDocument(top).toJson(QJsonDocument::Compact),
+                      error))
         return false;
     changed_ = false;
     return true;
@@ -254,7 +286,7 @@ bool ResultsStore::save(QString* error)
 const KeptResult* ResultsStore::find(const QByteArray& key, const QString& link) const
 {
     const auto kept = results_.constFind(key);
-    if (kept == results_.cend() || kept->link != link)
+    if (kept == results_.cend() || kept->link != masked(link))
         return nullptr;
     return &*kept;
 }
@@ -265,13 +297,28 @@ const KeptResult& ResultsStore::record(const QByteArray& key, const QString& lin
     changed_ = true;
     const auto kept = results_.constFind(key);
     const KeptResult* previous = kept == results_.cend() ? nullptr : &*kept;
-    return *results_.insert(key, NextResult(previous, link, judgement, now));
+    Judgement shown = judgement;
+    shown.text = masked(judgement.text);
+    shown.reason = masked(judgement.reason);
+    return *results_.insert(key, NextResult(previous, masked(link), shown, now));
+}
+
+void ResultsStore::holdFolder(const QByteArray& folderKey)
+{
+    // The Favorites folder itself holds every link.
+    held_.append(folderKey == "." ? QByteArray() : folderKey + '/');
+}
+
+bool ResultsStore::isHeld(const QByteArray& key) const
+{
+    return std::any_of(held_.cbegin(), held_.cend(),
+                       [&key](const QByteArray& folder) { return key.startsWith(folder); });
 }
 
 void ResultsStore::retain(const std::function<bool(const QByteArray&)>& keep)
 {
     for (auto it = results_.begin(); it != results_.end();) {
-        if (keep(it.key())) {
+        if (keep(it.key()) || isHeld(it.key())) {
             ++it;
             continue;
         }

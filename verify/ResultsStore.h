@@ -6,9 +6,12 @@
 #include <QDateTime>
 #include <QHash>
 #include <QJsonValue>
+#include <QList>
 #include <QString>
 #include <filesystem>
 #include <functional>
+
+class OwnFolder;
 
 // The time now; tests put in their own so that days can pass between runs.
 using Clock = std::function<QDateTime()>;
@@ -17,7 +20,7 @@ Clock SystemClock();
 // What the runs so far found out about one link.
 struct KeptResult
 {
-    QString link; // the link text the verdict was made for
+    QString link; // the link text the verdict was made for, its password masked
     Verdict verdict = Verdict::Unchecked;
     QString text;   // the verdict with its reason, as the window shows it
     QString reason; // the reason alone, as the command line prints it
@@ -50,8 +53,10 @@ QString CheckedAgoText(const QDateTime& checked, const QDateTime& now);
 QString KeptDetail(const KeptResult& result, const QDateTime& now);
 
 // The results of the runs on one Favorites folder, kept in one file of the
-// state folder named after the folder's path. Links are known by their
-// shortcut's path from the folder, byte for byte.
+// state folder named after the folder's path, which is used only while it
+// is the user's own (OwnFolder). Links are known by their shortcut's path
+// from the folder, byte for byte. A password in a link or a verdict is kept
+// masked, as the window shows it, and a link is found by its masked text.
 class ResultsStore final
 {
 public:
@@ -64,30 +69,42 @@ public:
     QByteArray keyOf(const std::string& path) const;
 
     // Reads the file; a missing one is an empty store. One that is damaged,
-    // too large or of another version is renamed aside and the store starts
-    // empty; the text returned says so once, and is empty otherwise.
+    // too large, of another version or no regular file of ours is renamed
+    // aside (never over an earlier one) and the store starts empty; the text
+    // returned says so once, and is empty otherwise. So does a state folder
+    // that is not the user's own: the store is then refused.
     QString load(const QDateTime& now);
     bool save(QString* error = nullptr);
     // Something was recorded or forgotten since the last load or save.
     bool changed() const { return changed_; }
+    // The state folder was not the user's own when the store was loaded:
+    // nothing is to be written there.
+    bool refused() const { return refused_; }
 
     // What is kept for key when it was judged for link; nothing otherwise.
     const KeptResult* find(const QByteArray& key, const QString& link) const;
     const KeptResult& record(const QByteArray& key, const QString& link, const Judgement& judgement,
                              const QDateTime& now);
-    // Forgets every key keep says no to.
+    // Forgets every key keep says no to, except those below a held folder.
     void retain(const std::function<bool(const QByteArray&)>& keep);
+    // Keeps what is known of the links below the folder of key folderKey
+    // (keyOf its path) whatever retain() is told: the folder could not be
+    // read, so the links missing from it may still be there.
+    void holdFolder(const QByteArray& folderKey);
     qsizetype size() const { return results_.size(); }
 
     // Larger files are taken for damaged rather than read.
     static constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
 
 private:
-    QString setAside(const QString& why, const QDateTime& now);
+    QString setAside(const OwnFolder& folder, const QString& why, const QDateTime& now);
+    bool isHeld(const QByteArray& key) const;
 
     std::filesystem::path favorites_; // as given, as the scan joins the shortcuts' paths to it
     std::filesystem::path absolute_;  // what names the file, the same from any folder
     std::filesystem::path file_;
     QHash<QByteArray, KeptResult> results_;
+    QList<QByteArray> held_; // folder keys, each with '/' after it; empty for all
     bool changed_ = false;
+    bool refused_ = false;
 };

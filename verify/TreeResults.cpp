@@ -45,6 +45,12 @@ const KeptResult& KeepVerdict(ResultsStore& store, const BookmarkEntry& entry,
     return store.record(store.keyOf(entry.Path), entry.Link, judgement, now);
 }
 
+void HoldUnreadFolders(ResultsStore& store, const std::vector<UnreadableFolder>& unreadable)
+{
+    for (const UnreadableFolder& folder : unreadable)
+        store.holdFolder(store.keyOf(folder.path));
+}
+
 void ForgetLinksGone(ResultsStore& store, const BookmarkModel& tree)
 {
     QSet<QByteArray> present;
@@ -57,6 +63,8 @@ void ForgetLinksGone(ResultsStore& store, const BookmarkModel& tree)
 
 bool SaveKeptResults(ResultsStore& store, const BookmarkModel& tree, QString* error)
 {
+    if (store.refused())
+        return true;
     ForgetLinksGone(store, tree);
     if (!store.changed())
         return true;
@@ -76,18 +84,22 @@ void KeepRewrittenLinks(ResultsStore& store, const BookmarkModel& tree, const QD
 }
 
 EarlierDead DeadJudgedBefore(const ResultsStore& store, const BookmarkModel& tree,
-                             const QDateTime& since)
+                             const QDateTime& since, const QDateTime& now)
 {
     EarlierDead earlier;
+    bool unknownAge = false;
     forEachLink(tree, store, [&](BookmarkNode*, const BookmarkEntry& entry, const QByteArray& key) {
         if (entry.Status != StatusDead || entry.OutsideFavorites)
             return;
         const KeptResult* kept = store.find(key, entry.Link);
-        if (!kept || kept->checked >= since)
+        if (!kept || (kept->checked >= since && kept->checked <= now))
             return;
         ++earlier.count;
+        unknownAge = unknownAge || kept->checked > now;
         if (!earlier.newest.isValid() || kept->checked > earlier.newest)
             earlier.newest = kept->checked;
     });
+    if (unknownAge)
+        earlier.newest = QDateTime();
     return earlier;
 }

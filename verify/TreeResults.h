@@ -1,6 +1,9 @@
 #pragma once
 
 #include "ResultsStore.h"
+#include "UnreadableFolder.h"
+
+#include <vector>
 
 class BookmarkModel;
 struct BookmarkEntry;
@@ -21,12 +24,17 @@ KeptCounts ShowKeptVerdicts(BookmarkModel& tree, const ResultsStore& store, cons
 const KeptResult& KeepVerdict(ResultsStore& store, const BookmarkEntry& entry,
                               const Judgement& judgement, const QDateTime& now);
 
+// Keeps what store knows of the links below the folders the scan could not
+// read: their links are missing from the tree, not gone.
+void HoldUnreadFolders(ResultsStore& store, const std::vector<UnreadableFolder>& unreadable);
+
 // Forgets the links that are no longer in the tree (deleted).
 void ForgetLinksGone(ResultsStore& store, const BookmarkModel& tree);
 
 // Writes store, less the links gone from tree, into the state folder
-// (made when missing) if anything changed. False, with error set, when it
-// could not be written.
+// (made when missing) if anything changed; a refused store is left alone,
+// since its load said why. False, with error set, when it could not be
+// written.
 bool SaveKeptResults(ResultsStore& store, const BookmarkModel& tree, QString* error);
 
 // Links shown alive under another link text than the one kept were
@@ -34,11 +42,12 @@ bool SaveKeptResults(ResultsStore& store, const BookmarkModel& tree, QString* er
 void KeepRewrittenLinks(ResultsStore& store, const BookmarkModel& tree, const QDateTime& now);
 
 // The dead links "Delete all dead links" takes whose verdict was made before
-// since, and when the newest of those was made.
+// since, or is dated after now (a clock that was wrong: its age is unknown),
+// and when the newest of those was made; invalid when one is of unknown age.
 struct EarlierDead
 {
     int count = 0;
     QDateTime newest;
 };
 EarlierDead DeadJudgedBefore(const ResultsStore& store, const BookmarkModel& tree,
-                             const QDateTime& since);
+                             const QDateTime& since, const QDateTime& now);

@@ -86,3 +86,43 @@ TEST_F(KeptResultsTest, ANewWindowShowsTheKeptLampsWithWhenAndHowLongDead)
     EXPECT_EQ(kept.size(), 3);
     EXPECT_FALSE(kept.find("Folder/Gone.url", "http://127.0.0.1:9/gone"));
 }
+
+TEST_F(KeptResultsTest, AVerdictDatedInTheFutureIsOfUnknownAgeInTheDeadLinksQuestion)
+{
+    addLink("Gone.url", "http://127.0.0.1:9/gone");
+    {
+        TForm1& form = makeForm();
+        form.setProbeEngines(Answering([](const QString&) { return false; }));
+        // Kept by a session whose clock ran two days ahead.
+        runAt(form, QDateTime::currentDateTimeUtc().addDays(2));
+    }
+    TForm1& form = makeForm();
+    ResetMessageBoxes();
+    SetNextMessageBoxAnswer(QMessageBox::No);
+    form.btDeleteClick();
+    EXPECT_EQ(LastMessageBox().informativeText,
+              "1 dead link will be moved to the Trash.\nIt was judged at an unknown time (dated "
+              "in the future); run Verify links first to check them again.");
+}
+
+TEST_F(KeptResultsTest, FoldersOfAnotherUserAreNamedOnceInTheStatusBarAndNeverWritten)
+{
+    addLink("Gone.url", "http://127.0.0.1:9/gone");
+    const std::filesystem::path config = home.mkdir(".config/Orvanta");
+    const std::filesystem::path state = home.mkdir(".local/state/Orvanta");
+    for (const std::filesystem::path& folder : {config, state})
+        ASSERT_EQ(::chown(folder.c_str(), 65534, 65534), 0);
+
+    TForm1& form = makeForm();
+    EXPECT_EQ(form.StatusBar1->panelText(2).toStdString(),
+              "Settings are not read or saved: " + config.string() +
+                  " belongs to another user; The results of runs are not kept: " + state.string() +
+                  " belongs to another user");
+    form.setProbeEngines(Answering([](const QString&) { return false; }));
+    runAt(form, QDateTime::currentDateTimeUtc());
+    form.openFavorites(home / "Favorites");
+    EXPECT_EQ(form.StatusBar1->panelText(2), QString());
+    form.close();
+    EXPECT_TRUE(std::filesystem::is_empty(config));
+    EXPECT_TRUE(std::filesystem::is_empty(state));
+}

@@ -73,6 +73,17 @@ void writeShortcut(const TempDir& dir, const std::string& relative, const std::s
     dir.write(relative, "[InternetShortcut]\r\nURL=" + link + "\r\n");
 }
 
+// The JSON lines of a check by their link.
+std::map<QString, QJsonObject> byLink(const Outcome& outcome)
+{
+    std::map<QString, QJsonObject> lines;
+    for (const QByteArray& line : outcome.lines) {
+        const QJsonObject object = QJsonDocument::fromJson(line).object();
+        lines[object.value(u"link"_s).toString()] = object;
+    }
+    return lines;
+}
+
 class CheckCommandTest : public ::testing::Test
 {
 protected:
@@ -151,14 +162,6 @@ TEST_F(CheckCommandTest, EveryFormatReportsEachLinkAndExitsByTheDead)
 TEST_F(CheckCommandTest, JsonCarriesTheDeadRunsAndLastAliveOfTheStoreItKeeps)
 {
     const QStringList json{QStringLiteral("--format"), QStringLiteral("json")};
-    const auto byLink = [](const Outcome& outcome) {
-        std::map<QString, QJsonObject> lines;
-        for (const QByteArray& line : outcome.lines) {
-            const QJsonObject object = QJsonDocument::fromJson(line).object();
-            lines[object.value(u"link"_s).toString()] = object;
-        }
-        return lines;
-    };
     const QString ok = QString::fromStdString(server.url("/ok"));
     const QString gone = QString::fromStdString(server.url("/gone"));
 
@@ -184,6 +187,53 @@ TEST_F(CheckCommandTest, JsonCarriesTheDeadRunsAndLastAliveOfTheStoreItKeeps)
     EXPECT_EQ(byLink(damaged)[gone].value(u"deadRuns"_s).toInt(-1), 1);
     EXPECT_EQ(damaged.errors.count('\n'), 1) << damaged.errors.constData();
     EXPECT_TRUE(damaged.errors.contains("set aside")) << damaged.errors.constData();
+}
+
+TEST_F(CheckCommandTest, LinksOfAFolderThatCouldNotBeReadKeepTheirHistory)
+{
+    writeShortcut(home, "mixed/locked/gone.url", server.url("/404-nowhere"));
+    const QString gone = QString::fromStdString(server.url("/404-nowhere"));
+    const QStringList json{u"--check"_s, text(home / "mixed"), u"--format"_s, u"json"_s};
+    const auto deadRuns = [&] {
+        return byLink(runOrvanta(json, home))[gone].value(u"deadRuns"_s).toInt(-1);
+    };
+    deadRuns();
+    EXPECT_EQ(deadRuns(), 2);
+
+    // A bad day: the folder cannot be read, so its link is not checked at all.
+    const std::filesystem::path locked = home / "mixed/locked";
+    std::filesystem::permissions(locked, std::filesystem::perms::none);
+    const Outcome unread = runOrvanta(json, home, DropPermissionBypass);
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
+    EXPECT_EQ(unread.lines.size(), 2);
+    EXPECT_EQ(byLink(unread).count(gone), 0u);
+
+    EXPECT_EQ(deadRuns(), 3);
+}
+
+TEST_F(CheckCommandTest, FoldersOfAnotherUserAreNamedOnceOnStandardErrorAndNeverUsed)
+{
+    // A proxy that would fail every link, were Config.ini read.
+    const RefusingPort refusing;
+    const std::filesystem::path config = home.mkdir(".config/Orvanta");
+    Settings settings;
+    settings.proxy = {true, QStringLiteral("127.0.0.1"), QString::number(refusing.port())};
+    ASSERT_TRUE(settings.saveOptions(config / "Config.ini").saved);
+    const std::string configBytes = ReadFileBytes(config / "Config.ini");
+    const std::filesystem::path state = home.mkdir(".local/state/Orvanta");
+    for (const std::filesystem::path& folder : {config, state})
+        ASSERT_EQ(::chown(folder.c_str(), 65534, 65534), 0);
+
+    const Outcome outcome = check(QStringLiteral("alive"), {});
+    EXPECT_EQ(outcome.status, 0);
+    ASSERT_EQ(outcome.lines.size(), 2);
+    EXPECT_TRUE(outcome.lines.first().startsWith("alive\t200 OK")) << outcome.lines.first().data();
+    EXPECT_EQ(outcome.errors.toStdString(), "orvanta: Config.ini is not read: " + config.string() +
+                                                " belongs to another user\n"
+                                                "orvanta: The results of runs are not kept: " +
+                                                state.string() + " belongs to another user\n");
+    EXPECT_EQ(ReadFileBytes(config / "Config.ini"), configBytes);
+    EXPECT_TRUE(std::filesystem::is_empty(state));
 }
 
 TEST_F(CheckCommandTest, FoldersThatCannotBeReadAreNamedOnStandardErrorAndChangeNoStatus)

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -104,6 +105,14 @@ TEST_F(KnownFolders, DataFolderIsMadeWithItsParentsAndNeverReplaced)
     const auto config = temp.write("conf/Orvanta/Config.ini", "[Options]\r\n");
     EnsureDataFolder();
     EXPECT_EQ(ReadFileBytes(config), "[Options]\r\n");
+
+    // Nothing is made inside another user's folder: under sudo with the
+    // user's HOME it would be root's and shut the user out.
+    const std::filesystem::path theirs = temp.mkdir("theirs");
+    ASSERT_EQ(::chown(theirs.c_str(), 65534, 65534), 0);
+    setXdg(theirs / "conf");
+    EnsureDataFolder();
+    EXPECT_FALSE(std::filesystem::exists(theirs / "conf"));
 
     temp.write("file/Orvanta", "not a folder");
     setXdg(temp / "file");
