@@ -266,6 +266,9 @@ private:
     // Asks, then rewrites the moved links chosen accepts (every one for
     // "Update all moved links") and reports what was done.
     void updateMovedLinks(const std::function<bool(BookmarkNode*)>& chosen);
+    // Deletes the selection after asking; the links restsOnVerdict picks go
+    // only while their shortcuts are what the run judged.
+    void deleteSelection(const std::function<bool(const BookmarkNode*)>& restsOnVerdict);
     // The selected rows in tree order, those below another selected row left out.
     std::vector<BookmarkNode*> selectedTops() const;
     // done and failed finish "3 links …" in the status bar and in the box

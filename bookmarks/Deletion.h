@@ -11,11 +11,14 @@ class BookmarkNode;
 
 // How a deletion went: rows that left the tree (moved to the Trash, deleted
 // permanently, or already gone from disk), and entries left on disk (changed
-// since the scan, read-only, or not deletable) whose rows stay.
+// since the scan, read-only, or not deletable) whose rows stay. Of those,
+// changed counts the links deleted for a verdict whose shortcuts changed
+// since they were checked; their lamps are grey now.
 struct DeletionOutcome
 {
     int removed = 0;
     int leftAlone = 0;
+    int changed = 0;
     int trashed = 0;
     int deletedPermanently = 0;
 };
@@ -32,14 +35,21 @@ struct Untrashable
 // permanently. No keeps them, on disk and in the tree.
 using PermanentDeletionQuestion = std::function<bool(const Untrashable&)>;
 
+// Which links go for what a run judged of them (a dead link picked for being
+// dead): each goes only while its shortcut is still what the run read (see
+// IsStillAsRead), since that is what the verdict was about.
+using RestsOnVerdict = std::function<bool(const BookmarkNode*)>;
+
 // Moves the selected entries to the Trash: the selection is resolved to its
 // top-most nodes (a folder covers what lies in it); each is first found again
 // from favoritesPath, one checked folder at a time, and left alone when
 // anything on its way changed. An entry already gone from disk just leaves
-// the tree. The rows that go leave it in one update.
+// the tree. The rows that go leave it in one update. What restsOnVerdict
+// picks (nothing when empty) is checked as that says.
 DeletionOutcome DeleteSelectedEntries(BookmarkModel& tree, const std::string& favoritesPath,
                                       const std::function<bool(BookmarkNode*)>& isSelected,
-                                      const PermanentDeletionQuestion& askPermanent);
+                                      const PermanentDeletionQuestion& askPermanent,
+                                      const RestsOnVerdict& restsOnVerdict = {});
 
 struct DeadLinkCounts
 {
@@ -50,6 +60,6 @@ struct DeadLinkCounts
 DeadLinkCounts CountDeadLinks(const BookmarkModel& tree);
 
 // Moves every dead link inside the Favorites folder to the Trash, the same
-// way. Folders are never removed.
+// way, each for its verdict. Folders are never removed.
 DeletionOutcome DeleteDeadLinks(BookmarkModel& tree, const std::string& favoritesPath,
                                 const PermanentDeletionQuestion& askPermanent);

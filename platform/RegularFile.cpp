@@ -28,7 +28,7 @@ enum class PastLimit
 };
 
 int readRegular(int dirFd, const char* name, qint64 limit, PastLimit pastLimit, QByteArray& bytes,
-                FileId* nameId = nullptr, int extraFlags = 0)
+                FileId* nameId = nullptr, FileStamp* stamp = nullptr, int extraFlags = 0)
 {
     bytes.resize(0);
     // O_NONBLOCK: opening a FIFO that has no writer would otherwise wait.
@@ -44,6 +44,8 @@ int readRegular(int dirFd, const char* name, qint64 limit, PastLimit pastLimit, 
         return errno;
     if (nameId)
         *nameId = FileIdOf(info);
+    if (stamp)
+        *stamp = FileStampOf(info);
     if (S_ISDIR(info.st_mode))
         return EISDIR;
     if (!S_ISREG(info.st_mode))
@@ -93,12 +95,14 @@ int ReadRegularFileAt(int dirFd, const char* name, QByteArray& bytes)
     return readRegular(dirFd, name, ReadFileLimit, PastLimit::Refuse, bytes);
 }
 
-int ReadFileStartAt(int dirFd, const char* name, qint64 limit, QByteArray& bytes, FileId* nameId)
+int ReadFileStartAt(int dirFd, const char* name, qint64 limit, QByteArray& bytes, FileId* nameId,
+                    FileStamp* stamp)
 {
-    return readRegular(dirFd, name, limit, PastLimit::Cut, bytes, nameId);
+    return readRegular(dirFd, name, limit, PastLimit::Cut, bytes, nameId, stamp);
 }
 
-int ReadFileQuietlyAt(int dirFd, const char* name, qint64 limit, QByteArray& bytes, FileId& nameId)
+int ReadFileQuietlyAt(int dirFd, const char* name, qint64 limit, QByteArray& bytes, FileId& nameId,
+                      FileStamp& stamp)
 {
-    return readRegular(dirFd, name, limit, PastLimit::Cut, bytes, &nameId, O_NOATIME);
+    return readRegular(dirFd, name, limit, PastLimit::Cut, bytes, &nameId, &stamp, O_NOATIME);
 }
