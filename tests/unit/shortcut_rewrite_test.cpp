@@ -1,5 +1,6 @@
 #include "BookmarkModel.h"
 #include "FavoritesScan.h"
+#include "MovedLinks.h"
 #include "PermissionBypass.h"
 #include "ScopedLocale.h"
 #include "ShortcutRewrite.h"
@@ -12,11 +13,14 @@
 #include <optional>
 #include <sstream>
 
+#include <algorithm>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 
 namespace fs = std::filesystem;
 
@@ -256,6 +260,71 @@ TEST_F(ShortcutRewriteTest, WhatMayNotOrCannotBeWrittenIsLeftExactlyAsItWas)
         EXPECT_EQ(folderState(folder), before) << c.what;
         EXPECT_EQ(stateOf(favorites / "elsewhere.url"), elsewhere) << c.what;
     }
+}
+
+} // namespace
+
+namespace {
+
+// The attributes of the user namespace a file has, by name.
+std::map<std::string, std::string> userAttributesOf(const fs::path& file)
+{
+    std::map<std::string, std::string> found;
+    char names[4096];
+    const ssize_t size = ::listxattr(file.c_str(), names, sizeof names);
+    for (ssize_t at = 0; at < size; at += ssize_t(std::strlen(names + at)) + 1) {
+        char value[4096];
+        const ssize_t length = ::getxattr(file.c_str(), names + at, value, sizeof value);
+        found[names + at] = std::string(value, size_t(std::max<ssize_t>(length, 0)));
+    }
+    return found;
+}
+
+TEST_F(ShortcutRewriteTest, ExtendedAttributesStayWithTheFileThroughRewriteAndUndo)
+{
+    const fs::path file = favorites.write("Работа/a.url", realFile("crlf-idlist-before-url.url"));
+    const std::map<std::string, std::string> attributes = {
+        {"user.xdg.origin.url", "https://where.example/from"}, {"user.empty", ""}};
+    for (const auto& [name, value] : attributes) {
+        if (::setxattr(file.c_str(), name.c_str(), value.data(), value.size(), 0) != 0)
+            GTEST_SKIP() << "no user attributes here: " << std::strerror(errno);
+    }
+    const EntryPlace place = placeOf("a.url");
+
+    const ShortcutRewrite rewrite = RewriteShortcutLink(place, scannedLink, "https://example.org/");
+    ASSERT_EQ(rewrite.outcome, RewriteOutcome::Done) << qPrintable(rewrite.error);
+    EXPECT_EQ(userAttributesOf(file), attributes);
+    const ShortcutRewrite undo = UndoShortcutRewrite(rewrite.backup);
+    ASSERT_EQ(undo.outcome, RewriteOutcome::Done) << qPrintable(undo.error);
+    EXPECT_EQ(userAttributesOf(file), attributes);
+}
+
+TEST_F(ShortcutRewriteTest, AMovedLinkTheScanCutIsNotOfferedAndItsTooltipSaysWhy)
+{
+    favorites.write("Работа/whole.url", "[InternetShortcut]\nURL=http://h/old\n");
+    const std::string cut = "[InternetShortcut]\nURL=http://h/old\"tail-kept\n";
+    favorites.write("Работа/cut.url", cut);
+    placeOf("cut.url");
+    MovedLinks moved(tree);
+    for (BookmarkNode* node = tree.firstNode(); node; node = tree.nextNode(node)) {
+        if (node->entry.IsFolder)
+            continue;
+        EXPECT_EQ(node->entry.Link, "http://h/old");
+        tree.setStatus(node, StatusAlive, "Alive");
+        moved.noteVerdict(node, "https://h/new", true, true);
+    }
+    EXPECT_TRUE(scanned->entry.LinkCut);
+    EXPECT_FALSE(moved.isMoved(scanned));
+    EXPECT_EQ(moved.count(), 1);
+    const QString why = "Not updated: the shortcut's link holds characters the check left out";
+    for (int column : {ColumnLink, ColumnStatus})
+        EXPECT_EQ(tree.indexOf(scanned, column).data(Qt::ToolTipRole).toString(), "Alive\n" + why);
+
+    const LinkUpdateOutcome outcome =
+        moved.update(favorites.path().string(), [](BookmarkNode*) { return true; });
+    EXPECT_EQ(outcome.updated, 1);
+    EXPECT_EQ(ReadFileBytes(folder / "cut.url"), cut);
+    EXPECT_EQ(ReadFileBytes(folder / "whole.url"), "[InternetShortcut]\nURL=https://h/new\n");
 }
 
 } // namespace
