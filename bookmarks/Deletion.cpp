@@ -105,7 +105,7 @@ DeletionOutcome deleteNodes(BookmarkModel& tree, const std::string& favoritesPat
                            ? deletePermanently(favoritesPath, nodes[i], forVerdict[i], spared)
                            : Fate::Kept;
         if (fates[i] == Fate::Changed) {
-            tree.setStatus(nodes[i], StatusUnverified);
+            ReadShortcutAgain(tree, nodes[i], PlaceOf(favoritesPath, nodes[i]));
             ++outcome.changed;
         }
         if (fates[i] == Fate::Kept || fates[i] == Fate::Changed) {

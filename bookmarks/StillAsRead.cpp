@@ -1,8 +1,10 @@
 #include "StillAsRead.h"
 
-#include "BookmarkEntry.h"
+#include "BookmarkModel.h"
 #include "PathUtils.h"
 #include "ShortcutLink.h"
+
+#include <sys/stat.h>
 
 bool IsStillAsRead(const CheckedParent& where, const BookmarkEntry& entry)
 {
@@ -14,6 +16,24 @@ bool IsStillAsRead(const CheckedParent& where, const BookmarkEntry& entry)
     const ShortcutLinkValue held =
         ReadShortcutLinkAt(where.dir.get(), FileNamePart(entry.Path).c_str(), id, &stamp);
     return id == entry.Id && stamp == entry.Stamp && held.link == entry.Link;
+}
+
+void ReadShortcutAgain(BookmarkModel& tree, BookmarkNode* node, const EntryPlace& place)
+{
+    tree.setStatus(node, StatusUnverified);
+    const CheckedParent where = WalkToPlace(place);
+    const mode_t kind = where.entry.st_mode & S_IFMT;
+    // Something else than a shortcut in its place is for a new scan to show.
+    if (!where.inFolder || (kind != S_IFREG && kind != S_IFLNK))
+        return;
+    FileId id;
+    FileStamp stamp;
+    const ShortcutLinkValue held =
+        ReadShortcutLinkAt(where.dir.get(), place.target.name.c_str(), id, &stamp);
+    if (id == FileId{})
+        return;
+    node->entry.LinkCut = !held.whole;
+    tree.setLink(node, held.link, id, stamp);
 }
 
 QString ChangedSinceCheckedText(int count)

@@ -3,6 +3,7 @@
 #include "BookmarkModel.h"
 #include "MovedLink.h"
 #include "PathUtils.h"
+#include "StillAsRead.h"
 
 #include <QFile>
 #include <algorithm>
@@ -91,10 +92,10 @@ LinkUpdateOutcome MovedLinks::update(const std::string& favoritesPath, const Cho
             continue;
         const Move move = *found;
         moved_.erase(found);
-        const ShortcutRewrite rewrite =
-            RewriteShortcutLink(PlaceOf(favoritesPath, node), move.from, move.to);
+        const EntryPlace place = PlaceOf(favoritesPath, node);
+        const ShortcutRewrite rewrite = RewriteShortcutLink(place, move.from, move.to);
         if (rewrite.outcome == RewriteOutcome::Changed) {
-            judgeAgain(node, outcome);
+            judgeAgain(node, place, outcome);
             continue;
         }
         if (rewrite.outcome != RewriteOutcome::Done) {
@@ -121,7 +122,7 @@ LinkUpdateOutcome MovedLinks::undoLast()
     for (const Updated& item : last) {
         const ShortcutRewrite undo = UndoShortcutRewrite(item.backup);
         if (undo.outcome == RewriteOutcome::Changed) {
-            judgeAgain(item.node, outcome);
+            judgeAgain(item.node, item.backup.place, outcome);
             continue;
         }
         if (undo.outcome != RewriteOutcome::Done) {
@@ -136,10 +137,10 @@ LinkUpdateOutcome MovedLinks::undoLast()
     return outcome;
 }
 
-void MovedLinks::judgeAgain(BookmarkNode* node, LinkUpdateOutcome& outcome)
+void MovedLinks::judgeAgain(BookmarkNode* node, const EntryPlace& place, LinkUpdateOutcome& outcome)
 {
     moved_.remove(node);
-    tree_.setStatus(node, StatusUnverified);
+    ReadShortcutAgain(tree_, node, place);
     ++outcome.changed;
 }
 

@@ -84,7 +84,7 @@ private:
 
     void forgetSubtree(BookmarkNode* top);
     // A shortcut found changed since it was read: nothing judged holds.
-    void judgeAgain(BookmarkNode* node, LinkUpdateOutcome& outcome);
+    void judgeAgain(BookmarkNode* node, const EntryPlace& place, LinkUpdateOutcome& outcome);
 
     BookmarkModel& tree_;
     QHash<BookmarkNode*, Move> moved_;

@@ -312,9 +312,11 @@ TEST_F(DeleteKeysTest, ALinkFixedSinceItWasJudgedDeadStaysGreyUnlessDeletedByHan
     EXPECT_FALSE(fs::exists(favorites() / "Example.url"));
     for (const char* title : {"Today", "Gone"})
         EXPECT_EQ(BookmarkModel::entry(node(form, title))->Status, StatusUnverified) << title;
+    EXPECT_EQ(BookmarkModel::entry(node(form, "Today"))->Link, "http://127.0.0.1:9/today-fixed");
 
     // From the context menu a dead link goes for its verdict the same way.
     BookmarkModel::entry(node(form, "Today"))->Status = StatusDead;
+    addLink("News/Today.url", "http://127.0.0.1:9/today-fixed-again");
     select(form, {node(form, "Today")});
     SetNextMessageBoxAnswer(QMessageBox::Yes);
     SetNextMessageBoxAnswer(QMessageBox::Ok);

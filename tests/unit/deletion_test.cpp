@@ -458,6 +458,13 @@ TEST_F(DeletionFixture, WhatRestsOnAVerdictLeavesAShortcutChangedSinceItWasReadA
             }
             EXPECT_EQ(node->entry.Status, StatusUnverified) << what;
             EXPECT_FALSE(moved.isMoved(node)) << what;
+            // The row shows the file as it is now, so a verdict on that goes.
+            const size_t url = changed.find("URL=") + 4;
+            EXPECT_EQ(node->entry.Link.toStdString(),
+                      changed.substr(url, changed.find('\r', url) - url))
+                << what;
+            markDead("Moved");
+            EXPECT_EQ(deleteDead().removed, 1) << what;
         }
     }
 }
