@@ -15,8 +15,6 @@ QString whyNot(const ShortcutRewrite& rewrite)
     switch (rewrite.outcome) {
     case RewriteOutcome::Missing:
         return QStringLiteral("gone from disk");
-    case RewriteOutcome::Changed:
-        return QStringLiteral("changed on disk since it was read");
     case RewriteOutcome::ReadOnly:
         return QStringLiteral("read-only");
     case RewriteOutcome::NoLink:

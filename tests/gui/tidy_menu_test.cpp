@@ -170,6 +170,9 @@ TEST_F(TidyMenuTest, OnlyShortcutsAsTheRunReadThemAreUpdatedAndACutLinkIsNotOffe
     addLink("Fixed.url", "http://127.0.0.1:9/also-old");
     const std::string cut = "[InternetShortcut]\r\nURL=http://127.0.0.1:9/old\"tail-kept\r\n";
     home.write("Favorites/Cut.url", cut);
+    // One file under two names: a new file would leave the other with the old link.
+    addLink("Twin.url", "http://127.0.0.1:9/twin-old");
+    fs::create_hard_link(home / "Favorites/Twin.url", home / "Favorites/Twin copy.url");
     TForm1& form = makeForm();
     form.setProbeEngines(Judging(MovingVerdict));
     form.mnVerifyLinks->trigger();
@@ -194,12 +197,18 @@ TEST_F(TidyMenuTest, OnlyShortcutsAsTheRunReadThemAreUpdatedAndACutLinkIsNotOffe
     SetNextMessageBoxAnswer(QMessageBox::Yes);
     SetNextMessageBoxAnswer(QMessageBox::Ok);
     form.mnUpdateMoved->trigger();
-    EXPECT_EQ(LastMessageBox().text, "1 shortcut changed since it was checked; check it again.");
+    const QString twice = ": it has other names on disk (hard links), which a new file would "
+                          "leave with the old link\n";
+    EXPECT_EQ(LastMessageBox().text, "2 links could not be updated:");
+    EXPECT_EQ(LastMessageBox().informativeText,
+              "Twin copy.url" + twice + "Twin.url" + twice +
+                  "1 shortcut changed since it was checked; check it again.");
     EXPECT_EQ(form.StatusBar1->panelText(2),
               "1 link updated to the new address; Ctrl+Z undoes it; 1 shortcut changed since it "
               "was checked; check it again");
     EXPECT_EQ(read("Moved.url"), "[InternetShortcut]\r\nURL=http://127.0.0.1:9/new\r\n");
     EXPECT_EQ(read("Fixed.url"), "[InternetShortcut]\r\nURL=http://127.0.0.1:9/by-hand\r\n");
     EXPECT_EQ(read("Cut.url"), cut);
+    EXPECT_EQ(read("Twin.url"), "[InternetShortcut]\r\nURL=http://127.0.0.1:9/twin-old\r\n");
     EXPECT_EQ(entry(form, "Fixed")->Status, StatusUnverified);
 }
