@@ -280,6 +280,9 @@ private:
     // the Favorites folder for "Update all moved links") and reports what was
     // done. leftOutside: moved links outside the folder that were left out.
     void updateMovedLinks(const std::function<bool(BookmarkNode*)>& chosen, qsizetype leftOutside);
+    // Deletes the selection after asking; the links restsOnVerdict picks go
+    // only while their shortcuts are what the run judged.
+    void deleteSelection(const std::function<bool(const BookmarkNode*)>& restsOnVerdict);
     // The selected rows in tree order, those below another selected row left out.
     std::vector<BookmarkNode*> selectedTops() const;
     // What the selected rows stand for, as the filter shows them.

@@ -62,8 +62,13 @@ void TForm1::setupContextMenu()
     connect(mnCheckAgain, &QAction::triggered, this, &TForm1::mnCheckAgainClick);
     connect(mnUpdateSelected, &QAction::triggered, this, &TForm1::mnUpdateSelectedClick);
     connect(mnShowInFileManager, &QAction::triggered, this, &TForm1::mnShowInFileManagerClick);
-    connect(mnMoveToTrash, &QAction::triggered, this,
-            [this] { VTKeyDown(Qt::Key_Delete, Qt::NoModifier); });
+    // Picked from the menu of a dead or moved link, the deletion rests on
+    // what the run found of it.
+    connect(mnMoveToTrash, &QAction::triggered, this, [this] {
+        deleteSelection([this](const BookmarkNode* node) {
+            return node->entry.Status == StatusDead || movedLinks_->isMoved(node);
+        });
+    });
     connect(mnOpenAnotherFolder, &QAction::triggered, this, &TForm1::mnOpenFolderClick);
     // A right click reaches the rows' area, the Menu key the view itself.
     VT->viewport()->installEventFilter(this);

@@ -7,6 +7,7 @@
 #include "ChosenEntries.h"
 #include "Deletion.h"
 #include "MessageBoxes.h"
+#include "StillAsRead.h"
 #include "TfrOptions.h"
 #include "TreeResults.h"
 
@@ -77,11 +78,15 @@ void ReportLeftAlone(QWidget* parent, const DeletionOutcome& outcome)
 {
     if (outcome.leftAlone == 0)
         return;
+    QStringList lines;
+    if (const int others = outcome.leftAlone - outcome.changed)
+        lines << QStringLiteral("%1 left alone: changed on disk since the folder was read, or "
+                                "could not be deleted.")
+                     .arg(Counted(others, "entry was", "entries were"));
+    if (outcome.changed > 0)
+        lines << ChangedSinceCheckedText(outcome.changed) + u'.';
     ShowMessageBox(parent, QMessageBox::Information, QCoreApplication::applicationName(),
-                   QStringLiteral("%1 left alone: changed on disk since the folder was read, or "
-                                  "could not be deleted.")
-                       .arg(Counted(outcome.leftAlone, "entry was", "entries were")),
-                   QMessageBox::Ok);
+                   lines.join(u'\n'), QMessageBox::Ok);
 }
 
 // Dead links below folder links, which only the Delete key deletes.
@@ -164,7 +169,7 @@ QString DeletionSummary(const DeletionOutcome& outcome, const char* one, const c
         {outcome.trashed, "moved to the Trash"},
         {outcome.deletedPermanently, "deleted permanently"},
         {missing, "already gone from disk"},
-        {outcome.leftAlone, "left alone"}};
+        {outcome.leftAlone - outcome.changed, "left alone"}};
     QStringList said;
     for (const auto& [count, what] : parts) {
         if (count == 0)
@@ -172,6 +177,8 @@ QString DeletionSummary(const DeletionOutcome& outcome, const char* one, const c
         const QString number = said.isEmpty() ? Counted(count, one, many) : QString::number(count);
         said << number + u' ' + QLatin1String(what);
     }
+    if (outcome.changed > 0)
+        said << ChangedSinceCheckedText(outcome.changed);
     return said.isEmpty() ? QStringLiteral("Nothing deleted") : said.join(QStringLiteral(", "));
 }
 
@@ -184,8 +191,12 @@ bool TForm1::deletesToTrash() const
 
 void TForm1::VTKeyDown(int key, Qt::KeyboardModifiers)
 {
-    if (key != Qt::Key_Delete)
-        return;
+    if (key == Qt::Key_Delete)
+        deleteSelection({});
+}
+
+void TForm1::deleteSelection(const std::function<bool(const BookmarkNode*)>& restsOnVerdict)
+{
     BookmarkModel& tree = *bookmarks_;
     QItemSelectionModel* selection = VT->selectionModel();
 
@@ -205,8 +216,9 @@ void TForm1::VTKeyDown(int key, Qt::KeyboardModifiers)
     if (!Confirm(this, DeleteSelectedQuestion(chosen, deletesToTrash()),
                  LeftOutsideLine(qsizetype(chosen.leftOutside.size())), QMessageBox::No))
         return;
-    const DeletionOutcome outcome = DeleteSelectedEntries(
-        tree, FavoritesPath.native(), chosen.entries, deletesToTrash(), AskPermanent(this));
+    const DeletionOutcome outcome =
+        DeleteSelectedEntries(tree, FavoritesPath.native(), chosen.entries, deletesToTrash(),
+                              AskPermanent(this), restsOnVerdict);
     saveKeptResults();
     ShowCounts();
     refreshFind();

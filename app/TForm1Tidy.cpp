@@ -9,6 +9,7 @@
 #include "DuplicateGroups.h"
 #include "MessageBoxes.h"
 #include "MovedLinks.h"
+#include "StillAsRead.h"
 #include "TreeResults.h"
 
 #include <QCoreApplication>
@@ -76,12 +77,23 @@ void TForm1::reportLinkUpdate(const LinkUpdateOutcome& outcome, const QString& d
 {
     refreshTidyItems();
     refreshFind();
-    showStatusNotice(LinksCounted(outcome.updated) + u' ' + done);
-    if (outcome.failures.isEmpty())
+    const QString changed =
+        outcome.changed > 0 ? ChangedSinceCheckedText(outcome.changed) : QString();
+    showStatusNotice(LinksCounted(outcome.updated) + u' ' + done +
+                     (changed.isEmpty() ? QString() : QStringLiteral("; ") + changed));
+    if (outcome.failures.isEmpty() && changed.isEmpty())
         return;
+    if (outcome.failures.isEmpty()) {
+        ShowMessageBox(this, QMessageBox::Information, QCoreApplication::applicationName(),
+                       changed + u'.', QMessageBox::Ok);
+        return;
+    }
+    QStringList lines = outcome.failures;
+    if (!changed.isEmpty())
+        lines << changed + u'.';
     ShowMessageBox(this, QMessageBox::Warning, QCoreApplication::applicationName(),
                    LinksCounted(int(outcome.failures.size())) + u' ' + failed + u':',
-                   QMessageBox::Ok, outcome.failures.join(u'\n'));
+                   QMessageBox::Ok, lines.join(u'\n'));
 }
 
 void TForm1::mnSelectDuplicatesClick()

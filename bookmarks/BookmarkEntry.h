@@ -45,6 +45,9 @@ struct BookmarkEntry
     // What deletion expects to find at Path: for a link the shortcut's own
     // name (links not followed), for a folder the directory it leads to.
     FileId Id;
+    // For a link, what the shortcut was when its link was read: an action on
+    // a verdict about that link needs the file still so.
+    FileStamp Stamp;
     // A verified link's verdict with its reason, as the user reads it; empty
     // until then, so an unverified entry holds no text. A folder that is a
     // directory link names its target here, and the root entry its folder.
@@ -52,6 +55,7 @@ struct BookmarkEntry
     bool IsFolder = false;
     bool IsDirLink = false;        // the folder's name is a link to a directory
     bool OutsideFavorites = false; // reached through a directory link
+    bool LinkCut = false;          // the file's link goes on past what was read
     qint16 ImageIndex = 0;         // a BookmarkImage
     qint16 Status = 0;             // a BookmarkStatus
     // For a folder: its links, all levels down, that are dead or not sure.

@@ -173,13 +173,14 @@ void BookmarkModel::countInAncestors(BookmarkNode* node, int dead, int unsure)
     }
 }
 
-void BookmarkModel::setLink(BookmarkNode* node, const QString& link, FileId id)
+void BookmarkModel::setLink(BookmarkNode* node, const QString& link, FileId id, FileStamp stamp)
 {
     BookmarkEntry* e = entry(node);
     if (!e)
         return;
     e->Link = link;
     e->Id = id;
+    e->Stamp = stamp;
     ++revision_;
     emitNodeChanged(node);
 }

@@ -52,7 +52,7 @@ public:
     void resetStatuses(); // every link back to StatusUnverified, its detail dropped
     // A link whose shortcut file was rewritten: its address and what the
     // file on disk is now.
-    void setLink(BookmarkNode* node, const QString& link, FileId id);
+    void setLink(BookmarkNode* node, const QString& link, FileId id, FileStamp stamp);
     void deleteNode(BookmarkNode* node);
     // Selected nodes in pre-order, leaving out nodes below another selected node.
     std::vector<BookmarkNode*>

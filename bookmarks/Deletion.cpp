@@ -4,6 +4,7 @@
 #include "EntryPlace.h"
 #include "FileDeletion.h"
 #include "PathUtils.h"
+#include "StillAsRead.h"
 #include "Trash.h"
 
 #include <algorithm>
@@ -19,6 +20,7 @@ enum class Fate
     Deleted, // permanently: the row goes
     Missing, // no longer on disk: the row goes
     Kept,    // left on disk: the row stays
+    Changed, // not what its verdict was about: the row stays, unjudged
     NoTrash, // not to the Trash: deleted permanently if the user agreed
 };
 
@@ -30,10 +32,13 @@ CheckedParent locate(const std::string& favoritesPath, BookmarkNode* node)
 }
 
 // Where the walk ends, whether the entry may be touched there at all.
-std::optional<Fate> settledByWalk(const BookmarkEntry& entry, const CheckedParent& where)
+std::optional<Fate> settledByWalk(const BookmarkEntry& entry, const CheckedParent& where,
+                                  bool forVerdict)
 {
     if (where.outcome == WalkOutcome::Missing)
         return Fate::Missing;
+    if (forVerdict && !IsStillAsRead(where, entry))
+        return Fate::Changed;
     if (where.outcome == WalkOutcome::Changed)
         return Fate::Kept;
     // The rule Config.ini follows too: a file its owner may not write stays.
@@ -42,11 +47,11 @@ std::optional<Fate> settledByWalk(const BookmarkEntry& entry, const CheckedParen
     return std::nullopt;
 }
 
-Fate toTrash(Trash& trash, const std::string& favoritesPath, BookmarkNode* node,
+Fate toTrash(Trash& trash, const std::string& favoritesPath, BookmarkNode* node, bool forVerdict,
              Untrashable& untrashable)
 {
     const CheckedParent where = locate(favoritesPath, node);
-    if (const std::optional<Fate> settled = settledByWalk(node->entry, where))
+    if (const std::optional<Fate> settled = settledByWalk(node->entry, where, forVerdict))
         return *settled;
     const TrashOutcome outcome = trash.move(where.dir.get(), FileNamePart(node->entry.Path));
     if (outcome == TrashOutcome::Moved)
@@ -60,12 +65,12 @@ Fate toTrash(Trash& trash, const std::string& favoritesPath, BookmarkNode* node,
     return Fate::NoTrash;
 }
 
-Fate deletePermanently(const std::string& favoritesPath, BookmarkNode* node,
+Fate deletePermanently(const std::string& favoritesPath, BookmarkNode* node, bool forVerdict,
                        const std::vector<FileId>& spared)
 {
     // Found again: the question gave the disk time to change.
     const CheckedParent where = locate(favoritesPath, node);
-    if (const std::optional<Fate> settled = settledByWalk(node->entry, where))
+    if (const std::optional<Fate> settled = settledByWalk(node->entry, where, forVerdict))
         return *settled;
     const std::string name = FileNamePart(node->entry.Path);
     const bool deleted = node->entry.IsFolder ? DeleteFolderAt(where.dir.get(), name, spared)
@@ -78,14 +83,18 @@ Fate deletePermanently(const std::string& favoritesPath, BookmarkNode* node,
 // the user already answered covers every entry.
 DeletionOutcome deleteNodes(BookmarkModel& tree, const std::string& favoritesPath,
                             const std::vector<BookmarkNode*>& nodes, bool useTrash,
-                            const PermanentDeletionQuestion& askPermanent)
+                            const PermanentDeletionQuestion& askPermanent,
+                            const RestsOnVerdict& restsOnVerdict)
 {
+    std::vector<bool> forVerdict;
+    for (BookmarkNode* node : nodes)
+        forVerdict.push_back(restsOnVerdict && !node->entry.IsFolder && restsOnVerdict(node));
     std::vector<Fate> fates(nodes.size(), Fate::NoTrash);
     Untrashable untrashable;
     if (useTrash) {
         Trash trash;
         for (size_t i = 0; i < nodes.size(); ++i)
-            fates[i] = toTrash(trash, favoritesPath, nodes[i], untrashable);
+            fates[i] = toTrash(trash, favoritesPath, nodes[i], forVerdict[i], untrashable);
     }
     const bool permanently = !useTrash || (untrashable.count > 0 && askPermanent(untrashable));
     const std::vector<FileId> spared =
@@ -95,9 +104,14 @@ DeletionOutcome deleteNodes(BookmarkModel& tree, const std::string& favoritesPat
     std::vector<BookmarkNode*> gone;
     for (size_t i = 0; i < nodes.size(); ++i) {
         if (fates[i] == Fate::NoTrash)
-            fates[i] =
-                permanently ? deletePermanently(favoritesPath, nodes[i], spared) : Fate::Kept;
-        if (fates[i] == Fate::Kept) {
+            fates[i] = permanently
+                           ? deletePermanently(favoritesPath, nodes[i], forVerdict[i], spared)
+                           : Fate::Kept;
+        if (fates[i] == Fate::Changed) {
+            ReadShortcutAgain(tree, nodes[i], PlaceOf(favoritesPath, nodes[i]));
+            ++outcome.changed;
+        }
+        if (fates[i] == Fate::Kept || fates[i] == Fate::Changed) {
             ++outcome.leftAlone;
             continue;
         }
@@ -119,12 +133,13 @@ bool isDeadLink(const BookmarkEntry* entry)
 
 DeletionOutcome DeleteSelectedEntries(BookmarkModel& tree, const std::string& favoritesPath,
                                       const std::vector<BookmarkNode*>& chosen, bool useTrash,
-                                      const PermanentDeletionQuestion& askPermanent)
+                                      const PermanentDeletionQuestion& askPermanent,
+                                      const RestsOnVerdict& restsOnVerdict)
 {
     std::vector<BookmarkNode*> nodes = chosen;
     // The root entry stands for the Favorites folder itself; it never goes.
     std::erase_if(nodes, [](BookmarkNode* node) { return !BookmarkModel::entry(node->parent()); });
-    return deleteNodes(tree, favoritesPath, nodes, useTrash, askPermanent);
+    return deleteNodes(tree, favoritesPath, nodes, useTrash, askPermanent, restsOnVerdict);
 }
 
 DeadLinkCounts CountDeadLinks(const BookmarkModel& tree)
@@ -149,5 +164,6 @@ DeletionOutcome DeleteDeadLinks(BookmarkModel& tree, const std::string& favorite
         if (isDeadLink(entry) && !entry->OutsideFavorites)
             nodes.push_back(node);
     }
-    return deleteNodes(tree, favoritesPath, nodes, useTrash, askPermanent);
+    return deleteNodes(tree, favoritesPath, nodes, useTrash, askPermanent,
+                       [](const BookmarkNode*) { return true; });
 }

@@ -17,6 +17,7 @@ EntryPlace PlaceOf(const std::string& favoritesPath, const BookmarkNode* node)
     EntryPlace place;
     place.root = favoritesPath;
     place.target = stepOf(node->entry);
+    place.stamp = node->entry.Stamp;
     const BookmarkNode* top = node->parent();
     for (; top->parent() && top->parent()->parent(); top = top->parent())
         place.folders.insert(place.folders.begin(), stepOf(top->entry));

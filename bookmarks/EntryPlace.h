@@ -17,6 +17,7 @@ struct EntryPlace
     FileId rootId;
     std::vector<PathStep> folders;
     PathStep target;
+    FileStamp stamp; // the target's, when it was read
 };
 
 // The place of node, a row below the root entry, along the folders the tree

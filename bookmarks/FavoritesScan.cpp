@@ -83,10 +83,13 @@ bool isOutside(const BookmarkNode* parent)
 
 // The shortcut itself, not what a link in its place leads to, since that name
 // is what deletion will act on.
-FileId shortcutId(int folder, const std::string& name)
+void lookAtShortcut(int folder, const std::string& name, BookmarkEntry& entry)
 {
     struct stat st;
-    return ::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 ? FileIdOf(st) : FileId{};
+    if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return;
+    entry.Id = FileIdOf(st);
+    entry.Stamp = FileStampOf(st);
 }
 
 // What a folder link names as its target, for its tooltip: what lies below
@@ -109,17 +112,18 @@ void addLinksFrom(BookmarkModel& tree, int folder, const std::string& dir,
     for (const DirEntry& found : listing) {
         if (!MatchesPattern(found.name, LinkPattern))
             continue;
-        FileId nameId;
-        const QString url = ReadShortcutLinkAt(folder, found.name.c_str(), nameId);
         BookmarkEntry& entry = tree.addChild(parent)->entry;
+        ShortcutLinkValue url =
+            ReadShortcutLinkAt(folder, found.name.c_str(), entry.Id, &entry.Stamp);
         // The title is the whole name without its extension, even where the
         // name itself holds a double quote (legal here, unlike on Windows).
         entry.Title = lean(decodeName(NameWithoutExtension(found.name)));
-        // A double quote ends the link: everything after it is dropped.
-        entry.Link = lean(ExtractField(url, QLatin1Char('"'), 1));
+        entry.Link = lean(std::move(url.link));
+        entry.LinkCut = !url.whole;
         // The read said what the name is; only a file it could not open
         // needs a look of its own.
-        entry.Id = nameId == FileId{} ? shortcutId(folder, found.name) : nameId;
+        if (entry.Id == FileId{})
+            lookAtShortcut(folder, found.name, entry);
         entry.Path = JoinPath(dir, found.name);
         entry.IsFolder = false;
         entry.OutsideFavorites = isOutside(parent);

@@ -1,5 +1,6 @@
 #include "AtomicFile.h"
 
+#include "ExtendedAttributes.h"
 #include "UniqueFd.h"
 
 #include <QFile>
@@ -142,18 +143,18 @@ UniqueFd openTemporary(int dirFd, const std::string& temporary, bool targetExist
 // What a replacement inside a checked folder asks beyond the bytes.
 struct Finish
 {
-    const FileId* expected = nullptr;
-    const std::array<struct timespec, 2>* times = nullptr;
-    FileId* newId = nullptr;
+    const FileReplacement* how = nullptr;
+    int attributesFrom = -1; // the file replaced, open
+    struct stat* replaced = nullptr;
     // The new file's mode instead of the old one's; 0 keeps the old one's.
     mode_t mode = 0;
 };
 
-bool isStill(int dirFd, const std::string& name, FileId expected)
+bool isStill(int dirFd, const std::string& name, const FileReplacement& how)
 {
     struct stat now;
     return ::fstatat(dirFd, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 &&
-           FileIdOf(now) == expected;
+           FileIdOf(now) == how.expected && FileStampOf(now) == how.expectedStamp;
 }
 
 // Writes bytes under a temporary name in the folder dirFd and renames it to
@@ -193,13 +194,14 @@ bool replaceIn(int dirFd, const std::string& name, const QString& shown, const Q
         if (::fchmod(fd.get(), existing->st_mode & 07777) != 0)
             return abandon(QStringLiteral("Cannot set the permissions of ") + shown);
     }
+    if (finish.attributesFrom >= 0 && !CopyUserAttributes(finish.attributesFrom, fd.get()))
+        return abandon(QStringLiteral("Cannot keep the extended attributes of ") + shown);
     // After the last write, which would set the modification time again.
-    if (finish.times && ::futimens(fd.get(), finish.times->data()) != 0)
+    if (finish.how && ::futimens(fd.get(), finish.how->times.data()) != 0)
         return abandon(QStringLiteral("Cannot set the times of ") + shown);
-    struct stat written;
-    if (::fsync(fd.get()) != 0 || ::fstat(fd.get(), &written) != 0)
+    if (::fsync(fd.get()) != 0)
         return abandon(QStringLiteral("Cannot write ") + shown);
-    if (finish.expected && !isStill(dirFd, name, *finish.expected)) {
+    if (finish.how && !isStill(dirFd, name, *finish.how)) {
         errno = ESTALE;
         return abandon(shown + QStringLiteral(" changed while it was written"));
     }
@@ -207,12 +209,13 @@ bool replaceIn(int dirFd, const std::string& name, const QString& shown, const Q
     // in between; the data is on disk, so closing can no longer lose it.
     if (::renameat(dirFd, temporary.c_str(), dirFd, name.c_str()) != 0)
         return abandon(QStringLiteral("Cannot replace ") + shown);
+    // Looked at after the rename, which moves the change time.
+    if (finish.replaced && ::fstat(fd.get(), finish.replaced) != 0)
+        *finish.replaced = {};
     fd.reset();
     // Makes the rename itself durable; the folder got the new file either
     // way, so a failure here is not reported.
     ::fsync(dirFd);
-    if (finish.newId)
-        *finish.newId = FileIdOf(written);
     return true;
 }
 
@@ -249,20 +252,23 @@ bool WriteFileAtomically(const std::filesystem::path& path, const QByteArray& by
 }
 
 bool ReplaceFileAtomicallyAt(int dirFd, const std::string& name, const QByteArray& bytes,
-                             const FileReplacement& how, FileId* newId, QString* error)
+                             const FileReplacement& how, struct stat* replaced, QString* error)
 {
     const QString shown = QFile::decodeName(QByteArray::fromStdString(name));
+    // Opened without being read, which would change its access time, for
+    // its attributes.
+    const UniqueFd old(
+        ::openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat existing;
-    if (::fstatat(dirFd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) != 0)
+    if (!old.isOpen() || ::fstat(old.get(), &existing) != 0)
         return failWithErrno(error, shown, errno);
     if (!S_ISREG(existing.st_mode))
         return fail(error, shown + QStringLiteral(" is not a regular file"));
-    if (FileIdOf(existing) != how.expected)
-        return fail(error, shown + QStringLiteral(" was replaced"));
+    if (FileIdOf(existing) != how.expected || FileStampOf(existing) != how.expectedStamp)
+        return fail(error, shown + QStringLiteral(" was changed"));
     if (!(existing.st_mode & S_IWUSR))
         return fail(error, shown + QStringLiteral(" is read-only"));
-    return replaceIn(dirFd, name, shown, bytes, &existing, {&how.expected, &how.times, newId},
-                     error);
+    return replaceIn(dirFd, name, shown, bytes, &existing, {&how, old.get(), replaced}, error);
 }
 
 bool WritePrivateFileAt(int dirFd, const std::string& name, const QByteArray& bytes, QString* error,

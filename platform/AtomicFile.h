@@ -32,16 +32,18 @@ bool WriteFileAtomically(const std::filesystem::path& path, const QByteArray& by
 struct FileReplacement
 {
     FileId expected;
+    FileStamp expectedStamp;
     std::array<struct timespec, 2> times{};
 };
 
 // The same replacement for the file name inside the folder open as dirFd,
 // for code that found that folder by a checked walk: name must already be a
 // regular file (a link there is refused, never followed) and still be
-// how.expected, which is looked at again just before the rename. *newId (if
-// given) says what name is afterwards.
+// how.expected with how.expectedStamp, which is looked at again just before
+// the rename. The new file keeps the old one's extended attributes of the
+// user namespace as well. *replaced (if given) says what name is afterwards.
 bool ReplaceFileAtomicallyAt(int dirFd, const std::string& name, const QByteArray& bytes,
-                             const FileReplacement& how, FileId* newId = nullptr,
+                             const FileReplacement& how, struct stat* replaced = nullptr,
                              QString* error = nullptr);
 
 // The same replacement for a file of the program's own in the folder open as

@@ -75,6 +75,7 @@ CheckedParent WalkToEntry(const std::string& root, FileId rootId,
         if (result.outcome != WalkOutcome::Reached)
             return result;
     }
+    result.inFolder = true;
     result.outcome = check(result.dir.get(), target, result.entry);
     return result;
 }

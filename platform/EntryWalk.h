@@ -30,7 +30,8 @@ enum class WalkOutcome
 struct CheckedParent
 {
     WalkOutcome outcome = WalkOutcome::Changed;
-    UniqueFd dir; // the entry's folder, checked; act relative to it
+    UniqueFd dir;          // the entry's folder, checked; act relative to it
+    bool inFolder = false; // dir is that folder (the entry itself may have changed)
     struct stat entry
     {
     }; // the entry's own name, not followed

@@ -72,18 +72,21 @@ QString ReadProfileString(const std::filesystem::path::value_type* file, const Q
     return ReadProfileStringAt(AT_FDCWD, file, section, key, def);
 }
 
-std::optional<QString> ReadProfileTextAt(int dirFd, const char* name, FileId* nameId)
+std::optional<QString> ReadProfileTextAt(int dirFd, const char* name, FileId* nameId,
+                                         FileStamp* stamp)
 {
     // Called once per shortcut of a Favorites scan: the read buffer is
     // reused instead of allocated for every file.
     thread_local QByteArray buffer;
-    int error = ReadFileStartAt(dirFd, name, OneShotReadLimit, buffer, nameId);
+    int error = ReadFileStartAt(dirFd, name, OneShotReadLimit, buffer, nameId, stamp);
     if (error == ELOOP && nameId) {
         // A link in the shortcut's place: it is read through, and what the
         // name itself is comes from a look at the link.
         struct stat link;
-        *nameId =
-            ::fstatat(dirFd, name, &link, AT_SYMLINK_NOFOLLOW) == 0 ? FileIdOf(link) : FileId{};
+        const bool seen = ::fstatat(dirFd, name, &link, AT_SYMLINK_NOFOLLOW) == 0;
+        *nameId = seen ? FileIdOf(link) : FileId{};
+        if (stamp)
+            *stamp = seen ? FileStampOf(link) : FileStamp{};
         error = ReadFileStartAt(dirFd, name, OneShotReadLimit, buffer);
     }
     std::optional<QString> text;

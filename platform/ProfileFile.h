@@ -43,8 +43,10 @@ QString ReadProfileStringAt(int dirFd, const char* name, const QString& section,
 
 // The whole text that the reads above look keys up in, for a caller that
 // wants more than one key of a file: same limits, same refusals, nothing
-// when the file cannot be read; *nameId (if given) as above.
-std::optional<QString> ReadProfileTextAt(int dirFd, const char* name, FileId* nameId);
+// when the file cannot be read; *nameId (if given) as above, and *stamp (if
+// given as well) what the name was when it was read.
+std::optional<QString> ReadProfileTextAt(int dirFd, const char* name, FileId* nameId,
+                                         FileStamp* stamp = nullptr);
 
 // The same lookup over text that is already in memory.
 QString LookupProfileString(const QString& text, const QString& section, const QString& key,

@@ -35,7 +35,8 @@ enum class Owner
 };
 
 int readRegular(int dirFd, const char* name, qint64 limit, PastLimit pastLimit, QByteArray& bytes,
-                FileId* nameId = nullptr, int extraFlags = 0, Owner owner = Owner::Anyone)
+                FileId* nameId = nullptr, FileStamp* stamp = nullptr, int extraFlags = 0,
+                Owner owner = Owner::Anyone)
 {
     bytes.resize(0);
     const bool ours = owner == Owner::Us;
@@ -53,6 +54,8 @@ int readRegular(int dirFd, const char* name, qint64 limit, PastLimit pastLimit, 
         return errno;
     if (nameId)
         *nameId = FileIdOf(info);
+    if (stamp)
+        *stamp = FileStampOf(info);
     if (S_ISDIR(info.st_mode))
         return EISDIR;
     if (!S_ISREG(info.st_mode))
@@ -104,17 +107,20 @@ int ReadRegularFileAt(int dirFd, const char* name, QByteArray& bytes)
     return readRegular(dirFd, name, ReadFileLimit, PastLimit::Refuse, bytes);
 }
 
-int ReadFileStartAt(int dirFd, const char* name, qint64 limit, QByteArray& bytes, FileId* nameId)
+int ReadFileStartAt(int dirFd, const char* name, qint64 limit, QByteArray& bytes, FileId* nameId,
+                    FileStamp* stamp)
 {
-    return readRegular(dirFd, name, limit, PastLimit::Cut, bytes, nameId);
+    return readRegular(dirFd, name, limit, PastLimit::Cut, bytes, nameId, stamp);
 }
 
-int ReadFileQuietlyAt(int dirFd, const char* name, qint64 limit, QByteArray& bytes, FileId& nameId)
+int ReadFileQuietlyAt(int dirFd, const char* name, qint64 limit, QByteArray& bytes, FileId& nameId,
+                      FileStamp& stamp)
 {
-    return readRegular(dirFd, name, limit, PastLimit::Cut, bytes, &nameId, O_NOATIME);
+    return readRegular(dirFd, name, limit, PastLimit::Cut, bytes, &nameId, &stamp, O_NOATIME);
 }
 
 int ReadOwnFileAt(int dirFd, const char* name, qint64 limit, QByteArray& bytes)
 {
-    return readRegular(dirFd, name, limit, PastLimit::Refuse, bytes, nullptr, 0, Owner::Us);
+    return readRegular(dirFd, name, limit, PastLimit::Refuse, bytes, nullptr, nullptr, 0,
+                       Owner::Us);
 }

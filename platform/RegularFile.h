@@ -24,13 +24,15 @@ int ReadRegularFileAt(int dirFd, const char* name, QByteArray& bytes);
 // first limit bytes are read. With nameId, the name is opened without
 // following a link and *nameId says what it is, which spares a scan a second
 // look at every file; a name that is a link is then refused with ELOOP.
+// *stamp (if given) is what the file was as it was read.
 int ReadFileStartAt(int dirFd, const char* name, qint64 limit, QByteArray& bytes,
-                    FileId* nameId = nullptr);
+                    FileId* nameId = nullptr, FileStamp* stamp = nullptr);
 
 // ReadFileStartAt with nameId, leaving the file's access time alone where
 // the file is ours (or we are root): a program that reads a file only to
 // rewrite it has not used it.
-int ReadFileQuietlyAt(int dirFd, const char* name, qint64 limit, QByteArray& bytes, FileId& nameId);
+int ReadFileQuietlyAt(int dirFd, const char* name, qint64 limit, QByteArray& bytes, FileId& nameId,
+                      FileStamp& stamp);
 
 // ReadRegularFileAt for a file of the program's own, refused past limit: a
 // name that is a link is refused with ELOOP, never followed, and a file of

@@ -3,6 +3,7 @@
 #include "BookmarkModel.h"
 #include "MovedLink.h"
 #include "PathUtils.h"
+#include "StillAsRead.h"
 
 #include <QFile>
 #include <algorithm>
@@ -14,12 +15,15 @@ QString whyNot(const ShortcutRewrite& rewrite)
     switch (rewrite.outcome) {
     case RewriteOutcome::Missing:
         return QStringLiteral("gone from disk");
-    case RewriteOutcome::Changed:
-        return QStringLiteral("changed on disk since it was read");
     case RewriteOutcome::ReadOnly:
         return QStringLiteral("read-only");
     case RewriteOutcome::NoLink:
         return QStringLiteral("no URL= line to rewrite");
+    case RewriteOutcome::LinkCut:
+        return QStringLiteral("its link holds characters the check left out");
+    case RewriteOutcome::HardLinked:
+        return QStringLiteral("it has other names on disk (hard links), which a new file would "
+                              "leave with the old link");
     default:
         return rewrite.error.isEmpty() ? QStringLiteral("could not be written") : rewrite.error;
     }
@@ -42,11 +46,20 @@ MovedLinks::MovedLinks(BookmarkModel& tree, QObject* parent) : QObject(parent), 
 void MovedLinks::noteVerdict(BookmarkNode* node, const QString& finalAddress,
                              bool permanentRedirects, bool alive)
 {
-    const QString& link = node->entry.Link;
-    if (alive && IsMovedLink(link, finalAddress, permanentRedirects))
-        moved_.insert(node, MovedLinkAddress(link, finalAddress));
-    else
-        moved_.remove(node);
+    const BookmarkEntry& entry = node->entry;
+    moved_.remove(node);
+    if (!alive || !IsMovedLink(entry.Link, finalAddress, permanentRedirects))
+        return;
+    if (!entry.LinkCut) {
+        moved_.insert(node, {entry.Link, MovedLinkAddress(entry.Link, finalAddress)});
+        return;
+    }
+    const QString why =
+        QStringLiteral("Not updated: the shortcut's link holds characters the check left out");
+    if (entry.Detail.endsWith(why))
+        return;
+    tree_.setStatus(node, BookmarkStatus(entry.Status),
+                    entry.Detail.isEmpty() ? why : entry.Detail + u'\n' + why);
 }
 
 void MovedLinks::forgetVerdicts()
@@ -75,16 +88,21 @@ LinkUpdateOutcome MovedLinks::update(const std::string& favoritesPath, const Cho
         const auto found = moved_.constFind(node);
         if (found == moved_.cend() || !chosen(node))
             continue;
-        const QString address = *found;
+        const Move move = *found;
         moved_.erase(found);
-        const ShortcutRewrite rewrite = RewriteShortcutLink(PlaceOf(favoritesPath, node), address);
+        const EntryPlace place = PlaceOf(favoritesPath, node);
+        const ShortcutRewrite rewrite = RewriteShortcutLink(place, move.from, move.to);
+        if (rewrite.outcome == RewriteOutcome::Changed) {
+            judgeAgain(node, place, outcome);
+            continue;
+        }
         if (rewrite.outcome != RewriteOutcome::Done) {
             outcome.failures << failure(node, rewrite);
             continue;
         }
         const BookmarkEntry& entry = node->entry;
-        updated.push_back({node, rewrite.backup, entry.Link, address, entry.Status, entry.Detail});
-        tree_.setLink(node, address, rewrite.newId);
+        updated.push_back({node, rewrite.backup, move.from, move.to, entry.Status, entry.Detail});
+        tree_.setLink(node, move.to, rewrite.newId, rewrite.newStamp);
         tree_.setStatus(node, StatusAlive,
                         QStringLiteral("Alive: updated from ") + updated.back().oldLink);
         ++outcome.updated;
@@ -101,16 +119,27 @@ LinkUpdateOutcome MovedLinks::undoLast()
     lastUpdate_.clear();
     for (const Updated& item : last) {
         const ShortcutRewrite undo = UndoShortcutRewrite(item.backup);
+        if (undo.outcome == RewriteOutcome::Changed) {
+            judgeAgain(item.node, item.backup.place, outcome);
+            continue;
+        }
         if (undo.outcome != RewriteOutcome::Done) {
             outcome.failures << failure(item.node, undo);
             continue;
         }
-        tree_.setLink(item.node, item.oldLink, undo.newId);
+        tree_.setLink(item.node, item.oldLink, undo.newId, undo.newStamp);
         tree_.setStatus(item.node, BookmarkStatus(item.oldStatus), item.oldDetail);
-        moved_.insert(item.node, item.newLink);
+        moved_.insert(item.node, {item.oldLink, item.newLink});
         ++outcome.updated;
     }
     return outcome;
+}
+
+void MovedLinks::judgeAgain(BookmarkNode* node, const EntryPlace& place, LinkUpdateOutcome& outcome)
+{
+    moved_.remove(node);
+    ReadShortcutAgain(tree_, node, place);
+    ++outcome.changed;
 }
 
 void MovedLinks::forgetSubtree(BookmarkNode* top)

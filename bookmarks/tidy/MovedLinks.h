@@ -13,11 +13,14 @@
 class BookmarkModel;
 class BookmarkNode;
 
-// What one update (or its undo) did: how many shortcuts were rewritten and,
-// for each that was not, its name and why ("Old.url: read-only").
+// What one update (or its undo) did: how many shortcuts were rewritten, how
+// many were left alone because they changed since they were checked (their
+// lamps grey now), and for each other one that was not, its name and why
+// ("Old.url: read-only").
 struct LinkUpdateOutcome
 {
     int updated = 0;
+    int changed = 0;
     QStringList failures;
 };
 
@@ -32,7 +35,9 @@ public:
     explicit MovedLinks(BookmarkModel& tree, QObject* parent = nullptr);
 
     // A link's final verdict. Only a link that answered alive at the end of
-    // a move IsMovedLink allows counts as moved.
+    // a move IsMovedLink allows counts as moved, and only when its file holds
+    // nothing past the link that was checked; otherwise its tooltip says why
+    // it is not.
     void noteVerdict(BookmarkNode* node, const QString& finalAddress, bool permanentRedirects,
                      bool alive);
     // A new run begins: what the last one found no longer holds.
@@ -52,7 +57,9 @@ public:
     // Rewrites the shortcut of every moved link that chosen accepts, in tree
     // order, to its new address; each updated row shows the new link, alive.
     // A shortcut that cannot be rewritten is left exactly as it was and the
-    // others still go. The updated ones become the update an undo takes back.
+    // others still go; one changed since it was checked is no longer known
+    // to be moved, and its lamp goes grey. The updated ones become the
+    // update an undo takes back.
     LinkUpdateOutcome update(const std::string& favoritesPath, const Choice& chosen);
     bool canUndo() const { return !lastUpdate_.empty(); }
     // Puts back every shortcut of the last update, bytes and times, and its
@@ -60,6 +67,11 @@ public:
     LinkUpdateOutcome undoLast();
 
 private:
+    struct Move
+    {
+        QString from; // the link that was checked
+        QString to;
+    };
     struct Updated
     {
         BookmarkNode* node;
@@ -71,8 +83,10 @@ private:
     };
 
     void forgetSubtree(BookmarkNode* top);
+    // A shortcut found changed since it was read: nothing judged holds.
+    void judgeAgain(BookmarkNode* node, const EntryPlace& place, LinkUpdateOutcome& outcome);
 
     BookmarkModel& tree_;
-    QHash<BookmarkNode*, QString> moved_; // node -> its new address
+    QHash<BookmarkNode*, Move> moved_;
     std::vector<Updated> lastUpdate_;
 };

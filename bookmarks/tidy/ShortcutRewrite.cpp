@@ -3,7 +3,9 @@
 #include "AtomicFile.h"
 #include "ProfileFile.h"
 #include "RegularFile.h"
+#include "ShortcutLink.h"
 #include "ShortcutLinkEdit.h"
+#include "TextCodec.h"
 
 #include <array>
 #include <cerrno>
@@ -15,8 +17,8 @@
 
 namespace {
 
-// The file's new contents from its current ones; nothing leaves it alone.
-using Edit = std::function<std::optional<QByteArray>(const QByteArray&)>;
+// The file's new contents from its current ones, or why there are none.
+using Edit = std::function<std::optional<QByteArray>(const QByteArray&, RewriteOutcome& refusal)>;
 
 ShortcutRewrite settled(RewriteOutcome outcome, const QString& error = QString())
 {
@@ -26,19 +28,20 @@ ShortcutRewrite settled(RewriteOutcome outcome, const QString& error = QString()
     return result;
 }
 
-// A shortcut the scan read whole: anything longer was only partly read, and
-// writing it back from what was read would cut it.
-std::optional<QByteArray> readShortcut(int dir, const PathStep& target, ShortcutRewrite& result)
+// A shortcut the scan read whole, and still as it was then: anything longer
+// was only partly read, and writing it back from what was read would cut it.
+std::optional<QByteArray> readShortcut(int dir, const EntryPlace& place, ShortcutRewrite& result)
 {
     QByteArray bytes;
     FileId readId;
-    const int error =
-        ReadFileQuietlyAt(dir, target.name.c_str(), OneShotReadLimit + 1, bytes, readId);
+    FileStamp readStamp;
+    const int error = ReadFileQuietlyAt(dir, place.target.name.c_str(), OneShotReadLimit + 1, bytes,
+                                        readId, readStamp);
     if (error == ENOENT)
         result = settled(RewriteOutcome::Missing);
     else if (error != 0)
         result = settled(RewriteOutcome::Failed, QString::fromLocal8Bit(std::strerror(error)));
-    else if (readId != target.id)
+    else if (readId != place.target.id || readStamp != place.stamp)
         result = settled(RewriteOutcome::Changed);
     else if (bytes.size() > OneShotReadLimit)
         result = settled(RewriteOutcome::Failed, QStringLiteral("too large for a shortcut"));
@@ -47,58 +50,88 @@ std::optional<QByteArray> readShortcut(int dir, const PathStep& target, Shortcut
     return std::nullopt;
 }
 
+// Whether the file may be replaced at all, as the walk found it.
+std::optional<RewriteOutcome> refusal(const EntryPlace& place, const struct stat& found)
+{
+    // A link in the shortcut's place leads anywhere; what it leads to is
+    // not the scan's to write.
+    if (!S_ISREG(found.st_mode))
+        return RewriteOutcome::Failed;
+    if (!(found.st_mode & S_IWUSR))
+        return RewriteOutcome::ReadOnly;
+    if (FileStampOf(found) != place.stamp)
+        return RewriteOutcome::Changed;
+    if (found.st_nlink > 1)
+        return RewriteOutcome::HardLinked;
+    return std::nullopt;
+}
+
 // Finds the file again, edits it and replaces it with times (nothing: the
 // access time kept, the modification time now).
-ShortcutRewrite replaceShortcut(const EntryPlace& place, const Edit& edit, RewriteOutcome noEdit,
+ShortcutRewrite replaceShortcut(const EntryPlace& place, const Edit& edit,
                                 const std::optional<std::array<struct timespec, 2>>& times)
 {
     const CheckedParent where = WalkToPlace(place);
     if (where.outcome != WalkOutcome::Reached)
         return settled(where.outcome == WalkOutcome::Missing ? RewriteOutcome::Missing
                                                              : RewriteOutcome::Changed);
-    // A link in the shortcut's place leads anywhere; what it leads to is
-    // not the scan's to write.
-    if (!S_ISREG(where.entry.st_mode))
-        return settled(RewriteOutcome::Failed, QStringLiteral("not a regular file"));
-    if (!(where.entry.st_mode & S_IWUSR))
-        return settled(RewriteOutcome::ReadOnly);
+    if (const std::optional<RewriteOutcome> refused = refusal(place, where.entry))
+        return settled(*refused, *refused == RewriteOutcome::Failed
+                                     ? QStringLiteral("not a regular file")
+                                     : QString());
 
     ShortcutRewrite result;
-    const std::optional<QByteArray> before = readShortcut(where.dir.get(), place.target, result);
+    const std::optional<QByteArray> before = readShortcut(where.dir.get(), place, result);
     if (!before)
         return result;
-    const std::optional<QByteArray> after = edit(*before);
+    RewriteOutcome refused = RewriteOutcome::Failed;
+    const std::optional<QByteArray> after = edit(*before, refused);
     if (!after)
-        return settled(noEdit);
+        return settled(refused);
 
-    FileReplacement how{place.target.id, {where.entry.st_atim, {0, UTIME_NOW}}};
+    FileReplacement how{place.target.id, place.stamp, {where.entry.st_atim, {0, UTIME_NOW}}};
     if (times)
         how.times = *times;
-    if (!ReplaceFileAtomicallyAt(where.dir.get(), place.target.name, *after, how, &result.newId,
+    struct stat replaced;
+    if (!ReplaceFileAtomicallyAt(where.dir.get(), place.target.name, *after, how, &replaced,
                                  &result.error))
         return result;
     result.outcome = RewriteOutcome::Done;
+    result.newId = FileIdOf(replaced);
+    result.newStamp = FileStampOf(replaced);
     result.backup = {place, *before, *after, where.entry.st_atim, where.entry.st_mtim};
     result.backup.place.target.id = result.newId;
+    result.backup.place.stamp = result.newStamp;
     return result;
 }
 
 } // namespace
 
-ShortcutRewrite RewriteShortcutLink(const EntryPlace& place, const QString& link)
+ShortcutRewrite RewriteShortcutLink(const EntryPlace& place, const QString& checkedLink,
+                                    const QString& link)
 {
-    return replaceShortcut(
-        place, [&link](const QByteArray& bytes) { return WithShortcutLink(bytes, link); },
-        RewriteOutcome::NoLink, std::nullopt);
+    const auto rewrite = [&](const QByteArray& bytes,
+                             RewriteOutcome& refused) -> std::optional<QByteArray> {
+        const ShortcutLinkValue held = ShortcutLinkOf(DecodeText(bytes));
+        refused = held.link != checkedLink ? RewriteOutcome::Changed
+                  : !held.whole            ? RewriteOutcome::LinkCut
+                                           : RewriteOutcome::NoLink;
+        if (refused != RewriteOutcome::NoLink)
+            return std::nullopt;
+        return WithShortcutLink(bytes, link);
+    };
+    return replaceShortcut(place, rewrite, std::nullopt);
 }
 
 ShortcutRewrite UndoShortcutRewrite(const ShortcutBackup& backup)
 {
-    const auto restore = [&backup](const QByteArray& bytes) -> std::optional<QByteArray> {
+    const auto restore = [&backup](const QByteArray& bytes,
+                                   RewriteOutcome& refused) -> std::optional<QByteArray> {
+        refused = RewriteOutcome::Changed;
         if (bytes != backup.after)
             return std::nullopt;
         return backup.before;
     };
-    return replaceShortcut(backup.place, restore, RewriteOutcome::Changed,
+    return replaceShortcut(backup.place, restore,
                            std::array<struct timespec, 2>{backup.accessed, backup.modified});
 }

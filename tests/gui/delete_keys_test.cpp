@@ -326,3 +326,45 @@ TEST_F(DeleteKeysTest, WithNoDeadLinkToDeleteTheButtonSaysSoInsteadOfAsking)
         "No server answered during the last run, so no link was found dead: 1 link is not "
         "sure.\n1 dead link"));
 }
+
+TEST_F(DeleteKeysTest, ALinkFixedSinceItWasJudgedDeadStaysGreyUnlessDeletedByHand)
+{
+    writeSmallTree();
+    TForm1& form = makeForm();
+    for (const char* title : {"Today", "Gone", "Example"})
+        BookmarkModel::entry(node(form, title))->Status = StatusDead;
+    // Two addresses fixed by hand after the run.
+    addLink("News/Today.url", "http://127.0.0.1:9/today-fixed");
+    addLink("News/Gone.url", "http://127.0.0.1:9/gone-fixed");
+
+    SetNextMessageBoxAnswer(QMessageBox::Yes);
+    SetNextMessageBoxAnswer(QMessageBox::Ok);
+    form.btDelete->click();
+    EXPECT_EQ(LastMessageBox().text,
+              "2 shortcuts changed since they were checked; check them again.");
+    EXPECT_EQ(form.StatusBar1->panelText(2),
+              "1 dead link moved to the Trash, 2 shortcuts changed since they were checked; "
+              "check them again");
+    EXPECT_FALSE(fs::exists(favorites() / "Example.url"));
+    for (const char* title : {"Today", "Gone"})
+        EXPECT_EQ(BookmarkModel::entry(node(form, title))->Status, StatusUnverified) << title;
+    EXPECT_EQ(BookmarkModel::entry(node(form, "Today"))->Link, "http://127.0.0.1:9/today-fixed");
+
+    // From the context menu a dead link goes for its verdict the same way.
+    BookmarkModel::entry(node(form, "Today"))->Status = StatusDead;
+    addLink("News/Today.url", "http://127.0.0.1:9/today-fixed-again");
+    select(form, {node(form, "Today")});
+    SetNextMessageBoxAnswer(QMessageBox::Yes);
+    SetNextMessageBoxAnswer(QMessageBox::Ok);
+    form.mnMoveToTrash->trigger();
+    EXPECT_EQ(LastMessageBox().text, "1 shortcut changed since it was checked; check it again.");
+    EXPECT_TRUE(fs::exists(favorites() / "News/Today.url"));
+    EXPECT_EQ(BookmarkModel::entry(node(form, "Today"))->Status, StatusUnverified);
+
+    // The Delete key on a selection made by hand asks only that it is the same file.
+    BookmarkModel::entry(node(form, "Today"))->Status = StatusDead;
+    SetNextMessageBoxAnswer(QMessageBox::Yes);
+    pressDelete(form);
+    EXPECT_FALSE(fs::exists(favorites() / "News/Today.url"));
+    EXPECT_FALSE(node(form, "Today"));
+}

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QMenu>
 #include <QTest>
 #include <fstream>
 #include <iterator>
@@ -169,4 +170,53 @@ TEST_F(TidyMenuTest, SelectDuplicatesSparesTheFirstOfEachSoDeleteTrashesOnlyTheE
     EXPECT_TRUE(fs::exists(home / "Favorites/Deep/C.url"));
     EXPECT_FALSE(fs::exists(home / "Favorites/A.url"));
     EXPECT_TRUE(fs::exists(dataHome() / "Trash/files/E.url"));
+}
+
+TEST_F(TidyMenuTest, OnlyShortcutsAsTheRunReadThemAreUpdatedAndACutLinkIsNotOffered)
+{
+    addLink("Moved.url", "http://127.0.0.1:9/old");
+    addLink("Fixed.url", "http://127.0.0.1:9/also-old");
+    const std::string cut = "[InternetShortcut]\r\nURL=http://127.0.0.1:9/old\"tail-kept\r\n";
+    home.write("Favorites/Cut.url", cut);
+    // One file under two names: a new file would leave the other with the old link.
+    addLink("Twin.url", "http://127.0.0.1:9/twin-old");
+    fs::create_hard_link(home / "Favorites/Twin.url", home / "Favorites/Twin copy.url");
+    TForm1& form = makeForm();
+    form.setProbeEngines(Judging(MovingVerdict));
+    form.mnVerifyLinks->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return !form.VerifyThread; }));
+    BookmarkModel& tree = *form.VT->bookmarks();
+    BookmarkNode* cutNode = tree.firstNode();
+    while (cutNode && cutNode->entry.Title != "Cut")
+        cutNode = tree.nextNode(cutNode);
+    ASSERT_TRUE(cutNode);
+    EXPECT_TRUE(tree.indexOf(cutNode, ColumnStatus)
+                    .data(Qt::ToolTipRole)
+                    .toString()
+                    .endsWith("Not updated: the shortcut's link holds characters the check left "
+                              "out"));
+    form.VT->selectionModel()->select(tree.indexOf(cutNode), QItemSelectionModel::ClearAndSelect |
+                                                                 QItemSelectionModel::Rows);
+    emit form.pmVT->aboutToShow();
+    EXPECT_FALSE(form.mnUpdateSelected->isEnabled());
+
+    // Fixed by hand after the run.
+    addLink("Fixed.url", "http://127.0.0.1:9/by-hand");
+    SetNextMessageBoxAnswer(QMessageBox::Yes);
+    SetNextMessageBoxAnswer(QMessageBox::Ok);
+    form.mnUpdateMoved->trigger();
+    const QString twice = ": it has other names on disk (hard links), which a new file would "
+                          "leave with the old link\n";
+    EXPECT_EQ(LastMessageBox().text, "2 links could not be updated:");
+    EXPECT_EQ(LastMessageBox().informativeText,
+              "Twin copy.url" + twice + "Twin.url" + twice +
+                  "1 shortcut changed since it was checked; check it again.");
+    EXPECT_EQ(form.StatusBar1->panelText(2),
+              "1 link updated to the new address; Ctrl+Z undoes it; 1 shortcut changed since it "
+              "was checked; check it again");
+    EXPECT_EQ(read("Moved.url"), "[InternetShortcut]\r\nURL=http://127.0.0.1:9/new\r\n");
+    EXPECT_EQ(read("Fixed.url"), "[InternetShortcut]\r\nURL=http://127.0.0.1:9/by-hand\r\n");
+    EXPECT_EQ(read("Cut.url"), cut);
+    EXPECT_EQ(read("Twin.url"), "[InternetShortcut]\r\nURL=http://127.0.0.1:9/twin-old\r\n");
+    EXPECT_EQ(entry(form, "Fixed")->Status, StatusUnverified);
 }

@@ -2,15 +2,22 @@
 #include "ChosenEntries.h"
 #include "Deletion.h"
 #include "FavoritesScan.h"
+#include "MovedLinks.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <functional>
 #include <optional>
 #include <set>
+#include <string_view>
+#include <tuple>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -370,4 +377,135 @@ TEST_F(DeletionFixture, AFavoritesFolderThatIsItselfALinkIsWalkedThroughTheLink)
     EXPECT_FALSE(fs::exists(home / "Real/Mail.url"));
     EXPECT_NE(ReadFileBytes(trash / "info/Mail.url.trashinfo").find("/Real/Mail.url\n"),
               std::string::npos);
+}
+
+namespace {
+
+// Waits until the file system's clock has moved past file's change time, so
+// that a write from now on shows in it; the clock ticks every few
+// milliseconds.
+void AfterTheNextTick(const fs::path& file)
+{
+    struct stat seen;
+    ASSERT_EQ(::lstat(file.c_str(), &seen), 0);
+    const fs::path probe = file.parent_path().parent_path() / "tick";
+    for (struct stat now;;) {
+        std::ofstream(probe) << 'x';
+        if (::lstat(probe.c_str(), &now) == 0 &&
+            Nanoseconds(now.st_ctim) > Nanoseconds(seen.st_ctim))
+            break;
+    }
+    fs::remove(probe);
+}
+
+// Writes bytes over the file at offset, in place.
+void Overwrite(const fs::path& file, std::string_view bytes, off_t offset)
+{
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(::pwrite(fd, bytes.data(), bytes.size(), offset), ssize_t(bytes.size()));
+    ::close(fd);
+}
+
+} // namespace
+
+TEST_F(DeletionFixture, WhatRestsOnAVerdictLeavesAShortcutChangedSinceItWasReadAlone)
+{
+    const std::string shortcut =
+        "[InternetShortcut]\r\nURL=http://127.0.0.1:9/old\r\nIconIndex=1\r\n";
+    const fs::path file = favorites / "Moved.url";
+    struct Change
+    {
+        const char* what;
+        std::function<void()> make; // nothing: the file stays as it was read
+    };
+    const Change changes[] = {
+        {"nothing", nullptr},
+        {"bytes rewritten in place",
+         [&] {
+             AfterTheNextTick(file);
+             const std::string bytes = ReadFileBytes(file);
+             Overwrite(file, "2", off_t(bytes.find("IconIndex=") + 10));
+         }},
+        {"size", [&] { std::ofstream(file, std::ios::app) << "Extra=1\r\n"; }},
+        {"times only",
+         [&] {
+             const struct timespec times[2] = {{1'000'000'000, 0}, {1'000'000'000, 0}};
+             ::utimensat(AT_FDCWD, file.c_str(), times, 0);
+         }},
+        {"inode replaced",
+         [&] {
+             home.write("Other.url", ReadFileBytes(file));
+             fs::rename(home / "Other.url", file);
+         }},
+        // The link fixed by hand, in place and to the same length: the times
+        // may not show it within one tick of the clock.
+        {"link changed",
+         [&] {
+             const std::string bytes = ReadFileBytes(file);
+             Overwrite(file, "X", off_t(bytes.find("\r\nIconIndex") - 1));
+         }},
+    };
+    enum class Action
+    {
+        Update,
+        Undo,
+        DeleteDead,
+    };
+    const auto all = [](BookmarkNode*) { return true; };
+    for (const Action action : {Action::Update, Action::Undo, Action::DeleteDead}) {
+        for (const Change& change : changes) {
+            const std::string what =
+                std::string(change.what) + " before action " + std::to_string(int(action));
+            fs::remove_all(home / "data");
+            home.write("Favorites/Moved.url", shortcut);
+            load();
+            BookmarkNode* node = Find(tree, "Moved");
+            MovedLinks moved(tree);
+            const bool dead = action == Action::DeleteDead;
+            tree.setStatus(node, dead ? StatusDead : StatusAlive, "said");
+            moved.noteVerdict(node, "http://127.0.0.1:9/new", true, !dead);
+            if (action == Action::Undo) {
+                ASSERT_EQ(moved.update(favorites.native(), all).updated, 1) << what;
+            }
+            const std::string before = ReadFileBytes(file);
+            if (change.make)
+                change.make();
+            const std::string changed = ReadFileBytes(file);
+
+            int done = 0;
+            int skipped = 0;
+            if (action == Action::DeleteDead) {
+                const DeletionOutcome outcome = deleteDead();
+                std::tie(done, skipped) = std::pair(outcome.removed, outcome.changed);
+                EXPECT_EQ(outcome.leftAlone, skipped) << what;
+            } else {
+                const LinkUpdateOutcome outcome = action == Action::Update
+                                                      ? moved.update(favorites.native(), all)
+                                                      : moved.undoLast();
+                std::tie(done, skipped) = std::pair(outcome.updated, outcome.changed);
+                EXPECT_TRUE(outcome.failures.isEmpty()) << what;
+            }
+            if (!change.make) {
+                EXPECT_EQ(std::pair(done, skipped), std::pair(1, 0)) << what;
+                EXPECT_NE(fs::exists(file) ? ReadFileBytes(file) : "", before) << what;
+                continue;
+            }
+            EXPECT_EQ(std::pair(done, skipped), std::pair(0, 1)) << what;
+            EXPECT_EQ(ReadFileBytes(file), changed) << what;
+            if (Find(tree, "Moved") != node) {
+                ADD_FAILURE() << "the row went: " << what;
+                continue;
+            }
+            EXPECT_EQ(node->entry.Status, StatusUnverified) << what;
+            EXPECT_FALSE(moved.isMoved(node)) << what;
+            // The row shows the file as it is now, so a verdict on that goes.
+            const size_t url = changed.find("URL=") + 4;
+            EXPECT_EQ(node->entry.Link.toStdString(),
+                      changed.substr(url, changed.find('\r', url) - url))
+                << what;
+            markDead("Moved");
+            EXPECT_EQ(deleteDead().removed, 1) << what;
+        }
+    }
 }

@@ -106,7 +106,7 @@ TEST_F(FindFilterTest, ChangesWhileFilteredKeepTheShownRowsConsistent)
 
     // A verdict does not move rows; the counts of the folders above follow.
     model.setStatus(menu, StatusAlive);
-    model.setLink(tickets, "http://tickets.example/", {});
+    model.setLink(tickets, "http://tickets.example/", {}, {});
     EXPECT_EQ(outline(model), "Root(Café Paris(Menu) Mail)");
     model.setStatus(old, StatusDead);
     EXPECT_EQ(model.indexOf(root, ColumnStatus).data().toString(), "2 dead");
@@ -125,7 +125,7 @@ TEST_F(FindFilterTest, ChangesWhileFilteredKeepTheShownRowsConsistent)
     // What is searched follows a link rewritten, and a node added, since the last search.
     ShowFound(model, index, SearchText("mail"), FindChoice::All, moved);
     EXPECT_EQ(outline(model), "Root(News(Mail copy) Mail)");
-    model.setLink(old, "http://post.example/", {});
+    model.setLink(old, "http://post.example/", {}, {});
     ShowFound(model, index, SearchText("post"), FindChoice::All, moved);
     EXPECT_EQ(outline(model), "Root(News(Old))");
     add(model, news, "Post office", "http://office.example/", StatusAlive);

@@ -48,11 +48,11 @@ TEST(ShortcutLinkTest, UnicodeSectionWinsOnlyWhenWellFormedAndNotEmpty)
     for (const auto& [text, link] : cases) {
         temp.write("fav/a.url", text);
         FileId id;
-        EXPECT_EQ(ReadShortcutLinkAt(folder.fd(), "a.url", id), link) << text;
+        EXPECT_EQ(ReadShortcutLinkAt(folder.fd(), "a.url", id).link, link) << text;
         EXPECT_NE(id, FileId{});
     }
     FileId id{1, 1};
-    EXPECT_EQ(ReadShortcutLinkAt(folder.fd(), "missing.url", id), "");
+    EXPECT_EQ(ReadShortcutLinkAt(folder.fd(), "missing.url", id).link, "");
     EXPECT_EQ(id, FileId{});
 }
 

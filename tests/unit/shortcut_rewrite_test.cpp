@@ -1,5 +1,6 @@
 #include "BookmarkModel.h"
 #include "FavoritesScan.h"
+#include "MovedLinks.h"
 #include "PermissionBypass.h"
 #include "ScopedLocale.h"
 #include "ShortcutRewrite.h"
@@ -12,11 +13,14 @@
 #include <optional>
 #include <sstream>
 
+#include <algorithm>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 
 namespace fs = std::filesystem;
 
@@ -61,13 +65,17 @@ constexpr struct timespec OldTimes[2] = {{1'000'000'000, 123'456'789},
 class ShortcutRewriteTest : public testing::Test
 {
 protected:
-    // The place of the shortcut name in the folder, as a scan finds it.
+    // The place of the shortcut name in the folder, as a scan finds it; its
+    // node and link are then scanned and scannedLink.
     EntryPlace placeOf(const std::string& name)
     {
         LoadFavorites(tree, favorites.path());
         for (BookmarkNode* node = tree.firstNode(); node; node = tree.nextNode(node)) {
-            if (node->entry.Path == (folder / name).string())
+            if (node->entry.Path == (folder / name).string()) {
+                scanned = node;
+                scannedLink = node->entry.Link;
                 return PlaceOf(favorites.path().string(), node);
+            }
         }
         ADD_FAILURE() << "the scan did not find " << name;
         return {};
@@ -77,14 +85,15 @@ protected:
     EntryPlace put(const std::string& name, const std::string& bytes)
     {
         const fs::path file = favorites.write("Работа/" + name, bytes);
-        const EntryPlace place = placeOf(name);
         EXPECT_EQ(::utimensat(AT_FDCWD, file.c_str(), OldTimes, AT_SYMLINK_NOFOLLOW), 0);
-        return place;
+        return placeOf(name);
     }
 
     TempDir favorites;
     fs::path folder = favorites / "Работа";
     BookmarkModel tree;
+    BookmarkNode* scanned = nullptr;
+    QString scannedLink;
 };
 
 TEST_F(ShortcutRewriteTest, OnlyTheLinkLinesOfRealShortcutsChange)
@@ -124,7 +133,8 @@ TEST_F(ShortcutRewriteTest, OnlyTheLinkLinesOfRealShortcutsChange)
                             ? line
                             : changed->second + line.substr(line.find_first_of("\r\n"));
         }
-        const ShortcutRewrite rewrite = RewriteShortcutLink(put(c.file, before), c.link);
+        const EntryPlace place = put(c.file, before);
+        const ShortcutRewrite rewrite = RewriteShortcutLink(place, scannedLink, c.link);
         EXPECT_EQ(rewrite.outcome, RewriteOutcome::Done) << qPrintable(rewrite.error);
         EXPECT_EQ(ReadFileBytes(folder / c.file), expected) << c.file;
         EXPECT_EQ(rewrite.backup.before.toStdString(), before) << c.file;
@@ -139,32 +149,37 @@ TEST_F(ShortcutRewriteTest, KeepsTheAccessTimeAndUndoPutsEveryByteAndTimeBack)
     ::lstat(file.c_str(), &before);
     const std::string original = stateOf(file);
 
-    const ShortcutRewrite rewrite = RewriteShortcutLink(place, "https://example.org/");
+    const ShortcutRewrite rewrite = RewriteShortcutLink(place, scannedLink, "https://example.org/");
     ASSERT_EQ(rewrite.outcome, RewriteOutcome::Done) << qPrintable(rewrite.error);
     struct stat after;
     ::lstat(file.c_str(), &after);
     EXPECT_EQ(FileIdOf(after), rewrite.newId);
+    EXPECT_EQ(FileStampOf(after), rewrite.newStamp);
     EXPECT_EQ(std::pair(after.st_atim.tv_sec, after.st_atim.tv_nsec),
               std::pair(before.st_atim.tv_sec, before.st_atim.tv_nsec));
     EXPECT_GT(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
-
-    // Edited in place since: the undo keeps the edit.
-    favorites.write("Работа/item.url", ReadFileBytes(file) + "Extra=1\r\n");
-    const std::string edited = stateOf(file);
-    EXPECT_EQ(UndoShortcutRewrite(rewrite.backup).outcome, RewriteOutcome::Changed);
-    EXPECT_EQ(stateOf(file), edited);
-    favorites.write("Работа/item.url", rewrite.backup.after.toStdString());
 
     const ShortcutRewrite undo = UndoShortcutRewrite(rewrite.backup);
     ASSERT_EQ(undo.outcome, RewriteOutcome::Done) << qPrintable(undo.error);
     ::lstat(file.c_str(), &after);
     EXPECT_EQ(FileIdOf(after), undo.newId);
+    EXPECT_EQ(FileStampOf(after), undo.newStamp);
     // All but the inode number, which a new file cannot keep.
     const std::string restored = stateOf(file);
     EXPECT_EQ(restored.substr(restored.find(' ')), original.substr(original.find(' ')));
 
     // The file is the undo's now, no longer the rewrite's: nothing to undo.
     EXPECT_EQ(UndoShortcutRewrite(rewrite.backup).outcome, RewriteOutcome::Changed);
+
+    // Rewritten again from what the undo left, then edited in place: the
+    // undo keeps the edit.
+    const ShortcutRewrite again =
+        RewriteShortcutLink(undo.backup.place, scannedLink, "https://example.org/");
+    ASSERT_EQ(again.outcome, RewriteOutcome::Done) << qPrintable(again.error);
+    favorites.write("Работа/item.url", ReadFileBytes(file) + "Extra=1\r\n");
+    const std::string edited = stateOf(file);
+    EXPECT_EQ(UndoShortcutRewrite(again.backup).outcome, RewriteOutcome::Changed);
+    EXPECT_EQ(stateOf(file), edited);
 }
 
 TEST_F(ShortcutRewriteTest, WhatMayNotOrCannotBeWrittenIsLeftExactlyAsItWas)
@@ -194,7 +209,28 @@ TEST_F(ShortcutRewriteTest, WhatMayNotOrCannotBeWrittenIsLeftExactlyAsItWas)
          RewriteOutcome::Failed, true},
         {"no URL line",
          [&] { favorites.write("Работа/a.url", realFile("header-and-key-on-one-line.url")); },
-         RewriteOutcome::NoLink},
+         RewriteOutcome::NoLink, true},
+        {"edited since the scan", [&] { favorites.write("Работа/a.url", shortcut + "X=1\r\n"); },
+         RewriteOutcome::Changed},
+        // The scan checks a link only up to a double quote, and without the
+        // quotes around it: the rest would be lost.
+        {"a link cut at a double quote",
+         [&] {
+             favorites.write("Работа/a.url", "[InternetShortcut]\nURL=http://h/old\"tail-kept\n");
+         },
+         RewriteOutcome::LinkCut, true},
+        {"a link in quotes",
+         [&] { favorites.write("Работа/a.url", "[InternetShortcut]\nURL=\"http://h/old\"\n"); },
+         RewriteOutcome::LinkCut, true},
+        {"a Unicode link cut at a double quote",
+         [&] {
+             favorites.write("Работа/a.url", "[InternetShortcut]\nURL=http://h/old\n"
+                                             "[InternetShortcut.W]\nURL=http://h/old+ACI-tail\n");
+         },
+         RewriteOutcome::LinkCut, true},
+        // A new file would leave the other name with the old link.
+        {"a second name", [&] { fs::create_hard_link(file, folder / "b.url"); },
+         RewriteOutcome::HardLinked, true},
         {"in a folder where no file can be made", [&] { ::chmod(folder.c_str(), 0555); },
          RewriteOutcome::Failed, false, true},
         {"cut short half-way", [] {}, RewriteOutcome::Failed, false, false, 100},
@@ -215,7 +251,8 @@ TEST_F(ShortcutRewriteTest, WhatMayNotOrCannotBeWrittenIsLeftExactlyAsItWas)
             std::signal(SIGXFSZ, SIG_IGN); // as the program does: the write fails instead
             const struct rlimit limit = {c.sizeLimit, c.sizeLimit};
             ::setrlimit(RLIMIT_FSIZE, &limit);
-            ::_exit(int(RewriteShortcutLink(place, "https://example.org/moved").outcome));
+            ::_exit(
+                int(RewriteShortcutLink(place, scannedLink, "https://example.org/moved").outcome));
         }
         int status = 0;
         ::waitpid(child, &status, 0);
@@ -223,6 +260,71 @@ TEST_F(ShortcutRewriteTest, WhatMayNotOrCannotBeWrittenIsLeftExactlyAsItWas)
         EXPECT_EQ(folderState(folder), before) << c.what;
         EXPECT_EQ(stateOf(favorites / "elsewhere.url"), elsewhere) << c.what;
     }
+}
+
+} // namespace
+
+namespace {
+
+// The attributes of the user namespace a file has, by name.
+std::map<std::string, std::string> userAttributesOf(const fs::path& file)
+{
+    std::map<std::string, std::string> found;
+    char names[4096];
+    const ssize_t size = ::listxattr(file.c_str(), names, sizeof names);
+    for (ssize_t at = 0; at < size; at += ssize_t(std::strlen(names + at)) + 1) {
+        char value[4096];
+        const ssize_t length = ::getxattr(file.c_str(), names + at, value, sizeof value);
+        found[names + at] = std::string(value, size_t(std::max<ssize_t>(length, 0)));
+    }
+    return found;
+}
+
+TEST_F(ShortcutRewriteTest, ExtendedAttributesStayWithTheFileThroughRewriteAndUndo)
+{
+    const fs::path file = favorites.write("Работа/a.url", realFile("crlf-idlist-before-url.url"));
+    const std::map<std::string, std::string> attributes = {
+        {"user.xdg.origin.url", "https://where.example/from"}, {"user.empty", ""}};
+    for (const auto& [name, value] : attributes) {
+        if (::setxattr(file.c_str(), name.c_str(), value.data(), value.size(), 0) != 0)
+            GTEST_SKIP() << "no user attributes here: " << std::strerror(errno);
+    }
+    const EntryPlace place = placeOf("a.url");
+
+    const ShortcutRewrite rewrite = RewriteShortcutLink(place, scannedLink, "https://example.org/");
+    ASSERT_EQ(rewrite.outcome, RewriteOutcome::Done) << qPrintable(rewrite.error);
+    EXPECT_EQ(userAttributesOf(file), attributes);
+    const ShortcutRewrite undo = UndoShortcutRewrite(rewrite.backup);
+    ASSERT_EQ(undo.outcome, RewriteOutcome::Done) << qPrintable(undo.error);
+    EXPECT_EQ(userAttributesOf(file), attributes);
+}
+
+TEST_F(ShortcutRewriteTest, AMovedLinkTheScanCutIsNotOfferedAndItsTooltipSaysWhy)
+{
+    favorites.write("Работа/whole.url", "[InternetShortcut]\nURL=http://h/old\n");
+    const std::string cut = "[InternetShortcut]\nURL=http://h/old\"tail-kept\n";
+    favorites.write("Работа/cut.url", cut);
+    placeOf("cut.url");
+    MovedLinks moved(tree);
+    for (BookmarkNode* node = tree.firstNode(); node; node = tree.nextNode(node)) {
+        if (node->entry.IsFolder)
+            continue;
+        EXPECT_EQ(node->entry.Link, "http://h/old");
+        tree.setStatus(node, StatusAlive, "Alive");
+        moved.noteVerdict(node, "https://h/new", true, true);
+    }
+    EXPECT_TRUE(scanned->entry.LinkCut);
+    EXPECT_FALSE(moved.isMoved(scanned));
+    EXPECT_EQ(moved.count(), 1);
+    const QString why = "Not updated: the shortcut's link holds characters the check left out";
+    for (int column : {ColumnLink, ColumnStatus})
+        EXPECT_EQ(tree.indexOf(scanned, column).data(Qt::ToolTipRole).toString(), "Alive\n" + why);
+
+    const LinkUpdateOutcome outcome =
+        moved.update(favorites.path().string(), [](BookmarkNode*) { return true; });
+    EXPECT_EQ(outcome.updated, 1);
+    EXPECT_EQ(ReadFileBytes(folder / "cut.url"), cut);
+    EXPECT_EQ(ReadFileBytes(folder / "whole.url"), "[InternetShortcut]\nURL=https://h/new\n");
 }
 
 } // namespace
