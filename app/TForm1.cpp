@@ -302,8 +302,7 @@ void TForm1::loadTree(const std::filesystem::path& folder)
     ShowCounts();
     QStringList notices{UnreadableFoldersText(unreadable), loadKeptResults()};
     notices.removeAll(QString());
-    StatusBar1->setPanelText(2, notices.join(QStringLiteral("; ")),
-                             UnreadableFoldersDetail(unreadable));
+    showStatusNotice(notices.join(QStringLiteral("; ")), UnreadableFoldersDetail(unreadable));
 }
 
 bool TForm1::loadImageLists()

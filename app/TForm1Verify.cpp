@@ -149,12 +149,12 @@ void TForm1::showRunTally(VerificationRun* run)
     lastRunReachedNoServer = ReachedNoServer(tally);
 }
 
-void TForm1::showStatusNotice(const QString& text)
+void TForm1::showStatusNotice(const QString& text, const QString& toolTip)
 {
     // A stopped run still landing its last probes must not write over it.
     if (latestRun_ != VerifyThread)
         latestRun_ = nullptr;
-    StatusBar1->setPanelText(2, text);
+    StatusBar1->setPanelText(2, text, toolTip);
 }
 
 void TForm1::Timer1Timer()
