@@ -564,3 +564,31 @@ TEST_F(RunFixture, NodesDeletedBeforeTheirSecondOpinionAreForgottenAndTheRunEnds
     EXPECT_EQ(status(last), StatusDead);
     EXPECT_EQ(std::pair(run->tally().again, run->tally().checkedAgain), std::pair(1, 1));
 }
+
+TEST_F(RunFixture, TheOldRuleOneAtATimeAsksInTreeOrderAndHoldsBackNoHost)
+{
+    const QStringList links{"http://busy/1", "http://busy/2", "http://calm/1", "http://busy/3",
+                            "http://calm/2"};
+    QList<BookmarkNode*> nodes;
+    for (const QString& link : links)
+        nodes << AddLink(tree, nullptr, link);
+    // The first answer asks for a minute's pause of its host.
+    auto run = makeRun(Judging([](const QString& link) {
+        ProbeResult result = AnsweredVerdict(!link.endsWith("/1"));
+        if (link == "http://busy/1") {
+            result.statusCode = 429;
+            result.retryAfterSeconds = 60;
+        }
+        return result;
+    }));
+    run->setJudgeMode(JudgeMode::Strict);
+    QList<BookmarkNode*> stored;
+    QObject::connect(run.get(), &VerificationRun::verdictStored,
+                     [&](BookmarkNode* node) { stored << node; });
+    ASSERT_TRUE(run->start());
+    ASSERT_TRUE(WaitUntil([&] { return ended; }));
+
+    EXPECT_EQ(stored, nodes);
+    EXPECT_EQ(reason(nodes[0]), "Dead: 429 Too Many Requests");
+    EXPECT_EQ(status(nodes[1]), StatusAlive);
+}
