@@ -250,7 +250,9 @@ void VerificationRun::onProbed(quint64 ticket, const ProbeResult& result)
 
 void VerificationRun::noteEvidence(const Pending& probed, const ProbeResult& result)
 {
-    if (result.outcome != ProbeOutcome::Answered)
+    // A malformed redirect is an answer all the same: the server is there.
+    if (result.outcome != ProbeOutcome::Answered &&
+        result.outcome != ProbeOutcome::MalformedRedirect)
         return;
     ++tally_.answered;
     evidence_.serverAnswered = true;

@@ -247,6 +247,44 @@ TEST_F(HostileHttpTest, RedirectChainsEndAfterThirtyHops)
     }
 }
 
+// A browser drops TAB, LF and CR from a Location and follows the rest.
+const std::map<std::string, std::string> controlsInLocations = {
+    {"/tab", "HTTP/1.1 302 Found\r\nLocation: /fi\tnal\r\nContent-Length: 0\r\n\r\n"},
+    {"/cr", "HTTP/1.1 302 Found\r\nLocation: /fi\rnal\r\nContent-Length: 0\r\n\r\n"},
+    {"/folded", "HTTP/1.1 301 Moved\r\nLocation: /fi\r\n\tnal\r\nContent-Length: 0\r\n\r\n"},
+    {"/tab-then-moved", "HTTP/1.1 302 Found\r\nLocation: /mo\tved\r\nContent-Length: 0\r\n\r\n"},
+    {"/moved", redirectTo("/final")},
+    {"/control", "HTTP/1.1 302 Found\r\nLocation: /fi\x01nal\r\nContent-Length: 0\r\n\r\n"},
+    {"/final", emptyOk},
+};
+
+TEST_F(HostileHttpTest, ControlBytesInARedirectAreReadAsABrowserReadsThem)
+{
+    ScriptedServer server(cannedAnswers(controlsInLocations));
+    const struct
+    {
+        const char* path;
+        const char* verdict; // a person's, up to where the address follows
+        int redirects;
+    } cases[] = {
+        {"/tab", "Alive: 200 OK", 1},
+        {"/cr", "Alive: 200 OK", 1},
+        {"/folded", "Alive: 200 OK", 1},
+        {"/tab-then-moved", "Alive: 200 OK", 2},
+        {"/control", "Not sure: the server sent a malformed redirect", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        const ProbeResult probed = result(server.url(c.path));
+        const QString verdict = JudgeProbe(probed, JudgeMode::Person, {}, true).text;
+        EXPECT_TRUE(verdict.startsWith(QLatin1String(c.verdict))) << verdict.toStdString();
+        EXPECT_EQ(probed.redirects, c.redirects);
+        if (c.redirects > 0) {
+            EXPECT_EQ(probed.finalAddress.toStdString(), server.url("/final"));
+        }
+    }
+}
+
 TEST_F(HostileHttpTest, MalformedStatusLinesGetDefiniteVerdicts)
 {
     const struct
@@ -435,6 +473,23 @@ TEST_F(HostileRunTest, RunThroughMisbehavingServersDecidesEveryLinkAndGoesOn)
         SCOPED_TRACE(BookmarkModel::entry(link.node)->Link.toStdString());
         EXPECT_EQ(status(link.node), link.expected);
     }
+}
+
+TEST_F(HostileRunTest, ARunFollowsARedirectWithATabAndKnowsTheServerAnswered)
+{
+    ScriptedServer server(cannedAnswers(controlsInLocations));
+    BookmarkNode* tab = addLink(server.url("/tab"));
+    BookmarkNode* control = addLink(server.url("/control"));
+
+    const auto run = makeRun(shortLimits);
+    QEventLoop loop;
+    QObject::connect(run.get(), &VerificationRun::ended, &loop, &QEventLoop::quit);
+    ASSERT_TRUE(run->start());
+    loop.exec();
+
+    EXPECT_EQ(status(tab), StatusAlive);
+    EXPECT_EQ(status(control), StatusUnsure);
+    EXPECT_FALSE(ReachedNoServer(run->tally()));
 }
 
 TEST_F(HostileRunTest, ClosingEndsARunWhoseProbeHangs)
