@@ -584,8 +584,8 @@ bool ProbeTransfer::followRedirect(CURLcode performed)
     long followed = 0;
     if (curl_easy_getinfo(t.curl, CURLINFO_REDIRECT_COUNT, &followed) != CURLE_OK)
         followed = 0;
-    t.redirectsBefore += followed + 1;
-    if (t.redirectsBefore > MaxRedirects) {
+    const long hops = t.redirectsBefore + followed + 1;
+    if (hops > MaxRedirects) {
         t.tooManyRedirects = true;
         return false;
     }
@@ -593,12 +593,13 @@ bool ProbeTransfer::followRedirect(CURLcode performed)
     OptionSetter options(t.curl);
     if (!target.isEmpty())
         options.set(CURLOPT_URL, target.constData())
-            .set(CURLOPT_MAXREDIRS, MaxRedirects - t.redirectsBefore)
+            .set(CURLOPT_MAXREDIRS, MaxRedirects - hops)
             .set(CURLOPT_TIMEOUT_MS, std::max(1L, s.limits.totalTimeoutMs - spentMs));
     if (target.isEmpty() || !options.ok()) {
         t.malformedRedirect = true;
         return false;
     }
+    t.redirectsBefore = hops;
     t.stoppedByUs = false;
     t.headComplete = false;
     return true;

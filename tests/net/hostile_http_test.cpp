@@ -219,15 +219,19 @@ TEST_F(HostileHttpTest, HugeHeadsAreRefusedAndNotKeptInMemory)
 TEST_F(HostileHttpTest, RedirectChainsEndAfterThirtyHops)
 {
     std::atomic_int requests{0};
-    // /chain/<hops>/<n> redirects to /chain/<hops>/<n+1> until n reaches hops.
+    // /chain/<hops>/<n> redirects to /chain/<hops>/<n+1> until n reaches hops;
+    // in a /tabs/ chain every other Location holds a TAB, so the probe follows
+    // those hops itself and libcurl the others.
     ScriptedServer server([&requests](ScriptedConnection& connection) {
         while (const auto target = connection.readRequest()) {
             ++requests;
+            char kind[8] = {};
             long hops = 0, at = 0;
-            if (std::sscanf(target->c_str(), "/chain/%ld/%ld", &hops, &at) != 2)
+            if (std::sscanf(target->c_str(), "/%7[a-z]/%ld/%ld", kind, &hops, &at) != 3)
                 return;
-            const std::string next =
-                "/chain/" + std::to_string(hops) + "/" + std::to_string(at + 1);
+            const std::string tab = std::string(kind) == "tabs" && at % 2 == 1 ? "\t" : "";
+            const std::string next = "/" + std::string(kind) + "/" + std::to_string(hops) + "/" +
+                                     tab + std::to_string(at + 1);
             if (!connection.send(at < hops ? redirectTo(next) : emptyOk))
                 return;
         }
@@ -235,13 +239,20 @@ TEST_F(HostileHttpTest, RedirectChainsEndAfterThirtyHops)
 
     const struct
     {
+        const char* kind;
         long hops;
         bool alive;
-    } cases[] = {{30, true}, {31, false}, {1000000, false}};
+    } cases[] = {{"chain", 30, true},
+                 {"chain", 31, false},
+                 {"chain", 1000000, false},
+                 {"tabs", 30, true},
+                 {"tabs", 31, false}};
     for (const auto& each : cases) {
-        SCOPED_TRACE(each.hops);
+        SCOPED_TRACE(std::string(each.kind) + " " + std::to_string(each.hops));
         requests = 0;
-        EXPECT_EQ(probe(server.url("/chain/" + std::to_string(each.hops) + "/0")), each.alive);
+        const std::string first =
+            "/" + std::string(each.kind) + "/" + std::to_string(each.hops) + "/0";
+        EXPECT_EQ(probe(server.url(first)), each.alive);
         // The first request and thirty redirects at most.
         EXPECT_EQ(requests.load(), 31);
     }
