@@ -5,6 +5,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -59,13 +60,17 @@ StopSignals::~StopSignals()
     close(pipe_[1]);
 }
 
+int StopSignals::received() const
+{
+    return pipe_[0] < 0 ? 0 : int(firstSignal);
+}
+
 void StopSignals::readPipe()
 {
     unsigned char number = 0;
     while (read(pipe_[0], &number, 1) == 1) {
-        if (received_ != 0)
+        if (std::exchange(passedOn_, true))
             continue;
-        received_ = number;
-        emit arrived(received_);
+        emit arrived(number);
     }
 }

@@ -20,8 +20,9 @@ public:
     StopSignals(const StopSignals&) = delete;
     StopSignals& operator=(const StopSignals&) = delete;
 
-    // The number of the first signal that came; 0 while none has.
-    int received() const { return received_; }
+    // The number of the first signal that came, also one not yet passed on
+    // by arrived() (the event loop over); 0 while none has.
+    int received() const;
 
     // 128 plus the signal's number: what a shell reports for it.
     static int exitStatusOf(int signalNumber) { return 128 + signalNumber; }
@@ -34,5 +35,5 @@ private:
 
     int pipe_[2] = {-1, -1};
     QSocketNotifier* notifier_ = nullptr;
-    int received_ = 0;
+    bool passedOn_ = false;
 };
