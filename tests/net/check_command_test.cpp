@@ -465,7 +465,8 @@ TEST_F(CheckCommandTest, ASignalStopsTheCheckKeepsWhatWasJudgedAndExitsAsAShellE
     };
     const std::filesystem::path state = home / ".local/state/Orvanta";
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.status);
+        SCOPED_TRACE(c.signalNumbers.size() > 1 ? std::string("two signals")
+                                                : std::to_string(c.status));
         std::filesystem::remove_all(state);
         const int acceptedBefore = slow.acceptedCount();
         QProcess process;
