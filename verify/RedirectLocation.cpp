@@ -47,9 +47,6 @@ struct UrlDeleter
 
 RedirectLocation ReadRedirectLocation(QByteArrayView value)
 {
-    const QByteArrayView asCurlReadsIt = trimmed(value, isCurlSpace);
-    if (std::none_of(asCurlReadsIt.begin(), asCurlReadsIt.end(), isControl))
-        return {};
     QByteArray target;
     for (const char c : trimmed(value, isControlOrSpace)) {
         if (isTabOrNewline(c))
@@ -58,6 +55,12 @@ RedirectLocation ReadRedirectLocation(QByteArrayView value)
             return {RedirectLocation::Kind::Malformed, {}};
         target.append(c);
     }
+    // libcurl reads the value up to its first line end, blanks trimmed.
+    const auto lineEnd =
+        std::find_if(value.begin(), value.end(), [](char c) { return c == '\r' || c == '\n'; });
+    const QByteArrayView curlReads = trimmed(value.first(lineEnd - value.begin()), isCurlSpace);
+    if (curlReads == target)
+        return {};
     return {RedirectLocation::Kind::Cleaned, target};
 }
 

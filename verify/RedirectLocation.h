@@ -4,14 +4,15 @@
 #include <QByteArrayView>
 
 // How a redirect's Location value (folded lines joined, line ends kept) is
-// to be followed. libcurl refuses a value with a control byte inside, or
-// cuts it at a CR; a browser drops every TAB, LF and CR and follows the
-// rest, and gives up only on other control bytes.
+// to be followed. libcurl refuses a value with a control byte inside, and
+// reads it only up to a CR or the end of its first line; a browser drops
+// every TAB, LF and CR (and controls and blanks at either end) and follows
+// the rest, and gives up only on other control bytes.
 struct RedirectLocation
 {
     enum class Kind : quint8
     {
-        AsSent,    // libcurl follows it as it stands
+        AsSent,    // libcurl reads it as a browser does
         Cleaned,   // to be followed as target, those characters removed
         Malformed, // no browser would follow it
     };

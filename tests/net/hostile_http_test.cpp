@@ -263,6 +263,10 @@ const std::map<std::string, std::string> controlsInLocations = {
     {"/tab", "HTTP/1.1 302 Found\r\nLocation: /fi\tnal\r\nContent-Length: 0\r\n\r\n"},
     {"/cr", "HTTP/1.1 302 Found\r\nLocation: /fi\rnal\r\nContent-Length: 0\r\n\r\n"},
     {"/folded", "HTTP/1.1 301 Moved\r\nLocation: /fi\r\n\tnal\r\nContent-Length: 0\r\n\r\n"},
+    {"/folded-after-blank",
+     "HTTP/1.1 302 Found\r\nLocation:\r\n /final\r\nContent-Length: 0\r\n\r\n"},
+    {"/trailing-control",
+     "HTTP/1.1 302 Found\r\nLocation: /final\x01\r\nContent-Length: 0\r\n\r\n"},
     {"/tab-then-moved", "HTTP/1.1 302 Found\r\nLocation: /mo\tved\r\nContent-Length: 0\r\n\r\n"},
     {"/moved", redirectTo("/final")},
     {"/control", "HTTP/1.1 302 Found\r\nLocation: /fi\x01nal\r\nContent-Length: 0\r\n\r\n"},
@@ -281,6 +285,9 @@ TEST_F(HostileHttpTest, ControlBytesInARedirectAreReadAsABrowserReadsThem)
         {"/tab", "Alive: 200 OK", 1},
         {"/cr", "Alive: 200 OK", 1},
         {"/folded", "Alive: 200 OK", 1},
+        {"/folded-after-blank", "Alive: 200 OK", 1},
+        // Controls at either end are trimmed as blanks are.
+        {"/trailing-control", "Alive: 200 OK", 1},
         {"/tab-then-moved", "Alive: 200 OK", 2},
         {"/control", "Not sure: the server sent a malformed redirect", 0},
     };
