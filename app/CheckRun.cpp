@@ -10,6 +10,7 @@
 #include "OwnFolder.h"
 #include "Settings.h"
 #include "StandardOutput.h"
+#include "StopSignals.h"
 #include "TreeResults.h"
 #include "VerdictReport.h"
 #include "VerificationRun.h"
@@ -134,6 +135,10 @@ int RunCheck(const CommandLine& line, int& argc, char** argv)
     QObject::connect(&run, &VerificationRun::tallied, [](VerificationRun* r) { showProgress(*r); });
     QObject::connect(&run, &VerificationRun::ended, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
+    // Ctrl+C, a kill or a closed terminal stops the run as Stop does, so
+    // what was judged is kept.
+    const StopSignals stopSignals;
+    QObject::connect(&stopSignals, &StopSignals::arrived, &run, &VerificationRun::stop);
 
     if (!run.start()) {
         writeError(QStringLiteral("orvanta: the checking thread could not be started\n"));
@@ -143,6 +148,8 @@ int RunCheck(const CommandLine& line, int& argc, char** argv)
     clearProgress();
     if (store)
         saveResults(*store, tree);
+    if (const int signalNumber = stopSignals.received())
+        return StopSignals::exitStatusOf(signalNumber);
     if (writeFailure != 0)
         return ReportWriteFailure(writeFailure);
     const RunTally tally = run.tally();

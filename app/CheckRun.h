@@ -8,6 +8,7 @@ struct CommandLine;
 // argv. Returns the exit status: 0 when no link is dead (links not sure or
 // not checked do not count), 1 when some are, 2 when the folder cannot be
 // read, 3 when standard output could not be written (the run stops at the
-// first failed write). A run that reached no server says so on standard
-// error.
+// first failed write), 128 plus the signal's number when SIGINT, SIGTERM or
+// SIGHUP stopped it (what it judged is kept). A run that reached no server
+// says so on standard error.
 int RunCheck(const CommandLine& line, int& argc, char** argv);

@@ -187,7 +187,8 @@ QString UsageText()
                "\n"
                "Exit status of --check: 0 no link is dead (unsure and unchecked ones\n"
                "included), 1 some are, 2 wrong command line or unreadable folder, 3\n"
-               "standard output could not be written (the check stops there).\n")
+               "standard output could not be written (the check stops there), 130, 143\n"
+               "or 129 after SIGINT, SIGTERM or SIGHUP (the verdicts so far are kept).\n")
         .arg(Settings::MinLinksAtOnce)
         .arg(Settings::MaxLinksAtOnce);
 }

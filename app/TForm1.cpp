@@ -303,8 +303,7 @@ void TForm1::loadTree(const std::filesystem::path& folder)
     QStringList notices{configNotice(), UnreadableFoldersText(unreadable),
                         loadKeptResults(unreadable)};
     notices.removeAll(QString());
-    StatusBar1->setPanelText(2, notices.join(QStringLiteral("; ")),
-                             UnreadableFoldersDetail(unreadable));
+    showStatusNotice(notices.join(QStringLiteral("; ")), UnreadableFoldersDetail(unreadable));
 }
 
 bool TForm1::loadImageLists()

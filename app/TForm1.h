@@ -273,7 +273,7 @@ private:
     void abortAllRuns();
     void showRunTally(VerificationRun* run);
     // Says in the third panel what the window just did, in place of a run's counts.
-    void showStatusNotice(const QString& text);
+    void showStatusNotice(const QString& text, const QString& toolTip = {});
     // Enables what needs a finished run that found moved links.
     void refreshTidyItems();
     // Asks, then rewrites the moved links chosen accepts (every one inside

@@ -100,14 +100,15 @@ void TForm1::mnStopVerifyClick()
 {
     if (!VerifyThread)
         return;
-    // Detached at once; its last probe still lands, and its end changes nothing.
+    // Detached at once; its transfers are dropped (a strict run one link at
+    // a time lets its last probe land), and its end changes nothing.
     VerificationRun* stopped = VerifyThread;
     stopped->stop();
     VerifyThread = nullptr;
     returnToIdle();
     showRunTally(stopped);
-    // What was judged so far is kept; the probes still landing are kept when
-    // the run ends.
+    // What was judged so far is kept; a probe still landing is kept when the
+    // run ends.
     saveKeptResults();
 }
 
@@ -149,12 +150,12 @@ void TForm1::showRunTally(VerificationRun* run)
     lastRunReachedNoServer = ReachedNoServer(tally);
 }
 
-void TForm1::showStatusNotice(const QString& text)
+void TForm1::showStatusNotice(const QString& text, const QString& toolTip)
 {
     // A stopped run still landing its last probes must not write over it.
     if (latestRun_ != VerifyThread)
         latestRun_ = nullptr;
-    StatusBar1->setPanelText(2, text);
+    StatusBar1->setPanelText(2, text, toolTip);
 }
 
 void TForm1::Timer1Timer()

@@ -77,7 +77,10 @@ void CurlProbeEngine::perform()
         if (it == running_.end())
             continue;
         curl_multi_remove_handle(multi_, curl);
-        finished_.push_back({it->second.ticket, it->second.transfer->judge(performed)});
+        ProbeTransfer& transfer = *it->second.transfer;
+        if (transfer.followRedirect(performed) && curl_multi_add_handle(multi_, curl) == CURLM_OK)
+            continue;
+        finished_.push_back({it->second.ticket, transfer.judge(performed)});
         running_.erase(it);
     }
 }

@@ -5,5 +5,10 @@ ProbeResult ProbeLink(const QString& link, const ProxySettings& proxy, const Pro
 {
     ProbeTransfer transfer(link, proxy, limits, cancel, readPage);
     CURL* curl = transfer.handle();
-    return transfer.judge(curl ? curl_easy_perform(curl) : CURLE_OK);
+    if (!curl)
+        return transfer.judge(CURLE_OK);
+    CURLcode performed = curl_easy_perform(curl);
+    while (transfer.followRedirect(performed))
+        performed = curl_easy_perform(curl);
+    return transfer.judge(performed);
 }

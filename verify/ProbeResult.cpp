@@ -122,6 +122,8 @@ QString ProbeReasonText(const ProbeResult& result)
         return QStringLiteral("out of open files");
     case ProbeOutcome::HeadTooLarge:
         return QStringLiteral("answer head too large");
+    case ProbeOutcome::MalformedRedirect:
+        return QStringLiteral("the server sent a malformed redirect");
     case ProbeOutcome::OtherFailure:
         break;
     }

@@ -28,6 +28,8 @@ enum class ProbeOutcome : quint8
     // descriptors, which says nothing of the link.
     OutOfFiles,
     HeadTooLarge,
+    // A redirect whose Location holds control bytes no browser would pass over.
+    MalformedRedirect,
     OtherFailure,
 };
 

@@ -4,9 +4,11 @@
 #include "LinkPassword.h"
 #include "PageReading.h"
 #include "ProbeLinkFailure.h"
+#include "RedirectLocation.h"
 #include "RetryAfter.h"
 
 #include <QList>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <ctime>
@@ -41,7 +43,16 @@ struct TransferState
     QByteArray reasonPhrase;            // of the head last begun
     QByteArray retryAfter;              // of the head last begun
     QByteArray contentType;             // of the head last begun, kept only when pages are read
+    QByteArray location;                // of the head last begun, folded lines joined
+    bool inLocation = false;            // a folded line goes on with the Location
     bool onlyPermanentRedirects = true; // every redirect so far was a 301 or a 308
+    // A redirect libcurl cannot follow, as a browser reads it, or one no
+    // browser would follow; and redirects followed before the current
+    // transfer of the handle, by libcurl or by hand.
+    std::optional<QByteArray> followByHand;
+    bool malformedRedirect = false;
+    bool tooManyRedirects = false;
+    long redirectsBefore = 0;
     // The address of each answer on the way, kept only when pages are read:
     // a parked page may name any domain of the chain.
     QList<QByteArray> route;
@@ -197,12 +208,32 @@ QByteArray headerValue(const QByteArray& line)
     return line.mid(line.indexOf(':') + 1).trimmed();
 }
 
+QByteArray withoutLineEnd(QByteArray line)
+{
+    if (line.endsWith('\n'))
+        line.chop(1);
+    if (line.endsWith('\r'))
+        line.chop(1);
+    return line;
+}
+
 void noteHeaderLine(TransferState& state, const QByteArray& line)
 {
+    // A line that begins with a blank goes on with the header before it.
+    if (line.startsWith(' ') || line.startsWith('\t')) {
+        if (state.inLocation)
+            state.location += "\r\n" + withoutLineEnd(line);
+        return;
+    }
+    state.inLocation = false;
     const QByteArray lowered = asciiLower(line.left(20));
-    if (lowered.startsWith("location:"))
+    if (lowered.startsWith("location:")) {
+        // libcurl follows the first one.
+        state.inLocation = !state.headHasLocation;
+        if (state.inLocation)
+            state.location = withoutLineEnd(line.mid(qsizetype(sizeof("location:") - 1)));
         state.headHasLocation = true;
-    else if (lowered.startsWith("www-authenticate:") || lowered.startsWith("proxy-authenticate:"))
+    } else if (lowered.startsWith("www-authenticate:") || lowered.startsWith("proxy-authenticate:"))
         state.headHasChallenge = true;
     else if (lowered.startsWith("retry-after:"))
         state.retryAfter = headerValue(line);
@@ -219,6 +250,8 @@ void beginHead(TransferState& state, const QByteArray& statusLine)
     state.headHasChallenge = false;
     state.reasonPhrase = reasonPhraseOf(statusLine);
     state.retryAfter.clear();
+    state.location.clear();
+    state.inLocation = false;
     if (!state.readPage)
         return;
     state.contentType.clear();
@@ -240,6 +273,25 @@ bool beginPageReading(TransferState& state, long code)
     return true;
 }
 
+// libcurl follows a redirect unless its Location holds a control byte;
+// then the transfer ends here, and the redirect is followed by hand or
+// judged malformed.
+bool curlFollows(TransferState& state)
+{
+    const RedirectLocation location = ReadRedirectLocation(state.location);
+    switch (location.kind) {
+    case RedirectLocation::Kind::AsSent:
+        return true;
+    case RedirectLocation::Kind::Cleaned:
+        state.followByHand = location.target;
+        break;
+    case RedirectLocation::Kind::Malformed:
+        state.malformedRedirect = true;
+        break;
+    }
+    return false;
+}
+
 // At the blank line of a head: whether the transfer goes on.
 bool headEnded(TransferState& state)
 {
@@ -247,6 +299,10 @@ bool headEnded(TransferState& state)
     const long code = responseCode(state.curl);
     if (isRedirectHead(state, code) && code != 301 && code != 308)
         state.onlyPermanentRedirects = false;
+    if (isRedirectHead(state, code) && !curlFollows(state)) {
+        state.stoppedByUs = true;
+        return false;
+    }
     if (!isFinalHead(state, code) || beginPageReading(state, code))
         return true;
     state.stoppedByUs = true;
@@ -372,6 +428,10 @@ ProbeResult judgeEnded(CURL* curl, CURLcode performed, const TransferState& stat
         return FailedProbe(ProbeOutcome::OutOfFiles);
     if (performed == CURLE_WRITE_ERROR && state.headTooLarge)
         return FailedProbe(ProbeOutcome::HeadTooLarge);
+    if (stoppedByUs && state.malformedRedirect)
+        return FailedProbe(ProbeOutcome::MalformedRedirect);
+    if (stoppedByUs && state.tooManyRedirects)
+        return FailedProbe(ProbeOutcome::TooManyRedirects);
     if (!ended)
         return TransferFailure(curl, performed, message, throughProxy, limits, elapsedMs);
     if (!state.headComplete)
@@ -391,8 +451,10 @@ ProbeResult judgeEnded(CURL* curl, CURLcode performed, const TransferState& stat
 void addRoute(ProbeResult& result, const TransferState& state, const QByteArray& url)
 {
     long redirects = 0;
-    if (curl_easy_getinfo(state.curl, CURLINFO_REDIRECT_COUNT, &redirects) != CURLE_OK ||
-        redirects <= 0)
+    if (curl_easy_getinfo(state.curl, CURLINFO_REDIRECT_COUNT, &redirects) != CURLE_OK)
+        redirects = 0;
+    redirects += state.redirectsBefore;
+    if (redirects <= 0)
         return;
     result.redirects = quint8(redirects);
     result.permanentRedirects = state.onlyPermanentRedirects;
@@ -509,6 +571,38 @@ ProbeTransfer::~ProbeTransfer() = default;
 CURL* ProbeTransfer::handle() const
 {
     return state_->curl.get();
+}
+
+bool ProbeTransfer::followRedirect(CURLcode performed)
+{
+    State& s = *state_;
+    TransferState& t = s.transfer;
+    if (!t.followByHand || performed != CURLE_WRITE_ERROR)
+        return false;
+    const QByteArray target =
+        ResolvedRedirect(effectiveUrl(t.curl), *std::exchange(t.followByHand, std::nullopt));
+    long followed = 0;
+    if (curl_easy_getinfo(t.curl, CURLINFO_REDIRECT_COUNT, &followed) != CURLE_OK)
+        followed = 0;
+    const long hops = t.redirectsBefore + followed + 1;
+    if (hops > MaxRedirects) {
+        t.tooManyRedirects = true;
+        return false;
+    }
+    const long spentMs = long(millisecondsSince(s.started));
+    OptionSetter options(t.curl);
+    if (!target.isEmpty())
+        options.set(CURLOPT_URL, target.constData())
+            .set(CURLOPT_MAXREDIRS, MaxRedirects - hops)
+            .set(CURLOPT_TIMEOUT_MS, std::max(1L, s.limits.totalTimeoutMs - spentMs));
+    if (target.isEmpty() || !options.ok()) {
+        t.malformedRedirect = true;
+        return false;
+    }
+    t.redirectsBefore = hops;
+    t.stoppedByUs = false;
+    t.headComplete = false;
+    return true;
 }
 
 ProbeResult ProbeTransfer::judge(CURLcode performed)

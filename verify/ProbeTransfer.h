@@ -47,6 +47,12 @@ public:
     // URL, a probe cancelled beforehand); judge() then gives it.
     CURL* handle() const;
 
+    // Once libcurl has ended the transfer with performed: whether the handle
+    // is to be performed again, for a redirect that libcurl could not follow
+    // but a browser would (see RedirectLocation). It then asks for the
+    // redirect's target, within the bounds left of the whole probe.
+    bool followRedirect(CURLcode performed);
+
     // The verdict once libcurl has ended the transfer with performed; the
     // time counts from the transfer's making. Once only: what was read of
     // the page is let go.

@@ -38,8 +38,11 @@ QString RunSummaryText(const RunTally& tally, bool stopped)
 
 bool ReachedNoServer(const RunTally& tally)
 {
+    // Links judged "no network?" while others got answers (a name that did
+    // not resolve, with every other link named by its address) say nothing
+    // of the run as a whole.
     const bool asked = tally.checked > tally.unchecked;
-    return tally.noNetwork > 0 || (asked && tally.answered == 0);
+    return asked && tally.answered == 0;
 }
 
 QString NoServerAnsweredText()

@@ -30,8 +30,8 @@ QString RunProgressText(const RunTally& tally);
 // "12 checked: 1 dead, 2 not sure, in 4.2 s", with ", stopped" for a run
 // the user stopped; NoServerAnsweredText() when the run saw no network.
 QString RunSummaryText(const RunTally& tally, bool stopped);
-// Links were judged "no network?", or were asked for and not one got an HTTP
-// answer: more likely the network or the proxy is down than the pages gone.
+// Links were asked for and not one got an HTTP answer: more likely the
+// network or the proxy is down than the pages gone.
 bool ReachedNoServer(const RunTally& tally);
 // "No server answered: the network or proxy may be down"
 QString NoServerAnsweredText();

@@ -69,14 +69,22 @@ void TMyThread::finish()
 
 void TMyThread::abort()
 {
+    cancel();
+}
+
+std::vector<FinishedProbe> TMyThread::cancel()
+{
+    std::vector<FinishedProbe> answered;
     {
+        // Under the lock, so no answer reaches the outbox after it was emptied.
         const std::lock_guard lock(mutex_);
+        cancel_ = true;
         schedule_.clearWaiting();
-        outbox_.clear();
+        answered.swap(outbox_);
         finishing_ = true;
     }
-    cancel_ = true;
     engine_->wake();
+    return answered;
 }
 
 void TMyThread::run()
@@ -85,6 +93,10 @@ void TMyThread::run()
     // stopped run shows the results of the probes it had begun.
     while (!cancel_ && !isDone()) {
         startWaitingLinks();
+        // A transfer handed to the engine as the run was cancelled never
+        // gets to send its request.
+        if (cancel_)
+            break;
         post(engine_->takeFinished(longestWait()));
     }
     const std::lock_guard lock(mutex_);
@@ -171,7 +183,7 @@ int TMyThread::longestWait()
 
 qint64 TMyThread::hostPause(const ProbeResult& result) const
 {
-    if (result.outcome != ProbeOutcome::Answered)
+    if (!holdsHosts_ || result.outcome != ProbeOutcome::Answered)
         return 0;
     const qint64 asked = qint64(result.retryAfterSeconds) * 1000;
     if (result.statusCode == 429)

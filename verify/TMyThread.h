@@ -36,6 +36,8 @@ public:
     void setReadsPages(bool readPages) { readPages_ = readPages; }
     // Before start(): the pause of a host that answered 429 without a Retry-After.
     void setSlowDownPause(int ms) { slowDownPauseMs_ = ms; }
+    // Before start(): whether a host that asked for a pause gets it (the default).
+    void setHoldsHosts(bool holdsHosts) { holdsHosts_ = holdsHosts; }
 
     // Main thread. Links start in the order submitted, as the limits allow,
     // none before notBefore (see SteadyClockMs). host: ProbeHost(link).
@@ -47,6 +49,8 @@ public:
     // Ends at once: waiting links are dropped and the transfers in flight
     // are cancelled.
     void abort();
+    // The same, giving the answers that had come but were not yet delivered.
+    std::vector<FinishedProbe> cancel();
 
 signals:
     void probed(quint64 ticket, const ProbeResult& result);
@@ -74,6 +78,7 @@ private:
     std::vector<FinishedProbe> outbox_; // answered, not yet delivered
     bool finishing_ = false;
     bool readPages_ = false;
+    bool holdsHosts_ = true;
     int slowDownPauseMs_ = 5000;
     std::atomic_bool cancel_{false};
     // Main thread only.

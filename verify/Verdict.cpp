@@ -89,6 +89,7 @@ constexpr Rule PersonRules[] = {
     {O::Cancelled,            AnyCode, LastCode, Page::Any,          Needs::Nothing,          V::Unsure, Again::No,  "",                                        Later},
     {O::OutOfFiles,           AnyCode, LastCode, Page::Any,          Needs::Nothing,          V::Unsure, Again::Yes, "",                                        Later},
     {O::HeadTooLarge,         AnyCode, LastCode, Page::Any,          Needs::Nothing,          V::Unsure, Again::No,  "",                                        Open},
+    {O::MalformedRedirect,    AnyCode, LastCode, Page::Any,          Needs::Nothing,          V::Unsure, Again::No,  "",                                        ""},
 };
 // clang-format on
 

@@ -57,7 +57,7 @@ VerificationRun::VerificationRun(BookmarkModel& tree,
                                  QObject* parent)
     : QObject(parent), tree_(tree),
       worker_(std::make_unique<TMyThread>(std::move(engine), std::move(settings), linksAtOnce)),
-      walk_(tree), linksAhead_(linksAheadFor(linksAtOnce))
+      walk_(tree), linksAtOnce_(linksAtOnce), linksAhead_(linksAheadFor(linksAtOnce))
 {
     // Delivered on this thread; the worker is told to finish only once every
     // verdict has been delivered, so a direct call keeps them ahead of ended().
@@ -82,6 +82,8 @@ void VerificationRun::setJudgeMode(JudgeMode mode)
 {
     mode_ = mode;
     worker_->setReadsPages(mode == JudgeMode::Person);
+    // The old rule asks each link once, in turn, and holds back no host.
+    worker_->setHoldsHosts(mode == JudgeMode::Person);
 }
 
 void VerificationRun::setSecondOpinionDelay(int ms)
@@ -112,7 +114,10 @@ void VerificationRun::stop()
     stopClock();
     stopRequested_ = true;
     walk_.stop();
-    takeBackWaitingLinks();
+    if (mode_ == JudgeMode::Strict && linksAtOnce_ == 1)
+        takeBackWaitingLinks();
+    else
+        abandonTransfers();
     for (const Provisional& waiting : std::exchange(again_, {})) {
         if (aborted_)
             return;
@@ -245,7 +250,9 @@ void VerificationRun::onProbed(quint64 ticket, const ProbeResult& result)
 
 void VerificationRun::noteEvidence(const Pending& probed, const ProbeResult& result)
 {
-    if (result.outcome != ProbeOutcome::Answered)
+    // A malformed redirect is an answer all the same: the server is there.
+    if (result.outcome != ProbeOutcome::Answered &&
+        result.outcome != ProbeOutcome::MalformedRedirect)
         return;
     ++tally_.answered;
     evidence_.serverAnswered = true;
@@ -384,10 +391,34 @@ void VerificationRun::takeBackWaitingLinks()
             askedAgain.push_back(std::move(*it));
         it = pending_.erase(it);
     }
-    for (const Pending& revoked : askedAgain) {
+    settleFirstAnswers(askedAgain);
+}
+
+// The worker lets go of every transfer before the links are looked at, so
+// none starts meanwhile. Answers that came before are judged now, so the
+// count stands where Stop found it.
+void VerificationRun::abandonTransfers()
+{
+    for (const FinishedProbe& answered : worker_->cancel()) {
         if (aborted_)
             return;
-        settleUnsettled(revoked.node, revoked.firstAnswer, revoked.attempt - 1, Verdict::Unsure);
+        onProbed(answered.ticket, answered.result);
+    }
+    std::vector<Pending> askedAgain;
+    for (Pending& abandoned : std::exchange(pending_, {})) {
+        if (abandoned.node && abandoned.attempt > 1)
+            askedAgain.push_back(std::move(abandoned));
+    }
+    settleFirstAnswers(askedAgain);
+}
+
+void VerificationRun::settleFirstAnswers(const std::vector<Pending>& askedAgain)
+{
+    for (const Pending& unanswered : askedAgain) {
+        if (aborted_)
+            return;
+        settleUnsettled(unanswered.node, unanswered.firstAnswer, unanswered.attempt - 1,
+                        Verdict::Unsure);
     }
 }
 

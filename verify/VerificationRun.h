@@ -58,9 +58,11 @@ public:
     // Starts the worker and the walk from the first node. False when the
     // worker thread could not be started; the run is then over.
     bool start();
-    // Starts no more probes, in either pass; those in flight still finish
-    // and are stored. A link that waited for its second opinion is left not
-    // sure, never dead.
+    // Starts no more probes, in either pass, and drops those in flight:
+    // their links get no verdict, so what was kept of them stays. A link
+    // that waited for its second opinion is left not sure on its first
+    // answer, never dead. With the strict rule and one link at once, the
+    // probe in flight still finishes and is stored, as the old design has it.
     void stop();
     // Stops at once: the transfers in flight are cancelled and the worker joined.
     void abort();
@@ -131,6 +133,9 @@ private:
     void settleUnsettled(BookmarkNode* node, const ProbeResult& result, int attempts,
                          std::optional<Verdict> counted);
     void settleOfflineLinks();
+    // The links taken from the second pass before their answer keep their first.
+    void settleFirstAnswers(const std::vector<Pending>& askedAgain);
+    void abandonTransfers();
     void finishWorker();
     void store(BookmarkNode* node, const Judgement& judgement);
     void recount(std::optional<Verdict> from, Verdict to);
@@ -147,6 +152,7 @@ private:
     std::deque<Pending> pending_;      // handed to the worker, oldest first
     std::deque<Provisional> again_;    // waiting for the second pass
     std::vector<Provisional> offline_; // judged "no network?" so far
+    int linksAtOnce_;
     size_t linksAhead_;
     quint64 nextTicket_ = 1;
     bool stopRequested_ = false;

@@ -2,8 +2,9 @@
 # Verification runs in the real program against a local server: every lamp
 # turns green or red as the server answers, links in collapsed folders are
 # probed too, the Status header animates while a probe is in flight and not
-# after the run, and "Stop" puts the menu and the header back to idle at once
-# while the probe in flight still lands and no further link is probed.
+# after the run, and "Stop" puts the menu and the header back to idle at once;
+# in the original strict run one link at a time the probe in flight still
+# lands, and no further link is probed.
 # The first two runs check one link at a time (the Options setting), so the
 # order of the requests is the tree's; the last one, several at once, shows
 # each lamp as its answer arrives.
@@ -157,6 +158,7 @@ e2e_write_shortcut "$stop_home/Favorites/S1.url" "$base/hold/s1"
 e2e_write_shortcut "$stop_home/Favorites/S2.url" "$base/hold/s2"
 e2e_write_shortcut "$stop_home/Favorites/S3.url" "$base/hold/s3"
 one_link_at_a_time "$stop_home"
+printf 'StrictVerdicts=1\n' >>"$stop_home/.config/Orvanta/Config.ini"
 e2e_start_orvanta "$binary" "$stop_home" "$shot"
 e2e_wait_until 10 "the links never showed their grey lamps" \
   e2e_shows_lamps "$shot" "grey grey grey" 1 2 3

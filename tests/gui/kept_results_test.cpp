@@ -1,11 +1,18 @@
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
+#include "CurlProbeEngine.h"
 #include "GatedProbe.h"
+#include "LocalHttpServer.h"
 #include "MainWindowFixture.h"
 #include "MessageBoxes.h"
+#include "NoSystemProxy.h"
+#include "SilentServer.h"
 #include "StatusPanels.h"
+#include "TfrOptions.h"
+#include "VerificationRun.h"
 
 #include <QAction>
+#include <QSpinBox>
 
 namespace {
 
@@ -125,4 +132,74 @@ TEST_F(KeptResultsTest, FoldersOfAnotherUserAreNamedOnceInTheStatusBarAndNeverWr
     form.close();
     EXPECT_TRUE(std::filesystem::is_empty(config));
     EXPECT_TRUE(std::filesystem::is_empty(state));
+}
+
+TEST_F(KeptResultsTest, EndingARunKeepsWhatItJudgedAndLeavesTheLinksInFlightAsTheyWere)
+{
+    const NoSystemProxy noProxy;
+    const SilentServer slow; // takes every request and never answers
+    const LocalHttpServer quick([](httplib::Server& routes) {
+        routes.Get("/", [](const httplib::Request&, httplib::Response& response) {
+            response.set_content("ok", "text/plain");
+        });
+    });
+    const std::string slowBase = "http://127.0.0.1:" + std::to_string(slow.port()) + "/";
+    addLink("A/Quick.url", quick.url("/"));
+    for (int i = 0; i < 5; ++i)
+        addLink("B/Slow " + std::to_string(i) + ".url", slowBase + std::to_string(i));
+    home.mkdir("Other");
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QDateTime before = now.addDays(-2);
+
+    const struct
+    {
+        const char* how;
+        std::function<void(TForm1&)> end;
+    } endings[] = {
+        {"Escape", [](TForm1& form) { QTest::keyClick(&form, Qt::Key_Escape); }},
+        {"a new folder", [this](TForm1& form) { form.openFavorites(home / "Other"); }},
+        {"closing", [](TForm1& form) { form.close(); }},
+    };
+    for (const auto& ending : endings) {
+        SCOPED_TRACE(ending.how);
+        TForm1& form = activeForm();
+        form.setProbeEngines(Answering([](const QString&) { return true; }));
+        runAt(form, before);
+        // The real probe, three links at once, with time bounds short enough
+        // that a transfer left running would give its time-out here.
+        auto* options = new TfrOptions(&form);
+        options->findChild<QSpinBox*>("seLinksAtOnce")->setValue(3);
+        form.setOptionsDialog(options);
+        form.setProbeEngines([] {
+            return std::make_unique<CurlProbeEngine>(ProbeLimits{2000, 1, 3000});
+        });
+        form.setClock([now] { return now; });
+        const int acceptedBefore = slow.acceptedCount();
+        form.mnVerifyLinks->trigger();
+        ASSERT_TRUE(WaitUntil([&] {
+            return linkTitled(form, "Quick")->entry.Status == StatusAlive &&
+                   slow.acceptedCount() - acceptedBefore == 3;
+        }));
+
+        ending.end(form);
+        const QString shown = form.StatusBar1->panelText(2);
+        ASSERT_TRUE(WaitUntil([&] { return form.findChildren<VerificationRun*>().isEmpty(); }));
+
+        // Nothing was asked after the end, and the count stopped with it.
+        EXPECT_EQ(slow.acceptedCount() - acceptedBefore, 3);
+        EXPECT_EQ(form.StatusBar1->panelText(2).toStdString(), shown.toStdString());
+        ResultsStore kept(home / ".local/state/Orvanta", home / "Favorites");
+        EXPECT_EQ(kept.load(now), QString());
+        const KeptResult* judged = kept.find("A/Quick.url", QString::fromStdString(quick.url("/")));
+        ASSERT_TRUE(judged);
+        EXPECT_EQ(judged->checked.daysTo(now), 0);
+        for (int i = 0; i < 5; ++i) {
+            const KeptResult* untouched =
+                kept.find(QByteArray("B/Slow ") + QByteArray::number(i) + ".url",
+                          QString::fromStdString(slowBase + std::to_string(i)));
+            ASSERT_TRUE(untouched) << i;
+            EXPECT_EQ(untouched->verdict, Verdict::Alive) << i;
+            EXPECT_EQ(untouched->checked.daysTo(now), 2) << i;
+        }
+    }
 }

@@ -1,7 +1,9 @@
 #include "LocalHttpServer.h"
 #include "PermissionBypass.h"
 #include "RefusingPort.h"
+#include "ResultsStore.h"
 #include "Settings.h"
+#include "SilentServer.h"
 #include "TempDir.h"
 #include "TinyProxy.h"
 
@@ -33,11 +35,12 @@ struct Outcome
     QByteArray errors;
 };
 
-// Runs the built program as a user would from a console without any display
-// and with a home of its own, so neither the desktop nor the machine's
-// settings reach it. inChild runs in the new process before the program starts.
-Outcome runOrvanta(const QStringList& arguments, const TempDir& home,
-                   const std::function<void()>& inChild = {})
+// Starts the built program as a user would from a console without any
+// display and with a home of its own, so neither the desktop nor the
+// machine's settings reach it. inChild runs in the new process before the
+// program starts.
+void startOrvanta(QProcess& process, const QStringList& arguments, const TempDir& home,
+                  const std::function<void()>& inChild = {})
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "http_proxy",
@@ -47,11 +50,15 @@ Outcome runOrvanta(const QStringList& arguments, const TempDir& home,
     environment.insert(QStringLiteral("HOME"), QString::fromStdString(home.path().string()));
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
                        QString::fromStdString((home / ".config").string()));
-    QProcess process;
     process.setProcessEnvironment(environment);
     if (inChild)
         process.setChildProcessModifier(inChild);
     process.start(QStringLiteral(ORVANTA_BINARY_DIR "/app/orvanta"), arguments);
+}
+
+// The program's run to its end, with what it wrote.
+Outcome outcomeOf(QProcess& process)
+{
     EXPECT_TRUE(process.waitForFinished(120000));
     Outcome outcome;
     outcome.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
@@ -61,6 +68,22 @@ Outcome runOrvanta(const QStringList& arguments, const TempDir& home,
         outcome.lines.removeLast();
     outcome.errors = process.readAllStandardError();
     return outcome;
+}
+
+Outcome runOrvanta(const QStringList& arguments, const TempDir& home,
+                   const std::function<void()>& inChild = {})
+{
+    QProcess process;
+    startOrvanta(process, arguments, home, inChild);
+    return outcomeOf(process);
+}
+
+// Polls cond, bounded so that a broken program cannot hang the test.
+bool waitFor(const std::function<bool()>& cond)
+{
+    for (int tries = 0; tries < 2000 && !cond(); ++tries)
+        QThread::msleep(10);
+    return cond();
 }
 
 QString text(const std::filesystem::path& path)
@@ -467,4 +490,65 @@ TEST_F(CheckCommandTest, StrictOldRuleAndAPersonsVerdictsOverTheEdgeCases)
     // StrictVerdicts=1 in Config.ini asks for the old rule as --strict does.
     home.write(".config/Orvanta/Config.ini", "[Options]\r\nStrictVerdicts=1\r\n");
     EXPECT_EQ(check(u"kept"_s, {}).status, 1);
+}
+
+TEST_F(CheckCommandTest, ASignalStopsTheCheckKeepsWhatWasJudgedAndExitsAsAShellExpects)
+{
+    const SilentServer slow; // takes every request and never answers
+    const std::string slowLink = "http://127.0.0.1:" + std::to_string(slow.port()) + "/";
+    writeShortcut(home, "signal/a-ok.url", server.url("/ok"));
+    writeShortcut(home, "signal/b-gone.url", server.url("/gone"));
+    for (int i = 0; i < 3; ++i)
+        writeShortcut(home, "signal/c-slow" + std::to_string(i) + ".url", slowLink);
+    const struct
+    {
+        std::vector<int> signalNumbers;
+        QStringList options;
+        int inFlight; // links asked of the slow server when the signals go
+        int status;   // of a single signal
+    } cases[] = {
+        {{SIGINT}, {}, 3, 130},
+        {{SIGTERM}, {}, 3, 143},
+        {{SIGHUP}, {}, 3, 129},
+        // The old rule lets its one probe finish; a second signal does not
+        // wait for it. Threads may take the two in either order.
+        {{SIGINT, SIGTERM}, {u"--strict"_s, u"--jobs"_s, u"1"_s}, 1, 0},
+    };
+    const std::filesystem::path state = home / ".local/state/Orvanta";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.signalNumbers.size() > 1 ? std::string("two signals")
+                                                : std::to_string(c.status));
+        std::filesystem::remove_all(state);
+        const int acceptedBefore = slow.acceptedCount();
+        QProcess process;
+        startOrvanta(process, QStringList{u"--check"_s, text(home / "signal")} + c.options, home);
+        QByteArray printed;
+        while (printed.count('\n') < 2 && process.waitForReadyRead(20000))
+            printed += process.readAllStandardOutput();
+        ASSERT_TRUE(waitFor([&] { return slow.acceptedCount() - acceptedBefore == c.inFlight; }));
+
+        for (const int signalNumber : c.signalNumbers)
+            ::kill(pid_t(process.processId()), signalNumber);
+        const Outcome outcome = outcomeOf(process);
+
+        // Only the judged links were printed, and only they are kept.
+        EXPECT_EQ(printed.count('\n') + outcome.lines.size(), 2);
+        if (c.signalNumbers.size() > 1) {
+            EXPECT_TRUE(outcome.status == 130 || outcome.status == 143) << outcome.status;
+            // Ended at once: not after the probe, when the results are saved.
+            EXPECT_FALSE(std::filesystem::exists(state));
+            continue;
+        }
+        EXPECT_EQ(outcome.status, c.status) << outcome.errors.constData();
+        ResultsStore kept(state, home / "signal");
+        EXPECT_EQ(kept.load(QDateTime::currentDateTimeUtc()), QString());
+        EXPECT_EQ(kept.size(), 2);
+        const KeptResult* ok = kept.find("a-ok.url", QString::fromStdString(server.url("/ok")));
+        ASSERT_TRUE(ok);
+        EXPECT_EQ(ok->verdict, Verdict::Alive);
+        const KeptResult* gone =
+            kept.find("b-gone.url", QString::fromStdString(server.url("/gone")));
+        ASSERT_TRUE(gone);
+        EXPECT_EQ(gone->verdict, Verdict::Dead);
+    }
 }

@@ -75,6 +75,7 @@ TEST(VerdictTest, EveryKindOfAnswerGetsAPersonsVerdictAndTheStrictOne)
         {"TLS", failed(O::TlsFailure), Online, V::Unsure, false, V::Dead},
         {"redirect loop", failed(O::TooManyRedirects), Online, V::Dead, false, V::Dead},
         {"malformed", failed(O::MalformedLink), Online, V::Dead, false, V::Dead},
+        {"malformed redirect", failed(O::MalformedRedirect), Online, V::Unsure, false, V::Dead},
         {"proxy refused", failed(O::ProxyRefused), Offline, V::Unsure, false, V::Dead},
         {"proxy error", failed(O::ProxyError), Online, V::Unsure, false, V::Dead},
         // No request could be made: says nothing of the link, in either mode.

@@ -120,23 +120,41 @@ TEST_F(RunFixture, EmptyTreeEndsAtOnce)
     EXPECT_TRUE(WaitUntil([&] { return ended; }));
 }
 
-TEST_F(RunFixture, StopLetsTheProbeInFlightFinishAndProbesNothingMore)
+TEST_F(RunFixture, StopDropsTheProbeInFlightUnlessTheOldRuleRunsOneAtATime)
 {
-    root = AddFolder(tree, nullptr, "root");
-    BookmarkNode* first = AddLink(tree, root, "http://alive/1");
-    BookmarkNode* second = AddLink(tree, root, "http://alive/2");
-    GatedProbe probe(Alive);
-    auto run = makeRun(Wrap(probe));
-    ASSERT_TRUE(run->start());
-    ASSERT_TRUE(WaitUntil([&] { return probe.waiting(); }));
+    const struct
+    {
+        JudgeMode mode;
+        int linksAtOnce;
+        BookmarkStatus first; // of the link in flight when stopped
+    } cases[] = {{JudgeMode::Person, 1, StatusUnverified},
+                 {JudgeMode::Strict, 2, StatusUnverified},
+                 {JudgeMode::Strict, 1, StatusAlive}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.linksAtOnce);
+        tree.clear();
+        ended = false;
+        root = AddFolder(tree, nullptr, "root");
+        BookmarkNode* first = AddLink(tree, root, "http://alive/1");
+        BookmarkNode* second = AddLink(tree, nullptr, "http://alive/2");
+        GatedProbe probe(Alive);
+        auto run = makeRun(Wrap(probe), {}, c.linksAtOnce);
+        run->setJudgeMode(c.mode);
+        int stored = 0;
+        QObject::connect(run.get(), &VerificationRun::verdictStored, [&] { ++stored; });
+        ASSERT_TRUE(run->start());
+        ASSERT_TRUE(WaitUntil([&] { return probe.inFlight() == c.linksAtOnce; }));
 
-    run->stop();
-    probe.release(5);
-    ASSERT_TRUE(WaitUntil([&] { return ended; }));
+        run->stop();
+        probe.release(5);
+        ASSERT_TRUE(WaitUntil([&] { return ended; }));
 
-    EXPECT_EQ(probe.asked(), QStringList{"http://alive/1"});
-    EXPECT_EQ(BookmarkModel::entry(first)->Status, StatusAlive);
-    EXPECT_EQ(BookmarkModel::entry(second)->Status, StatusUnverified);
+        EXPECT_EQ(probe.asked().size(), c.linksAtOnce);
+        EXPECT_EQ(status(first), c.first);
+        EXPECT_EQ(status(second), StatusUnverified);
+        EXPECT_EQ(stored, c.first == StatusAlive);
+        EXPECT_EQ(run->tally().checked, c.first == StatusAlive);
+    }
 }
 
 TEST_F(RunFixture, DeletedNodesAreNeverProbedOrWrittenAndTheWalkGoesOn)
@@ -266,7 +284,7 @@ TEST_F(RunFixture, AWorkerThatCannotStartEndsTheRunCleanly)
     EXPECT_EQ(BookmarkModel::entry(link)->Status, StatusUnverified);
 }
 
-TEST_F(RunFixture, StopWithSeveralInFlightStoresTheirResultsAndStartsNoMore)
+TEST_F(RunFixture, StopWithSeveralInFlightDropsThemAllAndStartsNoMore)
 {
     root = AddFolder(tree, nullptr, "root");
     QList<BookmarkNode*> links;
@@ -274,6 +292,9 @@ TEST_F(RunFixture, StopWithSeveralInFlightStoresTheirResultsAndStartsNoMore)
         links << AddLink(tree, root, QStringLiteral("http://alive/%1").arg(i));
     GatedProbe probe(Alive);
     auto run = makeRun(Wrap(probe), {}, 3);
+    QList<BookmarkNode*> stored;
+    QObject::connect(run.get(), &VerificationRun::verdictStored,
+                     [&](BookmarkNode* node) { stored << node; });
     ASSERT_TRUE(run->start());
     ASSERT_TRUE(WaitUntil([&] { return probe.inFlight() == 3; }));
     probe.release(); // the first answer lands and a fourth link starts
@@ -282,14 +303,18 @@ TEST_F(RunFixture, StopWithSeveralInFlightStoresTheirResultsAndStartsNoMore)
     }));
 
     run->stop();
+    // Dropped at once, not when their answers would have come.
+    ASSERT_TRUE(WaitUntil([&] { return ended; }, 5000));
+    EXPECT_EQ(probe.inFlight(), 0);
     probe.release(10);
-    ASSERT_TRUE(WaitUntil([&] { return ended; }));
+    QCoreApplication::processEvents();
 
     EXPECT_EQ(probe.asked(), (QStringList{"http://alive/0", "http://alive/1", "http://alive/2",
                                           "http://alive/3"}));
-    for (int i = 0; i < 10; ++i)
-        EXPECT_EQ(BookmarkModel::entry(links[i])->Status, i < 4 ? StatusAlive : StatusUnverified)
-            << i;
+    EXPECT_EQ(stored, QList<BookmarkNode*>{links[0]});
+    for (int i = 1; i < 10; ++i)
+        EXPECT_EQ(BookmarkModel::entry(links[i])->Status, StatusUnverified) << i;
+    EXPECT_EQ(run->tally().checked, 1);
 }
 
 TEST_F(RunFixture, DeletingAFolderForgetsItsLinksInFlightAndWaiting)
@@ -474,7 +499,9 @@ TEST_F(RunFixture, NetworkFailuresAreDeadOnlyWhenTheRunSawTheNetworkWork)
         EXPECT_EQ(stored, tree.rowCount());
         const int offline = (c.refused == StatusUnsure) + (c.nowhere == StatusUnsure);
         EXPECT_EQ(run->tally().noNetwork, offline);
-        EXPECT_EQ(ReachedNoServer(run->tally()), offline > 0);
+        // A name that did not resolve while an address answered is no sign
+        // that the network is down.
+        EXPECT_EQ(ReachedNoServer(run->tally()), c.also == nullptr);
         if (offline) {
             EXPECT_EQ(reason(second), "Not sure: name not resolved, no network?; check the "
                                       "connection and run again");
@@ -487,9 +514,9 @@ TEST_F(RunFixture, StopEndsBothPassesAndLinksWaitingToBeAskedAgainAreNeverDead)
     const struct
     {
         int answeredBeforeStop; // 2: in the first pass; 3: in the second
-        BookmarkStatus first;   // of the link in flight when stopped
+        BookmarkStatus second;  // of the link in flight (first pass) or waiting (second)
         int asked;
-    } cases[] = {{2, StatusUnsure, 3}, {3, StatusDead, 4}};
+    } cases[] = {{2, StatusUnverified, 3}, {3, StatusUnsure, 4}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.answeredBeforeStop);
         tree.clear();
@@ -506,10 +533,11 @@ TEST_F(RunFixture, StopEndsBothPassesAndLinksWaitingToBeAskedAgainAreNeverDead)
         ASSERT_TRUE(WaitUntil([&] { return ended; }));
 
         EXPECT_EQ(probe.asked().size(), c.asked);
-        EXPECT_EQ(status(first), c.first);
-        EXPECT_EQ(status(second), StatusUnsure);
-        EXPECT_EQ(reason(second), "Not sure: connection refused, not settled; check again later");
-        EXPECT_EQ(run->tally().dead, c.first == StatusDead);
+        // Its second answer, which would have made it dead, was dropped.
+        EXPECT_EQ(status(first), StatusUnsure);
+        EXPECT_EQ(reason(first), "Not sure: connection refused, not settled; check again later");
+        EXPECT_EQ(status(second), c.second);
+        EXPECT_EQ(run->tally().dead, 0);
     }
 }
 
@@ -537,4 +565,32 @@ TEST_F(RunFixture, NodesDeletedBeforeTheirSecondOpinionAreForgottenAndTheRunEnds
                                           "http://a/1", "http://a/3"}));
     EXPECT_EQ(status(last), StatusDead);
     EXPECT_EQ(std::pair(run->tally().again, run->tally().checkedAgain), std::pair(1, 1));
+}
+
+TEST_F(RunFixture, TheOldRuleOneAtATimeAsksInTreeOrderAndHoldsBackNoHost)
+{
+    const QStringList links{"http://busy/1", "http://busy/2", "http://calm/1", "http://busy/3",
+                            "http://calm/2"};
+    QList<BookmarkNode*> nodes;
+    for (const QString& link : links)
+        nodes << AddLink(tree, nullptr, link);
+    // The first answer asks for a minute's pause of its host.
+    auto run = makeRun(Judging([](const QString& link) {
+        ProbeResult result = AnsweredVerdict(!link.endsWith("/1"));
+        if (link == "http://busy/1") {
+            result.statusCode = 429;
+            result.retryAfterSeconds = 60;
+        }
+        return result;
+    }));
+    run->setJudgeMode(JudgeMode::Strict);
+    QList<BookmarkNode*> stored;
+    QObject::connect(run.get(), &VerificationRun::verdictStored,
+                     [&](BookmarkNode* node) { stored << node; });
+    ASSERT_TRUE(run->start());
+    ASSERT_TRUE(WaitUntil([&] { return ended; }));
+
+    EXPECT_EQ(stored, nodes);
+    EXPECT_EQ(reason(nodes[0]), "Dead: 429 Too Many Requests");
+    EXPECT_EQ(status(nodes[1]), StatusAlive);
 }
