@@ -123,7 +123,9 @@ void TForm1::mnSelectDuplicatesClick()
                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     if (!rows.isEmpty())
         VT->scrollTo(rows.front().topLeft());
-    const QString notice =
-        QStringLiteral("%1 selected; Delete moves them to the Trash").arg(LinksCounted(selected));
+    const QString notice = QStringLiteral("%1 selected; Delete %2")
+                               .arg(LinksCounted(selected),
+                                    deletesToTrash() ? QStringLiteral("moves them to the Trash")
+                                                     : QStringLiteral("deletes them permanently"));
     showStatusNotice(leftOut.isEmpty() ? notice : notice + QStringLiteral(". ") + leftOut);
 }
