@@ -3,6 +3,7 @@
 #include "BookmarkModel.h"
 #include "ProbeTarget.h"
 #include "ProbeTransfer.h"
+#include "VerdictLamp.h"
 
 #include <QTimer>
 #include <algorithm>
@@ -35,21 +36,6 @@ int& countOf(RunTally& tally, Verdict verdict)
 }
 
 } // namespace
-
-BookmarkStatus StatusOfVerdict(Verdict verdict)
-{
-    switch (verdict) {
-    case Verdict::Alive:
-        return StatusAlive;
-    case Verdict::Dead:
-        return StatusDead;
-    case Verdict::Unsure:
-        return StatusUnsure;
-    case Verdict::Unchecked:
-        break;
-    }
-    return StatusUnchecked;
-}
 
 VerificationRun::VerificationRun(BookmarkModel& tree,
                                  std::shared_ptr<const SharedProxySettings> settings,

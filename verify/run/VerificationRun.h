@@ -17,9 +17,6 @@
 class BookmarkModel;
 class BookmarkNode;
 
-// The lamp a verdict lights.
-BookmarkStatus StatusOfVerdict(Verdict verdict);
-
 // One verification run: the walk's cursor lives here on the main thread, the
 // probing on a TMyThread. The worker always has links waiting beyond those
 // it may run at once, so its limits, not the hand-out, decide what runs.
