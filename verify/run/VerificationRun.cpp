@@ -1,8 +1,8 @@
 #include "VerificationRun.h"
 
 #include "BookmarkModel.h"
+#include "ProbeAddress.h"
 #include "ProbeTarget.h"
-#include "ProbeTransfer.h"
 #include "VerdictLamp.h"
 
 #include <QTimer>
