@@ -1,4 +1,5 @@
 #include "CurlProbeEngine.h"
+#include "ProbeAddress.h"
 #include "ProbeLink.h"
 #include "Verdict.h"
 

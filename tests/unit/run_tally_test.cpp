@@ -42,3 +42,17 @@ TEST(RunTallyTest, TextsGiveCountsTimeAndAnOfflineWarning)
     EXPECT_FALSE(ReachedNoServer(mailOnly));
     EXPECT_FALSE(ReachedNoServer(RunTally{}));
 }
+
+TEST(RunTallyTest, EachLinkCountsOnceUnderItsVerdictOfTheMoment)
+{
+    RunTally tally;
+    tally.recount(std::nullopt, Verdict::Unsure); // a first answer to be asked again
+    tally.recount(std::nullopt, Verdict::Alive);
+    tally.recount(std::nullopt, Verdict::Unchecked);
+    tally.recount(Verdict::Unsure, Verdict::Dead); // its second answer
+    EXPECT_EQ(tally.checked, 3);
+    EXPECT_EQ(tally.alive, 1);
+    EXPECT_EQ(tally.dead, 1);
+    EXPECT_EQ(tally.unsure, 0);
+    EXPECT_EQ(tally.unchecked, 1);
+}

@@ -3,7 +3,6 @@
 #include "ProbeResult.h"
 #include "ProxySettings.h"
 
-#include <QByteArray>
 #include <QString>
 #include <atomic>
 #include <curl/curl.h>
@@ -17,15 +16,6 @@ struct ProbeLimits
     long lowSpeedTimeSeconds = 30; // no data for this long ends the transfer
     long totalTimeoutMs = 120000;  // so a trickling server cannot hold a probe for ever
 };
-
-// The link as it goes on the wire: printable ASCII unchanged; blanks, control
-// characters and every non-ASCII character percent-encoded (as UTF-8), since
-// libcurl refuses a URL that holds them raw.
-QByteArray LinkTo8Bit(const QString& link);
-
-// The host and port the link's request goes to, lower-cased ("example.org:80"),
-// so links to one server are counted together; empty when the link is no URL.
-QString ProbeHost(const QString& link);
 
 // One link's request on its own easy handle, with every option of a probe set,
 // ready to be performed alone or inside a multi handle, and judged once it has

@@ -2,7 +2,7 @@
 
 #include "BookmarkModel.h"
 #include "KnownFolders.h"
-#include "VerificationRun.h"
+#include "VerdictLamp.h"
 
 #include <QSet>
 

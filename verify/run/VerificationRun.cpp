@@ -1,8 +1,9 @@
 #include "VerificationRun.h"
 
 #include "BookmarkModel.h"
+#include "ProbeAddress.h"
 #include "ProbeTarget.h"
-#include "ProbeTransfer.h"
+#include "VerdictLamp.h"
 
 #include <QTimer>
 #include <algorithm>
@@ -19,37 +20,7 @@ size_t linksAheadFor(int linksAtOnce)
     return size_t(std::max(4 * linksAtOnce, 256));
 }
 
-int& countOf(RunTally& tally, Verdict verdict)
-{
-    switch (verdict) {
-    case Verdict::Alive:
-        return tally.alive;
-    case Verdict::Dead:
-        return tally.dead;
-    case Verdict::Unsure:
-        return tally.unsure;
-    case Verdict::Unchecked:
-        break;
-    }
-    return tally.unchecked;
-}
-
 } // namespace
-
-BookmarkStatus StatusOfVerdict(Verdict verdict)
-{
-    switch (verdict) {
-    case Verdict::Alive:
-        return StatusAlive;
-    case Verdict::Dead:
-        return StatusDead;
-    case Verdict::Unsure:
-        return StatusUnsure;
-    case Verdict::Unchecked:
-        break;
-    }
-    return StatusUnchecked;
-}
 
 VerificationRun::VerificationRun(BookmarkModel& tree,
                                  std::shared_ptr<const SharedProxySettings> settings,
@@ -88,7 +59,7 @@ void VerificationRun::setJudgeMode(JudgeMode mode)
 
 void VerificationRun::setSecondOpinionDelay(int ms)
 {
-    secondOpinionDelayMs_ = ms;
+    again_.setDelay(ms);
     worker_->setSlowDownPause(ms);
 }
 
@@ -118,10 +89,10 @@ void VerificationRun::stop()
         takeBackWaitingLinks();
     else
         abandonTransfers();
-    for (const Provisional& waiting : std::exchange(again_, {})) {
+    for (const SecondPass::Waiting& waiting : again_.takeAll()) {
         if (aborted_)
             return;
-        settleUnsettled(waiting.node, waiting.result, waiting.attempts, Verdict::Unsure);
+        settleUnsettled(waiting.node, waiting.firstAnswer, waiting.attempts, Verdict::Unsure);
     }
     if (pending_.empty())
         finishWorker();
@@ -154,9 +125,7 @@ void VerificationRun::handOutNext()
     handOutFirstPass();
     const bool firstPassOver = walk_.atEnd() && pending_.empty();
     if (firstPassOver && !stopRequested_ && !tally_.secondPass && !again_.empty()) {
-        // Those asked to wait longest go last, so none holds up the others.
-        std::stable_sort(again_.begin(), again_.end(),
-                         [](const Provisional& a, const Provisional& b) { return a.due < b.due; });
+        again_.order();
         tally_.secondPass = true;
         emit tallied(this);
     }
@@ -183,9 +152,8 @@ void VerificationRun::handOutFirstPass()
 void VerificationRun::handOutSecondPass()
 {
     while (!stopRequested_ && !again_.empty() && pending_.size() < linksAhead_) {
-        const Provisional waiting = std::move(again_.front());
-        again_.pop_front();
-        submit(waiting.node, waiting.link, waiting.host, waiting.attempts + 1, waiting.result,
+        const SecondPass::Waiting waiting = again_.takeNext();
+        submit(waiting.node, waiting.link, waiting.host, waiting.attempts + 1, waiting.firstAnswer,
                waiting.due);
     }
 }
@@ -279,13 +247,10 @@ void VerificationRun::judge(const Pending& probed, const ProbeResult& result)
 void VerificationRun::askAgainLater(const Pending& probed, const ProbeResult& result,
                                     const Judgement& judgement)
 {
-    const qint64 wait =
-        std::max<qint64>(secondOpinionDelayMs_, qint64(result.retryAfterSeconds) * 1000);
-    again_.push_back({probed.node, probed.link, probed.host, result, probed.attempt,
-                      SteadyClockMs() + wait, false});
+    again_.wait(probed.node, probed.link, probed.host, result, probed.attempt);
     ++tally_.again;
     store(probed.node, judgement);
-    recount(std::nullopt, judgement.verdict);
+    tally_.recount(std::nullopt, judgement.verdict);
     emit tallied(this);
 }
 
@@ -293,11 +258,11 @@ void VerificationRun::settle(BookmarkNode* node, const LinkVerdict& verdict,
                              std::optional<Verdict> counted, bool unsettled)
 {
     store(node, verdict.judgement);
-    recount(counted, verdict.judgement.verdict);
+    tally_.recount(counted, verdict.judgement.verdict);
     // Before the end of the run, a later answer of another link may yet
     // show that the network works.
     if (verdict.judgement.noNetwork && !settled_) {
-        offline_.push_back({node, {}, {}, verdict.result, verdict.attempts, 0, unsettled});
+        offline_.push_back({node, verdict.result, verdict.attempts, unsettled});
         ++tally_.noNetwork;
     } else {
         emit verdictStored(node, verdict);
@@ -313,7 +278,7 @@ void VerificationRun::settleUnsettled(BookmarkNode* node, const ProbeResult& res
 
 void VerificationRun::settleOfflineLinks()
 {
-    for (const Provisional& offline : std::exchange(offline_, {})) {
+    for (const Offline& offline : std::exchange(offline_, {})) {
         if (aborted_)
             return;
         const Judgement judgement = offline.unsettled
@@ -322,7 +287,7 @@ void VerificationRun::settleOfflineLinks()
         if (!judgement.noNetwork) {
             --tally_.noNetwork;
             store(offline.node, judgement);
-            recount(Verdict::Unsure, judgement.verdict);
+            tally_.recount(Verdict::Unsure, judgement.verdict);
         }
         emit verdictStored(offline.node, {offline.result, judgement, offline.attempts});
     }
@@ -334,31 +299,18 @@ void VerificationRun::store(BookmarkNode* node, const Judgement& judgement)
     tree_.setStatus(node, StatusOfVerdict(judgement.verdict), judgement.text);
 }
 
-// Each link counts once, under its verdict of the moment: a second answer
-// moves it from "not sure" to what it says.
-void VerificationRun::recount(std::optional<Verdict> from, Verdict to)
-{
-    if (from)
-        --countOf(tally_, *from);
-    else
-        ++tally_.checked;
-    ++countOf(tally_, to);
-}
-
 void VerificationRun::onNodeAboutToBeRemoved(BookmarkNode* node)
 {
     // Links deleted before their verdict will never be checked.
     tally_.links -= uncheckedLinks(node);
-    const auto removed = [node](const Provisional& p) {
+    const int forgotten = again_.forgetWithin(node);
+    tally_.again -= forgotten;
+    const auto offline = std::remove_if(offline_.begin(), offline_.end(), [node](const Offline& p) {
         return BookmarkModel::isInSubtree(p.node, node);
-    };
-    const auto before = again_.size();
-    again_.erase(std::remove_if(again_.begin(), again_.end(), removed), again_.end());
-    tally_.again -= int(before - again_.size());
-    const auto offline = std::remove_if(offline_.begin(), offline_.end(), removed);
+    });
     tally_.noNetwork -= int(offline_.end() - offline);
     offline_.erase(offline, offline_.end());
-    bool tookBack = before != again_.size();
+    bool tookBack = forgotten > 0;
     for (auto it = pending_.begin(); it != pending_.end();) {
         if (it->node && BookmarkModel::isInSubtree(it->node, node)) {
             tally_.again -= it->attempt > 1;

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "Verdict.h"
+
 #include <QString>
 #include <QtGlobal>
+#include <optional>
 
 // How far a verification run has come, as its status panel tells it. Each
 // link checked counts once, under its verdict of the moment.
@@ -21,6 +24,11 @@ struct RunTally
     int again = 0;
     int checkedAgain = 0;
     qint64 elapsedMs = 0;
+
+    // Counts a link once, under its verdict of the moment: from is the
+    // verdict it was counted under before, if any (a second answer moves a
+    // link from "not sure" to what it says).
+    void recount(std::optional<Verdict> from, Verdict to);
 };
 
 // "4.2 s" under a minute, else "2 min 5 s".

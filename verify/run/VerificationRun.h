@@ -3,6 +3,7 @@
 #include "BookmarkEntry.h"
 #include "RunTally.h"
 #include "RunWalk.h"
+#include "SecondPass.h"
 #include "Settings.h"
 #include "TMyThread.h"
 #include "Verdict.h"
@@ -16,9 +17,6 @@
 
 class BookmarkModel;
 class BookmarkNode;
-
-// The lamp a verdict lights.
-BookmarkStatus StatusOfVerdict(Verdict verdict);
 
 // One verification run: the walk's cursor lives here on the main thread, the
 // probing on a TMyThread. The worker always has links waiting beyond those
@@ -102,16 +100,12 @@ private:
         ProbeResult firstAnswer; // of a link asked again
     };
 
-    // A link stored as not sure for now, which a later answer or the end of
-    // the run settles.
-    struct Provisional
+    // A link judged "no network?", which the end of the run judges again.
+    struct Offline
     {
         BookmarkNode* node;
-        QString link;
-        QString host;
         ProbeResult result;
         int attempts;
-        qint64 due;     // the second opinion's earliest time (SteadyClockMs)
         bool unsettled; // the run stopped before its second opinion
     };
 
@@ -138,7 +132,6 @@ private:
     void abandonTransfers();
     void finishWorker();
     void store(BookmarkNode* node, const Judgement& judgement);
-    void recount(std::optional<Verdict> from, Verdict to);
     void stopClock();
     // The links of the walk inside within (all for null) that hold no verdict yet.
     int uncheckedLinks(BookmarkNode* within) const;
@@ -149,9 +142,9 @@ private:
     BookmarkModel& tree_;
     std::unique_ptr<TMyThread> worker_;
     RunWalk walk_;
-    std::deque<Pending> pending_;      // handed to the worker, oldest first
-    std::deque<Provisional> again_;    // waiting for the second pass
-    std::vector<Provisional> offline_; // judged "no network?" so far
+    std::deque<Pending> pending_; // handed to the worker, oldest first
+    SecondPass again_{SecondOpinionDelayMs};
+    std::vector<Offline> offline_; // judged "no network?" so far
     int linksAtOnce_;
     size_t linksAhead_;
     quint64 nextTicket_ = 1;
@@ -159,7 +152,6 @@ private:
     bool aborted_ = false;
     bool settled_ = false; // the offline links have had their last judgement
     JudgeMode mode_ = JudgeMode::Person;
-    int secondOpinionDelayMs_ = SecondOpinionDelayMs;
     NetworkEvidence evidence_;
     RunTally tally_;
     QElapsedTimer clock_;

@@ -2,6 +2,34 @@
 
 #include <cmath>
 
+namespace {
+
+int& countOf(RunTally& tally, Verdict verdict)
+{
+    switch (verdict) {
+    case Verdict::Alive:
+        return tally.alive;
+    case Verdict::Dead:
+        return tally.dead;
+    case Verdict::Unsure:
+        return tally.unsure;
+    case Verdict::Unchecked:
+        break;
+    }
+    return tally.unchecked;
+}
+
+} // namespace
+
+void RunTally::recount(std::optional<Verdict> from, Verdict to)
+{
+    if (from)
+        --countOf(*this, *from);
+    else
+        ++checked;
+    ++countOf(*this, to);
+}
+
 QString RunDurationText(qint64 elapsedMs)
 {
     if (elapsedMs < 59950)

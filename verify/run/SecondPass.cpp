@@ -1,0 +1,43 @@
+#include "SecondPass.h"
+
+#include "BookmarkModel.h"
+#include "ProbeSchedule.h"
+
+#include <algorithm>
+#include <utility>
+
+void SecondPass::wait(BookmarkNode* node, const QString& link, const QString& host,
+                      const ProbeResult& firstAnswer, int attempts)
+{
+    const qint64 wait = std::max<qint64>(delayMs_, qint64(firstAnswer.retryAfterSeconds) * 1000);
+    waiting_.push_back({node, link, host, firstAnswer, attempts, SteadyClockMs() + wait});
+}
+
+void SecondPass::order()
+{
+    std::stable_sort(waiting_.begin(), waiting_.end(),
+                     [](const Waiting& a, const Waiting& b) { return a.due < b.due; });
+}
+
+SecondPass::Waiting SecondPass::takeNext()
+{
+    Waiting next = std::move(waiting_.front());
+    waiting_.pop_front();
+    return next;
+}
+
+std::deque<SecondPass::Waiting> SecondPass::takeAll()
+{
+    return std::exchange(waiting_, {});
+}
+
+int SecondPass::forgetWithin(const BookmarkNode* top)
+{
+    const auto before = waiting_.size();
+    waiting_.erase(std::remove_if(waiting_.begin(), waiting_.end(),
+                                  [top](const Waiting& waiting) {
+                                      return BookmarkModel::isInSubtree(waiting.node, top);
+                                  }),
+                   waiting_.end());
+    return int(before - waiting_.size());
+}
