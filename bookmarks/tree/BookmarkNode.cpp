@@ -15,3 +15,24 @@ BookmarkNode::~BookmarkNode()
         node->children_.clear();
     }
 }
+
+bool BookmarkNode::isWithin(const BookmarkNode* top) const
+{
+    for (const BookmarkNode* n = this; n; n = n->parent_) {
+        if (n == top)
+            return true;
+    }
+    return false;
+}
+
+BookmarkNode* BookmarkNode::nextAfterSubtree() const
+{
+    // Only the invisible root has no parent.
+    for (const BookmarkNode* n = this; n->parent_ && !n->detached_; n = n->parent_) {
+        const auto& siblings = n->parent_->children_;
+        const size_t next = size_t(n->row_) + 1;
+        if (next < siblings.size())
+            return siblings[next].get();
+    }
+    return nullptr;
+}

@@ -21,9 +21,18 @@ public:
     int row() const { return row_; }
     int childCount() const { return int(children_.size()); }
     BookmarkNode* child(int row) const { return children_[size_t(row)].get(); }
+    // Whether this is top itself or lies below it.
+    bool isWithin(const BookmarkNode* top) const;
+    // The next node in pre-order, collapsed subtrees included; nullptr after
+    // the last node of the tree, or of a subtree taken out of it.
+    BookmarkNode* next() const { return children_.empty() ? nextAfterSubtree() : child(0); }
+    // The first node after this one's whole subtree in pre-order (its next
+    // sibling, else the next sibling of the nearest ancestor that has one).
+    BookmarkNode* nextAfterSubtree() const;
 
 private:
     friend class BookmarkModel;
+    friend class ShownRows;
     BookmarkNode* parent_ = nullptr;
     int row_ = 0;
     // Set on the top of a subtree that was taken out of the tree while an

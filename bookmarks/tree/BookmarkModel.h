@@ -1,19 +1,14 @@
 #pragma once
 
+#include "BookmarkCells.h"
 #include "BookmarkNode.h"
+#include "NodeOrder.h"
+#include "ShownRows.h"
 
 #include <QAbstractItemModel>
 #include <functional>
 #include <memory>
 #include <vector>
-
-enum BookmarkColumn
-{
-    ColumnName = 0,
-    ColumnLink = 1,
-    ColumnStatus = 2,
-    ColumnCount = 3
-};
 
 // The bookmark tree and its item-model adapter: the only store of entries.
 // Every structural change goes through here, so only this class calls the
@@ -25,9 +20,7 @@ class BookmarkModel final : public QAbstractItemModel
 public:
     enum Role
     {
-        // A BookmarkImage: the node icon in the Name column, a link's lamp in
-        // the Status column.
-        ImageIndexRole = Qt::UserRole + 1,
+        ImageIndexRole = BookmarkImageRole,
     };
 
     explicit BookmarkModel(QObject* parent = nullptr);
@@ -63,7 +56,7 @@ public:
 
     // Every node in pre-order, as nextNode() walks them; kept until a node
     // is added or removed.
-    const std::vector<BookmarkNode*>& nodesInOrder() const;
+    const std::vector<BookmarkNode*>& nodesInOrder() const { return order_.nodes(root_.get()); }
     // Changes whenever a node is added or removed or a link rewritten, so
     // that what is worked out from the tree's texts knows when it is stale.
     quint64 revision() const { return revision_; }
@@ -77,9 +70,9 @@ public:
     // below it, the groups in tree order of their first link.
     void showGroups(std::vector<std::vector<BookmarkNode*>> groups);
     void showAll();
-    bool isFiltered() const { return filtered_; }
+    bool isFiltered() const { return rows_.filtered(); }
     // Whether node has a row in the view (a hidden node has no index).
-    bool isShown(const BookmarkNode* node) const;
+    bool isShown(const BookmarkNode* node) const { return rows_.isShown(node); }
 
     QModelIndex indexOf(BookmarkNode* node, int column = 0) const; // invalid while hidden
     static BookmarkNode* nodeOf(const QModelIndex& index);
@@ -100,49 +93,25 @@ signals:
 
 private:
     bool isAttached(const BookmarkNode* node) const;
-    // The rows as the view sees them, filtered or not.
-    int rowsBelow(const BookmarkNode* owner) const;
-    BookmarkNode* rowBelow(const BookmarkNode* owner, int row) const;
-    BookmarkNode* rowParent(const BookmarkNode* node) const;
-    int rowOf(const BookmarkNode* node) const;
     void structureChanged();
-    // Empties the shown structure, for a new one.
-    void forgetShown();
-    // Shows node as the next row below owner.
-    void showRow(BookmarkNode* node, BookmarkNode* owner);
     // Takes the rows of a subtree about to leave out of the shown structure;
     // the rows left are closed up when the update bracket ends.
     void hideSubtreeRows(BookmarkNode* top);
-    void closeUpShownRows();
     void emitNodeChanged(BookmarkNode* node);
     void emitShownRowsChanged();
     void startLayoutChange();
     void finishLayoutChange();
     std::unique_ptr<BookmarkNode> detach(BookmarkNode* node);
     void emitRowsChanged(BookmarkNode* parent, int firstRow, int lastRow);
-    static QVariant statusText(const BookmarkEntry& entry);
-    // "3 dead, 1 not sure" for a folder with links that need a decision;
-    // nothing for one without.
-    static QVariant folderCounts(const BookmarkEntry& folder);
     // Adds dead and unsure to the counts of every folder above node.
     void countInAncestors(BookmarkNode* node, int dead, int unsure);
-    static QVariant toolTip(const BookmarkEntry& entry, int column);
 
     std::unique_ptr<BookmarkNode> root_; // invisible root, carries no entry
     int updateDepth_ = 0;
     bool layoutChanging_ = false;
-    bool filtered_ = false;
-    std::vector<BookmarkNode*> shownGaps_; // shown parents that lost rows in this bracket
-    // The nodes that carry shown rows, so that a new filter empties only
-    // those; unknown once nodes came or went, and then every node is visited.
-    std::vector<BookmarkNode*> shownNodes_;
-    bool shownNodesKnown_ = true;
+    ShownRows rows_;
     quint64 revision_ = 0;
-    // nodesInOrder(), with the place of each node's parent in it (-1 for a
-    // top-level node), made again on first use after a node came or went.
-    mutable std::vector<BookmarkNode*> order_;
-    mutable std::vector<int> parentAt_;
-    mutable bool orderCurrent_ = false;
+    mutable NodeOrder order_;
     // Subtrees removed inside an update bracket. The view may still hold
     // indexes into them until the bracket ends, so they die only then.
     std::vector<std::unique_ptr<BookmarkNode>> graveyard_;
