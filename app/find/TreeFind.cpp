@@ -1,6 +1,4 @@
-// The find bar of the main window: the tree narrowed to the links looked
-// for while it is shown, and put back as it was when it closes.
-#include "TForm1.h"
+#include "TreeFind.h"
 
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
@@ -13,79 +11,93 @@
 #include <QItemSelectionModel>
 #include <algorithm>
 
-void TForm1::showFindBar()
+TreeFind::TreeFind(FindBar& bar, BookmarkView& view, const MovedLinks& moved,
+                   std::function<void()> relayout, QObject* parent)
+    : QObject(parent), bar_(bar), view_(view), tree_(*view.bookmarks()), moved_(moved),
+      relayout_(std::move(relayout))
 {
-    if (findBar->isHidden()) {
-        rememberView();
-        searchIndex_.prepare(*bookmarks_);
-        findBar->show();
-        applyAnchors();
-    }
-    findBar->focusField();
+    connect(&bar_, &FindBar::filterChanged, this, &TreeFind::apply);
+    connect(&bar_, &FindBar::closeAsked, this, &TreeFind::hide);
+    connect(&tree_, &BookmarkModel::nodeAboutToBeRemoved, this, &TreeFind::forgetViewBelow);
 }
 
-void TForm1::hideFindBar()
+void TreeFind::show()
 {
-    if (findBar->isHidden())
+    if (bar_.isHidden()) {
+        rememberView();
+        searchIndex_.prepare(tree_);
+        bar_.show();
+        relayout_();
+    }
+    bar_.focusField();
+}
+
+bool TreeFind::hasFocus() const
+{
+    return !bar_.isHidden() && bar_.isAncestorOf(bar_.window()->focusWidget());
+}
+
+void TreeFind::hide()
+{
+    if (bar_.isHidden())
         return;
-    const bool hadFocus = findBar->isAncestorOf(focusWidget());
-    findBar->hide();
-    findBar->reset();
-    applyAnchors();
-    bookmarks_->showAll();
+    const bool hadFocus = bar_.isAncestorOf(bar_.window()->focusWidget());
+    bar_.hide();
+    bar_.reset();
+    relayout_();
+    tree_.showAll();
     searchIndex_.release();
     restoreView();
     viewBefore_ = {};
     if (hadFocus)
-        VT->setFocus();
+        view_.setFocus();
 }
 
-void TForm1::applyFind()
+void TreeFind::apply()
 {
-    ShowFound(*bookmarks_, searchIndex_, SearchText(findBar->text()), findBar->choice(),
-              *movedLinks_);
+    ShowFound(tree_, searchIndex_, SearchText(bar_.text()), bar_.choice(), moved_);
     // What was found is in sight; with nothing looked for, the tree as it was.
-    if (bookmarks_->isFiltered())
-        VT->openAllFolders();
+    if (tree_.isFiltered())
+        view_.openAllFolders();
     else
         restoreView();
 }
 
-void TForm1::refreshFind()
+void TreeFind::refresh()
 {
-    if (!findBar->isHidden())
-        applyFind();
+    if (!bar_.isHidden())
+        apply();
 }
 
-void TForm1::rememberView()
+void TreeFind::rememberView()
 {
     viewBefore_ = {};
-    for (BookmarkNode* node = bookmarks_->firstNode(); node; node = bookmarks_->nextNode(node)) {
-        if (node->entry.IsFolder && VT->isExpanded(bookmarks_->indexOf(node)))
+    for (BookmarkNode* node = tree_.firstNode(); node; node = tree_.nextNode(node)) {
+        if (node->entry.IsFolder && view_.isExpanded(tree_.indexOf(node)))
             viewBefore_.open.push_back(node);
     }
-    for (const QModelIndex& row : VT->selectionModel()->selectedRows())
+    for (const QModelIndex& row : view_.selectionModel()->selectedRows())
         viewBefore_.selected.push_back(BookmarkModel::nodeOf(row));
-    viewBefore_.current = BookmarkModel::nodeOf(VT->currentIndex());
+    viewBefore_.current = BookmarkModel::nodeOf(view_.currentIndex());
 }
 
-void TForm1::restoreView()
+void TreeFind::restoreView()
 {
     for (BookmarkNode* folder : viewBefore_.open)
-        VT->expand(bookmarks_->indexOf(folder));
+        view_.expand(tree_.indexOf(folder));
     QItemSelection rows;
     for (BookmarkNode* node : viewBefore_.selected) {
-        const QModelIndex row = bookmarks_->indexOf(node);
+        const QModelIndex row = tree_.indexOf(node);
         rows.select(row, row);
     }
-    QItemSelectionModel* selection = VT->selectionModel();
+    QItemSelectionModel* selection = view_.selectionModel();
     selection->select(rows, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     if (viewBefore_.current)
-        selection->setCurrentIndex(bookmarks_->indexOf(viewBefore_.current),
+        selection->setCurrentIndex(tree_.indexOf(viewBefore_.current),
                                    QItemSelectionModel::NoUpdate);
 }
 
-void TForm1::forgetViewBelow(BookmarkNode* top)
+void TreeFind::forgetViewBelow(BookmarkNode* top)
 {
     const auto below = [top](const BookmarkNode* node) {
         return BookmarkModel::isInSubtree(node, top);

@@ -1,21 +1,16 @@
-// The bookmark view's context menu: what can be done with the selected rows,
-// in the look of the toolbar's menus. Each item goes the way its key or menu
-// item goes, so every action keeps one path.
-#include "TForm1.h"
+#include "ContextMenu.h"
 
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
 #include "ChosenEntries.h"
 #include "FileManager.h"
-#include "KeptVerdicts.h"
 #include "MenuStyle.h"
 #include "MovedLinks.h"
+#include "ViewSelection.h"
 
-#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QItemSelectionModel>
 #include <QMenu>
-#include <algorithm>
 
 namespace {
 
@@ -28,144 +23,100 @@ QAction* addItem(QMenu* menu, const QString& caption, const QString& hint)
 
 } // namespace
 
-void TForm1::setupContextMenu()
+ContextMenu::ContextMenu(BookmarkView& view, const MovedLinks& moved,
+                         const std::filesystem::path& favorites, QWidget* window)
+    : QObject(window), view_(view), moved_(moved), favorites_(favorites)
 {
-    pmVT = new QMenu(this);
-    mnOpenLink = addItem(pmVT, QStringLiteral("Open link"), QStringLiteral("In the web browser"));
-    pmVT->setDefaultAction(mnOpenLink);
-    mnCopyLink = addItem(pmVT, QStringLiteral("Copy link"),
-                         QStringLiteral("Put the selected links on the clipboard"));
-    pmVT->addSeparator();
-    mnCheckAgain = addItem(pmVT, QStringLiteral("Check again"),
-                           QStringLiteral("Verify the selected links, and those of selected "
-                                          "folders"));
-    mnUpdateSelected = addItem(pmVT, QStringLiteral("Update to new address"),
-                               QStringLiteral("Rewrite the selected links that moved for good"));
-    pmVT->addSeparator();
-    mnShowInFileManager = addItem(pmVT, QStringLiteral("Show in file manager"),
-                                  QStringLiteral("Show the shortcut files in their folder"));
-    mnMoveToTrash = addItem(pmVT, QStringLiteral("Move to Trash"),
-                            QStringLiteral("Delete the selected entries"));
-    pmVT->addSeparator();
-    mnOpenAnotherFolder = addItem(pmVT, QStringLiteral("Open another folder…"),
-                                  QStringLiteral("Show another Favorites folder"));
+    menu = new QMenu(window);
+    openLink = addItem(menu, QStringLiteral("Open link"), QStringLiteral("In the web browser"));
+    menu->setDefaultAction(openLink);
+    copyLink = addItem(menu, QStringLiteral("Copy link"),
+                       QStringLiteral("Put the selected links on the clipboard"));
+    menu->addSeparator();
+    checkAgain = addItem(menu, QStringLiteral("Check again"),
+                         QStringLiteral("Verify the selected links, and those of selected "
+                                        "folders"));
+    updateSelected = addItem(menu, QStringLiteral("Update to new address"),
+                             QStringLiteral("Rewrite the selected links that moved for good"));
+    menu->addSeparator();
+    showInFolder = addItem(menu, QStringLiteral("Show in file manager"),
+                           QStringLiteral("Show the shortcut files in their folder"));
+    moveToTrash = addItem(menu, QStringLiteral("Move to Trash"),
+                          QStringLiteral("Delete the selected entries"));
+    menu->addSeparator();
+    openAnotherFolder = addItem(menu, QStringLiteral("Open another folder…"),
+                                QStringLiteral("Show another Favorites folder"));
 
-    connect(pmVT, &QMenu::aboutToShow, this, &TForm1::pmVTPopup);
-    connect(mnOpenLink, &QAction::triggered, this, [this] {
+    connect(menu, &QMenu::aboutToShow, this, &ContextMenu::enableItems);
+    connect(openLink, &QAction::triggered, this, [this] {
         // Enter and a double click open the current row; make it the one selected.
-        const QModelIndexList rows = VT->selectionModel()->selectedRows();
+        const QModelIndexList rows = view_.selectionModel()->selectedRows();
         if (rows.size() == 1)
-            VT->selectionModel()->setCurrentIndex(rows.front(), QItemSelectionModel::NoUpdate);
-        VTDblClick();
+            view_.selectionModel()->setCurrentIndex(rows.front(), QItemSelectionModel::NoUpdate);
+        emit openLinkAsked();
     });
-    connect(mnCopyLink, &QAction::triggered, this, &TForm1::copySelectedLinks);
-    connect(mnCheckAgain, &QAction::triggered, this, &TForm1::mnCheckAgainClick);
-    connect(mnUpdateSelected, &QAction::triggered, this, &TForm1::mnUpdateSelectedClick);
-    connect(mnShowInFileManager, &QAction::triggered, this, &TForm1::mnShowInFileManagerClick);
-    // Picked from the menu of a dead or moved link, the deletion rests on
-    // what the run found of it.
-    connect(mnMoveToTrash, &QAction::triggered, this, [this] {
-        deleteSelection([this](const BookmarkNode* node) {
-            return node->entry.Status == StatusDead || movedLinks_->isMoved(node);
-        });
-    });
-    connect(mnOpenAnotherFolder, &QAction::triggered, this, &TForm1::mnOpenFolderClick);
-    // A right click reaches the rows' area, the Menu key the view itself.
-    VT->viewport()->installEventFilter(this);
+    connect(showInFolder, &QAction::triggered, this, &ContextMenu::showInFileManager);
 }
 
-void TForm1::VTContextPopup(const QPoint& at)
+void ContextMenu::setState(std::function<bool()> idle, std::function<bool()> toTrash)
+{
+    idle_ = std::move(idle);
+    toTrash_ = std::move(toTrash);
+}
+
+void ContextMenu::popupAt(const QPoint& at)
 {
     // As in file managers: a click outside the selection acts on that row alone.
-    const QModelIndex row = VT->indexAt(at);
-    if (row.isValid() && !VT->isNodeSelected(BookmarkModel::nodeOf(row)))
-        VT->selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect |
-                                                       QItemSelectionModel::Rows);
-    VT->cancelMode();
-    pmVT->exec(VT->viewport()->mapToGlobal(at));
+    const QModelIndex row = view_.indexAt(at);
+    if (row.isValid() && !view_.isNodeSelected(BookmarkModel::nodeOf(row)))
+        view_.selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect |
+                                                         QItemSelectionModel::Rows);
+    view_.cancelMode();
+    menu->exec(view_.viewport()->mapToGlobal(at));
 }
 
-void TForm1::VTContextKey()
+void ContextMenu::popupAtCurrent()
 {
-    const QModelIndex current = VT->currentIndex();
+    const QModelIndex current = view_.currentIndex();
     QPoint at;
     if (current.isValid()) {
-        VT->scrollTo(current);
-        at = VT->visualRect(current).bottomLeft();
+        view_.scrollTo(current);
+        at = view_.visualRect(current).bottomLeft();
     }
-    VT->cancelMode();
-    pmVT->exec(VT->viewport()->mapToGlobal(at));
+    view_.cancelMode();
+    menu->exec(view_.viewport()->mapToGlobal(at));
 }
 
-std::vector<BookmarkNode*> TForm1::selectedTops() const
+void ContextMenu::enableItems()
 {
-    return bookmarks_->sortedSelection(
-        [this](BookmarkNode* node) { return VT->isNodeSelected(node); });
-}
-
-ChosenEntries TForm1::chosenRows(Reach reach) const
-{
-    return ChooseEntries(
-        *bookmarks_, [this](BookmarkNode* node) { return VT->isNodeSelected(node); }, reach);
-}
-
-void TForm1::pmVTPopup()
-{
-    const std::vector<BookmarkNode*> tops = selectedTops();
-    const ChosenEntries chosen = chosenRows(Reach::Links);
-    const QModelIndexList rows = VT->selectionModel()->selectedRows();
+    const BookmarkModel& tree = *view_.bookmarks();
+    const std::vector<BookmarkNode*> tops = SelectedTops(view_);
+    const ChosenEntries chosen = ChosenRows(view_, Reach::Links);
+    const QModelIndexList rows = view_.selectionModel()->selectedRows();
     int selectedLinks = 0;
     for (const QModelIndex& row : rows)
         selectedLinks += !BookmarkModel::nodeOf(row)->entry.IsFolder;
-    BookmarkNode* root = bookmarks_->firstNode();
-    const bool rootSelected = root && VT->isNodeSelected(root);
-    const bool idle = !VerifyThread;
+    BookmarkNode* root = tree.firstNode();
+    const bool rootSelected = root && view_.isNodeSelected(root);
+    const bool idle = idle_();
 
-    mnOpenLink->setEnabled(rows.size() == 1 && selectedLinks == 1);
-    mnCopyLink->setEnabled(!LinksOf(*bookmarks_, chosenRows(Reach::Anywhere), 1).empty());
-    mnCheckAgain->setEnabled(idle && !LinksOf(*bookmarks_, chosen, 1).empty());
-    mnUpdateSelected->setEnabled(idle && movedLinks_->count(WithinChosen(chosen)) > 0);
-    mnShowInFileManager->setEnabled(!tops.empty());
+    openLink->setEnabled(rows.size() == 1 && selectedLinks == 1);
+    copyLink->setEnabled(!LinksOf(tree, ChosenRows(view_, Reach::Anywhere), 1).empty());
+    checkAgain->setEnabled(idle && !LinksOf(tree, chosen, 1).empty());
+    updateSelected->setEnabled(idle && moved_.count(WithinChosen(chosen)) > 0);
+    showInFolder->setEnabled(!tops.empty());
     // The Favorites folder itself is never deleted; with others it is left out.
-    mnMoveToTrash->setEnabled(!rows.isEmpty() && !(rootSelected && rows.size() == 1));
+    moveToTrash->setEnabled(!rows.isEmpty() && !(rootSelected && rows.size() == 1));
     // The item names what Options make of it.
-    mnMoveToTrash->setText(deletesToTrash() ? QStringLiteral("Move to Trash")
-                                            : QStringLiteral("Delete permanently"));
-    mnOpenAnotherFolder->setEnabled(rootSelected || !root);
+    moveToTrash->setText(toTrash_() ? QStringLiteral("Move to Trash")
+                                    : QStringLiteral("Delete permanently"));
+    openAnotherFolder->setEnabled(rootSelected || !root);
 }
 
-void TForm1::mnCheckAgainClick()
-{
-    if (VerifyThread)
-        return;
-    ChosenEntries chosen = chosenRows(Reach::Links);
-    const std::vector<BookmarkNode*> links = LinksOf(*bookmarks_, chosen);
-    if (links.empty())
-        return;
-    // Only these lamps go grey; what the last run found elsewhere still holds.
-    for (BookmarkNode* top : chosen.entries) {
-        movedLinks_->forgetVerdicts(top);
-        verdicts_->forgetSubtree(top);
-    }
-    for (BookmarkNode* link : links)
-        bookmarks_->setStatus(link, StatusUnverified);
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    startRun(std::move(chosen.entries));
-}
-
-void TForm1::mnUpdateSelectedClick()
-{
-    const ChosenEntries chosen = chosenRows(Reach::Links);
-    updateMovedLinks(
-        WithinChosen(chosen),
-        std::count_if(chosen.leftOutside.begin(), chosen.leftOutside.end(),
-                      [this](const BookmarkNode* node) { return movedLinks_->isMoved(node); }));
-}
-
-void TForm1::mnShowInFileManagerClick()
+void ContextMenu::showInFileManager()
 {
     std::vector<std::string> paths;
-    for (const BookmarkNode* top : selectedTops())
-        paths.push_back(top->entry.Path.empty() ? FavoritesPath.native() : top->entry.Path);
+    for (const BookmarkNode* top : SelectedTops(view_))
+        paths.push_back(top->entry.Path.empty() ? favorites_.native() : top->entry.Path);
     ShowInFileManager(QDBusConnection::sessionBus(), paths);
 }

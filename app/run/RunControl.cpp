@@ -1,21 +1,19 @@
-// The verification run as the main window drives it: the menu items, the
-// status reset before a run, the end of a run and the header animation.
-#include "TForm1.h"
+#include "RunControl.h"
 
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
+#include "ChosenEntries.h"
 #include "CurlProbeEngine.h"
 #include "EntryCounts.h"
 #include "ExactPictures.h"
+#include "KeptResults.h"
 #include "KeptVerdicts.h"
 #include "MessageBoxes.h"
 #include "MovedLinks.h"
-#include "StatusPanels.h"
-#include "TfrOptions.h"
 #include "TreeResults.h"
 #include "VerificationRun.h"
 
-#include <QCloseEvent>
+#include <QAction>
 #include <QCoreApplication>
 #include <QTimer>
 
@@ -24,176 +22,179 @@ ProbeEngineFactory DefaultProbeEngines()
     return [] { return std::make_unique<CurlProbeEngine>(); };
 }
 
-void TForm1::setOptionsDialog(TfrOptions* dialog)
+RunControl::RunControl(BookmarkModel& tree, MovedLinks& moved, KeptVerdicts& verdicts,
+                       KeptResults& results, RunWindow window)
+    : QObject(window.window), tree_(tree), moved_(moved), verdicts_(verdicts), results_(results),
+      window_(std::move(window)), choices_([] {
+          return RunChoices{Settings::DefaultLinksAtOnce, false};
+      })
 {
-    optionsDialog_ = dialog;
-    const auto refresh = [this] { proxySettings_->set(optionsDialog_->proxySettings()); };
-    connect(dialog, &TfrOptions::proxySettingsChanged, this, refresh);
-    refresh();
 }
 
-void TForm1::mnVerifyLinksClick()
+void RunControl::verifyLinks()
 {
-    ResetStatuses();
-    if (VerifyThread)
+    resetStatuses();
+    if (window_.current)
         return;
-    if (CountEntries(*bookmarks_).links == 0) {
-        showStatusNotice(QStringLiteral("There are no links to check"));
+    if (CountEntries(tree_).links == 0) {
+        showNotice(QStringLiteral("There are no links to check"));
         return;
     }
-    startRun({});
+    start({});
 }
 
-void TForm1::startRun(std::vector<BookmarkNode*> tops)
+void RunControl::checkAgain(ChosenEntries chosen)
 {
-    mnStopVerify->setEnabled(true);
-    mnVerifyLinks->setEnabled(false);
+    if (window_.current)
+        return;
+    const std::vector<BookmarkNode*> links = LinksOf(tree_, chosen);
+    if (links.empty())
+        return;
+    // Only these lamps go grey; what the last run found elsewhere still holds.
+    for (BookmarkNode* top : chosen.entries) {
+        moved_.forgetVerdicts(top);
+        verdicts_.forgetSubtree(top);
+    }
+    for (BookmarkNode* link : links)
+        tree_.setStatus(link, StatusUnverified);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    start(std::move(chosen.entries));
+}
+
+void RunControl::start(std::vector<BookmarkNode*> tops)
+{
+    window_.stopVerify->setEnabled(true);
+    window_.verifyLinks->setEnabled(false);
 
     // The setting in effect now holds for this whole run.
-    const int linksAtOnce =
-        optionsDialog_ ? optionsDialog_->linksAtOnce() : Settings::DefaultLinksAtOnce;
-    const bool strict = optionsDialog_ && optionsDialog_->strictVerdicts();
-    auto* run = new VerificationRun(*bookmarks_, proxySettings_, engines_(), linksAtOnce, this);
-    run->setJudgeMode(strict ? JudgeMode::Strict : JudgeMode::Person);
+    const RunChoices choices = choices_();
+    auto* run = new VerificationRun(tree_, proxySettings_, engines_(), choices.linksAtOnce, this);
+    run->setJudgeMode(choices.strict ? JudgeMode::Strict : JudgeMode::Person);
     if (workerStackSize_)
         run->setWorkerStackSize(workerStackSize_);
     if (!tops.empty())
         run->limitTo(std::move(tops));
-    connect(run, &VerificationRun::ended, this, &TForm1::VerifyDone);
-    connect(run, &VerificationRun::tallied, this, &TForm1::showRunTally);
-    connect(run, &VerificationRun::verdictStored, movedLinks_,
+    connect(run, &VerificationRun::ended, this, &RunControl::done);
+    connect(run, &VerificationRun::tallied, this, &RunControl::showTally);
+    connect(run, &VerificationRun::verdictStored, &moved_,
             [this](BookmarkNode* node, const LinkVerdict& verdict) {
-                movedLinks_->noteVerdict(node, verdict.result.finalAddress,
-                                         verdict.result.permanentRedirects,
-                                         verdict.judgement.verdict == Verdict::Alive);
+                moved_.noteVerdict(node, verdict.result.finalAddress,
+                                   verdict.result.permanentRedirects,
+                                   verdict.judgement.verdict == Verdict::Alive);
             });
-    connect(run, &VerificationRun::verdictStored, verdicts_, &KeptVerdicts::keep);
+    connect(run, &VerificationRun::verdictStored, &verdicts_, &KeptVerdicts::keep);
     connect(run, &VerificationRun::verdictStored, this,
             [this](BookmarkNode* node, const LinkVerdict& verdict) {
-                if (!results_)
+                ResultsStore* store = results_.store();
+                if (!store)
                     return;
                 const KeptResult& kept =
-                    KeepVerdict(*results_, node->entry, verdict.judgement, clock_());
+                    KeepVerdict(*store, node->entry, verdict.judgement, results_.now());
                 // A fresh verdict names its streak too, as a kept one does.
                 if (const QString streak = DeadStreakText(kept); !streak.isEmpty())
-                    bookmarks_->setStatus(node, StatusDead,
-                                          verdict.judgement.text + QStringLiteral("; ") + streak);
+                    tree_.setStatus(node, StatusDead,
+                                    verdict.judgement.text + QStringLiteral("; ") + streak);
             });
-    VerifyThread = run;
-    refreshTidyItems();
+    window_.current = run;
+    window_.refreshTidy();
     if (!run->start()) {
         // Leave the window usable: a run that never began is no run.
-        VerifyThread = nullptr;
+        window_.current = nullptr;
         delete run;
         returnToIdle();
-        ShowMessageBox(this, QMessageBox::Critical, QCoreApplication::applicationName(),
+        ShowMessageBox(window_.window, QMessageBox::Critical, QCoreApplication::applicationName(),
                        QStringLiteral("Thread creation error."), QMessageBox::Ok);
         return;
     }
     latestRun_ = run;
-    lastRunReachedNoServer = false;
-    showRunTally(run);
-    Timer1->start();
+    window_.reachedNoServer = false;
+    showTally(run);
+    window_.timer->start();
 }
 
-void TForm1::mnStopVerifyClick()
+void RunControl::stop()
 {
-    if (!VerifyThread)
+    if (!window_.current)
         return;
     // Detached at once; its transfers are dropped (a strict run one link at
     // a time lets its last probe land), and its end changes nothing.
-    VerificationRun* stopped = VerifyThread;
+    VerificationRun* stopped = window_.current;
     stopped->stop();
-    VerifyThread = nullptr;
+    window_.current = nullptr;
     returnToIdle();
-    showRunTally(stopped);
+    showTally(stopped);
     // What was judged so far is kept; a probe still landing is kept when the
     // run ends.
-    saveKeptResults();
+    results_.save();
 }
 
-void TForm1::ResetStatuses()
+void RunControl::resetStatuses()
 {
-    bookmarks_->resetStatuses();
-    movedLinks_->forgetVerdicts();
-    verdicts_->clear();
+    tree_.resetStatuses();
+    moved_.forgetVerdicts();
+    verdicts_.clear();
     // The grey lamps show before the first probe; user input waits, so
     // nothing re-enters a run that is only being set up.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-void TForm1::VerifyDone(VerificationRun* run)
+void RunControl::done(VerificationRun* run)
 {
-    if (run == VerifyThread) {
-        VerifyThread = nullptr;
+    if (run == window_.current) {
+        window_.current = nullptr;
         returnToIdle();
-        refreshFind();
+        window_.refreshFind();
     }
-    showRunTally(run);
+    showTally(run);
     if (run == latestRun_)
         latestRun_ = nullptr;
     run->deleteLater();
-    saveKeptResults();
+    results_.save();
 }
 
-void TForm1::showRunTally(VerificationRun* run)
+void RunControl::showTally(VerificationRun* run)
 {
     // An older run still landing its last probes never writes over a newer one.
     if (run != latestRun_)
         return;
     const RunTally tally = run->tally();
-    if (run == VerifyThread) {
-        StatusBar1->setPanelText(2, RunProgressText(tally));
+    if (run == window_.current) {
+        window_.showInPanel(RunProgressText(tally), {});
         return;
     }
-    StatusBar1->setPanelText(2, RunSummaryText(tally, run->isStopped()));
-    lastRunReachedNoServer = ReachedNoServer(tally);
+    window_.showInPanel(RunSummaryText(tally, run->isStopped()), {});
+    window_.reachedNoServer = ReachedNoServer(tally);
 }
 
-void TForm1::showStatusNotice(const QString& text, const QString& toolTip)
+void RunControl::showNotice(const QString& text, const QString& toolTip)
 {
     // A stopped run still landing its last probes must not write over it.
-    if (latestRun_ != VerifyThread)
+    if (latestRun_ != window_.current)
         latestRun_ = nullptr;
-    StatusBar1->setPanelText(2, text, toolTip);
+    window_.showInPanel(text, toolTip);
 }
 
-void TForm1::Timer1Timer()
+void RunControl::nextHeaderFrame()
 {
-    if (++HeaderFrame >= BusyIndicator::FrameCount)
-        HeaderFrame = 0;
-    VT->setStatusHeaderImage(HeaderFrame);
+    if (++window_.headerFrame >= BusyIndicator::FrameCount)
+        window_.headerFrame = 0;
+    window_.view->setStatusHeaderImage(window_.headerFrame);
 }
 
-void TForm1::returnToIdle()
+void RunControl::returnToIdle()
 {
-    mnStopVerify->setEnabled(false);
-    mnVerifyLinks->setEnabled(true);
-    refreshTidyItems();
-    Timer1->stop();
-    VT->setStatusHeaderImage(-1);
+    window_.stopVerify->setEnabled(false);
+    window_.verifyLinks->setEnabled(true);
+    window_.refreshTidy();
+    window_.timer->stop();
+    window_.view->setStatusHeaderImage(-1);
 }
 
-void TForm1::abortAllRuns()
+void RunControl::abortAll()
 {
-    // Every run, the current one and stopped ones still finishing: their
-    // transfers are cancelled and their threads joined before the tree goes.
     const auto runs = findChildren<VerificationRun*>(Qt::FindDirectChildrenOnly);
     for (VerificationRun* run : runs)
         delete run;
-    VerifyThread = nullptr;
+    window_.current = nullptr;
     latestRun_ = nullptr;
-}
-
-void TForm1::closeEvent(QCloseEvent* event)
-{
-    // Gone from the screen first: joining the workers may take a moment.
-    hide();
-    abortAllRuns();
-    // The folders remembered open are those of the whole tree.
-    hideFindBar();
-    returnToIdle();
-    saveKeptResults();
-    saveWindowState();
-    QWidget::closeEvent(event);
 }

@@ -1,20 +1,21 @@
-// Tidying the tree from the main window: moved links rewritten to their new
-// address (and the last update taken back with Ctrl+Z), and duplicate
-// links selected so that the Delete key moves the extras to the Trash.
-#include "TForm1.h"
+#include "TidyActions.h"
 
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
 #include "ChosenEntries.h"
 #include "DuplicateGroups.h"
+#include "KeptResults.h"
 #include "MessageBoxes.h"
 #include "MovedLinks.h"
 #include "StillAsRead.h"
 #include "TreeResults.h"
+#include "ViewSelection.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QItemSelection>
 #include <QItemSelectionModel>
+#include <algorithm>
 
 namespace {
 
@@ -33,76 +34,91 @@ bool InsideFavorites(BookmarkNode* node)
 
 } // namespace
 
-void TForm1::refreshTidyItems()
+TidyActions::TidyActions(BookmarkView& view, MovedLinks& moved, KeptResults& results,
+                         const std::filesystem::path& favorites, TidyWindow window)
+    : view_(view), tree_(*view.bookmarks()), moved_(moved), results_(results),
+      favorites_(favorites), window_(std::move(window))
 {
-    mnUpdateMoved->setEnabled(!VerifyThread && movedLinks_->count(InsideFavorites) > 0);
 }
 
-void TForm1::mnUpdateMovedClick()
+void TidyActions::refreshItems()
 {
-    updateMovedLinks(InsideFavorites, movedLinks_->count() - movedLinks_->count(InsideFavorites));
+    window_.updateMoved->setEnabled(!window_.running() && moved_.count(InsideFavorites) > 0);
 }
 
-void TForm1::updateMovedLinks(const std::function<bool(BookmarkNode*)>& chosen,
-                              qsizetype leftOutside)
+void TidyActions::updateAllMoved()
 {
-    const int count = movedLinks_->count(chosen);
-    if (VerifyThread || count == 0)
+    update(InsideFavorites, moved_.count() - moved_.count(InsideFavorites));
+}
+
+void TidyActions::updateSelected()
+{
+    const ChosenEntries chosen = ChosenRows(view_, Reach::Links);
+    update(WithinChosen(chosen),
+           std::count_if(chosen.leftOutside.begin(), chosen.leftOutside.end(),
+                         [this](const BookmarkNode* node) { return moved_.isMoved(node); }));
+}
+
+void TidyActions::update(const std::function<bool(BookmarkNode*)>& chosen, qsizetype leftOutside)
+{
+    const int count = moved_.count(chosen);
+    if (window_.running() || count == 0)
         return;
     const QString question =
         count == 1 ? QStringLiteral("Update 1 moved link to its new address?")
                    : QStringLiteral("Update %1 moved links to their new address?").arg(count);
-    if (ShowMessageBox(this, QMessageBox::Question, QCoreApplication::applicationName(), question,
-                       QMessageBox::Yes | QMessageBox::No, LeftOutsideLine(leftOutside),
+    if (ShowMessageBox(window_.window, QMessageBox::Question, QCoreApplication::applicationName(),
+                       question, QMessageBox::Yes | QMessageBox::No, LeftOutsideLine(leftOutside),
                        QMessageBox::No) != QMessageBox::Yes)
         return;
-    const LinkUpdateOutcome outcome = movedLinks_->update(FavoritesPath.native(), chosen);
-    if (results_)
-        KeepRewrittenLinks(*results_, *bookmarks_, clock_());
-    saveKeptResults();
-    reportLinkUpdate(outcome, QStringLiteral("updated to the new address; Ctrl+Z undoes it"),
-                     QStringLiteral("could not be updated"));
+    const LinkUpdateOutcome outcome = moved_.update(favorites_.native(), chosen);
+    if (ResultsStore* store = results_.store())
+        KeepRewrittenLinks(*store, tree_, results_.now());
+    results_.save();
+    report(outcome, QStringLiteral("updated to the new address; Ctrl+Z undoes it"),
+           QStringLiteral("could not be updated"));
 }
 
-void TForm1::undoLinkUpdate()
+void TidyActions::undo()
 {
-    if (!movedLinks_->canUndo())
+    if (!moved_.canUndo())
         return;
-    reportLinkUpdate(movedLinks_->undoLast(), QStringLiteral("put back as they were"),
-                     QStringLiteral("could not be put back"));
+    report(moved_.undoLast(), QStringLiteral("put back as they were"),
+           QStringLiteral("could not be put back"));
 }
 
-void TForm1::reportLinkUpdate(const LinkUpdateOutcome& outcome, const QString& done,
-                              const QString& failed)
+void TidyActions::report(const LinkUpdateOutcome& outcome, const QString& done,
+                         const QString& failed)
 {
-    refreshTidyItems();
-    refreshFind();
+    refreshItems();
+    window_.refreshFind();
     const QString changed =
         outcome.changed > 0 ? ChangedSinceCheckedText(outcome.changed) : QString();
-    showStatusNotice(LinksCounted(outcome.updated) + u' ' + done +
-                     (changed.isEmpty() ? QString() : QStringLiteral("; ") + changed));
+    window_.notice(LinksCounted(outcome.updated) + u' ' + done +
+                   (changed.isEmpty() ? QString() : QStringLiteral("; ") + changed));
     if (outcome.failures.isEmpty() && changed.isEmpty())
         return;
     if (outcome.failures.isEmpty()) {
-        ShowMessageBox(this, QMessageBox::Information, QCoreApplication::applicationName(),
-                       changed + u'.', QMessageBox::Ok);
+        ShowMessageBox(window_.window, QMessageBox::Information,
+                       QCoreApplication::applicationName(), changed + u'.', QMessageBox::Ok);
         return;
     }
     QStringList lines = outcome.failures;
     if (!changed.isEmpty())
         lines << changed + u'.';
-    ShowMessageBox(this, QMessageBox::Warning, QCoreApplication::applicationName(),
+    ShowMessageBox(window_.window, QMessageBox::Warning, QCoreApplication::applicationName(),
                    LinksCounted(int(outcome.failures.size())) + u' ' + failed + u':',
                    QMessageBox::Ok, lines.join(u'\n'));
 }
 
-void TForm1::mnSelectDuplicatesClick()
+void TidyActions::selectDuplicates()
 {
-    const DuplicateSelection duplicates = DuplicateLinksToSelect(*bookmarks_);
+    const DuplicateSelection duplicates = DuplicateLinksToSelect(tree_);
     const std::vector<BookmarkNode*>& extras = duplicates.extras;
     const QString leftOut = LeftOutsideLine(duplicates.leftOutside);
     if (extras.empty()) {
-        ShowMessageBox(this, QMessageBox::Information, QCoreApplication::applicationName(),
+        ShowMessageBox(window_.window, QMessageBox::Information,
+                       QCoreApplication::applicationName(),
                        QStringLiteral("There are no duplicate links."), QMessageBox::Ok, leftOut);
         return;
     }
@@ -110,20 +126,20 @@ void TForm1::mnSelectDuplicatesClick()
     int selected = 0;
     for (BookmarkNode* node : extras) {
         // While the find bar filters, only the rows it shows can be selected.
-        const QModelIndex index = bookmarks_->indexOf(node);
+        const QModelIndex index = tree_.indexOf(node);
         if (!index.isValid())
             continue;
         rows.select(index, index);
         ++selected;
         // Open down to it, so that what Delete takes is in sight.
         for (QModelIndex folder = index.parent(); folder.isValid(); folder = folder.parent())
-            VT->expand(folder);
+            view_.expand(folder);
     }
-    VT->selectionModel()->select(rows,
-                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view_.selectionModel()->select(rows,
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     if (!rows.isEmpty())
-        VT->scrollTo(rows.front().topLeft());
+        view_.scrollTo(rows.front().topLeft());
     const QString notice =
         QStringLiteral("%1 selected; Delete moves them to the Trash").arg(LinksCounted(selected));
-    showStatusNotice(leftOut.isEmpty() ? notice : notice + QStringLiteral(". ") + leftOut);
+    window_.notice(leftOut.isEmpty() ? notice : notice + QStringLiteral(". ") + leftOut);
 }

@@ -1,40 +1,38 @@
 #include "TForm1.h"
 
-#include "AppFonts.h"
-#include "Artwork.h"
 #include "BookmarkDelegate.h"
-#include "BookmarkHeader.h"
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
 #include "ChosenFolder.h"
+#include "DroppedFolder.h"
 #include "EntryCounts.h"
 #include "FavoritesLocation.h"
 #include "FavoritesScan.h"
-#include "FindBar.h"
-#include "HeaderStrip.h"
-#include "IconIds.h"
+#include "FolderChooser.h"
 #include "KeptVerdicts.h"
 #include "KnownFolders.h"
-#include "MenuStyle.h"
-#include "MessageBoxes.h"
 #include "MovedLinks.h"
+#include "OwnFolder.h"
 #include "PictureButton.h"
-#include "ScreenFit.h"
-#include "ScreenPicture.h"
+#include "Settings.h"
 #include "StatusPanels.h"
-#include "TexturedBackground.h"
 #include "TfrAbout.h"
 #include "TfrOptions.h"
 #include "VersionBlock.h"
+#include "ViewSelection.h"
 #include "WebActions.h"
+#include "WindowKeys.h"
 
-#include <QAbstractItemView>
+#include <QClipboard>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QLabel>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QMimeData>
 #include <QResizeEvent>
-#include <QScreen>
 #include <QShortcut>
 #include <QTimer>
 
@@ -54,157 +52,69 @@ void cancelMode(QWidget* focused)
         focused->releaseMouse();
 }
 
-// The framework's wording of an error: a full stop is added unless the text
-// already ends in one (or in anything that sorts before it).
-QString errorText(const QString& message)
-{
-    if (!message.isEmpty() && message.back() <= QLatin1Char('.'))
-        return message;
-    return message + QLatin1Char('.');
-}
-
 } // namespace
 
 TForm1::TForm1(QWidget* parent) : TForm1(FindStartFolder({}), parent) {}
 
-TForm1::TForm1(const std::filesystem::path& favoritesFolder, QWidget* parent)
-    : QWidget(parent), engines_(DefaultProbeEngines())
+TForm1::TForm1(const std::filesystem::path& favoritesFolder, QWidget* parent) : QWidget(parent)
 {
-    setupWindow();
-    setupControls();
-    setupMenus();
+    bookmarks_ = new BookmarkModel(this);
+    movedLinks_ = new MovedLinks(*bookmarks_, this);
+    verdicts_ = new KeptVerdicts(*bookmarks_, this);
+    setupUi(this, bookmarks_, *movedLinks_, FavoritesPath);
+    setupFeatures();
     setupConnections();
-    setupShortcuts();
     FormCreate(favoritesFolder);
     // Also when FormCreate stopped early: the window's place does not depend on it.
-    restoreWindowState();
+    memory_->restore();
 }
 
 TForm1::~TForm1()
 {
     // Before any child goes: a worker must not outlive the tree it reports on.
-    abortAllRuns();
+    run_->abortAll();
     // The view goes before the tree it shows, which was made first.
     delete VT;
     VT = nullptr;
     FavoritesPath.clear();
 }
 
-void TForm1::setupWindow()
+void TForm1::setupFeatures()
 {
-    setWindowTitle(QStringLiteral("Orvanta"));
-    setWindowIcon(ApplicationIcon());
-    setFont(WindowFont());
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    // The window opens where it was laid out, not centred; on a scaled screen
-    // the design size with the frame can exceed the screen, so it is kept
-    // within.
-    const QRect fitted = FitToArea({designLeft, designTop, designWidth, designHeight},
-                                   screen()->availableGeometry(), LikelyFrameMargins);
-    move(fitted.topLeft());
-    resize(fitted.size());
-    // A folder dragged here from a file manager is shown instead.
-    setAcceptDrops(true);
-}
-
-void TForm1::setupControls()
-{
-    const Qt::Edges leftTop = Qt::LeftEdge | Qt::TopEdge;
-    const Qt::Edges allEdges = leftTop | Qt::RightEdge | Qt::BottomEdge;
-
-    // Created bottom to top: the pictures and the label lie below the tree,
-    // the status bar and the buttons.
-    const qreal ratio = devicePixelRatioF();
-    RzBackground1 =
-        new TexturedBackground(ScreenPicture(QPixmap::fromImage(TextureImage()), ratio), this);
-    Image1 = new HeaderStrip(ScreenPicture(QPixmap::fromImage(HeaderStripImage()), ratio), this);
-    Label1 = new QLabel(QStringLiteral(ORVANTA_COPYRIGHT), this);
-    Label1->setTextFormat(Qt::PlainText);
-    Label1->adjustSize();
-    bookmarks_ = new BookmarkModel(this);
-    movedLinks_ = new MovedLinks(*bookmarks_, this);
-    verdicts_ = new KeptVerdicts(*bookmarks_, this);
-    VT = new BookmarkView(bookmarks_, this);
-    VT->header()->setFont(HeaderFont(ratio));
-    VT->setEmptyText(
-        QStringLiteral("No Favorites folder. Press Ctrl+O to choose one, or drop a folder here."));
-    StatusBar1 = new StatusPanels({120, 120}, this);
-    // Not anchored: it takes its place only while shown (applyAnchors).
-    findBar = new FindBar(this);
-    findBar->hide();
-    btVerify = makeButton(QStringLiteral("verify"), QStringLiteral("Verifying links"));
-    btDelete = makeButton(QStringLiteral("delete"), QStringLiteral("Delete all dead links"));
-    btOptions = makeButton(QStringLiteral("options"), QStringLiteral("Options"));
-    btHelp = makeButton(QStringLiteral("help"), QStringLiteral("Help"));
-    btHomePage = makeButton(QStringLiteral("homepage"), QStringLiteral("Web page"));
-    btSupport = makeButton(QStringLiteral("support"), QStringLiteral("Support"));
-
-    // Geometry at the design client size of 647 x 563.
-    place(RzBackground1, {0, 0, 647, 544}, allEdges);
-    place(Image1, {0, 0, 647, 34}, leftTop | Qt::RightEdge);
-    // The label sizes itself to its text; its right edge stays at 639.
-    place(Label1, {639 - Label1->width(), 37, Label1->width(), 13}, Qt::TopEdge | Qt::RightEdge);
-    place(VT, {8, 54, 631, 482}, allEdges);
-    place(StatusBar1, {0, 544, 647, 19}, Qt::LeftEdge | Qt::RightEdge | Qt::BottomEdge);
-    place(btVerify, {8, 0, 29, 29}, leftTop);
-    place(btDelete, {40, 0, 29, 29}, leftTop);
-    place(btOptions, {72, 0, 29, 29}, leftTop);
-    place(btHelp, {104, 0, 29, 29}, leftTop);
-    place(btHomePage, {592, 5, 21, 21}, leftTop);
-    place(btSupport, {618, 5, 21, 21}, leftTop);
-
-    setTabOrder(btVerify, btDelete);
-    setTabOrder(btDelete, btOptions);
-    setTabOrder(btOptions, btHomePage);
-    setTabOrder(btHomePage, btSupport);
-    setTabOrder(btSupport, VT);
-    setTabOrder(VT, btHelp);
-
-    Timer1 = new QTimer(this);
-    Timer1->setInterval(100);
-}
-
-PictureButton* TForm1::makeButton(const QString& picture, const QString& tooltip)
-{
-    const qreal ratio = devicePixelRatioF();
-    return new PictureButton(ScreenPicture(ButtonPicture(picture, false), ratio),
-                             ScreenPicture(ButtonPicture(picture, true), ratio), tooltip, this);
-}
-
-void TForm1::setupMenus()
-{
-    pmnVerify = new QMenu(this);
-    N2 = pmnVerify->addSeparator();
-    mnVerifyLinks = pmnVerify->addAction(QStringLiteral("Verify links"));
-    N1 = pmnVerify->addSeparator();
-    mnStopVerify = pmnVerify->addAction(QStringLiteral("Stop"));
-    mnStopVerify->setEnabled(false);
-    N6 = pmnVerify->addSeparator();
-    mnUpdateMoved = pmnVerify->addAction(QStringLiteral("Update all moved links"));
-    mnUpdateMoved->setEnabled(false);
-    mnSelectDuplicates = pmnVerify->addAction(QStringLiteral("Select duplicates"));
-    pmnVerify->addSeparator();
-    mnSaveReport = pmnVerify->addAction(QStringLiteral("Save report…"));
-
-    pmHelp = new QMenu(this);
-    mnAbout = pmHelp->addAction(QStringLiteral("About..."));
-    N3 = pmHelp->addSeparator();
-    N3->setProperty(MenuStyle::HintProperty, QStringLiteral("Other our products"));
-    mnQMPE = pmHelp->addAction(QStringLiteral("Quillmark Portable Edition"));
-    N4 = pmHelp->addSeparator();
-    mnQMPC = pmHelp->addAction(QStringLiteral("Quillmark PC"));
-    N5 = pmHelp->addSeparator();
-
-    setupContextMenu();
-
-    // Made after the menus, so it is destroyed after them: a widget does not
-    // own the style it is given.
-    menuStyle_ = new MenuStyle();
-    menuStyle_->setParent(this);
-    for (QMenu* menu : {pmnVerify, pmHelp, pmVT}) {
-        menu->setSeparatorsCollapsible(false);
-        menu->setStyle(menuStyle_);
-    }
+    const auto notice = [this](const QString& text) { showStatusNotice(text); };
+    results_ = std::make_unique<KeptResults>(*bookmarks_, FavoritesPath, notice);
+    run_ = std::make_unique<RunControl>(
+        *bookmarks_, *movedLinks_, *verdicts_, *results_,
+        RunWindow{mnVerifyLinks, mnStopVerify, Timer1, VT, VerifyThread, HeaderFrame,
+                  lastRunReachedNoServer,
+                  [this](const QString& text, const QString& toolTip) {
+                      StatusBar1->setPanelText(2, text, toolTip);
+                  },
+                  [this] { tidy_->refreshItems(); }, [this] { find_->refresh(); }, this});
+    // The setting in effect when a run begins holds for that whole run.
+    run_->setChoices([this] {
+        return RunChoices{optionsDialog_ ? optionsDialog_->linksAtOnce()
+                                         : Settings::DefaultLinksAtOnce,
+                          optionsDialog_ && optionsDialog_->strictVerdicts()};
+    });
+    find_ =
+        std::make_unique<TreeFind>(*findBar, *VT, *movedLinks_, [this] { applyAnchors(size()); });
+    tidy_ = std::make_unique<TidyActions>(*VT, *movedLinks_, *results_, FavoritesPath,
+                                          TidyWindow{mnUpdateMoved,
+                                                     [this] { return VerifyThread != nullptr; },
+                                                     [this] { find_->refresh(); }, notice, this});
+    deletion_ = std::make_unique<DeleteActions>(
+        *VT, *results_, FavoritesPath,
+        DeleteWindow{[this] { return deletesToTrash(); }, [this] { return lastRunReachedNoServer; },
+                     [this] {
+                         ShowCounts();
+                         find_->refresh();
+                     },
+                     notice, this});
+    report_ = std::make_unique<ReportSaver>(*verdicts_, FavoritesPath, notice, this);
+    memory_ =
+        std::make_unique<WindowMemory>(*this, *VT, FavoritesPath, QPoint(designLeft, designTop));
+    contextMenu->setState([this] { return !VerifyThread; }, [this] { return deletesToTrash(); });
 }
 
 void TForm1::setupConnections()
@@ -231,49 +141,31 @@ void TForm1::setupConnections()
     connect(mnSaveReport, &QAction::triggered, this, &TForm1::mnSaveReportClick);
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
     connect(btDelete, &QAbstractButton::clicked, this, &TForm1::btDeleteClick);
-    connect(findBar, &FindBar::filterChanged, this, &TForm1::applyFind);
-    connect(findBar, &FindBar::closeAsked, this, &TForm1::hideFindBar);
-    connect(bookmarks_, &BookmarkModel::nodeAboutToBeRemoved, this, &TForm1::forgetViewBelow);
-    VT->installEventFilter(this);
-}
-
-void TForm1::place(QWidget* widget, const QRect& design, Qt::Edges anchors)
-{
-    anchored_.append({widget, design, anchors});
-    widget->setGeometry(design);
-}
-
-void TForm1::applyAnchors()
-{
-    const int dx = width() - designWidth;
-    const int dy = height() - designHeight;
-    for (const Anchored& control : anchored_) {
-        QRect r = control.design;
-        if (control.anchors.testFlag(Qt::RightEdge)) {
-            if (control.anchors.testFlag(Qt::LeftEdge))
-                r.setWidth(r.width() + dx);
-            else
-                r.translate(dx, 0);
-        }
-        if (control.anchors.testFlag(Qt::BottomEdge)) {
-            if (control.anchors.testFlag(Qt::TopEdge))
-                r.setHeight(r.height() + dy);
-            else
-                r.translate(0, dy);
-        }
-        control.widget->setGeometry(r);
-    }
-    if (!findBar || findBar->isHidden())
-        return;
-    const int barHeight = findBar->sizeHint().height();
-    findBar->setGeometry(0, StatusBar1->y() - barHeight, width(), barHeight);
-    VT->setGeometry(VT->geometry().adjusted(0, 0, 0, -barHeight));
+    // The context menu's items go the way their keys and menu items go.
+    connect(contextMenu, &ContextMenu::openLinkAsked, this, &TForm1::VTDblClick);
+    connect(mnCopyLink, &QAction::triggered, this, &TForm1::copySelectedLinks);
+    connect(mnCheckAgain, &QAction::triggered, this, &TForm1::mnCheckAgainClick);
+    connect(mnUpdateSelected, &QAction::triggered, this, &TForm1::mnUpdateSelectedClick);
+    // Picked from the menu of a dead or moved link, the deletion rests on
+    // what the run found of it.
+    connect(mnMoveToTrash, &QAction::triggered, this, [this] {
+        deletion_->deleteSelection([this](const BookmarkNode* node) {
+            return node->entry.Status == StatusDead || movedLinks_->isMoved(node);
+        });
+    });
+    connect(mnOpenAnotherFolder, &QAction::triggered, this, &TForm1::mnOpenFolderClick);
+    BindWindowKeys(this, VT,
+                   {mnVerifyLinks, mnStopVerify, [this] { return find_->hasFocus(); },
+                    [this] { hideFindBar(); }, [this] { showFindBar(); },
+                    [this] { mnOpenFolderClick(); }, [this] { copySelectedLinks(); },
+                    [this] { VTDblClick(); }, [this] { VTKeyDown(Qt::Key_Delete, Qt::NoModifier); },
+                    [this] { VTContextKey(); }, [this](const QPoint& at) { VTContextPopup(at); }});
 }
 
 void TForm1::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    applyAnchors();
+    applyAnchors(size());
 }
 
 void TForm1::FormCreate(const std::filesystem::path& favoritesFolder)
@@ -282,7 +174,7 @@ void TForm1::FormCreate(const std::filesystem::path& favoritesFolder)
     const QString version = ReadProductVersion(QCoreApplication::applicationFilePath());
     baseTitle_ = windowTitle() + QLatin1Char(' ') + version.left(3);
     setWindowTitle(baseTitle_);
-    if (!loadImageLists())
+    if (!loadImageLists(this))
         return;
     loadTree(favoritesFolder);
 }
@@ -290,9 +182,9 @@ void TForm1::FormCreate(const std::filesystem::path& favoritesFolder)
 void TForm1::loadTree(const std::filesystem::path& folder)
 {
     // Late verdicts of a stopped run on the tree about to go are kept first.
-    saveKeptResults();
+    results_->save();
     FavoritesPath = folder;
-    results_.reset();
+    results_->close();
     const bool exists = DirectoryExists(FavoritesPath);
     showFolderInTitle(exists ? FavoritesPath : std::filesystem::path());
     if (!exists)
@@ -301,32 +193,17 @@ void TForm1::loadTree(const std::filesystem::path& folder)
     VT->expand(bookmarks_->indexOf(bookmarks_->firstNode()));
     ShowCounts();
     QStringList notices{configNotice(), UnreadableFoldersText(unreadable),
-                        loadKeptResults(unreadable)};
+                        results_->load(unreadable)};
     notices.removeAll(QString());
     showStatusNotice(notices.join(QStringLiteral("; ")), UnreadableFoldersDetail(unreadable));
 }
 
-bool TForm1::loadImageLists()
+QString TForm1::configNotice()
 {
-    // The 16 x 16 list holds the pictures in BookmarkImage order: the first
-    // five icons, then the amber lamp that came after the busy frames.
-    static_assert(IconLampDead - IconLinkEmblem == ImageLampDead);
-    static_assert(IconLampUnsure == IconBusyFrameLast + 1 && ImageLampUnsure == ImageLampDead + 1);
-    static_assert(IconLast == IconLampUnsure);
-    ImageList1.setDevicePixelRatio(devicePixelRatioF());
-    ImageList2.setDevicePixelRatio(devicePixelRatioF());
-    for (int id = IconFirst; id <= IconLast; ++id) {
-        ImageList& list = IsBusyFrameIcon(id) ? ImageList2 : ImageList1;
-        if (!list.addIcon(IconResource(id))) {
-            ShowMessageBox(this, QMessageBox::Critical, QCoreApplication::applicationName(),
-                           errorText(QStringLiteral("Icon resource %1 cannot be read").arg(id)),
-                           QMessageBox::Ok);
-            return false;
-        }
-    }
-    VT->setNodeImages(ImageList1);
-    VT->setHeaderImages(ImageList2);
-    return true;
+    const QString why = OwnFileRefusal(ConfigFilePath());
+    return why.isEmpty()
+               ? why
+               : results_->sayOnce(QStringLiteral("Settings are not read or saved: ") + why);
 }
 
 void TForm1::ShowCounts()
@@ -409,29 +286,8 @@ void TForm1::btSupportClick()
 
 void TForm1::pmnVerifyPopup()
 {
-    mnVerifyLinks->setProperty(MenuStyle::HintProperty,
-                               QStringLiteral("Automatic verifying all bookmarks"));
-    mnStopVerify->setProperty(MenuStyle::HintProperty, QStringLiteral("Stop verifying links"));
-    mnUpdateMoved->setProperty(MenuStyle::HintProperty,
-                               QStringLiteral("Rewrite links that moved for good to their new "
-                                              "address"));
-    mnSelectDuplicates->setProperty(MenuStyle::HintProperty,
-                                    QStringLiteral("Select the extra copies of links, to delete "
-                                                   "them"));
-    refreshTidyItems();
-    mnSaveReport->setProperty(MenuStyle::HintProperty,
-                              QStringLiteral("Save the verdicts as CSV, or JSON lines (.json)"));
-}
-
-void TForm1::pmHelpPopup()
-{
-    mnQMPE->setProperty(MenuStyle::HintProperty,
-                        QStringLiteral("Bookmarks manager to store your bookmarks on USB Flash "
-                                       "Drive\r\n and synchronize it between any popular browsers "
-                                       "and any computer."));
-    mnQMPC->setProperty(MenuStyle::HintProperty,
-                        QStringLiteral("Bookmarks manager to preview and modify all bookmarks "
-                                       "of\r\n all supported browsers."));
+    setVerifyMenuHints();
+    tidy_->refreshItems();
 }
 
 void TForm1::mnAboutClick()
@@ -439,12 +295,99 @@ void TForm1::mnAboutClick()
     TfrAbout::showAbout(this);
 }
 
-void TForm1::mnQMPEClick()
+void TForm1::setOptionsDialog(TfrOptions* dialog)
 {
-    OpenHomePage(this);
+    optionsDialog_ = dialog;
+    const auto refresh = [this] { run_->setProxySettings(optionsDialog_->proxySettings()); };
+    connect(dialog, &TfrOptions::proxySettingsChanged, this, refresh);
+    refresh();
 }
 
-void TForm1::mnQMPCClick()
+bool TForm1::deletesToTrash() const
 {
-    OpenHomePage(this);
+    return !optionsDialog_ || optionsDialog_->useTrash();
+}
+
+void TForm1::mnCheckAgainClick()
+{
+    run_->checkAgain(ChosenRows(*VT, Reach::Links));
+}
+
+void TForm1::VTKeyDown(int key, Qt::KeyboardModifiers)
+{
+    if (key == Qt::Key_Delete)
+        deletion_->deleteSelection({});
+}
+
+void TForm1::copySelectedLinks()
+{
+    QStringList links;
+    for (const BookmarkNode* link : LinksOf(*bookmarks_, ChosenRows(*VT, Reach::Anywhere)))
+        links << link->entry.Link;
+    // The clipboard keeps what it held when nothing here is a link.
+    if (!links.isEmpty())
+        QGuiApplication::clipboard()->setText(links.join(u'\n'));
+}
+
+void TForm1::openFavorites(const std::filesystem::path& folder)
+{
+    if (!DirectoryExists(folder))
+        return;
+    // The run walks the tree that is about to go.
+    mnStopVerifyClick();
+    hideFindBar();
+    loadTree(folder);
+    Settings remembered;
+    remembered.load(ConfigFilePath());
+    memory_->restoreExpandedFolders(remembered.window);
+}
+
+void TForm1::mnOpenFolderClick()
+{
+    const std::filesystem::path folder = folderChooser_
+                                             ? folderChooser_(this, FavoritesPath)
+                                             : AskForFavoritesFolder(this, FavoritesPath);
+    if (folder.empty() || !DirectoryExists(folder))
+        return;
+    openFavorites(folder);
+    QString error;
+    if (!RememberChosenFolder(FavoritesPath, &error))
+        showStatusNotice(QStringLiteral("The folder is shown but will not be remembered: ") +
+                         error);
+}
+
+void TForm1::showFolderInTitle(const std::filesystem::path& shown)
+{
+    const QString name = ShownFolderName(shown);
+    setWindowTitle(name.isEmpty() ? baseTitle_ : baseTitle_ + QStringLiteral(" \u2013 ") + name);
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!FirstDroppedFolder(*event->mimeData()).empty())
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event)
+{
+    const std::filesystem::path folder = FirstDroppedFolder(*event->mimeData());
+    if (folder.empty()) {
+        event->ignore(); // so the source does not take it as done
+        return;
+    }
+    event->acceptProposedAction();
+    openFavorites(folder);
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    // Gone from the screen first: joining the workers may take a moment.
+    hide();
+    run_->abortAll();
+    // The folders remembered open are those of the whole tree.
+    hideFindBar();
+    run_->returnToIdle();
+    results_->save();
+    memory_->save();
+    QWidget::closeEvent(event);
 }

@@ -1,19 +1,11 @@
-// The keys of the main window that no menu shows: they act as the menu items
-// and the mouse do, so a keyboard alone can run the whole window.
-#include "TForm1.h"
+#include "WindowKeys.h"
 
-#include "BookmarkModel.h"
 #include "BookmarkView.h"
-#include "ChosenEntries.h"
-#include "FindBar.h"
 
 #include <QAction>
-#include <QClipboard>
 #include <QContextMenuEvent>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QShortcut>
-#include <QStringList>
 
 namespace {
 
@@ -24,69 +16,83 @@ void triggerIfEnabled(QAction* item)
         item->trigger();
 }
 
+// The view's keys that a shortcut cannot take, and its context menu.
+class ViewKeys final : public QObject
+{
+public:
+    ViewKeys(BookmarkView* view, WindowKeyActions given, QObject* parent)
+        : QObject(parent), actions(std::move(given)), view_(view)
+    {
+    }
+
+    const WindowKeyActions actions;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == view_ && event->type() == QEvent::KeyPress) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Delete) {
+                actions.deleteKey();
+                return true;
+            }
+            const bool shiftF10 =
+                key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier;
+            if (key->key() == Qt::Key_Menu || shiftF10) {
+                actions.contextAtCurrent();
+                return true;
+            }
+        }
+        // Asked only for this event: the view may be half-way through going.
+        if (event->type() == QEvent::ContextMenu &&
+            (watched == view_ || watched == view_->viewport())) {
+            auto* request = static_cast<QContextMenuEvent*>(event);
+            if (request->reason() == QContextMenuEvent::Mouse)
+                actions.contextAt(view_->viewport()->mapFromGlobal(request->globalPos()));
+            else
+                actions.contextAtCurrent();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    BookmarkView* view_;
+};
+
 } // namespace
 
-void TForm1::setupShortcuts()
+void BindWindowKeys(QWidget* window, BookmarkView* view, WindowKeyActions actions)
 {
+    // The filter keeps the actions; it lives as long as the window.
+    auto* filter = new ViewKeys(view, std::move(actions), window);
+    view->installEventFilter(filter);
+    // A right click reaches the rows' area, the Menu key the view itself.
+    view->viewport()->installEventFilter(filter);
+
     const auto bind = [](QKeySequence keys, QWidget* owner, Qt::ShortcutContext context,
                          auto handler) {
         auto* shortcut = new QShortcut(keys, owner);
         shortcut->setContext(context);
         QObject::connect(shortcut, &QShortcut::activated, owner, handler);
     };
-    bind(Qt::Key_F5, this, Qt::WindowShortcut, [this] { triggerIfEnabled(mnVerifyLinks); });
+    const WindowKeyActions& a = filter->actions;
+    bind(Qt::Key_F5, window, Qt::WindowShortcut, [&a] { triggerIfEnabled(a.verifyLinks); });
     // One Escape for the window: in the find bar it closes the bar, anywhere
     // else it stops the run.
-    bind(Qt::Key_Escape, this, Qt::WindowShortcut, [this] {
-        if (!findBar->isHidden() && findBar->isAncestorOf(focusWidget()))
-            hideFindBar();
+    bind(Qt::Key_Escape, window, Qt::WindowShortcut, [&a] {
+        if (a.findHasFocus())
+            a.hideFind();
         else
-            triggerIfEnabled(mnStopVerify);
+            triggerIfEnabled(a.stopVerify);
     });
-    bind(QKeySequence::Find, this, Qt::WindowShortcut, [this] { showFindBar(); });
-    bind(Qt::CTRL | Qt::Key_Q, this, Qt::WindowShortcut, [this] { close(); });
-    bind(Qt::CTRL | Qt::Key_O, this, Qt::WindowShortcut, [this] { mnOpenFolderClick(); });
-    bind(Qt::CTRL | Qt::Key_A, this, Qt::WindowShortcut, [this] { VT->selectAll(); });
-    bind(Qt::CTRL | Qt::Key_C, this, Qt::WindowShortcut, [this] { copySelectedLinks(); });
+    bind(QKeySequence::Find, window, Qt::WindowShortcut, [&a] { a.showFind(); });
+    bind(Qt::CTRL | Qt::Key_Q, window, Qt::WindowShortcut, [window] { window->close(); });
+    bind(Qt::CTRL | Qt::Key_O, window, Qt::WindowShortcut, [&a] { a.openFolder(); });
+    bind(Qt::CTRL | Qt::Key_A, window, Qt::WindowShortcut, [view] { view->selectAll(); });
+    bind(Qt::CTRL | Qt::Key_C, window, Qt::WindowShortcut, [&a] { a.copyLinks(); });
     // Only in the tree: elsewhere Enter belongs to the control that has the focus.
-    bind(Qt::Key_Slash, VT, Qt::WidgetShortcut, [this] { showFindBar(); });
+    bind(Qt::Key_Slash, view, Qt::WidgetShortcut, [&a] { a.showFind(); });
     for (const Qt::Key enter : {Qt::Key_Return, Qt::Key_Enter})
-        bind(enter, VT, Qt::WidgetShortcut, [this] { VTDblClick(); });
-}
-
-void TForm1::copySelectedLinks()
-{
-    QStringList links;
-    for (const BookmarkNode* link : LinksOf(*bookmarks_, chosenRows(Reach::Anywhere)))
-        links << link->entry.Link;
-    // The clipboard keeps what it held when nothing here is a link.
-    if (!links.isEmpty())
-        QGuiApplication::clipboard()->setText(links.join(u'\n'));
-}
-
-bool TForm1::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == VT && event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Delete) {
-            VTKeyDown(key->key(), key->modifiers());
-            return true;
-        }
-        const bool shiftF10 = key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier;
-        if (key->key() == Qt::Key_Menu || shiftF10) {
-            VTContextKey();
-            return true;
-        }
-    }
-    // Asked only for this event: the view may be half-way through going.
-    if (event->type() == QEvent::ContextMenu && VT &&
-        (watched == VT || watched == VT->viewport())) {
-        auto* request = static_cast<QContextMenuEvent*>(event);
-        if (request->reason() == QContextMenuEvent::Mouse)
-            VTContextPopup(VT->viewport()->mapFromGlobal(request->globalPos()));
-        else
-            VTContextKey();
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
+        bind(enter, view, Qt::WidgetShortcut, [&a] { a.openCurrent(); });
 }
