@@ -1,9 +1,6 @@
-// The results of earlier runs on the folder shown: read when the tree is
-// loaded, written after each run, deletion and update.
-#include "TForm1.h"
+#include "KeptResults.h"
 
 #include "KnownFolders.h"
-#include "OwnFolder.h"
 #include "TreeResults.h"
 
 namespace {
@@ -22,29 +19,29 @@ QString KeptCountsText(const KeptCounts& counts)
 
 } // namespace
 
-QString TForm1::loadKeptResults(const std::vector<UnreadableFolder>& unreadable)
+KeptResults::KeptResults(BookmarkModel& tree, const std::filesystem::path& favorites,
+                         std::function<void(const QString&)> notice)
+    : tree_(tree), favorites_(favorites), notice_(std::move(notice))
+{
+}
+
+QString KeptResults::load(const std::vector<UnreadableFolder>& unreadable)
 {
     sessionStart_ = clock_();
     const std::filesystem::path stateFolder = StateFolderPath();
     if (stateFolder.empty())
         return {};
-    results_ = std::make_unique<ResultsStore>(stateFolder, FavoritesPath);
+    results_ = std::make_unique<ResultsStore>(stateFolder, favorites_);
     const QString problem = results_->load(sessionStart_);
     if (results_->refused())
         return sayOnce(problem);
     HoldUnreadFolders(*results_, unreadable);
     if (!problem.isEmpty())
         return problem;
-    return KeptCountsText(ShowKeptVerdicts(*bookmarks_, *results_, sessionStart_));
+    return KeptCountsText(ShowKeptVerdicts(tree_, *results_, sessionStart_));
 }
 
-QString TForm1::configNotice()
-{
-    const QString why = OwnFileRefusal(ConfigFilePath());
-    return why.isEmpty() ? why : sayOnce(QStringLiteral("Settings are not read or saved: ") + why);
-}
-
-QString TForm1::sayOnce(const QString& why)
+QString KeptResults::sayOnce(const QString& why)
 {
     if (why.isEmpty() || said_.contains(why))
         return {};
@@ -52,9 +49,9 @@ QString TForm1::sayOnce(const QString& why)
     return why;
 }
 
-void TForm1::saveKeptResults()
+void KeptResults::save()
 {
     QString error;
-    if (results_ && !SaveKeptResults(*results_, *bookmarks_, &error))
-        showStatusNotice(QStringLiteral("The results could not be kept: ") + error);
+    if (results_ && !SaveKeptResults(*results_, tree_, &error))
+        notice_(QStringLiteral("The results could not be kept: ") + error);
 }

@@ -1,6 +1,4 @@
-// What the main window remembers between runs: its place and size, the
-// widths of the columns and which folders are open.
-#include "TForm1.h"
+#include "WindowMemory.h"
 
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
@@ -38,9 +36,9 @@ bool listBelongsTo(const WindowState& state, const std::filesystem::path& shown)
 }
 
 // What every path below the Favorites folder starts with.
-std::string favoritesPrefix()
+std::string favoritesPrefix(const std::filesystem::path& favorites)
 {
-    return JoinPath(FavoritesPath.native(), std::string());
+    return JoinPath(favorites.native(), std::string());
 }
 
 // A folder by its path below the Favorites folder, or empty for one that is
@@ -79,62 +77,69 @@ QList<QRect> screenAreas()
 
 } // namespace
 
-void TForm1::restoreWindowState()
+WindowMemory::WindowMemory(QWidget& window, BookmarkView& view,
+                           const std::filesystem::path& favorites, QPoint designPlace)
+    : window_(window), view_(view), tree_(*view.bookmarks()), favorites_(favorites),
+      designPlace_(designPlace)
+{
+}
+
+void WindowMemory::restore()
 {
     Settings settings;
     settings.load(ConfigFilePath());
     const WindowState& state = settings.window;
     if (state.geometry) {
-        const QRect placed = PlaceOnScreens(*state.geometry, screenAreas(),
-                                            QPoint(designLeft, designTop), LikelyFrameMargins);
-        move(placed.topLeft());
-        resize(placed.size());
+        const QRect placed =
+            PlaceOnScreens(*state.geometry, screenAreas(), designPlace_, LikelyFrameMargins);
+        window_.move(placed.topLeft());
+        window_.resize(placed.size());
     }
     if (state.columnWidths)
-        VT->setColumnWidths(*state.columnWidths);
+        view_.setColumnWidths(*state.columnWidths);
     restoreExpandedFolders(state);
 }
 
-void TForm1::restoreExpandedFolders(const WindowState& state)
+void WindowMemory::restoreExpandedFolders(const WindowState& state)
 {
-    BookmarkNode* root = bookmarks_->firstNode();
-    if (!root || !state.expandedFolders || !listBelongsTo(state, FavoritesPath))
+    BookmarkNode* root = tree_.firstNode();
+    if (!root || !state.expandedFolders || !listBelongsTo(state, favorites_))
         return;
     // The tree was just loaded, so only the root entry is open, and it
     // stays open whatever the list says.
     const QSet<QString> open(state.expandedFolders->begin(), state.expandedFolders->end());
-    const std::string prefix = favoritesPrefix();
-    forEachFolder(*bookmarks_, [&](BookmarkNode* node, const QModelIndex& index) {
-        if (node != root && open.contains(relativeFolder(*bookmarks_, node, prefix)))
-            VT->expand(index);
+    const std::string prefix = favoritesPrefix(favorites_);
+    forEachFolder(tree_, [&](BookmarkNode* node, const QModelIndex& index) {
+        if (node != root && open.contains(relativeFolder(tree_, node, prefix)))
+            view_.expand(index);
     });
 }
 
-WindowState TForm1::windowState() const
+WindowState WindowMemory::current() const
 {
     WindowState state;
-    state.geometry = QRect(pos(), size());
-    state.columnWidths = VT->columnWidths();
+    state.geometry = QRect(window_.pos(), window_.size());
+    state.columnWidths = view_.columnWidths();
     // Without a tree there is nothing to remember, and the list of the
     // folder shown last time stays as it was.
-    if (!bookmarks_->firstNode())
+    if (!tree_.firstNode())
         return state;
     QStringList open;
-    const std::string prefix = favoritesPrefix();
-    forEachFolder(*bookmarks_, [&](BookmarkNode* node, const QModelIndex& index) {
-        if (VT->isExpanded(index))
-            open.append(relativeFolder(*bookmarks_, node, prefix));
+    const std::string prefix = favoritesPrefix(favorites_);
+    forEachFolder(tree_, [&](BookmarkNode* node, const QModelIndex& index) {
+        if (view_.isExpanded(index))
+            open.append(relativeFolder(tree_, node, prefix));
     });
     open.removeAll(QString());
     state.expandedFolders = open;
-    state.expandedFavorites = favoritesName(FavoritesPath);
+    state.expandedFavorites = favoritesName(favorites_);
     return state;
 }
 
-void TForm1::saveWindowState() const
+void WindowMemory::save() const
 {
     Settings settings;
-    settings.window = windowState();
+    settings.window = current();
     // The program is ending, so a failure is not shown; the file is replaced
     // atomically, so it never loses what it held either.
     settings.saveWindow(ConfigFilePath());

@@ -1,6 +1,4 @@
-// Save report: the verdicts of the links as they stand, written from the
-// window in the formats of the command line.
-#include "TForm1.h"
+#include "ReportSaver.h"
 
 #include "AtomicFile.h"
 #include "KeptVerdicts.h"
@@ -25,27 +23,32 @@ std::filesystem::path askForReportFile(QWidget* parent)
 
 } // namespace
 
-void TForm1::mnSaveReportClick()
+ReportSaver::ReportSaver(const KeptVerdicts& verdicts, const std::filesystem::path& favorites,
+                         std::function<void(const QString&)> notice, QWidget* window)
+    : verdicts_(verdicts), favorites_(favorites), notice_(std::move(notice)), window_(window)
 {
-    if (verdicts_->size() == 0) {
-        ShowMessageBox(this, QMessageBox::Information, QCoreApplication::applicationName(),
+}
+
+void ReportSaver::save()
+{
+    if (verdicts_.size() == 0) {
+        ShowMessageBox(window_, QMessageBox::Information, QCoreApplication::applicationName(),
                        QStringLiteral("There are no verdicts to save yet: verify the links first."),
                        QMessageBox::Ok);
         return;
     }
-    const std::filesystem::path file =
-        reportFileChooser_ ? reportFileChooser_(this) : askForReportFile(this);
+    const std::filesystem::path file = chooser_ ? chooser_(window_) : askForReportFile(window_);
     if (file.empty())
         return;
-    const QByteArray report = verdicts_->report(ReportFormatOfFile(file), FavoritesPath);
+    const QByteArray report = verdicts_.report(ReportFormatOfFile(file), favorites_);
     QString error;
     if (!WriteFileAtomically(file, report, &error)) {
-        ShowMessageBox(this, QMessageBox::Critical, QCoreApplication::applicationName(),
+        ShowMessageBox(window_, QMessageBox::Critical, QCoreApplication::applicationName(),
                        QStringLiteral("The report could not be saved."), QMessageBox::Ok, error);
         return;
     }
-    const qsizetype links = verdicts_->size();
-    showStatusNotice(QStringLiteral("Report saved: %1 %2")
-                         .arg(links)
-                         .arg(QLatin1String(links == 1 ? "link" : "links")));
+    const qsizetype links = verdicts_.size();
+    notice_(QStringLiteral("Report saved: %1 %2")
+                .arg(links)
+                .arg(QLatin1String(links == 1 ? "link" : "links")));
 }

@@ -1,15 +1,14 @@
-// Deleting bookmarks from the main window: the Delete key in the view and
-// the "Delete all dead links" button.
-#include "TForm1.h"
+#include "DeleteActions.h"
 
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
 #include "ChosenEntries.h"
 #include "Deletion.h"
+#include "KeptResults.h"
 #include "MessageBoxes.h"
 #include "StillAsRead.h"
-#include "TfrOptions.h"
 #include "TreeResults.h"
+#include "ViewSelection.h"
 
 #include <QCoreApplication>
 #include <QItemSelectionModel>
@@ -184,27 +183,31 @@ QString DeletionSummary(const DeletionOutcome& outcome, const char* one, const c
 
 } // namespace
 
-bool TForm1::deletesToTrash() const
+DeleteActions::DeleteActions(BookmarkView& view, KeptResults& results,
+                             const std::filesystem::path& favorites, DeleteWindow window)
+    : view_(view), tree_(*view.bookmarks()), results_(results), favorites_(favorites),
+      window_(std::move(window))
 {
-    return !optionsDialog_ || optionsDialog_->useTrash();
 }
 
-void TForm1::VTKeyDown(int key, Qt::KeyboardModifiers)
+void DeleteActions::after(const DeletionOutcome& outcome, const char* one, const char* many)
 {
-    if (key == Qt::Key_Delete)
-        deleteSelection({});
+    results_.save();
+    window_.changed();
+    window_.notice(DeletionSummary(outcome, one, many));
+    ReportLeftAlone(window_.window, outcome);
 }
 
-void TForm1::deleteSelection(const std::function<bool(const BookmarkNode*)>& restsOnVerdict)
+void DeleteActions::deleteSelection(const std::function<bool(const BookmarkNode*)>& restsOnVerdict)
 {
-    BookmarkModel& tree = *bookmarks_;
-    QItemSelectionModel* selection = VT->selectionModel();
+    BookmarkModel& tree = tree_;
+    QItemSelectionModel* selection = view_.selectionModel();
 
     // The root entry stands for the Favorites folder itself.
     BookmarkNode* root = tree.firstNode();
-    if (VT->isNodeSelected(root)) {
+    if (view_.isNodeSelected(root)) {
         if (selection->selectedRows().size() == 1) {
-            ShowMessageBox(this, QMessageBox::NoIcon, QCoreApplication::applicationName(),
+            ShowMessageBox(window_.window, QMessageBox::NoIcon, QCoreApplication::applicationName(),
                            QStringLiteral("This folder is not to be deleted!"), QMessageBox::Ok);
             return;
         }
@@ -212,43 +215,37 @@ void TForm1::deleteSelection(const std::function<bool(const BookmarkNode*)>& res
                           QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
     }
 
-    const ChosenEntries chosen = chosenRows(Reach::Entries);
-    if (!Confirm(this, DeleteSelectedQuestion(chosen, deletesToTrash()),
+    const ChosenEntries chosen = ChosenRows(view_, Reach::Entries);
+    if (!Confirm(window_.window, DeleteSelectedQuestion(chosen, window_.toTrash()),
                  LeftOutsideLine(qsizetype(chosen.leftOutside.size())), QMessageBox::No))
         return;
     const DeletionOutcome outcome =
-        DeleteSelectedEntries(tree, FavoritesPath.native(), chosen.entries, deletesToTrash(),
-                              AskPermanent(this), restsOnVerdict);
-    saveKeptResults();
-    ShowCounts();
-    refreshFind();
-    showStatusNotice(DeletionSummary(outcome, "entry", "entries"));
-    ReportLeftAlone(this, outcome);
+        DeleteSelectedEntries(tree, favorites_.native(), chosen.entries, window_.toTrash(),
+                              AskPermanent(window_.window), restsOnVerdict);
+    after(outcome, "entry", "entries");
 }
 
-void TForm1::btDeleteClick()
+void DeleteActions::deleteDeadLinks()
 {
-    const DeadLinkCounts counts = CountDeadLinks(*bookmarks_);
+    const DeadLinkCounts counts = CountDeadLinks(tree_);
     if (counts.inside == 0) {
-        ShowMessageBox(this, QMessageBox::Information, QCoreApplication::applicationName(),
+        ShowMessageBox(window_.window, QMessageBox::Information,
+                       QCoreApplication::applicationName(),
                        QStringLiteral("There are no dead links to delete."), QMessageBox::Ok,
-                       NoDeadLinksDetails(counts, lastRunReachedNoServer));
+                       NoDeadLinksDetails(counts, window_.reachedNoServer()));
         return;
     }
-    const QDateTime now = clock_();
+    const QDateTime now = results_.now();
+    const ResultsStore* store = results_.store();
     const QStringList earlier =
-        results_ ? EarlierLine(DeadJudgedBefore(*results_, *bookmarks_, sessionStart_, now),
-                               counts.inside, now)
-                 : QStringList();
-    const bool toTrash = deletesToTrash();
-    const QString details = DeadLinksDetails(counts, toTrash, lastRunReachedNoServer, earlier);
-    if (!Confirm(this, QStringLiteral("Delete all dead links?"), details))
+        store ? EarlierLine(DeadJudgedBefore(*store, tree_, results_.sessionStart(), now),
+                            counts.inside, now)
+              : QStringList();
+    const bool toTrash = window_.toTrash();
+    const QString details = DeadLinksDetails(counts, toTrash, window_.reachedNoServer(), earlier);
+    if (!Confirm(window_.window, QStringLiteral("Delete all dead links?"), details))
         return;
     const DeletionOutcome outcome =
-        DeleteDeadLinks(*bookmarks_, FavoritesPath.native(), toTrash, AskPermanent(this));
-    saveKeptResults();
-    ShowCounts();
-    refreshFind();
-    showStatusNotice(DeletionSummary(outcome, "dead link", "dead links"));
-    ReportLeftAlone(this, outcome);
+        DeleteDeadLinks(tree_, favorites_.native(), toTrash, AskPermanent(window_.window));
+    after(outcome, "dead link", "dead links");
 }

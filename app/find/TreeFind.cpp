@@ -1,0 +1,109 @@
+#include "TreeFind.h"
+
+#include "BookmarkModel.h"
+#include "BookmarkView.h"
+#include "FindBar.h"
+#include "FindFilter.h"
+#include "MovedLinks.h"
+#include "SearchText.h"
+
+#include <QItemSelection>
+#include <QItemSelectionModel>
+#include <algorithm>
+
+TreeFind::TreeFind(FindBar& bar, BookmarkView& view, const MovedLinks& moved,
+                   std::function<void()> relayout, QObject* parent)
+    : QObject(parent), bar_(bar), view_(view), tree_(*view.bookmarks()), moved_(moved),
+      relayout_(std::move(relayout))
+{
+    connect(&bar_, &FindBar::filterChanged, this, &TreeFind::apply);
+    connect(&bar_, &FindBar::closeAsked, this, &TreeFind::hide);
+    connect(&tree_, &BookmarkModel::nodeAboutToBeRemoved, this, &TreeFind::forgetViewBelow);
+}
+
+void TreeFind::show()
+{
+    if (bar_.isHidden()) {
+        rememberView();
+        searchIndex_.prepare(tree_);
+        bar_.show();
+        relayout_();
+    }
+    bar_.focusField();
+}
+
+bool TreeFind::hasFocus() const
+{
+    return !bar_.isHidden() && bar_.isAncestorOf(bar_.window()->focusWidget());
+}
+
+void TreeFind::hide()
+{
+    if (bar_.isHidden())
+        return;
+    const bool hadFocus = bar_.isAncestorOf(bar_.window()->focusWidget());
+    bar_.hide();
+    bar_.reset();
+    relayout_();
+    tree_.showAll();
+    searchIndex_.release();
+    restoreView();
+    viewBefore_ = {};
+    if (hadFocus)
+        view_.setFocus();
+}
+
+void TreeFind::apply()
+{
+    ShowFound(tree_, searchIndex_, SearchText(bar_.text()), bar_.choice(), moved_);
+    // What was found is in sight; with nothing looked for, the tree as it was.
+    if (tree_.isFiltered())
+        view_.openAllFolders();
+    else
+        restoreView();
+}
+
+void TreeFind::refresh()
+{
+    if (!bar_.isHidden())
+        apply();
+}
+
+void TreeFind::rememberView()
+{
+    viewBefore_ = {};
+    for (BookmarkNode* node = tree_.firstNode(); node; node = tree_.nextNode(node)) {
+        if (node->entry.IsFolder && view_.isExpanded(tree_.indexOf(node)))
+            viewBefore_.open.push_back(node);
+    }
+    for (const QModelIndex& row : view_.selectionModel()->selectedRows())
+        viewBefore_.selected.push_back(BookmarkModel::nodeOf(row));
+    viewBefore_.current = BookmarkModel::nodeOf(view_.currentIndex());
+}
+
+void TreeFind::restoreView()
+{
+    for (BookmarkNode* folder : viewBefore_.open)
+        view_.expand(tree_.indexOf(folder));
+    QItemSelection rows;
+    for (BookmarkNode* node : viewBefore_.selected) {
+        const QModelIndex row = tree_.indexOf(node);
+        rows.select(row, row);
+    }
+    QItemSelectionModel* selection = view_.selectionModel();
+    selection->select(rows, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    if (viewBefore_.current)
+        selection->setCurrentIndex(tree_.indexOf(viewBefore_.current),
+                                   QItemSelectionModel::NoUpdate);
+}
+
+void TreeFind::forgetViewBelow(BookmarkNode* top)
+{
+    const auto below = [top](const BookmarkNode* node) {
+        return BookmarkModel::isInSubtree(node, top);
+    };
+    std::erase_if(viewBefore_.open, below);
+    std::erase_if(viewBefore_.selected, below);
+    if (below(viewBefore_.current))
+        viewBefore_.current = nullptr;
+}
