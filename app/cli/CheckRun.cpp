@@ -8,6 +8,7 @@
 #include "FavoritesScan.h"
 #include "KnownFolders.h"
 #include "OwnFolder.h"
+#include "RunTally.h"
 #include "Settings.h"
 #include "StandardOutput.h"
 #include "StopSignals.h"
@@ -79,6 +80,17 @@ void saveResults(ResultsStore& store, const BookmarkModel& tree)
         writeError(QStringLiteral("orvanta: the results could not be kept: ") + error + u'\n');
 }
 
+// The run's last word, as the window's status bar gives it: in text, for
+// the person at the terminal; the machine formats keep standard error for
+// problems, and every format warns when no server answered.
+void closeStory(const RunTally& tally, bool stopped, ReportFormat format)
+{
+    if (ReachedNoServer(tally))
+        writeError(QStringLiteral("orvanta: ") + NoServerAnsweredText() + u'\n');
+    else if (format == ReportFormat::Text)
+        writeError(RunSummaryText(tally, stopped) + u'\n');
+}
+
 } // namespace
 
 int RunCheck(const CommandLine& line, int& argc, char** argv)
@@ -148,12 +160,14 @@ int RunCheck(const CommandLine& line, int& argc, char** argv)
     clearProgress();
     if (store)
         saveResults(*store, tree);
-    if (const int signalNumber = stopSignals.received())
+    const int signalNumber = stopSignals.received();
+    const RunTally tally = run.tally();
+    // Output that could not be written ends with the line that says why.
+    if (writeFailure == 0)
+        closeStory(tally, run.isStopped() || signalNumber != 0, line.format);
+    if (signalNumber != 0)
         return StopSignals::exitStatusOf(signalNumber);
     if (writeFailure != 0)
         return ReportWriteFailure(writeFailure);
-    const RunTally tally = run.tally();
-    if (ReachedNoServer(tally))
-        writeError(QStringLiteral("orvanta: ") + NoServerAnsweredText() + u'\n');
     return tally.dead > 0 ? 1 : 0;
 }

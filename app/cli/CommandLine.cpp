@@ -52,6 +52,40 @@ std::optional<int> jobsNamed(const QString& text)
     return text.toInt();
 }
 
+// The unknown options as they were typed ("--bogus", "-x"), in their
+// order: the parser's own message drops the dashes, which leaves the person
+// to guess which word it means.
+QStringList typedUnknownOptions(const QStringList& arguments, const QStringList& unknown)
+{
+    QStringList typed;
+    const auto note = [&](const QString& name, const QString& dashes) {
+        if (unknown.contains(name) && !typed.contains(dashes + name))
+            typed << dashes + name;
+    };
+    for (const QString& argument : arguments.mid(1)) {
+        if (argument == QLatin1String("--"))
+            break;
+        if (argument.startsWith(QLatin1String("--"))) {
+            note(argument.mid(2).section(u'=', 0, 0), QStringLiteral("--"));
+        } else if (argument.startsWith(u'-')) {
+            // Single letters may come together, as in "-xh".
+            for (const QChar letter : QStringView(argument).mid(1))
+                note(letter, QStringLiteral("-"));
+        }
+    }
+    return typed;
+}
+
+QString parseError(const QCommandLineParser& parser, const QStringList& arguments)
+{
+    const QStringList typed = typedUnknownOptions(arguments, parser.unknownOptionNames());
+    if (typed.isEmpty())
+        return readable(parser.errorText());
+    const QString names = readable(typed.join(QStringLiteral("', '")));
+    return typed.size() == 1 ? QStringLiteral("Unknown option '%1'.").arg(names)
+                             : QStringLiteral("Unknown options '%1'.").arg(names);
+}
+
 CommandLine usageError(const QString& error)
 {
     CommandLine line;
@@ -110,7 +144,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
         {QStringLiteral("strict"), {}},
     });
     if (!parser.parse(arguments))
-        return usageError(readable(parser.errorText()));
+        return usageError(parseError(parser, arguments));
     if (parser.isSet(QStringLiteral("help"))) {
         CommandLine line;
         line.action = CommandLine::Action::Help;

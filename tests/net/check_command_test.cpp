@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -68,6 +69,25 @@ Outcome outcomeOf(QProcess& process)
         outcome.lines.removeLast();
     outcome.errors = process.readAllStandardError();
     return outcome;
+}
+
+// Takes the summary line off the end of what a text check wrote on
+// standard error.
+QByteArray takeSummary(Outcome& outcome)
+{
+    const qsizetype start = outcome.errors.lastIndexOf('\n', outcome.errors.size() - 2) + 1;
+    const QByteArray summary = outcome.errors.mid(start);
+    outcome.errors.truncate(start);
+    return summary;
+}
+
+// "2 checked: 1 dead, 0 not sure, in 0.1 s", the window's words for a run
+// that counted so; ", stopped" after the time when a signal stopped it.
+bool isSummary(const QByteArray& line, const char* counts, bool stopped = false)
+{
+    static const QRegularExpression time(QStringLiteral(", in [0-9.]+ s(, stopped)?\n$"));
+    const QRegularExpressionMatch end = time.match(QString::fromUtf8(line));
+    return line.startsWith(counts) && end.hasMatch() && end.hasCaptured(1) == stopped;
 }
 
 Outcome runOrvanta(const QStringList& arguments, const TempDir& home,
@@ -158,8 +178,10 @@ TEST_F(CheckCommandTest, EveryFormatReportsEachLinkAndExitsByTheDead)
     std::sort(text.lines.begin(), text.lines.end());
     EXPECT_EQ(text.lines, (QList<QByteArray>{"alive\t200 OK\t" + ok + "\ta.url",
                                              "alive\t200 OK\t" + ok + "\tsub/b.url"}));
-    // Standard error is no terminal here, so no progress clutters it.
-    EXPECT_TRUE(text.errors.isEmpty()) << text.errors.constData();
+    // Standard error is no terminal here, so no progress clutters it: it
+    // gets the summary alone, after the last link.
+    EXPECT_TRUE(isSummary(text.errors, "2 checked: 0 dead, 0 not sure, "))
+        << text.errors.constData();
 
     Outcome csv =
         check(QStringLiteral("mixed"), {QStringLiteral("--format"), QStringLiteral("csv")});
@@ -170,6 +192,8 @@ TEST_F(CheckCommandTest, EveryFormatReportsEachLinkAndExitsByTheDead)
     EXPECT_EQ(csv.lines, (QList<QByteArray>{"alive,200 OK," + ok + ",ok.url\r",
                                             "dead,404 Not Found," + gone +
                                                 ",\"gone, \"\"really\"\".url\"\r"}));
+    // A program reads the machine formats; standard error is for problems.
+    EXPECT_TRUE(csv.errors.isEmpty()) << csv.errors.constData();
 
     const Outcome json =
         check(QStringLiteral("mixed"), {QStringLiteral("--format"), QStringLiteral("json"),
@@ -180,6 +204,7 @@ TEST_F(CheckCommandTest, EveryFormatReportsEachLinkAndExitsByTheDead)
         return QJsonDocument::fromJson(line).object().value(QStringLiteral("verdict")).toString();
     };
     EXPECT_EQ(QStringList({verdict(json.lines[0]), verdict(json.lines[1])}).count(u"dead"_s), 1);
+    EXPECT_TRUE(json.errors.isEmpty()) << json.errors.constData();
 }
 
 TEST_F(CheckCommandTest, JsonCarriesTheDeadRunsAndLastAliveOfTheStoreItKeeps)
@@ -247,7 +272,8 @@ TEST_F(CheckCommandTest, FoldersOfAnotherUserAreNamedOnceOnStandardErrorAndNever
     for (const std::filesystem::path& folder : {config, state})
         ASSERT_EQ(::chown(folder.c_str(), 65534, 65534), 0);
 
-    const Outcome outcome = check(QStringLiteral("alive"), {});
+    Outcome outcome = check(QStringLiteral("alive"), {});
+    EXPECT_TRUE(isSummary(takeSummary(outcome), "2 checked: 0 dead, "));
     EXPECT_EQ(outcome.status, 0);
     ASSERT_EQ(outcome.lines.size(), 2);
     EXPECT_TRUE(outcome.lines.first().startsWith("alive\t200 OK")) << outcome.lines.first().data();
@@ -264,8 +290,8 @@ TEST_F(CheckCommandTest, FoldersThatCannotBeReadAreNamedOnStandardErrorAndChange
     // Its name would erase the line and turn the rest of it around.
     const std::filesystem::path locked = home.mkdir("alive/locked\x1b[2K\xe2\x80\xae");
     std::filesystem::permissions(locked, std::filesystem::perms::none);
-    const Outcome outcome =
-        runOrvanta({"--check", text(home / "alive")}, home, DropPermissionBypass);
+    Outcome outcome = runOrvanta({"--check", text(home / "alive")}, home, DropPermissionBypass);
+    EXPECT_TRUE(isSummary(takeSummary(outcome), "2 checked: 0 dead, "));
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.lines.size(), 2);
     EXPECT_EQ(outcome.errors.toStdString(), "orvanta: cannot read " + (home / "alive").string() +
@@ -331,6 +357,24 @@ TEST_F(CheckCommandTest, WrongCommandLinesGiveOneErrorLineAndStatusTwo)
         EXPECT_TRUE(outcome.errors.startsWith("orvanta: ")) << qPrintable(shown);
         EXPECT_EQ(outcome.errors.count('\n'), 1) << qPrintable(shown);
         EXPECT_FALSE(outcome.errors.contains("secret")) << outcome.errors.constData();
+    }
+
+    // An option is named as it was typed, dashes and all.
+    const std::pair<QStringList, QByteArray> named[] = {
+        {{u"--bogus"_s}, "Unknown option '--bogus'."},
+        {{u"-x"_s}, "Unknown option '-x'."},
+        {{u"--check"_s, u"-hz"_s, u"--bogus=1"_s}, "Unknown options '-z', '--bogus'."},
+        {{u"--check"_s, u"--format=bogus"_s}, "--format must be text, csv or json, not 'bogus'"},
+        {{u"--check"_s, u"--format"_s}, "Missing value after '--format'."},
+        // After "--" it is a folder's name, however it begins.
+        {{u"--check"_s, u"--"_s, u"-x"_s},
+         "no such folder: " +
+             QByteArray::fromStdString((std::filesystem::current_path() / "-x").string())},
+    };
+    for (const auto& [arguments, error] : named) {
+        const Outcome outcome = runOrvanta(arguments, home);
+        EXPECT_EQ(outcome.status, 2) << qPrintable(arguments.join(u' '));
+        EXPECT_EQ(outcome.errors, "orvanta: " + error + '\n');
     }
 }
 
@@ -540,6 +584,9 @@ TEST_F(CheckCommandTest, ASignalStopsTheCheckKeepsWhatWasJudgedAndExitsAsAShellE
             continue;
         }
         EXPECT_EQ(outcome.status, c.status) << outcome.errors.constData();
+        // Said as the window says it of a run stopped by hand.
+        EXPECT_TRUE(isSummary(outcome.errors, "2 checked: 1 dead, ", true))
+            << outcome.errors.constData();
         ResultsStore kept(state, home / "signal");
         EXPECT_EQ(kept.load(QDateTime::currentDateTimeUtc()), QString());
         EXPECT_EQ(kept.size(), 2);
