@@ -12,10 +12,12 @@
 void OpenOrReport(QWidget* parent, const QString& target)
 {
     // The failure may be reported after parent has gone; the box then stands alone.
-    OpenTarget(target, [owner = QPointer<QWidget>(parent), target] {
-        ShowMessageBox(owner, QMessageBox::Critical, QCoreApplication::applicationName(),
-                       QStringLiteral("Unable to open %1.").arg(MaskPassword(target)),
-                       QMessageBox::Ok);
+    OpenTarget(target, [owner = QPointer<QWidget>(parent), target](const QString& why) {
+        ShowMessageBox(
+            owner, QMessageBox::Critical, QCoreApplication::applicationName(),
+            QStringLiteral("Unable to open %1: %2.")
+                .arg(target.isEmpty() ? QStringLiteral("the link") : MaskPassword(target), why),
+            QMessageBox::Ok);
     });
 }
 

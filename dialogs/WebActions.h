@@ -9,7 +9,7 @@ inline constexpr char HomePageAddress[] = "www.orvanta.example";
 inline constexpr char SupportMailAddress[] = "support@orvanta.example";
 
 // Opens target with the desktop; when that fails, an error box over parent
-// names what could not be opened.
+// names what could not be opened and why.
 void OpenOrReport(QWidget* parent, const QString& target);
 
 // A bookmark's link with the desktop. A link that may start a program

@@ -11,6 +11,7 @@
 #include <QDBusConnection>
 #include <QItemSelectionModel>
 #include <QMenu>
+#include <QPointer>
 
 namespace {
 
@@ -118,5 +119,11 @@ void ContextMenu::showInFileManager()
     std::vector<std::string> paths;
     for (const BookmarkNode* top : SelectedTops(view_))
         paths.push_back(top->entry.Path.empty() ? favorites_.native() : top->entry.Path);
-    ShowInFileManager(QDBusConnection::sessionBus(), paths);
+    // The answer may come after the menu has gone with its window.
+    ShowInFileManager(QDBusConnection::sessionBus(), paths,
+                      [menu = QPointer<ContextMenu>(this)](const QString& why) {
+                          if (menu)
+                              emit menu->notice(QStringLiteral("Unable to show in file manager: ") +
+                                                why);
+                      });
 }

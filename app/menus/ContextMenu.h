@@ -47,6 +47,9 @@ public:
 signals:
     // Open link was chosen; the one selected row is the current one now.
     void openLinkAsked();
+    // What the window should say in its status bar, such as why the file
+    // manager showed nothing.
+    void notice(const QString& text);
 
 private:
     BookmarkView& view_;

@@ -144,6 +144,8 @@ void TForm1::setupConnections()
     connect(btDelete, &QAbstractButton::clicked, this, &TForm1::btDeleteClick);
     // The context menu's items go the way their keys and menu items go.
     connect(contextMenu, &ContextMenu::openLinkAsked, this, &TForm1::VTDblClick);
+    connect(contextMenu, &ContextMenu::notice, this,
+            [this](const QString& text) { showStatusNotice(text); });
     connect(mnCopyLink, &QAction::triggered, this, &TForm1::copySelectedLinks);
     connect(mnCheckAgain, &QAction::triggered, this, &TForm1::mnCheckAgainClick);
     connect(mnUpdateSelected, &QAction::triggered, this, &TForm1::mnUpdateSelectedClick);

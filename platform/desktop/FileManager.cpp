@@ -44,7 +44,8 @@ void ShowItemsInFileManager(const QDBusConnection& bus, const QStringList& fileU
                      });
 }
 
-void ShowInFileManager(const QDBusConnection& bus, const std::vector<std::string>& paths)
+void ShowInFileManager(const QDBusConnection& bus, const std::vector<std::string>& paths,
+                       std::function<void(const QString& why)> failed)
 {
     if (paths.empty())
         return;
@@ -52,8 +53,12 @@ void ShowInFileManager(const QDBusConnection& bus, const std::vector<std::string
     for (const std::string& path : paths)
         uris << FileUri(path);
     const QString folder = FileUri(DirectoryPart(WithoutTrailingSeparators(paths.front())));
-    ShowItemsInFileManager(bus, uris, [folder](bool shown) {
-        if (!shown)
-            OpenTarget(folder);
+    ShowItemsInFileManager(bus, uris, [folder, failed = std::move(failed)](bool shown) {
+        if (shown)
+            return;
+        OpenTarget(folder, [failed](const QString& why) {
+            if (failed)
+                failed(QStringLiteral("no file manager answered, and ") + why);
+        });
     });
 }

@@ -19,5 +19,8 @@ void ShowItemsInFileManager(const QDBusConnection& bus, const QStringList& fileU
                             std::function<void(bool shown)> done);
 
 // Shows the entries at paths in the file manager on bus; where it cannot,
-// opens the folder holding the first of them with the opener.
-void ShowInFileManager(const QDBusConnection& bus, const std::vector<std::string>& paths);
+// opens the folder holding the first of them with the opener. When that
+// fails too, failed is told why ("no file manager answered, and xdg-open
+// exited with status 3"), maybe later from the event loop.
+void ShowInFileManager(const QDBusConnection& bus, const std::vector<std::string>& paths,
+                       std::function<void(const QString& why)> failed = {});

@@ -11,13 +11,27 @@ OpenerFunction& installedOpener()
     return opener;
 }
 
+// Why the opener's run counts as a failure; empty when it does not.
+QString endingProblem(const QString& name, int exitCode, QProcess::ExitStatus status)
+{
+    if (status != QProcess::NormalExit)
+        return name + QStringLiteral(" crashed");
+    if (exitCode != 0)
+        return QStringLiteral("%1 exited with status %2").arg(name).arg(exitCode);
+    return {};
+}
+
 void openWithDesktop(const QString& target, const OpenFailed& failed)
 {
     const QStringList command = OpenerCommand(target);
-    const QString program =
-        command.isEmpty() ? QString() : QStandardPaths::findExecutable(command.first());
+    if (command.isEmpty()) {
+        failed(target.isEmpty() ? QStringLiteral("it is empty")
+                                : QStringLiteral("a link must not begin with \"-\""));
+        return;
+    }
+    const QString program = QStandardPaths::findExecutable(command.first());
     if (program.isEmpty()) {
-        failed();
+        failed(QStringLiteral("no program to open links was found"));
         return;
     }
     // Without a shell, so the target is one argument whatever it holds. The
@@ -25,17 +39,20 @@ void openWithDesktop(const QString& target, const OpenFailed& failed)
     // when it ends, and only its exit status is of interest.
     auto* opener = new QProcess;
     opener->setProcessChannelMode(QProcess::ForwardedChannels);
+    const QString name = command.first();
     QObject::connect(opener, &QProcess::errorOccurred, opener,
-                     [opener, failed](QProcess::ProcessError error) {
+                     [opener, failed, name](QProcess::ProcessError error) {
                          if (error != QProcess::FailedToStart)
                              return;
-                         failed();
+                         failed(name + QStringLiteral(" could not be started: ") +
+                                opener->errorString());
                          opener->deleteLater();
                      });
     QObject::connect(opener, &QProcess::finished, opener,
-                     [opener, failed](int exitCode, QProcess::ExitStatus status) {
-                         if (status != QProcess::NormalExit || exitCode != 0)
-                             failed();
+                     [opener, failed, name](int exitCode, QProcess::ExitStatus status) {
+                         if (const QString problem = endingProblem(name, exitCode, status);
+                             !problem.isEmpty())
+                             failed(problem);
                          opener->deleteLater();
                      });
     opener->start(program, command.mid(1));
@@ -51,7 +68,7 @@ void SetOpener(OpenerFunction opener)
 void OpenTarget(const QString& target, const OpenFailed& failed)
 {
     // A caller that does not care about failure need not say so.
-    const OpenFailed report = failed ? failed : [] {};
+    const OpenFailed report = failed ? failed : [](const QString&) {};
     if (installedOpener())
         installedOpener()(target, report);
     else

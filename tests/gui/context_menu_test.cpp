@@ -3,10 +3,13 @@
 #include "GatedProbe.h"
 #include "MainWindowFixture.h"
 #include "MessageBoxes.h"
+#include "Opener.h"
+#include "StatusPanels.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QProcess>
 #include <QTest>
 
 namespace {
@@ -112,4 +115,29 @@ TEST_F(ContextMenuTest, CheckAgainOnAFolderProbesExactlyItsLinksInARunOfTheirOwn
     ASSERT_TRUE(WaitUntil([&] { return !form->VerifyThread; }));
     EXPECT_EQ(probe.asked(), (QStringList{"http://127.0.0.1:9/maps", "http://127.0.0.1:9/gone",
                                           "http://127.0.0.1:9/today"}));
+}
+
+TEST_F(ContextMenuTest, ShowInFileManagerSaysWhyWhenNeitherAFileManagerNorTheOpenerCan)
+{
+    // A session bus of the test's own, with no file manager on it.
+    QProcess daemon; // killed when it goes
+    daemon.start("dbus-daemon", {"--nofork", "--print-address",
+                                 "--config-file=" ORVANTA_TEST_DATA "/session-bus.conf"});
+    ASSERT_TRUE(daemon.waitForReadyRead(10000));
+    const QByteArray savedBus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+    qputenv("DBUS_SESSION_BUS_ADDRESS", daemon.readLine().trimmed());
+    QStringList opened;
+    SetOpener([&opened](const QString& target, const OpenFailed& failed) {
+        opened << target;
+        failed("no program to open links was found");
+    });
+
+    offered("News");
+    form->mnShowInFileManager->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !opened.isEmpty(); }));
+    SetOpener({});
+    qputenv("DBUS_SESSION_BUS_ADDRESS", savedBus);
+    EXPECT_EQ(opened.size(), 1);
+    EXPECT_EQ(form->StatusBar1->panelText(2), "Unable to show in file manager: no file manager "
+                                              "answered, and no program to open links was found");
 }

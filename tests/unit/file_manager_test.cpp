@@ -23,7 +23,7 @@ public:
 
 } // namespace
 
-TEST(FileManager, ShowsTheEntriesThroughTheBusElseOpensTheirFolder)
+TEST(FileManager, ShowsTheEntriesThroughTheBusElseOpensTheirFolderElseSaysWhy)
 {
     QProcess daemon; // killed when it goes
     daemon.start("dbus-daemon", {"--nofork", "--print-address",
@@ -31,22 +31,42 @@ TEST(FileManager, ShowsTheEntriesThroughTheBusElseOpensTheirFolder)
     ASSERT_TRUE(daemon.waitForReadyRead(10000));
     const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
 
-    for (const bool serviceThere : {true, false}) {
+    const struct
+    {
+        bool serviceThere;
+        QString openerFails; // why the folder opener fails; empty when it opens
+        QString why;         // what the caller is told
+    } cases[] = {
+        {true, "no program to open links was found", ""},
+        {false, "", ""},
+        {false, "no program to open links was found",
+         "no file manager answered, and no program to open links was found"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.serviceThere ? "file manager" : qPrintable(c.openerFails));
         QStringList opened;
-        SetOpener([&](const QString& target, const OpenFailed&) { opened << target; });
+        SetOpener([&](const QString& target, const OpenFailed& failed) {
+            opened << target;
+            if (!c.openerFails.isEmpty())
+                failed(c.openerFails);
+        });
         FileManagerService service;
         QDBusConnection serving = QDBusConnection::connectToBus(address, "file-manager");
         serving.registerObject("/org/freedesktop/FileManager1", &service,
                                QDBusConnection::ExportAllSlots);
-        ASSERT_TRUE(!serviceThere || serving.registerService("org.freedesktop.FileManager1"));
+        ASSERT_TRUE(!c.serviceThere || serving.registerService("org.freedesktop.FileManager1"));
+        QStringList told;
         ShowInFileManager(QDBusConnection::connectToBus(address, "window"),
-                          {"/fav/Caf\xe9 bar.url", "/fav/News"});
+                          {"/fav/Caf\xe9 bar.url", "/fav/News"},
+                          [&told](const QString& why) { told << why; });
         EXPECT_TRUE(QTest::qWaitFor([&] { return !service.shown.isEmpty() || !opened.isEmpty(); }));
         QDBusConnection::disconnectFromBus("window");
         QDBusConnection::disconnectFromBus("file-manager");
+        SetOpener({});
         const QStringList uris{"file:///fav/Caf%E9%20bar.url", "file:///fav/News"};
-        EXPECT_EQ(service.shown, serviceThere ? uris : QStringList());
-        EXPECT_EQ(opened, serviceThere ? QStringList() : QStringList{"file:///fav/"});
+        EXPECT_EQ(service.shown, c.serviceThere ? uris : QStringList());
+        EXPECT_EQ(opened, c.serviceThere ? QStringList() : QStringList{"file:///fav/"});
+        EXPECT_EQ(told, c.why.isEmpty() ? QStringList() : QStringList{c.why});
     }
 }
 

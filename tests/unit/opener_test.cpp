@@ -64,33 +64,43 @@ private:
 
 } // namespace
 
-TEST(DefaultOpener, FailureIsReportedWhenTheOpenerIsMissingFailsOrEndsInError)
+TEST(DefaultOpener, FailureIsReportedWithItsReasonWhenTheOpenerIsMissingFailsOrEndsInError)
 {
-    int reports = 0;
-    const OpenFailed count = [&reports] { ++reports; };
+    QStringList reasons;
+    const OpenFailed note = [&reasons](const QString& why) { reasons << why; };
     {
         FakeOpener none("");
-        OpenTarget(QStringLiteral("http://127.0.0.1/"), count);
-        EXPECT_EQ(reports, 1);
+        OpenTarget(QStringLiteral("http://127.0.0.1/"), note);
+        EXPECT_EQ(reasons, QStringList{u"no program to open links was found"_s});
     }
+    reasons.clear();
     {
         // A text the opener would read as an option is refused, not handed over.
         FakeOpener opener("exit 0\n");
-        OpenTarget(QStringLiteral("--help"), count);
-        EXPECT_EQ(reports, 2);
+        OpenTarget(QStringLiteral("--help"), note);
+        OpenTarget(QString(), note);
+        EXPECT_EQ(reasons, (QStringList{u"a link must not begin with \"-\""_s, u"it is empty"_s}));
     }
-    reports = 0;
+    reasons.clear();
     FakeOpener good("printf '%s' \"$1\" > \"${0%/*}/opened\"\n");
-    OpenTarget(mail, count);
+    OpenTarget(mail, note);
     // The shell makes the file before it writes to it.
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return ReadFileBytes(good / "opened") == mail.toStdString(); }));
     EXPECT_EQ(ReadFileBytes(good / "opened"), mail.toStdString());
 
-    FakeOpener bad("exit 3\n");
-    OpenTarget(mail, count);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return reports > 0; }));
-    EXPECT_EQ(reports, 1); // the good opener's run reported nothing
+    const std::pair<std::string, QString> failures[] = {
+        {"exit 3\n", u"xdg-open exited with status 3"_s},
+        {"kill -9 $$\n", u"xdg-open crashed"_s},
+    };
+    for (const auto& [script, reason] : failures) {
+        FakeOpener bad(script);
+        OpenTarget(mail, note);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !reasons.isEmpty(); }));
+        // The good opener's run reported nothing.
+        EXPECT_EQ(reasons, QStringList{reason});
+        reasons.clear();
+    }
 }
 
 TEST(LinkOpening, OnlyWebAndMailOpenWithoutAQuestion)
