@@ -480,7 +480,8 @@ TEST_F(CheckCommandTest, StrictOldRuleAndAPersonsVerdictsOverTheEdgeCases)
         {"ftp://" + bare + "/ok", "dead", "unchecked", 0},
         // "http" anywhere keeps the old rule's prefix off.
         {bare + "/ok?seen=http", "dead", "alive", 1},
-        {"", "dead", "dead", 1},
+        // An empty file: nothing to ask for, by either rule.
+        {"", "dead", "dead", 0},
         {server.url("/302-nowhere"), "alive", "alive", 1},
         {server.url("/301-nowhere"), "dead", "unsure", 1},
         {server.url("/307-nowhere"), "dead", "unsure", 1},
@@ -489,8 +490,13 @@ TEST_F(CheckCommandTest, StrictOldRuleAndAPersonsVerdictsOverTheEdgeCases)
         {server.url("/403-nowhere"), "dead", "unsure", 1},
         {server.url("/500-nowhere"), "dead", "unsure", 2},
     };
-    for (size_t i = 0; i < std::size(cases); ++i)
-        writeShortcut(home, "edge/" + std::to_string(i) + ".url", cases[i].link);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const std::string name = "edge/" + std::to_string(i) + ".url";
+        if (cases[i].link.empty())
+            home.write(name, "");
+        else
+            writeShortcut(home, name, cases[i].link);
+    }
     const auto verdicts = [&](const QStringList& options) {
         const Outcome outcome = check(u"edge"_s, QStringList{u"--format"_s, u"json"_s} + options);
         EXPECT_EQ(outcome.status, 1);
@@ -509,10 +515,12 @@ TEST_F(CheckCommandTest, StrictOldRuleAndAPersonsVerdictsOverTheEdgeCases)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.link);
         EXPECT_EQ(strict[c.link]["verdict"].toString(), QLatin1String(c.strict));
-        EXPECT_EQ(strict[c.link]["attempts"].toInt(), 1);
+        EXPECT_EQ(strict[c.link]["attempts"].toInt(-1), c.link.empty() ? 0 : 1);
         EXPECT_EQ(person[c.link]["verdict"].toString(), QLatin1String(c.person));
         EXPECT_EQ(person[c.link]["attempts"].toInt(-1), c.attempts);
     }
+    EXPECT_EQ(strict[""]["reason"].toString(), u"the shortcut holds no link"_s);
+    EXPECT_EQ(person[""]["reason"].toString(), u"the shortcut holds no link"_s);
 
     // Only redirects that all say "permanent" are called so.
     writeShortcut(home, "kept/permanent.url", server.url("/moved-permanently"));

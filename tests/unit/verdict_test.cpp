@@ -118,6 +118,9 @@ TEST(VerdictTest, ReasonsSayWhatHappenedAndWhatToDo)
     EXPECT_EQ(NotWebLinkJudgement().verdict, V::Unchecked);
     EXPECT_EQ(NotWebLinkJudgement().text, QStringLiteral("Not checked: not a web link"));
     EXPECT_EQ(NotWebLinkJudgement().reason, QStringLiteral("not a web link"));
+    EXPECT_EQ(NoLinkJudgement().verdict, V::Dead);
+    EXPECT_EQ(NoLinkJudgement().text, QStringLiteral("Dead: the shortcut holds no link"));
+    EXPECT_EQ(NoLinkJudgement().reason, QStringLiteral("the shortcut holds no link"));
 
     // A run stopped before the second opinion calls nothing dead.
     EXPECT_EQ(UnsettledJudgement(failed(O::ConnectionRefused), Online).text,

@@ -413,6 +413,36 @@ TEST_F(RunFixture, NotWebLinksAreLeftUncheckedAndOnlyTheStrictRuleAsksForThem)
     }
 }
 
+TEST_F(RunFixture, ShortcutsWithoutALinkAreDeadWithoutARequestInEitherMode)
+{
+    for (const JudgeMode mode : {JudgeMode::Person, JudgeMode::Strict}) {
+        SCOPED_TRACE(mode == JudgeMode::Person ? "person" : "strict");
+        tree.clear();
+        ended = false;
+        root = AddFolder(tree, nullptr, "root");
+        BookmarkNode* empty = AddLink(tree, root, "");
+        BookmarkNode* blank = AddLink(tree, root, " \t");
+        AddLink(tree, root, "http://alive/x");
+        GatedProbe probe(Alive, INT_MAX);
+        auto run = makeRun(Wrap(probe));
+        run->setJudgeMode(mode);
+        std::vector<int> attempts;
+        QObject::connect(
+            run.get(), &VerificationRun::verdictStored,
+            [&](BookmarkNode*, const LinkVerdict& v) { attempts.push_back(v.attempts); });
+        ASSERT_TRUE(run->start());
+        ASSERT_TRUE(WaitUntil([&] { return ended; }));
+        EXPECT_EQ(probe.asked(), QStringList{"http://alive/x"});
+        for (BookmarkNode* node : {empty, blank}) {
+            EXPECT_EQ(status(node), StatusDead);
+            EXPECT_EQ(reason(node), "Dead: the shortcut holds no link");
+        }
+        EXPECT_EQ(attempts, (std::vector<int>{0, 0, 1}));
+        EXPECT_EQ(run->tally().dead, 2);
+        EXPECT_EQ(run->tally().checked, 3);
+    }
+}
+
 TEST_F(RunFixture, ASecondOpinionAfterTheFirstPassDecidesAndMovesTheCounts)
 {
     root = AddFolder(tree, nullptr, "root");

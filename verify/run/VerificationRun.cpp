@@ -142,7 +142,9 @@ void VerificationRun::handOutFirstPass()
         const BookmarkEntry* entry = BookmarkModel::entry(node);
         if (!entry || entry->IsFolder)
             continue;
-        if (const std::optional<QString> link = LinkToProbe(entry->Link, mode_))
+        if (entry->Link.trimmed().isEmpty())
+            settle(node, {{}, NoLinkJudgement(), 0}, std::nullopt, false);
+        else if (const std::optional<QString> link = LinkToProbe(entry->Link, mode_))
             submit(node, *link, ProbeHost(*link), 1, {}, 0);
         else
             settle(node, {{}, NotWebLinkJudgement(), 0}, std::nullopt, false);

@@ -198,6 +198,11 @@ Judgement NotWebLinkJudgement()
     return judged(V::Unchecked, QStringLiteral("not a web link"), "", "");
 }
 
+Judgement NoLinkJudgement()
+{
+    return judged(V::Dead, QStringLiteral("the shortcut holds no link"), "", "");
+}
+
 Judgement UnsettledJudgement(const ProbeResult& result, const NetworkEvidence& evidence)
 {
     Judgement judgement = JudgeProbe(result, JudgeMode::Person, evidence, true);

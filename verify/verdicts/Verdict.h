@@ -50,6 +50,9 @@ Judgement JudgeProbe(const ProbeResult& result, JudgeMode mode, const NetworkEvi
 
 // A link that is not checked at all, being no web link.
 Judgement NotWebLinkJudgement();
+// A shortcut with no link in it (an empty file, or no URL= line): dead in
+// either mode, since nothing could ever open it; no request is made.
+Judgement NoLinkJudgement();
 
 // A first answer that was to get a second opinion, once the run was stopped
 // before it came: never dead, since nothing settled it.
