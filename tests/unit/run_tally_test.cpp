@@ -41,6 +41,11 @@ TEST(RunTallyTest, TextsGiveCountsTimeAndAnOfflineWarning)
     mailOnly.checked = mailOnly.unchecked = 3;
     EXPECT_FALSE(ReachedNoServer(mailOnly));
     EXPECT_FALSE(ReachedNoServer(RunTally{}));
+    // Nor do shortcuts without a link, dead as they are.
+    RunTally linkless;
+    linkless.recount(std::nullopt, Verdict::Dead);
+    linkless.noLink = 1;
+    EXPECT_FALSE(ReachedNoServer(linkless));
 }
 
 TEST(RunTallyTest, EachLinkCountsOnceUnderItsVerdictOfTheMoment)

@@ -441,6 +441,16 @@ TEST_F(RunFixture, ShortcutsWithoutALinkAreDeadWithoutARequestInEitherMode)
         EXPECT_EQ(run->tally().dead, 2);
         EXPECT_EQ(run->tally().checked, 3);
     }
+    // Asking nothing, such a run has no word on the network.
+    tree.clear();
+    ended = false;
+    root = AddFolder(tree, nullptr, "root");
+    AddLink(tree, root, "");
+    auto run = makeRun(Instant());
+    ASSERT_TRUE(run->start());
+    ASSERT_TRUE(WaitUntil([&] { return ended; }));
+    EXPECT_EQ(run->tally().dead, 1);
+    EXPECT_FALSE(ReachedNoServer(run->tally()));
 }
 
 TEST_F(RunFixture, ASecondOpinionAfterTheFirstPassDecidesAndMovesTheCounts)

@@ -69,7 +69,7 @@ bool ReachedNoServer(const RunTally& tally)
     // Links judged "no network?" while others got answers (a name that did
     // not resolve, with every other link named by its address) say nothing
     // of the run as a whole.
-    const bool asked = tally.checked > tally.unchecked;
+    const bool asked = tally.checked > tally.unchecked + tally.noLink;
     return asked && tally.answered == 0;
 }
 

@@ -16,6 +16,7 @@ struct RunTally
     int dead = 0;
     int unsure = 0;
     int unchecked = 0; // not web links, so never asked for
+    int noLink = 0;    // dead without a request: shortcuts that hold no link
     int answered = 0;  // probes that got an HTTP answer
     // Links not sure only because nothing showed that the network works.
     int noNetwork = 0;

@@ -142,9 +142,10 @@ void VerificationRun::handOutFirstPass()
         const BookmarkEntry* entry = BookmarkModel::entry(node);
         if (!entry || entry->IsFolder)
             continue;
-        if (entry->Link.trimmed().isEmpty())
+        if (entry->Link.trimmed().isEmpty()) {
+            ++tally_.noLink;
             settle(node, {{}, NoLinkJudgement(), 0}, std::nullopt, false);
-        else if (const std::optional<QString> link = LinkToProbe(entry->Link, mode_))
+        } else if (const std::optional<QString> link = LinkToProbe(entry->Link, mode_))
             submit(node, *link, ProbeHost(*link), 1, {}, 0);
         else
             settle(node, {{}, NotWebLinkJudgement(), 0}, std::nullopt, false);
