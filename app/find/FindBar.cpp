@@ -35,6 +35,7 @@ FindBar::FindBar(QWidget* parent) : QWidget(parent)
 
     connect(field, &QLineEdit::textChanged, this, &FindBar::filterChanged);
     connect(choiceBox, &QComboBox::currentIndexChanged, this, &FindBar::filterChanged);
+    connect(choiceBox, &QComboBox::activated, this, &FindBar::choicePicked);
     connect(closeBox, &QToolButton::clicked, this, &FindBar::closeAsked);
 }
 

@@ -31,5 +31,7 @@ public:
 
 signals:
     void filterChanged();
+    // A "Show:" choice was made (from the list, or with a key on the box).
+    void choicePicked();
     void closeAsked();
 };

@@ -18,6 +18,8 @@ TreeFind::TreeFind(FindBar& bar, BookmarkView& view, const MovedLinks& moved,
 {
     connect(&bar_, &FindBar::filterChanged, this, &TreeFind::apply);
     connect(&bar_, &FindBar::closeAsked, this, &TreeFind::hide);
+    // What was chosen is where the keys act next.
+    connect(&bar_, &FindBar::choicePicked, this, [this] { view_.focusOn(nullptr); });
     connect(&tree_, &BookmarkModel::nodeAboutToBeRemoved, this, &TreeFind::forgetViewBelow);
 }
 
@@ -65,8 +67,25 @@ void TreeFind::apply()
 
 void TreeFind::refresh()
 {
-    if (!bar_.isHidden())
-        apply();
+    if (bar_.isHidden())
+        return;
+    // The filter is made anew; the rows selected and the current one stay
+    // where they are still shown.
+    std::vector<BookmarkNode*> selected;
+    for (const QModelIndex& row : view_.selectionModel()->selectedRows())
+        selected.push_back(BookmarkModel::nodeOf(row));
+    BookmarkNode* current = BookmarkModel::nodeOf(view_.currentIndex());
+    apply();
+    QItemSelection rows;
+    for (BookmarkNode* node : selected) {
+        const QModelIndex row = tree_.indexOf(node);
+        rows.select(row, row);
+    }
+    view_.selectionModel()->select(rows,
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    if (current && tree_.isShown(current))
+        view_.selectionModel()->setCurrentIndex(tree_.indexOf(current),
+                                                QItemSelectionModel::NoUpdate);
 }
 
 void TreeFind::rememberView()

@@ -71,20 +71,26 @@ void TidyActions::update(const std::function<bool(BookmarkNode*)>& chosen, qsize
                        question, QMessageBox::Yes | QMessageBox::No, LeftOutsideLine(leftOutside),
                        QMessageBox::No) != QMessageBox::Yes)
         return;
+    BookmarkNode* first = tree_.firstNode();
+    while (first && !(moved_.isMoved(first) && chosen(first)))
+        first = tree_.nextNode(first);
     const LinkUpdateOutcome outcome = moved_.update(favorites_.native(), chosen);
     if (ResultsStore* store = results_.store())
         KeepRewrittenLinks(*store, tree_, results_.now());
     results_.save();
     report(outcome, QStringLiteral("updated to the new address; Ctrl+Z undoes it"),
            QStringLiteral("could not be updated"));
+    view_.focusOn(first);
 }
 
 void TidyActions::undo()
 {
     if (!moved_.canUndo())
         return;
+    BookmarkNode* first = moved_.firstOfLastUpdate();
     report(moved_.undoLast(), QStringLiteral("put back as they were"),
            QStringLiteral("could not be put back"));
+    view_.focusOn(first);
 }
 
 void TidyActions::report(const LinkUpdateOutcome& outcome, const QString& done,
@@ -138,7 +144,7 @@ void TidyActions::selectDuplicates()
     view_.selectionModel()->select(rows,
                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     if (!rows.isEmpty())
-        view_.scrollTo(rows.front().topLeft());
+        view_.focusOn(BookmarkModel::nodeOf(rows.front().topLeft()));
     const QString notice = QStringLiteral("%1 selected; Delete %2")
                                .arg(LinksCounted(selected),
                                     window_.toTrash() ? QStringLiteral("moves them to the Trash")

@@ -5,11 +5,20 @@
 #include "ImageList.h"
 
 #include <QPainter>
+#include <algorithm>
 
 namespace {
 
 const QColor nameTextColor(0x23, 0x23, 0x23);
 const QColor linkTextColor(0x48, 0x48, 0x48);
+const QColor dimmedTextColor(0x80, 0x80, 0x80);
+const QColor dimmedOnFocusColor(0x40, 0x40, 0x40);
+
+int TextBaseline(const QStyleOptionViewItem& option)
+{
+    const QFontMetrics& metrics = option.fontMetrics;
+    return option.rect.top() + (option.rect.height() - metrics.height()) / 2 + metrics.ascent();
+}
 
 } // namespace
 
@@ -76,16 +85,38 @@ void BookmarkDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     if (!text.isEmpty() && content.width() > 0) {
         const bool selectedWithFocus =
             option.state.testFlag(QStyle::State_Selected) && view_->hasFocus();
+        content = paintDuplicatePlace(*painter, option, index, content, selectedWithFocus);
         const QFontMetrics& metrics = option.fontMetrics;
         if (metrics.horizontalAdvance(text) > content.width())
             text = metrics.elidedText(text, Qt::ElideRight, content.width());
-        const int baseline =
-            option.rect.top() + (option.rect.height() - metrics.height()) / 2 + metrics.ascent();
         painter->setPen(textColor(index, selectedWithFocus, option.palette.color(QPalette::Text)));
-        painter->drawText(QPoint(content.left(), baseline), text);
+        painter->drawText(QPoint(content.left(), TextBaseline(option)), text);
     }
 
     paintLamp(*painter, images, index, option.rect);
+}
+
+QRect BookmarkDelegate::paintDuplicatePlace(QPainter& painter, const QStyleOptionViewItem& option,
+                                            const QModelIndex& index, const QRect& content,
+                                            bool selectedWithFocus) const
+{
+    const QString place = index.data(BookmarkModel::DuplicatePlaceRole).toString();
+    if (place.isEmpty())
+        return content;
+    const QFontMetrics& metrics = option.fontMetrics;
+    const int gap = 2 * metrics.horizontalAdvance(u' ');
+    const int nameWidth = metrics.horizontalAdvance(index.data().toString());
+    // The name keeps at least half the cell; the place has the rest.
+    const int placeWidth = metrics.horizontalAdvance(place);
+    const int nameRoom =
+        std::min(nameWidth, std::max(content.width() - gap - placeWidth, content.width() / 2));
+    const QRect placeRect = content.adjusted(nameRoom + gap, 0, 0, 0);
+    if (placeRect.width() > 0) {
+        painter.setPen(selectedWithFocus ? dimmedOnFocusColor : dimmedTextColor);
+        painter.drawText(QPoint(placeRect.left(), TextBaseline(option)),
+                         metrics.elidedText(place, Qt::ElideRight, placeRect.width()));
+    }
+    return QRect(content.left(), content.top(), nameRoom, content.height());
 }
 
 QSize BookmarkDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const

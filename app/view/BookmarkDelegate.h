@@ -38,6 +38,12 @@ public:
 
 private:
     int imageSpace(int column) const;
+    // While duplicate groups are shown, draws where a link lives (and whether
+    // it is the copy kept) dimmed after its name; returns the room left for
+    // the name, all of content otherwise.
+    QRect paintDuplicatePlace(QPainter& painter, const QStyleOptionViewItem& option,
+                              const QModelIndex& index, const QRect& content,
+                              bool selectedWithFocus) const;
 
     BookmarkView* view_;
 };

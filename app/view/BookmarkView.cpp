@@ -5,6 +5,7 @@
 #include "BookmarkModel.h"
 #include "ColumnSharing.h"
 
+#include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
@@ -68,6 +69,11 @@ BookmarkView::BookmarkView(BookmarkModel* bookmarks, QWidget* parent)
     setHeader(header_);
     setModel(bookmarks_);
     setItemDelegate(new BookmarkDelegate(this));
+    // Told after the focus-in, with the control the focus came from.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* before, QWidget* now) {
+        if (now == this)
+            showTabbedInRow(before);
+    });
 
     QPalette colors = palette();
     colors.setColor(QPalette::Base, Qt::white);
@@ -161,6 +167,11 @@ void BookmarkView::scrollTo(const QModelIndex& index, ScrollHint hint)
     const int x = horizontalScrollBar()->value();
     QTreeView::scrollTo(index, hint);
     horizontalScrollBar()->setValue(x);
+    // Brought up from below, a row would keep its last line of pixels out of sight.
+    const QRect row = visualRect(index);
+    const int below = row.bottom() - viewport()->rect().bottom();
+    if (hint == EnsureVisible && below > 0 && row.height() <= viewport()->height())
+        verticalScrollBar()->setValue(verticalScrollBar()->value() + below);
 }
 
 void BookmarkView::openAllFolders()
@@ -323,9 +334,53 @@ void BookmarkView::sectionResized(int section, int, int newSize)
         header_->resizeSection(section, bounded);
 }
 
+void BookmarkView::focusOn(BookmarkNode* node)
+{
+    QModelIndex row = node ? bookmarks_->indexOf(node) : QModelIndex();
+    if (!row.isValid())
+        row = currentIndex();
+    if (!row.isValid())
+        row = firstShownLink();
+    if (row.isValid()) {
+        QItemSelectionModel* selection = selectionModel();
+        selection->setCurrentIndex(row, selection->isSelected(row)
+                                            ? QItemSelectionModel::NoUpdate
+                                            : QItemSelectionModel::ClearAndSelect |
+                                                  QItemSelectionModel::Rows);
+        scrollTo(row);
+    }
+    setFocus(Qt::OtherFocusReason);
+}
+
+QModelIndex BookmarkView::firstShownLink() const
+{
+    const QModelIndex first = model()->index(0, 0);
+    for (QModelIndex row = first; row.isValid(); row = indexBelow(row)) {
+        if (!BookmarkModel::nodeOf(row)->entry.IsFolder)
+            return row;
+    }
+    return first;
+}
+
+void BookmarkView::showTabbedInRow(const QWidget* before)
+{
+    // Only a Tab from another control: a window given its first focus is
+    // also said to be reached by Tab, and must stay as it was.
+    if (!tabbedIn_ || !before || before->window() != window() || selectionModel()->hasSelection())
+        return;
+    // The selection draws the current row, as the tree draws no focus rectangle.
+    const QModelIndex row = currentIndex().isValid() ? currentIndex() : model()->index(0, 0);
+    if (!row.isValid())
+        return;
+    selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect |
+                                               QItemSelectionModel::Rows);
+    scrollTo(row);
+}
+
 void BookmarkView::focusInEvent(QFocusEvent* event)
 {
     QTreeView::focusInEvent(event);
+    tabbedIn_ = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
     // The selection's colours depend on the focus, on every selected row.
     viewport()->update();
 }

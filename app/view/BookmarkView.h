@@ -58,6 +58,10 @@ public:
     // unlike expandAll(), which keeps a persistent index for every row and
     // so makes each later change of the model pay for all of them.
     void openAllFolders();
+    // Gives the tree the focus where the work just done is: node's row (else
+    // the current row, else the first shown link) current, selected unless
+    // it already is, and in sight; so Delete, Enter and the arrows act on it.
+    void focusOn(BookmarkNode* node);
 
     static constexpr int statusMinimumWidth = 50;
     static constexpr int statusMaximumWidth = 100;
@@ -91,6 +95,10 @@ private:
     void stretchBand(const QPoint& to, bool synthesized);
     void selectRowsSpanned(const QRect& band);
     QModelIndex lastShownRow() const;
+    QModelIndex firstShownLink() const;
+    // Reached by Tab from before, with nothing selected: the current row (the
+    // first, if none) selected, so that the keys' place shows.
+    void showTabbedInRow(const QWidget* before);
     void endBand();
 
     BookmarkModel* bookmarks_;
@@ -105,4 +113,5 @@ private:
     QItemSelection bandBase_;          // what a band with Ctrl or Shift adds to
     QRubberBand* band_ = nullptr;      // made on the first band, shown only while dragging
     bool bandScrolling_ = false;       // the band has set the view scrolling at an edge
+    bool tabbedIn_ = false;            // the focus came by Tab (or a window's first focus)
 };

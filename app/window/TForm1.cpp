@@ -313,7 +313,10 @@ bool TForm1::deletesToTrash() const
 
 void TForm1::mnCheckAgainClick()
 {
-    run_->checkAgain(ChosenRows(*VT, Reach::Links));
+    ChosenEntries chosen = ChosenRows(*VT, Reach::Links);
+    BookmarkNode* first = chosen.entries.empty() ? nullptr : chosen.entries.front();
+    run_->checkAgain(std::move(chosen));
+    VT->focusOn(first);
 }
 
 void TForm1::VTKeyDown(int key, Qt::KeyboardModifiers)

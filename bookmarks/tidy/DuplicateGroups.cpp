@@ -4,6 +4,7 @@
 #include "DuplicateKey.h"
 
 #include <QHash>
+#include <algorithm>
 
 std::vector<std::vector<qsizetype>> DuplicatePositions(const QList<QString>& links)
 {
@@ -25,6 +26,14 @@ std::vector<std::vector<qsizetype>> DuplicatePositions(const QList<QString>& lin
     return all;
 }
 
+BookmarkNode* KeptCopy(const std::vector<BookmarkNode*>& group)
+{
+    const auto inside = std::find_if(group.begin(), group.end(), [](const BookmarkNode* node) {
+        return !node->entry.OutsideFavorites;
+    });
+    return inside == group.end() ? nullptr : *inside;
+}
+
 DuplicateSelection DuplicateLinksToSelect(const BookmarkModel& tree)
 {
     std::vector<std::pair<BookmarkNode*, QString>> links;
@@ -34,12 +43,15 @@ DuplicateSelection DuplicateLinksToSelect(const BookmarkModel& tree)
     }
     // Grouped over every link, so that the count of those left out names
     // only duplicates.
-    std::vector<std::vector<BookmarkNode*>> groups = DuplicateGroups(links);
     DuplicateSelection selection;
-    for (std::vector<BookmarkNode*>& group : groups)
-        selection.leftOutside += int(std::erase_if(
-            group, [](const BookmarkNode* node) { return node->entry.OutsideFavorites; }));
-    std::erase_if(groups, [](const std::vector<BookmarkNode*>& group) { return group.size() < 2; });
-    selection.extras = DuplicatesToSelect(groups);
+    for (const std::vector<BookmarkNode*>& group : DuplicateGroups(links)) {
+        const BookmarkNode* kept = KeptCopy(group);
+        for (BookmarkNode* node : group) {
+            if (node->entry.OutsideFavorites)
+                ++selection.leftOutside;
+            else if (node != kept)
+                selection.extras.push_back(node);
+        }
+    }
     return selection;
 }

@@ -27,19 +27,12 @@ std::vector<std::vector<Id>> DuplicateGroups(const std::vector<std::pair<Id, QSt
     return groups;
 }
 
-// What "Select duplicates" selects: every link of each group but its first,
-// so that deleting them keeps one of each.
-template <typename Id>
-std::vector<Id> DuplicatesToSelect(const std::vector<std::vector<Id>>& groups)
-{
-    std::vector<Id> extras;
-    for (const std::vector<Id>& group : groups)
-        extras.insert(extras.end(), group.begin() + 1, group.end());
-    return extras;
-}
-
 class BookmarkModel;
 class BookmarkNode;
+
+// The copy of a group "Select duplicates" keeps: its first link inside the
+// Favorites folder; nullptr when every copy lies below folder links.
+BookmarkNode* KeptCopy(const std::vector<BookmarkNode*>& group);
 
 struct DuplicateSelection
 {

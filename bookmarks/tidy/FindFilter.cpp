@@ -52,14 +52,16 @@ void showDuplicates(BookmarkModel& tree, const std::vector<bool>& found)
             links.emplace_back(at, order[at]->entry.Link);
     }
     std::vector<std::vector<BookmarkNode*>> shown;
+    std::vector<BookmarkNode*> kept;
     for (const std::vector<size_t>& group : DuplicateGroups(links)) {
         if (std::none_of(group.begin(), group.end(), [&found](size_t at) { return found[at]; }))
             continue;
         std::vector<BookmarkNode*>& nodes = shown.emplace_back();
         for (const size_t at : group)
             nodes.push_back(order[at]);
+        kept.push_back(KeptCopy(nodes));
     }
-    tree.showGroups(std::move(shown));
+    tree.showGroups(std::move(shown), kept);
 }
 
 } // namespace

@@ -62,6 +62,11 @@ public:
     // update an undo takes back.
     LinkUpdateOutcome update(const std::string& favoritesPath, const Choice& chosen);
     bool canUndo() const { return !lastUpdate_.empty(); }
+    // The first link, in tree order, that an undo puts back.
+    BookmarkNode* firstOfLastUpdate() const
+    {
+        return lastUpdate_.empty() ? nullptr : lastUpdate_.front().node;
+    }
     // Puts back every shortcut of the last update, bytes and times, and its
     // row as it was; those links count as moved again.
     LinkUpdateOutcome undoLast();

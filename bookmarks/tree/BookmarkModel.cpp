@@ -1,5 +1,7 @@
 #include "BookmarkModel.h"
 
+#include "DuplicatePlace.h"
+
 BookmarkModel::BookmarkModel(QObject* parent)
     : QAbstractItemModel(parent), root_(std::make_unique<BookmarkNode>())
 {
@@ -309,10 +311,11 @@ void BookmarkModel::showOnly(const std::vector<bool>& matching)
     endResetModel();
 }
 
-void BookmarkModel::showGroups(std::vector<std::vector<BookmarkNode*>> groups)
+void BookmarkModel::showGroups(std::vector<std::vector<BookmarkNode*>> groups,
+                               const std::vector<BookmarkNode*>& kept)
 {
     beginResetModel();
-    rows_.showGroups(root_.get(), nodesInOrder(), std::move(groups));
+    rows_.showGroups(root_.get(), nodesInOrder(), std::move(groups), kept);
     endResetModel();
 }
 
@@ -373,7 +376,13 @@ int BookmarkModel::columnCount(const QModelIndex&) const
 
 QVariant BookmarkModel::data(const QModelIndex& index, int role) const
 {
-    return index.isValid() ? CellData(nodeOf(index)->entry, index.column(), role) : QVariant();
+    if (!index.isValid())
+        return {};
+    const BookmarkNode* node = nodeOf(index);
+    if (rows_.grouped() && (role == DuplicatePlaceRole || role == Qt::ToolTipRole) &&
+        index.column() == ColumnName && !node->entry.IsFolder)
+        return DuplicatePlace(node, rows_.isKept(node), role == Qt::ToolTipRole);
+    return CellData(node->entry, index.column(), role);
 }
 
 QVariant BookmarkModel::headerData(int section, Qt::Orientation orientation, int role) const

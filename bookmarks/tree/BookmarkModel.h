@@ -21,6 +21,9 @@ public:
     enum Role
     {
         ImageIndexRole = BookmarkImageRole,
+        // While duplicate groups are shown, a link's Name cell: the folder
+        // it lives in and whether it is the copy kept ("in Work/Tools, kept").
+        DuplicatePlaceRole = Qt::UserRole + 16,
     };
 
     explicit BookmarkModel(QObject* parent = nullptr);
@@ -67,8 +70,11 @@ public:
     // when it matches or a node below it is shown; a top-level one always.
     void showOnly(const std::vector<bool>& matching);
     // The root entry with the links of each group one after another directly
-    // below it, the groups in tree order of their first link.
-    void showGroups(std::vector<std::vector<BookmarkNode*>> groups);
+    // below it, the groups in tree order of their first link; kept: the copy
+    // of each group that "Select duplicates" keeps.
+    void showGroups(std::vector<std::vector<BookmarkNode*>> groups,
+                    const std::vector<BookmarkNode*>& kept = {});
+    bool showsGroups() const { return rows_.grouped(); }
     void showAll();
     bool isFiltered() const { return rows_.filtered(); }
     // Whether node has a row in the view (a hidden node has no index).

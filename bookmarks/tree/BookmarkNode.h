@@ -43,5 +43,6 @@ private:
     // hangs below (nullptr while hidden), its row there, and its shown rows.
     BookmarkNode* shownParent_ = nullptr;
     int shownRow_ = 0;
+    bool shownKept_ = false; // the copy of a shown duplicate group that is kept
     std::vector<BookmarkNode*> shownChildren_;
 };

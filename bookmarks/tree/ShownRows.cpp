@@ -6,6 +6,7 @@
 void ShownRows::clear(BookmarkNode* root)
 {
     filtered_ = false;
+    grouped_ = false;
     root->shownChildren_.clear();
     gaps_.clear();
 }
@@ -21,8 +22,10 @@ void ShownRows::forget(BookmarkNode* root, const std::vector<BookmarkNode*>& ord
     root->shownChildren_.clear();
     for (BookmarkNode* node : shownNodesKnown_ ? shownNodes_ : order) {
         node->shownParent_ = nullptr;
+        node->shownKept_ = false;
         node->shownChildren_.clear();
     }
+    grouped_ = false;
     shownNodes_.clear();
     shownNodesKnown_ = true;
 }
@@ -59,7 +62,8 @@ void ShownRows::showOnly(BookmarkNode* root, const std::vector<BookmarkNode*>& o
 }
 
 void ShownRows::showGroups(BookmarkNode* root, const std::vector<BookmarkNode*>& order,
-                           std::vector<std::vector<BookmarkNode*>> groups)
+                           std::vector<std::vector<BookmarkNode*>> groups,
+                           const std::vector<BookmarkNode*>& kept)
 {
     forget(root, order);
     for (const auto& top : root->children_)
@@ -82,6 +86,11 @@ void ShownRows::showGroups(BookmarkNode* root, const std::vector<BookmarkNode*>&
             showRow(link, rootEntry);
         }
     }
+    for (BookmarkNode* copy : kept) {
+        if (copy && copy->shownParent_)
+            copy->shownKept_ = true;
+    }
+    grouped_ = true;
     filtered_ = true;
 }
 

@@ -12,6 +12,9 @@ class ShownRows final
 {
 public:
     bool filtered() const { return filtered_; }
+    // Whether the rows are duplicate groups, and node the copy kept of one.
+    bool grouped() const { return grouped_; }
+    bool isKept(const BookmarkNode* node) const { return grouped_ && node->shownKept_; }
     // Whether node has a row in the view (a hidden node has no index).
     bool isShown(const BookmarkNode* node) const { return !filtered_ || node->shownParent_; }
     // The rows as the view sees them, filtered or not.
@@ -34,7 +37,8 @@ public:
     void showOnly(BookmarkNode* root, const std::vector<BookmarkNode*>& order,
                   const std::vector<int>& parentAt, const std::vector<bool>& matching);
     void showGroups(BookmarkNode* root, const std::vector<BookmarkNode*>& order,
-                    std::vector<std::vector<BookmarkNode*>> groups);
+                    std::vector<std::vector<BookmarkNode*>> groups,
+                    const std::vector<BookmarkNode*>& kept);
     void showAll(BookmarkNode* root, const std::vector<BookmarkNode*>& order);
     // A new tree is shown whole.
     void clear(BookmarkNode* root);
@@ -53,6 +57,7 @@ private:
     void showRow(BookmarkNode* node, BookmarkNode* owner);
 
     bool filtered_ = false;
+    bool grouped_ = false;
     std::vector<BookmarkNode*> gaps_; // shown parents that lost rows in this bracket
     // The nodes that carry shown rows; unknown once nodes came or went, and
     // then every node is visited.

@@ -1,3 +1,4 @@
+#include "BookmarkDelegate.h"
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
 #include "FindBar.h"
@@ -6,6 +7,7 @@
 #include "MessageBoxes.h"
 #include "StatusPanels.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -95,6 +97,41 @@ TEST_F(FindBarTest, BarFiltersAsYouTypeAndEscapeRestoresTheTreeExactly)
     EXPECT_EQ(selection->selectedRows().size(), 2);
     EXPECT_EQ(window.VT->geometry(), treeBefore);
     EXPECT_EQ(window.grab().toImage(), before) << "hidden, the bar leaves no trace";
+}
+
+TEST_F(FindBarTest, DuplicatesDrawTheirFolderDimmedAfterTheNameAndOnlyThen)
+{
+    addLink("News/Local/Copy.url", "http://127.0.0.1:9/example");
+    TForm1& window = activeForm();
+    BookmarkView& view = *window.VT;
+    BookmarkModel& tree = *view.bookmarks();
+    view.openAllFolders();
+    // What the Name cell shows right of the name: white, or some text drawn.
+    const auto inkAfterName = [&](const QString& title) {
+        QApplication::processEvents();
+        view.selectionModel()->clear();
+        const QModelIndex row = tree.indexOf(named(tree, title));
+        const QRect cell = view.visualRect(row);
+        const int nameEnd = cell.left() + BookmarkDelegate::margin + view.nodeImages().width() +
+                            BookmarkDelegate::imageGap + BookmarkDelegate::textMargin +
+                            view.fontMetrics().horizontalAdvance(title) + 2;
+        const QImage shown = view.viewport()->grab().toImage();
+        int ink = 0;
+        for (int x = nameEnd; x < cell.right(); ++x) {
+            for (int y = cell.top(); y < cell.bottom(); ++y)
+                ink += QColor(shown.pixel(x, y)) != QColor(Qt::white);
+        }
+        return ink;
+    };
+    EXPECT_EQ(inkAfterName("Copy"), 0);
+    EXPECT_EQ(inkAfterName("Example"), 0);
+    window.showFindBar();
+    window.findBar->choiceBox->setCurrentIndex(int(FindChoice::Duplicates));
+    EXPECT_GT(inkAfterName("Copy"), 0);
+    EXPECT_GT(inkAfterName("Example"), 0);
+    window.findBar->choiceBox->setCurrentIndex(int(FindChoice::All));
+    window.findBar->field->setText("copy");
+    EXPECT_EQ(inkAfterName("Copy"), 0);
 }
 
 namespace {

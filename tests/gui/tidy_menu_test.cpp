@@ -1,5 +1,6 @@
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
+#include "FindBar.h"
 #include "GatedProbe.h"
 #include "MainWindowFixture.h"
 #include "MessageBoxes.h"
@@ -7,9 +8,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTest>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 namespace fs = std::filesystem;
@@ -219,4 +223,99 @@ TEST_F(TidyMenuTest, OnlyShortcutsAsTheRunReadThemAreUpdatedAndACutLinkIsNotOffe
     EXPECT_EQ(read("Cut.url"), cut);
     EXPECT_EQ(read("Twin.url"), "[InternetShortcut]\r\nURL=http://127.0.0.1:9/twin-old\r\n");
     EXPECT_EQ(entry(form, "Fixed")->Status, StatusUnverified);
+}
+
+TEST_F(TidyMenuTest, EachActionLeavesTheFocusOnItsFirstRowInSight)
+{
+    // Enough links that the last rows lie below the fold.
+    for (int i = 0; i < 40; ++i)
+        addLink(QStringLiteral("L%1.url").arg(i, 2, 10, QChar('0')).toStdString(),
+                "http://127.0.0.1:9/l" + std::to_string(i));
+    addLink("Zm.url", "http://127.0.0.1:9/zold");
+    addLink("Zz.url", "http://127.0.0.1:9/l0");
+    TForm1& form = activeForm();
+    form.setProbeEngines(Judging(MovingVerdict));
+    form.mnVerifyLinks->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return !form.VerifyThread; }));
+    BookmarkView& view = *form.VT;
+    BookmarkModel& tree = *view.bookmarks();
+    const auto select = [&](const QString& title) {
+        for (BookmarkNode* node = tree.firstNode(); node; node = tree.nextNode(node)) {
+            if (node->entry.Title == title)
+                view.selectionModel()->select(tree.indexOf(node),
+                                              QItemSelectionModel::ClearAndSelect |
+                                                  QItemSelectionModel::Rows);
+        }
+    };
+    const QString rootName = tree.firstNode()->entry.Name;
+
+    const struct
+    {
+        const char* action;
+        std::function<void()> act;
+        QString current;
+    } cases[] = {
+        {"Select duplicates", [&] { form.mnSelectDuplicates->trigger(); }, "Zz"},
+        {"Update all moved links",
+         [&] {
+             SetNextMessageBoxAnswer(QMessageBox::Yes);
+             form.mnUpdateMoved->trigger();
+         },
+         "Zm"},
+        {"its undo", [&] { QTest::keyClick(form.VT, Qt::Key_Z, Qt::ControlModifier); }, "Zm"},
+        {"Update to new address",
+         [&] {
+             select("Zm");
+             SetNextMessageBoxAnswer(QMessageBox::Yes);
+             form.mnUpdateSelected->trigger();
+         },
+         "Zm"},
+        {"Check again",
+         [&] {
+             select("L35");
+             form.mnCheckAgainClick();
+         },
+         "L35"},
+        {"Check again under the find bar, its run over",
+         [&] {
+             ASSERT_TRUE(WaitUntil([&] { return !form.VerifyThread; }));
+             form.showFindBar();
+             select("L36");
+             form.mnCheckAgainClick();
+             ASSERT_TRUE(WaitUntil([&] { return !form.VerifyThread; }));
+         },
+         "L36"},
+        {"Show: Duplicates",
+         [&] {
+             form.findBar->choiceBox->setCurrentIndex(int(FindChoice::Moved));
+             form.findBar->choiceBox->setFocus();
+             QTest::keyClick(form.findBar->choiceBox, Qt::Key_Down);
+         },
+         "L00"},
+        {"Tab into the tree",
+         [&] {
+             view.selectionModel()->clear();
+             form.findBar->field->setFocus();
+             view.setFocus(Qt::TabFocusReason);
+         },
+         rootName},
+    };
+    for (const auto& c : cases) {
+        view.clearFocus();
+        view.scrollToTop();
+        c.act();
+        EXPECT_EQ(QApplication::focusWidget(), &view) << c.action;
+        const QModelIndex current = view.currentIndex();
+        EXPECT_EQ(current.siblingAtColumn(ColumnName).data().toString(), c.current) << c.action;
+        EXPECT_TRUE(view.selectionModel()->isSelected(current)) << c.action;
+        EXPECT_TRUE(view.viewport()->rect().contains(view.visualRect(current))) << c.action;
+    }
+
+    // The Delete key acts at once and names what goes where.
+    form.mnSelectDuplicates->trigger();
+    SetNextMessageBoxAnswer(QMessageBox::Yes);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+    EXPECT_EQ(LastMessageBox().text, "Move 1 link to the Trash?");
+    EXPECT_FALSE(fs::exists(home / "Favorites/Zz.url"));
+    EXPECT_TRUE(fs::exists(home / "Favorites/L00.url"));
 }

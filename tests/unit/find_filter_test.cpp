@@ -1,4 +1,5 @@
 #include "BookmarkModel.h"
+#include "DuplicateGroups.h"
 #include "FindFilter.h"
 #include "MovedLinks.h"
 #include "SearchIndex.h"
@@ -140,4 +141,51 @@ TEST_F(FindFilterTest, ChangesWhileFilteredKeepTheShownRowsConsistent)
     EXPECT_EQ(outline(model), "Root(Mail)");
     model.clear();
     EXPECT_FALSE(model.isFiltered());
+}
+
+TEST_F(FindFilterTest, DuplicatesSayWhereEachCopyLivesAndMarkTheOneSelectDuplicatesKeeps)
+{
+    // A copy below a folder link leading out comes first but is not the one kept.
+    BookmarkNode* linked = add(model, cafe, "Linked");
+    BookmarkNode* far = add(model, linked, "Far map", "http://maps.example/#x", StatusAlive);
+    far->entry.OutsideFavorites = true;
+    BookmarkNode* top = add(model, root, "Maps", "https://www.maps.example/", StatusAlive);
+
+    ShowFound(model, index, SearchText(), FindChoice::Duplicates, moved);
+    EXPECT_EQ(outline(model), "Root(Far map Straße Maps Mail copy Mail)");
+    const struct
+    {
+        BookmarkNode* link;
+        const char* place;
+        const char* toolTip;
+    } rows[] = {
+        {far, "in Café Paris/Linked",
+         "In Café Paris/Linked; below a folder link, left out by “Select duplicates”."},
+        {maps, "in News/Deep, kept", "In News/Deep; the copy “Select duplicates” keeps."},
+        {top, "at the top", "At the top; “Select duplicates” selects it."},
+        {mailCopy, "in News, kept", "In News; the copy “Select duplicates” keeps."},
+        {mail, "at the top", "At the top; “Select duplicates” selects it."},
+    };
+    const DuplicateSelection selection = DuplicateLinksToSelect(model);
+    for (const auto& row : rows) {
+        const QModelIndex name = model.indexOf(row.link);
+        EXPECT_EQ(name.data(BookmarkModel::DuplicatePlaceRole).toString().toStdString(), row.place);
+        EXPECT_EQ(name.data(Qt::ToolTipRole).toString().toStdString(), row.toolTip);
+        // The mark and the selection agree: what is not kept is selected, or left out.
+        const bool selected = std::find(selection.extras.begin(), selection.extras.end(),
+                                        row.link) != selection.extras.end();
+        EXPECT_EQ(selected, !QString(row.place).endsWith(", kept") && row.link != far) << row.place;
+        EXPECT_FALSE(
+            model.indexOf(row.link, ColumnLink).data(BookmarkModel::DuplicatePlaceRole).isValid());
+    }
+    EXPECT_EQ(selection.leftOutside, 1);
+
+    // Under any other choice, and with the bar closed, the Name cell is as it was.
+    for (const FindChoice choice : {FindChoice::All, FindChoice::Dead}) {
+        ShowFound(model, index, SearchText("mail"), choice, moved);
+        EXPECT_FALSE(model.indexOf(mail).data(BookmarkModel::DuplicatePlaceRole).isValid());
+        EXPECT_FALSE(model.indexOf(mail).data(Qt::ToolTipRole).isValid());
+    }
+    model.showAll();
+    EXPECT_FALSE(model.indexOf(mailCopy).data(BookmarkModel::DuplicatePlaceRole).isValid());
 }
