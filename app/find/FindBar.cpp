@@ -98,7 +98,8 @@ void FindBar::placeCount()
     const int gap = field->fontMetrics().averageCharWidth();
     const int width = countLabel->sizeHint().width();
     countLabel->setGeometry(field->width() - width - gap, 0, width, field->height());
-    field->setTextMargins(0, 0, width + gap, 0);
+    // A gap on either side of the count keeps it apart from the text and the frame.
+    field->setTextMargins(0, 0, width + 2 * gap, 0);
 }
 
 bool FindBar::eventFilter(QObject* watched, QEvent* event)
