@@ -86,6 +86,8 @@ void FindBar::showCount(const QString& count)
 {
     countLabel->setText(count);
     countLabel->setVisible(!count.isEmpty());
+    // A screen reader hears it with the field.
+    field->setAccessibleDescription(count);
     placeCount();
 }
 

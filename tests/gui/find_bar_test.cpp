@@ -129,6 +129,7 @@ TEST_F(FindBarTest, FieldCountsWhatIsFoundAndTheRowsSayWhenNothingIs)
         window.findBar->choiceBox->setCurrentIndex(int(c.choice));
         QLabel* count = window.findBar->countLabel;
         EXPECT_EQ(count->isVisible() ? count->text().toStdString() : "", c.count.toStdString());
+        EXPECT_EQ(window.findBar->field->accessibleDescription(), c.count);
         const auto* note = window.VT->findChild<NoMatchNote*>();
         const bool noteShown = note && note->isVisible();
         EXPECT_EQ(noteShown ? note->text().toStdString() : "", c.note.toStdString());
