@@ -1,7 +1,9 @@
 #include "FindBar.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStyle>
@@ -12,6 +14,14 @@ FindBar::FindBar(QWidget* parent) : QWidget(parent)
     field = new QLineEdit(this);
     field->setPlaceholderText(QStringLiteral("Find by name or link"));
     field->setAccessibleName(QStringLiteral("Find"));
+    field->installEventFilter(this);
+    countLabel = new QLabel(field);
+    countLabel->setTextFormat(Qt::PlainText);
+    countLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
+    QPalette dimmed = countLabel->palette();
+    dimmed.setColor(QPalette::WindowText, field->palette().color(QPalette::PlaceholderText));
+    countLabel->setPalette(dimmed);
+    countLabel->hide();
     auto* showLabel = new QLabel(QStringLiteral("Show:"), this);
     choiceBox = new QComboBox(this);
     // In FindChoice order.
@@ -61,4 +71,51 @@ void FindBar::focusField()
 {
     field->setFocus(Qt::ShortcutFocusReason);
     field->selectAll();
+}
+
+QString FindBar::asked() const
+{
+    QStringList parts;
+    if (!text().isEmpty())
+        parts << u'"' + text() + u'"';
+    if (choice() != FindChoice::All)
+        parts << QStringLiteral("Show: ") + choiceBox->currentText();
+    return parts.join(QStringLiteral(", "));
+}
+
+void FindBar::showCount(const QString& count)
+{
+    countLabel->setText(count);
+    countLabel->setVisible(!count.isEmpty());
+    // A screen reader hears it with the field.
+    field->setAccessibleDescription(count);
+    placeCount();
+}
+
+void FindBar::placeCount()
+{
+    if (countLabel->isHidden()) {
+        field->setTextMargins(0, 0, 0, 0);
+        return;
+    }
+    const int gap = field->fontMetrics().averageCharWidth();
+    const int width = countLabel->sizeHint().width();
+    countLabel->setGeometry(field->width() - width - gap, 0, width, field->height());
+    // A gap on either side of the count keeps it apart from the text and the frame.
+    field->setTextMargins(0, 0, width + 2 * gap, 0);
+}
+
+bool FindBar::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == field && event->type() == QEvent::Resize)
+        placeCount();
+    if (watched == field && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Down &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            emit downFromField();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }

@@ -5,11 +5,32 @@
 #include "FindBar.h"
 #include "FindFilter.h"
 #include "MovedLinks.h"
+#include "NoMatchNote.h"
 #include "SearchText.h"
 
 #include <QItemSelection>
 #include <QItemSelectionModel>
 #include <algorithm>
+
+namespace {
+
+QString Counted(int count, const char* one, const char* many)
+{
+    return QString::number(count) + u' ' + QLatin1String(count == 1 ? one : many);
+}
+
+// "23 links", with the folders named like the text when there are any.
+QString FoundText(const FoundNodes& found)
+{
+    QStringList parts;
+    if (found.links > 0 || found.folders == 0)
+        parts << Counted(found.links, "link", "links");
+    if (found.folders > 0)
+        parts << Counted(found.folders, "folder", "folders");
+    return parts.join(QStringLiteral(", "));
+}
+
+} // namespace
 
 TreeFind::TreeFind(FindBar& bar, BookmarkView& view, const MovedLinks& moved,
                    std::function<void()> relayout, QObject* parent)
@@ -19,7 +40,8 @@ TreeFind::TreeFind(FindBar& bar, BookmarkView& view, const MovedLinks& moved,
     connect(&bar_, &FindBar::filterChanged, this, &TreeFind::apply);
     connect(&bar_, &FindBar::closeAsked, this, &TreeFind::hide);
     // What was chosen is where the keys act next.
-    connect(&bar_, &FindBar::choicePicked, this, [this] { view_.focusOn(nullptr); });
+    connect(&bar_, &FindBar::choicePicked, this, &TreeFind::enterTree);
+    connect(&bar_, &FindBar::downFromField, this, &TreeFind::enterTree);
     connect(&tree_, &BookmarkModel::nodeAboutToBeRemoved, this, &TreeFind::forgetViewBelow);
 }
 
@@ -48,6 +70,7 @@ void TreeFind::hide()
     bar_.reset();
     relayout_();
     tree_.showAll();
+    sayFound({});
     searchIndex_.release();
     restoreView();
     viewBefore_ = {};
@@ -57,12 +80,35 @@ void TreeFind::hide()
 
 void TreeFind::apply()
 {
-    ShowFound(tree_, searchIndex_, SearchText(bar_.text()), bar_.choice(), moved_);
+    const FoundNodes found =
+        ShowFound(tree_, searchIndex_, SearchText(bar_.text()), bar_.choice(), moved_);
+    firstFound_ = found.first;
     // What was found is in sight; with nothing looked for, the tree as it was.
     if (tree_.isFiltered())
         view_.openAllFolders();
     else
         restoreView();
+    sayFound(found);
+}
+
+void TreeFind::sayFound(const FoundNodes& found)
+{
+    const bool filtered = tree_.isFiltered();
+    bar_.showCount(filtered ? FoundText(found) : QString());
+    if (filtered && found.none()) {
+        if (!noMatch_)
+            noMatch_ = new NoMatchNote(view_);
+        noMatch_->say(bar_.asked());
+    } else if (noMatch_) {
+        noMatch_->hide();
+    }
+}
+
+void TreeFind::enterTree()
+{
+    // The first row found is where Delete and Enter act next; with nothing
+    // found, the current row.
+    view_.focusOn(firstFound_);
 }
 
 void TreeFind::refresh()
@@ -125,4 +171,6 @@ void TreeFind::forgetViewBelow(BookmarkNode* top)
     std::erase_if(viewBefore_.selected, below);
     if (below(viewBefore_.current))
         viewBefore_.current = nullptr;
+    if (below(firstFound_))
+        firstFound_ = nullptr;
 }

@@ -11,6 +11,8 @@ class BookmarkNode;
 class BookmarkView;
 class FindBar;
 class MovedLinks;
+class NoMatchNote;
+struct FoundNodes;
 
 // The find bar at work on the tree: shown, it narrows the tree to what it
 // asks for; hidden, the whole tree is back with the folders open and the
@@ -42,6 +44,10 @@ private:
     };
 
     void apply();
+    // The count in the field, and the note in the rows when nothing is found.
+    void sayFound(const FoundNodes& found);
+    // Focus to the tree, on the first row found.
+    void enterTree();
     void rememberView();
     void restoreView();
     void forgetViewBelow(BookmarkNode* top);
@@ -53,4 +59,6 @@ private:
     std::function<void()> relayout_;
     ViewBefore viewBefore_;
     SearchIndex searchIndex_; // the tree's texts while the bar is open
+    BookmarkNode* firstFound_ = nullptr;
+    NoMatchNote* noMatch_ = nullptr; // made the first time nothing is found
 };

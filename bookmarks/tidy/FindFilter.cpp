@@ -25,25 +25,34 @@ bool hasChosenStatus(const BookmarkEntry& link, FindChoice choice)
     }
 }
 
-// Of the nodes found, only the links of the chosen kind.
-void keepChosenLinks(const std::vector<BookmarkNode*>& order, FindChoice choice,
-                     const MovedLinks& moved, std::vector<bool>& found)
+// Of the nodes found, only the links of the chosen kind; with every link
+// asked for, folders too. Counted in the same sweep, so that the count costs
+// no second pass over the tree.
+FoundNodes keepChosen(const std::vector<BookmarkNode*>& order, FindChoice choice,
+                      const MovedLinks& moved, std::vector<bool>& found)
 {
+    FoundNodes tally;
     for (size_t at = 0; at < order.size(); ++at) {
         if (!found[at])
             continue;
-        const BookmarkNode* node = order[at];
-        if (node->entry.IsFolder)
-            found[at] = false;
-        else if (choice == FindChoice::Moved)
-            found[at] = moved.isMoved(node);
-        else
-            found[at] = hasChosenStatus(node->entry, choice);
+        BookmarkNode* node = order[at];
+        const bool folder = node->entry.IsFolder;
+        if (choice != FindChoice::All) {
+            found[at] =
+                !folder && (choice == FindChoice::Moved ? moved.isMoved(node)
+                                                        : hasChosenStatus(node->entry, choice));
+            if (!found[at])
+                continue;
+        }
+        ++(folder ? tally.folders : tally.links);
+        if (!tally.first)
+            tally.first = node;
     }
+    return tally;
 }
 
 // The duplicate groups with a link among those found, each whole.
-void showDuplicates(BookmarkModel& tree, const std::vector<bool>& found)
+FoundNodes showDuplicates(BookmarkModel& tree, const std::vector<bool>& found)
 {
     const std::vector<BookmarkNode*>& order = tree.nodesInOrder();
     std::vector<std::pair<size_t, QString>> links;
@@ -53,6 +62,8 @@ void showDuplicates(BookmarkModel& tree, const std::vector<bool>& found)
     }
     std::vector<std::vector<BookmarkNode*>> shown;
     std::vector<BookmarkNode*> kept;
+    FoundNodes tally;
+    // The groups come in tree order of their first links, as they are shown.
     for (const std::vector<size_t>& group : DuplicateGroups(links)) {
         if (std::none_of(group.begin(), group.end(), [&found](size_t at) { return found[at]; }))
             continue;
@@ -60,26 +71,27 @@ void showDuplicates(BookmarkModel& tree, const std::vector<bool>& found)
         for (const size_t at : group)
             nodes.push_back(order[at]);
         kept.push_back(KeptCopy(nodes));
+        tally.links += int(nodes.size());
+        if (!tally.first)
+            tally.first = nodes.front();
     }
     tree.showGroups(std::move(shown), kept);
+    return tally;
 }
 
 } // namespace
 
-void ShowFound(BookmarkModel& tree, SearchIndex& index, const SearchText& text, FindChoice choice,
-               const MovedLinks& moved)
+FoundNodes ShowFound(BookmarkModel& tree, SearchIndex& index, const SearchText& text,
+                     FindChoice choice, const MovedLinks& moved)
 {
     if (choice == FindChoice::All && text.isEmpty()) {
         tree.showAll();
-        return;
+        return {};
     }
     std::vector<bool> matching = index.find(tree, text);
-    if (choice == FindChoice::Duplicates) {
-        showDuplicates(tree, matching);
-        return;
-    }
-    // With every link asked for, all the text finds is shown, folders too.
-    if (choice != FindChoice::All)
-        keepChosenLinks(tree.nodesInOrder(), choice, moved, matching);
+    if (choice == FindChoice::Duplicates)
+        return showDuplicates(tree, matching);
+    const FoundNodes found = keepChosen(tree.nodesInOrder(), choice, moved, matching);
     tree.showOnly(matching);
+    return found;
 }

@@ -5,6 +5,7 @@
 #include "GatedProbe.h"
 #include "MainWindowFixture.h"
 #include "MessageBoxes.h"
+#include "NoMatchNote.h"
 #include "StatusPanels.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <climits>
@@ -132,6 +134,94 @@ TEST_F(FindBarTest, DuplicatesDrawTheirFolderDimmedAfterTheNameAndOnlyThen)
     window.findBar->choiceBox->setCurrentIndex(int(FindChoice::All));
     window.findBar->field->setText("copy");
     EXPECT_EQ(inkAfterName("Copy"), 0);
+}
+
+TEST_F(FindBarTest, FieldCountsWhatIsFoundAndTheRowsSayWhenNothingIs)
+{
+    TForm1& window = activeForm();
+    BookmarkModel& tree = *window.VT->bookmarks();
+    tree.setStatus(named(tree, "Gone"), StatusDead);
+    window.showFindBar();
+    const struct
+    {
+        QString text;
+        FindChoice choice;
+        QString count;
+        QString note; // empty: no note over the rows
+    } cases[] = {
+        {"maps", FindChoice::All, "1 link", ""},
+        {"127.0.0.1", FindChoice::All, "5 links", ""},
+        {"news", FindChoice::All, "1 folder", ""},
+        {"o", FindChoice::All, "3 links, 2 folders", ""},
+        {"", FindChoice::Dead, "1 link", ""},
+        {"zzz", FindChoice::All, "0 links", "No links match\n\"zzz\""},
+        {"", FindChoice::Moved, "0 links", "No links match\nShow: Moved"},
+        {"maps", FindChoice::Dead, "0 links", "No links match\n\"maps\", Show: Dead"},
+        {"gone", FindChoice::Dead, "1 link", ""},
+        {"", FindChoice::All, "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE((c.text + " / " + QString::number(int(c.choice))).toStdString());
+        window.findBar->field->setText(c.text);
+        window.findBar->choiceBox->setCurrentIndex(int(c.choice));
+        QLabel* count = window.findBar->countLabel;
+        EXPECT_EQ(count->isVisible() ? count->text().toStdString() : "", c.count.toStdString());
+        EXPECT_EQ(window.findBar->field->accessibleDescription(), c.count);
+        const auto* note = window.VT->findChild<NoMatchNote*>();
+        const bool noteShown = note && note->isVisible();
+        EXPECT_EQ(noteShown ? note->text().toStdString() : "", c.note.toStdString());
+        if (noteShown) {
+            EXPECT_EQ(note->geometry(), window.VT->viewport()->geometry());
+        }
+    }
+
+    // A long text ends clear of the count.
+    window.findBar->field->setText(QString(200, u'z'));
+    window.findBar->field->setFocus();
+    window.findBar->field->end(false);
+    window.findBar->field->repaint(); // where the text scrolls to is settled by painting
+    EXPECT_LT(window.findBar->field->inputMethodQuery(Qt::ImCursorRectangle).toRect().right(),
+              window.findBar->countLabel->x());
+    // Closed, the bar takes the count and the note with it.
+    QTest::keyClick(window.findBar->field, Qt::Key_Escape);
+    EXPECT_FALSE(window.VT->findChild<NoMatchNote*>()->isVisible());
+    window.showFindBar();
+    EXPECT_FALSE(window.findBar->countLabel->isVisible());
+}
+
+TEST_F(FindBarTest, DownInTheFieldGoesToTheFirstRowFound)
+{
+    TForm1& window = activeForm();
+    BookmarkModel& tree = *window.VT->bookmarks();
+    tree.setStatus(named(tree, "Gone"), StatusDead);
+    tree.setStatus(named(tree, "Maps"), StatusDead);
+    window.VT->selectionModel()->select(tree.indexOf(named(tree, "Example")),
+                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    const struct
+    {
+        QString text;
+        FindChoice choice;
+        QString first;
+    } cases[] = {
+        {"today", FindChoice::All, "Today"},
+        // Local comes before the links of News.
+        {"", FindChoice::Dead, "Maps"},
+        {"local", FindChoice::All, "Local"},
+        {"gone", FindChoice::Dead, "Gone"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first.toStdString());
+        window.showFindBar();
+        window.findBar->field->setText(c.text);
+        window.findBar->choiceBox->setCurrentIndex(int(c.choice));
+        ASSERT_TRUE(window.findBar->field->hasFocus());
+        QTest::keyClick(window.findBar->field, Qt::Key_Down);
+        EXPECT_TRUE(window.VT->hasFocus());
+        const QModelIndex current = window.VT->currentIndex();
+        EXPECT_EQ(BookmarkModel::nodeOf(current), named(tree, c.first));
+        EXPECT_EQ(window.VT->selectionModel()->selectedRows(), QModelIndexList{current});
+        EXPECT_TRUE(window.VT->viewport()->rect().contains(window.VT->visualRect(current)));
+    }
 }
 
 namespace {

@@ -61,6 +61,15 @@ protected:
 
 } // namespace
 
+// What the filter says it found: "links/folders first".
+QString tally(const FoundNodes& found)
+{
+    const QString first = found.first ? found.first->entry.IsFolder ? found.first->entry.Name
+                                                                    : found.first->entry.Title
+                                      : QStringLiteral("-");
+    return QStringLiteral("%1/%2 %3").arg(found.links).arg(found.folders).arg(first);
+}
+
 TEST_F(FindFilterTest, ShowsMatchingLinksWithTheirFoldersForEveryTextAndChoice)
 {
     const QString whole = "Root(Café Paris(Menu Tickets) News(Old Mail copy Deep(Straße)) Mail)";
@@ -69,33 +78,40 @@ TEST_F(FindFilterTest, ShowsMatchingLinksWithTheirFoldersForEveryTextAndChoice)
         const char* text;
         FindChoice choice;
         QString shown;
+        QString found; // links/folders and the first row found; the whole tree counts none
     } cases[] = {
-        {"", FindChoice::All, whole},
+        {"", FindChoice::All, whole, "0/0 -"},
         // A folder named like the text, with what matches inside it.
-        {"cafe", FindChoice::All, "Root(Café Paris(Menu))"},
-        {"CAFÉ", FindChoice::All, "Root(Café Paris(Menu))"},
-        {"deep", FindChoice::All, "Root(News(Deep))"},
-        {"STRAßE", FindChoice::All, "Root(News(Deep(Straße)))"},
+        {"cafe", FindChoice::All, "Root(Café Paris(Menu))", "1/1 Café Paris"},
+        {"CAFÉ", FindChoice::All, "Root(Café Paris(Menu))", "1/1 Café Paris"},
+        {"deep", FindChoice::All, "Root(News(Deep))", "0/1 Deep"},
+        {"STRAßE", FindChoice::All, "Root(News(Deep(Straße)))", "1/0 Straße"},
+        {"example", FindChoice::All,
+         "Root(Café Paris(Menu Tickets) News(Old Mail copy Deep(Straße)) Mail)", "6/0 Menu"},
         // The link as the Link column shows it: the password is not there.
-        {"secret", FindChoice::All, "Root"},
-        {"***@tickets", FindChoice::All, "Root(Café Paris(Tickets))"},
+        {"secret", FindChoice::All, "Root", "0/0 -"},
+        {"***@tickets", FindChoice::All, "Root(Café Paris(Tickets))", "1/0 Tickets"},
         // Nor does text run on from a name into its link, or into the next node.
-        {"menuhttp", FindChoice::All, "Root"},
-        {"menutickets", FindChoice::All, "Root"},
-        {"", FindChoice::Dead, "Root(Café Paris(Menu) Mail)"},
-        {"MAIL", FindChoice::Dead, "Root(Mail)"},
-        {"", FindChoice::NotSure, "Root(News(Old))"},
-        {"", FindChoice::NotChecked, "Root(News(Deep(Straße)))"},
-        {"", FindChoice::Moved, "Root(News(Mail copy))"},
+        {"menuhttp", FindChoice::All, "Root", "0/0 -"},
+        {"menutickets", FindChoice::All, "Root", "0/0 -"},
+        {"", FindChoice::Dead, "Root(Café Paris(Menu) Mail)", "2/0 Menu"},
+        {"MAIL", FindChoice::Dead, "Root(Mail)", "1/0 Mail"},
+        {"", FindChoice::NotSure, "Root(News(Old))", "1/0 Old"},
+        {"", FindChoice::NotChecked, "Root(News(Deep(Straße)))", "1/0 Straße"},
+        {"", FindChoice::Moved, "Root(News(Mail copy))", "1/0 Mail copy"},
+        {"paris", FindChoice::Moved, "Root", "0/0 -"},
         // Each group below the root entry, in tree order.
-        {"", FindChoice::Duplicates, "Root(Mail copy Mail)"},
-        {"copy", FindChoice::Duplicates, "Root(Mail copy Mail)"},
-        {"menu", FindChoice::Duplicates, "Root"},
-        {"", FindChoice::All, whole},
+        {"", FindChoice::Duplicates, "Root(Mail copy Mail)", "2/0 Mail copy"},
+        {"copy", FindChoice::Duplicates, "Root(Mail copy Mail)", "2/0 Mail copy"},
+        {"menu", FindChoice::Duplicates, "Root", "0/0 -"},
+        {"", FindChoice::All, whole, "0/0 -"},
     };
     for (const auto& c : cases) {
-        ShowFound(model, index, SearchText(QString::fromUtf8(c.text)), c.choice, moved);
+        const FoundNodes found =
+            ShowFound(model, index, SearchText(QString::fromUtf8(c.text)), c.choice, moved);
         EXPECT_EQ(outline(model), c.shown) << c.text << " / " << int(c.choice);
+        EXPECT_EQ(tally(found).toStdString(), c.found.toStdString())
+            << c.text << " / " << int(c.choice);
     }
 }
 
