@@ -2,6 +2,7 @@
 
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
+#include "FolderCountsCell.h"
 #include "ImageList.h"
 
 #include <QPainter>
@@ -58,9 +59,30 @@ QPoint BookmarkDelegate::lampOrigin(const QRect& cellRect, int imageWidth)
     return QPoint(left + (right - left - imageWidth) / 2, top + (bottom - top - imageWidth) / 2);
 }
 
+bool BookmarkDelegate::selectedWithFocus(const QStyleOptionViewItem& option) const
+{
+    return option.state.testFlag(QStyle::State_Selected) && view_->hasFocus();
+}
+
+bool BookmarkDelegate::paintFolderCounts(QPainter& painter, const QStyleOptionViewItem& option,
+                                         const QModelIndex& index) const
+{
+    const BookmarkEntry* folder = BookmarkModel::entry(BookmarkModel::nodeOf(index));
+    if (index.column() != ColumnStatus || !folder || !folder->IsFolder)
+        return false;
+    const QColor color =
+        textColor(index, selectedWithFocus(option), option.palette.color(QPalette::Text));
+    PaintFolderCounts(painter, view_->nodeImages(),
+                      LayOutFolderCounts(*folder, option.font, option.rect.width()), option.rect,
+                      color);
+    return true;
+}
+
 void BookmarkDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                              const QModelIndex& index) const
 {
+    if (paintFolderCounts(*painter, option, index))
+        return;
     const int column = index.column();
     const ImageList& images = view_->nodeImages();
     QRect content = option.rect.adjusted(margin, 0, -margin, 0);
@@ -74,14 +96,13 @@ void BookmarkDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     QString text = index.data().toString();
     content.adjust(textMargin, 0, -textMargin, 0);
     if (!text.isEmpty() && content.width() > 0) {
-        const bool selectedWithFocus =
-            option.state.testFlag(QStyle::State_Selected) && view_->hasFocus();
         const QFontMetrics& metrics = option.fontMetrics;
         if (metrics.horizontalAdvance(text) > content.width())
             text = metrics.elidedText(text, Qt::ElideRight, content.width());
         const int baseline =
             option.rect.top() + (option.rect.height() - metrics.height()) / 2 + metrics.ascent();
-        painter->setPen(textColor(index, selectedWithFocus, option.palette.color(QPalette::Text)));
+        painter->setPen(
+            textColor(index, selectedWithFocus(option), option.palette.color(QPalette::Text)));
         painter->drawText(QPoint(content.left(), baseline), text);
     }
 

@@ -38,6 +38,11 @@ public:
 
 private:
     int imageSpace(int column) const;
+    bool selectedWithFocus(const QStyleOptionViewItem& option) const;
+    // A folder's Status cell: its counts as small lamps and numbers. False
+    // for any other cell.
+    bool paintFolderCounts(QPainter& painter, const QStyleOptionViewItem& option,
+                           const QModelIndex& index) const;
 
     BookmarkView* view_;
 };
