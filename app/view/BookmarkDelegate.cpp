@@ -67,8 +67,10 @@ bool BookmarkDelegate::selectedWithFocus(const QStyleOptionViewItem& option) con
 bool BookmarkDelegate::paintFolderCounts(QPainter& painter, const QStyleOptionViewItem& option,
                                          const QModelIndex& index) const
 {
+    if (index.column() != ColumnStatus)
+        return false;
     const BookmarkEntry* folder = BookmarkModel::entry(BookmarkModel::nodeOf(index));
-    if (index.column() != ColumnStatus || !folder || !folder->IsFolder)
+    if (!folder || !folder->IsFolder)
         return false;
     const QColor color =
         textColor(index, selectedWithFocus(option), option.palette.color(QPalette::Text));

@@ -20,7 +20,8 @@ struct Spacing
 };
 
 constexpr Spacing plainSpacing{7, 1, 4};
-constexpr Spacing compactSpacing{5, 1, 3};
+// The digits' own side bearings keep them off the lamp.
+constexpr Spacing compactSpacing{5, 0, 2};
 // Below this the digits can no longer be told apart.
 constexpr int smallestPixelSize = 6;
 
@@ -72,16 +73,15 @@ QImage smallLamp(const QPixmap& lamp, int side, qreal ratio)
 
 FolderCountsLayout LayOutFolderCounts(const BookmarkEntry& folder, const QFont& font, int cellWidth)
 {
-    const int room = cellWidth - 2 * FolderCountsMargin;
     FolderCountsLayout layout = layOut(folder, font, plainSpacing);
-    if (layout.width <= room)
+    if (layout.width <= cellWidth - 2 * FolderCountsMargin)
         return layout;
-    // Many links in a folder: smaller lamps and gaps, then smaller digits,
-    // rather than digits lost.
+    // Many links in a folder: smaller lamps and gaps over the whole cell,
+    // then smaller digits, rather than digits lost.
     layout = layOut(folder, font, compactSpacing);
     QFont smaller = font;
     for (int size = QFontInfo(font).pixelSize() - 1;
-         layout.width > room && size >= smallestPixelSize; --size) {
+         layout.width > cellWidth && size >= smallestPixelSize; --size) {
         smaller.setPixelSize(size);
         layout = layOut(folder, smaller, compactSpacing);
     }

@@ -29,7 +29,8 @@ struct FolderCountsLayout
     QList<Group> groups;
 };
 
-// The space left free on either side of the counts.
+// The space left free on either side of the counts in their plain form;
+// the compact form takes the whole cell.
 constexpr int FolderCountsMargin = 2;
 
 FolderCountsLayout LayOutFolderCounts(const BookmarkEntry& folder, const QFont& font,
