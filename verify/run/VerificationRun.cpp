@@ -305,7 +305,7 @@ void VerificationRun::store(BookmarkNode* node, const Judgement& judgement, bool
 bool VerificationRun::isMoved(const BookmarkNode* node, const LinkVerdict& verdict) const
 {
     // The strict rule keeps the old lamps: alive or dead, nothing between.
-    return mode_ == JudgeMode::Person && verdict.judgement.verdict == Verdict::Alive &&
+    return node && mode_ == JudgeMode::Person && verdict.judgement.verdict == Verdict::Alive &&
            CountsAsMoved(node->entry, verdict.result.finalAddress,
                          verdict.result.permanentRedirects);
 }
