@@ -280,6 +280,10 @@ TEST_F(RunFixture, LinksAliveAtANewAddressLightTheMovedLampUnlessTheRuleIsStrict
             const BookmarkStatus expected =
                 mode == JudgeMode::Person ? links[at].person : StatusAlive;
             EXPECT_EQ(status(nodes[at]), expected) << links[at].link;
+            // The tooltip and a screen reader say which it is.
+            EXPECT_TRUE(reason(nodes[at]).startsWith(expected == StatusMoved ? "Moved: 200 OK"
+                                                                             : "Alive: 200 OK"))
+                << reason(nodes[at]).toStdString();
         }
         EXPECT_EQ(run->tally().moved, moved);
         EXPECT_EQ(run->tally().alive, 5);

@@ -299,7 +299,10 @@ void VerificationRun::settleOfflineLinks()
 
 void VerificationRun::store(BookmarkNode* node, const Judgement& judgement, bool moved)
 {
-    tree_.setStatus(node, moved ? StatusMoved : StatusOfVerdict(judgement.verdict), judgement.text);
+    if (moved)
+        tree_.setStatus(node, StatusMoved, QStringLiteral("Moved: ") + judgement.reason);
+    else
+        tree_.setStatus(node, StatusOfVerdict(judgement.verdict), judgement.text);
 }
 
 bool VerificationRun::isMoved(const BookmarkNode* node, const LinkVerdict& verdict) const
