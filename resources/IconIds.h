@@ -16,9 +16,10 @@ enum IconId : int
     IconBusyFrameFirst,
     IconBusyFrameLast = IconBusyFrameFirst + BusyIndicator::FrameCount - 1,
     IconLampUnsure,
+    IconLampMoved,
 
     IconFirst = IconLinkEmblem,
-    IconLast = IconLampUnsure,
+    IconLast = IconLampMoved,
 };
 
 // Whether the icon belongs to the 20 x 20 list of the Status header.

@@ -2,6 +2,7 @@
 
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
+#include "FolderCountsCell.h"
 #include "ImageList.h"
 
 #include <QPainter>
@@ -67,9 +68,32 @@ QPoint BookmarkDelegate::lampOrigin(const QRect& cellRect, int imageWidth)
     return QPoint(left + (right - left - imageWidth) / 2, top + (bottom - top - imageWidth) / 2);
 }
 
+bool BookmarkDelegate::selectedWithFocus(const QStyleOptionViewItem& option) const
+{
+    return option.state.testFlag(QStyle::State_Selected) && view_->hasFocus();
+}
+
+bool BookmarkDelegate::paintFolderCounts(QPainter& painter, const QStyleOptionViewItem& option,
+                                         const QModelIndex& index) const
+{
+    if (index.column() != ColumnStatus)
+        return false;
+    const BookmarkEntry* folder = BookmarkModel::entry(BookmarkModel::nodeOf(index));
+    if (!folder || !folder->IsFolder)
+        return false;
+    const QColor color =
+        textColor(index, selectedWithFocus(option), option.palette.color(QPalette::Text));
+    PaintFolderCounts(painter, view_->nodeImages(),
+                      LayOutFolderCounts(*folder, option.font, option.rect.width()), option.rect,
+                      color);
+    return true;
+}
+
 void BookmarkDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                              const QModelIndex& index) const
 {
+    if (paintFolderCounts(*painter, option, index))
+        return;
     const int column = index.column();
     const ImageList& images = view_->nodeImages();
     QRect content = option.rect.adjusted(margin, 0, -margin, 0);
@@ -83,13 +107,12 @@ void BookmarkDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     QString text = index.data().toString();
     content.adjust(textMargin, 0, -textMargin, 0);
     if (!text.isEmpty() && content.width() > 0) {
-        const bool selectedWithFocus =
-            option.state.testFlag(QStyle::State_Selected) && view_->hasFocus();
-        content = paintDuplicatePlace(*painter, option, index, content, selectedWithFocus);
+        const bool withFocus = selectedWithFocus(option);
+        content = paintDuplicatePlace(*painter, option, index, content, withFocus);
         const QFontMetrics& metrics = option.fontMetrics;
         if (metrics.horizontalAdvance(text) > content.width())
             text = metrics.elidedText(text, Qt::ElideRight, content.width());
-        painter->setPen(textColor(index, selectedWithFocus, option.palette.color(QPalette::Text)));
+        painter->setPen(textColor(index, withFocus, option.palette.color(QPalette::Text)));
         painter->drawText(QPoint(content.left(), TextBaseline(option)), text);
     }
 

@@ -44,6 +44,11 @@ private:
     QRect paintDuplicatePlace(QPainter& painter, const QStyleOptionViewItem& option,
                               const QModelIndex& index, const QRect& content,
                               bool selectedWithFocus) const;
+    bool selectedWithFocus(const QStyleOptionViewItem& option) const;
+    // A folder's Status cell: its counts as small lamps and numbers. False
+    // for any other cell.
+    bool paintFolderCounts(QPainter& painter, const QStyleOptionViewItem& option,
+                           const QModelIndex& index) const;
 
     BookmarkView* view_;
 };

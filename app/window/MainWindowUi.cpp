@@ -205,10 +205,11 @@ void MainWindowUi::applyAnchors(QSize client)
 bool MainWindowUi::loadImageLists(QWidget* window)
 {
     // The 16 x 16 list holds the pictures in BookmarkImage order: the first
-    // five icons, then the amber lamp that came after the busy frames.
+    // five icons, then the amber and moved lamps that came after the busy frames.
     static_assert(IconLampDead - IconLinkEmblem == ImageLampDead);
     static_assert(IconLampUnsure == IconBusyFrameLast + 1 && ImageLampUnsure == ImageLampDead + 1);
-    static_assert(IconLast == IconLampUnsure);
+    static_assert(IconLampMoved == IconLampUnsure + 1 && ImageLampMoved == ImageLampUnsure + 1);
+    static_assert(IconLast == IconLampMoved);
     ImageList1.setDevicePixelRatio(window->devicePixelRatioF());
     ImageList2.setDevicePixelRatio(window->devicePixelRatioF());
     for (int id = IconFirst; id <= IconLast; ++id) {

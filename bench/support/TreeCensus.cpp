@@ -15,7 +15,7 @@ TreeCensus TakeCensus(const BookmarkModel& tree)
             continue;
         }
         ++census.links;
-        census.alive += entry.Status == StatusAlive;
+        census.alive += entry.Status == StatusAlive || entry.Status == StatusMoved;
         census.dead += entry.Status == StatusDead;
         census.unverified += entry.Status == StatusUnverified;
     }

@@ -35,3 +35,8 @@ bool IsMovedLink(const QString& link, const QString& finalAddress, bool permanen
         return false;
     return permanentRedirects || onlyMadeSecure(*from, *to);
 }
+
+bool CountsAsMoved(const BookmarkEntry& entry, const QString& finalAddress, bool permanentRedirects)
+{
+    return !entry.LinkCut && IsMovedLink(entry.Link, finalAddress, permanentRedirects);
+}

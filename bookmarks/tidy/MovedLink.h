@@ -1,5 +1,7 @@
 #pragma once
 
+#include "BookmarkEntry.h"
+
 #include <QString>
 
 // The address a moved link is updated to: where the probe's redirects ended,
@@ -15,3 +17,9 @@ QString MovedLinkAddress(const QString& link, const QString& finalAddress);
 // address with a password in it is never written, since the probe reports
 // it masked. Whether the new address answered is for the caller to weigh.
 bool IsMovedLink(const QString& link, const QString& finalAddress, bool permanentRedirects);
+
+// Whether the link of entry, found alive at finalAddress, counts as moved:
+// IsMovedLink allows it and the shortcut's link was read whole, so that an
+// update can rewrite it.
+bool CountsAsMoved(const BookmarkEntry& entry, const QString& finalAddress,
+                   bool permanentRedirects);

@@ -48,12 +48,14 @@ void MovedLinks::noteVerdict(BookmarkNode* node, const QString& finalAddress,
 {
     const BookmarkEntry& entry = node->entry;
     moved_.remove(node);
-    if (!alive || !IsMovedLink(entry.Link, finalAddress, permanentRedirects))
+    if (!alive)
         return;
-    if (!entry.LinkCut) {
+    if (CountsAsMoved(entry, finalAddress, permanentRedirects)) {
         moved_.insert(node, {entry.Link, MovedLinkAddress(entry.Link, finalAddress)});
         return;
     }
+    if (!entry.LinkCut || !IsMovedLink(entry.Link, finalAddress, permanentRedirects))
+        return;
     const QString why =
         QStringLiteral("Not updated: the shortcut's link holds characters the check left out");
     if (entry.Detail.endsWith(why))

@@ -6,18 +6,20 @@
 
 namespace {
 
-// Painted as a lamp only; this is what a screen reader says instead.
-// "3 dead, 1 not sure" for a folder with links that need a decision;
-// nothing for one without.
+// Painted as small lamps with numbers; this is what a screen reader says
+// instead. "3 dead, 1 not sure, 2 moved" for a folder with links that need
+// a decision; nothing for one without.
 QVariant FolderCounts(const BookmarkEntry& folder)
 {
-    if (folder.DeadInside <= 0 && folder.UnsureInside <= 0)
-        return {};
     QStringList parts;
     if (folder.DeadInside > 0)
         parts << QStringLiteral("%1 dead").arg(folder.DeadInside);
     if (folder.UnsureInside > 0)
         parts << QStringLiteral("%1 not sure").arg(folder.UnsureInside);
+    if (folder.MovedInside > 0)
+        parts << QStringLiteral("%1 moved").arg(folder.MovedInside);
+    if (parts.isEmpty())
+        return {};
     return parts.join(QStringLiteral(", "));
 }
 
@@ -32,6 +34,8 @@ QVariant StatusText(const BookmarkEntry& entry)
     switch (entry.Status) {
     case StatusAlive:
         return verdict(QStringLiteral("Alive"));
+    case StatusMoved:
+        return verdict(QStringLiteral("Moved"));
     case StatusDead:
         return verdict(QStringLiteral("Dead"));
     case StatusUnsure:
@@ -57,8 +61,9 @@ QVariant CellToolTip(const BookmarkEntry& entry, int column)
     if (entry.IsFolder)
         return column == ColumnName ? QVariant(entry.Detail) : QVariant();
     // Every verdict explains itself, the grey "not a web link" one included.
-    const bool judged = entry.Status == StatusAlive || entry.Status == StatusDead ||
-                        entry.Status == StatusUnsure || entry.Status == StatusUnchecked;
+    const bool judged = entry.Status == StatusAlive || entry.Status == StatusMoved ||
+                        entry.Status == StatusDead || entry.Status == StatusUnsure ||
+                        entry.Status == StatusUnchecked;
     if (!judged)
         return {};
     return column == ColumnStatus || column == ColumnLink ? QVariant(entry.Detail) : QVariant();

@@ -17,6 +17,8 @@ BookmarkImage LampImage(qint16 status)
         return ImageLampDead;
     case StatusUnsure:
         return ImageLampUnsure;
+    case StatusMoved:
+        return ImageLampMoved;
     default:
         return ImageNone;
     }

@@ -17,6 +17,7 @@ enum BookmarkStatus : qint16
     StatusDead = 4,
     StatusUnsure = 5,    // a server is there, or may be, but did not say
     StatusUnchecked = 6, // not a web link (or could not be probed): never requested
+    StatusMoved = 7,     // alive at a new address the link can be updated to
 };
 
 // The 16 x 16 pictures of the bookmark view, in the order its list holds
@@ -30,6 +31,7 @@ enum BookmarkImage : qint16
     ImageLampAlive = 3,
     ImageLampDead = 4,
     ImageLampUnsure = 5,
+    ImageLampMoved = 6,
 };
 
 struct BookmarkEntry
@@ -58,9 +60,10 @@ struct BookmarkEntry
     bool LinkCut = false;          // the file's link goes on past what was read
     qint16 ImageIndex = 0;         // a BookmarkImage
     qint16 Status = 0;             // a BookmarkStatus
-    // For a folder: its links, all levels down, that are dead or not sure.
+    // For a folder: its links, all levels down, that are dead, not sure or moved.
     qint32 DeadInside = 0;
     qint32 UnsureInside = 0;
+    qint32 MovedInside = 0;
 };
 
 // The picture in front of the entry's name.

@@ -127,22 +127,32 @@ void BookmarkModel::setStatus(BookmarkNode* node, BookmarkStatus status, const Q
     BookmarkEntry* e = entry(node);
     if (!e)
         return;
-    const int dead = int(status == StatusDead) - int(e->Status == StatusDead);
-    const int unsure = int(status == StatusUnsure) - int(e->Status == StatusUnsure);
+    const InsideCounts before = countsOf(*e);
     e->Status = status;
     e->Detail = detail;
     emitNodeChanged(node);
-    countInAncestors(node, dead, unsure);
+    const InsideCounts after = countsOf(*e);
+    countInAncestors(
+        node, {after.dead - before.dead, after.unsure - before.unsure, after.moved - before.moved});
 }
 
-void BookmarkModel::countInAncestors(BookmarkNode* node, int dead, int unsure)
+BookmarkModel::InsideCounts BookmarkModel::countsOf(const BookmarkEntry& entry)
 {
-    if (dead == 0 && unsure == 0)
+    if (entry.IsFolder)
+        return {entry.DeadInside, entry.UnsureInside, entry.MovedInside};
+    return {int(entry.Status == StatusDead), int(entry.Status == StatusUnsure),
+            int(entry.Status == StatusMoved)};
+}
+
+void BookmarkModel::countInAncestors(BookmarkNode* node, const InsideCounts& change)
+{
+    if (change.dead == 0 && change.unsure == 0 && change.moved == 0)
         return;
     for (BookmarkNode* folder = node->parent_; folder && folder != root_.get();
          folder = folder->parent_) {
-        folder->entry.DeadInside += dead;
-        folder->entry.UnsureInside += unsure;
+        folder->entry.DeadInside += change.dead;
+        folder->entry.UnsureInside += change.unsure;
+        folder->entry.MovedInside += change.moved;
         if (!folder->detached_ && !layoutChanging_ && isShown(folder)) {
             const QModelIndex cell = indexOf(folder, ColumnStatus);
             emit dataChanged(cell, cell);
@@ -173,9 +183,11 @@ void BookmarkModel::resetStatuses()
         bool countsShown = false;
         for (const auto& child : parent->children_) {
             if (child->entry.IsFolder) {
-                countsShown = countsShown || child->entry.DeadInside || child->entry.UnsureInside;
+                countsShown = countsShown || child->entry.DeadInside || child->entry.UnsureInside ||
+                              child->entry.MovedInside;
                 child->entry.DeadInside = 0;
                 child->entry.UnsureInside = 0;
+                child->entry.MovedInside = 0;
                 continue;
             }
             child->entry.Status = StatusUnverified;
@@ -243,9 +255,8 @@ void BookmarkModel::deleteNode(BookmarkNode* node)
         return;
     emit nodeAboutToBeRemoved(node);
     // What it held no longer counts in the folders above it.
-    const BookmarkEntry& gone = node->entry;
-    countInAncestors(node, -(gone.IsFolder ? gone.DeadInside : int(gone.Status == StatusDead)),
-                     -(gone.IsFolder ? gone.UnsureInside : int(gone.Status == StatusUnsure)));
+    const InsideCounts gone = countsOf(node->entry);
+    countInAncestors(node, {-gone.dead, -gone.unsure, -gone.moved});
     if (rows_.filtered()) {
         // Its shown rows may hang below rows outside it (a group of links
         // below the root entry): a layout change closes up every gap at once.

@@ -109,8 +109,16 @@ private:
     void finishLayoutChange();
     std::unique_ptr<BookmarkNode> detach(BookmarkNode* node);
     void emitRowsChanged(BookmarkNode* parent, int firstRow, int lastRow);
-    // Adds dead and unsure to the counts of every folder above node.
-    void countInAncestors(BookmarkNode* node, int dead, int unsure);
+    // What an entry adds to the counts of the folders above it.
+    struct InsideCounts
+    {
+        int dead = 0;
+        int unsure = 0;
+        int moved = 0;
+    };
+    static InsideCounts countsOf(const BookmarkEntry& entry);
+    // Adds change to the counts of every folder above node.
+    void countInAncestors(BookmarkNode* node, const InsideCounts& change);
 
     std::unique_ptr<BookmarkNode> root_; // invisible root, carries no entry
     int updateDepth_ = 0;

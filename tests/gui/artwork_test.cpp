@@ -186,9 +186,9 @@ TEST(BusyFrames, iconFilesKeepTranslucentEdgesExact)
 // ---------------------------------------------------------------------------
 // Icon files
 
-TEST(IconResources, thirteenSingleImageIconFilesWithAlpha)
+TEST(IconResources, fourteenSingleImageIconFilesWithAlpha)
 {
-    for (int id = 1; id <= 13; ++id) {
+    for (int id = 1; id <= 14; ++id) {
         SCOPED_TRACE("icon " + std::to_string(id));
         const QByteArray bytes = IconResource(id);
         ASSERT_GE(bytes.size(), 22);
@@ -210,7 +210,7 @@ TEST(IconResources, thirteenSingleImageIconFilesWithAlpha)
         EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << "corner is see-through";
     }
     EXPECT_TRUE(IconResource(0).isEmpty());
-    EXPECT_TRUE(IconResource(14).isEmpty());
+    EXPECT_TRUE(IconResource(15).isEmpty());
     EXPECT_TRUE(IconResource(-1).isEmpty());
 }
 
@@ -229,11 +229,21 @@ TEST(IconResources, lampsDifferInTheirColourOnly)
     EXPECT_GT(qRed(r), qGreen(r) + 60);
     const QRgb a = decodedIcon(13).pixel(8, 10);
     EXPECT_GT(std::min(qRed(a), qGreen(a)), qBlue(a) + 60) << "amber";
-    // The pale ring is the same on all three.
+    // The pale ring is the same on all of them.
+    const QImage moved = decodedIcon(14);
     for (const QPoint p : {QPoint(8, 1), QPoint(1, 8), QPoint(14, 8)}) {
         EXPECT_EQ(hex(grey.pixel(p)), hex(green.pixel(p)));
         EXPECT_EQ(hex(grey.pixel(p)), hex(red.pixel(p)));
+        EXPECT_EQ(hex(grey.pixel(p)), hex(moved.pixel(p)));
     }
+    // The moved lamp is the green one with a pale arrow across it, pointing right.
+    const auto pale = [&moved](int x, int y) { return qGray(moved.pixel(x, y)) > 200; };
+    EXPECT_TRUE(pale(6, 8) && pale(8, 8) && pale(10, 8)) << "shaft";
+    EXPECT_TRUE(pale(9, 7) && pale(9, 9) && pale(8, 10)) << "head";
+    EXPECT_FALSE(pale(6, 10) || pale(6, 9)) << "the head is on the right";
+    const QRgb below = moved.pixel(8, 12);
+    EXPECT_GT(qGreen(below), qRed(below) + 40);
+    EXPECT_NE(hex(moved.pixel(8, 8)), hex(green.pixel(8, 8)));
 }
 
 // ---------------------------------------------------------------------------

@@ -4,11 +4,13 @@
 #include "BookmarkHeader.h"
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
+#include "FolderCountsCell.h"
 #include "MessageBoxes.h"
 #include "Opener.h"
 #include "PictureButton.h"
 
 #include <QApplication>
+#include <QFontInfo>
 #include <QHeaderView>
 #include <QPainter>
 #include <QPushButton>
@@ -208,7 +210,7 @@ TEST_F(BookmarkViewTest, LampShowsTheStatusImageOnLinksOnly)
     EXPECT_EQ(paintCell(link, 1), blank);
     EXPECT_EQ(paintCell(node(QStringLiteral("News")), 2), blank);
     EXPECT_EQ(paintCell(tree->firstNode(), 2), blank);
-    BookmarkModel::entry(link)->Status = 7;
+    BookmarkModel::entry(link)->Status = 8;
     EXPECT_EQ(paintCell(link, 2), blank);
     BookmarkModel::entry(link)->Status = -1;
     EXPECT_EQ(paintCell(link, 2), blank);
@@ -257,6 +259,79 @@ TEST_F(BookmarkViewTest, PaintedRowsCarryTheirLampsAndIcons)
     };
     EXPECT_EQ(iconShown(QStringLiteral("News")), iconOnWhite(ImageFolder));
     EXPECT_EQ(iconShown(QStringLiteral("Gone")), iconOnWhite(ImageLink));
+}
+
+TEST_F(BookmarkViewTest, FolderCountsFitTheStatusColumnWithEveryDigit)
+{
+    struct Case
+    {
+        qint32 dead, unsure, moved;
+        bool plain; // at the view's own font
+    } const cases[] = {
+        {3, 1, 0, true},         {102, 9, 3, true},      {0, 0, 52, true},
+        {102, 53, 52, true},     {9999, 9999, 0, true},  {0, 9999, 9999, true},
+        {1234, 567, 89, false},  {999, 999, 999, false}, {9999, 9999, 9999, false},
+        {1000, 10, 9999, false},
+    };
+    const int cellWidth = 80; // the Status column as the window opens
+    ASSERT_EQ(view->header()->sectionSize(ColumnStatus), cellWidth);
+    const QFont font = view->font();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.dead << " " << c.unsure << " " << c.moved);
+        BookmarkEntry folder;
+        folder.IsFolder = true;
+        folder.DeadInside = c.dead;
+        folder.UnsureInside = c.unsure;
+        folder.MovedInside = c.moved;
+        const FolderCountsLayout layout = LayOutFolderCounts(folder, font, cellWidth);
+        EXPECT_LE(layout.width, cellWidth - (c.plain ? 2 * FolderCountsMargin : 0));
+        EXPECT_EQ(layout.font == font, c.plain);
+        EXPECT_GE(QFontInfo(layout.font).pixelSize(), 8) << "digits still readable";
+
+        QList<std::pair<int, QString>> expected;
+        for (const auto& [count, image] : {std::pair{c.dead, ImageLampDead},
+                                           {c.unsure, ImageLampUnsure},
+                                           {c.moved, ImageLampMoved}}) {
+            if (count > 0)
+                expected.append({image, QString::number(count)});
+        }
+        ASSERT_EQ(layout.groups.size(), expected.size());
+        int end = 0;
+        for (qsizetype at = 0; at < expected.size(); ++at) {
+            const FolderCountsLayout::Group& group = layout.groups[at];
+            EXPECT_EQ(group.image, expected[at].first);
+            EXPECT_EQ(group.number, expected[at].second); // whole, never elided
+            EXPECT_GT(group.lampLeft, at == 0 ? -1 : end);
+            EXPECT_GE(group.numberLeft, group.lampLeft + layout.lampSide);
+            end = group.numberLeft + QFontMetrics(layout.font).horizontalAdvance(group.number);
+        }
+        EXPECT_EQ(end, layout.width);
+    }
+}
+
+TEST_F(BookmarkViewTest, FolderStatusShowsSmallLampsAndSpeaksTheWords)
+{
+    tree->setStatus(node(QStringLiteral("Gone")), StatusDead);
+    tree->setStatus(node(QStringLiteral("Today")), StatusMoved);
+    const QModelIndex news = index(QStringLiteral("News"), ColumnStatus);
+    EXPECT_EQ(news.data(Qt::AccessibleTextRole), "1 dead, 1 moved");
+    EXPECT_EQ(news.data(Qt::ToolTipRole), "1 dead, 1 moved");
+
+    const QImage shown = view->viewport()->grab().toImage();
+    const QRect cell = view->visualRect(news);
+    const auto hasPixel = [&](auto test) {
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (int x = cell.left(); x <= cell.right(); ++x)
+                if (test(shown.pixelColor(x, y)))
+                    return true;
+        return false;
+    };
+    EXPECT_TRUE(hasPixel([](QColor p) { return p.red() > p.green() + 80; })) << "red lamp";
+    EXPECT_TRUE(hasPixel([](QColor p) { return p.green() > p.red() + 80; })) << "green lamp";
+    EXPECT_TRUE(hasPixel([](QColor p) { return p.lightness() < 90; })) << "digits";
+    EXPECT_FALSE(hasPixel([](QColor p) {
+        return p.red() > 200 && p.green() > 120 && p.blue() < 80;
+    })) << "no amber lamp without a link not sure";
 }
 
 TEST_F(BookmarkViewTest, DoubleClickOpensTheFocusedSelectedLinkOnly)

@@ -46,8 +46,8 @@ TEST_F(MainWindowTest, StartsWithEmptyTreeAndEmptyPanelsWhenThereIsNoFavoritesFo
     EXPECT_EQ(window.StatusBar1->panelText(2), QString());
     EXPECT_EQ(FavoritesPath, home / "Favorites");
 
-    // The five pictures of the first design and the amber lamp after them.
-    ASSERT_EQ(window.ImageList1.count(), 6);
+    // The five pictures of the first design, then the amber and moved lamps.
+    ASSERT_EQ(window.ImageList1.count(), 7);
     ASSERT_EQ(window.ImageList2.count(), 7);
     EXPECT_EQ(window.ImageList1.image(0).size(), QSize(16, 16));
     EXPECT_EQ(window.ImageList2.image(6).size(), QSize(20, 20));

@@ -85,6 +85,11 @@ TEST_F(TidyMenuTest, UpdateAllMovedLinksAsksRewritesTheFilesAndCtrlZPutsThemBack
     form.mnVerifyLinks->trigger();
     ASSERT_TRUE(WaitUntil([&] { return !form.VerifyThread; }));
     ASSERT_TRUE(form.mnUpdateMoved->isEnabled());
+    EXPECT_EQ(entry(form, "Moved")->Status, StatusMoved);
+    EXPECT_EQ(entry(form, "Plain")->Status, StatusMoved);
+    EXPECT_TRUE(
+        form.StatusBar1->panelText(2).startsWith("2 checked: 0 dead, 0 not sure, 2 moved, in "))
+        << form.StatusBar1->panelText(2).toStdString();
 
     SetNextMessageBoxAnswer(QMessageBox::No);
     form.mnUpdateMoved->trigger();
@@ -116,6 +121,7 @@ TEST_F(TidyMenuTest, UpdateAllMovedLinksAsksRewritesTheFilesAndCtrlZPutsThemBack
     EXPECT_EQ(read("Moved.url"), moved);
     EXPECT_EQ(read("Sub/Plain.url"), "[InternetShortcut]\r\nURL=http://127.0.0.1:9/plain\r\n");
     EXPECT_EQ(entry(form, "Moved")->Link, "http://127.0.0.1:9/old");
+    EXPECT_EQ(entry(form, "Moved")->Status, StatusMoved);
     EXPECT_TRUE(form.mnUpdateMoved->isEnabled());
 
     // From the menu on a selection, only the moved links selected.

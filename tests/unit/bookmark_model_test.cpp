@@ -115,6 +115,7 @@ TEST_F(BookmarkModelTest, RolesGiveTextPictureAndSpokenStatusForEachKindOfEntry)
     const QList<std::tuple<BookmarkStatus, BookmarkImage, QString>> statuses{
         {StatusUnverified, ImageLampUnverified, "Not verified"},
         {StatusAlive, ImageLampAlive, "Alive"},
+        {StatusMoved, ImageLampMoved, "Moved"},
         {StatusDead, ImageLampDead, "Dead"},
         {StatusUnsure, ImageLampUnsure, "Not sure"},
         {StatusUnchecked, ImageLampUnverified, "Not checked"}};
@@ -135,8 +136,9 @@ TEST_F(BookmarkModelTest, ResetNotifiesEachParentsRowsOnceAndClearsTheFoldersCou
 {
     BookmarkNode* rome = add(model, s.travel, "Rome", false);
     BookmarkNode* empty = add(model, s.root, "Empty", true);
-    for (BookmarkNode* link : {s.paris, s.maps, s.mail, rome})
+    for (BookmarkNode* link : {s.paris, s.maps, s.mail})
         model.setStatus(link, StatusDead);
+    model.setStatus(rome, StatusMoved);
     QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
 
     model.resetStatuses();
@@ -172,19 +174,28 @@ TEST_F(BookmarkModelTest, FoldersCountWhatNeedsADecisionAllLevelsDownAsLinksAreJ
     // The link's row, then Europe, Travel and Root, each its Status cell.
     EXPECT_EQ(changed.count(), 4);
     model.setStatus(rome, StatusUnsure);
-    model.setStatus(s.maps, StatusAlive);
+    model.setStatus(s.maps, StatusMoved);
     model.setStatus(s.mail, StatusDead);
     EXPECT_EQ(counts(s.europe), "1 dead, 1 not sure");
-    EXPECT_EQ(counts(s.travel), "1 dead, 1 not sure");
-    EXPECT_EQ(counts(s.root), "2 dead, 1 not sure");
+    EXPECT_EQ(counts(s.travel), "1 dead, 1 not sure, 1 moved");
+    EXPECT_EQ(counts(s.root), "2 dead, 1 not sure, 1 moved");
     EXPECT_EQ(model.indexOf(s.root, ColumnStatus).data(Qt::ToolTipRole).toString(),
-              "2 dead, 1 not sure");
+              "2 dead, 1 not sure, 1 moved");
+    EXPECT_EQ(model.indexOf(s.root, ColumnStatus).data(Qt::AccessibleTextRole).toString(),
+              "2 dead, 1 not sure, 1 moved");
 
-    // A second verdict for a link moves it from one count to the other.
+    // A second verdict for a link moves it from one count to the other; an
+    // updated moved link is plain alive.
     model.setStatus(s.paris, StatusUnsure);
     EXPECT_EQ(counts(s.europe), "2 not sure");
+    model.setStatus(s.maps, StatusAlive);
+    EXPECT_EQ(counts(s.travel), "2 not sure");
+    model.setStatus(rome, StatusMoved);
+    EXPECT_EQ(counts(s.travel), "1 not sure, 1 moved");
     model.deleteNode(rome);
     EXPECT_EQ(counts(s.travel), "1 not sure");
+    model.setStatus(s.maps, StatusMoved);
+    EXPECT_EQ(counts(s.root), "1 dead, 1 not sure, 1 moved");
     model.deleteNode(s.travel);
     EXPECT_EQ(counts(s.root), "1 dead");
     model.deleteNodes({s.mail});

@@ -22,6 +22,8 @@ TEST(RunTallyTest, TextsGiveCountsTimeAndAnOfflineWarning)
     EXPECT_EQ(RunProgressText(tally), "Checked 5 of 12: 1 dead, 2 not sure");
     EXPECT_EQ(RunSummaryText(tally, false), "5 checked: 1 dead, 2 not sure, in 4.2 s");
     EXPECT_EQ(RunSummaryText(tally, true), "5 checked: 1 dead, 2 not sure, in 4.2 s, stopped");
+    tally.moved = 1; // one of the alive ones
+    EXPECT_EQ(RunSummaryText(tally, false), "5 checked: 1 dead, 2 not sure, 1 moved, in 4.2 s");
     tally.secondPass = true;
     tally.again = 3;
     tally.checkedAgain = 1;

@@ -235,6 +235,63 @@ TEST_F(RunFixture, EachVerdictKeepsItsReasonAndIsCounted)
     EXPECT_EQ(cell(moved, ColumnStatus, Qt::AccessibleTextRole), "Not verified");
 }
 
+TEST_F(RunFixture, LinksAliveAtANewAddressLightTheMovedLampUnlessTheRuleIsStrict)
+{
+    // Each link says where its redirects end and whether they were permanent.
+    const auto probe = Judging([](const QString& link) {
+        ProbeResult result = AnsweredVerdict(true);
+        const bool toOther = link.contains("/to-other");
+        result.permanentRedirects = link.contains("/permanent");
+        result.finalAddress = toOther ? "https://b/page" : QString(link).replace("http:", "https:");
+        if (link.contains("/same"))
+            result.finalAddress = link;
+        return result;
+    });
+    struct Link
+    {
+        const char* link;
+        bool cut; // the shortcut's link goes on past what was read
+        BookmarkStatus person;
+    } const links[] = {
+        {"http://a/permanent/to-other", false, StatusMoved},
+        {"http://a/secure", false, StatusMoved},
+        {"http://a/to-other", false, StatusAlive},       // a redirect for now
+        {"http://a/permanent/same", false, StatusAlive}, // nowhere new
+        {"http://a/permanent/cut/to-other", true, StatusAlive},
+    };
+    for (const JudgeMode mode : {JudgeMode::Person, JudgeMode::Strict}) {
+        SCOPED_TRACE(mode == JudgeMode::Person ? "person" : "strict");
+        tree.clear();
+        ended = false;
+        root = AddFolder(tree, nullptr, "root");
+        BookmarkNode* folder = AddFolder(tree, root, "folder");
+        std::vector<BookmarkNode*> nodes;
+        for (const Link& link : links) {
+            nodes.push_back(AddLink(tree, folder, link.link));
+            BookmarkModel::entry(nodes.back())->LinkCut = link.cut;
+        }
+        auto run = makeRun(probe);
+        run->setJudgeMode(mode);
+        ASSERT_TRUE(run->start());
+        ASSERT_TRUE(WaitUntil([&] { return ended; }));
+
+        const int moved = mode == JudgeMode::Person ? 2 : 0;
+        for (size_t at = 0; at < nodes.size(); ++at) {
+            const BookmarkStatus expected =
+                mode == JudgeMode::Person ? links[at].person : StatusAlive;
+            EXPECT_EQ(status(nodes[at]), expected) << links[at].link;
+            // The tooltip and a screen reader say which it is.
+            EXPECT_TRUE(reason(nodes[at]).startsWith(expected == StatusMoved ? "Moved: 200 OK"
+                                                                             : "Alive: 200 OK"))
+                << reason(nodes[at]).toStdString();
+        }
+        EXPECT_EQ(run->tally().moved, moved);
+        EXPECT_EQ(run->tally().alive, 5);
+        for (BookmarkNode* above : {folder, root})
+            EXPECT_EQ(BookmarkModel::entry(above)->MovedInside, moved);
+    }
+}
+
 TEST_F(RunFixture, EachProbeGetsTheSettingsOfItsMoment)
 {
     root = AddFolder(tree, nullptr, "root");

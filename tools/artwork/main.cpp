@@ -65,6 +65,8 @@ int main(int argc, char** argv)
     writer.writeIcon(IconLampDead, RenderSvgLayers({svg("lamp.svg", RedLamp)}, transparent(16)));
     writer.writeIcon(IconLampUnsure,
                      RenderSvgLayers({svg("lamp.svg", AmberLamp)}, transparent(16)));
+    writer.writeIcon(IconLampMoved, RenderSvgLayers({svg("lamp.svg", GreenLamp), svg("arrow.svg")},
+                                                    transparent(16)));
     for (int frame = 0; frame < BusyIndicator::FrameCount; ++frame)
         writer.writeIcon(IconBusyFrameFirst + frame, BusyFrameImage(frame));
 

@@ -75,7 +75,9 @@ bool SaveKeptResults(ResultsStore& store, const BookmarkModel& tree, QString* er
 void KeepRewrittenLinks(ResultsStore& store, const BookmarkModel& tree, const QDateTime& now)
 {
     forEachLink(tree, store, [&](BookmarkNode*, const BookmarkEntry& entry, const QByteArray& key) {
-        if (entry.Status != StatusAlive || store.find(key, entry.Link))
+        // A moved link whose update was taken back is alive under its old text.
+        const bool shownAlive = entry.Status == StatusAlive || entry.Status == StatusMoved;
+        if (!shownAlive || store.find(key, entry.Link))
             return;
         const Judgement alive{Verdict::Alive, entry.Detail,
                               QStringLiteral("updated to this address")};

@@ -54,11 +54,13 @@ QString RunSummaryText(const RunTally& tally, bool stopped)
     // The warning alone, so that it shows in full in a narrow panel.
     if (ReachedNoServer(tally))
         return NoServerAnsweredText();
-    QString text = QStringLiteral("%1 checked: %2 dead, %3 not sure, in %4")
+    QString text = QStringLiteral("%1 checked: %2 dead, %3 not sure")
                        .arg(tally.checked)
                        .arg(tally.dead)
-                       .arg(tally.unsure)
-                       .arg(RunDurationText(tally.elapsedMs));
+                       .arg(tally.unsure);
+    if (tally.moved > 0)
+        text += QStringLiteral(", %1 moved").arg(tally.moved);
+    text += QStringLiteral(", in ") + RunDurationText(tally.elapsedMs);
     if (stopped)
         text += QStringLiteral(", stopped");
     return text;

@@ -15,6 +15,7 @@ struct RunTally
     int alive = 0;
     int dead = 0;
     int unsure = 0;
+    int moved = 0;     // of the alive ones, those found at a new address
     int unchecked = 0; // not web links, so never asked for
     int noLink = 0;    // dead without a request: shortcuts that hold no link
     int answered = 0;  // probes that got an HTTP answer
@@ -36,7 +37,8 @@ struct RunTally
 QString RunDurationText(qint64 elapsedMs);
 // "Checked 5 of 12: 1 dead, 2 not sure", then "Checking again: 1 of 3".
 QString RunProgressText(const RunTally& tally);
-// "12 checked: 1 dead, 2 not sure, in 4.2 s", with ", stopped" for a run
+// "12 checked: 1 dead, 2 not sure, 3 moved, in 4.2 s" (moved only when
+// some did), with ", stopped" for a run
 // the user stopped; NoServerAnsweredText() when the run saw no network.
 QString RunSummaryText(const RunTally& tally, bool stopped);
 // Links were asked for and not one got an HTTP answer: more likely the

@@ -1,6 +1,7 @@
 #include "VerificationRun.h"
 
 #include "BookmarkModel.h"
+#include "MovedLink.h"
 #include "ProbeAddress.h"
 #include "ProbeTarget.h"
 #include "VerdictLamp.h"
@@ -260,8 +261,10 @@ void VerificationRun::askAgainLater(const Pending& probed, const ProbeResult& re
 void VerificationRun::settle(BookmarkNode* node, const LinkVerdict& verdict,
                              std::optional<Verdict> counted, bool unsettled)
 {
-    store(node, verdict.judgement);
+    const bool moved = isMoved(node, verdict);
+    store(node, verdict.judgement, moved);
     tally_.recount(counted, verdict.judgement.verdict);
+    tally_.moved += int(moved);
     // Before the end of the run, a later answer of another link may yet
     // show that the network works.
     if (verdict.judgement.noNetwork && !settled_) {
@@ -297,9 +300,20 @@ void VerificationRun::settleOfflineLinks()
     emit tallied(this);
 }
 
-void VerificationRun::store(BookmarkNode* node, const Judgement& judgement)
+void VerificationRun::store(BookmarkNode* node, const Judgement& judgement, bool moved)
 {
-    tree_.setStatus(node, StatusOfVerdict(judgement.verdict), judgement.text);
+    if (moved)
+        tree_.setStatus(node, StatusMoved, QStringLiteral("Moved: ") + judgement.reason);
+    else
+        tree_.setStatus(node, StatusOfVerdict(judgement.verdict), judgement.text);
+}
+
+bool VerificationRun::isMoved(const BookmarkNode* node, const LinkVerdict& verdict) const
+{
+    // The strict rule keeps the old lamps: alive or dead, nothing between.
+    return node && mode_ == JudgeMode::Person && verdict.judgement.verdict == Verdict::Alive &&
+           CountsAsMoved(node->entry, verdict.result.finalAddress,
+                         verdict.result.permanentRedirects);
 }
 
 void VerificationRun::onNodeAboutToBeRemoved(BookmarkNode* node)

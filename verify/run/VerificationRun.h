@@ -131,7 +131,9 @@ private:
     void settleFirstAnswers(const std::vector<Pending>& askedAgain);
     void abandonTransfers();
     void finishWorker();
-    void store(BookmarkNode* node, const Judgement& judgement);
+    // moved: the link is alive at a new address (isMoved) and gets its own lamp.
+    void store(BookmarkNode* node, const Judgement& judgement, bool moved = false);
+    bool isMoved(const BookmarkNode* node, const LinkVerdict& verdict) const;
     void stopClock();
     // The links of the walk inside within (all for null) that hold no verdict yet.
     int uncheckedLinks(BookmarkNode* within) const;
