@@ -111,7 +111,8 @@ void TForm1::setupFeatures()
                          ShowCounts();
                          find_->refresh();
                      },
-                     notice, this});
+                     notice, this,
+                     [this] { return !optionsDialog_ || optionsDialog_->removeEmptyFolders(); }});
     report_ = std::make_unique<ReportSaver>(*verdicts_, FavoritesPath, notice, this);
     memory_ =
         std::make_unique<WindowMemory>(*this, *VT, FavoritesPath, QPoint(designLeft, designTop));
