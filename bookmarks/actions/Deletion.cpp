@@ -138,6 +138,18 @@ void findEmptied(const BookmarkModel& tree, const std::unordered_set<const Bookm
     }
 }
 
+// An emptied folder counts with the emptied folders in it, as the question
+// about them counted; any other entry counts once.
+int countOf(const BookmarkNode* node, Check check)
+{
+    if (check != Check::Empty)
+        return 1;
+    int folders = 1;
+    for (int row = 0; row < node->childCount(); ++row)
+        folders += countOf(node->child(row), check);
+    return folders;
+}
+
 // Trash first for all, then one question for what no trash took, then the
 // rows that went leave the tree together. Without the Trash, the question
 // the user already answered covers every entry.
@@ -170,15 +182,16 @@ DeletionOutcome deleteNodes(BookmarkModel& tree, const std::string& favoritesPat
             ReadShortcutAgain(tree, nodes[i], PlaceOf(favoritesPath, nodes[i]));
             ++outcome.changed;
         }
+        const int count = countOf(nodes[i], checks[i]);
         if (fates[i] == Fate::Kept || fates[i] == Fate::Changed) {
-            ++outcome.leftAlone;
+            outcome.leftAlone += count;
             continue;
         }
         gone.push_back(nodes[i]);
-        outcome.trashed += fates[i] == Fate::Trashed;
-        outcome.deletedPermanently += fates[i] == Fate::Deleted;
+        outcome.removed += count;
+        outcome.trashed += fates[i] == Fate::Trashed ? count : 0;
+        outcome.deletedPermanently += fates[i] == Fate::Deleted ? count : 0;
     }
-    outcome.removed = int(gone.size());
     const std::unordered_set<const BookmarkNode*> lostRows = foldersAbove(gone);
     tree.deleteNodes(gone);
     findEmptied(tree, lostRows, outcome);

@@ -383,7 +383,7 @@ TEST_F(DeleteKeysTest, FoldersADeletionEmptiedAreOfferedInASecondQuestion)
         const char* panel;
     } cases[] = {
         {"yes", "", false, QMessageBox::Yes, "2 folders are now empty. Move them to the Trash too?",
-         true, "3 dead links moved to the Trash; 1 empty folder moved to the Trash"},
+         true, "3 dead links moved to the Trash; 2 empty folders moved to the Trash"},
         {"no", "", false, QMessageBox::No, "2 folders are now empty. Move them to the Trash too?",
          false, "3 dead links moved to the Trash"},
         {"one folder", "", true, QMessageBox::Yes,
@@ -391,7 +391,7 @@ TEST_F(DeleteKeysTest, FoldersADeletionEmptiedAreOfferedInASecondQuestion)
          "1 entry moved to the Trash; 1 empty folder moved to the Trash"},
         {"without the Trash", "UseTrash=0\n", false, QMessageBox::Yes,
          "2 folders are now empty. Delete them too?", true,
-         "3 dead links deleted permanently; 1 empty folder deleted permanently"},
+         "3 dead links deleted permanently; 2 empty folders deleted permanently"},
         {"RemoveEmptyFolders=0", "RemoveEmptyFolders=0\n", false, QMessageBox::Yes, nullptr, false,
          "3 dead links moved to the Trash"},
     };

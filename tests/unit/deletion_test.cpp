@@ -593,6 +593,7 @@ TEST_F(DeletionFixture, FoldersADeletionEmptiedGoAfterItOnlyWhileTheyStillHoldNo
             const DeletionOutcome second =
                 DeleteEmptiedFolders(tree, favorites.native(), first.emptied, useTrash, question());
             EXPECT_EQ(second.leftAlone, int(c.after.size()));
+            EXPECT_EQ(second.removed + second.leftAlone, c.emptiedCount);
             EXPECT_TRUE(second.emptied.empty());
             EXPECT_EQ(Rows(tree), QStringList{"Internet Explorer - Favorites"} + c.rows);
             std::vector<std::string> onDisk;
