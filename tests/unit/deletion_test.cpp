@@ -515,7 +515,9 @@ TEST_F(DeletionFixture, FoldersADeletionEmptiedGoAfterItOnlyWhileTheyStillHoldNo
     const struct
     {
         const char* name;
-        std::vector<std::string> files; // below Favorites; a name ending in '/' is a folder
+        // below Favorites; a name ending in '/' is a folder, in '@' a link
+        // to the folder Elsewhere holding Far.url
+        std::vector<std::string> files;
         QStringList dead;               // deleted as dead links
         QStringList selected;           // or deleted as a selection
         std::vector<std::string> after; // written between the two deletions
@@ -561,6 +563,15 @@ TEST_F(DeletionFixture, FoldersADeletionEmptiedGoAfterItOnlyWhileTheyStillHoldNo
          {"Sel"},
          {"Stay", "z"},
          {"Stay", "Stay/z.url"}},
+        {"a folder link and what lies below it stay",
+         {"Linked@", "Keep.url"},
+         {},
+         {"Far"},
+         {},
+         0,
+         {},
+         {"Linked", "Keep"},
+         {"Keep.url", "Linked"}},
     };
     for (const bool trash : {true, false}) {
         for (const auto& c : cases) {
@@ -568,9 +579,13 @@ TEST_F(DeletionFixture, FoldersADeletionEmptiedGoAfterItOnlyWhileTheyStillHoldNo
             fs::remove_all(favorites);
             fs::create_directories(favorites);
             for (const std::string& file : c.files) {
-                if (file.ends_with('/'))
+                if (file.ends_with('/')) {
                     fs::create_directories(favorites / file);
-                else
+                } else if (file.ends_with('@')) {
+                    home.write("Elsewhere/Far.url", kShortcut);
+                    fs::create_directory_symlink(home / "Elsewhere",
+                                                 favorites / file.substr(0, file.size() - 1));
+                } else
                     home.write("Favorites/" + file, kShortcut);
             }
             load();
