@@ -37,6 +37,9 @@ public:
     bool strictVerdicts() const;
     // Whether deleted entries go to the Trash rather than away for good.
     bool useTrash() const;
+    // Whether the folders a deletion empties are offered for deletion too:
+    // Config.ini's word, which the dialog does not show.
+    bool removeEmptyFolders() const { return settings_.removeEmptyFolders; }
 
     // What the main window's Options button does: centred over the main
     // window, modal, result ignored.

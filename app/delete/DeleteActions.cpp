@@ -181,6 +181,16 @@ QString DeletionSummary(const DeletionOutcome& outcome, const char* one, const c
     return said.isEmpty() ? QStringLiteral("Nothing deleted") : said.join(QStringLiteral(", "));
 }
 
+// "6 folders are now empty. Move them to the Trash too?"
+QString EmptiedFoldersQuestion(int count, bool toTrash)
+{
+    const QLatin1String them(count == 1 ? "it" : "them");
+    return QStringLiteral("%1 now empty. %2")
+        .arg(Counted(count, "folder is", "folders are"),
+             toTrash ? QStringLiteral("Move %1 to the Trash too?").arg(them)
+                     : QStringLiteral("Delete %1 too?").arg(them));
+}
+
 } // namespace
 
 DeleteActions::DeleteActions(BookmarkView& view, KeptResults& results,
@@ -190,12 +200,29 @@ DeleteActions::DeleteActions(BookmarkView& view, KeptResults& results,
 {
 }
 
+DeletionOutcome DeleteActions::deleteEmptiedFolders(const DeletionOutcome& outcome)
+{
+    if (outcome.emptied.empty() || (window_.removeEmptyFolders && !window_.removeEmptyFolders()))
+        return {};
+    const bool toTrash = window_.toTrash();
+    if (!Confirm(window_.window, EmptiedFoldersQuestion(outcome.emptiedCount, toTrash), {},
+                 QMessageBox::Yes))
+        return {};
+    return DeleteEmptiedFolders(tree_, favorites_.native(), outcome.emptied, toTrash,
+                                AskPermanent(window_.window));
+}
+
 void DeleteActions::after(const DeletionOutcome& outcome, const char* one, const char* many)
 {
+    const DeletionOutcome folders = deleteEmptiedFolders(outcome);
     results_.save();
     window_.changed();
-    window_.notice(DeletionSummary(outcome, one, many));
+    QString summary = DeletionSummary(outcome, one, many);
+    if (folders.removed + folders.leftAlone > 0)
+        summary += QStringLiteral("; ") + DeletionSummary(folders, "empty folder", "empty folders");
+    window_.notice(summary);
     ReportLeftAlone(window_.window, outcome);
+    ReportLeftAlone(window_.window, folders);
 }
 
 void DeleteActions::deleteSelection(const std::function<bool(const BookmarkNode*)>& restsOnVerdict)

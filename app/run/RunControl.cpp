@@ -82,7 +82,10 @@ void RunControl::start(std::vector<BookmarkNode*> tops)
                                    verdict.result.permanentRedirects,
                                    verdict.judgement.verdict == Verdict::Alive);
             });
-    connect(run, &VerificationRun::verdictStored, &verdicts_, &KeptVerdicts::keep);
+    connect(run, &VerificationRun::verdictStored, &verdicts_,
+            [this](BookmarkNode* node, const LinkVerdict& verdict) {
+                verdicts_.keep(node, verdict, results_.now());
+            });
     connect(run, &VerificationRun::verdictStored, this,
             [this](BookmarkNode* node, const LinkVerdict& verdict) {
                 ResultsStore* store = results_.store();

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_map>
+#include <unordered_set>
 
 #include <sys/stat.h>
 
@@ -24,6 +26,14 @@ enum class Fate
     NoTrash, // not to the Trash: deleted permanently if the user agreed
 };
 
+// What an entry must still be on disk to go.
+enum class Check
+{
+    None,
+    Verdict, // the shortcut its verdict was about (IsStillAsRead)
+    Empty,   // a folder that holds nothing
+};
+
 // The entry's folder, found again from the Favorites folder along the
 // folders the tree shows above it.
 CheckedParent locate(const std::string& favoritesPath, BookmarkNode* node)
@@ -33,13 +43,15 @@ CheckedParent locate(const std::string& favoritesPath, BookmarkNode* node)
 
 // Where the walk ends, whether the entry may be touched there at all.
 std::optional<Fate> settledByWalk(const BookmarkEntry& entry, const CheckedParent& where,
-                                  bool forVerdict)
+                                  Check check)
 {
     if (where.outcome == WalkOutcome::Missing)
         return Fate::Missing;
-    if (forVerdict && !IsStillAsRead(where, entry))
+    if (check == Check::Verdict && !IsStillAsRead(where, entry))
         return Fate::Changed;
     if (where.outcome == WalkOutcome::Changed)
+        return Fate::Kept;
+    if (check == Check::Empty && !FolderHoldsNothingAt(where.dir.get(), FileNamePart(entry.Path)))
         return Fate::Kept;
     // The rule Config.ini follows too: a file its owner may not write stays.
     if (!entry.IsFolder && !(where.entry.st_mode & S_IWUSR))
@@ -47,11 +59,11 @@ std::optional<Fate> settledByWalk(const BookmarkEntry& entry, const CheckedParen
     return std::nullopt;
 }
 
-Fate toTrash(Trash& trash, const std::string& favoritesPath, BookmarkNode* node, bool forVerdict,
+Fate toTrash(Trash& trash, const std::string& favoritesPath, BookmarkNode* node, Check check,
              Untrashable& untrashable)
 {
     const CheckedParent where = locate(favoritesPath, node);
-    if (const std::optional<Fate> settled = settledByWalk(node->entry, where, forVerdict))
+    if (const std::optional<Fate> settled = settledByWalk(node->entry, where, check))
         return *settled;
     const TrashOutcome outcome = trash.move(where.dir.get(), FileNamePart(node->entry.Path));
     if (outcome == TrashOutcome::Moved)
@@ -65,17 +77,77 @@ Fate toTrash(Trash& trash, const std::string& favoritesPath, BookmarkNode* node,
     return Fate::NoTrash;
 }
 
-Fate deletePermanently(const std::string& favoritesPath, BookmarkNode* node, bool forVerdict,
+Fate deletePermanently(const std::string& favoritesPath, BookmarkNode* node, Check check,
                        const std::vector<FileId>& spared)
 {
     // Found again: the question gave the disk time to change.
     const CheckedParent where = locate(favoritesPath, node);
-    if (const std::optional<Fate> settled = settledByWalk(node->entry, where, forVerdict))
+    if (const std::optional<Fate> settled = settledByWalk(node->entry, where, check))
         return *settled;
     const std::string name = FileNamePart(node->entry.Path);
     const bool deleted = node->entry.IsFolder ? DeleteFolderAt(where.dir.get(), name, spared)
                                               : DeleteFileAt(where.dir.get(), name);
     return deleted ? Fate::Deleted : Fate::Kept;
+}
+
+// A folder inside the Favorites folder that a deletion may take when it
+// empties it: never the root entry, a folder link or what lies below one.
+bool mayBeEmptied(const BookmarkNode* node)
+{
+    const BookmarkEntry& entry = node->entry;
+    const bool belowRoot = node->parent() && node->parent()->parent();
+    return belowRoot && entry.IsFolder && !entry.IsDirLink && !entry.OutsideFavorites;
+}
+
+// The folders above the rows about to go: only those can be emptied.
+std::unordered_set<const BookmarkNode*> foldersAbove(const std::vector<BookmarkNode*>& gone)
+{
+    std::unordered_set<const BookmarkNode*> above;
+    for (const BookmarkNode* node : gone) {
+        const BookmarkNode* folder = node->parent();
+        while (folder && above.insert(folder).second)
+            folder = folder->parent();
+    }
+    return above;
+}
+
+// Of the folders that lost rows, those left holding only folders like
+// themselves (a folder empty before keeps the one above it); the outermost,
+// in tree order, are the ones to take.
+void findEmptied(const BookmarkModel& tree, const std::unordered_set<const BookmarkNode*>& lostRows,
+                 DeletionOutcome& outcome)
+{
+    std::unordered_map<const BookmarkNode*, bool> known;
+    const auto isEmptied = [&](const BookmarkNode* folder, auto& self) -> bool {
+        if (!lostRows.contains(folder) || !mayBeEmptied(folder))
+            return false;
+        if (const auto found = known.find(folder); found != known.end())
+            return found->second;
+        bool holdsNothing = true;
+        for (int row = 0; row < folder->childCount() && holdsNothing; ++row)
+            holdsNothing = self(folder->child(row), self);
+        known[folder] = holdsNothing;
+        return holdsNothing;
+    };
+    for (BookmarkNode* node = tree.firstNode(); node; node = tree.nextNode(node)) {
+        if (!isEmptied(node, isEmptied))
+            continue;
+        ++outcome.emptiedCount;
+        if (!isEmptied(node->parent(), isEmptied))
+            outcome.emptied.push_back(node);
+    }
+}
+
+// An emptied folder counts with the emptied folders in it, as the question
+// about them counted; any other entry counts once.
+int countOf(const BookmarkNode* node, Check check)
+{
+    if (check != Check::Empty)
+        return 1;
+    int folders = 1;
+    for (int row = 0; row < node->childCount(); ++row)
+        folders += countOf(node->child(row), check);
+    return folders;
 }
 
 // Trash first for all, then one question for what no trash took, then the
@@ -84,17 +156,17 @@ Fate deletePermanently(const std::string& favoritesPath, BookmarkNode* node, boo
 DeletionOutcome deleteNodes(BookmarkModel& tree, const std::string& favoritesPath,
                             const std::vector<BookmarkNode*>& nodes, bool useTrash,
                             const PermanentDeletionQuestion& askPermanent,
-                            const RestsOnVerdict& restsOnVerdict)
+                            const std::function<Check(const BookmarkNode*)>& checkOf)
 {
-    std::vector<bool> forVerdict;
+    std::vector<Check> checks;
     for (BookmarkNode* node : nodes)
-        forVerdict.push_back(restsOnVerdict && !node->entry.IsFolder && restsOnVerdict(node));
+        checks.push_back(checkOf ? checkOf(node) : Check::None);
     std::vector<Fate> fates(nodes.size(), Fate::NoTrash);
     Untrashable untrashable;
     if (useTrash) {
         Trash trash;
         for (size_t i = 0; i < nodes.size(); ++i)
-            fates[i] = toTrash(trash, favoritesPath, nodes[i], forVerdict[i], untrashable);
+            fates[i] = toTrash(trash, favoritesPath, nodes[i], checks[i], untrashable);
     }
     const bool permanently = !useTrash || (untrashable.count > 0 && askPermanent(untrashable));
     const std::vector<FileId> spared =
@@ -104,23 +176,25 @@ DeletionOutcome deleteNodes(BookmarkModel& tree, const std::string& favoritesPat
     std::vector<BookmarkNode*> gone;
     for (size_t i = 0; i < nodes.size(); ++i) {
         if (fates[i] == Fate::NoTrash)
-            fates[i] = permanently
-                           ? deletePermanently(favoritesPath, nodes[i], forVerdict[i], spared)
-                           : Fate::Kept;
+            fates[i] = permanently ? deletePermanently(favoritesPath, nodes[i], checks[i], spared)
+                                   : Fate::Kept;
         if (fates[i] == Fate::Changed) {
             ReadShortcutAgain(tree, nodes[i], PlaceOf(favoritesPath, nodes[i]));
             ++outcome.changed;
         }
+        const int count = countOf(nodes[i], checks[i]);
         if (fates[i] == Fate::Kept || fates[i] == Fate::Changed) {
-            ++outcome.leftAlone;
+            outcome.leftAlone += count;
             continue;
         }
         gone.push_back(nodes[i]);
-        outcome.trashed += fates[i] == Fate::Trashed;
-        outcome.deletedPermanently += fates[i] == Fate::Deleted;
+        outcome.removed += count;
+        outcome.trashed += fates[i] == Fate::Trashed ? count : 0;
+        outcome.deletedPermanently += fates[i] == Fate::Deleted ? count : 0;
     }
-    outcome.removed = int(gone.size());
+    const std::unordered_set<const BookmarkNode*> lostRows = foldersAbove(gone);
     tree.deleteNodes(gone);
+    findEmptied(tree, lostRows, outcome);
     return outcome;
 }
 
@@ -139,7 +213,12 @@ DeletionOutcome DeleteSelectedEntries(BookmarkModel& tree, const std::string& fa
     std::vector<BookmarkNode*> nodes = chosen;
     // The root entry stands for the Favorites folder itself; it never goes.
     std::erase_if(nodes, [](BookmarkNode* node) { return !BookmarkModel::entry(node->parent()); });
-    return deleteNodes(tree, favoritesPath, nodes, useTrash, askPermanent, restsOnVerdict);
+    return deleteNodes(tree, favoritesPath, nodes, useTrash, askPermanent,
+                       [&restsOnVerdict](const BookmarkNode* node) {
+                           const bool forVerdict =
+                               restsOnVerdict && !node->entry.IsFolder && restsOnVerdict(node);
+                           return forVerdict ? Check::Verdict : Check::None;
+                       });
 }
 
 DeadLinkCounts CountDeadLinks(const BookmarkModel& tree)
@@ -165,5 +244,13 @@ DeletionOutcome DeleteDeadLinks(BookmarkModel& tree, const std::string& favorite
             nodes.push_back(node);
     }
     return deleteNodes(tree, favoritesPath, nodes, useTrash, askPermanent,
-                       [](const BookmarkNode*) { return true; });
+                       [](const BookmarkNode*) { return Check::Verdict; });
+}
+
+DeletionOutcome DeleteEmptiedFolders(BookmarkModel& tree, const std::string& favoritesPath,
+                                     const std::vector<BookmarkNode*>& emptied, bool useTrash,
+                                     const PermanentDeletionQuestion& askPermanent)
+{
+    return deleteNodes(tree, favoritesPath, emptied, useTrash, askPermanent,
+                       [](const BookmarkNode*) { return Check::Empty; });
 }

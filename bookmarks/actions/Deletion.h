@@ -21,6 +21,12 @@ struct DeletionOutcome
     int changed = 0;
     int trashed = 0;
     int deletedPermanently = 0;
+    // The folders the deletion left empty that held something before,
+    // nested ones included (never the root, a folder link or what lies
+    // below one); emptied names the outermost of them, whose rows are
+    // still in the tree.
+    int emptiedCount = 0;
+    std::vector<BookmarkNode*> emptied;
 };
 
 // What no trash took in one deletion: how many entries, and why (each cause
@@ -64,3 +70,10 @@ DeadLinkCounts CountDeadLinks(const BookmarkModel& tree);
 // it), the same way, each for its verdict. Folders are never removed.
 DeletionOutcome DeleteDeadLinks(BookmarkModel& tree, const std::string& favoritesPath,
                                 bool useTrash, const PermanentDeletionQuestion& askPermanent);
+
+// Moves the folders a deletion emptied (its emptied) to the Trash, or
+// deletes them, as DeleteSelectedEntries does, each only while on disk it
+// still holds nothing (FolderHoldsNothingAt); one that does stays.
+DeletionOutcome DeleteEmptiedFolders(BookmarkModel& tree, const std::string& favoritesPath,
+                                     const std::vector<BookmarkNode*>& emptied, bool useTrash,
+                                     const PermanentDeletionQuestion& askPermanent);

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include <fcntl.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -96,7 +97,39 @@ bool removeTree(int parent, const std::string& name, std::uint64_t device,
     }
 }
 
+// Deeper than any folder a person made: taken for not empty.
+constexpr int MaxEmptyDepth = 64;
+
+bool holdsNothing(int parent, const std::string& name, std::uint64_t device, int depth)
+{
+    if (depth > MaxEmptyDepth)
+        return false;
+    UniqueFd dir(::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st;
+    if (!dir.isOpen() || ::fstat(dir.get(), &st) != 0 || std::uint64_t(st.st_dev) != device)
+        return false;
+    for (const std::string& inside : NamesIn(dir.get())) {
+        struct stat found;
+        if (::fstatat(dir.get(), inside.c_str(), &found, AT_SYMLINK_NOFOLLOW) != 0)
+            return false;
+        const bool folderLook =
+            S_ISREG(found.st_mode) && ::strcasecmp(inside.c_str(), "desktop.ini") == 0;
+        if (!folderLook &&
+            !(S_ISDIR(found.st_mode) && holdsNothing(dir.get(), inside, device, depth + 1)))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
+
+bool FolderHoldsNothingAt(int dir, const std::string& name)
+{
+    struct stat st;
+    if (::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(st.st_mode))
+        return false;
+    return holdsNothing(dir, name, std::uint64_t(st.st_dev), 0);
+}
 
 bool DeleteFileAt(int dir, const std::string& name)
 {

@@ -22,6 +22,7 @@ const QString UseProxyKey = QStringLiteral("UseProxy");
 const QString LinksAtOnceKey = QStringLiteral("LinksAtOnce");
 const QString StrictVerdictsKey = QStringLiteral("StrictVerdicts");
 const QString UseTrashKey = QStringLiteral("UseTrash");
+const QString RemoveEmptyFoldersKey = QStringLiteral("RemoveEmptyFolders");
 
 // The file is read only from a folder of the user's own (OwnFolder), which
 // is given. Returns 0 or the errno value that kept the file from being read,
@@ -77,6 +78,7 @@ void readOptions(const ProfileFile& profile, Settings& settings)
     settings.linksAtOnce = readLinksAtOnce(keys);
     settings.strictVerdicts = readFlag(keys, StrictVerdictsKey);
     settings.useTrash = readFlag(keys, UseTrashKey, true);
+    settings.removeEmptyFolders = readFlag(keys, RemoveEmptyFoldersKey, true);
 }
 
 void writeOptions(const Settings& settings, ProfileFile& profile)

@@ -48,6 +48,10 @@ struct Settings
     // Deleted entries go to the desktop's Trash; off, they are deleted
     // permanently, as the program did at first.
     bool useTrash = true;
+    // After a deletion, folders it left empty are offered for deletion too;
+    // off, they stay without a question. Only Config.ini sets it: saving
+    // the options leaves the person's line as it stands.
+    bool removeEmptyFolders = true;
     WindowState window;
 
     // Replaces every value by the file's (or the default).

@@ -298,6 +298,7 @@ TEST_F(DeleteKeysTest, TheThirdPanelSaysWhatADeletionDidInPlaceOfTheRunsCounts)
     fs::permissions(favorites() / "Example.url", fs::perms::owner_write, fs::perm_options::remove);
     select(form, {node(form, "Maps"), node(form, "Example"), node(form, "Second")});
     SetNextMessageBoxAnswer(QMessageBox::Yes);
+    SetNextMessageBoxAnswer(QMessageBox::No); // News and Local, now empty, stay
     SetNextMessageBoxAnswer(QMessageBox::Ok);
     pressDelete(form);
     EXPECT_EQ(form.StatusBar1->panelText(2),
@@ -367,4 +368,61 @@ TEST_F(DeleteKeysTest, ALinkFixedSinceItWasJudgedDeadStaysGreyUnlessDeletedByHan
     pressDelete(form);
     EXPECT_FALSE(fs::exists(favorites() / "News/Today.url"));
     EXPECT_FALSE(node(form, "Today"));
+}
+
+TEST_F(DeleteKeysTest, FoldersADeletionEmptiedAreOfferedInASecondQuestion)
+{
+    const struct
+    {
+        const char* name;
+        const char* config; // Config.ini's [Options]
+        bool selectMaps;    // Delete on Maps alone, else "Delete all dead links"
+        QMessageBox::StandardButton answer;
+        const char* question; // the second one; none when not asked
+        bool foldersGo;
+        const char* panel;
+    } cases[] = {
+        {"yes", "", false, QMessageBox::Yes, "2 folders are now empty. Move them to the Trash too?",
+         true, "3 dead links moved to the Trash; 2 empty folders moved to the Trash"},
+        {"no", "", false, QMessageBox::No, "2 folders are now empty. Move them to the Trash too?",
+         false, "3 dead links moved to the Trash"},
+        {"one folder", "", true, QMessageBox::Yes,
+         "1 folder is now empty. Move it to the Trash too?", true,
+         "1 entry moved to the Trash; 1 empty folder moved to the Trash"},
+        {"without the Trash", "UseTrash=0\n", false, QMessageBox::Yes,
+         "2 folders are now empty. Delete them too?", true,
+         "3 dead links deleted permanently; 2 empty folders deleted permanently"},
+        {"RemoveEmptyFolders=0", "RemoveEmptyFolders=0\n", false, QMessageBox::Yes, nullptr, false,
+         "3 dead links moved to the Trash"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetMessageBoxes();
+        fs::remove_all(favorites());
+        writeSmallTree();
+        home.write(".config/Orvanta/Config.ini", std::string("[Options]\n") + c.config);
+        TForm1& form = makeForm();
+        form.setOptionsDialog(new TfrOptions(&form));
+        const fs::path emptied = c.selectMaps ? favorites() / "News/Local" : favorites() / "News";
+        SetNextMessageBoxAnswer(QMessageBox::Yes);
+        SetNextMessageBoxAnswer(c.answer);
+        if (c.selectMaps) {
+            select(form, {node(form, "Maps")});
+            pressDelete(form);
+        } else {
+            for (const char* title : {"Today", "Gone", "Maps"})
+                BookmarkModel::entry(node(form, title))->Status = StatusDead;
+            form.btDelete->click();
+        }
+        ASSERT_EQ(MessageBoxCount(), c.question ? 2 : 1);
+        if (c.question) {
+            EXPECT_EQ(LastMessageBox().text, c.question);
+            EXPECT_EQ(LastMessageBox().buttons, QMessageBox::Yes | QMessageBox::No);
+            EXPECT_EQ(LastMessageBox().defaultButton, QMessageBox::Yes);
+        }
+        EXPECT_EQ(fs::exists(emptied), !c.foldersGo);
+        EXPECT_EQ(node(form, c.selectMaps ? "Local" : "News") != nullptr, !c.foldersGo);
+        EXPECT_TRUE(fs::exists(favorites() / "Example.url"));
+        EXPECT_EQ(form.StatusBar1->panelText(2), c.panel);
+    }
 }

@@ -509,3 +509,113 @@ TEST_F(DeletionFixture, WhatRestsOnAVerdictLeavesAShortcutChangedSinceItWasReadA
         }
     }
 }
+
+TEST_F(DeletionFixture, FoldersADeletionEmptiedGoAfterItOnlyWhileTheyStillHoldNothing)
+{
+    const struct
+    {
+        const char* name;
+        // below Favorites; a name ending in '/' is a folder, in '@' a link
+        // to the folder Elsewhere holding Far.url
+        std::vector<std::string> files;
+        QStringList dead;               // deleted as dead links
+        QStringList selected;           // or deleted as a selection
+        std::vector<std::string> after; // written between the two deletions
+        int emptiedCount;
+        QStringList emptied; // the outermost, in tree order
+        QStringList rows;    // once the emptied folders went
+        std::vector<std::string> kept;
+    } cases[] = {
+        {"nested folders go with the outermost",
+         {"A/B/C/x.url", "A/y.url", "Keep.url"},
+         {"x", "y"},
+         {},
+         {},
+         3,
+         {"A"},
+         {"Keep"},
+         {"Keep.url"}},
+        {"a folder empty before stays and keeps the one above",
+         {"Empty/", "P/Old/", "P/z.url", "Q/w.url"},
+         {"z", "w"},
+         {},
+         {},
+         1,
+         {"Q"},
+         {"Empty", "P", "Old"},
+         {"Empty", "P", "P/Old"}},
+        {"the root stays", {"x.url"}, {"x"}, {}, {}, 0, {}, {}, {}},
+        {"a folder holding a stray file stays; a lone desktop.ini goes with its folder",
+         {"S/x.url", "D/y.url", "D/desktop.ini"},
+         {"x", "y"},
+         {},
+         {"S/notes.txt"},
+         2,
+         {"D", "S"},
+         {"S"},
+         {"S", "S/notes.txt"}},
+        {"a selection empties folders too",
+         {"Sel/Sub/x.url", "Sel/Other/y.url", "Stay/z.url"},
+         {},
+         {"Sub", "y"},
+         {},
+         2,
+         {"Sel"},
+         {"Stay", "z"},
+         {"Stay", "Stay/z.url"}},
+        {"a folder link and what lies below it stay",
+         {"Linked@", "Keep.url"},
+         {},
+         {"Far"},
+         {},
+         0,
+         {},
+         {"Linked", "Keep"},
+         {"Keep.url", "Linked"}},
+    };
+    for (const bool trash : {true, false}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (trash ? ", to the Trash" : ", permanently"));
+            fs::remove_all(favorites);
+            fs::create_directories(favorites);
+            for (const std::string& file : c.files) {
+                if (file.ends_with('/')) {
+                    fs::create_directories(favorites / file);
+                } else if (file.ends_with('@')) {
+                    home.write("Elsewhere/Far.url", kShortcut);
+                    fs::create_directory_symlink(home / "Elsewhere",
+                                                 favorites / file.substr(0, file.size() - 1));
+                } else
+                    home.write("Favorites/" + file, kShortcut);
+            }
+            load();
+            useTrash = trash;
+            std::set<BookmarkNode*> selected;
+            for (const QString& title : c.selected)
+                selected.insert(Find(tree, title));
+            for (const QString& title : c.dead)
+                markDead(title);
+            const DeletionOutcome first =
+                c.dead.isEmpty() ? deleteSelected(selected) : deleteDead();
+            EXPECT_EQ(first.emptiedCount, c.emptiedCount);
+            QStringList emptied;
+            for (BookmarkNode* folder : first.emptied)
+                emptied << folder->entry.Name;
+            EXPECT_EQ(emptied, c.emptied);
+
+            for (const std::string& file : c.after)
+                home.write("Favorites/" + file, "stray");
+            const DeletionOutcome second =
+                DeleteEmptiedFolders(tree, favorites.native(), first.emptied, useTrash, question());
+            EXPECT_EQ(second.leftAlone, int(c.after.size()));
+            EXPECT_EQ(second.removed + second.leftAlone, c.emptiedCount);
+            EXPECT_TRUE(second.emptied.empty());
+            EXPECT_EQ(Rows(tree), QStringList{"Internet Explorer - Favorites"} + c.rows);
+            std::vector<std::string> onDisk;
+            for (const auto& found : fs::recursive_directory_iterator(favorites))
+                onDisk.push_back(found.path().lexically_relative(favorites).native());
+            std::sort(onDisk.begin(), onDisk.end());
+            EXPECT_EQ(onDisk, c.kept);
+        }
+    }
+}

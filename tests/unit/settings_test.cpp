@@ -62,7 +62,7 @@ TEST_F(SettingsTest, FlagsAreOnForNonZeroIntegersOnlyAndANonNumberGivesTheDefaul
     {
         const char* value;
         bool on;      // UseProxy, StrictVerdicts: off by default
-        bool onTrash; // UseTrash: on by default, since deleting for good cannot be undone
+        bool onTrash; // UseTrash, RemoveEmptyFolders: on by default
     } cases[] = {{"1", true, true},    {"-1", true, true},   {"0x1", true, true},
                  {"$A", true, true},   {"0", false, false},  {"-0", false, false},
                  {"$0", false, false}, {"", false, true},    {"yes", false, true},
@@ -70,12 +70,13 @@ TEST_F(SettingsTest, FlagsAreOnForNonZeroIntegersOnlyAndANonNumberGivesTheDefaul
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value);
         writeConfig(std::string("[Options]\nUseProxy=") + c.value + "\nStrictVerdicts=" + c.value +
-                    "\nUseTrash=" + c.value + "\n");
+                    "\nUseTrash=" + c.value + "\nRemoveEmptyFolders=" + c.value + "\n");
         Settings settings;
         settings.load(config());
         EXPECT_EQ(settings.proxy.useProxy, c.on);
         EXPECT_EQ(settings.strictVerdicts, c.on);
         EXPECT_EQ(settings.useTrash, c.onTrash);
+        EXPECT_EQ(settings.removeEmptyFolders, c.onTrash);
     }
 }
 

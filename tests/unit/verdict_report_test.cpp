@@ -2,6 +2,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTimeZone>
 #include <algorithm>
 #include <gtest/gtest.h>
 
@@ -36,6 +37,29 @@ TEST(VerdictReport, CsvQuotesOnlyTheFieldsThatNeedIt)
     EXPECT_EQ(
         csv.line(QStringLiteral("http://a/"), "two\r\nlines\n.url", judged(answer(200, true))),
         "alive,200 OK,http://a/,two\\x0d\\x0alines\\x0a.url\r\n");
+
+    // Saved from the window: when each verdict was made comes last, empty
+    // (null in JSON) when it is not known.
+    const QDateTime when(QDate(2026, 3, 1), QTime(12, 0), QTimeZone::utc());
+    const VerdictReport dated(ReportFormat::Csv, true);
+    EXPECT_EQ(dated.header(), "verdict,reason,link,path,checked\r\n");
+    EXPECT_EQ(
+        dated.line(QStringLiteral("http://a/"), "a.url", judged(answer(200, true)), nullptr, when),
+        "alive,200 OK,http://a/,a.url,2026-03-01T12:00:00Z\r\n");
+    EXPECT_EQ(dated.line(QStringLiteral("http://a/"), "a.url", judged(answer(200, true))),
+              "alive,200 OK,http://a/,a.url,\r\n");
+    const QJsonObject json =
+        QJsonDocument::fromJson(VerdictReport(ReportFormat::Json, true)
+                                    .line(QStringLiteral("http://a/"), "a.url",
+                                          judged(answer(200, true)), nullptr, when))
+            .object();
+    EXPECT_EQ(json.value(QStringLiteral("checked")).toString(), "2026-03-01T12:00:00Z");
+    EXPECT_FALSE(QJsonDocument::fromJson(
+                     VerdictReport(ReportFormat::Json)
+                         .line(QStringLiteral("http://a/"), "a.url", judged(answer(200, true))))
+                     .object()
+                     .contains(QStringLiteral("checked")))
+        << "the command line's lines stay as they were";
 }
 
 TEST(VerdictReport, JsonLinesEscapeAndTellFailuresFromAnswersAndHowTheVerdictCame)

@@ -39,7 +39,7 @@ QString csvRow(const QStringList& fields)
 }
 
 QByteArray jsonLine(const QString& link, QByteArrayView path, const LinkVerdict& verdict,
-                    const KeptResult* kept)
+                    const KeptResult* kept, const std::optional<QDateTime>& checked)
 {
     const ProbeResult& result = verdict.result;
     QJsonObject object{
@@ -61,15 +61,22 @@ QByteArray jsonLine(const QString& link, QByteArrayView path, const LinkVerdict&
         object.insert(QStringLiteral("deadRuns"), kept->deadRuns);
         object.insert(QStringLiteral("lastAlive"), TimeJson(kept->lastAlive));
     }
+    if (checked)
+        object.insert(QStringLiteral("checked"), TimeJson(*checked));
     return TerminalJson(QJsonDocument(object).toJson(QJsonDocument::Compact)) + '\n';
 }
 
 // The columns of text and CSV. Tabs and line breaks are control characters
 // too, so no field can split the line or its columns.
-QStringList terminalFields(const QString& link, QByteArrayView path, const LinkVerdict& verdict)
+QStringList terminalFields(const QString& link, QByteArrayView path, const LinkVerdict& verdict,
+                           const std::optional<QDateTime>& checked)
 {
-    return {VerdictWord(verdict.judgement.verdict), TerminalText(verdict.judgement.reason),
-            TerminalText(link), TerminalPath(path)};
+    QStringList fields{VerdictWord(verdict.judgement.verdict),
+                       TerminalText(verdict.judgement.reason), TerminalText(link),
+                       TerminalPath(path)};
+    if (checked)
+        fields << TimeJson(*checked).toString();
+    return fields;
 }
 
 } // namespace
@@ -104,27 +111,33 @@ QByteArray VerdictReport::header() const
 {
     if (format_ != ReportFormat::Csv)
         return {};
-    return csvRow({QStringLiteral("verdict"), QStringLiteral("reason"), QStringLiteral("link"),
-                   QStringLiteral("path")})
-        .toUtf8();
+    QStringList names{QStringLiteral("verdict"), QStringLiteral("reason"), QStringLiteral("link"),
+                      QStringLiteral("path")};
+    if (withChecked_)
+        names << QStringLiteral("checked");
+    return csvRow(names).toUtf8();
 }
 
 QByteArray VerdictReport::line(const QString& link, QByteArrayView path, const LinkVerdict& verdict,
-                               const KeptResult* kept) const
+                               const KeptResult* kept, const QDateTime& checked) const
 {
+    const std::optional<QDateTime> when =
+        withChecked_ ? std::optional<QDateTime>(checked) : std::nullopt;
     switch (format_) {
     case ReportFormat::Csv:
-        return csvRow(terminalFields(link, path, verdict)).toUtf8();
+        return csvRow(terminalFields(link, path, verdict, when)).toUtf8();
     case ReportFormat::Json:
-        return jsonLine(link, path, verdict, kept);
+        return jsonLine(link, path, verdict, kept, when);
     case ReportFormat::Text:
         break;
     }
-    return (terminalFields(link, path, verdict).join(u'\t') + u'\n').toUtf8();
+    return (terminalFields(link, path, verdict, when).join(u'\t') + u'\n').toUtf8();
 }
 
 QByteArray VerdictReport::entryLine(const BookmarkEntry& entry, const std::filesystem::path& folder,
-                                    const LinkVerdict& verdict, const KeptResult* kept) const
+                                    const LinkVerdict& verdict, const KeptResult* kept,
+                                    const QDateTime& checked) const
 {
-    return line(MaskPassword(entry.Link), PathFromFolder(entry.Path, folder), verdict, kept);
+    return line(MaskPassword(entry.Link), PathFromFolder(entry.Path, folder), verdict, kept,
+                checked);
 }

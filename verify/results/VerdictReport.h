@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QDateTime>
 #include <QString>
 #include <filesystem>
 #include <optional>
@@ -39,11 +40,16 @@ std::string PathFromFolder(const std::string& path, const std::filesystem::path&
 // text and CSV show control and bidirectional characters as TerminalText
 // does, JSON as "\u" escapes, and a CSV field that a spreadsheet would take
 // for a formula begins with a quote. A path is shown by EscapedPath in
-// every format, so two shortcuts never print alike.
+// every format, so two shortcuts never print alike. With withChecked each
+// line ends with when its verdict was made ("checked": UTC in ISO 8601,
+// empty or null when unknown).
 class VerdictReport final
 {
 public:
-    explicit VerdictReport(ReportFormat format) : format_(format) {}
+    explicit VerdictReport(ReportFormat format, bool withChecked = false)
+        : format_(format), withChecked_(withChecked)
+    {
+    }
 
     // What comes before the first verdict; empty when nothing does.
     QByteArray header() const;
@@ -52,12 +58,14 @@ public:
     // kept: what the runs so far found out about the link, which JSON lines
     // carry as "deadRuns" and "lastAlive"; none leaves them out.
     QByteArray line(const QString& link, QByteArrayView path, const LinkVerdict& verdict,
-                    const KeptResult* kept = nullptr) const;
+                    const KeptResult* kept = nullptr, const QDateTime& checked = {}) const;
     // The line of a link of the tree read from folder: its path from there
     // (the full path for one outside it), its password masked.
     QByteArray entryLine(const BookmarkEntry& entry, const std::filesystem::path& folder,
-                         const LinkVerdict& verdict, const KeptResult* kept = nullptr) const;
+                         const LinkVerdict& verdict, const KeptResult* kept = nullptr,
+                         const QDateTime& checked = {}) const;
 
 private:
     ReportFormat format_;
+    bool withChecked_;
 };
