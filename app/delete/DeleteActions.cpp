@@ -3,6 +3,7 @@
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
 #include "ChosenEntries.h"
+#include "CountedText.h"
 #include "Deletion.h"
 #include "KeptResults.h"
 #include "MessageBoxes.h"
@@ -25,12 +26,6 @@ bool Confirm(QWidget* parent, const QString& question, const QString& details = 
                           defaultButton) == QMessageBox::Yes;
 }
 
-// "1 entry", "2 entries": the boxes name counts in plain words.
-QString Counted(int count, const char* one, const char* many)
-{
-    return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
-}
-
 QString RefusalCause(TrashOutcome refusal)
 {
     switch (refusal) {
@@ -49,9 +44,9 @@ QString DeleteSelectedQuestion(const ChosenEntries& chosen, bool toTrash)
 {
     QStringList what;
     if (chosen.links > 0)
-        what << Counted(chosen.links, "link", "links");
+        what << CountedText(chosen.links, "link", "links");
     if (chosen.folders > 0)
-        what << Counted(chosen.folders, "folder", "folders");
+        what << CountedText(chosen.folders, "folder", "folders");
     if (!toTrash || what.isEmpty())
         return QStringLiteral("Delete selected?");
     return QStringLiteral("Move %1 to the Trash?").arg(what.join(QStringLiteral(" and ")));
@@ -66,7 +61,7 @@ PermanentDeletionQuestion AskPermanent(QWidget* parent)
             causes << RefusalCause(cause);
         return Confirm(parent,
                        QStringLiteral("%1 cannot be moved to the Trash: %2. Delete permanently?")
-                           .arg(Counted(untrashable.count, "entry", "entries"),
+                           .arg(CountedText(untrashable.count, "entry", "entries"),
                                 causes.join(QStringLiteral("; "))),
                        {}, QMessageBox::No);
     };
@@ -81,7 +76,7 @@ void ReportLeftAlone(QWidget* parent, const DeletionOutcome& outcome)
     if (const int others = outcome.leftAlone - outcome.changed)
         lines << QStringLiteral("%1 left alone: changed on disk since the folder was read, or "
                                 "could not be deleted.")
-                     .arg(Counted(others, "entry was", "entries were"));
+                     .arg(CountedText(others, "entry was", "entries were"));
     if (outcome.changed > 0)
         lines << ChangedSinceCheckedText(outcome.changed) + u'.';
     ShowMessageBox(parent, QMessageBox::Information, QCoreApplication::applicationName(),
@@ -95,7 +90,7 @@ QStringList OutsideLine(const DeadLinkCounts& counts)
         return {};
     return {QStringLiteral("%1 outside the Favorites folder (below folder links) and left "
                            "out; select and press Delete to delete those.")
-                .arg(Counted(counts.outside, "dead link lies", "dead links lie"))};
+                .arg(CountedText(counts.outside, "dead link lies", "dead links lie"))};
 }
 
 // Links that are not sure are never taken for dead; the question says so,
@@ -104,8 +99,8 @@ QStringList KeptUnsureLine(const DeadLinkCounts& counts)
 {
     if (counts.unsure == 0)
         return {};
-    return {Counted(counts.unsure, "link that is not sure is kept.",
-                    "links that are not sure are kept.")};
+    return {CountedText(counts.unsure, "link that is not sure is kept.",
+                        "links that are not sure are kept.")};
 }
 
 // Lamps kept from an earlier session may no longer hold: a page can come
@@ -135,7 +130,7 @@ QString DeadLinksDetails(const DeadLinkCounts& counts, bool toTrash, bool reache
                          const QStringList& earlier)
 {
     QStringList lines{QStringLiteral("%1 will be %2.")
-                          .arg(Counted(counts.inside, "dead link", "dead links"),
+                          .arg(CountedText(counts.inside, "dead link", "dead links"),
                                toTrash ? QStringLiteral("moved to the Trash")
                                        : QStringLiteral("deleted permanently"))};
     lines << earlier << KeptUnsureLine(counts) << OutsideLine(counts);
@@ -154,7 +149,7 @@ QString NoDeadLinksDetails(const DeadLinkCounts& counts, bool reachedNoServer)
     if (reachedNoServer && counts.unsure > 0)
         lines << QStringLiteral("No server answered during the last run, so no link was found "
                                 "dead: %1 not sure.")
-                     .arg(Counted(counts.unsure, "link is", "links are"));
+                     .arg(CountedText(counts.unsure, "link is", "links are"));
     lines << OutsideLine(counts);
     return lines.join(QLatin1Char('\n'));
 }
@@ -173,7 +168,8 @@ QString DeletionSummary(const DeletionOutcome& outcome, const char* one, const c
     for (const auto& [count, what] : parts) {
         if (count == 0)
             continue;
-        const QString number = said.isEmpty() ? Counted(count, one, many) : QString::number(count);
+        const QString number =
+            said.isEmpty() ? CountedText(count, one, many) : QString::number(count);
         said << number + u' ' + QLatin1String(what);
     }
     if (outcome.changed > 0)
@@ -186,7 +182,7 @@ QString EmptiedFoldersQuestion(int count, bool toTrash)
 {
     const QLatin1String them(count == 1 ? "it" : "them");
     return QStringLiteral("%1 now empty. %2")
-        .arg(Counted(count, "folder is", "folders are"),
+        .arg(CountedText(count, "folder is", "folders are"),
              toTrash ? QStringLiteral("Move %1 to the Trash too?").arg(them)
                      : QStringLiteral("Delete %1 too?").arg(them));
 }

@@ -2,6 +2,7 @@
 
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
+#include "CountedText.h"
 #include "FindBar.h"
 #include "FindFilter.h"
 #include "MovedLinks.h"
@@ -14,19 +15,14 @@
 
 namespace {
 
-QString Counted(int count, const char* one, const char* many)
-{
-    return QString::number(count) + u' ' + QLatin1String(count == 1 ? one : many);
-}
-
 // "23 links", with the folders named like the text when there are any.
 QString FoundText(const FoundNodes& found)
 {
     QStringList parts;
     if (found.links > 0 || found.folders == 0)
-        parts << Counted(found.links, "link", "links");
+        parts << CountedText(found.links, "link", "links");
     if (found.folders > 0)
-        parts << Counted(found.folders, "folder", "folders");
+        parts << CountedText(found.folders, "folder", "folders");
     return parts.join(QStringLiteral(", "));
 }
 

@@ -3,6 +3,7 @@
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
 #include "ChosenEntries.h"
+#include "CountedText.h"
 #include "DuplicateGroups.h"
 #include "KeptResults.h"
 #include "MessageBoxes.h"
@@ -18,12 +19,6 @@
 #include <algorithm>
 
 namespace {
-
-QString LinksCounted(int count)
-{
-    return QStringLiteral("%1 %2").arg(count).arg(count == 1 ? QStringLiteral("link")
-                                                             : QStringLiteral("links"));
-}
 
 // What "Update all moved links" rewrites: as "Delete all dead links", never a
 // shortcut reached through a folder link.
@@ -100,7 +95,7 @@ void TidyActions::report(const LinkUpdateOutcome& outcome, const QString& done,
     window_.refreshFind();
     const QString changed =
         outcome.changed > 0 ? ChangedSinceCheckedText(outcome.changed) : QString();
-    window_.notice(LinksCounted(outcome.updated) + u' ' + done +
+    window_.notice(CountedText(outcome.updated, "link", "links") + u' ' + done +
                    (changed.isEmpty() ? QString() : QStringLiteral("; ") + changed));
     if (outcome.failures.isEmpty() && changed.isEmpty())
         return;
@@ -113,7 +108,8 @@ void TidyActions::report(const LinkUpdateOutcome& outcome, const QString& done,
     if (!changed.isEmpty())
         lines << changed + u'.';
     ShowMessageBox(window_.window, QMessageBox::Warning, QCoreApplication::applicationName(),
-                   LinksCounted(int(outcome.failures.size())) + u' ' + failed + u':',
+                   CountedText(int(outcome.failures.size()), "link", "links") + u' ' + failed +
+                       u':',
                    QMessageBox::Ok, lines.join(u'\n'));
 }
 
@@ -146,7 +142,7 @@ void TidyActions::selectDuplicates()
     if (!rows.isEmpty())
         view_.focusOn(BookmarkModel::nodeOf(rows.front().topLeft()));
     const QString notice = QStringLiteral("%1 selected; Delete %2")
-                               .arg(LinksCounted(selected),
+                               .arg(CountedText(selected, "link", "links"),
                                     window_.toTrash() ? QStringLiteral("moves them to the Trash")
                                                       : QStringLiteral("deletes them permanently"));
     window_.notice(leftOut.isEmpty() ? notice : notice + QStringLiteral(". ") + leftOut);
