@@ -66,6 +66,7 @@ constexpr Rule PersonRules[] = {
     {O::Answered,             407,     407,      Page::Any,          Needs::Nothing,          V::Unsure, Again::No,  "the proxy asks for a login",              Proxy},
     {O::Answered,             408,     408,      Page::Any,          Needs::Nothing,          V::Unsure, Again::Yes, "the server stopped waiting",              Later},
     {O::Answered,             429,     429,      Page::Any,          Needs::Nothing,          V::Unsure, Again::Yes, "the site asks to slow down",              Later},
+    {O::Answered,             451,     451,      Page::Any,          Needs::Nothing,          V::Unsure, Again::No,  "withheld here for legal reasons",         "it may open from elsewhere"},
     {O::Answered,             400,     499,      Page::Any,          Needs::Nothing,          V::Dead,   Again::No,  "",                                        ""},
     {O::Answered,             500,     599,      Page::Any,          Needs::Nothing,          V::Unsure, Again::Yes, "the server has trouble",                  Later},
     {O::Answered,             300,     399,      Page::Any,          Needs::Nothing,          V::Unsure, Again::No,  "a redirect that leads nowhere",           Open},
