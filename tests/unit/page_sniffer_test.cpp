@@ -168,6 +168,19 @@ const std::vector<PageCase>& pages()
          pageWithHiddenFiller(60000, "This domain is for sale"), PageSignal::Parked},
         {"phrase beyond the first 64 KiB", "text/html",
          pageWithHiddenFiller(70000, "This domain is for sale"), PageSignal::None},
+        {"registrar's page: expired in a heading, a long page below it", "text/html",
+         "<title>example.org</title><h1>This domain has <em>expired</em></h1><p>" +
+             QByteArray(6000, 'a').replace("aaaaa", "word ") + "</p>",
+         PageSignal::Expired},
+        {"registrar's page: a short page names the link's domain", "text/html",
+         "<title>Registrar</title><p>Die Domain <b>example.org</b> ist abgelaufen.</p>",
+         PageSignal::Expired},
+        {"news article about expired domains", "text/html",
+         "<title>Drop catching</title><h1>The trade in expired domains</h1><p>" +
+             QByteArray(3000, 'a').replace("aaaaa", "word ") +
+             " A buyer saw \"this domain has expired\" and waited. " +
+             QByteArray(3000, 'a').replace("aaaaa", "word ") + "</p>",
+         PageSignal::None},
         {"plain text", "text/plain", "<title>404</title>This domain is for sale", PageSignal::None},
         {"JSON", "application/json; charset=utf-8", "{\"title\": \"404 Not Found\"}",
          PageSignal::None},
@@ -183,6 +196,46 @@ TEST(PageSnifferTest, TellsParkedAndNotFoundPagesInAnyCharsetAndAnyCutOfTheBody)
         for (const qsizetype piece :
              {std::max<qsizetype>(page.body.size(), 1), qsizetype(1), qsizetype(7)})
             EXPECT_EQ(sniff(page, piece), page.expected) << page.name << ", pieces of " << piece;
+    }
+}
+
+TEST(PageSnifferTest, ExpiredPhrasesCountInTitlesHeadingsAndShortPagesOnly)
+{
+    // Registrars' lines from the list, and decoys of the same words.
+    const struct
+    {
+        const char* line;
+        bool expired;
+    } lines[] = {
+        {"This domain has expired.", true},
+        {"This domain name is pending deletion", true},
+        {"EXAMPLE.ORG expired on 2024-01-05", true},
+        {"Diese Domain ist abgelaufen", true},
+        {"Ce nom de domaine a expiré !", true},
+        {"Este dominio ha caducado", true},
+        {"Срок регистрации домена истёк", true},
+        {"このドメインは有効期限が切れています。", true},
+        {"Expired domains and how to buy them", false},
+        {"What to do when your domain expires", false},
+        {"Your subscription has expired", false},
+        {"shop.example has expired", false},
+        {"Срок действия пароля истёк", false},
+    };
+    const QByteArray longText = "<p>" + QByteArray(8000, 'a').replace("aaaaa", "word ") + "</p>";
+    for (const auto& each : lines) {
+        const QByteArray line = QByteArray(each.line);
+        const PageSignal said = each.expired ? PageSignal::Expired : PageSignal::None;
+        const PageCase inHeading{"heading", "text/html", "<h1>" + line + "</h1>" + longText, said};
+        const PageCase inTitle{"title", "text/html", "<title>" + line + "</title>" + longText,
+                               said};
+        const PageCase shortPage{"short", "text/html", "<div>" + line + "</div>", said};
+        const PageCase inArticle{"article", "text/html",
+                                 "<title>News</title><h1>Domains</h1>" + longText.first(2000) +
+                                     "<p>" + line + "</p>" + longText,
+                                 PageSignal::None};
+        for (const PageCase& page : {inHeading, inTitle, shortPage, inArticle})
+            EXPECT_EQ(sniff(page, page.body.size()), page.expected)
+                << page.name << ": " << each.line;
     }
 }
 
@@ -279,16 +332,19 @@ TEST(PageSnifferTest, DecodesCharacterReferencesAndKeepsUnknownOnes)
 
 TEST(PageSnifferTest, ListFormatHasSectionsCommentsAndHostsBelowHosts)
 {
-    const PageVocabulary list = PageVocabulary::parse(u"# hosts\r\n[parking hosts]\r\n"
-                                                      u"Park.Example.\r\n\r\n[unknown]\r\nx.com\r\n"
-                                                      u"[not found titles]\r\n  SEITE   Nicht "
-                                                      u"gefunden \r\n[parked phrases]\nÀ vendre");
+    const PageVocabulary list =
+        PageVocabulary::parse(u"# hosts\r\n[parking hosts]\r\n"
+                              u"Park.Example.\r\n\r\n[unknown]\r\nx.com\r\n"
+                              u"[not found titles]\r\n  SEITE   Nicht "
+                              u"gefunden \r\n[parked phrases]\nÀ vendre"
+                              u"\n[expired phrases]\n{domain} Ist abgelaufen");
     EXPECT_TRUE(list.isParkingHost(u"a.park.example:80"));
     EXPECT_TRUE(list.isParkingHost(u"PARK.example."));
     EXPECT_FALSE(list.isParkingHost(u"apark.example"));
     EXPECT_FALSE(list.isParkingHost(u"x.com"));
     EXPECT_EQ(list.notFoundTitles(), QStringList{QStringLiteral("seite nicht gefunden")});
     EXPECT_EQ(list.parkedPhrases(), QStringList{QStringLiteral("a vendre")});
+    EXPECT_EQ(list.expiredPhrases(), QStringList{QStringLiteral("{domain} ist abgelaufen")});
 }
 
 } // namespace

@@ -48,6 +48,7 @@ TEST(VerdictTest, EveryKindOfAnswerGetsAPersonsVerdictAndTheStrictOne)
         {"204 No Content", answered(204), Online, V::Alive, false, V::Dead},
         {"302 as the last answer", answered(302), Online, V::Alive, false, V::Alive},
         {"parked domain", answered(200, PageSignal::Parked), Online, V::Dead, false, V::Alive},
+        {"expired domain", answered(200, PageSignal::Expired), Online, V::Dead, false, V::Alive},
         {"page says not found", answered(200, PageSignal::SaysNotFound), Online, V::Unsure, false,
          V::Alive},
         {"deep link sent home", answered(200, PageSignal::None, true), Online, V::Unsure, false,
@@ -113,6 +114,9 @@ TEST(VerdictTest, ReasonsSayWhatHappenedAndWhatToDo)
     EXPECT_EQ(JudgeProbe(answered(451), JudgeMode::Person, Online, true).text,
               QStringLiteral("Not sure: 451 Unavailable For Legal Reasons, withheld here for legal "
                              "reasons; it may open from elsewhere"));
+
+    EXPECT_EQ(JudgeProbe(answered(200, PageSignal::Expired), JudgeMode::Person, Online, true).text,
+              QStringLiteral("Dead: 200 OK, the domain has expired"));
 
     const Judgement offline =
         JudgeProbe(failed(O::ConnectionRefused), JudgeMode::Person, Offline, true);

@@ -10,6 +10,8 @@ namespace {
 // A title longer than this is not a "not found" notice; what is kept of it
 // is enough to tell.
 constexpr qsizetype TitleLimit = 1024;
+// What a page says of itself in its headings is said within this much.
+constexpr qsizetype HeadingsLimit = 1024;
 // Tag names that matter here are short; the rest need no spelling.
 constexpr qsizetype TagNameLimit = 16;
 constexpr qsizetype ReferenceLimit = 32;
@@ -37,6 +39,11 @@ bool inlineTag(QStringView name)
             return true;
     }
     return false;
+}
+
+bool headingTag(QStringView name)
+{
+    return name == u"h1" || name == u"h2" || name == u"h3";
 }
 
 } // namespace
@@ -200,6 +207,11 @@ void HtmlTextScanner::endOfTag()
         if (tagName_ == u"body")
             bodyBegun_ = true;
     }
+    if (headingTag(tagName_)) {
+        if (inHeading_ && endTag_)
+            headings_ += u' ';
+        inHeading_ = !endTag_ && headings_.size() < HeadingsLimit;
+    }
     if (!inlineTag(tagName_))
         emitText(u" ");
 }
@@ -276,4 +288,6 @@ void HtmlTextScanner::emitText(QStringView text)
             std::count_if(text.begin(), text.end(), [](QChar c) { return !c.isSpace(); });
     if (inTitle_ && title_.size() < TitleLimit)
         title_.append(text.first(std::min(text.size(), TitleLimit - title_.size())));
+    if (inHeading_ && headings_.size() < HeadingsLimit)
+        headings_.append(text.first(std::min(text.size(), HeadingsLimit - headings_.size())));
 }

@@ -23,6 +23,9 @@ public:
     // The title, once its end tag has been read.
     bool titleComplete() const { return titleDone_; }
     const QString& title() const { return title_; }
+    // The text of the page's headings (h1 to h3), each closed one followed
+    // by a blank, up to a bound.
+    const QString& headings() const { return headings_; }
     // Whether the page's title is behind: it has ended, or the body began
     // without one.
     bool pastTitle() const { return titleDone_ || bodyBegun_; }
@@ -63,6 +66,7 @@ private:
     qsizetype textPastTitle_ = 0;
     QString* visible_ = nullptr;
     QString title_;
+    QString headings_;
     QString tagName_;
     QString reference_;
     QString rawEnd_;           // the end tag that closes the raw text, "</script"
@@ -75,6 +79,7 @@ private:
     bool endTag_ = false;
     bool afterEquals_ = false;
     bool inTitle_ = false;
+    bool inHeading_ = false;
     bool titleSeen_ = false;
     bool titleDone_ = false;
     bool bodyBegun_ = false;

@@ -39,10 +39,11 @@ QStringList domainsOnTheWay(QStringView linkHost, const QStringList& redirectHos
     return domains;
 }
 
-QStringList parkedPhrases(const QStringList& domains)
+// Each "{domain}" phrase once for every domain on the way.
+QStringList withDomains(const QStringList& listed, const QStringList& domains)
 {
     QStringList phrases;
-    for (const QString& phrase : PageVocabulary::builtIn().parkedPhrases()) {
+    for (const QString& phrase : listed) {
         if (!phrase.contains(DomainMark)) {
             phrases += phrase;
             continue;
@@ -71,9 +72,17 @@ bool PageSniffer::isHtml(QByteArrayView contentType)
 
 PageSniffer::PageSniffer(QByteArrayView contentType, QStringView linkHost,
                          const QStringList& redirectHosts)
+    : PageSniffer(contentType, linkHost, redirectHosts, domainsOnTheWay(linkHost, redirectHosts),
+                  PageVocabulary::builtIn())
+{
+}
+
+PageSniffer::PageSniffer(QByteArrayView contentType, QStringView linkHost,
+                         const QStringList& redirectHosts, const QStringList& domains,
+                         const PageVocabulary& vocabulary)
     : declaredCharset_(CharsetParameter(contentType)),
-      text_(parkedPhrases(domainsOnTheWay(linkHost, redirectHosts)),
-            PageVocabulary::builtIn().notFoundTitles()),
+      text_(withDomains(vocabulary.parkedPhrases(), domains), vocabulary.notFoundTitles(),
+            withDomains(vocabulary.expiredPhrases(), domains)),
       html_(isHtml(contentType)), parkingHost_(redirectedToParking(linkHost, redirectHosts))
 {
 }

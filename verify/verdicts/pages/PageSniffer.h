@@ -11,12 +11,13 @@
 #include <memory>
 
 class ChunkDecoder;
+class PageVocabulary;
 
-// Tells a parked or for-sale domain and a page that says it was not found
-// from the first bytes of an HTML answer, fed as they arrive. Reads at most
-// ReadLimit bytes and keeps none of them beyond what the reading needs: the
-// first bytes until the charset is known, an unfinished character, tag or
-// title, and the tail a phrase could still straddle.
+// Tells a parked or for-sale domain, a registrar's page for an expired one
+// and a page that says it was not found from the first bytes of an HTML answer, fed as they arrive.
+// Reads at most ReadLimit bytes and keeps none of them beyond what the reading needs: the first
+// bytes until the charset is known, an unfinished character, tag or title, and the tail a phrase
+// could still straddle.
 //
 // The charset: a byte order mark; else the Content-Type's; else the page's
 // <meta>; else UTF-8 while the bytes are UTF-8, windows-1252 from the first
@@ -52,6 +53,9 @@ public:
     qsizetype bytesTaken() const { return taken_; }
 
 private:
+    PageSniffer(QByteArrayView contentType, QStringView linkHost, const QStringList& redirectHosts,
+                const QStringList& domains, const PageVocabulary& vocabulary);
+
     bool wantsMore() const;
     std::unique_ptr<ChunkDecoder> readHead(PageText& text) const;
     std::unique_ptr<ChunkDecoder> openDecoder(const QByteArray& byteOrderMarkCharset) const;

@@ -8,13 +8,14 @@
 #include <QStringView>
 
 // The reading side of a page check: decoded HTML in, in pieces; whether it
-// reads as a parked page or a "not found" page out. A value: a copy goes on
-// from where the original stands.
+// reads as a parked page, a registrar's page for an expired domain or a
+// "not found" page out. A value: a copy goes on from where the original
+// stands.
 class PageText final
 {
 public:
-    // Both lists folded (FoldForMatching), with no "{domain}" left in them.
-    PageText(QStringList parkedPhrases, QStringList notFoundTitles);
+    // Every list folded (FoldForMatching), with no "{domain}" left in them.
+    PageText(QStringList parkedPhrases, QStringList notFoundTitles, QStringList expiredPhrases);
 
     void read(QStringView html);
 
@@ -25,7 +26,11 @@ public:
     PageSignal signalAtEnd() const;
 
 private:
+    bool saysExpired() const;
+
     HtmlTextScanner scanner_;
     PhraseWatch parked_;
+    PhraseWatch expired_;
     QStringList notFoundTitles_;
+    qsizetype textLength_ = 0; // of the visible text read, blanks aside
 };
