@@ -57,6 +57,9 @@ struct ProbeResult
     bool permanentRedirects = false;
     // A link deeper than a site's home page whose redirects ended on one.
     bool movedToHomePage = false;
+    // A 200 page on the way sent the browser on (a refresh or a script), to
+    // finalAddress or to where that redirected; counted in redirects.
+    bool movedByPage = false;
 };
 
 Q_DECLARE_METATYPE(ProbeResult)

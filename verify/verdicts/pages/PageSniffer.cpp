@@ -113,13 +113,29 @@ PageSignal PageSniffer::signal() const
         return PageSignal::Parked;
     if (!html_)
         return PageSignal::None;
+    return textSoFar().signalAtEnd();
+}
+
+std::optional<QString> PageSniffer::hop() const
+{
+    if (!html_ || parkingHost_)
+        return std::nullopt;
+    const PageText text = textSoFar();
+    const PageSignal said = text.signalAtEnd();
+    if (said == PageSignal::Parked || said == PageSignal::Expired)
+        return std::nullopt;
+    return text.hop();
+}
+
+PageText PageSniffer::textSoFar() const
+{
     if (decoder_)
-        return text_.signalAtEnd();
+        return text_;
     // A body shorter than the head: read it now, on a copy, so that asking
     // changes nothing.
     PageText text = text_;
     readHead(text);
-    return text.signalAtEnd();
+    return text;
 }
 
 bool PageSniffer::wantsMore() const

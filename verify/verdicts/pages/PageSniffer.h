@@ -9,6 +9,7 @@
 #include <QStringView>
 
 #include <memory>
+#include <optional>
 
 class ChunkDecoder;
 class PageVocabulary;
@@ -48,6 +49,10 @@ public:
 
     // The verdict on what was fed, the body taken to end there.
     PageSignal signal() const;
+    // Where the page sends the browser on by itself, as written (relative
+    // addresses included), when it does; not for a page that already said
+    // what it is (parked, expired), which is the verdict wherever it leads.
+    std::optional<QString> hop() const;
 
     // How many bytes of the body were taken.
     qsizetype bytesTaken() const { return taken_; }
@@ -57,6 +62,7 @@ private:
                 const QStringList& domains, const PageVocabulary& vocabulary);
 
     bool wantsMore() const;
+    PageText textSoFar() const;
     std::unique_ptr<ChunkDecoder> readHead(PageText& text) const;
     std::unique_ptr<ChunkDecoder> openDecoder(const QByteArray& byteOrderMarkCharset) const;
 

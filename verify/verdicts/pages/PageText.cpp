@@ -1,5 +1,6 @@
 #include "PageText.h"
 
+#include "BrowserHop.h"
 #include "PhraseMatch.h"
 
 #include <algorithm>
@@ -67,4 +68,16 @@ bool PageText::saysExpired() const
     // What the page calls itself counts whatever else it says.
     const QString title = scanner_.titleComplete() ? scanner_.title() : QString();
     return containsAny(FoldForMatching(title + u' ' + scanner_.headings()), expired_.phrases());
+}
+
+std::optional<QString> PageText::hop() const
+{
+    // A script moves the browser at once, before a refresh is due.
+    if (const std::optional<QString> script = scanner_.onlyScript()) {
+        if (std::optional<QString> target = ScriptTarget(*script))
+            return target;
+    }
+    if (const std::optional<QString>& refresh = scanner_.refresh())
+        return RefreshTarget(*refresh);
+    return std::nullopt;
 }

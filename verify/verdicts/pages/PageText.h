@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <optional>
+
 // The reading side of a page check: decoded HTML in, in pieces; whether it
 // reads as a parked page, a registrar's page for an expired domain or a
 // "not found" page out. A value: a copy goes on from where the original
@@ -24,6 +26,9 @@ public:
     // The verdict if the text ends here; a title without its end tag says
     // nothing.
     PageSignal signalAtEnd() const;
+    // Where the page sends the browser on by itself (its only script, else
+    // a refresh), as written; see BrowserHop.
+    std::optional<QString> hop() const;
 
 private:
     bool saysExpired() const;
