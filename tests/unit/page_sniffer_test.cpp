@@ -1,3 +1,4 @@
+#include "BrowserHop.h"
 #include "HtmlCharset.h"
 #include "HtmlEntity.h"
 #include "PageSniffer.h"
@@ -236,6 +237,88 @@ TEST(PageSnifferTest, ExpiredPhrasesCountInTitlesHeadingsAndShortPagesOnly)
         for (const PageCase& page : {inHeading, inTitle, shortPage, inArticle})
             EXPECT_EQ(sniff(page, page.body.size()), page.expected)
                 << page.name << ": " << each.line;
+    }
+}
+
+TEST(PageSnifferTest, RefreshesAndOneLineScriptsMoveTheBrowserAsABrowserReadsThem)
+{
+    using Target = std::optional<QString>;
+    const QString next = QStringLiteral("/next?a=1&b=2");
+    const struct
+    {
+        const char16_t* content;
+        Target target;
+    } refreshes[] = {
+        {u"0; url=/next?a=1&amp;b=2", next},
+        {u" 10 ,URL = '/next?a=1&b=2' ignored", next},
+        {u"2.5;\"/next?a=1&b=2\"", next},
+        {u"0 /next?a=1&b=2", next},
+        {u".5; url=/next?a=1&b=2 ", next},
+        {u"0; urlish", QStringLiteral("urlish")},
+        {u"11; url=/next", std::nullopt},
+        {u"30; url=/next", std::nullopt},
+        {u"99999999999999999999; url=/next", std::nullopt},
+        {u"5", std::nullopt},
+        {u"0; url=", std::nullopt},
+        {u"now; url=/next", std::nullopt},
+        {u"0x; url=/next", std::nullopt},
+    };
+    for (const auto& each : refreshes)
+        EXPECT_EQ(RefreshTarget(each.content), each.target)
+            << QString::fromUtf16(each.content).toStdString();
+
+    const struct
+    {
+        const char16_t* script;
+        Target target;
+    } scripts[] = {
+        {u"location = '/next'", QStringLiteral("/next")},
+        {u"\n window.location.href=\"http:\\/\\/a.example\\/\";\n",
+         QStringLiteral("http://a.example/")},
+        {u"document.location.replace( `/next` );", QStringLiteral("/next")},
+        {u"<!--\nself.location.assign('/next')\n//-->", QStringLiteral("/next")},
+        {u"location == '/next'", std::nullopt},
+        {u"location = next", std::nullopt},
+        {u"location = `/${page}`", std::nullopt},
+        {u"location = '/next'; track()", std::nullopt},
+        {u"if (old) location = '/next'", std::nullopt},
+        {u"window.Location = '/next'", std::nullopt},
+        {u"location.reload()", std::nullopt},
+        {u"location.href = '\\x2Fnext'", std::nullopt},
+    };
+    for (const auto& each : scripts)
+        EXPECT_EQ(ScriptTarget(each.script), each.target)
+            << QString::fromUtf16(each.script).toStdString();
+
+    // What of a page counts: the first refresh a browser running scripts
+    // sees, and a script only when it is the page's only one.
+    const struct
+    {
+        const char* html;
+        Target target;
+    } pages[] = {
+        {"<meta content=\"0;url=/a\" HTTP-EQUIV=refresh><meta http-equiv=refresh content=0;url=/b>",
+         QStringLiteral("/a")},
+        {"<noscript><meta http-equiv=\"refresh\" content=\"0;url=/a\"></noscript>", std::nullopt},
+        {"<meta name=refresh content=\"0;url=/a\">", std::nullopt},
+        {"<script>location='/a'</script><meta http-equiv=refresh content=\"0;url=/b\">",
+         QStringLiteral("/a")},
+        {"<script src=/lib.js></script><script>location='/a'</script>", std::nullopt},
+        {"<script>location='/a'</script><script>count()</script>", std::nullopt},
+        {"<script src=/lib.js></script><meta http-equiv=refresh content=\"1;url=/b\">",
+         QStringLiteral("/b")},
+        {"<title>This domain is for sale</title><meta http-equiv=refresh content=\"0;url=/b\">",
+         std::nullopt},
+        {"<script>location='/a'", std::nullopt},
+    };
+    for (const auto& each : pages) {
+        for (const qsizetype piece : {qsizetype(1000), qsizetype(1)}) {
+            PageSniffer sniffer("text/html", u"example.org", {});
+            const QByteArrayView body(each.html);
+            for (qsizetype at = 0; at < body.size(); at += piece)
+                sniffer.feed(body.sliced(at, std::min(piece, body.size() - at)));
+            EXPECT_EQ(sniffer.hop(), each.target) << each.html << ", pieces of " << piece;
+        }
     }
 }
 
