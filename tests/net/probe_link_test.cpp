@@ -443,6 +443,100 @@ TEST_F(ProbeLinkTest, PageReadAndRedirectChainTellWhatTheVerdictNeeds)
     EXPECT_EQ(finished[0].result.page, PageSignal::Parked);
 }
 
+// Pages that send the browser on by themselves, and where they lead.
+void addMovingPageRoutes(httplib::Server& server)
+{
+    const std::string html = "text/html";
+    const auto refresh = [&](const std::string& content) {
+        return page("<head><meta http-equiv=\"Refresh\" content=\"" + content +
+                        "\"><title>Moving</title></head><body>One moment</body>",
+                    html);
+    };
+    const auto script = [&](const std::string& line) {
+        return page("<title>Moving</title><script>" + line + "</script>", html);
+    };
+    server.Get("/refresh", refresh("0; URL='/article'"));
+    server.Get("/old/refresh-relative", refresh("3;url=next"));
+    server.Get("/old/next", page("<title>Next</title>", html));
+    server.Get("/script", script("window.location.href = \"/article\";"));
+    server.Get("/to-gone", script("location.replace('/gone')"));
+    server.Get("/gone", page("<title>Gone</title>", html, 404));
+    server.Get("/deep/moved", refresh("0;url=/"));
+    server.Get("/", page("<title>Home</title>", html));
+    server.Get("/article", page("<title>Bread</title><p>Bake it.</p>", html));
+    server.Get("/later", refresh("30; url=/gone"));
+    server.Get("/self", refresh("5; url=/self#top"));
+    server.Get("/ping", refresh("0; url=/pong"));
+    server.Get("/pong", script("location = '/ping'"));
+    server.Get("/moved-then-refresh", answer(301, "/to-gone"));
+}
+
+// A proxy in name only: it serves each host's page itself, so that a
+// parking service's host can be reached without leaving the machine.
+void addProxiedHosts(httplib::Server& server)
+{
+    server.Get(".*", [](const httplib::Request& request, httplib::Response& response) {
+        const std::string host = request.get_header_value("Host");
+        if (host == "oldshop.example")
+            return page("<script>top.location = \"http://sedo.com/lander?d=oldshop.example\"\n"
+                        "</script>",
+                        "text/html")(request, response);
+        if (host == "sedo.com")
+            return page("<title>Welcome</title><p>Nice things</p>", "text/html")(request, response);
+        response.status = 502;
+    });
+}
+
+TEST_F(ProbeLinkTest, PagesThatMoveTheBrowserAreFollowedAsRedirects)
+{
+    LocalHttpServer pages{&addMovingPageRoutes};
+    const LocalHttpServer proxied{&addProxiedHosts};
+    const ProxySettings throughProxied{true, QStringLiteral("127.0.0.1"),
+                                       QString::number(proxied.port())};
+    const std::string moved = "200 OK, then the page moved the browser to ";
+    const struct
+    {
+        std::string link;
+        std::string text; // as a person judges it; by the old rule when pages are not read
+        int redirects;
+        bool readPage = true;
+        ProxySettings proxy = direct;
+    } cases[] = {
+        {pages.url("/refresh"), "Alive: " + moved + pages.url("/article"), 1},
+        {pages.url("/old/refresh-relative"), "Alive: " + moved + pages.url("/old/next"), 1},
+        {pages.url("/script"), "Alive: " + moved + pages.url("/article"), 1},
+        {pages.url("/to-gone"), "Dead: " + moved + pages.url("/gone") + ": 404 Not Found", 1},
+        {pages.url("/moved-then-refresh"),
+         "Dead: " + moved + pages.url("/gone") + ": 404 Not Found", 2},
+        {pages.url("/deep/moved?id=4"),
+         "Not sure: " + moved + pages.url("/") +
+             ", sent to the site's home page; open it in a browser to see",
+         1},
+        {"http://oldshop.example/",
+         "Dead: " + moved + "http://sedo.com/lander?d=oldshop.example" +
+             ", the domain is parked or for sale",
+         1, true, throughProxied},
+        {pages.url("/later"), "Alive: 200 OK", 0},
+        {pages.url("/self"), "Alive: 200 OK", 0},
+        {pages.url("/ping"), "Dead: " + moved + pages.url("/ping") + ": too many redirects", 30},
+        // The old rule reads no page, so only HTTP moves the browser.
+        {pages.url("/to-gone"), "Alive: 200 OK", 0, false},
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.link + (each.readPage ? " read" : " head only"));
+        const ProbeResult r = ProbeLink(QString::fromStdString(each.link), each.proxy, shortLimits,
+                                        nullptr, each.readPage);
+        const JudgeMode mode = each.readPage ? JudgeMode::Person : JudgeMode::Strict;
+        EXPECT_EQ(JudgeProbe(r, mode, {true, true}, true).text.toStdString(), each.text);
+        EXPECT_EQ(r.redirects, each.redirects);
+        EXPECT_FALSE(r.permanentRedirects);
+    }
+    // A loop of pages is asked as often as one of redirects.
+    pages.clearRequests();
+    ProbeLink(QString::fromStdString(pages.url("/ping")), direct, shortLimits, nullptr, true);
+    EXPECT_EQ(pages.requests().size(), 31u);
+}
+
 class ProbeLinkProxyTest : public ProbeLinkTest
 {
 protected:

@@ -1,3 +1,4 @@
+#include "BrowserHop.h"
 #include "HtmlCharset.h"
 #include "HtmlEntity.h"
 #include "PageSniffer.h"
@@ -168,6 +169,19 @@ const std::vector<PageCase>& pages()
          pageWithHiddenFiller(60000, "This domain is for sale"), PageSignal::Parked},
         {"phrase beyond the first 64 KiB", "text/html",
          pageWithHiddenFiller(70000, "This domain is for sale"), PageSignal::None},
+        {"registrar's page: expired in a heading, a long page below it", "text/html",
+         "<title>example.org</title><h1>This domain has <em>expired</em></h1><p>" +
+             QByteArray(6000, 'a').replace("aaaaa", "word ") + "</p>",
+         PageSignal::Expired},
+        {"registrar's page: a short page names the link's domain", "text/html",
+         "<title>Registrar</title><p>Die Domain <b>example.org</b> ist abgelaufen.</p>",
+         PageSignal::Expired},
+        {"news article about expired domains", "text/html",
+         "<title>Drop catching</title><h1>The trade in expired domains</h1><p>" +
+             QByteArray(3000, 'a').replace("aaaaa", "word ") +
+             " A buyer saw \"this domain has expired\" and waited. " +
+             QByteArray(3000, 'a').replace("aaaaa", "word ") + "</p>",
+         PageSignal::None},
         {"plain text", "text/plain", "<title>404</title>This domain is for sale", PageSignal::None},
         {"JSON", "application/json; charset=utf-8", "{\"title\": \"404 Not Found\"}",
          PageSignal::None},
@@ -183,6 +197,128 @@ TEST(PageSnifferTest, TellsParkedAndNotFoundPagesInAnyCharsetAndAnyCutOfTheBody)
         for (const qsizetype piece :
              {std::max<qsizetype>(page.body.size(), 1), qsizetype(1), qsizetype(7)})
             EXPECT_EQ(sniff(page, piece), page.expected) << page.name << ", pieces of " << piece;
+    }
+}
+
+TEST(PageSnifferTest, ExpiredPhrasesCountInTitlesHeadingsAndShortPagesOnly)
+{
+    // Registrars' lines from the list, and decoys of the same words.
+    const struct
+    {
+        const char* line;
+        bool expired;
+    } lines[] = {
+        {"This domain has expired.", true},
+        {"This domain name is pending deletion", true},
+        {"EXAMPLE.ORG expired on 2024-01-05", true},
+        {"Diese Domain ist abgelaufen", true},
+        {"Ce nom de domaine a expiré !", true},
+        {"Este dominio ha caducado", true},
+        {"Срок регистрации домена истёк", true},
+        {"このドメインは有効期限が切れています。", true},
+        {"Expired domains and how to buy them", false},
+        {"What to do when your domain expires", false},
+        {"Your subscription has expired", false},
+        {"shop.example has expired", false},
+        {"Срок действия пароля истёк", false},
+    };
+    const QByteArray longText = "<p>" + QByteArray(8000, 'a').replace("aaaaa", "word ") + "</p>";
+    for (const auto& each : lines) {
+        const QByteArray line = QByteArray(each.line);
+        const PageSignal said = each.expired ? PageSignal::Expired : PageSignal::None;
+        const PageCase inHeading{"heading", "text/html", "<h1>" + line + "</h1>" + longText, said};
+        const PageCase inTitle{"title", "text/html", "<title>" + line + "</title>" + longText,
+                               said};
+        const PageCase shortPage{"short", "text/html", "<div>" + line + "</div>", said};
+        const PageCase inArticle{"article", "text/html",
+                                 "<title>News</title><h1>Domains</h1>" + longText.first(2000) +
+                                     "<p>" + line + "</p>" + longText,
+                                 PageSignal::None};
+        for (const PageCase& page : {inHeading, inTitle, shortPage, inArticle})
+            EXPECT_EQ(sniff(page, page.body.size()), page.expected)
+                << page.name << ": " << each.line;
+    }
+}
+
+TEST(PageSnifferTest, RefreshesAndOneLineScriptsMoveTheBrowserAsABrowserReadsThem)
+{
+    using Target = std::optional<QString>;
+    const QString next = QStringLiteral("/next?a=1&b=2");
+    const struct
+    {
+        const char16_t* content;
+        Target target;
+    } refreshes[] = {
+        {u"0; url=/next?a=1&amp;b=2", next},
+        {u" 10 ,URL = '/next?a=1&b=2' ignored", next},
+        {u"2.5;\"/next?a=1&b=2\"", next},
+        {u"0 /next?a=1&b=2", next},
+        {u".5; url=/next?a=1&b=2 ", next},
+        {u"0; urlish", QStringLiteral("urlish")},
+        {u"11; url=/next", std::nullopt},
+        {u"30; url=/next", std::nullopt},
+        {u"99999999999999999999; url=/next", std::nullopt},
+        {u"5", std::nullopt},
+        {u"0; url=", std::nullopt},
+        {u"now; url=/next", std::nullopt},
+        {u"0x; url=/next", std::nullopt},
+    };
+    for (const auto& each : refreshes)
+        EXPECT_EQ(RefreshTarget(each.content), each.target)
+            << QString::fromUtf16(each.content).toStdString();
+
+    const struct
+    {
+        const char16_t* script;
+        Target target;
+    } scripts[] = {
+        {u"location = '/next'", QStringLiteral("/next")},
+        {u"\n window.location.href=\"http:\\/\\/a.example\\/\";\n",
+         QStringLiteral("http://a.example/")},
+        {u"document.location.replace( `/next` );", QStringLiteral("/next")},
+        {u"<!--\nself.location.assign('/next')\n//-->", QStringLiteral("/next")},
+        {u"location == '/next'", std::nullopt},
+        {u"location = next", std::nullopt},
+        {u"location = `/${page}`", std::nullopt},
+        {u"location = '/next'; track()", std::nullopt},
+        {u"if (old) location = '/next'", std::nullopt},
+        {u"window.Location = '/next'", std::nullopt},
+        {u"location.reload()", std::nullopt},
+        {u"location.href = '\\x2Fnext'", std::nullopt},
+    };
+    for (const auto& each : scripts)
+        EXPECT_EQ(ScriptTarget(each.script), each.target)
+            << QString::fromUtf16(each.script).toStdString();
+
+    // What of a page counts: the first refresh a browser running scripts
+    // sees, and a script only when it is the page's only one.
+    const struct
+    {
+        const char* html;
+        Target target;
+    } pages[] = {
+        {"<meta content=\"0;url=/a\" HTTP-EQUIV=refresh><meta http-equiv=refresh content=0;url=/b>",
+         QStringLiteral("/a")},
+        {"<noscript><meta http-equiv=\"refresh\" content=\"0;url=/a\"></noscript>", std::nullopt},
+        {"<meta name=refresh content=\"0;url=/a\">", std::nullopt},
+        {"<script>location='/a'</script><meta http-equiv=refresh content=\"0;url=/b\">",
+         QStringLiteral("/a")},
+        {"<script src=/lib.js></script><script>location='/a'</script>", std::nullopt},
+        {"<script>location='/a'</script><script>count()</script>", std::nullopt},
+        {"<script src=/lib.js></script><meta http-equiv=refresh content=\"1;url=/b\">",
+         QStringLiteral("/b")},
+        {"<title>This domain is for sale</title><meta http-equiv=refresh content=\"0;url=/b\">",
+         std::nullopt},
+        {"<script>location='/a'", std::nullopt},
+    };
+    for (const auto& each : pages) {
+        for (const qsizetype piece : {qsizetype(1000), qsizetype(1)}) {
+            PageSniffer sniffer("text/html", u"example.org", {});
+            const QByteArrayView body(each.html);
+            for (qsizetype at = 0; at < body.size(); at += piece)
+                sniffer.feed(body.sliced(at, std::min(piece, body.size() - at)));
+            EXPECT_EQ(sniffer.hop(), each.target) << each.html << ", pieces of " << piece;
+        }
     }
 }
 
@@ -279,16 +415,19 @@ TEST(PageSnifferTest, DecodesCharacterReferencesAndKeepsUnknownOnes)
 
 TEST(PageSnifferTest, ListFormatHasSectionsCommentsAndHostsBelowHosts)
 {
-    const PageVocabulary list = PageVocabulary::parse(u"# hosts\r\n[parking hosts]\r\n"
-                                                      u"Park.Example.\r\n\r\n[unknown]\r\nx.com\r\n"
-                                                      u"[not found titles]\r\n  SEITE   Nicht "
-                                                      u"gefunden \r\n[parked phrases]\nÀ vendre");
+    const PageVocabulary list =
+        PageVocabulary::parse(u"# hosts\r\n[parking hosts]\r\n"
+                              u"Park.Example.\r\n\r\n[unknown]\r\nx.com\r\n"
+                              u"[not found titles]\r\n  SEITE   Nicht "
+                              u"gefunden \r\n[parked phrases]\nÀ vendre"
+                              u"\n[expired phrases]\n{domain} Ist abgelaufen");
     EXPECT_TRUE(list.isParkingHost(u"a.park.example:80"));
     EXPECT_TRUE(list.isParkingHost(u"PARK.example."));
     EXPECT_FALSE(list.isParkingHost(u"apark.example"));
     EXPECT_FALSE(list.isParkingHost(u"x.com"));
     EXPECT_EQ(list.notFoundTitles(), QStringList{QStringLiteral("seite nicht gefunden")});
     EXPECT_EQ(list.parkedPhrases(), QStringList{QStringLiteral("a vendre")});
+    EXPECT_EQ(list.expiredPhrases(), QStringList{QStringLiteral("{domain} ist abgelaufen")});
 }
 
 } // namespace

@@ -48,6 +48,7 @@ TEST(VerdictTest, EveryKindOfAnswerGetsAPersonsVerdictAndTheStrictOne)
         {"204 No Content", answered(204), Online, V::Alive, false, V::Dead},
         {"302 as the last answer", answered(302), Online, V::Alive, false, V::Alive},
         {"parked domain", answered(200, PageSignal::Parked), Online, V::Dead, false, V::Alive},
+        {"expired domain", answered(200, PageSignal::Expired), Online, V::Dead, false, V::Alive},
         {"page says not found", answered(200, PageSignal::SaysNotFound), Online, V::Unsure, false,
          V::Alive},
         {"deep link sent home", answered(200, PageSignal::None, true), Online, V::Unsure, false,
@@ -60,6 +61,7 @@ TEST(VerdictTest, EveryKindOfAnswerGetsAPersonsVerdictAndTheStrictOne)
         {"407 proxy login", answered(407), Online, V::Unsure, false, V::Dead},
         {"408", answered(408), Online, V::Unsure, true, V::Dead},
         {"429", answered(429), Online, V::Unsure, true, V::Dead},
+        {"451 withheld for legal reasons", answered(451), Online, V::Unsure, false, V::Dead},
         {"500", answered(500), Online, V::Unsure, true, V::Dead},
         {"503", answered(503), Online, V::Unsure, true, V::Dead},
         {"999", answered(999), Online, V::Unsure, false, V::Dead},
@@ -108,6 +110,13 @@ TEST(VerdictTest, ReasonsSayWhatHappenedAndWhatToDo)
                   "Not sure: 403 Forbidden, the site refuses robots; open it in a browser to see"));
     EXPECT_EQ(JudgeProbe(forbidden, JudgeMode::Strict, Online, true).text,
               QStringLiteral("Dead: 403 Forbidden"));
+
+    EXPECT_EQ(JudgeProbe(answered(451), JudgeMode::Person, Online, true).text,
+              QStringLiteral("Not sure: 451 Unavailable For Legal Reasons, withheld here for legal "
+                             "reasons; it may open from elsewhere"));
+
+    EXPECT_EQ(JudgeProbe(answered(200, PageSignal::Expired), JudgeMode::Person, Online, true).text,
+              QStringLiteral("Dead: 200 OK, the domain has expired"));
 
     const Judgement offline =
         JudgeProbe(failed(O::ConnectionRefused), JudgeMode::Person, Offline, true);

@@ -23,6 +23,8 @@ public:
     bool timeIsUp() const;
     // What the page showed of itself in the bytes taken.
     PageSignal signal() const { return sniffer_.signal(); }
+    // Where the page sends the browser on by itself, as written.
+    std::optional<QString> hop() const { return sniffer_.hop(); }
 
 private:
     PageSniffer sniffer_;

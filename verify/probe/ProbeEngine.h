@@ -25,7 +25,8 @@ public:
 
     // Begins the probe of a link; its verdict comes out of takeFinished().
     // readPage: a final HTML 200 is read on to see whether the page is one
-    // of a parked domain or says it was not found.
+    // of a parked or expired domain or says it was not found, and followed
+    // where it sends the browser on by itself.
     virtual void start(quint64 ticket, const QString& link, const ProxySettings& proxy,
                        bool readPage) = 0;
     // Waits until a transfer has finished or wake() was called (also before

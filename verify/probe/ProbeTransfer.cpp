@@ -115,7 +115,7 @@ ProbeResult judgeEnded(CURL* curl, CURLcode performed, const TransferState& stat
         return FailedProbe(ProbeOutcome::HeadTooLarge);
     if (stoppedByUs && state.malformedRedirect)
         return FailedProbe(ProbeOutcome::MalformedRedirect);
-    if (stoppedByUs && state.tooManyRedirects)
+    if (ended && state.tooManyRedirects)
         return FailedProbe(ProbeOutcome::TooManyRedirects);
     if (!ended)
         return TransferFailure(curl, performed, message, throughProxy, limits, elapsedMs);
@@ -143,12 +143,38 @@ void addRoute(ProbeResult& result, const TransferState& state, const QByteArray&
         return;
     result.redirects = quint8(redirects);
     result.permanentRedirects = state.onlyPermanentRedirects;
+    result.movedByPage = state.movedByPage;
     const char* finalUrl = EffectiveUrl(state.curl);
     if (!finalUrl)
         return;
     result.movedToHomePage = MovedToHomePage(url, finalUrl);
-    if (url != finalUrl)
+    // The reason of a page's move names where it went, even back to the link.
+    if (url != finalUrl || state.movedByPage)
         result.finalAddress = MaskPassword(QString::fromUtf8(finalUrl));
+}
+
+QByteArrayView withoutFragment(QByteArrayView url)
+{
+    const qsizetype hash = url.indexOf('#');
+    return hash < 0 ? url : url.first(hash);
+}
+
+// Where the page just read sends the browser on, resolved against its
+// address; empty when the browser stays: no move, a cancelled probe, an
+// address that is no web page, or the page's own (a reload, not a hop).
+QByteArray pageHop(const TransferState& state)
+{
+    if (!state.page || (state.cancel && state.cancel->load()))
+        return {};
+    const std::optional<QString> written = state.page->hop();
+    const char* here = EffectiveUrl(state.curl);
+    if (!written || !here)
+        return {};
+    const QByteArray target = ResolvedRedirect(here, written->toUtf8());
+    const QByteArray scheme = AsciiLower(target.left(8));
+    if (!scheme.startsWith("http://") && !scheme.startsWith("https://"))
+        return {};
+    return withoutFragment(target) == withoutFragment(here) ? QByteArray() : target;
 }
 
 qint64 millisecondsSince(std::chrono::steady_clock::time_point started)
@@ -227,12 +253,25 @@ CURL* ProbeTransfer::handle() const
 
 bool ProbeTransfer::followRedirect(CURLcode performed)
 {
+    TransferState& t = state_->transfer;
+    if (t.followByHand && performed == CURLE_WRITE_ERROR)
+        return goTo(
+            ResolvedRedirect(EffectiveUrl(t.curl), *std::exchange(t.followByHand, std::nullopt)));
+    const QByteArray hop = pageHop(t);
+    if (hop.isEmpty() || !goTo(hop))
+        return false;
+    // A page that moves the browser is no permanent redirect, and what it
+    // said of itself is left behind with it.
+    t.movedByPage = true;
+    t.onlyPermanentRedirects = false;
+    t.page.reset();
+    return true;
+}
+
+bool ProbeTransfer::goTo(const QByteArray& target)
+{
     State& s = *state_;
     TransferState& t = s.transfer;
-    if (!t.followByHand || performed != CURLE_WRITE_ERROR)
-        return false;
-    const QByteArray target =
-        ResolvedRedirect(EffectiveUrl(t.curl), *std::exchange(t.followByHand, std::nullopt));
     long followed = 0;
     if (curl_easy_getinfo(t.curl, CURLINFO_REDIRECT_COUNT, &followed) != CURLE_OK)
         followed = 0;

@@ -39,8 +39,10 @@ public:
 
     // Once libcurl has ended the transfer with performed: whether the handle
     // is to be performed again, for a redirect that libcurl could not follow
-    // but a browser would (see RedirectLocation). It then asks for the
-    // redirect's target, within the bounds left of the whole probe.
+    // but a browser would (see RedirectLocation), or for a page read that
+    // sends the browser on by itself (see PageSniffer::hop), which counts as
+    // a redirect. It then asks for the target, within the bounds left of
+    // the whole probe.
     bool followRedirect(CURLcode performed);
 
     // The verdict once libcurl has ended the transfer with performed; the
@@ -49,6 +51,10 @@ public:
     ProbeResult judge(CURLcode performed);
 
 private:
+    // Asks for the next address of the chain; false when the chain may go
+    // no further (too long, or no address).
+    bool goTo(const QByteArray& target);
+
     struct State;
     std::unique_ptr<State> state_; // at a fixed address: libcurl's callbacks point at it
 };

@@ -36,6 +36,7 @@ struct TransferState
     bool malformedRedirect = false;
     bool tooManyRedirects = false;
     long redirectsBefore = 0;
+    bool movedByPage = false; // a page read on the way sent the browser on
     // The address of each answer on the way, kept only when pages are read:
     // a parked page may name any domain of the chain.
     QList<QByteArray> route;

@@ -16,7 +16,7 @@ QString answerText(const ProbeResult& result)
         result.detail.isEmpty() ? StandardReasonPhrase(result.statusCode) : result.detail;
     if (!phrase.isEmpty())
         text += u' ' + phrase;
-    if (!result.finalAddress.isEmpty())
+    if (!result.finalAddress.isEmpty() && !result.movedByPage)
         text += QStringLiteral(", to ") + result.finalAddress;
     return text;
 }
@@ -85,7 +85,9 @@ QString StandardReasonPhrase(int statusCode)
     return phrases.value(statusCode);
 }
 
-QString ProbeReasonText(const ProbeResult& result)
+namespace {
+
+QString outcomeText(const ProbeResult& result)
 {
     switch (result.outcome) {
     case ProbeOutcome::Answered:
@@ -128,4 +130,17 @@ QString ProbeReasonText(const ProbeResult& result)
         break;
     }
     return withMessage(QStringLiteral("failure"), result.detail);
+}
+
+} // namespace
+
+QString ProbeReasonText(const ProbeResult& result)
+{
+    if (!result.movedByPage)
+        return outcomeText(result);
+    const QString moved =
+        QStringLiteral("200 OK, then the page moved the browser to ") + result.finalAddress;
+    if (result.outcome == ProbeOutcome::Answered && result.statusCode == 200)
+        return moved;
+    return moved + QStringLiteral(": ") + outcomeText(result);
 }

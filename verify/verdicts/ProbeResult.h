@@ -57,6 +57,9 @@ struct ProbeResult
     bool permanentRedirects = false;
     // A link deeper than a site's home page whose redirects ended on one.
     bool movedToHomePage = false;
+    // A 200 page on the way sent the browser on (a refresh or a script), to
+    // finalAddress or to where that redirected; counted in redirects.
+    bool movedByPage = false;
 };
 
 Q_DECLARE_METATYPE(ProbeResult)
@@ -64,5 +67,6 @@ Q_DECLARE_METATYPE(ProbeResult)
 // The usual phrase of an HTTP status, for answers that carry none (HTTP/2).
 QString StandardReasonPhrase(int statusCode);
 
-// Why the link came out as it did, e.g. "404 Not Found" or "connection refused".
+// Why the link came out as it did, e.g. "404 Not Found", "connection refused"
+// or "200 OK, then the page moved the browser to http://example.org/".
 QString ProbeReasonText(const ProbeResult& result);

@@ -14,6 +14,7 @@ enum class Page : quint8
     Any,
     Parked,
     SaysNotFound,
+    Expired,
     HomePage, // the redirects ended on a site's home page
 };
 
@@ -56,6 +57,7 @@ constexpr const char* Offline = "check the connection and run again";
 constexpr Rule PersonRules[] = {
     // outcome                from     to        page                needs                    verdict    again       meaning                                    advice
     {O::Answered,             200,     299,      Page::Parked,       Needs::Nothing,          V::Dead,   Again::No,  "the domain is parked or for sale",        ""},
+    {O::Answered,             200,     299,      Page::Expired,      Needs::Nothing,          V::Dead,   Again::No,  "the domain has expired",                  ""},
     {O::Answered,             200,     299,      Page::SaysNotFound, Needs::Nothing,          V::Unsure, Again::No,  "the page says it was not found",          Open},
     {O::Answered,             200,     299,      Page::HomePage,     Needs::Nothing,          V::Unsure, Again::No,  "sent to the site's home page",            Open},
     {O::Answered,             302,     302,      Page::HomePage,     Needs::Nothing,          V::Unsure, Again::No,  "sent to the site's home page",            Open},
@@ -66,6 +68,7 @@ constexpr Rule PersonRules[] = {
     {O::Answered,             407,     407,      Page::Any,          Needs::Nothing,          V::Unsure, Again::No,  "the proxy asks for a login",              Proxy},
     {O::Answered,             408,     408,      Page::Any,          Needs::Nothing,          V::Unsure, Again::Yes, "the server stopped waiting",              Later},
     {O::Answered,             429,     429,      Page::Any,          Needs::Nothing,          V::Unsure, Again::Yes, "the site asks to slow down",              Later},
+    {O::Answered,             451,     451,      Page::Any,          Needs::Nothing,          V::Unsure, Again::No,  "withheld here for legal reasons",         "it may open from elsewhere"},
     {O::Answered,             400,     499,      Page::Any,          Needs::Nothing,          V::Dead,   Again::No,  "",                                        ""},
     {O::Answered,             500,     599,      Page::Any,          Needs::Nothing,          V::Unsure, Again::Yes, "the server has trouble",                  Later},
     {O::Answered,             300,     399,      Page::Any,          Needs::Nothing,          V::Unsure, Again::No,  "a redirect that leads nowhere",           Open},
@@ -100,6 +103,8 @@ Page pageOf(const ProbeResult& result)
         return Page::Parked;
     case PageSignal::SaysNotFound:
         return Page::SaysNotFound;
+    case PageSignal::Expired:
+        return Page::Expired;
     case PageSignal::None:
         break;
     }

@@ -10,6 +10,10 @@ namespace {
 // A title longer than this is not a "not found" notice; what is kept of it
 // is enough to tell.
 constexpr qsizetype TitleLimit = 1024;
+// A script that only sends the browser on is a line; a longer one does more.
+constexpr qsizetype ScriptLimit = 1024;
+// What a page says of itself in its headings is said within this much.
+constexpr qsizetype HeadingsLimit = 1024;
 // Tag names that matter here are short; the rest need no spelling.
 constexpr qsizetype TagNameLimit = 16;
 constexpr qsizetype ReferenceLimit = 32;
@@ -37,6 +41,11 @@ bool inlineTag(QStringView name)
             return true;
     }
     return false;
+}
+
+bool headingTag(QStringView name)
+{
+    return name == u"h1" || name == u"h2" || name == u"h3";
 }
 
 } // namespace
@@ -67,8 +76,11 @@ void HtmlTextScanner::step(QChar c)
         return attributes(c);
     case State::QuotedValue:
         if (c == QChar(quote_)) {
+            attributes_.endAttribute();
             state_ = State::Attributes;
             afterEquals_ = false;
+        } else {
+            attributes_.addToValue(c);
         }
         return;
     case State::MarkupOpen:
@@ -127,15 +139,24 @@ void HtmlTextScanner::startTag(QChar c, bool endTag)
 {
     tagName_.clear();
     endTag_ = endTag;
+    attributes_.begin(false);
     state_ = State::TagName;
     tagName(c);
+}
+
+void HtmlTextScanner::beginAttributes()
+{
+    attributes_.begin(!endTag_ && (tagName_ == u"meta" || tagName_ == u"script"));
+    state_ = State::Attributes;
+    afterEquals_ = false;
+    inValue_ = false;
+    nameDone_ = false;
 }
 
 void HtmlTextScanner::tagName(QChar c)
 {
     if (tagBlank(c) || c == u'/') {
-        state_ = State::Attributes;
-        afterEquals_ = false;
+        beginAttributes();
     } else if (c == u'>') {
         endOfTag();
     } else if (tagName_.size() < TagNameLimit) {
@@ -146,15 +167,39 @@ void HtmlTextScanner::tagName(QChar c)
 void HtmlTextScanner::attributes(QChar c)
 {
     if (c == u'>') {
-        endOfTag();
+        attributes_.endAttribute();
+        return endOfTag();
+    }
+    if (inValue_) {
+        if (tagBlank(c)) {
+            attributes_.endAttribute();
+            inValue_ = false;
+        } else {
+            attributes_.addToValue(c);
+        }
+    } else if (afterEquals_) {
+        if (tagBlank(c))
+            return;
+        afterEquals_ = false;
+        // Only a value's quotes hide a ">"; a quote elsewhere is part of a name.
+        if (c == u'"' || c == u'\'') {
+            quote_ = c.unicode();
+            state_ = State::QuotedValue;
+        } else {
+            inValue_ = true;
+            attributes_.addToValue(c);
+        }
     } else if (c == u'=') {
         afterEquals_ = true;
-    } else if (afterEquals_ && (c == u'"' || c == u'\'')) {
-        // Only a value's quotes hide a ">"; a quote elsewhere is part of a name.
-        quote_ = c.unicode();
-        state_ = State::QuotedValue;
-    } else if (!tagBlank(c)) {
-        afterEquals_ = false;
+        nameDone_ = false;
+    } else if (tagBlank(c) || c == u'/') {
+        nameDone_ = attributes_.nameBegun();
+    } else {
+        // A name after a name with no value: the first had none.
+        if (nameDone_)
+            attributes_.endAttribute();
+        nameDone_ = false;
+        attributes_.addToName(c);
     }
 }
 
@@ -187,7 +232,13 @@ void HtmlTextScanner::comment(QChar c)
 void HtmlTextScanner::endOfTag()
 {
     state_ = State::Data;
+    if (tagName_ == u"noscript")
+        inNoscript_ = !endTag_;
     if (!endTag_) {
+        if (tagName_ == u"meta")
+            noteMeta();
+        if (tagName_ == u"script")
+            noteScript();
         if (tagName_ == u"script" || tagName_ == u"style")
             return enterRawText(tagName_);
         if (tagName_ == u"title" && !titleSeen_) {
@@ -199,6 +250,11 @@ void HtmlTextScanner::endOfTag()
         }
         if (tagName_ == u"body")
             bodyBegun_ = true;
+    }
+    if (headingTag(tagName_)) {
+        if (inHeading_ && endTag_)
+            headings_ += u' ';
+        inHeading_ = !endTag_ && headings_.size() < HeadingsLimit;
     }
     if (!inlineTag(tagName_))
         emitText(u" ");
@@ -220,25 +276,60 @@ void HtmlTextScanner::rawText(QChar c)
             inTitle_ = false;
             titleDone_ = true;
         }
+        scriptWhole_ = scriptWhole_ || inScript_;
+        inScript_ = false;
         tagName_ = rawEnd_.sliced(2);
         endTag_ = true;
-        state_ = State::Attributes;
-        afterEquals_ = false;
-        return;
+        return beginAttributes();
     }
     if (rawMatched_ > 0) {
         // What looked like the end tag's start was text after all.
         if (inTitle_)
             emitText(QStringView(rawEnd_).first(rawMatched_));
+        keepScript(QStringView(rawEnd_).first(rawMatched_));
         rawMatched_ = 0;
         return rawText(c);
     }
+    keepScript(QStringView(&c, 1));
     if (!inTitle_)
         return;
     if (c == u'&')
         startReference(State::RawText);
     else
         emitText(QStringView(&c, 1));
+}
+
+std::optional<QString> HtmlTextScanner::onlyScript() const
+{
+    if (scripts_ != 1 || !scriptWhole_ || scriptCut_)
+        return std::nullopt;
+    return script_;
+}
+
+void HtmlTextScanner::noteMeta()
+{
+    if (refresh_ || inNoscript_)
+        return;
+    const std::optional<QString> equiv = attributes_.value(u"http-equiv");
+    if (equiv && equiv->trimmed().compare(u"refresh", Qt::CaseInsensitive) == 0)
+        refresh_ = attributes_.value(u"content");
+}
+
+void HtmlTextScanner::noteScript()
+{
+    // Only the first is kept: a page with more than one script is no
+    // one-line move.
+    inScript_ = ++scripts_ == 1 && !attributes_.value(u"src");
+}
+
+void HtmlTextScanner::keepScript(QStringView text)
+{
+    if (!inScript_)
+        return;
+    if (script_.size() + text.size() > ScriptLimit)
+        scriptCut_ = true;
+    else
+        script_ += text;
 }
 
 void HtmlTextScanner::startReference(State back)
@@ -276,4 +367,6 @@ void HtmlTextScanner::emitText(QStringView text)
             std::count_if(text.begin(), text.end(), [](QChar c) { return !c.isSpace(); });
     if (inTitle_ && title_.size() < TitleLimit)
         title_.append(text.first(std::min(text.size(), TitleLimit - title_.size())));
+    if (inHeading_ && headings_.size() < HeadingsLimit)
+        headings_.append(text.first(std::min(text.size(), HeadingsLimit - headings_.size())));
 }

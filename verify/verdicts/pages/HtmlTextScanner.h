@@ -1,12 +1,17 @@
 #pragma once
 
+#include "TagAttributes.h"
+
 #include <QString>
 #include <QStringView>
+
+#include <optional>
 
 // Reads decoded HTML as it arrives, in pieces of any size, and gives out
 // what a reader of the page sees: the title, and the visible text with
 // tags, comments, scripts and styles left out and character references
-// decoded. Holds only the construct it is in the middle of (a tag name, a
+// decoded; and what may send a browser on: a refresh, the page's scripts.
+// Holds only the construct it is in the middle of (a tag name, a
 // reference, the title so far), never the page.
 class HtmlTextScanner final
 {
@@ -23,6 +28,15 @@ public:
     // The title, once its end tag has been read.
     bool titleComplete() const { return titleDone_; }
     const QString& title() const { return title_; }
+    // The text of the page's headings (h1 to h3), each closed one followed
+    // by a blank, up to a bound.
+    const QString& headings() const { return headings_; }
+    // The content of the first <meta http-equiv="refresh"> outside
+    // <noscript> (a browser that runs scripts skips those), as written.
+    const std::optional<QString>& refresh() const { return refresh_; }
+    // The text of the page's only script, when it is written in the page,
+    // short, and its end tag has been read.
+    std::optional<QString> onlyScript() const;
     // Whether the page's title is behind: it has ended, or the body began
     // without one.
     bool pastTitle() const { return titleDone_ || bodyBegun_; }
@@ -54,6 +68,10 @@ private:
     void rawText(QChar c);
     void reference(QChar c);
     void startTag(QChar c, bool endTag);
+    void beginAttributes();
+    void noteMeta();
+    void noteScript();
+    void keepScript(QStringView text);
     void startReference(State back);
     void endOfTag();
     void enterRawText(const QString& name);
@@ -63,6 +81,11 @@ private:
     qsizetype textPastTitle_ = 0;
     QString* visible_ = nullptr;
     QString title_;
+    QString headings_;
+    TagAttributes attributes_;
+    std::optional<QString> refresh_;
+    QString script_; // the first script's text
+    int scripts_ = 0;
     QString tagName_;
     QString reference_;
     QString rawEnd_;           // the end tag that closes the raw text, "</script"
@@ -74,7 +97,14 @@ private:
     char16_t quote_ = 0;
     bool endTag_ = false;
     bool afterEquals_ = false;
+    bool inValue_ = false;  // an unquoted attribute value
+    bool nameDone_ = false; // an attribute name ended by a blank
     bool inTitle_ = false;
+    bool inHeading_ = false;
+    bool inNoscript_ = false;
+    bool inScript_ = false; // in the first script, which is kept
+    bool scriptWhole_ = false;
+    bool scriptCut_ = false;
     bool titleSeen_ = false;
     bool titleDone_ = false;
     bool bodyBegun_ = false;

@@ -8,4 +8,5 @@ enum class PageSignal : quint8
     None,
     Parked,       // the domain is parked or for sale
     SaysNotFound, // the title says the page was not found
+    Expired,      // a registrar's page: the domain has expired or is to be deleted
 };

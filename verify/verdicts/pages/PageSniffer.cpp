@@ -39,10 +39,11 @@ QStringList domainsOnTheWay(QStringView linkHost, const QStringList& redirectHos
     return domains;
 }
 
-QStringList parkedPhrases(const QStringList& domains)
+// Each "{domain}" phrase once for every domain on the way.
+QStringList withDomains(const QStringList& listed, const QStringList& domains)
 {
     QStringList phrases;
-    for (const QString& phrase : PageVocabulary::builtIn().parkedPhrases()) {
+    for (const QString& phrase : listed) {
         if (!phrase.contains(DomainMark)) {
             phrases += phrase;
             continue;
@@ -71,9 +72,17 @@ bool PageSniffer::isHtml(QByteArrayView contentType)
 
 PageSniffer::PageSniffer(QByteArrayView contentType, QStringView linkHost,
                          const QStringList& redirectHosts)
+    : PageSniffer(contentType, linkHost, redirectHosts, domainsOnTheWay(linkHost, redirectHosts),
+                  PageVocabulary::builtIn())
+{
+}
+
+PageSniffer::PageSniffer(QByteArrayView contentType, QStringView linkHost,
+                         const QStringList& redirectHosts, const QStringList& domains,
+                         const PageVocabulary& vocabulary)
     : declaredCharset_(CharsetParameter(contentType)),
-      text_(parkedPhrases(domainsOnTheWay(linkHost, redirectHosts)),
-            PageVocabulary::builtIn().notFoundTitles()),
+      text_(withDomains(vocabulary.parkedPhrases(), domains), vocabulary.notFoundTitles(),
+            withDomains(vocabulary.expiredPhrases(), domains)),
       html_(isHtml(contentType)), parkingHost_(redirectedToParking(linkHost, redirectHosts))
 {
 }
@@ -104,13 +113,29 @@ PageSignal PageSniffer::signal() const
         return PageSignal::Parked;
     if (!html_)
         return PageSignal::None;
+    return textSoFar().signalAtEnd();
+}
+
+std::optional<QString> PageSniffer::hop() const
+{
+    if (!html_ || parkingHost_)
+        return std::nullopt;
+    const PageText text = textSoFar();
+    const PageSignal said = text.signalAtEnd();
+    if (said == PageSignal::Parked || said == PageSignal::Expired)
+        return std::nullopt;
+    return text.hop();
+}
+
+PageText PageSniffer::textSoFar() const
+{
     if (decoder_)
-        return text_.signalAtEnd();
+        return text_;
     // A body shorter than the head: read it now, on a copy, so that asking
     // changes nothing.
     PageText text = text_;
     readHead(text);
-    return text.signalAtEnd();
+    return text;
 }
 
 bool PageSniffer::wantsMore() const

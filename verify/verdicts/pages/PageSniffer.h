@@ -9,14 +9,16 @@
 #include <QStringView>
 
 #include <memory>
+#include <optional>
 
 class ChunkDecoder;
+class PageVocabulary;
 
-// Tells a parked or for-sale domain and a page that says it was not found
-// from the first bytes of an HTML answer, fed as they arrive. Reads at most
-// ReadLimit bytes and keeps none of them beyond what the reading needs: the
-// first bytes until the charset is known, an unfinished character, tag or
-// title, and the tail a phrase could still straddle.
+// Tells a parked or for-sale domain, a registrar's page for an expired one
+// and a page that says it was not found from the first bytes of an HTML answer, fed as they arrive.
+// Reads at most ReadLimit bytes and keeps none of them beyond what the reading needs: the first
+// bytes until the charset is known, an unfinished character, tag or title, and the tail a phrase
+// could still straddle.
 //
 // The charset: a byte order mark; else the Content-Type's; else the page's
 // <meta>; else UTF-8 while the bytes are UTF-8, windows-1252 from the first
@@ -47,12 +49,20 @@ public:
 
     // The verdict on what was fed, the body taken to end there.
     PageSignal signal() const;
+    // Where the page sends the browser on by itself, as written (relative
+    // addresses included), when it does; not for a page that already said
+    // what it is (parked, expired), which is the verdict wherever it leads.
+    std::optional<QString> hop() const;
 
     // How many bytes of the body were taken.
     qsizetype bytesTaken() const { return taken_; }
 
 private:
+    PageSniffer(QByteArrayView contentType, QStringView linkHost, const QStringList& redirectHosts,
+                const QStringList& domains, const PageVocabulary& vocabulary);
+
     bool wantsMore() const;
+    PageText textSoFar() const;
     std::unique_ptr<ChunkDecoder> readHead(PageText& text) const;
     std::unique_ptr<ChunkDecoder> openDecoder(const QByteArray& byteOrderMarkCharset) const;
 

@@ -1,6 +1,9 @@
 #include "PageText.h"
 
+#include "BrowserHop.h"
 #include "PhraseMatch.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -8,11 +11,22 @@ namespace {
 // text; a few thousand characters of other text past the title are a page
 // that is there, and reading on would only cost time.
 constexpr qsizetype EnoughText = 4096;
+// A registrar's page for an expired domain says little else; an article
+// about expired domains says a good deal more.
+constexpr qsizetype ShortPageText = 1500;
+
+bool containsAny(QStringView folded, const QStringList& phrases)
+{
+    return std::any_of(phrases.begin(), phrases.end(), [folded](const QString& phrase) {
+        return FindWholePhrase(folded, phrase, true) >= 0;
+    });
+}
 
 } // namespace
 
-PageText::PageText(QStringList parkedPhrases, QStringList notFoundTitles)
-    : scanner_(EnoughText), parked_(std::move(parkedPhrases)),
+PageText::PageText(QStringList parkedPhrases, QStringList notFoundTitles,
+                   QStringList expiredPhrases)
+    : scanner_(EnoughText), parked_(std::move(parkedPhrases)), expired_(std::move(expiredPhrases)),
       notFoundTitles_(std::move(notFoundTitles))
 {
 }
@@ -21,7 +35,11 @@ void PageText::read(QStringView html)
 {
     QString visible;
     scanner_.scan(html, visible);
-    parked_.append(FoldForMatching(visible));
+    textLength_ +=
+        std::count_if(visible.cbegin(), visible.cend(), [](QChar c) { return !c.isSpace(); });
+    const QString folded = FoldForMatching(visible);
+    parked_.append(folded);
+    expired_.append(folded);
 }
 
 bool PageText::seenEnough() const
@@ -33,12 +51,33 @@ PageSignal PageText::signalAtEnd() const
 {
     if (parked_.foundAtEnd())
         return PageSignal::Parked;
+    if (saysExpired())
+        return PageSignal::Expired;
     if (!scanner_.titleComplete())
         return PageSignal::None;
     const QString title = FoldForMatching(scanner_.title()).trimmed();
-    for (const QString& phrase : notFoundTitles_) {
-        if (FindWholePhrase(title, phrase, true) >= 0)
-            return PageSignal::SaysNotFound;
+    return containsAny(title, notFoundTitles_) ? PageSignal::SaysNotFound : PageSignal::None;
+}
+
+bool PageText::saysExpired() const
+{
+    if (!expired_.foundAtEnd())
+        return false;
+    if (textLength_ < ShortPageText)
+        return true;
+    // What the page calls itself counts whatever else it says.
+    const QString title = scanner_.titleComplete() ? scanner_.title() : QString();
+    return containsAny(FoldForMatching(title + u' ' + scanner_.headings()), expired_.phrases());
+}
+
+std::optional<QString> PageText::hop() const
+{
+    // A script moves the browser at once, before a refresh is due.
+    if (const std::optional<QString> script = scanner_.onlyScript()) {
+        if (std::optional<QString> target = ScriptTarget(*script))
+            return target;
     }
-    return PageSignal::None;
+    if (const std::optional<QString>& refresh = scanner_.refresh())
+        return RefreshTarget(*refresh);
+    return std::nullopt;
 }

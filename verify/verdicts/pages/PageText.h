@@ -7,14 +7,17 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <optional>
+
 // The reading side of a page check: decoded HTML in, in pieces; whether it
-// reads as a parked page or a "not found" page out. A value: a copy goes on
-// from where the original stands.
+// reads as a parked page, a registrar's page for an expired domain or a
+// "not found" page out. A value: a copy goes on from where the original
+// stands.
 class PageText final
 {
 public:
-    // Both lists folded (FoldForMatching), with no "{domain}" left in them.
-    PageText(QStringList parkedPhrases, QStringList notFoundTitles);
+    // Every list folded (FoldForMatching), with no "{domain}" left in them.
+    PageText(QStringList parkedPhrases, QStringList notFoundTitles, QStringList expiredPhrases);
 
     void read(QStringView html);
 
@@ -23,9 +26,16 @@ public:
     // The verdict if the text ends here; a title without its end tag says
     // nothing.
     PageSignal signalAtEnd() const;
+    // Where the page sends the browser on by itself (its only script, else
+    // a refresh), as written; see BrowserHop.
+    std::optional<QString> hop() const;
 
 private:
+    bool saysExpired() const;
+
     HtmlTextScanner scanner_;
     PhraseWatch parked_;
+    PhraseWatch expired_;
     QStringList notFoundTitles_;
+    qsizetype textLength_ = 0; // of the visible text read, blanks aside
 };

@@ -40,6 +40,8 @@ PageVocabulary PageVocabulary::parse(QStringView text)
                 items = &vocabulary.parkedPhrases_;
             else if (section == u"not found titles")
                 items = &vocabulary.notFoundTitles_;
+            else if (section == u"expired phrases")
+                items = &vocabulary.expiredPhrases_;
             else
                 items = nullptr;
             continue;

@@ -5,9 +5,10 @@
 #include <QStringView>
 
 // The hosts of the parking and domain-sale services and the phrases that
-// mark a parked page or a "not found" title, from one list kept in
-// pages/parking.txt. Phrases are held folded (FoldForMatching); in a parked
-// phrase, "{domain}" stands for a domain of the link.
+// mark a parked page, a registrar's page for an expired domain or a "not
+// found" title, from one list kept in pages/parking.txt. Phrases are held
+// folded (FoldForMatching); in a parked or expired phrase, "{domain}" stands
+// for a domain of the link.
 class PageVocabulary final
 {
 public:
@@ -22,10 +23,12 @@ public:
     bool isParkingHost(QStringView host) const;
     const QStringList& parkedPhrases() const { return parkedPhrases_; }
     const QStringList& notFoundTitles() const { return notFoundTitles_; }
+    const QStringList& expiredPhrases() const { return expiredPhrases_; }
 
 private:
     QStringList parkingHosts_;
     QStringList parkedPhrases_;
+    QStringList expiredPhrases_;
     QStringList notFoundTitles_;
 };
 

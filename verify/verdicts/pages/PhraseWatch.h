@@ -14,6 +14,7 @@ public:
 
     void append(QStringView folded);
     bool found() const { return found_; }
+    const QStringList& phrases() const { return phrases_; }
     // Found, counting a phrase that the text ends with.
     bool foundAtEnd() const;
 
