@@ -23,6 +23,7 @@ public:
     bool timeIsUp() const;
     // What the page showed of itself in the bytes taken.
     PageSignal signal() const { return sniffer_.signal(); }
+    quint32 titleKey() const { return sniffer_.titleKey(); }
 
 private:
     PageSniffer sniffer_;

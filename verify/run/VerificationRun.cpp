@@ -1,10 +1,13 @@
 #include "VerificationRun.h"
 
 #include "BookmarkModel.h"
+#include "Contrast.h"
+#include "ContrastAddress.h"
 #include "ProbeAddress.h"
 #include "ProbeTarget.h"
 #include "VerdictLamp.h"
 
+#include <QRandomGenerator>
 #include <QTimer>
 #include <algorithm>
 #include <utility>
@@ -18,6 +21,12 @@ namespace {
 size_t linksAheadFor(int linksAtOnce)
 {
     return size_t(std::max(4 * linksAtOnce, 256));
+}
+
+ProbeResult withContrast(ProbeResult result, const ProbeResult& madeUp)
+{
+    result.contrast = CompareContrast(result, madeUp);
+    return result;
 }
 
 } // namespace
@@ -94,6 +103,7 @@ void VerificationRun::stop()
             return;
         settleUnsettled(waiting.node, waiting.firstAnswer, waiting.attempts, Verdict::Unsure);
     }
+    judgeWithoutContrast();
     if (pending_.empty())
         finishWorker();
 }
@@ -106,6 +116,7 @@ void VerificationRun::abort()
     walk_.stop();
     pending_.clear();
     again_.clear();
+    contrast_.clear();
     offline_.clear();
     // A cancelled probe's verdict says nothing about the link; drop it.
     disconnect(worker_.get(), &TMyThread::probed, this, nullptr);
@@ -209,10 +220,14 @@ void VerificationRun::onProbed(quint64 ticket, const ProbeResult& result)
         return;
     const Pending probed = std::move(*it);
     pending_.erase(it);
-    // An answer says the network works even when its link is gone since.
-    noteEvidence(probed, result);
-    if (probed.node)
-        judge(probed, result);
+    if (contrast_.isAsking(ticket)) {
+        contrastAnswered(ticket, result);
+    } else {
+        // An answer says the network works even when its link is gone since.
+        noteEvidence(probed, result);
+        if (probed.node)
+            judge(probed, result);
+    }
     handOutNext();
 }
 
@@ -230,6 +245,8 @@ void VerificationRun::noteEvidence(const Pending& probed, const ProbeResult& res
 
 void VerificationRun::judge(const Pending& probed, const ProbeResult& result)
 {
+    if (judgedWithContrast(probed, result))
+        return;
     const bool secondOpinion = probed.attempt > 1;
     tally_.checkedAgain += secondOpinion;
     const Judgement judgement = JudgeProbe(result, mode_, evidence_, secondOpinion);
@@ -241,6 +258,56 @@ void VerificationRun::judge(const Pending& probed, const ProbeResult& result)
         settleUnsettled(probed.node, result, probed.attempt, std::nullopt);
     } else {
         askAgainLater(probed, result, judgement);
+    }
+}
+
+bool VerificationRun::judgedWithContrast(const Pending& probed, const ProbeResult& result)
+{
+    if (mode_ != JudgeMode::Person || stopRequested_ ||
+        result.contrast != ContrastAnswer::NotAsked || !NeedsContrast(result))
+        return false;
+    const std::optional<ContrastAddress> address =
+        ContrastAddressFor(probed.link, *QRandomGenerator::global());
+    if (!address)
+        return false;
+    if (const std::optional<ProbeResult> known = contrast_.answerFor(address->pattern)) {
+        judge(probed, withContrast(result, *known));
+        return true;
+    }
+    const bool first =
+        contrast_.wait(address->pattern, {probed.node, probed.link, probed.host, probed.attempt,
+                                          result, probed.firstAnswer});
+    if (first) {
+        // Handed to the worker as any link of the host is: within its
+        // limit, and held while the host asked for a pause.
+        submit(nullptr, address->madeUp, probed.host, 0, {}, 0);
+        contrast_.asking(pending_.back().ticket, address->pattern);
+        ++tally_.madeUp;
+    }
+    return true;
+}
+
+void VerificationRun::contrastAnswered(quint64 ticket, const ProbeResult& answer)
+{
+    for (const ContrastProbes::Waiting& waiting : contrast_.answered(ticket, answer)) {
+        if (aborted_)
+            return;
+        if (waiting.node)
+            judge(
+                {0, waiting.node, waiting.link, waiting.host, waiting.attempt, waiting.firstAnswer},
+                withContrast(waiting.answer, answer));
+    }
+}
+
+void VerificationRun::judgeWithoutContrast()
+{
+    for (const ContrastProbes::Waiting& waiting : contrast_.takeAllWaiting()) {
+        if (aborted_)
+            return;
+        if (waiting.node)
+            judge(
+                {0, waiting.node, waiting.link, waiting.host, waiting.attempt, waiting.firstAnswer},
+                waiting.answer);
     }
 }
 
@@ -304,7 +371,7 @@ void VerificationRun::onNodeAboutToBeRemoved(BookmarkNode* node)
     // Links deleted before their verdict will never be checked.
     tally_.links -= uncheckedLinks(node);
     const int forgotten = again_.forgetWithin(node);
-    tally_.again -= forgotten;
+    tally_.again -= forgotten + contrast_.forgetWithin(node);
     const auto offline = std::remove_if(offline_.begin(), offline_.end(), [node](const Offline& p) {
         return BookmarkModel::isInSubtree(p.node, node);
     });

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -13,6 +14,13 @@ constexpr qsizetype TitleLimit = 1024;
 // Tag names that matter here are short; the rest need no spelling.
 constexpr qsizetype TagNameLimit = 16;
 constexpr qsizetype ReferenceLimit = 32;
+// A page that says it is not there says so in its first headings.
+constexpr qsizetype HeadingCount = 3;
+
+bool headingTag(QStringView name)
+{
+    return name == u"h1" || name == u"h2";
+}
 
 bool asciiLetter(QChar c)
 {
@@ -187,6 +195,8 @@ void HtmlTextScanner::comment(QChar c)
 void HtmlTextScanner::endOfTag()
 {
     state_ = State::Data;
+    if (headingTag(tagName_))
+        heading(endTag_);
     if (!endTag_) {
         if (tagName_ == u"script" || tagName_ == u"style")
             return enterRawText(tagName_);
@@ -202,6 +212,14 @@ void HtmlTextScanner::endOfTag()
     }
     if (!inlineTag(tagName_))
         emitText(u" ");
+}
+
+void HtmlTextScanner::heading(bool ends)
+{
+    if (ends && inHeading_)
+        headings_ += std::exchange(heading_, QString());
+    inHeading_ = !ends && headings_.size() < HeadingCount;
+    heading_.clear();
 }
 
 void HtmlTextScanner::enterRawText(const QString& name)
@@ -276,4 +294,6 @@ void HtmlTextScanner::emitText(QStringView text)
             std::count_if(text.begin(), text.end(), [](QChar c) { return !c.isSpace(); });
     if (inTitle_ && title_.size() < TitleLimit)
         title_.append(text.first(std::min(text.size(), TitleLimit - title_.size())));
+    if (inHeading_ && heading_.size() < TitleLimit)
+        heading_.append(text.first(std::min(text.size(), TitleLimit - heading_.size())));
 }

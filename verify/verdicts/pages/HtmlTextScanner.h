@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 // Reads decoded HTML as it arrives, in pieces of any size, and gives out
@@ -23,6 +24,9 @@ public:
     // The title, once its end tag has been read.
     bool titleComplete() const { return titleDone_; }
     const QString& title() const { return title_; }
+    // The text of the page's first few h1 and h2 headings, each once its
+    // end tag has been read.
+    const QStringList& headings() const { return headings_; }
     // Whether the page's title is behind: it has ended, or the body began
     // without one.
     bool pastTitle() const { return titleDone_ || bodyBegun_; }
@@ -56,6 +60,7 @@ private:
     void startTag(QChar c, bool endTag);
     void startReference(State back);
     void endOfTag();
+    void heading(bool ends);
     void enterRawText(const QString& name);
     void emitText(QStringView text);
 
@@ -63,6 +68,8 @@ private:
     qsizetype textPastTitle_ = 0;
     QString* visible_ = nullptr;
     QString title_;
+    QStringList headings_;
+    QString heading_; // the one being read
     QString tagName_;
     QString reference_;
     QString rawEnd_;           // the end tag that closes the raw text, "</script"
@@ -75,6 +82,7 @@ private:
     bool endTag_ = false;
     bool afterEquals_ = false;
     bool inTitle_ = false;
+    bool inHeading_ = false;
     bool titleSeen_ = false;
     bool titleDone_ = false;
     bool bodyBegun_ = false;

@@ -7,5 +7,5 @@ enum class PageSignal : quint8
 {
     None,
     Parked,       // the domain is parked or for sale
-    SaysNotFound, // the title says the page was not found
+    SaysNotFound, // the title or a first heading says the page is not there
 };

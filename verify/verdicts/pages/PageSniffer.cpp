@@ -73,7 +73,8 @@ PageSniffer::PageSniffer(QByteArrayView contentType, QStringView linkHost,
                          const QStringList& redirectHosts)
     : declaredCharset_(CharsetParameter(contentType)),
       text_(parkedPhrases(domainsOnTheWay(linkHost, redirectHosts)),
-            PageVocabulary::builtIn().notFoundTitles()),
+            PageVocabulary::builtIn().notFoundPhrases(),
+            PageVocabulary::builtIn().nothingFoundPhrases()),
       html_(isHtml(contentType)), parkingHost_(redirectedToParking(linkHost, redirectHosts))
 {
 }
@@ -111,6 +112,17 @@ PageSignal PageSniffer::signal() const
     PageText text = text_;
     readHead(text);
     return text.signalAtEnd();
+}
+
+quint32 PageSniffer::titleKey() const
+{
+    if (!html_)
+        return 0;
+    if (decoder_)
+        return text_.titleKey();
+    PageText text = text_;
+    readHead(text);
+    return text.titleKey();
 }
 
 bool PageSniffer::wantsMore() const

@@ -13,10 +13,10 @@
 class ChunkDecoder;
 
 // Tells a parked or for-sale domain and a page that says it was not found
-// from the first bytes of an HTML answer, fed as they arrive. Reads at most
-// ReadLimit bytes and keeps none of them beyond what the reading needs: the
-// first bytes until the charset is known, an unfinished character, tag or
-// title, and the tail a phrase could still straddle.
+// (in its title or first headings) from the first bytes of an HTML answer, fed as they arrive.
+// Reads at most ReadLimit bytes and keeps none of them beyond what the reading needs: the first
+// bytes until the charset is known, an unfinished character, tag or title, and the tail a phrase
+// could still straddle.
 //
 // The charset: a byte order mark; else the Content-Type's; else the page's
 // <meta>; else UTF-8 while the bytes are UTF-8, windows-1252 from the first
@@ -47,6 +47,9 @@ public:
 
     // The verdict on what was fed, the body taken to end there.
     PageSignal signal() const;
+
+    // The page's title as PageText::titleKey gives it, of what was fed.
+    quint32 titleKey() const;
 
     // How many bytes of the body were taken.
     qsizetype bytesTaken() const { return taken_; }

@@ -2,6 +2,10 @@
 
 #include "PhraseMatch.h"
 
+#include <QHash>
+
+#include <algorithm>
+
 namespace {
 
 // A parked or for-sale page says what it is within its first screenful of
@@ -9,11 +13,19 @@ namespace {
 // that is there, and reading on would only cost time.
 constexpr qsizetype EnoughText = 4096;
 
+bool holdsAny(const QString& folded, const QStringList& phrases)
+{
+    return std::any_of(phrases.begin(), phrases.end(), [&](const QString& phrase) {
+        return FindWholePhrase(folded, phrase, true) >= 0;
+    });
+}
+
 } // namespace
 
-PageText::PageText(QStringList parkedPhrases, QStringList notFoundTitles)
+PageText::PageText(QStringList parkedPhrases, QStringList notFoundPhrases,
+                   QStringList nothingFoundPhrases)
     : scanner_(EnoughText), parked_(std::move(parkedPhrases)),
-      notFoundTitles_(std::move(notFoundTitles))
+      notFound_(std::move(notFoundPhrases)), nothingFound_(std::move(nothingFoundPhrases))
 {
 }
 
@@ -33,12 +45,23 @@ PageSignal PageText::signalAtEnd() const
 {
     if (parked_.foundAtEnd())
         return PageSignal::Parked;
-    if (!scanner_.titleComplete())
-        return PageSignal::None;
-    const QString title = FoldForMatching(scanner_.title()).trimmed();
-    for (const QString& phrase : notFoundTitles_) {
-        if (FindWholePhrase(title, phrase, true) >= 0)
+    QStringList notices = scanner_.headings();
+    if (scanner_.titleComplete())
+        notices.prepend(scanner_.title());
+    for (const QString& notice : std::as_const(notices)) {
+        const QString folded = FoldForMatching(notice).trimmed();
+        if (holdsAny(folded, notFound_) && !holdsAny(folded, nothingFound_))
             return PageSignal::SaysNotFound;
     }
     return PageSignal::None;
+}
+
+quint32 PageText::titleKey() const
+{
+    if (!scanner_.titleComplete())
+        return 0;
+    const QString title = FoldForMatching(scanner_.title()).trimmed();
+    if (title.isEmpty())
+        return 0;
+    return std::max<quint32>(1, quint32(qHash(title, 0)));
 }

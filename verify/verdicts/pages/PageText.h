@@ -13,19 +13,25 @@
 class PageText final
 {
 public:
-    // Both lists folded (FoldForMatching), with no "{domain}" left in them.
-    PageText(QStringList parkedPhrases, QStringList notFoundTitles);
+    // Every list folded (FoldForMatching), with no "{domain}" left in them.
+    PageText(QStringList parkedPhrases, QStringList notFoundPhrases,
+             QStringList nothingFoundPhrases);
 
     void read(QStringView html);
 
     // Whether more text could not change the verdict.
     bool seenEnough() const;
-    // The verdict if the text ends here; a title without its end tag says
-    // nothing.
+    // The verdict if the text ends here; a title or heading without its end
+    // tag says nothing.
     PageSignal signalAtEnd() const;
+    // Stands for the page's title, so that two pages' titles can be
+    // compared without keeping them: equal for equal titles (letter case,
+    // accents and blanks aside); 0 for none.
+    quint32 titleKey() const;
 
 private:
     HtmlTextScanner scanner_;
     PhraseWatch parked_;
-    QStringList notFoundTitles_;
+    QStringList notFound_;
+    QStringList nothingFound_;
 };
