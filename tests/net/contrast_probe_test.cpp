@@ -7,12 +7,16 @@
 #include "NoSystemProxy.h"
 
 #include <QEventLoop>
+#include <QTimer>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <map>
 #include <memory>
 #include <regex>
 #include <set>
+#include <thread>
 
 namespace {
 
@@ -171,6 +175,50 @@ TEST_F(ContrastProbeTest, ASiteAnswerForAMadeUpAddressTellsGonePagesFromLiveOnes
         EXPECT_EQ(madeUp, 1);
     }
     EXPECT_EQ(tally.madeUp, int(std::size(rows)));
+}
+
+TEST_F(ContrastProbeTest, AStopWhileTheMadeUpAddressIsAskedLeavesThePageToItsOwnAnswer)
+{
+    std::atomic_bool asked{false};
+    std::atomic_bool release{false};
+    LocalHttpServer server{[&](httplib::Server& routes) {
+        routes.Get("/articles/gone", [](const httplib::Request&, httplib::Response& r) {
+            page(r, "Page not found");
+        });
+        routes.Get(".*", [&](const httplib::Request&, httplib::Response& r) {
+            asked = true;
+            while (!release)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            answerUnknown(Unknown::SoftNotFound, r);
+        });
+    }};
+    // Lets the server's handler go before the server itself is taken down.
+    const std::unique_ptr<std::atomic_bool, void (*)(std::atomic_bool*)> releaseAtEnd(
+        &release, [](std::atomic_bool* flag) { *flag = true; });
+    addLink(server.url("/articles/gone"));
+
+    VerificationRun run(tree, std::make_shared<SharedProxySettings>(),
+                        std::make_unique<CurlProbeEngine>(ProbeLimits{5000, 5, 20000}));
+    run.setJudgeMode(JudgeMode::Person);
+    std::vector<std::string> texts;
+    QObject::connect(&run, &VerificationRun::verdictStored,
+                     [&](BookmarkNode*, const LinkVerdict& verdict) {
+                         texts.push_back(verdict.judgement.text.toStdString());
+                     });
+    QEventLoop loop;
+    QObject::connect(&run, &VerificationRun::ended, &loop, &QEventLoop::quit);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (asked && !run.isStopped())
+            run.stop();
+    });
+    poll.start(5);
+    ASSERT_TRUE(run.start());
+    loop.exec();
+
+    EXPECT_EQ(texts, std::vector<std::string>{"Not sure: 200 OK, the page says it was not found; "
+                                              "open it in a browser to see"});
+    EXPECT_EQ(run.tally().checked, 1);
 }
 
 TEST_F(ContrastProbeTest, TheStrictRuleAsksForNoMadeUpAddress)
