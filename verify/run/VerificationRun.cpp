@@ -103,7 +103,8 @@ void VerificationRun::stop()
             return;
         settleUnsettled(waiting.node, waiting.firstAnswer, waiting.attempts, Verdict::Unsure);
     }
-    judgeWithoutContrast();
+    // Links that waited for a made-up address are left to their own answer.
+    judgeWaiting(contrast_.takeAllWaiting(), std::nullopt);
     if (pending_.empty())
         finishWorker();
 }
@@ -221,7 +222,7 @@ void VerificationRun::onProbed(quint64 ticket, const ProbeResult& result)
     const Pending probed = std::move(*it);
     pending_.erase(it);
     if (contrast_.isAsking(ticket)) {
-        contrastAnswered(ticket, result);
+        judgeWaiting(contrast_.answered(ticket, result), result);
     } else {
         // An answer says the network works even when its link is gone since.
         noteEvidence(probed, result);
@@ -287,27 +288,16 @@ bool VerificationRun::judgedWithContrast(const Pending& probed, const ProbeResul
     return true;
 }
 
-void VerificationRun::contrastAnswered(quint64 ticket, const ProbeResult& answer)
+void VerificationRun::judgeWaiting(const std::vector<ContrastProbes::Waiting>& links,
+                                   const std::optional<ProbeResult>& madeUp)
 {
-    for (const ContrastProbes::Waiting& waiting : contrast_.answered(ticket, answer)) {
+    for (const ContrastProbes::Waiting& waiting : links) {
         if (aborted_)
             return;
-        if (waiting.node)
-            judge(
-                {0, waiting.node, waiting.link, waiting.host, waiting.attempt, waiting.firstAnswer},
-                withContrast(waiting.answer, answer));
-    }
-}
-
-void VerificationRun::judgeWithoutContrast()
-{
-    for (const ContrastProbes::Waiting& waiting : contrast_.takeAllWaiting()) {
-        if (aborted_)
-            return;
-        if (waiting.node)
-            judge(
-                {0, waiting.node, waiting.link, waiting.host, waiting.attempt, waiting.firstAnswer},
-                waiting.answer);
+        if (!waiting.node)
+            continue;
+        judge({0, waiting.node, waiting.link, waiting.host, waiting.attempt, waiting.firstAnswer},
+              madeUp ? withContrast(waiting.answer, *madeUp) : waiting.answer);
     }
 }
 

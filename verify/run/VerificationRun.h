@@ -31,10 +31,9 @@ class BookmarkNode;
 // end, so a server that answered late still counts. A page that looks gone
 // without saying so with its status waits for its site's answer to an
 // address that cannot exist, asked once per site and pattern (a person's
-// way only). Deleting nodes while
-// the run walks them is safe: the cursor steps over a removed subtree, a
-// waiting link of a removed node is taken back, and the result of a removed
-// node's probe is dropped, in either pass.
+// way only). Deleting nodes while the run walks them is safe: the cursor
+// steps over a removed subtree, a waiting link of a removed node is taken
+// back, and the result of a removed node's probe is dropped, in either pass.
 class VerificationRun final : public QObject
 {
     Q_OBJECT
@@ -124,10 +123,10 @@ private:
     // Whether the link's answer waits for, or was judged with, the answer
     // to a made-up address of its site.
     bool judgedWithContrast(const Pending& probed, const ProbeResult& result);
-    void contrastAnswered(quint64 ticket, const ProbeResult& answer);
-    // The links that waited for a made-up address's answer when the run
-    // stopped are judged on their own answer.
-    void judgeWithoutContrast();
+    // Judges the links that waited for a made-up address, with its answer
+    // if it came.
+    void judgeWaiting(const std::vector<ContrastProbes::Waiting>& links,
+                      const std::optional<ProbeResult>& madeUp);
     void askAgainLater(const Pending& probed, const ProbeResult& result,
                        const Judgement& judgement);
     // Stores a verdict no later answer changes; counted stands for the
