@@ -98,12 +98,17 @@ Served runWindow(HostsServer& server, int expectedAlive, std::vector<int>& order
         return {};
     QEventLoop loop;
     QObject::connect(form.VerifyThread, &VerificationRun::ended, &loop, &QEventLoop::quit);
+    int madeUp = 0;
+    QObject::connect(form.VerifyThread, &VerificationRun::ended,
+                     [&madeUp](VerificationRun* run) { madeUp = run->tally().madeUp; });
     QTimer::singleShot(int(RunTimeoutSeconds * 1000), &loop, &QEventLoop::quit);
     loop.exec();
     order = linkOrder(*form.VT->bookmarks(), server);
     const TreeCensus census = TakeCensus(*form.VT->bookmarks());
-    std::fprintf(stderr, "orvanta: %d links, %d alive (%d planned), %d not verified\n",
-                 census.links, census.alive, expectedAlive, census.unverified);
+    std::fprintf(stderr,
+                 "orvanta: %d links, %d alive (%d planned), %d not verified, %d made-up "
+                 "addresses asked\n",
+                 census.links, census.alive, expectedAlive, census.unverified, madeUp);
     Served served = servedBy(server);
     served.complete = served.complete && census.alive == expectedAlive && census.unverified == 0;
     return served;

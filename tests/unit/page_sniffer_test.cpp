@@ -173,6 +173,11 @@ const std::vector<PageCase>& pages()
          "<title>example.org</title><h1>This domain has <em>expired</em></h1><p>" +
              QByteArray(6000, 'a').replace("aaaaa", "word ") + "</p>",
          PageSignal::Expired},
+        {"registrar's page: expired in an h3 below three major headings", "text/html",
+         "<title>example.org</title><h1>a</h1><h2>b</h2><h1>c</h1><h3>This domain has "
+         "expired</h3><p>" +
+             QByteArray(6000, 'a').replace("aaaaa", "word ") + "</p>",
+         PageSignal::Expired},
         {"registrar's page: a short page names the link's domain", "text/html",
          "<title>Registrar</title><p>Die Domain <b>example.org</b> ist abgelaufen.</p>",
          PageSignal::Expired},
@@ -418,16 +423,72 @@ TEST(PageSnifferTest, ListFormatHasSectionsCommentsAndHostsBelowHosts)
     const PageVocabulary list =
         PageVocabulary::parse(u"# hosts\r\n[parking hosts]\r\n"
                               u"Park.Example.\r\n\r\n[unknown]\r\nx.com\r\n"
-                              u"[not found titles]\r\n  SEITE   Nicht "
+                              u"[not found phrases]\r\n  SEITE   Nicht "
                               u"gefunden \r\n[parked phrases]\nÀ vendre"
                               u"\n[expired phrases]\n{domain} Ist abgelaufen");
     EXPECT_TRUE(list.isParkingHost(u"a.park.example:80"));
     EXPECT_TRUE(list.isParkingHost(u"PARK.example."));
     EXPECT_FALSE(list.isParkingHost(u"apark.example"));
     EXPECT_FALSE(list.isParkingHost(u"x.com"));
-    EXPECT_EQ(list.notFoundTitles(), QStringList{QStringLiteral("seite nicht gefunden")});
+    EXPECT_EQ(list.notFoundPhrases(), QStringList{QStringLiteral("seite nicht gefunden")});
     EXPECT_EQ(list.parkedPhrases(), QStringList{QStringLiteral("a vendre")});
     EXPECT_EQ(list.expiredPhrases(), QStringList{QStringLiteral("{domain} ist abgelaufen")});
+}
+
+// Lines of notfound.txt at work: what a title or a first heading says, in
+// the languages the list covers, against decoys a person would not call gone.
+TEST(PageSnifferTest, NotFoundPhrasesMarkGonePagesButNotEmptySearchesOrPassingWords)
+{
+    struct Line
+    {
+        const char* html;
+        PageSignal expected;
+    };
+    const Line lines[] = {
+        {"<title>Video unavailable</title><h1>This video is no longer available</h1>",
+         PageSignal::SaysNotFound},
+        {"<title>Forum</title><h2>Invalid thread specified</h2>", PageSignal::SaysNotFound},
+        {"<title>Shop</title><h1>Dieser Artikel ist nicht mehr verfügbar</h1>",
+         PageSignal::SaysNotFound},
+        {"<title>Boutique</title><h1>Cette page n’existe plus</h1>", PageSignal::SaysNotFound},
+        {"<title>Tienda</title><h1>El producto ya no está disponible</h1>",
+         PageSignal::SaysNotFound},
+        {"<title>Negozio</title><h1>La pagina non esiste</h1>", PageSignal::SaysNotFound},
+        {"<title>Sklep</title><h1>Strona nie istnieje</h1>", PageSignal::SaysNotFound},
+        {"<title>Магазин</title><h1>Страница больше не доступна</h1>", PageSignal::SaysNotFound},
+        {"<title>ショップ</title><h1>お探しのページは存在しません</h1>", PageSignal::SaysNotFound},
+        // A search that found nothing, in a title or a heading.
+        {"<title>Search</title><h1>No results found for \"404\"</h1>", PageSignal::None},
+        {"<title>Szukaj</title><h1>Nie znaleziono wyników</h1>", PageSignal::None},
+        {"<title>Поиск</title><h1>Ничего не найдено</h1>", PageSignal::None},
+        {"<title>検索結果が見つかりません</title>", PageSignal::None},
+        // Passing words, and a phrase outside the first headings or the title.
+        {"<title>Plus disponible que jamais</title>", PageSignal::None},
+        {"<title>Notes</title><h3>Page not found?</h3><p>It no longer exists</p>",
+         PageSignal::None},
+        {"<title>Notes</title><h1>a</h1><h2>b</h2><h1>c</h1><h1>Not found</h1>", PageSignal::None},
+        {"<title>Notes</title><h1>Page not found", PageSignal::None},
+    };
+    for (const Line& line : lines) {
+        const PageCase page{line.html, "text/html", line.html, line.expected};
+        for (const qsizetype piece : {page.body.size(), qsizetype(1)})
+            EXPECT_EQ(sniff(page, piece), line.expected) << line.html << ", pieces of " << piece;
+    }
+}
+
+TEST(PageSnifferTest, TitleKeysAreEqualForTheSameTitleOnly)
+{
+    const auto keyOf = [](const QByteArray& body) {
+        PageSniffer sniffer("text/html", u"example.org", {});
+        sniffer.feed(body);
+        return sniffer.titleKey();
+    };
+    const quint32 key = keyOf("<title>Page  Not Found</title><p>/a/b</p>");
+    EXPECT_NE(key, 0U);
+    EXPECT_EQ(keyOf("<TITLE>page not found</TITLE><p>/c</p>"), key);
+    EXPECT_NE(keyOf("<title>Page not found: /a/b</title>"), key);
+    EXPECT_EQ(keyOf("<title>Page not found"), 0U);
+    EXPECT_EQ(keyOf("<h1>Page not found</h1>"), 0U);
 }
 
 } // namespace

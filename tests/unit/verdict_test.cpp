@@ -18,6 +18,19 @@ ProbeResult answered(int status, PageSignal page = PageSignal::None, bool homePa
     return result;
 }
 
+ProbeResult contrasted(ProbeResult result, ContrastAnswer contrast)
+{
+    result.contrast = contrast;
+    return result;
+}
+
+ProbeResult searchPage()
+{
+    ProbeResult result = answered(200);
+    result.movedToSearchPage = true;
+    return result;
+}
+
 ProbeResult failed(ProbeOutcome outcome)
 {
     ProbeResult result;
@@ -53,6 +66,24 @@ TEST(VerdictTest, EveryKindOfAnswerGetsAPersonsVerdictAndTheStrictOne)
          V::Alive},
         {"deep link sent home", answered(200, PageSignal::None, true), Online, V::Unsure, false,
          V::Alive},
+        {"deep link sent to the search page", searchPage(), Online, V::Unsure, false, V::Alive},
+        {"not found, the site 404s unknown addresses",
+         contrasted(answered(200, PageSignal::SaysNotFound), ContrastAnswer::Missing), Online,
+         V::Alive, false, V::Alive},
+        {"not found, the site shows it for any address",
+         contrasted(answered(200, PageSignal::SaysNotFound), ContrastAnswer::Same), Online, V::Dead,
+         false, V::Alive},
+        {"not found, the made-up address told nothing",
+         contrasted(answered(200, PageSignal::SaysNotFound), ContrastAnswer::Other), Online,
+         V::Unsure, false, V::Alive},
+        {"sent home as any address is",
+         contrasted(answered(302, PageSignal::None, true), ContrastAnswer::Same), Online, V::Dead,
+         false, V::Alive},
+        {"a plain 200 is never made dead by a contrast",
+         contrasted(answered(200), ContrastAnswer::Same), Online, V::Alive, false, V::Alive},
+        {"parked whatever the contrast",
+         contrasted(answered(200, PageSignal::Parked), ContrastAnswer::Missing), Online, V::Dead,
+         false, V::Alive},
         {"404", answered(404), Online, V::Dead, false, V::Dead},
         {"410", answered(410), Online, V::Dead, false, V::Dead},
         {"400", answered(400), Online, V::Dead, false, V::Dead},

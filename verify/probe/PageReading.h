@@ -25,6 +25,7 @@ public:
     PageSignal signal() const { return sniffer_.signal(); }
     // Where the page sends the browser on by itself, as written.
     std::optional<QString> hop() const { return sniffer_.hop(); }
+    quint32 titleKey() const { return sniffer_.titleKey(); }
 
 private:
     PageSniffer sniffer_;

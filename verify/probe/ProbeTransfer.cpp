@@ -127,8 +127,10 @@ ProbeResult judgeEnded(CURL* curl, CURLcode performed, const TransferState& stat
     result.detail = QString::fromLatin1(state.reasonPhrase);
     result.alive = isAliveStatus(QByteArray::number(result.statusCode));
     result.retryAfterSeconds = retryAfterOf(state.retryAfter);
-    if (state.page)
+    if (state.page) {
         result.page = state.page->signal();
+        result.titleKey = state.page->titleKey();
+    }
     return result;
 }
 
@@ -148,6 +150,7 @@ void addRoute(ProbeResult& result, const TransferState& state, const QByteArray&
     if (!finalUrl)
         return;
     result.movedToHomePage = MovedToHomePage(url, finalUrl);
+    result.movedToSearchPage = MovedToSearchPage(url, finalUrl);
     // The reason of a page's move names where it went, even back to the link.
     if (url != finalUrl || state.movedByPage)
         result.finalAddress = MaskPassword(QString::fromUtf8(finalUrl));

@@ -19,6 +19,7 @@ struct RunTally
     int unchecked = 0; // not web links, so never asked for
     int noLink = 0;    // dead without a request: shortcuts that hold no link
     int answered = 0;  // probes that got an HTTP answer
+    int madeUp = 0;    // requests for an address that cannot exist, to hear how a site answers one
     // Links not sure only because nothing showed that the network works.
     int noNetwork = 0;
     // The second pass: links asked again, and how many of them have answered.

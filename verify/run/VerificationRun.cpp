@@ -1,11 +1,14 @@
 #include "VerificationRun.h"
 
 #include "BookmarkModel.h"
+#include "Contrast.h"
+#include "ContrastAddress.h"
 #include "MovedLink.h"
 #include "ProbeAddress.h"
 #include "ProbeTarget.h"
 #include "VerdictLamp.h"
 
+#include <QRandomGenerator>
 #include <QTimer>
 #include <algorithm>
 #include <utility>
@@ -19,6 +22,12 @@ namespace {
 size_t linksAheadFor(int linksAtOnce)
 {
     return size_t(std::max(4 * linksAtOnce, 256));
+}
+
+ProbeResult withContrast(ProbeResult result, const ProbeResult& madeUp)
+{
+    result.contrast = CompareContrast(result, madeUp);
+    return result;
 }
 
 } // namespace
@@ -95,6 +104,8 @@ void VerificationRun::stop()
             return;
         settleUnsettled(waiting.node, waiting.firstAnswer, waiting.attempts, Verdict::Unsure);
     }
+    // Links that waited for a made-up address are left to their own answer.
+    judgeWaiting(contrast_.takeAllWaiting(), std::nullopt);
     if (pending_.empty())
         finishWorker();
 }
@@ -107,6 +118,7 @@ void VerificationRun::abort()
     walk_.stop();
     pending_.clear();
     again_.clear();
+    contrast_.clear();
     offline_.clear();
     // A cancelled probe's verdict says nothing about the link; drop it.
     disconnect(worker_.get(), &TMyThread::probed, this, nullptr);
@@ -213,10 +225,14 @@ void VerificationRun::onProbed(quint64 ticket, const ProbeResult& result)
         return;
     const Pending probed = std::move(*it);
     pending_.erase(it);
-    // An answer says the network works even when its link is gone since.
-    noteEvidence(probed, result);
-    if (probed.node)
-        judge(probed, result);
+    if (contrast_.isAsking(ticket)) {
+        judgeWaiting(contrast_.answered(ticket, result), result);
+    } else {
+        // An answer says the network works even when its link is gone since.
+        noteEvidence(probed, result);
+        if (probed.node)
+            judge(probed, result);
+    }
     handOutNext();
 }
 
@@ -234,6 +250,8 @@ void VerificationRun::noteEvidence(const Pending& probed, const ProbeResult& res
 
 void VerificationRun::judge(const Pending& probed, const ProbeResult& result)
 {
+    if (judgedWithContrast(probed, result))
+        return;
     const bool secondOpinion = probed.attempt > 1;
     tally_.checkedAgain += secondOpinion;
     const Judgement judgement = JudgeProbe(result, mode_, evidence_, secondOpinion);
@@ -245,6 +263,45 @@ void VerificationRun::judge(const Pending& probed, const ProbeResult& result)
         settleUnsettled(probed.node, result, probed.attempt, std::nullopt);
     } else {
         askAgainLater(probed, result, judgement);
+    }
+}
+
+bool VerificationRun::judgedWithContrast(const Pending& probed, const ProbeResult& result)
+{
+    if (mode_ != JudgeMode::Person || stopRequested_ ||
+        result.contrast != ContrastAnswer::NotAsked || !NeedsContrast(result))
+        return false;
+    const std::optional<ContrastAddress> address =
+        ContrastAddressFor(probed.link, *QRandomGenerator::global());
+    if (!address)
+        return false;
+    if (const std::optional<ProbeResult> known = contrast_.answerFor(address->pattern)) {
+        judge(probed, withContrast(result, *known));
+        return true;
+    }
+    const bool first =
+        contrast_.wait(address->pattern, {probed.node, probed.link, probed.host, probed.attempt,
+                                          result, probed.firstAnswer});
+    if (first) {
+        // Handed to the worker as any link of the host is: within its
+        // limit, and held while the host asked for a pause.
+        submit(nullptr, address->madeUp, probed.host, 0, {}, 0);
+        contrast_.asking(pending_.back().ticket, address->pattern);
+        ++tally_.madeUp;
+    }
+    return true;
+}
+
+void VerificationRun::judgeWaiting(const std::vector<ContrastProbes::Waiting>& links,
+                                   const std::optional<ProbeResult>& madeUp)
+{
+    for (const ContrastProbes::Waiting& waiting : links) {
+        if (aborted_)
+            return;
+        if (!waiting.node)
+            continue;
+        judge({0, waiting.node, waiting.link, waiting.host, waiting.attempt, waiting.firstAnswer},
+              madeUp ? withContrast(waiting.answer, *madeUp) : waiting.answer);
     }
 }
 
@@ -321,7 +378,7 @@ void VerificationRun::onNodeAboutToBeRemoved(BookmarkNode* node)
     // Links deleted before their verdict will never be checked.
     tally_.links -= uncheckedLinks(node);
     const int forgotten = again_.forgetWithin(node);
-    tally_.again -= forgotten;
+    tally_.again -= forgotten + contrast_.forgetWithin(node);
     const auto offline = std::remove_if(offline_.begin(), offline_.end(), [node](const Offline& p) {
         return BookmarkModel::isInSubtree(p.node, node);
     });

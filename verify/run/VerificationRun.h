@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BookmarkEntry.h"
+#include "ContrastProbes.h"
 #include "RunTally.h"
 #include "RunWalk.h"
 #include "SecondPass.h"
@@ -27,10 +28,12 @@ class BookmarkNode;
 // no sooner than a few seconds after it and than its Retry-After; the
 // second answer decides. What the run saw of the network goes into every
 // judgement, and the links judged "no network?" are judged once more at the
-// end, so a server that answered late still counts. Deleting nodes while
-// the run walks them is safe: the cursor steps over a removed subtree, a
-// waiting link of a removed node is taken back, and the result of a removed
-// node's probe is dropped, in either pass.
+// end, so a server that answered late still counts. A page that looks gone
+// without saying so with its status waits for its site's answer to an
+// address that cannot exist, asked once per site and pattern (a person's
+// way only). Deleting nodes while the run walks them is safe: the cursor
+// steps over a removed subtree, a waiting link of a removed node is taken
+// back, and the result of a removed node's probe is dropped, in either pass.
 class VerificationRun final : public QObject
 {
     Q_OBJECT
@@ -117,6 +120,13 @@ private:
     void onProbed(quint64 ticket, const ProbeResult& result);
     void noteEvidence(const Pending& probed, const ProbeResult& result);
     void judge(const Pending& probed, const ProbeResult& result);
+    // Whether the link's answer waits for, or was judged with, the answer
+    // to a made-up address of its site.
+    bool judgedWithContrast(const Pending& probed, const ProbeResult& result);
+    // Judges the links that waited for a made-up address, with its answer
+    // if it came.
+    void judgeWaiting(const std::vector<ContrastProbes::Waiting>& links,
+                      const std::optional<ProbeResult>& madeUp);
     void askAgainLater(const Pending& probed, const ProbeResult& result,
                        const Judgement& judgement);
     // Stores a verdict no later answer changes; counted stands for the
@@ -146,6 +156,7 @@ private:
     RunWalk walk_;
     std::deque<Pending> pending_; // handed to the worker, oldest first
     SecondPass again_{SecondOpinionDelayMs};
+    ContrastProbes contrast_;
     std::vector<Offline> offline_; // judged "no network?" so far
     int linksAtOnce_;
     size_t linksAhead_;

@@ -6,6 +6,16 @@
 #include <QString>
 #include <QtGlobal>
 
+// What a site answered for a made-up address in the directory of a link
+// whose page looked gone (see NeedsContrast), beside the link's own answer.
+enum class ContrastAnswer : quint8
+{
+    NotAsked,
+    Missing, // 404 or 410: the site tells an unknown address from the page asked for
+    Same,    // the same 200 page or the same redirect target as the link's own
+    Other,   // an error, a time-out, a different page: it tells nothing
+};
+
 // What became of a probe: an answer, or the way the transport failed.
 enum class ProbeOutcome : quint8
 {
@@ -50,8 +60,11 @@ struct ProbeResult
     // The final answer's Retry-After in seconds, at most a minute; -1 without one.
     qint16 retryAfterSeconds = -1;
     ProbeOutcome outcome = ProbeOutcome::OtherFailure;
+    // The title of a final HTML 200 page that was read (PageText::titleKey).
+    quint32 titleKey = 0;
     // What the body of a final HTML 200 said of the page, when it was read.
     PageSignal page = PageSignal::None;
+    ContrastAnswer contrast = ContrastAnswer::NotAsked;
     bool alive = false;
     // Redirects were followed and every one of them was a 301 or a 308.
     bool permanentRedirects = false;
@@ -60,6 +73,8 @@ struct ProbeResult
     // A 200 page on the way sent the browser on (a refresh or a script), to
     // finalAddress or to where that redirected; counted in redirects.
     bool movedByPage = false;
+    // As movedToHomePage, for a site's search page.
+    bool movedToSearchPage = false;
 };
 
 Q_DECLARE_METATYPE(ProbeResult)

@@ -1,5 +1,7 @@
 #include "Verdict.h"
 
+#include "Contrast.h"
+
 #include <algorithm>
 #include <iterator>
 
@@ -15,7 +17,13 @@ enum class Page : quint8
     Parked,
     SaysNotFound,
     Expired,
-    HomePage, // the redirects ended on a site's home page
+    HomePage,   // the redirects ended on a site's home page
+    SearchPage, // or on its search page
+    // A page that looked gone (not found, home or search page) on a site that
+    // answers an address that cannot exist with 404: the page is there after all.
+    Unknown404,
+    // The same, on a site that gives every unknown address this very answer.
+    SameForAny,
 };
 
 // The evidence a rule needs; without it the next rule for the outcome applies.
@@ -51,6 +59,8 @@ constexpr const char* Open = "open it in a browser to see";
 constexpr const char* Later = "check again later";
 constexpr const char* Proxy = "check the proxy in Options";
 constexpr const char* Offline = "check the connection and run again";
+constexpr const char* UnknownIs404 = "the site answers unknown addresses with 404";
+constexpr const char* ShownForAny = "gone: the site shows this page for any unknown address";
 
 // A person's reading of a finished probe; the first rule that matches decides.
 // clang-format off
@@ -58,9 +68,15 @@ constexpr Rule PersonRules[] = {
     // outcome                from     to        page                needs                    verdict    again       meaning                                    advice
     {O::Answered,             200,     299,      Page::Parked,       Needs::Nothing,          V::Dead,   Again::No,  "the domain is parked or for sale",        ""},
     {O::Answered,             200,     299,      Page::Expired,      Needs::Nothing,          V::Dead,   Again::No,  "the domain has expired",                  ""},
+    {O::Answered,             200,     299,      Page::Unknown404,   Needs::Nothing,          V::Alive,  Again::No,  "",                                        UnknownIs404},
+    {O::Answered,             302,     302,      Page::Unknown404,   Needs::Nothing,          V::Alive,  Again::No,  "",                                        UnknownIs404},
+    {O::Answered,             200,     299,      Page::SameForAny,   Needs::Nothing,          V::Dead,   Again::No,  ShownForAny,                               ""},
+    {O::Answered,             302,     302,      Page::SameForAny,   Needs::Nothing,          V::Dead,   Again::No,  ShownForAny,                               ""},
     {O::Answered,             200,     299,      Page::SaysNotFound, Needs::Nothing,          V::Unsure, Again::No,  "the page says it was not found",          Open},
     {O::Answered,             200,     299,      Page::HomePage,     Needs::Nothing,          V::Unsure, Again::No,  "sent to the site's home page",            Open},
     {O::Answered,             302,     302,      Page::HomePage,     Needs::Nothing,          V::Unsure, Again::No,  "sent to the site's home page",            Open},
+    {O::Answered,             200,     299,      Page::SearchPage,   Needs::Nothing,          V::Unsure, Again::No,  "sent to the site's search page",          Open},
+    {O::Answered,             302,     302,      Page::SearchPage,   Needs::Nothing,          V::Unsure, Again::No,  "sent to the site's search page",          Open},
     {O::Answered,             200,     299,      Page::Any,          Needs::Nothing,          V::Alive,  Again::No,  "",                                        ""},
     {O::Answered,             302,     302,      Page::Any,          Needs::Nothing,          V::Alive,  Again::No,  "",                                        ""},
     {O::Answered,             401,     401,      Page::Any,          Needs::Nothing,          V::Unsure, Again::No,  "the page asks for a login",               Open},
@@ -98,17 +114,21 @@ constexpr Rule PersonRules[] = {
 
 Page pageOf(const ProbeResult& result)
 {
-    switch (result.page) {
-    case PageSignal::Parked:
+    if (result.page == PageSignal::Parked)
         return Page::Parked;
-    case PageSignal::SaysNotFound:
-        return Page::SaysNotFound;
-    case PageSignal::Expired:
+    if (result.page == PageSignal::Expired)
         return Page::Expired;
-    case PageSignal::None:
-        break;
+    if (NeedsContrast(result)) {
+        if (result.contrast == ContrastAnswer::Missing)
+            return Page::Unknown404;
+        if (result.contrast == ContrastAnswer::Same)
+            return Page::SameForAny;
     }
-    return result.movedToHomePage ? Page::HomePage : Page::Any;
+    if (result.page == PageSignal::SaysNotFound)
+        return Page::SaysNotFound;
+    if (result.movedToHomePage)
+        return Page::HomePage;
+    return result.movedToSearchPage ? Page::SearchPage : Page::Any;
 }
 
 bool evidenceHolds(Needs needs, const NetworkEvidence& evidence)

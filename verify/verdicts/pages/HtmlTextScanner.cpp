@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -12,12 +13,12 @@ namespace {
 constexpr qsizetype TitleLimit = 1024;
 // A script that only sends the browser on is a line; a longer one does more.
 constexpr qsizetype ScriptLimit = 1024;
-// What a page says of itself in its headings is said within this much.
+// What a page says of itself in its headings is said within this much of
+// their text.
 constexpr qsizetype HeadingsLimit = 1024;
 // Tag names that matter here are short; the rest need no spelling.
 constexpr qsizetype TagNameLimit = 16;
 constexpr qsizetype ReferenceLimit = 32;
-
 bool asciiLetter(QChar c)
 {
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
@@ -234,6 +235,8 @@ void HtmlTextScanner::endOfTag()
     state_ = State::Data;
     if (tagName_ == u"noscript")
         inNoscript_ = !endTag_;
+    if (headingTag(tagName_))
+        heading(endTag_);
     if (!endTag_) {
         if (tagName_ == u"meta")
             noteMeta();
@@ -251,13 +254,19 @@ void HtmlTextScanner::endOfTag()
         if (tagName_ == u"body")
             bodyBegun_ = true;
     }
-    if (headingTag(tagName_)) {
-        if (inHeading_ && endTag_)
-            headings_ += u' ';
-        inHeading_ = !endTag_ && headings_.size() < HeadingsLimit;
-    }
     if (!inlineTag(tagName_))
         emitText(u" ");
+}
+
+void HtmlTextScanner::heading(bool ends)
+{
+    if (ends && inHeading_) {
+        headingsText_ += heading_.text.size();
+        majorHeadings_ += heading_.major ? 1 : 0;
+        headings_.append(std::exchange(heading_, Heading()));
+    }
+    inHeading_ = !ends && (headingsText_ < HeadingsLimit || majorHeadings_ < MajorHeadings);
+    heading_ = Heading{QString(), tagName_ != u"h3"};
 }
 
 void HtmlTextScanner::enterRawText(const QString& name)
@@ -367,6 +376,6 @@ void HtmlTextScanner::emitText(QStringView text)
             std::count_if(text.begin(), text.end(), [](QChar c) { return !c.isSpace(); });
     if (inTitle_ && title_.size() < TitleLimit)
         title_.append(text.first(std::min(text.size(), TitleLimit - title_.size())));
-    if (inHeading_ && headings_.size() < HeadingsLimit)
-        headings_.append(text.first(std::min(text.size(), HeadingsLimit - headings_.size())));
+    if (inHeading_ && heading_.text.size() < TitleLimit)
+        heading_.text.append(text.first(std::min(text.size(), TitleLimit - heading_.text.size())));
 }

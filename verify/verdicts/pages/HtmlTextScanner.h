@@ -2,7 +2,9 @@
 
 #include "TagAttributes.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <optional>
@@ -28,9 +30,18 @@ public:
     // The title, once its end tag has been read.
     bool titleComplete() const { return titleDone_; }
     const QString& title() const { return title_; }
-    // The text of the page's headings (h1 to h3), each closed one followed
-    // by a blank, up to a bound.
-    const QString& headings() const { return headings_; }
+    // A heading of the page (h1 to h3) whose end tag has been read; major
+    // for h1 and h2.
+    struct Heading
+    {
+        QString text;
+        bool major = false;
+    };
+    // A page that says it is not there says so in its first major headings.
+    static constexpr qsizetype MajorHeadings = 3;
+    // The page's first headings in order: all of them until their text
+    // comes to a bound, and on until MajorHeadings major ones are in.
+    const QList<Heading>& headings() const { return headings_; }
     // The content of the first <meta http-equiv="refresh"> outside
     // <noscript> (a browser that runs scripts skips those), as written.
     const std::optional<QString>& refresh() const { return refresh_; }
@@ -74,6 +85,7 @@ private:
     void keepScript(QStringView text);
     void startReference(State back);
     void endOfTag();
+    void heading(bool ends);
     void enterRawText(const QString& name);
     void emitText(QStringView text);
 
@@ -81,7 +93,10 @@ private:
     qsizetype textPastTitle_ = 0;
     QString* visible_ = nullptr;
     QString title_;
-    QString headings_;
+    QList<Heading> headings_;
+    Heading heading_;            // the one being read
+    qsizetype headingsText_ = 0; // of those kept
+    qsizetype majorHeadings_ = 0;
     TagAttributes attributes_;
     std::optional<QString> refresh_;
     QString script_; // the first script's text

@@ -7,6 +7,6 @@ enum class PageSignal : quint8
 {
     None,
     Parked,       // the domain is parked or for sale
-    SaysNotFound, // the title says the page was not found
+    SaysNotFound, // the title or a first heading says the page is not there
     Expired,      // a registrar's page: the domain has expired or is to be deleted
 };

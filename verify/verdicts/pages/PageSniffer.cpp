@@ -81,8 +81,8 @@ PageSniffer::PageSniffer(QByteArrayView contentType, QStringView linkHost,
                          const QStringList& redirectHosts, const QStringList& domains,
                          const PageVocabulary& vocabulary)
     : declaredCharset_(CharsetParameter(contentType)),
-      text_(withDomains(vocabulary.parkedPhrases(), domains), vocabulary.notFoundTitles(),
-            withDomains(vocabulary.expiredPhrases(), domains)),
+      text_(withDomains(vocabulary.parkedPhrases(), domains), vocabulary.notFoundPhrases(),
+            vocabulary.nothingFoundPhrases(), withDomains(vocabulary.expiredPhrases(), domains)),
       html_(isHtml(contentType)), parkingHost_(redirectedToParking(linkHost, redirectHosts))
 {
 }
@@ -136,6 +136,11 @@ PageText PageSniffer::textSoFar() const
     PageText text = text_;
     readHead(text);
     return text;
+}
+
+quint32 PageSniffer::titleKey() const
+{
+    return html_ ? textSoFar().titleKey() : 0;
 }
 
 bool PageSniffer::wantsMore() const

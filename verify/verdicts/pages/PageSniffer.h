@@ -15,10 +15,11 @@ class ChunkDecoder;
 class PageVocabulary;
 
 // Tells a parked or for-sale domain, a registrar's page for an expired one
-// and a page that says it was not found from the first bytes of an HTML answer, fed as they arrive.
-// Reads at most ReadLimit bytes and keeps none of them beyond what the reading needs: the first
-// bytes until the charset is known, an unfinished character, tag or title, and the tail a phrase
-// could still straddle.
+// and a page that says it was not found (in its title or first headings)
+// from the first bytes of an HTML answer, fed as they arrive. Reads at most
+// ReadLimit bytes and keeps none of them beyond what the reading needs: the
+// first bytes until the charset is known, an unfinished character, tag or
+// title, and the tail a phrase could still straddle.
 //
 // The charset: a byte order mark; else the Content-Type's; else the page's
 // <meta>; else UTF-8 while the bytes are UTF-8, windows-1252 from the first
@@ -53,6 +54,9 @@ public:
     // addresses included), when it does; not for a page that already said
     // what it is (parked, expired), which is the verdict wherever it leads.
     std::optional<QString> hop() const;
+
+    // The page's title as PageText::titleKey gives it, of what was fed.
+    quint32 titleKey() const;
 
     // How many bytes of the body were taken.
     qsizetype bytesTaken() const { return taken_; }

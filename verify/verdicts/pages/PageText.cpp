@@ -3,6 +3,8 @@
 #include "BrowserHop.h"
 #include "PhraseMatch.h"
 
+#include <QHash>
+
 #include <algorithm>
 
 namespace {
@@ -24,10 +26,10 @@ bool containsAny(QStringView folded, const QStringList& phrases)
 
 } // namespace
 
-PageText::PageText(QStringList parkedPhrases, QStringList notFoundTitles,
-                   QStringList expiredPhrases)
+PageText::PageText(QStringList parkedPhrases, QStringList notFoundPhrases,
+                   QStringList nothingFoundPhrases, QStringList expiredPhrases)
     : scanner_(EnoughText), parked_(std::move(parkedPhrases)), expired_(std::move(expiredPhrases)),
-      notFoundTitles_(std::move(notFoundTitles))
+      notFound_(std::move(notFoundPhrases)), nothingFound_(std::move(nothingFoundPhrases))
 {
 }
 
@@ -53,10 +55,22 @@ PageSignal PageText::signalAtEnd() const
         return PageSignal::Parked;
     if (saysExpired())
         return PageSignal::Expired;
-    if (!scanner_.titleComplete())
-        return PageSignal::None;
-    const QString title = FoldForMatching(scanner_.title()).trimmed();
-    return containsAny(title, notFoundTitles_) ? PageSignal::SaysNotFound : PageSignal::None;
+    return saysNotFound() ? PageSignal::SaysNotFound : PageSignal::None;
+}
+
+bool PageText::saysNotFound() const
+{
+    QStringList notices;
+    for (const HtmlTextScanner::Heading& heading : scanner_.headings()) {
+        if (heading.major && notices.size() < HtmlTextScanner::MajorHeadings)
+            notices += heading.text;
+    }
+    if (scanner_.titleComplete())
+        notices += scanner_.title();
+    return std::any_of(notices.cbegin(), notices.cend(), [this](const QString& notice) {
+        const QString folded = FoldForMatching(notice).trimmed();
+        return containsAny(folded, notFound_) && !containsAny(folded, nothingFound_);
+    });
 }
 
 bool PageText::saysExpired() const
@@ -66,8 +80,10 @@ bool PageText::saysExpired() const
     if (textLength_ < ShortPageText)
         return true;
     // What the page calls itself counts whatever else it says.
-    const QString title = scanner_.titleComplete() ? scanner_.title() : QString();
-    return containsAny(FoldForMatching(title + u' ' + scanner_.headings()), expired_.phrases());
+    QString names = scanner_.titleComplete() ? scanner_.title() : QString();
+    for (const HtmlTextScanner::Heading& heading : scanner_.headings())
+        names += u' ' + heading.text;
+    return containsAny(FoldForMatching(names), expired_.phrases());
 }
 
 std::optional<QString> PageText::hop() const
@@ -80,4 +96,14 @@ std::optional<QString> PageText::hop() const
     if (const std::optional<QString>& refresh = scanner_.refresh())
         return RefreshTarget(*refresh);
     return std::nullopt;
+}
+
+quint32 PageText::titleKey() const
+{
+    if (!scanner_.titleComplete())
+        return 0;
+    const QString title = FoldForMatching(scanner_.title()).trimmed();
+    if (title.isEmpty())
+        return 0;
+    return std::max<quint32>(1, quint32(qHash(title, 0)));
 }

@@ -15,11 +15,15 @@ const PageVocabulary& PageVocabulary::builtIn()
 {
     static const PageVocabulary vocabulary = [] {
         registerPageLists();
-        // Compiled in, so it cannot be missing; were it, pages would simply
-        // go unjudged.
-        QFile file(QStringLiteral(":/pages/parking.txt"));
-        return file.open(QIODevice::ReadOnly) ? parse(QString::fromUtf8(file.readAll()))
-                                              : PageVocabulary();
+        // Compiled in, so they cannot be missing; were one, pages would
+        // simply go unjudged by it.
+        QString lists;
+        for (const char* name : {":/pages/parking.txt", ":/pages/notfound.txt"}) {
+            QFile file(QString::fromLatin1(name));
+            if (file.open(QIODevice::ReadOnly))
+                lists += QString::fromUtf8(file.readAll()) + u'\n';
+        }
+        return parse(lists);
     }();
     return vocabulary;
 }
@@ -38,8 +42,10 @@ PageVocabulary PageVocabulary::parse(QStringView text)
                 items = &vocabulary.parkingHosts_;
             else if (section == u"parked phrases")
                 items = &vocabulary.parkedPhrases_;
-            else if (section == u"not found titles")
-                items = &vocabulary.notFoundTitles_;
+            else if (section == u"not found phrases")
+                items = &vocabulary.notFoundPhrases_;
+            else if (section == u"nothing found phrases")
+                items = &vocabulary.nothingFoundPhrases_;
             else if (section == u"expired phrases")
                 items = &vocabulary.expiredPhrases_;
             else

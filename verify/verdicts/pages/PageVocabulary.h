@@ -5,10 +5,11 @@
 #include <QStringView>
 
 // The hosts of the parking and domain-sale services and the phrases that
-// mark a parked page, a registrar's page for an expired domain or a "not
-// found" title, from one list kept in pages/parking.txt. Phrases are held
-// folded (FoldForMatching); in a parked or expired phrase, "{domain}" stands
-// for a domain of the link.
+// mark a parked page or a registrar's page for an expired domain
+// (pages/parking.txt), and those of a title or heading that says the page is
+// not there, or that a search found nothing (pages/notfound.txt). Phrases are
+// held folded (FoldForMatching); in a parked or expired phrase, "{domain}"
+// stands for a domain of the link.
 class PageVocabulary final
 {
 public:
@@ -22,14 +23,16 @@ public:
     // Whether host is one of the services' hosts or below one of them.
     bool isParkingHost(QStringView host) const;
     const QStringList& parkedPhrases() const { return parkedPhrases_; }
-    const QStringList& notFoundTitles() const { return notFoundTitles_; }
+    const QStringList& notFoundPhrases() const { return notFoundPhrases_; }
+    const QStringList& nothingFoundPhrases() const { return nothingFoundPhrases_; }
     const QStringList& expiredPhrases() const { return expiredPhrases_; }
 
 private:
     QStringList parkingHosts_;
     QStringList parkedPhrases_;
     QStringList expiredPhrases_;
-    QStringList notFoundTitles_;
+    QStringList notFoundPhrases_;
+    QStringList nothingFoundPhrases_;
 };
 
 // A host name as the lists compare it: lower case, without a trailing dot
