@@ -37,6 +37,9 @@ public:
     bool strictVerdicts() const;
     // Whether deleted entries go to the Trash rather than away for good.
     bool useTrash() const;
+    // How long a run waits in all for one host that asks it to slow down
+    // (seconds), as the file says: no control shows it.
+    int maxHostWait() const { return settings_.maxHostWait; }
 
     // What the main window's Options button does: centred over the main
     // window, modal, result ignored.
