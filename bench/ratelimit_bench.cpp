@@ -77,8 +77,7 @@ int main(int argc, char** argv)
     curl_global_cleanup();
 
     PrintRow({"9 " + FormatCount(LinkCount) + " links on one host answering 429, Retry-After: 60",
-              FormatSeconds(seconds), FormatSeconds(TargetSeconds) + " allowed",
-              FormatRatio(seconds / TargetSeconds), "< 1x",
+              FormatSeconds(seconds), "-", "-", "< 150 s",
               judged == LinkCount && seconds < TargetSeconds});
     return 0;
 }
