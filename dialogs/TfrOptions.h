@@ -40,6 +40,9 @@ public:
     // Whether the folders a deletion empties are offered for deletion too:
     // Config.ini's word, which the dialog does not show.
     bool removeEmptyFolders() const { return settings_.removeEmptyFolders; }
+    // How long a run waits in all for one host that asks it to slow down
+    // (seconds), as the file says: no control shows it.
+    int maxHostWait() const { return settings_.maxHostWait; }
 
     // What the main window's Options button does: centred over the main
     // window, modal, result ignored.

@@ -129,6 +129,9 @@ int RunCheck(const CommandLine& line, int& argc, char** argv)
                         std::make_unique<CurlProbeEngine>(), settings.linksAtOnce);
     run.setJudgeMode(line.strict || settings.strictVerdicts ? JudgeMode::Strict
                                                             : JudgeMode::Person);
+    run.setMaxHostWait(settings.maxHostWait);
+    if (store)
+        run.askFirst(LinksToAskFirst(tree, *store));
     if (const int error = WriteStandardOutput(report.header()))
         return ReportWriteFailure(error);
     int writeFailure = 0;

@@ -70,10 +70,14 @@ void RunControl::start(std::vector<BookmarkNode*> tops)
     const RunChoices choices = choices_();
     auto* run = new VerificationRun(tree_, proxySettings_, engines_(), choices.linksAtOnce, this);
     run->setJudgeMode(choices.strict ? JudgeMode::Strict : JudgeMode::Person);
+    run->setMaxHostWait(choices.maxHostWait);
     if (workerStackSize_)
         run->setWorkerStackSize(workerStackSize_);
     if (!tops.empty())
         run->limitTo(std::move(tops));
+    // Links a host kept the last run from asking go before the rest.
+    if (const ResultsStore* store = results_.store())
+        run->askFirst(LinksToAskFirst(tree_, *store));
     connect(run, &VerificationRun::ended, this, &RunControl::done);
     connect(run, &VerificationRun::tallied, this, &RunControl::showTally);
     connect(run, &VerificationRun::verdictStored, &moved_,
@@ -179,6 +183,9 @@ void RunControl::showNotice(const QString& text, const QString& toolTip)
 
 void RunControl::nextHeaderFrame()
 {
+    // A wait for a host counts down, and the time left moves, between verdicts too.
+    if (window_.current)
+        showTally(window_.current);
     if (++window_.headerFrame >= BusyIndicator::FrameCount)
         window_.headerFrame = 0;
     window_.view->setStatusHeaderImage(window_.headerFrame);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ProbeEngine.h"
+#include "Settings.h"
 #include "SharedProxySettings.h"
 
 #include <QObject>
@@ -49,6 +50,7 @@ struct RunChoices
 {
     int linksAtOnce;
     bool strict;
+    int maxHostWait = Settings::DefaultMaxHostWait; // seconds
 };
 
 // The verification run as the window drives it: begun, stopped, ended, and

@@ -93,9 +93,10 @@ void TForm1::setupFeatures()
                   [this] { tidy_->refreshItems(); }, [this] { find_->refresh(); }, this});
     // The setting in effect when a run begins holds for that whole run.
     run_->setChoices([this] {
-        return RunChoices{optionsDialog_ ? optionsDialog_->linksAtOnce()
-                                         : Settings::DefaultLinksAtOnce,
-                          optionsDialog_ && optionsDialog_->strictVerdicts()};
+        return RunChoices{
+            optionsDialog_ ? optionsDialog_->linksAtOnce() : Settings::DefaultLinksAtOnce,
+            optionsDialog_ && optionsDialog_->strictVerdicts(),
+            optionsDialog_ ? optionsDialog_->maxHostWait() : Settings::DefaultMaxHostWait};
     });
     find_ =
         std::make_unique<TreeFind>(*findBar, *VT, *movedLinks_, [this] { applyAnchors(size()); });

@@ -23,6 +23,7 @@ const QString LinksAtOnceKey = QStringLiteral("LinksAtOnce");
 const QString StrictVerdictsKey = QStringLiteral("StrictVerdicts");
 const QString UseTrashKey = QStringLiteral("UseTrash");
 const QString RemoveEmptyFoldersKey = QStringLiteral("RemoveEmptyFolders");
+const QString MaxHostWaitKey = QStringLiteral("MaxHostWait");
 
 // The file is read only from a folder of the user's own (OwnFolder), which
 // is given. Returns 0 or the errno value that kept the file from being read,
@@ -55,12 +56,12 @@ bool readFlag(const ProfileSection& keys, const QString& key, bool byDefault = f
 }
 
 // A hand-edited value out of range is brought into it rather than dropped.
-int readLinksAtOnce(const ProfileSection& keys)
+int readNumber(const ProfileSection& keys, const QString& key, int byDefault, int least, int most)
 {
-    const std::optional<std::int32_t> number = ParseProfileInteger(keys.value(LinksAtOnceKey));
+    const std::optional<std::int32_t> number = ParseProfileInteger(keys.value(key));
     if (!number)
-        return Settings::DefaultLinksAtOnce;
-    return std::clamp(int(*number), Settings::MinLinksAtOnce, Settings::MaxLinksAtOnce);
+        return byDefault;
+    return std::clamp(int(*number), least, most);
 }
 
 QString flagText(bool on)
@@ -75,7 +76,10 @@ void readOptions(const ProfileFile& profile, Settings& settings)
     proxy.address = keys.value(ProxyKey, proxy.address);
     proxy.port = keys.value(PortKey, proxy.port);
     proxy.useProxy = readFlag(keys, UseProxyKey);
-    settings.linksAtOnce = readLinksAtOnce(keys);
+    settings.linksAtOnce = readNumber(keys, LinksAtOnceKey, Settings::DefaultLinksAtOnce,
+                                      Settings::MinLinksAtOnce, Settings::MaxLinksAtOnce);
+    settings.maxHostWait =
+        readNumber(keys, MaxHostWaitKey, Settings::DefaultMaxHostWait, 0, Settings::MaxMaxHostWait);
     settings.strictVerdicts = readFlag(keys, StrictVerdictsKey);
     settings.useTrash = readFlag(keys, UseTrashKey, true);
     settings.removeEmptyFolders = readFlag(keys, RemoveEmptyFoldersKey, true);

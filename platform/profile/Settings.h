@@ -38,6 +38,8 @@ struct Settings
     static constexpr int DefaultLinksAtOnce = 128;
     static constexpr int MinLinksAtOnce = 1;
     static constexpr int MaxLinksAtOnce = 256;
+    static constexpr int DefaultMaxHostWait = 60;
+    static constexpr int MaxMaxHostWait = 24 * 60 * 60;
 
     ProxySettings proxy;
     // How many links a verification run checks at once, in all.
@@ -45,6 +47,10 @@ struct Settings
     // Alive only on a final "200" or "302", everything else dead, with no
     // second look and no page read: the rule the program had at first.
     bool strictVerdicts = false;
+    // Seconds a run waits in all for one host that asks it to slow down;
+    // the rest of that host's links are then left for the next run. Set by
+    // hand in the file only, so it is read and never written.
+    int maxHostWait = DefaultMaxHostWait;
     // Deleted entries go to the desktop's Trash; off, they are deleted
     // permanently, as the program did at first.
     bool useTrash = true;

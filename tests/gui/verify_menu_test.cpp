@@ -398,3 +398,31 @@ TEST_F(VerifyMenuTest, TheStrictBoxDecidesHowTheNextRunJudges)
         EXPECT_EQ(gate.readPages(), QList<bool>(3, !strictly));
     }
 }
+
+TEST_F(VerifyMenuTest, APanelShowsTheWaitForAHostThatAskedToSlowDown)
+{
+    addLink("One.url", "http://127.0.0.1:9/first");
+    addLink("Two.url", "http://127.0.0.1:9/second");
+    TForm1& form = makeForm();
+    oneAtATime(form);
+    GatedProbe gate(GatedProbe::Verdict([](const QString&) {
+                        ProbeResult slowDown;
+                        slowDown.outcome = ProbeOutcome::Answered;
+                        slowDown.statusCode = 429;
+                        slowDown.retryAfterSeconds = 60;
+                        return slowDown;
+                    }),
+                    2);
+    form.setProbeEngines(Wrap(gate));
+
+    form.mnVerifyLinks->trigger();
+    const QRegularExpression waiting(
+        "^Checked 1 of 2: 0 dead, 1 not sure\\. Waiting (60|59) s for 127\\.0\\.0\\.1:9, which "
+        "asked to slow down$");
+    ASSERT_TRUE(WaitUntil([&] { return waiting.match(panel(form)).hasMatch(); }))
+        << panel(form).toStdString();
+    EXPECT_EQ(gate.asked().size(), 1u);
+    form.mnStopVerify->trigger();
+    EXPECT_TRUE(summaryShows(form, "1 checked: 0 dead, 1 not sure, ", ", stopped"));
+    ASSERT_TRUE(WaitUntil([&] { return form.findChildren<VerificationRun*>().isEmpty(); }));
+}

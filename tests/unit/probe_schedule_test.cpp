@@ -116,3 +116,63 @@ TEST(ProbeScheduleTest, LinksWaitForTheirTimeAndHeldHostsWithoutTakingASlot)
     twice.finished(2);
     EXPECT_EQ(twice.nextDue(), 9000);
 }
+
+TEST(ProbeScheduleTest, AHostsPausesAddUpToItsBudgetThenItIsGivenUp)
+{
+    qint64 now = 1000;
+    ProbeSchedule schedule(10, ProbeSchedule::DefaultPerHost, [&now] { return now; });
+    schedule.setHostWaitBudget(5000);
+    for (quint64 ticket = 1; ticket <= 3; ++ticket)
+        schedule.add({ticket, "link", ticket == 3 ? "b:80" : "a:80"});
+    ASSERT_EQ(StartAll(schedule), (std::vector<quint64>{1, 2, 3}));
+
+    // Two answers that came together ask for the same three seconds: held once.
+    EXPECT_EQ(schedule.holdHostOf(1, now + 3000), "");
+    EXPECT_EQ(schedule.holdHostOf(2, now + 3000), "");
+    EXPECT_EQ(schedule.longestHold(), std::nullopt) << "no link waits for a";
+    schedule.add({4, "link", "a:80"});
+    schedule.add({5, "link", "a:80"});
+    ASSERT_TRUE(schedule.longestHold());
+    EXPECT_EQ(schedule.longestHold()->host, "a:80");
+    EXPECT_EQ(schedule.longestHold()->leftMs, 3000);
+    for (quint64 ticket = 1; ticket <= 3; ++ticket)
+        schedule.finished(ticket);
+    now += 1000;
+    EXPECT_EQ(schedule.longestHold()->leftMs, 2000);
+
+    // Three seconds spent: a minute asked for gets the two that are left.
+    now += 2000;
+    ASSERT_EQ(StartAll(schedule), (std::vector<quint64>{4, 5}));
+    EXPECT_EQ(schedule.holdHostOf(4, now + 60000), "");
+    // 5 was asked before that pause began: its answer gives nothing up.
+    EXPECT_EQ(schedule.holdHostOf(5, now + 60001), "");
+    schedule.add({6, "link", "a:80"});
+    schedule.add({7, "link", "b:80"});
+    EXPECT_EQ(schedule.nextDue(), now + 2000);
+    ASSERT_EQ(StartAll(schedule), std::vector<quint64>{7});
+    schedule.finished(7);
+    schedule.finished(4);
+    schedule.finished(5);
+    now += 2000;
+    ASSERT_EQ(StartAll(schedule), std::vector<quint64>{6});
+
+    // Spent: the next pause gives a up, once; its links never start and
+    // nothing waits for a time, while b goes on.
+    EXPECT_EQ(schedule.holdHostOf(6, now + 1000), "a:80");
+    schedule.finished(6);
+    schedule.add({8, "link", "A:80"});
+    schedule.add({9, "link", "b:80"});
+    now += 120000;
+    EXPECT_EQ(StartAll(schedule), std::vector<quint64>{9});
+    EXPECT_EQ(schedule.nextDue(), std::nullopt);
+    EXPECT_EQ(schedule.longestHold(), std::nullopt);
+    EXPECT_EQ(schedule.holdHostOf(9, now + 1000), "") << "b has its own budget";
+    EXPECT_TRUE(schedule.remove(8));
+
+    // No budget at all: the first pause gives the host up.
+    ProbeSchedule none(1, ProbeSchedule::DefaultPerHost, [&now] { return now; });
+    none.setHostWaitBudget(0);
+    none.add({1, "link", "c:80"});
+    ASSERT_EQ(StartAll(none), std::vector<quint64>{1});
+    EXPECT_EQ(none.holdHostOf(1, now + 1000), "c:80");
+}

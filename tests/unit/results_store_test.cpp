@@ -117,6 +117,37 @@ TEST(ResultsStore, RoundTripKeepsEveryFieldAndNamesThatAreNotUtf8)
     EXPECT_NE(elsewhere.filePath(), read.filePath());
 }
 
+TEST(ResultsStore, LinksAHostHeldBackAreAskedFirstUntilTheyAreAnswered)
+{
+    const TempDir dir;
+    std::filesystem::create_directories(dir / "state");
+    BookmarkModel tree;
+    std::vector<BookmarkNode*> links;
+    for (const char* name : {"a", "b", "c"}) {
+        BookmarkNode* node = tree.addChild(nullptr);
+        node->entry.Path = (dir / "fav" / (std::string(name) + ".url")).native();
+        node->entry.Link = QStringLiteral("http://h/") + QLatin1String(name);
+        links.push_back(node);
+    }
+    const Judgement limited = HostLimitJudgement(2, 5);
+    EXPECT_EQ(limited.verdict, Verdict::Unsure);
+    EXPECT_EQ(limited.text, "Not sure: the site limits robots; checked 2 of its 5 links");
+    ResultsStore written = storeIn(dir);
+    KeepVerdict(written, links[0]->entry, limited, Start);
+    KeepVerdict(written, links[1]->entry, judgement(Verdict::Unsure), Start);
+    KeepVerdict(written, links[2]->entry, limited, Start);
+    ASSERT_TRUE(written.save());
+
+    ResultsStore read = storeIn(dir);
+    EXPECT_EQ(read.load(Start), QString());
+    EXPECT_EQ(LinksToAskFirst(tree, read), (std::vector<BookmarkNode*>{links[0], links[2]}));
+    KeepVerdict(read, links[0]->entry, judgement(Verdict::Alive), Start.addDays(1));
+    EXPECT_EQ(LinksToAskFirst(tree, read), std::vector<BookmarkNode*>{links[2]});
+    // Another link text at the same path was never held back.
+    links[2]->entry.Link = QStringLiteral("http://h/moved");
+    EXPECT_TRUE(LinksToAskFirst(tree, read).empty());
+}
+
 TEST(ResultsStore, UnusableFilesAreSetAsideOnceAndTheNextSaveStartsClean)
 {
     const std::string valid = [] {

@@ -63,3 +63,60 @@ TEST(RunTallyTest, EachLinkCountsOnceUnderItsVerdictOfTheMoment)
     EXPECT_EQ(tally.unsure, 0);
     EXPECT_EQ(tally.unchecked, 1);
 }
+
+TEST(RunTallyTest, TimeLeftComesFromTheRateSoFarInCoarseSteps)
+{
+    struct Case
+    {
+        int links;
+        int checked;
+        qint64 elapsedMs;
+        const char* left;
+    };
+    const Case cases[] = {
+        {1000, 49, 1000, ""}, // too few to go by
+        {1000, 50, 1000, "about 20 seconds left"},
+        {1000, 100, 400, "about 10 seconds left"}, // never "0 seconds"
+        {1000, 500, 54000, "about 50 seconds left"},
+        {1000, 500, 56000, "about 1 minute left"},
+        {1000, 500, 89000, "about 1 minute left"},
+        {1000, 500, 90000, "about 2 minutes left"},
+        {1000, 100, 10000, "about 2 minutes left"}, // 90 s
+        {1000, 100, 15000, "about 2 minutes left"}, // 135 s
+        {1000, 100, 17000, "about 3 minutes left"}, // 153 s
+        {1000, 100, 396000, "about 59 minutes left"},
+        {1000, 100, 400000, "about 1 hour left"},
+        {10000, 100, 180000, "about 5 hours left"},
+        {1000, 1000, 60000, ""}, // done
+    };
+    for (const Case& c : cases) {
+        RunTally tally;
+        tally.links = c.links;
+        tally.checked = c.checked;
+        tally.elapsedMs = c.elapsedMs;
+        SCOPED_TRACE(testing::Message() << c.checked << " of " << c.links << " in " << c.elapsedMs);
+        EXPECT_EQ(TimeLeftText(tally), c.left);
+    }
+
+    // Beside the count, then the wait for a host; the second pass has no estimate.
+    RunTally tally;
+    tally.links = 1000;
+    tally.checked = 100;
+    tally.unsure = 3;
+    tally.elapsedMs = 15000;
+    EXPECT_EQ(RunProgressText(tally),
+              "Checked 100 of 1000: 0 dead, 3 not sure; about 2 minutes left");
+    tally.waitingFor = "example.org:80";
+    tally.waitLeftMs = 39001;
+    EXPECT_EQ(RunProgressText(tally),
+              "Checked 100 of 1000: 0 dead, 3 not sure; about 2 minutes "
+              "left. Waiting 40 s for example.org, which asked to slow down");
+    tally.secondPass = true;
+    tally.again = 3;
+    tally.waitingFor = "127.0.0.1:8080";
+    tally.waitLeftMs = 2000;
+    EXPECT_EQ(RunProgressText(tally),
+              "Checking again: 0 of 3. Waiting 2 s for 127.0.0.1:8080, which asked to slow down");
+    tally.waitLeftMs = 0;
+    EXPECT_EQ(RunProgressText(tally), "Checking again: 0 of 3");
+}

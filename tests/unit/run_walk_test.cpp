@@ -51,3 +51,50 @@ TEST(RunWalk, VisitsOnlyTheChosenSubtreesAndStepsOverWhatIsDeleted)
         EXPECT_EQ(linksDeleted, c.linksDeleted);
     }
 }
+
+// Links put first come before all others, once, and the rest keep their order.
+TEST(RunWalk, LinksPutFirstGoAheadOfTheRestInTheWalksReach)
+{
+    const struct
+    {
+        QStringList tops;
+        QStringList first;
+        QString deletedAfterOne;
+        QStringList visited;
+    } cases[] = {
+        {{}, {"s1", "b1"}, "", {"s1", "b1", "R", "A", "S", "a1", "B", "l1"}},
+        {{"A"}, {"s1", "b1"}, "", {"s1", "A", "S", "a1"}},
+        {{}, {"s1", "b1", "l1"}, "B", {"s1", "l1", "R", "A", "S", "a1"}},
+        {{"a1", "l1"}, {"l1"}, "", {"l1", "a1"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first.join(QLatin1Char(',')).toStdString());
+        BookmarkModel tree;
+        std::map<QString, BookmarkNode*> nodes{{"", nullptr}};
+        std::vector<BookmarkNode*> tops;
+        std::vector<BookmarkNode*> first;
+        for (const QString step : {"/R", "R/A", "A/S", "S/s1", "A/a1", "R/B", "B/b1", "R/l1"}) {
+            const QString name = step.section('/', 1);
+            nodes[name] = tree.addChild(nodes[step.section('/', 0, 0)]);
+            nodes[name]->entry.IsFolder = name[0].isUpper();
+            nodes[name]->entry.Title = name;
+            if (c.tops.contains(name))
+                tops.push_back(nodes[name]);
+        }
+        for (const QString& name : c.first)
+            first.push_back(nodes[name]);
+        RunWalk walk = c.tops.isEmpty() ? RunWalk(tree) : RunWalk(tree, tops);
+        QObject::connect(&tree, &BookmarkModel::nodeAboutToBeRemoved,
+                         [&](BookmarkNode* node) { walk.nodeAboutToBeRemoved(node); });
+        walk.putFirst(first);
+        walk.begin();
+        QStringList visited;
+        while (BookmarkNode* node = walk.next()) {
+            visited << node->entry.Title;
+            if (visited.size() == 1 && !c.deletedAfterOne.isEmpty())
+                tree.deleteNode(nodes[c.deletedAfterOne]);
+        }
+        EXPECT_EQ(visited, c.visited);
+        EXPECT_TRUE(walk.atEnd());
+    }
+}

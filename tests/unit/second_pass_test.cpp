@@ -62,3 +62,25 @@ TEST(SecondPassTest, WaitsForTheDelayOrRetryAfterAsksTheLongestWaitsLastAndForge
     EXPECT_EQ(left.front().node, outside);
     EXPECT_TRUE(pass.empty());
 }
+
+TEST(SecondPassTest, ARetryAfterWaitsNoLongerThanAHostMayBeWaitedForAndAHostsLinksComeOutTogether)
+{
+    SecondPass pass(1000);
+    pass.setLongestWait(2000);
+    const qint64 before = SteadyClockMs();
+    pass.wait(nullptr, "http://a/1", "a:80", AnswerWithRetryAfter(60), 1);
+    pass.wait(nullptr, "http://b/", "b:80", AnswerWithRetryAfter(-1), 1);
+    pass.wait(nullptr, "http://a/2", "a:80", AnswerWithRetryAfter(1), 1);
+    const qint64 after = SteadyClockMs();
+
+    const std::deque<SecondPass::Waiting> a = pass.takeHost("a:80");
+    ASSERT_EQ(a.size(), 2u);
+    EXPECT_EQ(a[0].link, "http://a/1");
+    EXPECT_GE(a[0].due, before + 2000);
+    EXPECT_LE(a[0].due, after + 2000);
+    EXPECT_EQ(a[1].link, "http://a/2");
+    EXPECT_LE(a[1].due, after + 1000);
+    ASSERT_FALSE(pass.empty());
+    EXPECT_EQ(pass.takeNext().link, "http://b/");
+    EXPECT_TRUE(pass.empty());
+}

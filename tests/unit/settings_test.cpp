@@ -149,6 +149,26 @@ TEST_F(SettingsTest, LinksAtOnceIsClampedAndAnUnreadableValueGivesTheDefault)
     }
 }
 
+TEST_F(SettingsTest, MaxHostWaitIsReadByHandAndNeverWrittenOver)
+{
+    const std::pair<const char*, int> cases[] = {
+        {"60", 60}, {"2", 2}, {"0", 0}, {"-1", 0}, {"", 60}, {"soon", 60}, {"90000", 86400}};
+    for (const auto& [value, expected] : cases) {
+        SCOPED_TRACE(value);
+        writeConfig(std::string("[Options]\nMaxHostWait=") + value + "\n");
+        Settings settings = changed();
+        settings.loadOptions(config());
+        EXPECT_EQ(settings.maxHostWait, expected);
+    }
+    // The dialog's save keeps the hand-set value as it stands.
+    writeConfig("[Options]\nMaxHostWait=5\n");
+    Settings settings;
+    settings.load(config());
+    settings.maxHostWait = 30;
+    ASSERT_TRUE(settings.saveOptions(config()).saved);
+    EXPECT_TRUE(configBytes().starts_with("[Options]\nMaxHostWait=5\n"));
+}
+
 } // namespace
 
 TEST_F(SettingsTest, WindowStateIsWrittenInItsOwnSectionAndReadBackPartByPart)

@@ -48,7 +48,7 @@ std::optional<Verdict> verdictNamed(const QString& word)
 
 QJsonObject resultObject(const QByteArray& key, const KeptResult& result)
 {
-    return {
+    QJsonObject object{
         {QStringLiteral("path"), QString::fromLatin1(key.toPercentEncoding())},
         {QStringLiteral("link"), result.link},
         {QStringLiteral("verdict"), VerdictWord(result.verdict)},
@@ -59,6 +59,10 @@ QJsonObject resultObject(const QByteArray& key, const KeptResult& result)
         {QStringLiteral("deadRuns"), result.deadRuns},
         {QStringLiteral("firstDead"), TimeJson(result.firstDead)},
     };
+    // Written only when set, so that files of links never held back stay as they were.
+    if (result.askFirst)
+        object.insert(QStringLiteral("askFirst"), true);
+    return object;
 }
 
 // One link of the file; nothing when any field is missing or out of shape.
@@ -71,15 +75,16 @@ std::optional<std::pair<QByteArray, KeptResult>> resultOf(const QJsonValue& valu
     const auto lastAlive = timeOf(text("lastAlive"));
     const auto firstDead = timeOf(text("firstDead"));
     const int deadRuns = text("deadRuns").toInt(-1);
+    const QJsonValue askFirst = text("askFirst");
     const bool strings = text("path").isString() && text("link").isString() &&
                          text("text").isString() && text("reason").isString();
     if (!strings || !verdict || !checked || !checked->isValid() || !lastAlive || !firstDead ||
-        deadRuns < 0 || deadRuns > MaxDeadRuns)
+        deadRuns < 0 || deadRuns > MaxDeadRuns || !(askFirst.isUndefined() || askFirst.isBool()))
         return std::nullopt;
     const QByteArray key = QByteArray::fromPercentEncoding(text("path").toString().toLatin1());
     return std::pair{key, KeptResult{text("link").toString(), *verdict, text("text").toString(),
                                      text("reason").toString(), *checked, *lastAlive, deadRuns,
-                                     *firstDead}};
+                                     *firstDead, askFirst.toBool()}};
 }
 
 // A text as the store keeps it: the password of any address in it masked.
@@ -143,6 +148,7 @@ KeptResult NextResult(const KeptResult* previous, const QString& link, const Jud
     next.text = judgement.text;
     next.reason = judgement.reason;
     next.checked = now;
+    next.askFirst = judgement.askFirst;
     if (judgement.verdict == Verdict::Alive) {
         next.lastAlive = now;
         next.deadRuns = 0;

@@ -25,9 +25,10 @@ struct KeptResult
     QString text;   // the verdict with its reason, as the window shows it
     QString reason; // the reason alone, as the command line prints it
     QDateTime checked;
-    QDateTime lastAlive; // invalid when never seen alive
-    int deadRuns = 0;    // runs in a row that judged it dead
-    QDateTime firstDead; // the first dead run of that streak
+    QDateTime lastAlive;   // invalid when never seen alive
+    int deadRuns = 0;      // runs in a row that judged it dead
+    QDateTime firstDead;   // the first dead run of that streak
+    bool askFirst = false; // its host limited the run before it was asked
 };
 
 // The result once another run has judged the link. A dead run adds one to

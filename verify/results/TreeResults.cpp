@@ -39,6 +39,20 @@ KeptCounts ShowKeptVerdicts(BookmarkModel& tree, const ResultsStore& store, cons
     return counts;
 }
 
+std::vector<BookmarkNode*> LinksToAskFirst(const BookmarkModel& tree, const ResultsStore& store)
+{
+    std::vector<BookmarkNode*> links;
+    if (store.size() == 0)
+        return links;
+    forEachLink(tree, store,
+                [&](BookmarkNode* node, const BookmarkEntry& entry, const QByteArray& key) {
+                    const KeptResult* kept = store.find(key, entry.Link);
+                    if (kept && kept->askFirst)
+                        links.push_back(node);
+                });
+    return links;
+}
+
 const KeptResult& KeepVerdict(ResultsStore& store, const BookmarkEntry& entry,
                               const Judgement& judgement, const QDateTime& now)
 {

@@ -6,6 +6,7 @@
 #include <vector>
 
 class BookmarkModel;
+class BookmarkNode;
 struct BookmarkEntry;
 
 // How many links of a tree show a verdict kept from an earlier run.
@@ -19,6 +20,10 @@ struct KeptCounts
 // Lights each link's lamp with the verdict kept for its path and link text,
 // the tooltip saying when it was made; links without one stay as they are.
 KeptCounts ShowKeptVerdicts(BookmarkModel& tree, const ResultsStore& store, const QDateTime& now);
+
+// The links of tree, in tree order, that an earlier run left unasked
+// because their host limited it: the next run asks them first.
+std::vector<BookmarkNode*> LinksToAskFirst(const BookmarkModel& tree, const ResultsStore& store);
 
 // Adds a run's verdict on the link of entry.
 const KeptResult& KeepVerdict(ResultsStore& store, const BookmarkEntry& entry,

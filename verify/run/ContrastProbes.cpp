@@ -30,6 +30,11 @@ std::vector<ContrastProbes::Waiting> ContrastProbes::answered(quint64 ticket,
     return waiting_.take(pattern);
 }
 
+std::vector<ContrastProbes::Waiting> ContrastProbes::dropped(quint64 ticket)
+{
+    return waiting_.take(asking_.take(ticket));
+}
+
 std::vector<ContrastProbes::Waiting> ContrastProbes::takeAllWaiting()
 {
     std::vector<Waiting> all;

@@ -28,6 +28,8 @@ public:
 
     // The made-up address's answer for pattern, once it has come.
     std::optional<ProbeResult> answerFor(const QString& pattern) const;
+    // Whether links wait for pattern's answer, its made-up address asked.
+    bool isAwaited(const QString& pattern) const { return waiting_.contains(pattern); }
     // Lets link wait for pattern's answer; true when it is the first, and
     // the made-up address is to be asked for.
     bool wait(const QString& pattern, Waiting link);
@@ -37,6 +39,9 @@ public:
     // Keeps the answer to the made-up address of ticket; the links that
     // waited for it.
     std::vector<Waiting> answered(quint64 ticket, const ProbeResult& answer);
+    // The made-up address of ticket is not to be asked after all; the links
+    // that waited for it, with no answer kept.
+    std::vector<Waiting> dropped(quint64 ticket);
     // The links still waiting, for a run that stops.
     std::vector<Waiting> takeAllWaiting();
     // Forgets the waiting links in the subtree of top; how many of them

@@ -43,13 +43,44 @@ void ProbeSchedule::clearWaiting()
     waiting_.clear();
 }
 
-void ProbeSchedule::holdHostOf(quint64 ticket, qint64 until)
+QString ProbeSchedule::holdHostOf(quint64 ticket, qint64 until)
 {
     const auto it = running_.constFind(ticket);
     if (it == running_.constEnd() || it->host.isEmpty())
-        return;
+        return {};
     qint64& held = heldUntil_[it->host];
-    held = std::max(held, until);
+    const qint64 now = clock_();
+    // Answers that come in together ask for the same rest: it is waited once.
+    const qint64 from = std::max(held, now);
+    if (held == NoBudget || until <= from)
+        return {};
+    qint64& spent = heldFor_[it->host];
+    if (spent >= hostWaitBudget_) {
+        // An answer during the pause was asked for before it began; only
+        // one asked for after it says the host still wants rest.
+        if (held > now)
+            return {};
+        held = NoBudget;
+        return it->host;
+    }
+    const qint64 wait = std::min(until - from, hostWaitBudget_ - spent);
+    held = from + wait;
+    spent += wait;
+    return {};
+}
+
+std::optional<ProbeSchedule::HostHold> ProbeSchedule::longestHold() const
+{
+    if (heldUntil_.isEmpty())
+        return std::nullopt;
+    const qint64 now = clock_();
+    std::optional<HostHold> longest;
+    for (const Link& link : waiting_) {
+        const qint64 until = heldUntil_.value(link.host);
+        if (until > now && until != NoBudget && (!longest || until - now > longest->leftMs))
+            longest = HostHold{link.host, until - now};
+    }
+    return longest;
 }
 
 std::optional<qint64> ProbeSchedule::nextDue() const
@@ -60,8 +91,9 @@ std::optional<qint64> ProbeSchedule::nextDue() const
     const qint64 now = clock_();
     std::optional<qint64> earliest;
     for (const Link& link : waiting_) {
+        // A link of a host given up waits to be taken back, not for a time.
         const qint64 due = dueAt(link);
-        if (due > now && (!earliest || due < *earliest))
+        if (due > now && due != NoBudget && (!earliest || due < *earliest))
             earliest = due;
     }
     return earliest;

@@ -4,6 +4,7 @@
 #include <QString>
 #include <deque>
 #include <functional>
+#include <limits>
 #include <optional>
 
 // Milliseconds on a clock that only goes forward; the schedule's times are on it.
@@ -16,11 +17,21 @@ qint64 SteadyClockMs();
 // waits while later links of other hosts go ahead. A link without a host
 // (one that is no URL) is bound by the total only. A link may be due only
 // from a given time on, and a host that asked for a pause is held until it
-// is over; links waiting for their time take no slot meanwhile.
+// is over; links waiting for their time take no slot meanwhile. The pauses
+// of one host add up to a budget at most: a host that asks for more once it
+// is spent is given up, and its waiting links never start.
 class ProbeSchedule final
 {
 public:
     static constexpr int DefaultPerHost = 6;
+    static constexpr qint64 NoBudget = std::numeric_limits<qint64>::max();
+
+    // A host whose links wait for its pause to end.
+    struct HostHold
+    {
+        QString host;
+        qint64 leftMs = 0;
+    };
 
     struct Link
     {
@@ -33,9 +44,17 @@ public:
     explicit ProbeSchedule(int total, int perHost = DefaultPerHost,
                            ProbeClock clock = SteadyClockMs);
 
+    // The time a host may be held in all, over every pause it asks for.
+    void setHostWaitBudget(qint64 ms) { hostWaitBudget_ = std::max<qint64>(ms, 0); }
+
     void add(Link link);
-    // No link of the host of a running one starts before until.
-    void holdHostOf(quint64 ticket, qint64 until);
+    // No link of the host of a running one starts before until, as far as
+    // the budget reaches; time already held is not counted twice. The host
+    // when its budget was spent before and it is not being held: this gives
+    // it up. Else empty.
+    QString holdHostOf(quint64 ticket, qint64 until);
+    // The held host with waiting links whose pause ends last, if any.
+    std::optional<HostHold> longestHold() const;
     // The earliest time a waiting link that is kept back by the clock alone
     // becomes free to start; none when no link waits for a time.
     std::optional<qint64> nextDue() const;
@@ -72,7 +91,9 @@ private:
     std::deque<Link> waiting_;
     QHash<quint64, Link> running_;
     QHash<QString, int> runningPerHost_;
-    QHash<QString, qint64> heldUntil_;
+    QHash<QString, qint64> heldUntil_; // NoBudget for a host given up
+    QHash<QString, qint64> heldFor_;   // the time each host was held in all
+    qint64 hostWaitBudget_ = NoBudget;
     bool timesGiven_ = false; // some link came with a time of its own
 };
 

@@ -27,6 +27,9 @@ struct RunTally
     int again = 0;
     int checkedAgain = 0;
     qint64 elapsedMs = 0;
+    // A host that asked to slow down, while links wait for it ("host:port").
+    QString waitingFor;
+    qint64 waitLeftMs = 0;
 
     // Counts a link once, under its verdict of the moment: from is the
     // verdict it was counted under before, if any (a second answer moves a
@@ -36,7 +39,14 @@ struct RunTally
 
 // "4.2 s" under a minute, else "2 min 5 s".
 QString RunDurationText(qint64 elapsedMs);
-// "Checked 5 of 12: 1 dead, 2 not sure", then "Checking again: 1 of 3".
+// "about 2 minutes left" at the rate so far, coarse enough not to flicker;
+// empty before 50 links are judged and in the second pass.
+QString TimeLeftText(const RunTally& tally);
+// "Waiting 40 s for example.org, which asked to slow down"; empty when no
+// link waits for a host.
+QString HostWaitText(const RunTally& tally);
+// "Checked 5 of 12: 1 dead, 2 not sure", then "Checking again: 1 of 3";
+// with the time left and the wait for a host after it, where there is one.
 QString RunProgressText(const RunTally& tally);
 // "12 checked: 1 dead, 2 not sure, 3 moved, in 4.2 s" (moved only when
 // some did), with ", stopped" for a run

@@ -9,25 +9,53 @@ RunWalk::RunWalk(BookmarkModel& tree, std::vector<BookmarkNode*> tops)
 {
 }
 
+void RunWalk::putFirst(const std::vector<BookmarkNode*>& nodes)
+{
+    for (BookmarkNode* node : nodes) {
+        const bool inside =
+            !limited_ || std::any_of(tops_.begin(), tops_.end(), [node](const BookmarkNode* top) {
+                return BookmarkModel::isInSubtree(node, top);
+            });
+        if (inside && putFirst_.insert(node).second)
+            firsts_.push_back(node);
+    }
+}
+
 void RunWalk::begin()
 {
+    nextFirst_ = 0;
     if (!limited_) {
         cursor_ = tree_->firstNode();
-        return;
+    } else {
+        nextTop_ = 0;
+        enterNextTop();
     }
-    nextTop_ = 0;
-    enterNextTop();
+    skipFirsts();
 }
 
 BookmarkNode* RunWalk::next()
 {
+    if (nextFirst_ < firsts_.size())
+        return firsts_[nextFirst_++];
     BookmarkNode* node = cursor_;
     if (!node)
         return nullptr;
-    cursor_ = tree_->nextNode(node);
+    advance();
+    skipFirsts();
+    return node;
+}
+
+void RunWalk::advance()
+{
+    cursor_ = tree_->nextNode(cursor_);
     if (outsideCurrentTop(cursor_))
         enterNextTop();
-    return node;
+}
+
+void RunWalk::skipFirsts()
+{
+    while (cursor_ && putFirst_.count(cursor_))
+        advance();
 }
 
 void RunWalk::stop()
@@ -35,6 +63,7 @@ void RunWalk::stop()
     nextTop_ = tops_.size();
     currentTop_ = nullptr;
     cursor_ = nullptr;
+    nextFirst_ = firsts_.size();
 }
 
 void RunWalk::nodeAboutToBeRemoved(BookmarkNode* node)
@@ -47,6 +76,15 @@ void RunWalk::nodeAboutToBeRemoved(BookmarkNode* node)
         nextTop_ -= size_t(std::count_if(tops_.begin(), reached, goes));
         std::erase_if(tops_, goes);
     }
+    if (!putFirst_.empty()) {
+        const auto goes = [node](const BookmarkNode* first) {
+            return BookmarkModel::isInSubtree(first, node);
+        };
+        const auto reached = firsts_.begin() + std::ptrdiff_t(nextFirst_);
+        nextFirst_ -= size_t(std::count_if(firsts_.begin(), reached, goes));
+        std::erase_if(putFirst_, goes);
+        std::erase_if(firsts_, goes);
+    }
     // A limited walk stands inside its current top, so when that goes, the
     // walk goes on with the next one.
     if (!cursor_ || !BookmarkModel::isInSubtree(cursor_, node))
@@ -54,6 +92,7 @@ void RunWalk::nodeAboutToBeRemoved(BookmarkNode* node)
     cursor_ = tree_->nextNodeAfterSubtree(node);
     if (outsideCurrentTop(cursor_))
         enterNextTop();
+    skipFirsts();
 }
 
 int RunWalk::count(BookmarkNode* within,

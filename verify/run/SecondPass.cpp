@@ -4,12 +4,14 @@
 #include "ProbeSchedule.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 void SecondPass::wait(BookmarkNode* node, const QString& link, const QString& host,
                       const ProbeResult& firstAnswer, int attempts)
 {
-    const qint64 wait = std::max<qint64>(delayMs_, qint64(firstAnswer.retryAfterSeconds) * 1000);
+    const qint64 asked = std::min(qint64(firstAnswer.retryAfterSeconds) * 1000, longestWaitMs_);
+    const qint64 wait = std::max<qint64>(delayMs_, asked);
     waiting_.push_back({node, link, host, firstAnswer, attempts, SteadyClockMs() + wait});
 }
 
@@ -40,4 +42,14 @@ int SecondPass::forgetWithin(const BookmarkNode* top)
                                   }),
                    waiting_.end());
     return int(before - waiting_.size());
+}
+
+std::deque<SecondPass::Waiting> SecondPass::takeHost(const QString& host)
+{
+    std::deque<Waiting> taken;
+    const auto kept = std::stable_partition(waiting_.begin(), waiting_.end(),
+                                            [&host](const Waiting& w) { return w.host != host; });
+    std::move(kept, waiting_.end(), std::back_inserter(taken));
+    waiting_.erase(kept, waiting_.end());
+    return taken;
 }

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QtGlobal>
 #include <deque>
+#include <limits>
 
 class BookmarkNode;
 
@@ -29,6 +30,8 @@ public:
 
     // The least wait before a link is asked again.
     void setDelay(int ms) { delayMs_ = ms; }
+    // The most a Retry-After may add to it: what its host may be waited for.
+    void setLongestWait(qint64 ms) { longestWaitMs_ = ms; }
 
     void wait(BookmarkNode* node, const QString& link, const QString& host,
               const ProbeResult& firstAnswer, int attempts);
@@ -41,8 +44,11 @@ public:
     void clear() { waiting_.clear(); }
     // Forgets the links in the subtree of top; how many there were.
     int forgetWithin(const BookmarkNode* top);
+    // Takes out the links of host (as ProbeHost gives it).
+    std::deque<Waiting> takeHost(const QString& host);
 
 private:
     std::deque<Waiting> waiting_;
     int delayMs_;
+    qint64 longestWaitMs_ = std::numeric_limits<qint64>::max();
 };

@@ -119,8 +119,10 @@ void TMyThread::post(std::vector<FinishedProbe> finished)
             if (done.result.outcome == ProbeOutcome::OutOfFiles &&
                 schedule_.retryLater(done.ticket))
                 continue;
-            if (const qint64 pause = hostPause(done.result))
-                schedule_.holdHostOf(done.ticket, now + pause);
+            if (const qint64 pause = hostPause(done.result)) {
+                if (QString host = schedule_.holdHostOf(done.ticket, now + pause); !host.isEmpty())
+                    givenUp_.push_back(std::move(host));
+            }
             schedule_.finished(done.ticket);
             outbox_.push_back(std::move(done));
         }
@@ -145,10 +147,14 @@ void TMyThread::deliverResults()
     deliveryTimer_.stop();
     lastDelivery_.start();
     std::vector<FinishedProbe> delivered;
+    std::vector<QString> givenUp;
     {
         const std::lock_guard lock(mutex_);
         delivered.swap(outbox_);
+        givenUp.swap(givenUp_);
     }
+    for (const QString& host : givenUp)
+        emit hostGivenUp(host);
     for (const FinishedProbe& done : delivered)
         emit probed(done.ticket, done.result);
 }
@@ -189,6 +195,12 @@ qint64 TMyThread::hostPause(const ProbeResult& result) const
     if (result.statusCode == 429)
         return result.retryAfterSeconds >= 0 ? asked : slowDownPauseMs_;
     return result.statusCode == 503 && result.retryAfterSeconds >= 0 ? asked : 0;
+}
+
+std::optional<ProbeSchedule::HostHold> TMyThread::hostHold()
+{
+    const std::lock_guard lock(mutex_);
+    return schedule_.longestHold();
 }
 
 bool TMyThread::isDone()

@@ -21,7 +21,9 @@
 // settings are read as each probe starts. A probe that could get no
 // descriptor is started again later rather than judged. A host that answers
 // 429, or 503 with a Retry-After, gets no further probe until the pause it
-// asked for is over.
+// asked for is over, as long as its pauses stay within the budget of a host;
+// a host that asks for more is given up, and its waiting links wait to be
+// taken back.
 class TMyThread final : public QThread
 {
     Q_OBJECT
@@ -38,6 +40,11 @@ public:
     void setSlowDownPause(int ms) { slowDownPauseMs_ = ms; }
     // Before start(): whether a host that asked for a pause gets it (the default).
     void setHoldsHosts(bool holdsHosts) { holdsHosts_ = holdsHosts; }
+    // Before start(): how long one host's pauses may last in all.
+    void setHostWaitBudget(qint64 ms) { schedule_.setHostWaitBudget(ms); }
+
+    // Main thread: the host whose links wait longest for its pause to end.
+    std::optional<ProbeSchedule::HostHold> hostHold();
 
     // Main thread. Links start in the order submitted, as the limits allow,
     // none before notBefore (see SteadyClockMs). host: ProbeHost(link).
@@ -54,6 +61,9 @@ public:
 
 signals:
     void probed(quint64 ticket, const ProbeResult& result);
+    // The host's pauses have used up their budget: no link of it starts any
+    // more. Sent ahead of the answer that asked for more.
+    void hostGivenUp(const QString& host);
 
 protected:
     void run() override;
@@ -76,6 +86,7 @@ private:
     std::mutex mutex_;
     ProbeSchedule schedule_;
     std::vector<FinishedProbe> outbox_; // answered, not yet delivered
+    std::vector<QString> givenUp_;      // hosts given up, not yet told
     bool finishing_ = false;
     bool readPages_ = false;
     bool holdsHosts_ = true;

@@ -11,6 +11,7 @@
 #include <QRandomGenerator>
 #include <QTimer>
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 namespace {
@@ -43,10 +44,12 @@ VerificationRun::VerificationRun(BookmarkModel& tree,
     // Delivered on this thread; the worker is told to finish only once every
     // verdict has been delivered, so a direct call keeps them ahead of ended().
     connect(worker_.get(), &TMyThread::probed, this, &VerificationRun::onProbed);
+    connect(worker_.get(), &TMyThread::hostGivenUp, this, &VerificationRun::onHostGivenUp);
     connect(worker_.get(), &QThread::finished, this, &VerificationRun::onWorkerFinished,
             Qt::QueuedConnection);
     connect(&tree_, &BookmarkModel::nodeAboutToBeRemoved, this,
             &VerificationRun::onNodeAboutToBeRemoved);
+    setMaxHostWait(Settings::DefaultMaxHostWait);
 }
 
 VerificationRun::~VerificationRun()
@@ -71,6 +74,13 @@ void VerificationRun::setSecondOpinionDelay(int ms)
 {
     again_.setDelay(ms);
     worker_->setSlowDownPause(ms);
+}
+
+void VerificationRun::setMaxHostWait(int seconds)
+{
+    const qint64 ms = qint64(std::max(seconds, 0)) * 1000;
+    worker_->setHostWaitBudget(ms);
+    again_.setLongestWait(ms);
 }
 
 void VerificationRun::limitTo(std::vector<BookmarkNode*> tops)
@@ -120,6 +130,7 @@ void VerificationRun::abort()
     again_.clear();
     contrast_.clear();
     offline_.clear();
+    limited_.clear();
     // A cancelled probe's verdict says nothing about the link; drop it.
     disconnect(worker_.get(), &TMyThread::probed, this, nullptr);
     worker_->abort();
@@ -158,9 +169,13 @@ void VerificationRun::handOutFirstPass()
         if (entry->Link.trimmed().isEmpty()) {
             ++tally_.noLink;
             settle(node, {{}, NoLinkJudgement(), 0}, std::nullopt, false);
-        } else if (const std::optional<QString> link = LinkToProbe(entry->Link, mode_))
-            submit(node, *link, ProbeHost(*link), 1, {}, 0);
-        else
+        } else if (const std::optional<QString> link = LinkToProbe(entry->Link, mode_)) {
+            QString host = ProbeHost(*link);
+            if (givenUp_.contains(host))
+                limited_.push_back({node, std::move(host), {}, 0, std::nullopt});
+            else
+                submit(node, *link, host, 1, {}, 0);
+        } else
             settle(node, {{}, NotWebLinkJudgement(), 0}, std::nullopt, false);
     }
 }
@@ -187,6 +202,7 @@ void VerificationRun::finishWorker()
         return;
     if (!settled_) {
         settled_ = true;
+        settleLimitedLinks();
         settleOfflineLinks();
     }
     worker_->finish();
@@ -195,8 +211,13 @@ void VerificationRun::finishWorker()
 RunTally VerificationRun::tally() const
 {
     RunTally now = tally_;
-    if (!clockStopped_ && clock_.isValid())
+    if (!clockStopped_ && clock_.isValid()) {
         now.elapsedMs = clock_.elapsed();
+        if (const auto hold = worker_->hostHold()) {
+            now.waitingFor = hold->host;
+            now.waitLeftMs = hold->leftMs;
+        }
+    }
     return now;
 }
 
@@ -236,6 +257,56 @@ void VerificationRun::onProbed(quint64 ticket, const ProbeResult& result)
     handOutNext();
 }
 
+void VerificationRun::onHostGivenUp(const QString& host)
+{
+    if (stopRequested_)
+        return;
+    givenUp_.insert(host);
+    // Its links waiting for the worker are taken back; those being asked
+    // are judged on their answer. A made-up address taken back leaves the
+    // links that waited for it to their own answer.
+    std::vector<ContrastProbes::Waiting> unanswered;
+    for (auto it = pending_.begin(); it != pending_.end();) {
+        if (it->host != host || !worker_->revoke(it->ticket)) {
+            ++it;
+            continue;
+        }
+        if (contrast_.isAsking(it->ticket)) {
+            --tally_.madeUp;
+            std::ranges::move(contrast_.dropped(it->ticket), std::back_inserter(unanswered));
+        }
+        if (it->node && it->attempt > 1) {
+            --tally_.again;
+            limited_.push_back({it->node, host, it->firstAnswer, it->attempt - 1, Verdict::Unsure});
+        } else if (it->node) {
+            limited_.push_back({it->node, host, {}, 0, std::nullopt});
+        }
+        it = pending_.erase(it);
+    }
+    for (const SecondPass::Waiting& waiting : again_.takeHost(host)) {
+        --tally_.again;
+        limited_.push_back(
+            {waiting.node, host, waiting.firstAnswer, waiting.attempts, Verdict::Unsure});
+    }
+    judgeWaiting(unanswered, std::nullopt);
+    handOutNext();
+}
+
+void VerificationRun::settleLimitedLinks()
+{
+    QHash<QString, int> limitedOf;
+    for (const Limited& limited : limited_)
+        ++limitedOf[limited.host];
+    for (const Limited& limited : std::exchange(limited_, {})) {
+        if (aborted_)
+            return;
+        const int checked = answeredLinks_.value(limited.host);
+        const Judgement judgement =
+            HostLimitJudgement(checked, checked + limitedOf.value(limited.host));
+        settle(limited.node, {limited.result, judgement, limited.attempts}, limited.counted, false);
+    }
+}
+
 void VerificationRun::noteEvidence(const Pending& probed, const ProbeResult& result)
 {
     // A malformed redirect is an answer all the same: the server is there.
@@ -259,8 +330,11 @@ void VerificationRun::judge(const Pending& probed, const ProbeResult& result)
         const std::optional<Verdict> counted =
             secondOpinion ? std::optional(Verdict::Unsure) : std::nullopt;
         settle(probed.node, {result, judgement, probed.attempt}, counted, false);
+        ++answeredLinks_[probed.host];
     } else if (stopRequested_) {
         settleUnsettled(probed.node, result, probed.attempt, std::nullopt);
+    } else if (givenUp_.contains(probed.host)) {
+        limited_.push_back({probed.node, probed.host, result, probed.attempt, std::nullopt});
     } else {
         askAgainLater(probed, result, judgement);
     }
@@ -279,6 +353,10 @@ bool VerificationRun::judgedWithContrast(const Pending& probed, const ProbeResul
         judge(probed, withContrast(result, *known));
         return true;
     }
+    // A host given up gets no made-up request: the link goes by its own
+    // answer, unless one already asked is on its way.
+    if (givenUp_.contains(probed.host) && !contrast_.isAwaited(address->pattern))
+        return false;
     const bool first =
         contrast_.wait(address->pattern, {probed.node, probed.link, probed.host, probed.attempt,
                                           result, probed.firstAnswer});
@@ -384,6 +462,9 @@ void VerificationRun::onNodeAboutToBeRemoved(BookmarkNode* node)
     });
     tally_.noNetwork -= int(offline_.end() - offline);
     offline_.erase(offline, offline_.end());
+    std::erase_if(limited_, [node](const Limited& limited) {
+        return BookmarkModel::isInSubtree(limited.node, node);
+    });
     bool tookBack = forgotten > 0;
     for (auto it = pending_.begin(); it != pending_.end();) {
         if (it->node && BookmarkModel::isInSubtree(it->node, node)) {

@@ -10,7 +10,9 @@
 #include "Verdict.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QObject>
+#include <QSet>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -31,9 +33,12 @@ class BookmarkNode;
 // end, so a server that answered late still counts. A page that looks gone
 // without saying so with its status waits for its site's answer to an
 // address that cannot exist, asked once per site and pattern (a person's
-// way only). Deleting nodes while the run walks them is safe: the cursor
-// steps over a removed subtree, a waiting link of a removed node is taken
-// back, and the result of a removed node's probe is dropped, in either pass.
+// way only). A host that asks to slow down is waited for up to a budget in
+// all; after that its links, made-up addresses included, get no request
+// and are judged as the run ends, and the next run is to ask them first.
+// Deleting nodes while the run walks them is safe: the cursor steps over a
+// removed subtree, a waiting link of a removed node is taken back, and the
+// result of a removed node's probe is dropped, in either pass.
 class VerificationRun final : public QObject
 {
     Q_OBJECT
@@ -52,9 +57,16 @@ public:
     // pause of a host that asked to slow down without saying for how long.
     void setSecondOpinionDelay(int ms);
 
+    // Before start(): how long the run waits for one host that asks it to
+    // slow down, in all; once that is spent, the host gets no more requests.
+    void setMaxHostWait(int seconds);
+
     // Before start(): only the links in the subtrees of tops (in tree order,
     // none below another) are checked, not the whole tree.
     void limitTo(std::vector<BookmarkNode*> tops);
+    // Before start() and after limitTo(): these links, in tree order, are
+    // asked before all others.
+    void askFirst(const std::vector<BookmarkNode*>& links) { walk_.putFirst(links); }
 
     // Starts the worker and the walk from the first node. False when the
     // worker thread could not be started; the run is then over.
@@ -103,6 +115,17 @@ private:
         ProbeResult firstAnswer; // of a link asked again
     };
 
+    // A link of a host given up, judged as the run ends, when all of the
+    // host's links are known.
+    struct Limited
+    {
+        BookmarkNode* node;
+        QString host;
+        ProbeResult result; // empty when not asked
+        int attempts;
+        std::optional<Verdict> counted; // the provisional verdict it was counted under
+    };
+
     // A link judged "no network?", which the end of the run judges again.
     struct Offline
     {
@@ -118,6 +141,8 @@ private:
     void submit(BookmarkNode* node, const QString& link, const QString& host, int attempt,
                 const ProbeResult& firstAnswer, qint64 notBefore);
     void onProbed(quint64 ticket, const ProbeResult& result);
+    void onHostGivenUp(const QString& host);
+    void settleLimitedLinks();
     void noteEvidence(const Pending& probed, const ProbeResult& result);
     void judge(const Pending& probed, const ProbeResult& result);
     // Whether the link's answer waits for, or was judged with, the answer
@@ -158,6 +183,9 @@ private:
     SecondPass again_{SecondOpinionDelayMs};
     ContrastProbes contrast_;
     std::vector<Offline> offline_; // judged "no network?" so far
+    QSet<QString> givenUp_;        // hosts whose waits are used up
+    std::vector<Limited> limited_;
+    QHash<QString, int> answeredLinks_; // per host: links judged on an answer of their own
     int linksAtOnce_;
     size_t linksAhead_;
     quint64 nextTicket_ = 1;

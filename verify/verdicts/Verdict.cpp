@@ -228,6 +228,18 @@ Judgement NoLinkJudgement()
     return judged(V::Dead, QStringLiteral("the shortcut holds no link"), "", "");
 }
 
+Judgement HostLimitJudgement(int checked, int links)
+{
+    Judgement judgement =
+        judged(V::Unsure,
+               QStringLiteral("the site limits robots; checked %1 of its %2 links")
+                   .arg(checked)
+                   .arg(links),
+               "", "");
+    judgement.askFirst = true;
+    return judgement;
+}
+
 Judgement UnsettledJudgement(const ProbeResult& result, const NetworkEvidence& evidence)
 {
     Judgement judgement = JudgeProbe(result, JudgeMode::Person, evidence, true);

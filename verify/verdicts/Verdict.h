@@ -41,6 +41,9 @@ struct Judgement
     bool askAgain = false;
     // Not sure only because the run saw no sign of a working network.
     bool noNetwork = false;
+    // Not asked, or asked and told to slow down, once its host's waits were
+    // used up: the next run asks it first.
+    bool askFirst = false;
 };
 
 // Judges a finished probe. finalAttempt: no second opinion will follow, so
@@ -53,6 +56,11 @@ Judgement NotWebLinkJudgement();
 // A shortcut with no link in it (an empty file, or no URL= line): dead in
 // either mode, since nothing could ever open it; no request is made.
 Judgement NoLinkJudgement();
+
+// A link of a host that asked the run to slow down for longer than it
+// waits: judged without a request (or on an answer that said to slow down),
+// checked links of the host's links having had an answer of their own.
+Judgement HostLimitJudgement(int checked, int links);
 
 // A first answer that was to get a second opinion, once the run was stopped
 // before it came: never dead, since nothing settled it.
