@@ -96,6 +96,8 @@ int main(int argc, char** argv)
         return printVersion(argc, argv);
     case CommandLine::Action::UsageError:
         return printError(QStringLiteral("orvanta: ") + line.error + u'\n');
+    case CommandLine::Action::Export:
+        return RunExport(line, argc, argv);
     case CommandLine::Action::Check:
     case CommandLine::Action::Window:
         break;

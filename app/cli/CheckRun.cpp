@@ -1,6 +1,7 @@
 #include "CheckRun.h"
 
 #include "BookmarkModel.h"
+#include "BrowserBookmarks.h"
 #include "CommandLine.h"
 #include "CurlProbeEngine.h"
 #include "EscapedText.h"
@@ -91,6 +92,26 @@ void closeStory(const RunTally& tally, bool stopped, ReportFormat format)
         writeError(RunSummaryText(tally, stopped) + u'\n');
 }
 
+// The tree of the folder, each folder that could not be read named.
+std::vector<UnreadableFolder> loadTree(BookmarkModel& tree, const std::filesystem::path& folder)
+{
+    std::vector<UnreadableFolder> unreadable = LoadFavorites(tree, folder);
+    for (const UnreadableFolder& each : unreadable)
+        writeError(QStringLiteral("orvanta: ") + TerminalText(UnreadableFolderLine(each)) + u'\n');
+    return unreadable;
+}
+
+// Writes the tree for a browser where the command line asks; the exit status.
+int exportTree(const BookmarkModel& tree, const CommandLine& line)
+{
+    QString error;
+    if (SaveBrowserBookmarks(tree, line.leaveOutDead, line.exportFile, &error))
+        return 0;
+    writeError(QStringLiteral("orvanta: the bookmarks could not be saved: ") + TerminalText(error) +
+               u'\n');
+    return 4;
+}
+
 } // namespace
 
 int RunCheck(const CommandLine& line, int& argc, char** argv)
@@ -112,9 +133,7 @@ int RunCheck(const CommandLine& line, int& argc, char** argv)
         settings.linksAtOnce = *line.jobs;
 
     BookmarkModel tree;
-    const std::vector<UnreadableFolder> unreadable = LoadFavorites(tree, folder);
-    for (const UnreadableFolder& each : unreadable)
-        writeError(QStringLiteral("orvanta: ") + TerminalText(UnreadableFolderLine(each)) + u'\n');
+    const std::vector<UnreadableFolder> unreadable = loadTree(tree, folder);
     // The window's store of earlier results: the check adds its run to it.
     const QDateTime now = SystemClock()();
     std::optional<ResultsStore> store;
@@ -169,5 +188,22 @@ int RunCheck(const CommandLine& line, int& argc, char** argv)
         return StopSignals::exitStatusOf(signalNumber);
     if (writeFailure != 0)
         return ReportWriteFailure(writeFailure);
+    if (!line.exportFile.empty()) {
+        if (const int status = exportTree(tree, line))
+            return status;
+    }
     return tally.dead > 0 ? 1 : 0;
+}
+
+int RunExport(const CommandLine& line, int& argc, char** argv)
+{
+    const QCoreApplication app(argc, argv);
+    const std::filesystem::path folder = FindFavoritesFolder(line.folder);
+    if (const QString problem = folderProblem(folder); !problem.isEmpty()) {
+        writeError(QStringLiteral("orvanta: ") + problem + u'\n');
+        return 2;
+    }
+    BookmarkModel tree;
+    loadTree(tree, folder);
+    return exportTree(tree, line);
 }

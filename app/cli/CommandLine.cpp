@@ -125,6 +125,21 @@ QString readCheckOptions(const QCommandLineParser& parser, CommandLine& line)
     return {};
 }
 
+// Only a check knows which links are dead, so only with it can they be left out.
+QString readExportOptions(const QCommandLineParser& parser, CommandLine& line)
+{
+    if (parser.isSet(QStringLiteral("export-html"))) {
+        const QString file = parser.value(QStringLiteral("export-html"));
+        if (file.isEmpty())
+            return QStringLiteral("--export-html needs a FILE name");
+        line.exportFile = argumentBytes(file);
+    }
+    line.leaveOutDead = parser.isSet(QStringLiteral("leave-out-dead"));
+    if (line.leaveOutDead && (line.exportFile.empty() || !parser.isSet(QStringLiteral("check"))))
+        return QStringLiteral("--leave-out-dead is for --check with --export-html");
+    return {};
+}
+
 } // namespace
 
 CommandLine ParseCommandLine(int argc, const char* const* argv)
@@ -142,6 +157,8 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
         {QStringLiteral("proxy"), {}, QStringLiteral("ADDRESS:PORT")},
         {QStringLiteral("jobs"), {}, QStringLiteral("N")},
         {QStringLiteral("strict"), {}},
+        {QStringLiteral("export-html"), {}, QStringLiteral("FILE")},
+        {QStringLiteral("leave-out-dead"), {}},
     });
     if (!parser.parse(arguments))
         return usageError(parseError(parser, arguments));
@@ -166,6 +183,8 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
         return usageError(QStringLiteral("FOLDER must not be empty"));
     if (!folders.isEmpty())
         line.folder = argumentBytes(folders.first());
+    if (const QString error = readExportOptions(parser, line); !error.isEmpty())
+        return usageError(error);
     if (parser.isSet(QStringLiteral("check"))) {
         line.action = CommandLine::Action::Check;
         line.strict = parser.isSet(QStringLiteral("strict"));
@@ -177,6 +196,8 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
             return usageError(
                 QStringLiteral("--%1 is for --check only").arg(QLatin1String(option)));
     }
+    if (!line.exportFile.empty())
+        line.action = CommandLine::Action::Export;
     return line;
 }
 
@@ -186,6 +207,8 @@ QString UsageText()
                "Usage: orvanta [FOLDER]\n"
                "       orvanta --check [FOLDER] [--format text|csv|json] [--proxy ADDRESS:PORT]\n"
                "                       [--jobs N] [--strict]\n"
+               "                       [--export-html FILE [--leave-out-dead]]\n"
+               "       orvanta --export-html FILE [FOLDER]\n"
                "       orvanta --help | --version\n"
                "\n"
                "Without --check, opens the window on FOLDER (else ~/Favorites, else the\n"
@@ -201,6 +224,11 @@ QString UsageText()
                "  --jobs N               check up to N links at once (%1 to %2)\n"
                "  --strict               judge by the old rule: alive only on a final 200\n"
                "                         or 302, dead otherwise, every link asked for once\n"
+               "  --export-html FILE     write the folder's bookmarks to FILE as the HTML\n"
+               "                         file every browser imports; with --check, once\n"
+               "                         the check is done (not after a signal)\n"
+               "  --leave-out-dead       with --check and --export-html: leave the links\n"
+               "                         found dead out of FILE\n"
                "  -h, --help             print this text and exit\n"
                "  --version              print the version and exit\n"
                "\n"
@@ -223,7 +251,9 @@ QString UsageText()
                "Exit status of --check: 0 no link is dead (unsure and unchecked ones\n"
                "included), 1 some are, 2 wrong command line or unreadable folder, 3\n"
                "standard output could not be written (the check stops there), 130, 143\n"
-               "or 129 after SIGINT, SIGTERM or SIGHUP (the verdicts so far are kept).\n")
+               "or 129 after SIGINT, SIGTERM or SIGHUP (the verdicts so far are kept), 4\n"
+               "the file of --export-html could not be written. --export-html alone exits\n"
+               "with 0, 2 or 4.\n")
         .arg(Settings::MinLinksAtOnce)
         .arg(Settings::MaxLinksAtOnce);
 }

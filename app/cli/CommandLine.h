@@ -15,6 +15,7 @@ struct CommandLine
     {
         Window,
         Check,
+        Export,
         Help,
         Version,
         UsageError,
@@ -28,6 +29,11 @@ struct CommandLine
     std::optional<int> jobs;
     // Judge by the old rule of two verdicts, whatever Config.ini says.
     bool strict = false;
+    // Where --export-html writes the tree for a browser, as its bytes; empty
+    // when it is not asked for. With --check the file is written after the
+    // run, without the links found dead when leaveOutDead is set.
+    std::string exportFile;
+    bool leaveOutDead = false;
     // Why the command line is wrong, in one line.
     QString error;
 };

@@ -341,6 +341,12 @@ TEST_F(CheckCommandTest, WrongCommandLinesGiveOneErrorLineAndStatusTwo)
         {QStringLiteral("--strict")},
         // An unset variable, not a wish for ~/Favorites (which is there).
         {QStringLiteral("--check"), QString()},
+        {u"--export-html"_s, QString()},
+        {u"--export-html"_s, text(home / "b.html"), text(home / "missing")},
+        {u"--export-html"_s, text(home / "b.html"), u"--jobs"_s, u"4"_s},
+        // Which links are dead only a check can tell.
+        {u"--export-html"_s, text(home / "b.html"), u"--leave-out-dead"_s},
+        {u"--check"_s, u"--leave-out-dead"_s},
     };
     home.mkdir("Favorites");
     // Permissions do not hold back root, so only others see the folder refused.
@@ -376,6 +382,45 @@ TEST_F(CheckCommandTest, WrongCommandLinesGiveOneErrorLineAndStatusTwo)
         EXPECT_EQ(outcome.status, 2) << qPrintable(arguments.join(u' '));
         EXPECT_EQ(outcome.errors, "orvanta: " + error + '\n');
     }
+}
+
+TEST_F(CheckCommandTest, ExportHtmlWritesTheTreeAloneOrAfterACheckWithoutTheDeadWhenAsked)
+{
+    const std::filesystem::path file = home / "bookmarks.html";
+    const auto links = [&] {
+        static const QRegularExpression link(uR"re(<A HREF="([^"]*)"[^>]*>([^<]*)</A>)re"_s);
+        QStringList found;
+        for (const auto& match : link.globalMatch(QString::fromStdString(ReadFileBytes(file))))
+            found << match.captured(2) + " " + match.captured(1);
+        found.sort();
+        return found;
+    };
+    const QString ok = QString::fromStdString(server.url("/ok"));
+    const QString gone = QString::fromStdString(server.url("/gone"));
+    const QStringList both = {"gone, &quot;really&quot; " + gone, "ok " + ok};
+
+    // Alone it asks no server and prints nothing.
+    Outcome alone = runOrvanta({u"--export-html"_s, text(file), text(home / "mixed")}, home);
+    EXPECT_EQ(alone.status, 0);
+    EXPECT_TRUE(alone.lines.isEmpty());
+    EXPECT_TRUE(alone.errors.isEmpty()) << alone.errors.constData();
+    EXPECT_EQ(links(), both);
+
+    std::filesystem::remove(file);
+    Outcome checked = check(u"mixed"_s, {u"--export-html"_s, text(file), u"--format"_s, u"csv"_s});
+    EXPECT_EQ(checked.status, 1);
+    EXPECT_EQ(checked.lines.size(), 3);
+    EXPECT_EQ(links(), both);
+    checked = check(u"mixed"_s, {u"--export-html"_s, text(file), u"--leave-out-dead"_s});
+    EXPECT_EQ(checked.status, 1);
+    EXPECT_EQ(links(), QStringList{"ok " + ok});
+
+    // A file that cannot be written is named, with a status of its own.
+    const Outcome unwritten =
+        runOrvanta({u"--export-html"_s, text(home / "missing/b.html"), text(home / "mixed")}, home);
+    EXPECT_EQ(unwritten.status, 4);
+    EXPECT_TRUE(unwritten.errors.startsWith("orvanta: the bookmarks could not be saved: "))
+        << unwritten.errors.constData();
 }
 
 TEST_F(CheckCommandTest, PasswordsInLinksAreNeverPrinted)
