@@ -7,13 +7,17 @@
 #include "StatusPanels.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMenu>
 #include <QTest>
 #include <QTimeZone>
+#include <QTimer>
 
 namespace fs = std::filesystem;
 
@@ -215,4 +219,21 @@ TEST_F(WindowKeysTest, SaveForABrowserWritesTheTreeAndOffersToLeaveOutTheDeadOnc
     window.mnSaveForBrowser->trigger();
     EXPECT_EQ(LastMessageBox().text, "The bookmarks could not be saved.");
     EXPECT_FALSE(fs::exists(choice.file));
+
+    // The window's own dialog carries the box, ticked after that run.
+    window.setBrowserFileChooser({});
+    bool boxOffered = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        const auto* box = dialog->findChild<QCheckBox*>();
+        boxOffered =
+            box && box->text() == "Leave out dead links" && box->isChecked() && box->isVisible();
+        dialog->selectFile(QString::fromStdString((home / "dialog.html").native()));
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    window.mnSaveForBrowser->trigger();
+    EXPECT_TRUE(boxOffered);
+    EXPECT_FALSE(QString::fromStdString(ReadFileBytes(home / "dialog.html")).contains("/dead"));
 }
