@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FindFilter.h"
 #include "ProxySettings.h"
 #include "VerdictReport.h"
 
@@ -28,6 +29,10 @@ struct CommandLine
     std::optional<int> jobs;
     // Judge by the old rule of two verdicts, whatever Config.ini says.
     bool strict = false;
+    // Tell the desktop of the links found dead or not sure since the last check.
+    bool notify = false;
+    // The window opens with the find bar showing this choice.
+    std::optional<FindChoice> show;
     // Why the command line is wrong, in one line.
     QString error;
 };
