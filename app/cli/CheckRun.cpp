@@ -138,7 +138,7 @@ int RunCheck(const CommandLine& line, int& argc, char** argv)
     const auto writeVerdict = [&](BookmarkNode* node, const LinkVerdict& verdict) {
         const BookmarkEntry* entry = BookmarkModel::entry(node);
         if (line.notify)
-            newProblems.note(entry->Name,
+            newProblems.note(entry->Title,
                              store ? store->find(store->keyOf(entry->Path), entry->Link) : nullptr,
                              verdict.judgement.verdict);
         const KeptResult* kept =
