@@ -392,6 +392,9 @@ TEST_F(CheckCommandTest, WrongCommandLinesGiveOneErrorLineAndStatusTwo)
         {QStringLiteral("--check"), QStringLiteral("--jobs"), QStringLiteral("257")},
         {QStringLiteral("--jobs"), QStringLiteral("4")},
         {QStringLiteral("--strict")},
+        {QStringLiteral("--notify")},
+        {QStringLiteral("--show"), QStringLiteral("gone")},
+        {QStringLiteral("--check"), QStringLiteral("--show"), QStringLiteral("dead")},
         // An unset variable, not a wish for ~/Favorites (which is there).
         {QStringLiteral("--check"), QString()},
     };
