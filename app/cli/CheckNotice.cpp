@@ -18,13 +18,15 @@ constexpr int ShowWaitMs = 5 * 60 * 1000;
 
 const QString ShowAction = QStringLiteral("show");
 
-void openDeadLinks(const std::filesystem::path& folder)
+// The window on the new problems: the dead links, or the links not sure
+// when none is dead, so that it never opens on an empty list.
+void openWindowOn(const std::filesystem::path& folder, bool dead)
 {
     std::error_code error;
     const std::filesystem::path absolute = std::filesystem::absolute(folder, error);
     QProcess::startDetached(
         QCoreApplication::applicationFilePath(),
-        {QStringLiteral("--show"), QStringLiteral("dead"),
+        {QStringLiteral("--show"), dead ? QStringLiteral("dead") : QStringLiteral("unsure"),
          QFile::decodeName(QByteArray::fromStdString((error ? folder : absolute).native()))});
 }
 
@@ -42,6 +44,6 @@ QString NotifyNewProblems(const NewProblems& problems, const std::filesystem::pa
     if (!outcome.failure.isEmpty())
         return QStringLiteral("no desktop notice sent: ") + outcome.failure;
     if (outcome.action == ShowAction)
-        openDeadLinks(folder);
+        openWindowOn(folder, problems.anyDead());
     return {};
 }

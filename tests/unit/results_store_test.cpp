@@ -314,6 +314,7 @@ TEST(ResultsStore, TheNoticeOfNewProblemsNamesTheDayOfThePreviousRunAndTheFirstN
     first.note("Gone", nullptr, Verdict::Dead);
     EXPECT_EQ(first.summary(now), "1 bookmark has gone");
     EXPECT_EQ(first.body(), "Gone");
+    EXPECT_TRUE(first.anyDead());
 
     NewProblems later;
     for (int i = 1; i <= 7; ++i)
@@ -328,6 +329,7 @@ TEST(ResultsStore, TheNoticeOfNewProblemsNamesTheDayOfThePreviousRunAndTheFirstN
     NewProblems yearAgo;
     yearAgo.note("Old", &lastYear, Verdict::Unsure);
     EXPECT_EQ(yearAgo.summary(now), "1 bookmark has gone since 1 March 2025");
+    EXPECT_FALSE(yearAgo.anyDead());
 
     NewProblems none;
     none.note("Fine", &alive, Verdict::Alive);

@@ -21,8 +21,10 @@ void NewProblems::note(const QString& name, const KeptResult* previous, Verdict 
     if (previous && previous->checked.isValid() &&
         (!previousRun_.isValid() || previous->checked > previousRun_))
         previousRun_ = previous->checked;
-    if (IsNewProblem(previous, verdict))
-        names_ << name;
+    if (!IsNewProblem(previous, verdict))
+        return;
+    names_ << name;
+    anyDead_ = anyDead_ || verdict == Verdict::Dead;
 }
 
 QString NewProblems::summary(const QDateTime& now) const

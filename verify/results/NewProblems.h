@@ -21,6 +21,8 @@ public:
     void note(const QString& name, const KeptResult* previous, Verdict verdict);
 
     const QStringList& names() const { return names_; }
+    // Some of them are dead, not only not sure.
+    bool anyDead() const { return anyDead_; }
     // When the previous run judged the links: its newest verdict among
     // those noted; invalid when nothing was kept.
     const QDateTime& previousRun() const { return previousRun_; }
@@ -37,4 +39,5 @@ public:
 private:
     QStringList names_;
     QDateTime previousRun_;
+    bool anyDead_ = false;
 };
