@@ -57,6 +57,8 @@ int runWindow(const CommandLine& line, int& argc, char** argv)
     if (qEnvironmentVariableIsSet("ORVANTA_EXIT_AFTER_FIRST_PAINT"))
         app.installEventFilter(&exitAfterFirstPaint);
     Form1.show();
+    if (line.show)
+        Form1.showFindBar(*line.show);
     return app.exec();
 }
 

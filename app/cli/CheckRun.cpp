@@ -2,12 +2,14 @@
 
 #include "BookmarkModel.h"
 #include "BrowserBookmarks.h"
+#include "CheckNotice.h"
 #include "CommandLine.h"
 #include "CurlProbeEngine.h"
 #include "EscapedText.h"
 #include "FavoritesLocation.h"
 #include "FavoritesScan.h"
 #include "KnownFolders.h"
+#include "NewProblems.h"
 #include "OwnFolder.h"
 #include "RunTally.h"
 #include "Settings.h"
@@ -151,8 +153,13 @@ int RunCheck(const CommandLine& line, int& argc, char** argv)
     if (const int error = WriteStandardOutput(report.header()))
         return ReportWriteFailure(error);
     int writeFailure = 0;
+    NewProblems newProblems;
     const auto writeVerdict = [&](BookmarkNode* node, const LinkVerdict& verdict) {
         const BookmarkEntry* entry = BookmarkModel::entry(node);
+        if (line.notify)
+            newProblems.note(entry->Title,
+                             store ? store->find(store->keyOf(entry->Path), entry->Link) : nullptr,
+                             verdict.judgement.verdict);
         const KeptResult* kept =
             store ? &KeepVerdict(*store, *entry, verdict.judgement, now) : nullptr;
         writeFailure = WriteStandardOutput(report.entryLine(*entry, folder, verdict, kept));
@@ -184,14 +191,18 @@ int RunCheck(const CommandLine& line, int& argc, char** argv)
     // Output that could not be written ends with the line that says why.
     if (writeFailure == 0)
         closeStory(tally, run.isStopped() || signalNumber != 0, line.format);
+    // A check stopped by a signal (its timer's service stopped, Ctrl+C)
+    // ends at once rather than wait on a notice.
     if (signalNumber != 0)
         return StopSignals::exitStatusOf(signalNumber);
     if (writeFailure != 0)
         return ReportWriteFailure(writeFailure);
-    if (!line.exportFile.empty()) {
-        if (const int status = exportTree(tree, line))
-            return status;
-    }
+    // The file is written before the notice, which may wait for its button.
+    const int exportStatus = line.exportFile.empty() ? 0 : exportTree(tree, line);
+    if (const QString problem = NotifyNewProblems(newProblems, folder, now); !problem.isEmpty())
+        writeError(QStringLiteral("orvanta: ") + problem + u'\n');
+    if (exportStatus != 0)
+        return exportStatus;
     return tally.dead > 0 ? 1 : 0;
 }
 

@@ -6,6 +6,7 @@
 #include <QCommandLineParser>
 #include <QRegularExpression>
 #include <QStringList>
+#include <iterator>
 
 namespace {
 
@@ -86,6 +87,18 @@ QString parseError(const QCommandLineParser& parser, const QStringList& argument
                              : QStringLiteral("Unknown options '%1'.").arg(names);
 }
 
+// The names --show takes, in the order of the find bar's "Show:" list.
+std::optional<FindChoice> findChoiceNamed(const QString& name)
+{
+    static const char* const names[] = {"all",   "dead",       "unsure",
+                                        "moved", "duplicates", "unchecked"};
+    for (int i = 0; i < int(std::size(names)); ++i) {
+        if (name == QLatin1String(names[i]))
+            return FindChoice(i);
+    }
+    return std::nullopt;
+}
+
 CommandLine usageError(const QString& error)
 {
     CommandLine line;
@@ -159,6 +172,8 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
         {QStringLiteral("strict"), {}},
         {QStringLiteral("export-html"), {}, QStringLiteral("FILE")},
         {QStringLiteral("leave-out-dead"), {}},
+        {QStringLiteral("notify"), {}},
+        {QStringLiteral("show"), {}, QStringLiteral("CHOICE")},
     });
     if (!parser.parse(arguments))
         return usageError(parseError(parser, arguments));
@@ -188,25 +203,36 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
     if (parser.isSet(QStringLiteral("check"))) {
         line.action = CommandLine::Action::Check;
         line.strict = parser.isSet(QStringLiteral("strict"));
+        line.notify = parser.isSet(QStringLiteral("notify"));
+        if (parser.isSet(QStringLiteral("show")))
+            return usageError(QStringLiteral("--show is for the window, not --check"));
         const QString error = readCheckOptions(parser, line);
         return error.isEmpty() ? line : usageError(error);
     }
-    for (const char* option : {"format", "proxy", "jobs", "strict"}) {
+    for (const char* option : {"format", "proxy", "jobs", "strict", "notify"}) {
         if (parser.isSet(QLatin1String(option)))
             return usageError(
                 QStringLiteral("--%1 is for --check only").arg(QLatin1String(option)));
     }
     if (!line.exportFile.empty())
         line.action = CommandLine::Action::Export;
+    if (parser.isSet(QStringLiteral("show"))) {
+        const QString name = parser.value(QStringLiteral("show"));
+        line.show = findChoiceNamed(name);
+        if (!line.show)
+            return usageError(QStringLiteral("--show must be all, dead, unsure, moved, duplicates "
+                                             "or unchecked, not '%1'")
+                                  .arg(readable(name)));
+    }
     return line;
 }
 
 QString UsageText()
 {
     return QStringLiteral(
-               "Usage: orvanta [FOLDER]\n"
+               "Usage: orvanta [--show CHOICE] [FOLDER]\n"
                "       orvanta --check [FOLDER] [--format text|csv|json] [--proxy ADDRESS:PORT]\n"
-               "                       [--jobs N] [--strict]\n"
+               "                       [--jobs N] [--strict] [--notify]\n"
                "                       [--export-html FILE [--leave-out-dead]]\n"
                "       orvanta --export-html FILE [FOLDER]\n"
                "       orvanta --help | --version\n"
@@ -214,6 +240,9 @@ QString UsageText()
                "Without --check, opens the window on FOLDER (else ~/Favorites, else the\n"
                "Favorites folder of a Wine prefix).\n"
                "\n"
+               "  --show CHOICE          open the window with the find bar showing only\n"
+               "                         these links: all, dead, unsure, moved,\n"
+               "                         duplicates or unchecked\n"
                "  --check                check every link without a window and print one\n"
                "                         line per link once its verdict is final, then, in\n"
                "                         text, a summary on standard error; nothing is\n"
@@ -229,6 +258,10 @@ QString UsageText()
                "                         the check is done (not after a signal)\n"
                "  --leave-out-dead       with --check and --export-html: leave the links\n"
                "                         found dead out of FILE\n"
+               "  --notify               after the check, a desktop notification names the\n"
+               "                         links found dead or not sure since the last check\n"
+               "                         (every such link on the first); its Show button\n"
+               "                         opens the window on the dead links\n"
                "  -h, --help             print this text and exit\n"
                "  --version              print the version and exit\n"
                "\n"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FindFilter.h"
 #include "ProxySettings.h"
 #include "VerdictReport.h"
 
@@ -34,6 +35,10 @@ struct CommandLine
     // run, without the links found dead when leaveOutDead is set.
     std::string exportFile;
     bool leaveOutDead = false;
+    // Tell the desktop of the links found dead or not sure since the last check.
+    bool notify = false;
+    // The window opens with the find bar showing this choice.
+    std::optional<FindChoice> show;
     // Why the command line is wrong, in one line.
     QString error;
 };

@@ -152,6 +152,8 @@ public:
     // what it asks for; hidden, the whole tree is back with the folders open
     // and the rows selected as they were before it was shown.
     void showFindBar() { find_->show(); }
+    // The find bar shown with a "Show:" choice made, as `--show` asks.
+    void showFindBar(FindChoice choice) { find_->showChoice(choice); }
     void hideFindBar() { find_->hide(); }
 
     // The current run, or none; a stopped run that is still finishing its
