@@ -25,7 +25,8 @@ bool isPlainWord(const QByteArray& word)
 bool isUtf8(const QByteArray& bytes)
 {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)decoder.decode(bytes);
+    // The decoding runs when its result is taken as a string.
+    const QString text = decoder.decode(bytes);
     return !decoder.hasError();
 }
 
