@@ -5,12 +5,15 @@
 
 #include <QDialog>
 #include <QRgb>
+#include <filesystem>
+#include <functional>
 
 class QCheckBox;
 class QGroupBox;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
+class ScheduleControls;
 class QSpinBox;
 
 // Background of a disabled proxy edit (stored value 14215660, BGR D8E9EC).
@@ -40,6 +43,9 @@ public:
     // Whether the folders a deletion empties are offered for deletion too:
     // Config.ini's word, which the dialog does not show.
     bool removeEmptyFolders() const { return settings_.removeEmptyFolders; }
+
+    // The folder the check that runs by itself is set for: the one shown.
+    void setCheckedFolder(std::function<std::filesystem::path()> folder);
 
     // What the main window's Options button does: centred over the main
     // window, modal, result ignored.
@@ -77,6 +83,7 @@ private:
     QSpinBox* seLinksAtOnce = nullptr;
     QCheckBox* chbStrictVerdicts = nullptr;
     QCheckBox* chbUseTrash = nullptr;
+    ScheduleControls* schedule_ = nullptr;
 
     // Loaded at start-up; every close takes the controls into it and saves it.
     Settings settings_;
