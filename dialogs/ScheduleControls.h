@@ -32,6 +32,8 @@ public:
     void setFolderSource(std::function<std::filesystem::path()> folder);
     // Shows what the settings say, as loaded.
     void showSettings();
+    // A note is about the last change only: the next showing starts without.
+    void hideNote() { showNote({}); }
 
     // The first of the row's controls in the Tab order.
     QCheckBox* box() const { return chbScheduledCheck; }

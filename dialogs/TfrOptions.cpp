@@ -230,6 +230,7 @@ void TfrOptions::done(int result)
     // here; a failed save asks whether to try again or leave without it.
     if (isVisible())
         FormClose();
+    schedule_->hideNote();
     QDialog::done(result);
 }
 

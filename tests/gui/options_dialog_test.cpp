@@ -262,6 +262,10 @@ TEST_F(OptionsDialog, withoutAUserManagerCheckEveryWeekOffersTheCrontabLineToCop
     EXPECT_EQ(systemctl.calls(),
               (std::vector<std::string>{"--user daemon-reload", "--user daemon-reload"}));
     EXPECT_GT(dialog->height(), restSize.height());
+    ASSERT_TRUE(dialog->close());
+    dialog->show();
+    EXPECT_FALSE(note->isVisible()) << "the note was about the last change only";
+    EXPECT_EQ(dialog->size(), restSize);
 }
 
 TEST_F(OptionsDialog, unwritableConfigOffersRetryAndCancelAndKeepsTheFile)
