@@ -13,8 +13,8 @@ class QGroupBox;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
-class ScheduleControls;
 class QSpinBox;
+class ScheduleControls;
 
 // Background of a disabled proxy edit (stored value 14215660, BGR D8E9EC).
 inline constexpr QRgb DisabledEditColor = qRgb(236, 233, 216);
