@@ -5,6 +5,8 @@
 
 #include <QDialog>
 #include <QRgb>
+#include <filesystem>
+#include <functional>
 
 class QCheckBox;
 class QGroupBox;
@@ -12,6 +14,7 @@ class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QSpinBox;
+class ScheduleControls;
 
 // Background of a disabled proxy edit (stored value 14215660, BGR D8E9EC).
 inline constexpr QRgb DisabledEditColor = qRgb(236, 233, 216);
@@ -40,6 +43,9 @@ public:
     // Whether the folders a deletion empties are offered for deletion too:
     // Config.ini's word, which the dialog does not show.
     bool removeEmptyFolders() const { return settings_.removeEmptyFolders; }
+
+    // The folder the check that runs by itself is set for: the one shown.
+    void setCheckedFolder(std::function<std::filesystem::path()> folder);
 
     // What the main window's Options button does: centred over the main
     // window, modal, result ignored.
@@ -77,6 +83,7 @@ private:
     QSpinBox* seLinksAtOnce = nullptr;
     QCheckBox* chbStrictVerdicts = nullptr;
     QCheckBox* chbUseTrash = nullptr;
+    ScheduleControls* schedule_ = nullptr;
 
     // Loaded at start-up; every close takes the controls into it and saves it.
     Settings settings_;

@@ -304,6 +304,7 @@ void TForm1::mnAboutClick()
 void TForm1::setOptionsDialog(TfrOptions* dialog)
 {
     optionsDialog_ = dialog;
+    dialog->setCheckedFolder([] { return FavoritesPath; });
     const auto refresh = [this] { run_->setProxySettings(optionsDialog_->proxySettings()); };
     connect(dialog, &TfrOptions::proxySettingsChanged, this, refresh);
     refresh();
