@@ -57,6 +57,8 @@ int runWindow(const CommandLine& line, int& argc, char** argv)
     if (qEnvironmentVariableIsSet("ORVANTA_EXIT_AFTER_FIRST_PAINT"))
         app.installEventFilter(&exitAfterFirstPaint);
     Form1.show();
+    if (line.show)
+        Form1.showFindBar(*line.show);
     return app.exec();
 }
 
@@ -96,6 +98,8 @@ int main(int argc, char** argv)
         return printVersion(argc, argv);
     case CommandLine::Action::UsageError:
         return printError(QStringLiteral("orvanta: ") + line.error + u'\n');
+    case CommandLine::Action::Export:
+        return RunExport(line, argc, argv);
     case CommandLine::Action::Check:
     case CommandLine::Action::Window:
         break;

@@ -5,6 +5,7 @@
 #include "MessageBoxes.h"
 #include "PortCharFilter.h"
 #include "PortValidator.h"
+#include "ScheduleControls.h"
 #include "SystemBeep.h"
 
 #include <QCheckBox>
@@ -22,7 +23,9 @@ const int ExtraRowHeight = 26;
 const int LinksAtOnceRowTop = 134;
 const int StrictRowTop = LinksAtOnceRowTop + ExtraRowHeight;
 const int TrashRowTop = StrictRowTop + ExtraRowHeight;
-const int ExtraRows = 3;
+const int ScheduleRowTop = TrashRowTop + ExtraRowHeight;
+const int ExtraRows = 4;
+const QSize RestSize(297, 139 + ExtraRows * ExtraRowHeight);
 
 // What went wrong with the file, in the words of the error box.
 QString saveFailureText(const std::filesystem::path& path, const Settings::SaveResult& result)
@@ -58,7 +61,7 @@ TfrOptions::TfrOptions(QWidget* parent) : QDialog(parent)
 void TfrOptions::setupControls()
 {
     setObjectName(QStringLiteral("frOptions"));
-    SetUpFixedDialog(*this, tr("Options"), QSize(297, 139 + ExtraRows * ExtraRowHeight));
+    SetUpFixedDialog(*this, tr("Options"), RestSize);
 
     // Geometry of each control relative to its parent: x, y, width, height.
     grbProxy = new QGroupBox(tr("Proxy"), this);
@@ -92,6 +95,7 @@ void TfrOptions::setupControls()
     setupLinksAtOnceRow();
     setupStrictRow();
     setupTrashRow();
+    schedule_ = new ScheduleControls(*this, ScheduleRowTop, RestSize, settings_);
 
     lbAdressProxy->setBuddy(edAdressProxy);
     lbPort->setBuddy(edPort);
@@ -100,6 +104,7 @@ void TfrOptions::setupControls()
     setTabOrder(edPort, seLinksAtOnce);
     setTabOrder(seLinksAtOnce, chbStrictVerdicts);
     setTabOrder(chbStrictVerdicts, chbUseTrash);
+    setTabOrder(chbUseTrash, schedule_->box());
 
     edAdressProxy->installEventFilter(this);
     edPort->installEventFilter(this);
@@ -156,6 +161,12 @@ void TfrOptions::FormCreate()
     seLinksAtOnce->setValue(settings_.linksAtOnce);
     chbStrictVerdicts->setChecked(settings_.strictVerdicts);
     chbUseTrash->setChecked(settings_.useTrash);
+    schedule_->showSettings();
+}
+
+void TfrOptions::setCheckedFolder(std::function<std::filesystem::path()> folder)
+{
+    schedule_->setFolderSource(std::move(folder));
 }
 
 void TfrOptions::FormClose()
@@ -219,6 +230,7 @@ void TfrOptions::done(int result)
     // here; a failed save asks whether to try again or leave without it.
     if (isVisible())
         FormClose();
+    schedule_->hideNote();
     QDialog::done(result);
 }
 

@@ -5,6 +5,8 @@
 
 #include <QDialog>
 #include <QRgb>
+#include <filesystem>
+#include <functional>
 
 class QCheckBox;
 class QGroupBox;
@@ -12,6 +14,7 @@ class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QSpinBox;
+class ScheduleControls;
 
 // Background of a disabled proxy edit (stored value 14215660, BGR D8E9EC).
 inline constexpr QRgb DisabledEditColor = qRgb(236, 233, 216);
@@ -43,6 +46,9 @@ public:
     // How long a run waits in all for one host that asks it to slow down
     // (seconds), as the file says: no control shows it.
     int maxHostWait() const { return settings_.maxHostWait; }
+
+    // The folder the check that runs by itself is set for: the one shown.
+    void setCheckedFolder(std::function<std::filesystem::path()> folder);
 
     // What the main window's Options button does: centred over the main
     // window, modal, result ignored.
@@ -80,6 +86,7 @@ private:
     QSpinBox* seLinksAtOnce = nullptr;
     QCheckBox* chbStrictVerdicts = nullptr;
     QCheckBox* chbUseTrash = nullptr;
+    ScheduleControls* schedule_ = nullptr;
 
     // Loaded at start-up; every close takes the controls into it and saves it.
     Settings settings_;

@@ -1,12 +1,15 @@
 #include "CheckRun.h"
 
 #include "BookmarkModel.h"
+#include "BrowserBookmarks.h"
+#include "CheckNotice.h"
 #include "CommandLine.h"
 #include "CurlProbeEngine.h"
 #include "EscapedText.h"
 #include "FavoritesLocation.h"
 #include "FavoritesScan.h"
 #include "KnownFolders.h"
+#include "NewProblems.h"
 #include "OwnFolder.h"
 #include "RunTally.h"
 #include "Settings.h"
@@ -91,6 +94,26 @@ void closeStory(const RunTally& tally, bool stopped, ReportFormat format)
         writeError(RunSummaryText(tally, stopped) + u'\n');
 }
 
+// The tree of the folder, each folder that could not be read named.
+std::vector<UnreadableFolder> loadTree(BookmarkModel& tree, const std::filesystem::path& folder)
+{
+    std::vector<UnreadableFolder> unreadable = LoadFavorites(tree, folder);
+    for (const UnreadableFolder& each : unreadable)
+        writeError(QStringLiteral("orvanta: ") + TerminalText(UnreadableFolderLine(each)) + u'\n');
+    return unreadable;
+}
+
+// Writes the tree for a browser where the command line asks; the exit status.
+int exportTree(const BookmarkModel& tree, const CommandLine& line)
+{
+    QString error;
+    if (SaveBrowserBookmarks(tree, line.leaveOutDead, line.exportFile, &error))
+        return 0;
+    writeError(QStringLiteral("orvanta: the bookmarks could not be saved: ") + TerminalText(error) +
+               u'\n');
+    return 4;
+}
+
 } // namespace
 
 int RunCheck(const CommandLine& line, int& argc, char** argv)
@@ -112,9 +135,7 @@ int RunCheck(const CommandLine& line, int& argc, char** argv)
         settings.linksAtOnce = *line.jobs;
 
     BookmarkModel tree;
-    const std::vector<UnreadableFolder> unreadable = LoadFavorites(tree, folder);
-    for (const UnreadableFolder& each : unreadable)
-        writeError(QStringLiteral("orvanta: ") + TerminalText(UnreadableFolderLine(each)) + u'\n');
+    const std::vector<UnreadableFolder> unreadable = loadTree(tree, folder);
     // The window's store of earlier results: the check adds its run to it.
     const QDateTime now = SystemClock()();
     std::optional<ResultsStore> store;
@@ -135,8 +156,13 @@ int RunCheck(const CommandLine& line, int& argc, char** argv)
     if (const int error = WriteStandardOutput(report.header()))
         return ReportWriteFailure(error);
     int writeFailure = 0;
+    NewProblems newProblems;
     const auto writeVerdict = [&](BookmarkNode* node, const LinkVerdict& verdict) {
         const BookmarkEntry* entry = BookmarkModel::entry(node);
+        if (line.notify)
+            newProblems.note(entry->Title,
+                             store ? store->find(store->keyOf(entry->Path), entry->Link) : nullptr,
+                             verdict.judgement.verdict);
         const KeptResult* kept =
             store ? &KeepVerdict(*store, *entry, verdict.judgement, now) : nullptr;
         writeFailure = WriteStandardOutput(report.entryLine(*entry, folder, verdict, kept));
@@ -168,9 +194,30 @@ int RunCheck(const CommandLine& line, int& argc, char** argv)
     // Output that could not be written ends with the line that says why.
     if (writeFailure == 0)
         closeStory(tally, run.isStopped() || signalNumber != 0, line.format);
+    // A check stopped by a signal (its timer's service stopped, Ctrl+C)
+    // ends at once rather than wait on a notice.
     if (signalNumber != 0)
         return StopSignals::exitStatusOf(signalNumber);
     if (writeFailure != 0)
         return ReportWriteFailure(writeFailure);
+    // The file is written before the notice, which may wait for its button.
+    const int exportStatus = line.exportFile.empty() ? 0 : exportTree(tree, line);
+    if (const QString problem = NotifyNewProblems(newProblems, folder, now); !problem.isEmpty())
+        writeError(QStringLiteral("orvanta: ") + problem + u'\n');
+    if (exportStatus != 0)
+        return exportStatus;
     return tally.dead > 0 ? 1 : 0;
+}
+
+int RunExport(const CommandLine& line, int& argc, char** argv)
+{
+    const QCoreApplication app(argc, argv);
+    const std::filesystem::path folder = FindFavoritesFolder(line.folder);
+    if (const QString problem = folderProblem(folder); !problem.isEmpty()) {
+        writeError(QStringLiteral("orvanta: ") + problem + u'\n');
+        return 2;
+    }
+    BookmarkModel tree;
+    loadTree(tree, folder);
+    return exportTree(tree, line);
 }

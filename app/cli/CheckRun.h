@@ -12,3 +12,8 @@ struct CommandLine;
 // SIGHUP stopped it (what it judged is kept). A run that reached no server
 // says so on standard error.
 int RunCheck(const CommandLine& line, int& argc, char** argv);
+
+// --export-html without --check: writes the folder's tree for a browser,
+// every link in it. Returns 0, 2 when the folder cannot be read, or 4 when
+// the file cannot be written.
+int RunExport(const CommandLine& line, int& argc, char** argv);

@@ -6,6 +6,7 @@
 #include <QCommandLineParser>
 #include <QRegularExpression>
 #include <QStringList>
+#include <iterator>
 
 namespace {
 
@@ -86,6 +87,18 @@ QString parseError(const QCommandLineParser& parser, const QStringList& argument
                              : QStringLiteral("Unknown options '%1'.").arg(names);
 }
 
+// The names --show takes, in the order of the find bar's "Show:" list.
+std::optional<FindChoice> findChoiceNamed(const QString& name)
+{
+    static const char* const names[] = {"all",   "dead",       "unsure",
+                                        "moved", "duplicates", "unchecked"};
+    for (int i = 0; i < int(std::size(names)); ++i) {
+        if (name == QLatin1String(names[i]))
+            return FindChoice(i);
+    }
+    return std::nullopt;
+}
+
 CommandLine usageError(const QString& error)
 {
     CommandLine line;
@@ -125,6 +138,21 @@ QString readCheckOptions(const QCommandLineParser& parser, CommandLine& line)
     return {};
 }
 
+// Only a check knows which links are dead, so only with it can they be left out.
+QString readExportOptions(const QCommandLineParser& parser, CommandLine& line)
+{
+    if (parser.isSet(QStringLiteral("export-html"))) {
+        const QString file = parser.value(QStringLiteral("export-html"));
+        if (file.isEmpty())
+            return QStringLiteral("--export-html needs a FILE name");
+        line.exportFile = argumentBytes(file);
+    }
+    line.leaveOutDead = parser.isSet(QStringLiteral("leave-out-dead"));
+    if (line.leaveOutDead && (line.exportFile.empty() || !parser.isSet(QStringLiteral("check"))))
+        return QStringLiteral("--leave-out-dead is for --check with --export-html");
+    return {};
+}
+
 } // namespace
 
 CommandLine ParseCommandLine(int argc, const char* const* argv)
@@ -142,6 +170,10 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
         {QStringLiteral("proxy"), {}, QStringLiteral("ADDRESS:PORT")},
         {QStringLiteral("jobs"), {}, QStringLiteral("N")},
         {QStringLiteral("strict"), {}},
+        {QStringLiteral("export-html"), {}, QStringLiteral("FILE")},
+        {QStringLiteral("leave-out-dead"), {}},
+        {QStringLiteral("notify"), {}},
+        {QStringLiteral("show"), {}, QStringLiteral("CHOICE")},
     });
     if (!parser.parse(arguments))
         return usageError(parseError(parser, arguments));
@@ -166,16 +198,31 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
         return usageError(QStringLiteral("FOLDER must not be empty"));
     if (!folders.isEmpty())
         line.folder = argumentBytes(folders.first());
+    if (const QString error = readExportOptions(parser, line); !error.isEmpty())
+        return usageError(error);
     if (parser.isSet(QStringLiteral("check"))) {
         line.action = CommandLine::Action::Check;
         line.strict = parser.isSet(QStringLiteral("strict"));
+        line.notify = parser.isSet(QStringLiteral("notify"));
+        if (parser.isSet(QStringLiteral("show")))
+            return usageError(QStringLiteral("--show is for the window, not --check"));
         const QString error = readCheckOptions(parser, line);
         return error.isEmpty() ? line : usageError(error);
     }
-    for (const char* option : {"format", "proxy", "jobs", "strict"}) {
+    for (const char* option : {"format", "proxy", "jobs", "strict", "notify"}) {
         if (parser.isSet(QLatin1String(option)))
             return usageError(
                 QStringLiteral("--%1 is for --check only").arg(QLatin1String(option)));
+    }
+    if (!line.exportFile.empty())
+        line.action = CommandLine::Action::Export;
+    if (parser.isSet(QStringLiteral("show"))) {
+        const QString name = parser.value(QStringLiteral("show"));
+        line.show = findChoiceNamed(name);
+        if (!line.show)
+            return usageError(QStringLiteral("--show must be all, dead, unsure, moved, duplicates "
+                                             "or unchecked, not '%1'")
+                                  .arg(readable(name)));
     }
     return line;
 }
@@ -183,14 +230,19 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
 QString UsageText()
 {
     return QStringLiteral(
-               "Usage: orvanta [FOLDER]\n"
+               "Usage: orvanta [--show CHOICE] [FOLDER]\n"
                "       orvanta --check [FOLDER] [--format text|csv|json] [--proxy ADDRESS:PORT]\n"
-               "                       [--jobs N] [--strict]\n"
+               "                       [--jobs N] [--strict] [--notify]\n"
+               "                       [--export-html FILE [--leave-out-dead]]\n"
+               "       orvanta --export-html FILE [FOLDER]\n"
                "       orvanta --help | --version\n"
                "\n"
                "Without --check, opens the window on FOLDER (else ~/Favorites, else the\n"
                "Favorites folder of a Wine prefix).\n"
                "\n"
+               "  --show CHOICE          open the window with the find bar showing only\n"
+               "                         these links: all, dead, unsure, moved,\n"
+               "                         duplicates or unchecked\n"
                "  --check                check every link without a window and print one\n"
                "                         line per link once its verdict is final, then, in\n"
                "                         text, a summary on standard error; nothing is\n"
@@ -201,6 +253,15 @@ QString UsageText()
                "  --jobs N               check up to N links at once (%1 to %2)\n"
                "  --strict               judge by the old rule: alive only on a final 200\n"
                "                         or 302, dead otherwise, every link asked for once\n"
+               "  --export-html FILE     write the folder's bookmarks to FILE as the HTML\n"
+               "                         file every browser imports; with --check, once\n"
+               "                         the check is done (not after a signal)\n"
+               "  --leave-out-dead       with --check and --export-html: leave the links\n"
+               "                         found dead out of FILE\n"
+               "  --notify               after the check, a desktop notification names the\n"
+               "                         links found dead or not sure since the last check\n"
+               "                         (every such link on the first); its Show button\n"
+               "                         opens the window on the dead links\n"
                "  -h, --help             print this text and exit\n"
                "  --version              print the version and exit\n"
                "\n"
@@ -223,7 +284,9 @@ QString UsageText()
                "Exit status of --check: 0 no link is dead (unsure and unchecked ones\n"
                "included), 1 some are, 2 wrong command line or unreadable folder, 3\n"
                "standard output could not be written (the check stops there), 130, 143\n"
-               "or 129 after SIGINT, SIGTERM or SIGHUP (the verdicts so far are kept).\n")
+               "or 129 after SIGINT, SIGTERM or SIGHUP (the verdicts so far are kept), 4\n"
+               "the file of --export-html could not be written. --export-html alone exits\n"
+               "with 0, 2 or 4.\n")
         .arg(Settings::MinLinksAtOnce)
         .arg(Settings::MaxLinksAtOnce);
 }

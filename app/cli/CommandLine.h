@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FindFilter.h"
 #include "ProxySettings.h"
 #include "VerdictReport.h"
 
@@ -15,6 +16,7 @@ struct CommandLine
     {
         Window,
         Check,
+        Export,
         Help,
         Version,
         UsageError,
@@ -28,6 +30,15 @@ struct CommandLine
     std::optional<int> jobs;
     // Judge by the old rule of two verdicts, whatever Config.ini says.
     bool strict = false;
+    // Where --export-html writes the tree for a browser, as its bytes; empty
+    // when it is not asked for. With --check the file is written after the
+    // run, without the links found dead when leaveOutDead is set.
+    std::string exportFile;
+    bool leaveOutDead = false;
+    // Tell the desktop of the links found dead or not sure since the last check.
+    bool notify = false;
+    // The window opens with the find bar showing this choice.
+    std::optional<FindChoice> show;
     // Why the command line is wrong, in one line.
     QString error;
 };

@@ -9,6 +9,7 @@
 #include "NoMatchNote.h"
 #include "SearchText.h"
 
+#include <QComboBox>
 #include <QItemSelection>
 #include <QItemSelectionModel>
 #include <algorithm>
@@ -50,6 +51,13 @@ void TreeFind::show()
         relayout_();
     }
     bar_.focusField();
+}
+
+void TreeFind::showChoice(FindChoice choice)
+{
+    show();
+    bar_.choiceBox->setCurrentIndex(int(choice));
+    enterTree();
 }
 
 bool TreeFind::hasFocus() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FindFilter.h"
 #include "SearchIndex.h"
 
 #include <QObject>
@@ -27,6 +28,8 @@ public:
              std::function<void()> relayout, QObject* parent = nullptr);
 
     void show();
+    // Shows the bar with choice made, the keys in the tree on what it found.
+    void showChoice(FindChoice choice);
     void hide();
     // The filter made again for what a run, a deletion or an update changed.
     void refresh();

@@ -138,6 +138,7 @@ void MainWindowUi::setupMenus(QWidget* window, const MovedLinks& moved,
     mnUpdateMoved->setEnabled(false);
     mnSelectDuplicates = pmnVerify->addAction(QStringLiteral("Select duplicates"));
     pmnVerify->addSeparator();
+    mnSaveForBrowser = pmnVerify->addAction(QStringLiteral("Save for a browser…"));
     mnSaveReport = pmnVerify->addAction(QStringLiteral("Save report…"));
 
     pmHelp = new QMenu(window);
@@ -237,6 +238,9 @@ void MainWindowUi::setVerifyMenuHints()
     mnSelectDuplicates->setProperty(MenuStyle::HintProperty,
                                     QStringLiteral("Select the extra copies of links, to delete "
                                                    "them"));
+    mnSaveForBrowser->setProperty(MenuStyle::HintProperty,
+                                  QStringLiteral("Save the bookmarks as an HTML file that every "
+                                                 "browser imports"));
     mnSaveReport->setProperty(MenuStyle::HintProperty,
                               QStringLiteral("Save the verdicts as CSV, or JSON lines (.json)"));
 }

@@ -66,6 +66,7 @@ struct MainWindowUi
     QAction* N6 = nullptr;
     QAction* mnUpdateMoved = nullptr;
     QAction* mnSelectDuplicates = nullptr;
+    QAction* mnSaveForBrowser = nullptr;
     QAction* mnSaveReport = nullptr;
     QMenu* pmHelp = nullptr;
     QAction* mnAbout = nullptr;

@@ -115,6 +115,7 @@ void TForm1::setupFeatures()
                      notice, this,
                      [this] { return !optionsDialog_ || optionsDialog_->removeEmptyFolders(); }});
     report_ = std::make_unique<ReportSaver>(*verdicts_, *results_, FavoritesPath, notice, this);
+    browserSaver_ = std::make_unique<BrowserSaver>(*bookmarks_, notice, this);
     memory_ =
         std::make_unique<WindowMemory>(*this, *VT, FavoritesPath, QPoint(designLeft, designTop));
     contextMenu->setState([this] { return !VerifyThread; }, [this] { return deletesToTrash(); });
@@ -142,6 +143,7 @@ void TForm1::setupConnections()
     connect(new QShortcut(QKeySequence::Undo, this), &QShortcut::activated, this,
             &TForm1::undoLinkUpdate);
     connect(mnSaveReport, &QAction::triggered, this, &TForm1::mnSaveReportClick);
+    connect(mnSaveForBrowser, &QAction::triggered, this, &TForm1::mnSaveForBrowserClick);
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
     connect(btDelete, &QAbstractButton::clicked, this, &TForm1::btDeleteClick);
     // The context menu's items go the way their keys and menu items go.
@@ -303,6 +305,7 @@ void TForm1::mnAboutClick()
 void TForm1::setOptionsDialog(TfrOptions* dialog)
 {
     optionsDialog_ = dialog;
+    dialog->setCheckedFolder([] { return FavoritesPath; });
     const auto refresh = [this] { run_->setProxySettings(optionsDialog_->proxySettings()); };
     connect(dialog, &TfrOptions::proxySettingsChanged, this, refresh);
     refresh();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BrowserSaver.h"
 #include "ContextMenu.h"
 #include "DeleteActions.h"
 #include "KeptResults.h"
@@ -106,6 +107,12 @@ public:
     {
         report_->setFileChooser(std::move(chooser));
     }
+    // Writes the tree as the HTML bookmarks file browsers import.
+    void mnSaveForBrowserClick() { browserSaver_->save(); }
+    void setBrowserFileChooser(BrowserSaver::FileChooser chooser)
+    {
+        browserSaver_->setFileChooser(std::move(chooser));
+    }
     // Where the times of verdicts come from; tests let days pass with it.
     void setClock(Clock clock) { results_->setClock(std::move(clock)); }
     // Where every new run gets its engine; tests put local ones in.
@@ -145,6 +152,8 @@ public:
     // what it asks for; hidden, the whole tree is back with the folders open
     // and the rows selected as they were before it was shown.
     void showFindBar() { find_->show(); }
+    // The find bar shown with a "Show:" choice made, as `--show` asks.
+    void showFindBar(FindChoice choice) { find_->showChoice(choice); }
     void hideFindBar() { find_->hide(); }
 
     // The current run, or none; a stopped run that is still finishing its
@@ -194,5 +203,6 @@ private:
     std::unique_ptr<TidyActions> tidy_;
     std::unique_ptr<DeleteActions> deletion_;
     std::unique_ptr<ReportSaver> report_;
+    std::unique_ptr<BrowserSaver> browserSaver_;
     std::unique_ptr<WindowMemory> memory_;
 };

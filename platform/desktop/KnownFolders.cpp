@@ -115,6 +115,20 @@ void EnsureStateFolder()
         makeFolders(path);
 }
 
+std::filesystem::path SystemdUserFolderPath()
+{
+    const std::string folder = appDataFolder();
+    return folder.empty() ? std::filesystem::path()
+                          : std::filesystem::path(folder + "/systemd/user");
+}
+
+void EnsureSystemdUserFolder()
+{
+    const std::string path = SystemdUserFolderPath().native();
+    if (!path.empty())
+        makeFolders(path);
+}
+
 std::filesystem::path FavoritesFolder()
 {
     const std::string home = homeFolder();

@@ -24,6 +24,12 @@ std::filesystem::path StateFolderPath();
 // Creates the state folder as EnsureDataFolder does the data folder.
 void EnsureStateFolder();
 
+// The "AppData" folder + "/systemd/user": where a user's own systemd units
+// go. Empty without $XDG_CONFIG_HOME or $HOME.
+std::filesystem::path SystemdUserFolderPath();
+// Creates it as EnsureDataFolder does the data folder.
+void EnsureSystemdUserFolder();
+
 // The Favorites folder path (no trailing separator), empty when unknown.
 std::filesystem::path FavoritesFolder();
 

@@ -110,6 +110,33 @@ bool OwnFolder::write(const std::string& name, const QByteArray& bytes, QString*
     return WritePrivateFileAt(fd_.get(), name, bytes, error, shown(name));
 }
 
+bool OwnFolder::remove(const std::string& name, QString* error) const
+{
+    const auto fail = [&](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    if (!isUsable())
+        return fail(refusal_.isEmpty() ? decoded(path_.native()) + QStringLiteral(": ") +
+                                             QString::fromLocal8Bit(std::strerror(error_))
+                                       : refusal_);
+    struct stat info;
+    if (::fstatat(fd_.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT || fail(shown(name) + QStringLiteral(": ") +
+                                       QString::fromLocal8Bit(std::strerror(errno)));
+    if (S_ISLNK(info.st_mode))
+        return fail(fileRefusal(ELOOP, shown(name)));
+    if (!S_ISREG(info.st_mode))
+        return fail(shown(name) + QStringLiteral(" is no regular file"));
+    if (info.st_uid != ::geteuid())
+        return fail(fileRefusal(EPERM, shown(name)));
+    if (::unlinkat(fd_.get(), name.c_str(), 0) != 0 && errno != ENOENT)
+        return fail(shown(name) + QStringLiteral(": ") +
+                    QString::fromLocal8Bit(std::strerror(errno)));
+    return true;
+}
+
 std::string OwnFolder::renameAside(const std::string& name, const std::string& aside) const
 {
     if (!isUsable()) {

@@ -37,6 +37,10 @@ public:
     // Replaces the file name atomically by a private one holding bytes (see
     // WritePrivateFileAt); false, with *error saying why, when it was not.
     bool write(const std::string& name, const QByteArray& bytes, QString* error = nullptr) const;
+    // Removes the file name when it is a regular file of ours (a link
+    // there is refused, never followed); a missing one counts as removed.
+    // False, with *error saying why, when it is still there.
+    bool remove(const std::string& name, QString* error = nullptr) const;
     // Renames the file name to aside, or to aside + "-2", "-3", … when that
     // is taken, so nothing set aside earlier is ever replaced. Gives the name
     // used, or an empty one with errno set.

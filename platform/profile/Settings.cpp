@@ -24,6 +24,7 @@ const QString StrictVerdictsKey = QStringLiteral("StrictVerdicts");
 const QString UseTrashKey = QStringLiteral("UseTrash");
 const QString RemoveEmptyFoldersKey = QStringLiteral("RemoveEmptyFolders");
 const QString MaxHostWaitKey = QStringLiteral("MaxHostWait");
+const QString ScheduledCheckKey = QStringLiteral("ScheduledCheck");
 
 // The file is read only from a folder of the user's own (OwnFolder), which
 // is given. Returns 0 or the errno value that kept the file from being read,
@@ -83,6 +84,8 @@ void readOptions(const ProfileFile& profile, Settings& settings)
     settings.strictVerdicts = readFlag(keys, StrictVerdictsKey);
     settings.useTrash = readFlag(keys, UseTrashKey, true);
     settings.removeEmptyFolders = readFlag(keys, RemoveEmptyFoldersKey, true);
+    settings.scheduledCheck =
+        CheckPeriodNamed(keys.value(ScheduledCheckKey).trimmed()).value_or(CheckPeriod::Off);
 }
 
 void writeOptions(const Settings& settings, ProfileFile& profile)
@@ -151,6 +154,13 @@ Settings::LoadStatus Settings::loadOptions(const std::filesystem::path& configFi
 Settings::SaveResult Settings::saveOptions(const std::filesystem::path& configFile) const
 {
     return editProfile(configFile, [this](ProfileFile& profile) { writeOptions(*this, profile); });
+}
+
+Settings::SaveResult Settings::saveScheduledCheck(const std::filesystem::path& configFile) const
+{
+    return editProfile(configFile, [this](ProfileFile& profile) {
+        profile.setValue(OptionsSection, ScheduledCheckKey, CheckPeriodWord(scheduledCheck));
+    });
 }
 
 Settings::SaveResult Settings::saveWindow(const std::filesystem::path& configFile) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CheckPeriod.h"
 #include "ProxySettings.h"
 #include "WindowState.h"
 
@@ -58,6 +59,9 @@ struct Settings
     // off, they stay without a question. Only Config.ini sets it: saving
     // the options leaves the person's line as it stands.
     bool removeEmptyFolders = true;
+    // The check that runs by itself (a systemd timer). Saved only by
+    // saveScheduledCheck, when the person changes it.
+    CheckPeriod scheduledCheck = CheckPeriod::Off;
     WindowState window;
 
     // Replaces every value by the file's (or the default).
@@ -70,6 +74,8 @@ struct Settings
     // file; the file is replaced atomically by a private one, and one that
     // exists but cannot be read, or is refused, is left alone.
     SaveResult saveOptions(const std::filesystem::path& configFile) const;
+    // The same for the one key ScheduledCheck of [Options].
+    SaveResult saveScheduledCheck(const std::filesystem::path& configFile) const;
     // The same for the [Window] keys.
     SaveResult saveWindow(const std::filesystem::path& configFile) const;
 };

@@ -1,11 +1,14 @@
 #include "BookmarkDelegate.h"
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
+#include "ChosenFolder.h"
+#include "CommandLine.h"
 #include "FindBar.h"
 #include "GatedProbe.h"
 #include "MainWindowFixture.h"
 #include "MessageBoxes.h"
 #include "NoMatchNote.h"
+#include "ResultsStore.h"
 #include "StatusPanels.h"
 
 #include <QApplication>
@@ -510,4 +513,32 @@ TEST_F(FilteredActionsTest, FilteredRowsStandForWhatIsShownAndInsideTheFavorites
                                         : changedOnDisk();
         EXPECT_EQ(touched.join(", ").toStdString(), c.touched.join(", ").toStdString());
     }
+}
+
+TEST_F(FindBarTest, ShowDeadOnTheCommandLineOpensTheFolderOnItsKeptDeadLinks)
+{
+    // What a check kept, as its notice's Show button finds it.
+    ResultsStore kept(home.mkdir(".local/state/Orvanta"), home / "Favorites");
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    ASSERT_EQ(kept.load(now), QString());
+    kept.record("News/Gone.url", "http://127.0.0.1:9/gone",
+                {Verdict::Dead, "Dead: 404 Not Found", "404 Not Found"}, now);
+    kept.record("Example.url", "http://127.0.0.1:9/example",
+                {Verdict::Alive, "Alive: 200 OK", "200 OK"}, now);
+    ASSERT_TRUE(kept.save());
+
+    const std::string folder = (home / "Favorites").string();
+    const char* const arguments[] = {"orvanta", "--show", "dead", folder.c_str()};
+    const CommandLine line = ParseCommandLine(4, arguments);
+    ASSERT_EQ(line.action, CommandLine::Action::Window);
+    ASSERT_EQ(line.show, FindChoice::Dead);
+    TForm1 window(FindStartFolder(line.folder));
+    window.show();
+    window.showFindBar(*line.show);
+
+    const BookmarkModel& tree = *window.VT->bookmarks();
+    EXPECT_TRUE(window.findBar->isVisible());
+    EXPECT_EQ(window.findBar->choiceBox->currentText(), "Dead");
+    EXPECT_EQ(shownRows(tree, tree.index(0, 0)), QStringList({"News", "Gone"}));
+    EXPECT_EQ(BookmarkModel::nodeOf(window.VT->currentIndex()), named(tree, "Gone"));
 }

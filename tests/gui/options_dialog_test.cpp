@@ -1,11 +1,14 @@
 #include "MessageBoxes.h"
 #include "RegularFile.h"
+#include "StandInSystemctl.h"
 #include "SystemBeep.h"
 #include "TempDir.h"
 #include "TfrOptions.h"
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -82,8 +85,8 @@ private:
 TEST_F(OptionsDialog, withoutConfigFileStartsWithDefaultsAndDisabledTintedEdits)
 {
     auto dialog = makeDialog();
-    // The proxy group's layout, and three rows under it.
-    EXPECT_EQ(dialog->size(), QSize(297, 139 + 3 * 26));
+    // The proxy group's layout, and four rows under it.
+    EXPECT_EQ(dialog->size(), QSize(297, 139 + 4 * 26));
     EXPECT_FALSE(dialog->windowFlags() & Qt::WindowMinMaxButtonsHint);
     EXPECT_EQ(address->text(), "");
     EXPECT_EQ(port->text(), "80");
@@ -212,6 +215,57 @@ TEST_F(OptionsDialog, rowsUnderTheProxyGroupShowTheStoredValuesAndEveryCloseSave
     trash->click();
     ASSERT_TRUE(dialog->close());
     EXPECT_NE(ReadFileBytes(configPath()).find("UseTrash=0\n"), std::string::npos);
+}
+
+TEST_F(OptionsDialog, withoutAUserManagerCheckEveryWeekOffersTheCrontabLineToCopy)
+{
+    TempDir scratch;
+    const StandInSystemctl systemctl(scratch.path(), StandInSystemctl::Kind::NoUserManager);
+    scratch.mkdir("config/Orvanta");
+    auto dialog = makeDialog();
+    dialog->setCheckedFolder([] { return std::filesystem::path("/home/ann/My Favorites"); });
+    auto* check = dialog->findChild<QCheckBox*>("chbScheduledCheck");
+    auto* period = dialog->findChild<QComboBox*>("cbCheckPeriod");
+    auto* note = dialog->findChild<QLabel*>("lbScheduleNote");
+    auto* line = dialog->findChild<QLineEdit*>("edCrontabLine");
+    ASSERT_TRUE(check && period && note && line);
+    dialog->show();
+    EXPECT_FALSE(check->isChecked());
+    EXPECT_EQ(check->text() + u' ' + period->currentText(), "Check every week");
+    EXPECT_EQ(check->accessibleName(), "Check every week");
+    EXPECT_FALSE(note->isVisible());
+    EXPECT_FALSE(line->isVisible());
+    const QSize restSize = dialog->size();
+
+    QTest::mouseClick(check, Qt::LeftButton);
+    EXPECT_TRUE(check->isChecked()) << "the person's choice stands: the crontab line may serve";
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_EQ(note->text(), "No systemd user manager could be reached (Failed to connect to bus: "
+                            "No medium found), so the check is not set to run by itself. This "
+                            "crontab line does the same:");
+    EXPECT_TRUE(line->isVisible());
+    EXPECT_TRUE(line->isReadOnly());
+    EXPECT_EQ(line->text(), "@weekly " + QCoreApplication::applicationFilePath() +
+                                " --check '/home/ann/My Favorites' --notify --format text");
+    line->selectAll();
+    line->copy();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), line->text());
+    EXPECT_GE(dialog->height(), line->geometry().bottom()) << "the dialog grows to hold the note";
+    EXPECT_FALSE(std::filesystem::exists(systemctl.unitFolder() / "orvanta-check.service"));
+    const std::filesystem::path config = scratch / "config/Orvanta/Config.ini";
+    EXPECT_EQ(ReadFileBytes(config), "[Options]\nScheduledCheck=weekly\n");
+
+    QTest::mouseClick(check, Qt::LeftButton);
+    EXPECT_TRUE(note->text().endsWith("stays until it is removed with crontab -e."));
+    EXPECT_FALSE(line->isVisible());
+    EXPECT_EQ(ReadFileBytes(config), "[Options]\nScheduledCheck=off\n");
+    EXPECT_EQ(systemctl.calls(),
+              (std::vector<std::string>{"--user daemon-reload", "--user daemon-reload"}));
+    EXPECT_GT(dialog->height(), restSize.height());
+    ASSERT_TRUE(dialog->close());
+    dialog->show();
+    EXPECT_FALSE(note->isVisible()) << "the note was about the last change only";
+    EXPECT_EQ(dialog->size(), restSize);
 }
 
 TEST_F(OptionsDialog, unwritableConfigOffersRetryAndCancelAndKeepsTheFile)

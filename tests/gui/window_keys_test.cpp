@@ -7,13 +7,17 @@
 #include "StatusPanels.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMenu>
 #include <QTest>
 #include <QTimeZone>
+#include <QTimer>
 
 namespace fs = std::filesystem;
 
@@ -173,4 +177,63 @@ TEST_F(WindowKeysTest, SaveReportWritesTheVerdictsAsCsvOrJsonLinesByTheFileName)
               "alive,200 OK,http://127.0.0.1:9/alive,Folder/Three.url,2026-03-01T12:00:00Z\r\n"
               "alive,200 OK,http://127.0.0.1:9/alive,One.url,2026-03-01T12:00:00Z\r\n");
     EXPECT_EQ(later.StatusBar1->panelText(2), "Report saved: 2 links");
+}
+
+TEST_F(WindowKeysTest, SaveForABrowserWritesTheTreeAndOffersToLeaveOutTheDeadOnceARunFoundThem)
+{
+    TForm1& window = makeForm();
+    const QList<QAction*> items = window.pmnVerify->actions();
+    ASSERT_EQ(items.indexOf(window.mnSaveForBrowser), items.indexOf(window.mnSaveReport) - 1);
+    EXPECT_EQ(window.mnSaveForBrowser->text(), "Save for a browser…");
+    std::vector<bool> offered;
+    BrowserSaver::Choice choice{home / "bookmarks.html", true};
+    window.setBrowserFileChooser([&](QWidget*, bool leaveOutDead) {
+        offered.push_back(leaveOutDead);
+        return choice;
+    });
+    const auto saved = [&] { return QString::fromStdString(ReadFileBytes(choice.file)); };
+
+    // Nothing judged yet: the box is off, and every link is written.
+    window.mnSaveForBrowser->trigger();
+    EXPECT_TRUE(saved().startsWith("<!DOCTYPE NETSCAPE-Bookmark-file-1>"));
+    EXPECT_EQ(saved().count("<DT><A HREF="), 3);
+    EXPECT_TRUE(saved().contains(">Folder</H3>"));
+    EXPECT_EQ(window.StatusBar1->panelText(2), "Saved for a browser: bookmarks.html");
+
+    window.setProbeEngines(Answering([](const QString& link) { return link.endsWith("alive"); }));
+    window.mnVerifyLinks->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return !window.VerifyThread; }));
+    window.mnSaveForBrowser->trigger();
+    EXPECT_EQ(saved().count("<DT><A HREF="), 2);
+    EXPECT_FALSE(saved().contains("/dead"));
+    choice.leaveOutDead = false;
+    window.mnSaveForBrowser->trigger();
+    EXPECT_TRUE(saved().contains(">Two</A>"));
+    EXPECT_EQ(offered, std::vector<bool>({false, true, true}));
+
+    // Cancelled, nothing is written; a file that cannot be written is named.
+    choice.file.clear();
+    window.mnSaveForBrowser->trigger();
+    choice.file = home / "missing/bookmarks.html";
+    SetNextMessageBoxAnswer(QMessageBox::Ok);
+    window.mnSaveForBrowser->trigger();
+    EXPECT_EQ(LastMessageBox().text, "The bookmarks could not be saved.");
+    EXPECT_FALSE(fs::exists(choice.file));
+
+    // The window's own dialog carries the box, ticked after that run.
+    window.setBrowserFileChooser({});
+    bool boxOffered = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        const auto* box = dialog->findChild<QCheckBox*>();
+        boxOffered =
+            box && box->text() == "Leave out dead links" && box->isChecked() && box->isVisible();
+        dialog->selectFile(QString::fromStdString((home / "dialog.html").native()));
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    window.mnSaveForBrowser->trigger();
+    EXPECT_TRUE(boxOffered);
+    EXPECT_FALSE(QString::fromStdString(ReadFileBytes(home / "dialog.html")).contains("/dead"));
 }

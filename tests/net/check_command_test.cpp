@@ -1,4 +1,5 @@
 #include "LocalHttpServer.h"
+#include "NotificationService.h"
 #include "PermissionBypass.h"
 #include "RefusingPort.h"
 #include "ResultsStore.h"
@@ -10,6 +11,7 @@
 #include <QDateTime>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStringList>
@@ -39,9 +41,10 @@ struct Outcome
 // Starts the built program as a user would from a console without any
 // display and with a home of its own, so neither the desktop nor the
 // machine's settings reach it. inChild runs in the new process before the
-// program starts.
+// program starts. Its session bus is the test's own at sessionBus, else one
+// that is not there: never the desktop's.
 void startOrvanta(QProcess& process, const QStringList& arguments, const TempDir& home,
-                  const std::function<void()>& inChild = {})
+                  const std::function<void()>& inChild = {}, const QString& sessionBus = {})
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "http_proxy",
@@ -49,6 +52,9 @@ void startOrvanta(QProcess& process, const QStringList& arguments, const TempDir
                              "no_proxy", "NO_PROXY", "XDG_STATE_HOME"})
         environment.remove(QLatin1String(name));
     environment.insert(QStringLiteral("HOME"), QString::fromStdString(home.path().string()));
+    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                       sessionBus.isEmpty() ? QStringLiteral("unix:path=/nonexistent")
+                                            : sessionBus);
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
                        QString::fromStdString((home / ".config").string()));
     process.setProcessEnvironment(environment);
@@ -91,10 +97,10 @@ bool isSummary(const QByteArray& line, const char* counts, bool stopped = false)
 }
 
 Outcome runOrvanta(const QStringList& arguments, const TempDir& home,
-                   const std::function<void()>& inChild = {})
+                   const std::function<void()>& inChild = {}, const QString& sessionBus = {})
 {
     QProcess process;
-    startOrvanta(process, arguments, home, inChild);
+    startOrvanta(process, arguments, home, inChild, sessionBus);
     return outcomeOf(process);
 }
 
@@ -237,6 +243,53 @@ TEST_F(CheckCommandTest, JsonCarriesTheDeadRunsAndLastAliveOfTheStoreItKeeps)
     EXPECT_TRUE(damaged.errors.contains("set aside")) << damaged.errors.constData();
 }
 
+TEST_F(CheckCommandTest, NotifyTellsOnceOfTheLinksNewlyDeadOrUnsureAndNeverBlocksTheExit)
+{
+    const PrivateBus bus;
+    ASSERT_FALSE(bus.address().isEmpty());
+    const QStringList notify{QStringLiteral("--check"), text(home / "mixed"),
+                             QStringLiteral("--notify"), QStringLiteral("--format"),
+                             QStringLiteral("json")};
+    const QString today = QLocale(QLocale::English).toString(QDate::currentDate(), u"d MMMM"_s);
+    const struct
+    {
+        const char* what;
+        std::string addedLink; // a shortcut "mixed/new.url" of this link, when set
+        QString summary;       // of the one notice; none when empty
+        QString body;
+    } runs[] = {
+        {"first run", "", u"1 bookmark has gone"_s, u"gone, \"really\""_s},
+        {"nothing new", "", {}, {}},
+        {"a new dead link", server.url("/410-nowhere"), u"1 bookmark has gone since "_s + today,
+         u"new"_s},
+    };
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.what);
+        if (!run.addedLink.empty())
+            writeShortcut(home, "mixed/new.url", run.addedLink);
+        const NotificationService service(bus.address(), {u"body"_s, u"actions"_s},
+                                          NotificationService::Answer::Close);
+        const Outcome outcome = runOrvanta(notify, home, {}, bus.address());
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_TRUE(outcome.errors.isEmpty()) << outcome.errors.constData();
+        const auto notices = service.notices();
+        ASSERT_EQ(notices.size(), run.summary.isEmpty() ? 0 : 1);
+        if (notices.isEmpty())
+            continue;
+        EXPECT_EQ(notices[0].appName, u"Orvanta"_s);
+        EXPECT_EQ(notices[0].summary, run.summary);
+        EXPECT_EQ(notices[0].body, run.body);
+        EXPECT_EQ(notices[0].actions, (QStringList{u"show"_s, u"Show"_s}));
+    }
+
+    // Without a notification service the check says so and ends as it would.
+    std::filesystem::remove_all(home / ".local/state");
+    const Outcome alone = runOrvanta(notify, home, {}, bus.address());
+    EXPECT_EQ(alone.status, 1);
+    EXPECT_EQ(alone.errors,
+              "orvanta: no desktop notice sent: no notification service on the session bus\n");
+}
+
 TEST_F(CheckCommandTest, LinksOfAFolderThatCouldNotBeReadKeepTheirHistory)
 {
     writeShortcut(home, "mixed/locked/gone.url", server.url("/404-nowhere"));
@@ -339,8 +392,17 @@ TEST_F(CheckCommandTest, WrongCommandLinesGiveOneErrorLineAndStatusTwo)
         {QStringLiteral("--check"), QStringLiteral("--jobs"), QStringLiteral("257")},
         {QStringLiteral("--jobs"), QStringLiteral("4")},
         {QStringLiteral("--strict")},
+        {QStringLiteral("--notify")},
+        {QStringLiteral("--show"), QStringLiteral("gone")},
+        {QStringLiteral("--check"), QStringLiteral("--show"), QStringLiteral("dead")},
         // An unset variable, not a wish for ~/Favorites (which is there).
         {QStringLiteral("--check"), QString()},
+        {u"--export-html"_s, QString()},
+        {u"--export-html"_s, text(home / "b.html"), text(home / "missing")},
+        {u"--export-html"_s, text(home / "b.html"), u"--jobs"_s, u"4"_s},
+        // Which links are dead only a check can tell.
+        {u"--export-html"_s, text(home / "b.html"), u"--leave-out-dead"_s},
+        {u"--check"_s, u"--leave-out-dead"_s},
     };
     home.mkdir("Favorites");
     // Permissions do not hold back root, so only others see the folder refused.
@@ -376,6 +438,45 @@ TEST_F(CheckCommandTest, WrongCommandLinesGiveOneErrorLineAndStatusTwo)
         EXPECT_EQ(outcome.status, 2) << qPrintable(arguments.join(u' '));
         EXPECT_EQ(outcome.errors, "orvanta: " + error + '\n');
     }
+}
+
+TEST_F(CheckCommandTest, ExportHtmlWritesTheTreeAloneOrAfterACheckWithoutTheDeadWhenAsked)
+{
+    const std::filesystem::path file = home / "bookmarks.html";
+    const auto links = [&] {
+        static const QRegularExpression link(uR"re(<A HREF="([^"]*)"[^>]*>([^<]*)</A>)re"_s);
+        QStringList found;
+        for (const auto& match : link.globalMatch(QString::fromStdString(ReadFileBytes(file))))
+            found << match.captured(2) + " " + match.captured(1);
+        found.sort();
+        return found;
+    };
+    const QString ok = QString::fromStdString(server.url("/ok"));
+    const QString gone = QString::fromStdString(server.url("/gone"));
+    const QStringList both = {"gone, &quot;really&quot; " + gone, "ok " + ok};
+
+    // Alone it asks no server and prints nothing.
+    Outcome alone = runOrvanta({u"--export-html"_s, text(file), text(home / "mixed")}, home);
+    EXPECT_EQ(alone.status, 0);
+    EXPECT_TRUE(alone.lines.isEmpty());
+    EXPECT_TRUE(alone.errors.isEmpty()) << alone.errors.constData();
+    EXPECT_EQ(links(), both);
+
+    std::filesystem::remove(file);
+    Outcome checked = check(u"mixed"_s, {u"--export-html"_s, text(file), u"--format"_s, u"csv"_s});
+    EXPECT_EQ(checked.status, 1);
+    EXPECT_EQ(checked.lines.size(), 3);
+    EXPECT_EQ(links(), both);
+    checked = check(u"mixed"_s, {u"--export-html"_s, text(file), u"--leave-out-dead"_s});
+    EXPECT_EQ(checked.status, 1);
+    EXPECT_EQ(links(), QStringList{"ok " + ok});
+
+    // A file that cannot be written is named, with a status of its own.
+    const Outcome unwritten =
+        runOrvanta({u"--export-html"_s, text(home / "missing/b.html"), text(home / "mixed")}, home);
+    EXPECT_EQ(unwritten.status, 4);
+    EXPECT_TRUE(unwritten.errors.startsWith("orvanta: the bookmarks could not be saved: "))
+        << unwritten.errors.constData();
 }
 
 TEST_F(CheckCommandTest, PasswordsInLinksAreNeverPrinted)

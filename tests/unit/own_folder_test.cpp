@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
 #include <set>
 #include <sys/stat.h>
@@ -92,6 +93,11 @@ std::set<std::string> namesIn(const fs::path& folder)
     for (const auto& entry : fs::directory_iterator(folder))
         names.insert(entry.path().filename().native());
     return names;
+}
+
+void touch(const fs::path& file)
+{
+    std::ofstream(file) << "unit\n";
 }
 
 } // namespace
@@ -200,4 +206,50 @@ TEST(OwnFolder, ForeignOrOpenFoldersAndLinksAreNeitherReadNorWrittenAndSaidWhy)
         }
     }
     ::umask(savedMask);
+}
+
+TEST(OwnFolder, RemoveTakesOnlyARegularFileOfOursAndNeverFollowsALink)
+{
+    const struct
+    {
+        const char* what;
+        std::function<void(const fs::path& file, const fs::path& outside)> arrange;
+        bool removed;
+        const char* said;
+    } cases[] = {
+        {"a file of ours", [](const fs::path& file, const fs::path&) { touch(file); }, true, ""},
+        {"nothing", [](const fs::path&, const fs::path&) {}, true, ""},
+        {"a link",
+         [](const fs::path& file, const fs::path& outside) { fs::create_symlink(outside, file); },
+         false, "is a symbolic link"},
+        {"a folder", [](const fs::path& file, const fs::path&) { fs::create_directory(file); },
+         false, "is no regular file"},
+        {"another user's file",
+         [](const fs::path& file, const fs::path&) {
+             touch(file);
+             ::lchown(file.c_str(), OtherUser, OtherUser);
+         },
+         false, "belongs to another user"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const TempDir dir;
+        const fs::path folder = dir.mkdir("units");
+        ::chmod(folder.c_str(), 0700);
+        const fs::path outside = dir.write("outside", "the user's own\n");
+        c.arrange(folder / "name", outside);
+        QString said;
+        EXPECT_EQ(OwnFolder(folder).remove("name", &said), c.removed);
+        EXPECT_TRUE(said.contains(QLatin1String(c.said))) << said.toStdString();
+        EXPECT_EQ(fs::exists(fs::symlink_status(folder / "name")), !c.removed);
+        EXPECT_EQ(ReadFileBytes(outside), "the user's own\n");
+    }
+    const TempDir dir;
+    const fs::path open = dir.mkdir("open");
+    ::chmod(open.c_str(), 0777);
+    touch(open / "name");
+    QString said;
+    EXPECT_FALSE(OwnFolder(open).remove("name", &said));
+    EXPECT_TRUE(said.contains(QLatin1String("may be written by other users")));
+    EXPECT_TRUE(fs::exists(open / "name"));
 }

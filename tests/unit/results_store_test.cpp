@@ -1,5 +1,7 @@
 #include "ResultsStore.h"
 
+#include "NewProblems.h"
+
 #include "BookmarkModel.h"
 #include "FavoritesScan.h"
 #include "PermissionBypass.h"
@@ -8,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <set>
 
 namespace {
@@ -294,4 +297,72 @@ TEST(ResultsStore, LinksBelowAFolderThatCouldNotBeReadKeepTheirHistory)
         }
         EXPECT_EQ(kept, c.kept);
     }
+}
+
+TEST(ResultsStore, OnlyLinksThatTurnedDeadOrUnsureSinceTheLastRunAreNew)
+{
+    const std::optional<Verdict> never;
+    const struct
+    {
+        std::optional<Verdict> before; // none: never kept for this link text
+        Verdict now;
+        bool isNew;
+    } cases[] = {
+        {never, Verdict::Dead, true},
+        {never, Verdict::Unsure, true},
+        {never, Verdict::Alive, false},
+        {never, Verdict::Unchecked, false},
+        {Verdict::Alive, Verdict::Dead, true},
+        {Verdict::Alive, Verdict::Unsure, true},
+        {Verdict::Unchecked, Verdict::Dead, true},
+        {Verdict::Dead, Verdict::Dead, false},
+        {Verdict::Dead, Verdict::Unsure, false},
+        {Verdict::Unsure, Verdict::Dead, false},
+        {Verdict::Unsure, Verdict::Alive, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(QStringLiteral("%1 -> %2")
+                         .arg(c.before ? VerdictWord(*c.before) : QStringLiteral("never"),
+                              VerdictWord(c.now))
+                         .toStdString());
+        KeptResult kept;
+        if (c.before)
+            kept = NextResult(nullptr, "http://a/", judgement(*c.before), Start);
+        EXPECT_EQ(IsNewProblem(c.before ? &kept : nullptr, c.now), c.isNew);
+    }
+}
+
+TEST(ResultsStore, TheNoticeOfNewProblemsNamesTheDayOfThePreviousRunAndTheFirstNames)
+{
+    const QDateTime now = Start.addDays(20);
+    const KeptResult alive = NextResult(nullptr, "http://a/", judgement(Verdict::Alive), Start);
+    const KeptResult earlier =
+        NextResult(nullptr, "http://a/", judgement(Verdict::Dead), Start.addDays(-3));
+    const KeptResult lastYear =
+        NextResult(nullptr, "http://a/", judgement(Verdict::Alive), Start.addDays(-365));
+
+    NewProblems first; // nothing kept: a first run
+    first.note("Gone", nullptr, Verdict::Dead);
+    EXPECT_EQ(first.summary(now), "1 bookmark has gone");
+    EXPECT_EQ(first.body(), "Gone");
+    EXPECT_TRUE(first.anyDead());
+
+    NewProblems later;
+    for (int i = 1; i <= 7; ++i)
+        later.note(QStringLiteral("Link %1").arg(i), &alive, Verdict::Dead);
+    later.note("Still dead", &earlier, Verdict::Dead);
+    later.note("New", nullptr, Verdict::Alive);
+    EXPECT_EQ(later.names().size(), 7);
+    EXPECT_EQ(later.previousRun(), Start); // the newest of the verdicts kept
+    EXPECT_EQ(later.summary(now), "7 bookmarks have gone since 1 March");
+    EXPECT_EQ(later.body(), "Link 1\nLink 2\nLink 3\nLink 4\nLink 5\nand 2 more");
+
+    NewProblems yearAgo;
+    yearAgo.note("Old", &lastYear, Verdict::Unsure);
+    EXPECT_EQ(yearAgo.summary(now), "1 bookmark has gone since 1 March 2025");
+    EXPECT_FALSE(yearAgo.anyDead());
+
+    NewProblems none;
+    none.note("Fine", &alive, Verdict::Alive);
+    EXPECT_TRUE(none.names().isEmpty());
 }

@@ -169,6 +169,40 @@ TEST_F(SettingsTest, MaxHostWaitIsReadByHandAndNeverWrittenOver)
     EXPECT_TRUE(configBytes().starts_with("[Options]\nMaxHostWait=5\n"));
 }
 
+TEST_F(SettingsTest, ScheduledCheckIsAPeriodWordAndOnlyItsOwnSaveWritesIt)
+{
+    const std::pair<const char*, CheckPeriod> cases[] = {{"weekly", CheckPeriod::Weekly},
+                                                         {"Daily", CheckPeriod::Daily},
+                                                         {"MONTHLY", CheckPeriod::Monthly},
+                                                         {"off", CheckPeriod::Off},
+                                                         {"", CheckPeriod::Off},
+                                                         {"1", CheckPeriod::Off},
+                                                         {"hourly", CheckPeriod::Off},
+                                                         {"weeklyish", CheckPeriod::Off}};
+    for (const auto& [value, period] : cases) {
+        SCOPED_TRACE(value);
+        writeConfig(std::string("[Options]\nScheduledCheck=") + value + "\n");
+        Settings settings;
+        settings.scheduledCheck = CheckPeriod::Daily;
+        settings.load(config());
+        EXPECT_EQ(settings.scheduledCheck, period);
+    }
+
+    writeConfig("[Window]\nLeft=3\n[Options]\nUseTrash=0\n");
+    Settings settings;
+    settings.scheduledCheck = CheckPeriod::Monthly;
+    ASSERT_TRUE(settings.saveScheduledCheck(config()).saved);
+    EXPECT_EQ(configBytes(), "[Window]\nLeft=3\n[Options]\nUseTrash=0\nScheduledCheck=monthly\n");
+    settings.scheduledCheck = CheckPeriod::Off;
+    ASSERT_TRUE(settings.saveOptions(config()).saved);
+    EXPECT_NE(configBytes().find("ScheduledCheck=monthly\n"), std::string::npos)
+        << "saving the other options leaves the key as it stands";
+    ASSERT_TRUE(settings.saveScheduledCheck(config()).saved);
+    settings.load(config());
+    EXPECT_EQ(settings.scheduledCheck, CheckPeriod::Off);
+    EXPECT_NE(configBytes().find("ScheduledCheck=off\n"), std::string::npos);
+}
+
 } // namespace
 
 TEST_F(SettingsTest, WindowStateIsWrittenInItsOwnSectionAndReadBackPartByPart)
