@@ -26,6 +26,9 @@ ContrastAnswer CompareContrast(const ProbeResult& asked, const ProbeResult& made
         return ContrastAnswer::Other;
     const bool sameTarget =
         !asked.finalAddress.isEmpty() && asked.finalAddress == madeUp.finalAddress;
-    const bool sameTitle = asked.titleKey != 0 && asked.titleKey == madeUp.titleKey;
+    // A site may give every page one title; only a made-up address that
+    // also says it is not there shows the site's own "not found" page.
+    const bool sameTitle =
+        asked.titleKey != 0 && asked.titleKey == madeUp.titleKey && madeUp.page == asked.page;
     return sameTarget || sameTitle ? ContrastAnswer::Same : ContrastAnswer::Other;
 }

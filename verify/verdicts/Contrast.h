@@ -10,6 +10,6 @@ bool NeedsContrast(const ProbeResult& result);
 
 // What the answer for a made-up address (madeUp) says beside a link's own
 // (asked): a 404 or 410, at once or after redirects, is Missing; the same
-// final status with the same redirect target, or the same page title, is
-// Same; anything else is Other.
+// final status with the same redirect target, or the same page title over
+// the same page signal, is Same; anything else is Other.
 ContrastAnswer CompareContrast(const ProbeResult& asked, const ProbeResult& madeUp);
