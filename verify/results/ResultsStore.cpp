@@ -48,7 +48,7 @@ std::optional<Verdict> verdictNamed(const QString& word)
 
 QJsonObject resultObject(const QByteArray& key, const KeptResult& result)
 {
-    return {
+    QJsonObject object{
         {QStringLiteral("path"), QString::fromLatin1(key.toPercentEncoding())},
         {QStringLiteral("link"), result.link},
         {QStringLiteral("verdict"), VerdictWord(result.verdict)},
@@ -59,6 +59,34 @@ QJsonObject resultObject(const QByteArray& key, const KeptResult& result)
         {QStringLiteral("deadRuns"), result.deadRuns},
         {QStringLiteral("firstDead"), TimeJson(result.firstDead)},
     };
+    // Only links the archive was asked about carry it, so files of earlier
+    // versions read as before.
+    if (result.archiveAsked.isValid())
+        object.insert(QStringLiteral("archive"),
+                      QJsonObject{{QStringLiteral("asked"), timeText(result.archiveAsked)},
+                                  {QStringLiteral("url"), result.archiveUrl},
+                                  {QStringLiteral("timestamp"), result.archiveTimestamp}});
+    return object;
+}
+
+// The archive's answer of a link, when the file has one; false when it is
+// there but out of shape.
+bool readArchive(const QJsonObject& object, KeptResult& result)
+{
+    const QJsonValue value = object.value(QStringLiteral("archive"));
+    if (value.isUndefined())
+        return true;
+    const QJsonObject archive = value.toObject();
+    const auto asked = timeOf(archive.value(QStringLiteral("asked")));
+    const QJsonValue url = archive.value(QStringLiteral("url"));
+    const QJsonValue timestamp = archive.value(QStringLiteral("timestamp"));
+    if (!value.isObject() || !asked || !asked->isValid() || !url.isString() ||
+        !timestamp.isString())
+        return false;
+    result.archiveAsked = *asked;
+    result.archiveUrl = url.toString();
+    result.archiveTimestamp = timestamp.toString();
+    return true;
 }
 
 // One link of the file; nothing when any field is missing or out of shape.
@@ -77,9 +105,20 @@ std::optional<std::pair<QByteArray, KeptResult>> resultOf(const QJsonValue& valu
         deadRuns < 0 || deadRuns > MaxDeadRuns)
         return std::nullopt;
     const QByteArray key = QByteArray::fromPercentEncoding(text("path").toString().toLatin1());
-    return std::pair{key, KeptResult{text("link").toString(), *verdict, text("text").toString(),
-                                     text("reason").toString(), *checked, *lastAlive, deadRuns,
-                                     *firstDead}};
+    KeptResult result{text("link").toString(),
+                      *verdict,
+                      text("text").toString(),
+                      text("reason").toString(),
+                      *checked,
+                      *lastAlive,
+                      deadRuns,
+                      *firstDead,
+                      {},
+                      {},
+                      {}};
+    if (!readArchive(object, result))
+        return std::nullopt;
+    return std::pair{key, result};
 }
 
 // A text as the store keeps it: the password of any address in it masked.
@@ -153,6 +192,12 @@ KeptResult NextResult(const KeptResult* previous, const QString& link, const Jud
         next.deadRuns = std::min(next.deadRuns + 1, MaxDeadRuns);
     }
     return next;
+}
+
+bool HasFreshArchiveAnswer(const KeptResult& result, const QDateTime& now)
+{
+    return result.archiveAsked.isValid() &&
+           result.archiveAsked.secsTo(now) < ArchiveAnswerDays * SecondsInDay;
 }
 
 QString DeadStreakText(const KeptResult& result)
@@ -301,6 +346,20 @@ const KeptResult& ResultsStore::record(const QByteArray& key, const QString& lin
     shown.text = masked(judgement.text);
     shown.reason = masked(judgement.reason);
     return *results_.insert(key, NextResult(previous, masked(link), shown, now));
+}
+
+bool ResultsStore::recordArchive(const QByteArray& key, const QString& link,
+                                 const QString& snapshotUrl, const QString& snapshotTimestamp,
+                                 const QDateTime& now)
+{
+    const auto kept = results_.find(key);
+    if (kept == results_.end() || kept->link != masked(link))
+        return false;
+    kept->archiveAsked = now;
+    kept->archiveUrl = snapshotUrl;
+    kept->archiveTimestamp = snapshotUrl.isEmpty() ? QString() : snapshotTimestamp;
+    changed_ = true;
+    return true;
 }
 
 void ResultsStore::holdFolder(const QByteArray& folderKey)

@@ -28,7 +28,17 @@ struct KeptResult
     QDateTime lastAlive; // invalid when never seen alive
     int deadRuns = 0;    // runs in a row that judged it dead
     QDateTime firstDead; // the first dead run of that streak
+    // The Internet Archive's last answer about the link: when it was asked
+    // (invalid: never) and the snapshot it named, empty when none.
+    QDateTime archiveAsked;
+    QString archiveUrl;
+    QString archiveTimestamp;
 };
+
+// Answers of the archive are asked again once they are this old.
+inline constexpr qint64 ArchiveAnswerDays = 30;
+// The archive has been asked about the link within ArchiveAnswerDays.
+bool HasFreshArchiveAnswer(const KeptResult& result, const QDateTime& now);
 
 // The result once another run has judged the link. A dead run adds one to
 // the streak, an alive one ends it; a run that was not sure, or did not
@@ -85,6 +95,11 @@ public:
     const KeptResult* find(const QByteArray& key, const QString& link) const;
     const KeptResult& record(const QByteArray& key, const QString& link, const Judgement& judgement,
                              const QDateTime& now);
+    // Keeps the archive's answer about the link kept for key when it was
+    // judged for link (snapshotUrl empty: it has none); false when no such
+    // result is kept.
+    bool recordArchive(const QByteArray& key, const QString& link, const QString& snapshotUrl,
+                       const QString& snapshotTimestamp, const QDateTime& now);
     // Forgets every key keep says no to, except those below a held folder.
     void retain(const std::function<bool(const QByteArray&)>& keep);
     // Keeps what is known of the links below the folder of key folderKey
