@@ -52,6 +52,12 @@ struct Settings
     // off, they stay without a question. Only Config.ini sets it: saving
     // the options leaves the person's line as it stands.
     bool removeEmptyFolders = true;
+    // After a run, dead links are looked up in the Internet Archive's
+    // availability service at archiveAddress (only Config.ini sets that one,
+    // for mirrors and tests).
+    bool archiveLookup = false;
+    QString archiveAddress = DefaultArchiveAddress;
+    static inline const QString DefaultArchiveAddress = QStringLiteral("https://archive.org");
     WindowState window;
 
     // Replaces every value by the file's (or the default).
