@@ -1,6 +1,11 @@
 #include "ArchiveAnswer.h"
 #include "ArchiveRequest.h"
 #include "ArchiveTime.h"
+#include "ArchiveTree.h"
+#include "BookmarkModel.h"
+#include "FavoritesScan.h"
+#include "ResultsStore.h"
+#include "TreeResults.h"
 
 #include "TempDir.h"
 
@@ -60,10 +65,6 @@ TEST(ArchiveAnswer, OnlyAnAvailable2xxSnapshotCountsAndAnythingElseThanTheJsonFa
             EXPECT_TRUE(answer.copy.url.isEmpty());
         }
     }
-    EXPECT_EQ(ArchivedCopyDate(QStringLiteral("20130919044612")),
-              QStringLiteral("19 September 2013"));
-    EXPECT_EQ(ArchivedCopyDate(QStringLiteral("20130230044612")), QString());
-    EXPECT_EQ(ArchivedCopyDate(QString()), QString());
 }
 
 TEST(ArchiveTime, TheShortcutsModifiedValueWinsAndTheFileTimeStandsInForOneThatDoesNotParse)
@@ -113,4 +114,62 @@ TEST(ArchiveRequest, TheLinkGoesInTheQueryEscapedWhateverItHolds)
                               "20200101000000"),
               QByteArray("http://127.0.0.1:9/wayback/available?url=http%3A%2F%2F%C3%BC%2F&"
                          "timestamp=20200101000000"));
+}
+
+TEST(ArchiveTree, OnlyDeadLinksWithoutAFreshAnswerAreAskedAndAFoundCopyJoinsTheTooltip)
+{
+    const QDateTime now(QDate(2026, 3, 1), QTime(12, 0), Qt::UTC);
+    const TempDir dir;
+    std::filesystem::create_directories(dir / "state");
+    for (const char* name : {"Dead", "Answered", "Stale", "Alive", "Relinked"})
+        dir.write(std::string("fav/") + name + ".url",
+                  std::string("[InternetShortcut]\r\nURL=http://") + name + "/\r\n");
+    ResultsStore store(dir / "state", dir / "fav");
+    const auto keep = [&store](const char* name, Verdict verdict, const char* link = nullptr) {
+        const QString text = QStringLiteral("http://%1/").arg(QLatin1String(link ? link : name));
+        store.record(QByteArray(name) + ".url", text,
+                     {verdict, VerdictWord(verdict), QStringLiteral("why")}, QDateTime());
+    };
+    keep("Dead", Verdict::Dead);
+    keep("Answered", Verdict::Dead);
+    keep("Stale", Verdict::Dead);
+    keep("Alive", Verdict::Alive);
+    keep("Relinked", Verdict::Dead, "elsewhere");
+    store.recordArchive("Answered.url", QStringLiteral("http://Answered/"), {}, {},
+                        now.addDays(-29));
+    store.recordArchive("Stale.url", QStringLiteral("http://Stale/"), {}, {}, now.addDays(-30));
+    BookmarkModel tree;
+    LoadFavorites(tree, dir / "fav");
+    ShowKeptVerdicts(tree, store, now);
+
+    std::vector<QString> asked;
+    for (const ArchiveQuestion& question : ArchiveQuestions(tree, store, now)) {
+        asked.push_back(question.link);
+        EXPECT_EQ(question.key, store.keyOf(question.path));
+    }
+    EXPECT_EQ(asked, (std::vector<QString>{QStringLiteral("http://Dead/"),
+                                           QStringLiteral("http://Stale/")}));
+
+    const ArchiveQuestion dead = ArchiveQuestions(tree, store, now).front();
+    const ArchiveAnswer found{ArchiveAnswer::Kind::Found,
+                              {QStringLiteral("http://web.archive.org/web/20130919044612/x"),
+                               QStringLiteral("20130919044612")},
+                              {}};
+    // A failure keeps nothing; none is kept and changes no tooltip.
+    EXPECT_FALSE(KeepArchiveAnswer(tree, store, dead, {ArchiveAnswer::Kind::Failed, {}, {}}, now));
+    EXPECT_FALSE(HasFreshArchiveAnswer(*store.find(dead.key, dead.link), now));
+    EXPECT_FALSE(KeepArchiveAnswer(tree, store, dead, {ArchiveAnswer::Kind::None, {}, {}}, now));
+    EXPECT_TRUE(HasFreshArchiveAnswer(*store.find(dead.key, dead.link), now));
+    BookmarkNode* node = KeepArchiveAnswer(tree, store, dead, found, now);
+    ASSERT_TRUE(node);
+    EXPECT_TRUE(BookmarkModel::entry(node)->Detail.endsWith(
+        QStringLiteral("\nArchived copy from 19 September 2013")));
+    // Said once, however often it comes.
+    EXPECT_FALSE(KeepArchiveAnswer(tree, store, dead, found, now));
+    EXPECT_EQ(BookmarkModel::entry(node)->Detail.count(QStringLiteral("Archived")), 1);
+    ASSERT_TRUE(ArchivedCopyOf(&store, node));
+    EXPECT_EQ(ArchivedCopyOf(&store, node)->archiveUrl, found.copy.url);
+    EXPECT_FALSE(ArchivedCopyOf(nullptr, node));
+    tree.setStatus(node, StatusAlive);
+    EXPECT_FALSE(ArchivedCopyOf(&store, node));
 }

@@ -305,6 +305,15 @@ TEST(ResultsStore, ArchiveAnswersAreKeptWithTheirDateAndFilesWithoutThemStillRea
         EXPECT_FALSE(HasFreshArchiveAnswer(*kept, Start.addDays(30)));
     }
     EXPECT_FALSE(HasFreshArchiveAnswer(*unasked, Start));
+    // The tooltip names the copy's day on a line of its own, for dead links only.
+    EXPECT_EQ(KeptDetail(*found, Start),
+              QStringLiteral("dead: why, checked today\nArchived copy from 19 September 2013"));
+    EXPECT_EQ(KeptDetail(*none, Start), QStringLiteral("dead: why, checked today"));
+    KeptResult alive = *found;
+    alive.verdict = Verdict::Alive;
+    EXPECT_EQ(ArchivedCopyText(alive), QString());
+    EXPECT_EQ(ArchivedCopyDate(QStringLiteral("20130230044612")), QString());
+    EXPECT_EQ(ArchivedCopyDate(QStringLiteral("2013")), QString());
     read.record("found.url", QStringLiteral("http://a/"), judgement(Verdict::Dead),
                 Start.addDays(1));
     EXPECT_EQ(read.find("found.url", QStringLiteral("http://a/"))->archiveUrl, copy);

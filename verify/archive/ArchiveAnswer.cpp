@@ -1,9 +1,7 @@
 #include "ArchiveAnswer.h"
 
-#include <QDate>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLocale>
 #include <algorithm>
 
 namespace {
@@ -55,12 +53,4 @@ ArchiveAnswer ParseArchiveAnswer(const QByteArray& body)
     if (!counts)
         return {ArchiveAnswer::Kind::None, {}, {}};
     return {ArchiveAnswer::Kind::Found, {url.toString(), timestamp.toString()}, {}};
-}
-
-QString ArchivedCopyDate(const QString& timestamp)
-{
-    const QDate date = QDate::fromString(timestamp.left(8), QStringLiteral("yyyyMMdd"));
-    if (!isTimestamp(timestamp) || !date.isValid())
-        return {};
-    return QLocale::c().toString(date, QStringLiteral("d MMMM yyyy"));
 }

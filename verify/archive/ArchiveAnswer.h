@@ -31,6 +31,3 @@ struct ArchiveAnswer
 // that is no good snapshot) is none; anything that is not that JSON is a
 // failure.
 ArchiveAnswer ParseArchiveAnswer(const QByteArray& body);
-
-// "19 September 2013" for the snapshot's timestamp; empty when it is none.
-QString ArchivedCopyDate(const QString& timestamp);

@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -223,12 +224,38 @@ QString CheckedAgoText(const QDateTime& checked, const QDateTime& now)
     return QStringLiteral("checked %1 days ago").arg(days);
 }
 
-QString KeptDetail(const KeptResult& result, const QDateTime& now)
+QString ArchivedCopyDate(const QString& timestamp)
 {
-    QString detail = result.text + QStringLiteral(", ") + CheckedAgoText(result.checked, now);
+    const bool digits = timestamp.size() == 14 && std::all_of(timestamp.cbegin(), timestamp.cend(),
+                                                              [](QChar c) { return c.isDigit(); });
+    const QDate date = QDate::fromString(timestamp.left(8), QStringLiteral("yyyyMMdd"));
+    if (!digits || !date.isValid())
+        return {};
+    return QLocale::c().toString(date, QStringLiteral("d MMMM yyyy"));
+}
+
+QString ArchivedCopyText(const KeptResult& result)
+{
+    const QString date = ArchivedCopyDate(result.archiveTimestamp);
+    if (result.verdict != Verdict::Dead || result.archiveUrl.isEmpty() || date.isEmpty())
+        return {};
+    return QStringLiteral("Archived copy from ") + date;
+}
+
+QString VerdictDetail(const QString& text, const KeptResult& result)
+{
+    QString detail = text;
     if (const QString streak = DeadStreakText(result); !streak.isEmpty())
         detail += QStringLiteral("; ") + streak;
+    if (const QString archived = ArchivedCopyText(result); !archived.isEmpty())
+        detail += u'\n' + archived;
     return detail;
+}
+
+QString KeptDetail(const KeptResult& result, const QDateTime& now)
+{
+    return VerdictDetail(result.text + QStringLiteral(", ") + CheckedAgoText(result.checked, now),
+                         result);
 }
 
 ResultsStore::ResultsStore(const std::filesystem::path& stateFolder,

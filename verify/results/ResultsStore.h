@@ -59,6 +59,15 @@ QString DeadStreakText(const KeptResult& result);
 qint64 DaysBefore(const QDateTime& then, const QDateTime& now);
 // "checked today", "checked yesterday", "checked 3 days ago".
 QString CheckedAgoText(const QDateTime& checked, const QDateTime& now);
+// "19 September 2013" for a snapshot's timestamp (YYYYMMDDhhmmss); empty
+// when it is none.
+QString ArchivedCopyDate(const QString& timestamp);
+// "Archived copy from 19 September 2013" for a dead link the archive has a
+// snapshot of; empty otherwise.
+QString ArchivedCopyText(const KeptResult& result);
+// A verdict's text with what the results add to it: the dead streak, and
+// the archived copy on a line of its own.
+QString VerdictDetail(const QString& text, const KeptResult& result);
 // "Dead: 404 Not Found, checked 3 days ago; dead in 2 runs in a row".
 QString KeptDetail(const KeptResult& result, const QDateTime& now);
 
