@@ -40,6 +40,10 @@ public:
     // Whether the folders a deletion empties are offered for deletion too:
     // Config.ini's word, which the dialog does not show.
     bool removeEmptyFolders() const { return settings_.removeEmptyFolders; }
+    // Whether dead links are looked up in the Internet Archive after a run,
+    // and where its service is (Config.ini's word only).
+    bool archiveLookup() const;
+    QString archiveAddress() const { return settings_.archiveAddress; }
 
     // What the main window's Options button does: centred over the main
     // window, modal, result ignored.
@@ -60,6 +64,7 @@ private:
     void setupLinksAtOnceRow();
     void setupStrictRow();
     void setupTrashRow();
+    void setupArchiveRow();
     void FormCreate();
     void FormClose();
     void chbUseProxyClick();
@@ -77,6 +82,7 @@ private:
     QSpinBox* seLinksAtOnce = nullptr;
     QCheckBox* chbStrictVerdicts = nullptr;
     QCheckBox* chbUseTrash = nullptr;
+    QCheckBox* chbArchiveLookup = nullptr;
 
     // Loaded at start-up; every close takes the controls into it and saves it.
     Settings settings_;
