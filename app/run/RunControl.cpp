@@ -130,6 +130,7 @@ void RunControl::stop()
     // What was judged so far is kept; a probe still landing is kept when the
     // run ends.
     results_.save();
+    emit verdictsIn();
 }
 
 void RunControl::resetStatuses()
@@ -154,6 +155,7 @@ void RunControl::done(VerificationRun* run)
         latestRun_ = nullptr;
     run->deleteLater();
     results_.save();
+    emit verdictsIn();
 }
 
 void RunControl::showTally(VerificationRun* run)
