@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FindFilter.h"
 #include "SearchIndex.h"
 
 #include <QObject>
@@ -26,6 +27,8 @@ public:
     TreeFind(FindBar& bar, BookmarkView& view, const MovedLinks& moved,
              std::function<void()> relayout, QObject* parent = nullptr);
 
+    // Which links "Archived" shows.
+    void setArchivedCopy(HasArchivedCopy archived) { archived_ = std::move(archived); }
     void show();
     void hide();
     // The filter made again for what a run, a deletion or an update changed.
@@ -56,6 +59,7 @@ private:
     BookmarkView& view_;
     BookmarkModel& tree_;
     const MovedLinks& moved_;
+    HasArchivedCopy archived_;
     std::function<void()> relayout_;
     ViewBefore viewBefore_;
     SearchIndex searchIndex_; // the tree's texts while the bar is open

@@ -126,8 +126,11 @@ void TForm1::setupFeatures()
     memory_ =
         std::make_unique<WindowMemory>(*this, *VT, FavoritesPath, QPoint(designLeft, designTop));
     contextMenu->setState([this] { return !VerifyThread; }, [this] { return deletesToTrash(); });
-    contextMenu->setArchivedCopy(
-        [this](const BookmarkNode* node) { return archive_->copyOf(node) != nullptr; });
+    const auto hasCopy = [this](const BookmarkNode* node) {
+        return archive_->copyOf(node) != nullptr;
+    };
+    contextMenu->setArchivedCopy(hasCopy);
+    find_->setArchivedCopy(hasCopy);
 }
 
 void TForm1::setupConnections()
