@@ -142,6 +142,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
         {QStringLiteral("proxy"), {}, QStringLiteral("ADDRESS:PORT")},
         {QStringLiteral("jobs"), {}, QStringLiteral("N")},
         {QStringLiteral("strict"), {}},
+        {QStringLiteral("archive"), {}},
     });
     if (!parser.parse(arguments))
         return usageError(parseError(parser, arguments));
@@ -169,10 +170,11 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
     if (parser.isSet(QStringLiteral("check"))) {
         line.action = CommandLine::Action::Check;
         line.strict = parser.isSet(QStringLiteral("strict"));
+        line.archive = parser.isSet(QStringLiteral("archive"));
         const QString error = readCheckOptions(parser, line);
         return error.isEmpty() ? line : usageError(error);
     }
-    for (const char* option : {"format", "proxy", "jobs", "strict"}) {
+    for (const char* option : {"format", "proxy", "jobs", "strict", "archive"}) {
         if (parser.isSet(QLatin1String(option)))
             return usageError(
                 QStringLiteral("--%1 is for --check only").arg(QLatin1String(option)));
@@ -185,7 +187,7 @@ QString UsageText()
     return QStringLiteral(
                "Usage: orvanta [FOLDER]\n"
                "       orvanta --check [FOLDER] [--format text|csv|json] [--proxy ADDRESS:PORT]\n"
-               "                       [--jobs N] [--strict]\n"
+               "                       [--jobs N] [--strict] [--archive]\n"
                "       orvanta --help | --version\n"
                "\n"
                "Without --check, opens the window on FOLDER (else ~/Favorites, else the\n"
@@ -201,6 +203,9 @@ QString UsageText()
                "  --jobs N               check up to N links at once (%1 to %2)\n"
                "  --strict               judge by the old rule: alive only on a final 200\n"
                "                         or 302, dead otherwise, every link asked for once\n"
+               "  --archive              look each dead link up in the Internet Archive\n"
+               "                         (this sends it there) and print its line with\n"
+               "                         the copy found, once the lookup is done\n"
                "  -h, --help             print this text and exit\n"
                "  --version              print the version and exit\n"
                "\n"

@@ -28,6 +28,8 @@ struct CommandLine
     std::optional<int> jobs;
     // Judge by the old rule of two verdicts, whatever Config.ini says.
     bool strict = false;
+    // Look the dead links up in the Internet Archive after the check.
+    bool archive = false;
     // Why the command line is wrong, in one line.
     QString error;
 };
