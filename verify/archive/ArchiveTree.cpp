@@ -15,16 +15,23 @@ const KeptResult* deadResult(const ResultsStore& store, const BookmarkEntry& ent
 
 } // namespace
 
+std::optional<ArchiveQuestion> ArchiveQuestionOf(const ResultsStore& store,
+                                                 const BookmarkEntry& entry, const QDateTime& now)
+{
+    const KeptResult* kept = deadResult(store, entry);
+    if (!kept || HasFreshArchiveAnswer(*kept, now))
+        return std::nullopt;
+    return ArchiveQuestion{store.keyOf(entry.Path), entry.Link, entry.Path, entry.Stamp.modified};
+}
+
 QList<ArchiveQuestion> ArchiveQuestions(const BookmarkModel& tree, const ResultsStore& store,
                                         const QDateTime& now)
 {
     QList<ArchiveQuestion> questions;
     for (BookmarkNode* node = tree.firstNode(); node; node = tree.nextNode(node)) {
         const BookmarkEntry* entry = BookmarkModel::entry(node);
-        const KeptResult* kept = entry ? deadResult(store, *entry) : nullptr;
-        if (kept && !HasFreshArchiveAnswer(*kept, now))
-            questions.append(
-                {store.keyOf(entry->Path), entry->Link, entry->Path, entry->Stamp.modified});
+        if (auto question = entry ? ArchiveQuestionOf(store, *entry, now) : std::nullopt)
+            questions.append(*std::move(question));
     }
     return questions;
 }

@@ -4,8 +4,10 @@
 
 #include <QDateTime>
 #include <QList>
+#include <optional>
 
 class BookmarkModel;
+struct BookmarkEntry;
 class BookmarkNode;
 class ResultsStore;
 struct KeptResult;
@@ -14,6 +16,11 @@ struct KeptResult;
 // the archive younger than ArchiveAnswerDays.
 QList<ArchiveQuestion> ArchiveQuestions(const BookmarkModel& tree, const ResultsStore& store,
                                         const QDateTime& now);
+
+// The question about the link of entry, when it is dead and its kept result
+// has no fresh answer of the archive; none otherwise.
+std::optional<ArchiveQuestion> ArchiveQuestionOf(const ResultsStore& store,
+                                                 const BookmarkEntry& entry, const QDateTime& now);
 
 // Keeps the archive's answer about the question's link (a failure is not
 // kept: the link is asked again next run) and, for a copy found, adds it to

@@ -1,6 +1,5 @@
 #include "ArchiveStandIn.h"
 
-#include <QUrl>
 #include <thread>
 
 ArchiveStandIn::ArchiveStandIn()
@@ -36,12 +35,18 @@ void ArchiveStandIn::answer(const httplib::Request& request, httplib::Response& 
                 QByteArray::fromStdString(request.get_param_value("timestamp")),
                 request.get_header_value("User-Agent"), request.path,
                 std::chrono::steady_clock::now()};
-    const std::string host = QUrl(asked.link).host().toStdString();
+    std::string word = "error";
+    for (const char* each : {"alwaysbusy", "busy", "found", "none", "down", "slow", "malformed"}) {
+        if (asked.link.contains(QLatin1String(each))) {
+            word = each;
+            break;
+        }
+    }
     int times = 0;
     {
         const std::lock_guard lock(mutex_);
         asked_.push_back(asked);
-        times = ++times_[host];
+        times = ++times_[word];
     }
     const std::string found =
         "{\"url\":\"" + asked.link.toStdString() +
@@ -51,20 +56,20 @@ void ArchiveStandIn::answer(const httplib::Request& request, httplib::Response& 
     const auto json = [&response](const std::string& body) {
         response.set_content(body, "application/json");
     };
-    if (host == "found.test" || (host == "busy.test" && times > 1)) {
+    if (word == "found" || (word == "busy" && times > 1)) {
         json(found);
-    } else if (host == "none.test") {
+    } else if (word == "none") {
         json("{\"url\":\"" + asked.link.toStdString() + "\",\"archived_snapshots\":{}}");
-    } else if (host == "busy.test" || host == "alwaysbusy.test") {
+    } else if (word == "busy" || word == "alwaysbusy") {
         response.status = 429;
         response.set_header("Retry-After", "1");
         json("{}");
-    } else if (host == "down.test") {
+    } else if (word == "down") {
         response.status = 503;
-    } else if (host == "slow.test") {
+    } else if (word == "slow") {
         std::this_thread::sleep_for(SlowAnswer);
         json(found);
-    } else if (host == "malformed.test") {
+    } else if (word == "malformed") {
         json("{\"archived_snapshots\": {\"closest\": {");
     } else {
         response.status = 500;

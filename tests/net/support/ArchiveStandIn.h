@@ -10,15 +10,16 @@
 #include <vector>
 
 // The Internet Archive's availability service as a test plays it, on
-// 127.0.0.1. The host of the link asked about picks the answer:
-//   found.test       a 200 snapshot taken at the time asked for
-//   none.test        no snapshot
-//   busy.test        429 with Retry-After: 1 the first time, then found
-//   alwaysbusy.test  429 with Retry-After: 1 every time
-//   down.test        503 without Retry-After
-//   slow.test        found, after SlowAnswer
-//   malformed.test   a body that is no JSON
-//   error.test       500
+// 127.0.0.1. The first of these words in the link asked about picks the
+// answer (so a link of a loopback server can carry one in its path):
+//   alwaysbusy  429 with Retry-After: 1 every time
+//   busy        429 with Retry-After: 1 the first time, then found
+//   found       a 200 snapshot taken at the time asked for
+//   none        no snapshot
+//   down        503 without Retry-After
+//   slow        found, after SlowAnswer
+//   malformed   a body that is no JSON
+//   anything else: 500
 // Every request is recorded with the link, timestamp and User-Agent it came
 // with, and when it arrived.
 class ArchiveStandIn final
@@ -48,6 +49,6 @@ private:
 
     mutable std::mutex mutex_;
     std::vector<Asked> asked_;
-    std::map<std::string, int> times_; // how often each host was asked
+    std::map<std::string, int> times_; // how often each word was asked
     LocalHttpServer server_;           // last: it serves while the rest is there
 };
