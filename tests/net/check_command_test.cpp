@@ -343,6 +343,7 @@ TEST_F(CheckCommandTest, WrongCommandLinesGiveOneErrorLineAndStatusTwo)
         {QStringLiteral("--check"), QStringLiteral("--jobs"), QStringLiteral("257")},
         {QStringLiteral("--jobs"), QStringLiteral("4")},
         {QStringLiteral("--strict")},
+        {QStringLiteral("--archive")},
         // An unset variable, not a wish for ~/Favorites (which is there).
         {QStringLiteral("--check"), QString()},
     };
