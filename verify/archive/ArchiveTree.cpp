@@ -61,7 +61,6 @@ BookmarkNode* KeepArchiveAnswer(BookmarkModel& tree, ResultsStore& store,
 
 const KeptResult* ArchivedCopyOf(const ResultsStore* store, const BookmarkNode* node)
 {
-    const BookmarkEntry* entry = BookmarkModel::entry(const_cast<BookmarkNode*>(node));
-    const KeptResult* kept = store && entry ? deadResult(*store, *entry) : nullptr;
+    const KeptResult* kept = store && node ? deadResult(*store, node->entry) : nullptr;
     return kept && !kept->archiveUrl.isEmpty() ? kept : nullptr;
 }
