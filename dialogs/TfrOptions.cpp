@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <algorithm>
 
 namespace {
 
@@ -23,9 +24,10 @@ const int ExtraRowHeight = 26;
 const int LinksAtOnceRowTop = 134;
 const int StrictRowTop = LinksAtOnceRowTop + ExtraRowHeight;
 const int TrashRowTop = StrictRowTop + ExtraRowHeight;
-const int ScheduleRowTop = TrashRowTop + ExtraRowHeight;
-const int ExtraRows = 4;
-const QSize RestSize(297, 139 + ExtraRows * ExtraRowHeight);
+const int ArchiveRowTop = TrashRowTop + ExtraRowHeight;
+const int ScheduleRowTop = ArchiveRowTop + ExtraRowHeight;
+const int ExtraRows = 5;
+const int DialogWidth = 297;
 
 // What went wrong with the file, in the words of the error box.
 QString saveFailureText(const std::filesystem::path& path, const Settings::SaveResult& result)
@@ -61,7 +63,7 @@ TfrOptions::TfrOptions(QWidget* parent) : QDialog(parent)
 void TfrOptions::setupControls()
 {
     setObjectName(QStringLiteral("frOptions"));
-    SetUpFixedDialog(*this, tr("Options"), RestSize);
+    SetUpFixedDialog(*this, tr("Options"), QSize(DialogWidth, 139 + ExtraRows * ExtraRowHeight));
 
     // Geometry of each control relative to its parent: x, y, width, height.
     grbProxy = new QGroupBox(tr("Proxy"), this);
@@ -95,7 +97,10 @@ void TfrOptions::setupControls()
     setupLinksAtOnceRow();
     setupStrictRow();
     setupTrashRow();
-    schedule_ = new ScheduleControls(*this, ScheduleRowTop, RestSize, settings_);
+    const int ArchiveRowTop = TrashRowTop + ExtraRowHeight;
+    const int ScheduleRowTop = ArchiveRowTop + ExtraRowHeight;
+    const int ExtraRows = 5;
+    const int DialogWidth = 297;
 
     lbAdressProxy->setBuddy(edAdressProxy);
     lbPort->setBuddy(edPort);
@@ -104,7 +109,8 @@ void TfrOptions::setupControls()
     setTabOrder(edPort, seLinksAtOnce);
     setTabOrder(seLinksAtOnce, chbStrictVerdicts);
     setTabOrder(chbStrictVerdicts, chbUseTrash);
-    setTabOrder(chbUseTrash, schedule_->box());
+    setTabOrder(chbUseTrash, chbArchiveLookup);
+    setTabOrder(chbArchiveLookup, schedule_->box());
 
     edAdressProxy->installEventFilter(this);
     edPort->installEventFilter(this);
@@ -150,6 +156,20 @@ void TfrOptions::setupTrashRow()
     chbUseTrash->setAccessibleName(chbUseTrash->text());
 }
 
+void TfrOptions::setupArchiveRow()
+{
+    chbArchiveLookup = new QCheckBox(
+        tr("Look for archived copies of dead links (asks the Internet Archive)"), this);
+    chbArchiveLookup->setObjectName(QStringLiteral("chbArchiveLookup"));
+    chbArchiveLookup->setCursor(Qt::PointingHandCursor);
+    chbArchiveLookup->setAccessibleName(chbArchiveLookup->text());
+    // The text is longer than the other rows: the dialog grows to show it whole.
+    const int width = std::max(273, chbArchiveLookup->sizeHint().width());
+    chbArchiveLookup->setGeometry(16, ArchiveRowTop + 2, width, 17);
+    if (16 + width + 8 > DialogWidth)
+        setFixedWidth(16 + width + 8);
+}
+
 void TfrOptions::FormCreate()
 {
     // A missing or unreadable file leaves the defaults; nothing is reported.
@@ -161,6 +181,7 @@ void TfrOptions::FormCreate()
     seLinksAtOnce->setValue(settings_.linksAtOnce);
     chbStrictVerdicts->setChecked(settings_.strictVerdicts);
     chbUseTrash->setChecked(settings_.useTrash);
+    chbArchiveLookup->setChecked(settings_.archiveLookup);
     schedule_->showSettings();
 }
 
@@ -175,6 +196,7 @@ void TfrOptions::FormClose()
     settings_.linksAtOnce = linksAtOnce();
     settings_.strictVerdicts = strictVerdicts();
     settings_.useTrash = useTrash();
+    settings_.archiveLookup = archiveLookup();
     for (;;) {
         // The path is worked out afresh on every attempt, never cached.
         const std::filesystem::path path = ConfigFilePath();
@@ -216,6 +238,11 @@ bool TfrOptions::strictVerdicts() const
 bool TfrOptions::useTrash() const
 {
     return chbUseTrash->isChecked();
+}
+
+bool TfrOptions::archiveLookup() const
+{
+    return chbArchiveLookup->isChecked();
 }
 
 void TfrOptions::showModal()

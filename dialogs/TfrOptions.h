@@ -50,6 +50,11 @@ public:
     // The folder the check that runs by itself is set for: the one shown.
     void setCheckedFolder(std::function<std::filesystem::path()> folder);
 
+    // Whether dead links are looked up in the Internet Archive after a run,
+    // and where its service is (Config.ini's word only).
+    bool archiveLookup() const;
+    QString archiveAddress() const { return settings_.archiveAddress; }
+
     // What the main window's Options button does: centred over the main
     // window, modal, result ignored.
     void showModal();
@@ -69,6 +74,7 @@ private:
     void setupLinksAtOnceRow();
     void setupStrictRow();
     void setupTrashRow();
+    void setupArchiveRow();
     void FormCreate();
     void FormClose();
     void chbUseProxyClick();
@@ -87,6 +93,7 @@ private:
     QCheckBox* chbStrictVerdicts = nullptr;
     QCheckBox* chbUseTrash = nullptr;
     ScheduleControls* schedule_ = nullptr;
+    QCheckBox* chbArchiveLookup = nullptr;
 
     // Loaded at start-up; every close takes the controls into it and saves it.
     Settings settings_;

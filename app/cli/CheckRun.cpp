@@ -1,5 +1,7 @@
 #include "CheckRun.h"
 
+#include "ArchiveLookupRun.h"
+#include "ArchiveTree.h"
 #include "BookmarkModel.h"
 #include "BrowserBookmarks.h"
 #include "CheckNotice.h"
@@ -20,6 +22,7 @@
 #include "VerificationRun.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -145,7 +148,7 @@ int RunCheck(const CommandLine& line, int& argc, char** argv)
             writeError(QStringLiteral("orvanta: ") + TerminalText(problem) + u'\n');
         HoldUnreadFolders(*store, unreadable);
     }
-    const VerdictReport report(line.format);
+    const VerdictReport report(line.format, false, line.archive);
     VerificationRun run(tree, std::make_shared<const SharedProxySettings>(settings.proxy),
                         std::make_unique<CurlProbeEngine>(), settings.linksAtOnce);
     run.setJudgeMode(line.strict || settings.strictVerdicts ? JudgeMode::Strict
@@ -155,31 +158,83 @@ int RunCheck(const CommandLine& line, int& argc, char** argv)
         run.askFirst(LinksToAskFirst(tree, *store));
     if (const int error = WriteStandardOutput(report.header()))
         return ReportWriteFailure(error);
+    // With --archive a dead link's line waits for its lookup, after the run;
+    // the lookups need the store to keep their answers in.
+    const bool lookups = line.archive && store;
+    ArchiveLookupRun lookupRun;
+    QList<ArchiveQuestion> questions;
+    QHash<QByteArray, std::pair<const BookmarkEntry*, LinkVerdict>> waiting;
     int writeFailure = 0;
     NewProblems newProblems;
+    const auto writeLine = [&](const BookmarkEntry& entry, const LinkVerdict& verdict) {
+        const KeptResult* kept =
+            store ? store->find(store->keyOf(entry.Path), entry.Link) : nullptr;
+        writeFailure = WriteStandardOutput(report.entryLine(entry, folder, verdict, kept));
+        // Nobody reads the verdicts any more: no request is made for another.
+        if (writeFailure != 0) {
+            run.abort();
+            lookupRun.stop();
+            QCoreApplication::quit();
+        }
+    };
+    const auto writeWaiting = [&](const QByteArray& key) {
+        const auto found = waiting.constFind(key);
+        if (found == waiting.cend())
+            return;
+        const auto [entry, verdict] = *found;
+        waiting.erase(found);
+        if (writeFailure == 0)
+            writeLine(*entry, verdict);
+    };
     const auto writeVerdict = [&](BookmarkNode* node, const LinkVerdict& verdict) {
         const BookmarkEntry* entry = BookmarkModel::entry(node);
         if (line.notify)
             newProblems.note(entry->Title,
                              store ? store->find(store->keyOf(entry->Path), entry->Link) : nullptr,
                              verdict.judgement.verdict);
-        const KeptResult* kept =
-            store ? &KeepVerdict(*store, *entry, verdict.judgement, now) : nullptr;
-        writeFailure = WriteStandardOutput(report.entryLine(*entry, folder, verdict, kept));
-        // Nobody reads the verdicts any more: no request is made for another.
-        if (writeFailure != 0) {
-            run.abort();
-            QCoreApplication::quit();
+        if (store)
+            KeepVerdict(*store, *entry, verdict.judgement, now);
+        if (lookups) {
+            if (auto question = ArchiveQuestionOf(*store, *entry, now)) {
+                waiting.insert(question->key, {entry, verdict});
+                questions.append(*std::move(question));
+                return;
+            }
         }
+        writeLine(*entry, verdict);
     };
     QObject::connect(&run, &VerificationRun::verdictStored, writeVerdict);
     QObject::connect(&run, &VerificationRun::tallied, [](VerificationRun* r) { showProgress(*r); });
-    QObject::connect(&run, &VerificationRun::ended, &app, &QCoreApplication::quit,
-                     Qt::QueuedConnection);
     // Ctrl+C, a kill or a closed terminal stops the run as Stop does, so
-    // what was judged is kept.
+    // what was judged is kept; during the lookups, it ends them.
     const StopSignals stopSignals;
     QObject::connect(&stopSignals, &StopSignals::arrived, &run, &VerificationRun::stop);
+    QObject::connect(&stopSignals, &StopSignals::arrived, &app, [&lookupRun] {
+        if (lookupRun.running()) {
+            lookupRun.stop();
+            QCoreApplication::quit();
+        }
+    });
+    QObject::connect(
+        &run, &VerificationRun::ended, &app,
+        [&] {
+            clearProgress();
+            if (writeFailure == 0 && stopSignals.received() == 0 && !questions.isEmpty() &&
+                lookupRun.start(settings.archiveAddress, questions))
+                return;
+            QCoreApplication::quit();
+        },
+        Qt::QueuedConnection);
+    QObject::connect(&lookupRun, &ArchiveLookupRun::answered,
+                     [&](const ArchiveQuestion& question, const ArchiveAnswer& answer) {
+                         KeepArchiveAnswer(tree, *store, question, answer, now);
+                         writeWaiting(question.key);
+                     });
+    QObject::connect(&lookupRun, &ArchiveLookupRun::finished, [](ArchiveEnd end) {
+        if (const QString text = ArchiveEndText(end); !text.isEmpty())
+            writeError(QStringLiteral("orvanta: ") + text + u'\n');
+        QCoreApplication::quit();
+    });
 
     if (!run.start()) {
         writeError(QStringLiteral("orvanta: the checking thread could not be started\n"));
@@ -187,6 +242,9 @@ int RunCheck(const CommandLine& line, int& argc, char** argv)
     }
     QCoreApplication::exec();
     clearProgress();
+    // Links whose lookup did not come still get their line, in run order.
+    for (const ArchiveQuestion& question : questions)
+        writeWaiting(question.key);
     if (store)
         saveResults(*store, tree);
     const int signalNumber = stopSignals.received();

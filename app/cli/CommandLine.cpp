@@ -174,6 +174,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
         {QStringLiteral("leave-out-dead"), {}},
         {QStringLiteral("notify"), {}},
         {QStringLiteral("show"), {}, QStringLiteral("CHOICE")},
+        {QStringLiteral("archive"), {}},
     });
     if (!parser.parse(arguments))
         return usageError(parseError(parser, arguments));
@@ -204,12 +205,13 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
         line.action = CommandLine::Action::Check;
         line.strict = parser.isSet(QStringLiteral("strict"));
         line.notify = parser.isSet(QStringLiteral("notify"));
+        line.archive = parser.isSet(QStringLiteral("archive"));
         if (parser.isSet(QStringLiteral("show")))
             return usageError(QStringLiteral("--show is for the window, not --check"));
         const QString error = readCheckOptions(parser, line);
         return error.isEmpty() ? line : usageError(error);
     }
-    for (const char* option : {"format", "proxy", "jobs", "strict", "notify"}) {
+    for (const char* option : {"format", "proxy", "jobs", "strict", "notify", "archive"}) {
         if (parser.isSet(QLatin1String(option)))
             return usageError(
                 QStringLiteral("--%1 is for --check only").arg(QLatin1String(option)));
@@ -232,7 +234,7 @@ QString UsageText()
     return QStringLiteral(
                "Usage: orvanta [--show CHOICE] [FOLDER]\n"
                "       orvanta --check [FOLDER] [--format text|csv|json] [--proxy ADDRESS:PORT]\n"
-               "                       [--jobs N] [--strict] [--notify]\n"
+               "                       [--jobs N] [--strict] [--notify] [--archive]\n"
                "                       [--export-html FILE [--leave-out-dead]]\n"
                "       orvanta --export-html FILE [FOLDER]\n"
                "       orvanta --help | --version\n"
@@ -262,6 +264,9 @@ QString UsageText()
                "                         links found dead or not sure since the last check\n"
                "                         (every such link on the first); its Show button\n"
                "                         opens the window on the dead links\n"
+               "  --archive              look each dead link up in the Internet Archive\n"
+               "                         (this sends it there) and print its line with\n"
+               "                         the copy found, once the lookup is done\n"
                "  -h, --help             print this text and exit\n"
                "  --version              print the version and exit\n"
                "\n"

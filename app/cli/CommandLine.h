@@ -39,6 +39,8 @@ struct CommandLine
     bool notify = false;
     // The window opens with the find bar showing this choice.
     std::optional<FindChoice> show;
+    // Look the dead links up in the Internet Archive after the check.
+    bool archive = false;
     // Why the command line is wrong, in one line.
     QString error;
 };

@@ -27,7 +27,7 @@ FindBar::FindBar(QWidget* parent) : QWidget(parent)
     // In FindChoice order.
     choiceBox->addItems({QStringLiteral("All"), QStringLiteral("Dead"), QStringLiteral("Not sure"),
                          QStringLiteral("Moved"), QStringLiteral("Duplicates"),
-                         QStringLiteral("Not checked")});
+                         QStringLiteral("Not checked"), QStringLiteral("Archived")});
     showLabel->setBuddy(choiceBox);
     closeBox = new QToolButton(this);
     closeBox->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));

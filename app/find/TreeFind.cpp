@@ -85,7 +85,7 @@ void TreeFind::hide()
 void TreeFind::apply()
 {
     const FoundNodes found =
-        ShowFound(tree_, searchIndex_, SearchText(bar_.text()), bar_.choice(), moved_);
+        ShowFound(tree_, searchIndex_, SearchText(bar_.text()), bar_.choice(), moved_, archived_);
     firstFound_ = found.first;
     // What was found is in sight; with nothing looked for, the tree as it was.
     if (tree_.isFiltered())

@@ -27,6 +27,8 @@ public:
     TreeFind(FindBar& bar, BookmarkView& view, const MovedLinks& moved,
              std::function<void()> relayout, QObject* parent = nullptr);
 
+    // Which links "Archived" shows.
+    void setArchivedCopy(HasArchivedCopy archived) { archived_ = std::move(archived); }
     void show();
     // Shows the bar with choice made, the keys in the tree on what it found.
     void showChoice(FindChoice choice);
@@ -59,6 +61,7 @@ private:
     BookmarkView& view_;
     BookmarkModel& tree_;
     const MovedLinks& moved_;
+    HasArchivedCopy archived_;
     std::function<void()> relayout_;
     ViewBefore viewBefore_;
     SearchIndex searchIndex_; // the tree's texts while the bar is open

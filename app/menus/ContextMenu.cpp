@@ -39,6 +39,11 @@ ContextMenu::ContextMenu(BookmarkView& view, const MovedLinks& moved,
                                         "folders"));
     updateSelected = addItem(menu, QStringLiteral("Update to new address"),
                              QStringLiteral("Rewrite the selected links that moved for good"));
+    openArchivedCopy = addItem(menu, QStringLiteral("Open archived copy"),
+                               QStringLiteral("The Internet Archive's copy of the dead link"));
+    replaceWithArchivedCopy =
+        addItem(menu, QStringLiteral("Replace with archived copy"),
+                QStringLiteral("Rewrite the dead link to its copy in the Internet Archive"));
     menu->addSeparator();
     showInFolder = addItem(menu, QStringLiteral("Show in file manager"),
                            QStringLiteral("Show the shortcut files in their folder"));
@@ -57,6 +62,19 @@ ContextMenu::ContextMenu(BookmarkView& view, const MovedLinks& moved,
         emit openLinkAsked();
     });
     connect(showInFolder, &QAction::triggered, this, &ContextMenu::showInFileManager);
+    for (QAction* item : {openArchivedCopy, replaceWithArchivedCopy}) {
+        connect(item, &QAction::triggered, this, [this, item] {
+            if (BookmarkNode* node = selectedLink())
+                emit archivedCopyAsked(node, item == replaceWithArchivedCopy);
+        });
+    }
+}
+
+BookmarkNode* ContextMenu::selectedLink() const
+{
+    const QModelIndexList rows = view_.selectionModel()->selectedRows();
+    BookmarkNode* node = rows.size() == 1 ? BookmarkModel::nodeOf(rows.front()) : nullptr;
+    return node && !node->entry.IsFolder ? node : nullptr;
 }
 
 void ContextMenu::setState(std::function<bool()> idle, std::function<bool()> toTrash)
@@ -105,6 +123,10 @@ void ContextMenu::enableItems()
     copyLink->setEnabled(!LinksOf(tree, ChosenRows(view_, Reach::Anywhere), 1).empty());
     checkAgain->setEnabled(idle && !LinksOf(tree, chosen, 1).empty());
     updateSelected->setEnabled(idle && moved_.count(WithinChosen(chosen)) > 0);
+    const BookmarkNode* link = selectedLink();
+    const bool hasCopy = link && hasCopy_(link);
+    openArchivedCopy->setEnabled(hasCopy);
+    replaceWithArchivedCopy->setEnabled(idle && hasCopy);
     showInFolder->setEnabled(!tops.empty());
     // The Favorites folder itself is never deleted; with others it is left out.
     moveToTrash->setEnabled(!rows.isEmpty() && !(rootSelected && rows.size() == 1));

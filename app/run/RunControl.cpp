@@ -97,10 +97,11 @@ void RunControl::start(std::vector<BookmarkNode*> tops)
                     return;
                 const KeptResult& kept =
                     KeepVerdict(*store, node->entry, verdict.judgement, results_.now());
-                // A fresh verdict names its streak too, as a kept one does.
-                if (const QString streak = DeadStreakText(kept); !streak.isEmpty())
-                    tree_.setStatus(node, StatusDead,
-                                    verdict.judgement.text + QStringLiteral("; ") + streak);
+                // A fresh verdict names its streak and archived copy too, as a
+                // kept one does.
+                if (const QString detail = VerdictDetail(verdict.judgement.text, kept);
+                    detail != verdict.judgement.text)
+                    tree_.setStatus(node, StatusDead, detail);
             });
     window_.current = run;
     window_.refreshTidy();
@@ -133,6 +134,7 @@ void RunControl::stop()
     // What was judged so far is kept; a probe still landing is kept when the
     // run ends.
     results_.save();
+    emit verdictsIn();
 }
 
 void RunControl::resetStatuses()
@@ -157,6 +159,7 @@ void RunControl::done(VerificationRun* run)
         latestRun_ = nullptr;
     run->deleteLater();
     results_.save();
+    emit verdictsIn();
 }
 
 void RunControl::showTally(VerificationRun* run)

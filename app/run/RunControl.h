@@ -84,6 +84,10 @@ public:
     // Says in the third panel what the window just did, in place of a run's counts.
     void showNotice(const QString& text, const QString& toolTip = {});
 
+signals:
+    // A run ended or was stopped, its verdicts kept.
+    void verdictsIn();
+
 private:
     // A run over the links of the subtrees of tops, or the whole tree for none.
     void start(std::vector<BookmarkNode*> tops);

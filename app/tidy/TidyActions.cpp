@@ -78,6 +78,21 @@ void TidyActions::update(const std::function<bool(BookmarkNode*)>& chosen, qsize
     view_.focusOn(first);
 }
 
+void TidyActions::replaceWithArchivedCopy(BookmarkNode* node, const QString& copy)
+{
+    if (window_.running() || !node || node->entry.IsFolder)
+        return;
+    const LinkUpdateOutcome outcome =
+        moved_.replace(favorites_.native(), node, copy,
+                       QStringLiteral("Alive: the archived copy of ") + node->entry.Link);
+    if (ResultsStore* store = results_.store())
+        KeepRewrittenLinks(*store, tree_, results_.now());
+    results_.save();
+    report(outcome, QStringLiteral("replaced with its archived copy; Ctrl+Z undoes it"),
+           QStringLiteral("could not be replaced"));
+    view_.focusOn(node);
+}
+
 void TidyActions::undo()
 {
     if (!moved_.canUndo())

@@ -38,6 +38,9 @@ public:
     void updateAllMoved();
     // The moved links among the selected rows.
     void updateSelected();
+    // Puts copy, the archived copy of node's dead link, in its place, as an
+    // update does; Ctrl+Z takes it back.
+    void replaceWithArchivedCopy(BookmarkNode* node, const QString& copy);
     void undo();
     void selectDuplicates();
 

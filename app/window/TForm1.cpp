@@ -98,6 +98,15 @@ void TForm1::setupFeatures()
             optionsDialog_ && optionsDialog_->strictVerdicts(),
             optionsDialog_ ? optionsDialog_->maxHostWait() : Settings::DefaultMaxHostWait};
     });
+    archive_ = std::make_unique<ArchiveCopies>(
+        *bookmarks_, *results_,
+        ArchiveWindow{[this] { return optionsDialog_ && optionsDialog_->archiveLookup(); },
+                      [this] {
+                          return optionsDialog_ ? optionsDialog_->archiveAddress()
+                                                : Settings::DefaultArchiveAddress;
+                      },
+                      notice});
+    connect(run_.get(), &RunControl::verdictsIn, archive_.get(), &ArchiveCopies::lookUp);
     find_ =
         std::make_unique<TreeFind>(*findBar, *VT, *movedLinks_, [this] { applyAnchors(size()); });
     tidy_ = std::make_unique<TidyActions>(*VT, *movedLinks_, *results_, FavoritesPath,
@@ -119,6 +128,11 @@ void TForm1::setupFeatures()
     memory_ =
         std::make_unique<WindowMemory>(*this, *VT, FavoritesPath, QPoint(designLeft, designTop));
     contextMenu->setState([this] { return !VerifyThread; }, [this] { return deletesToTrash(); });
+    const auto hasCopy = [this](const BookmarkNode* node) {
+        return archive_->copyOf(node) != nullptr;
+    };
+    contextMenu->setArchivedCopy(hasCopy);
+    find_->setArchivedCopy(hasCopy);
 }
 
 void TForm1::setupConnections()
@@ -148,6 +162,16 @@ void TForm1::setupConnections()
     connect(btDelete, &QAbstractButton::clicked, this, &TForm1::btDeleteClick);
     // The context menu's items go the way their keys and menu items go.
     connect(contextMenu, &ContextMenu::openLinkAsked, this, &TForm1::VTDblClick);
+    connect(contextMenu, &ContextMenu::archivedCopyAsked, this,
+            [this](BookmarkNode* node, bool replace) {
+                const KeptResult* copy = archive_->copyOf(node);
+                if (!copy)
+                    return;
+                if (replace)
+                    tidy_->replaceWithArchivedCopy(node, copy->archiveUrl);
+                else
+                    OpenLink(this, copy->archiveUrl);
+            });
     connect(contextMenu, &ContextMenu::notice, this,
             [this](const QString& text) { showStatusNotice(text); });
     connect(mnCopyLink, &QAction::triggered, this, &TForm1::copySelectedLinks);
@@ -189,6 +213,7 @@ void TForm1::FormCreate(const std::filesystem::path& favoritesFolder)
 void TForm1::loadTree(const std::filesystem::path& folder)
 {
     // Late verdicts of a stopped run on the tree about to go are kept first.
+    archive_->stop();
     results_->save();
     FavoritesPath = folder;
     results_->close();
@@ -395,6 +420,7 @@ void TForm1::closeEvent(QCloseEvent* event)
     // Gone from the screen first: joining the workers may take a moment.
     hide();
     run_->abortAll();
+    archive_->stop();
     // The folders remembered open are those of the whole tree.
     hideFindBar();
     run_->returnToIdle();

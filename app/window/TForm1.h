@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ArchiveCopies.h"
 #include "BrowserSaver.h"
 #include "ContextMenu.h"
 #include "DeleteActions.h"
@@ -117,6 +118,8 @@ public:
     void setClock(Clock clock) { results_->setClock(std::move(clock)); }
     // Where every new run gets its engine; tests put local ones in.
     void setProbeEngines(ProbeEngineFactory engines) { run_->setProbeEngines(std::move(engines)); }
+    // The archived copies of dead links; tests ask their stand-in quickly.
+    ArchiveCopies& archivedCopies() { return *archive_; }
     // Lets tests make a worker's creation fail (see VerificationRun).
     void setWorkerStackSize(uint bytes) { run_->setWorkerStackSize(bytes); }
 
@@ -199,6 +202,7 @@ private:
     TfrOptions* optionsDialog_ = nullptr;
     std::unique_ptr<KeptResults> results_;
     std::unique_ptr<RunControl> run_;
+    std::unique_ptr<ArchiveCopies> archive_;
     std::unique_ptr<TreeFind> find_;
     std::unique_ptr<TidyActions> tidy_;
     std::unique_ptr<DeleteActions> deletion_;

@@ -29,7 +29,8 @@ bool hasChosenStatus(const BookmarkEntry& link, FindChoice choice)
 // asked for, folders too. Counted in the same sweep, so that the count costs
 // no second pass over the tree.
 FoundNodes keepChosen(const std::vector<BookmarkNode*>& order, FindChoice choice,
-                      const MovedLinks& moved, std::vector<bool>& found)
+                      const MovedLinks& moved, const HasArchivedCopy& archived,
+                      std::vector<bool>& found)
 {
     FoundNodes tally;
     for (size_t at = 0; at < order.size(); ++at) {
@@ -38,9 +39,10 @@ FoundNodes keepChosen(const std::vector<BookmarkNode*>& order, FindChoice choice
         BookmarkNode* node = order[at];
         const bool folder = node->entry.IsFolder;
         if (choice != FindChoice::All) {
-            found[at] =
-                !folder && (choice == FindChoice::Moved ? moved.isMoved(node)
-                                                        : hasChosenStatus(node->entry, choice));
+            found[at] = !folder &&
+                        (choice == FindChoice::Moved      ? moved.isMoved(node)
+                         : choice == FindChoice::Archived ? archived && archived(node)
+                                                          : hasChosenStatus(node->entry, choice));
             if (!found[at])
                 continue;
         }
@@ -82,7 +84,7 @@ FoundNodes showDuplicates(BookmarkModel& tree, const std::vector<bool>& found)
 } // namespace
 
 FoundNodes ShowFound(BookmarkModel& tree, SearchIndex& index, const SearchText& text,
-                     FindChoice choice, const MovedLinks& moved)
+                     FindChoice choice, const MovedLinks& moved, const HasArchivedCopy& archived)
 {
     if (choice == FindChoice::All && text.isEmpty()) {
         tree.showAll();
@@ -91,7 +93,7 @@ FoundNodes ShowFound(BookmarkModel& tree, SearchIndex& index, const SearchText& 
     std::vector<bool> matching = index.find(tree, text);
     if (choice == FindChoice::Duplicates)
         return showDuplicates(tree, matching);
-    const FoundNodes found = keepChosen(tree.nodesInOrder(), choice, moved, matching);
+    const FoundNodes found = keepChosen(tree.nodesInOrder(), choice, moved, archived, matching);
     tree.showOnly(matching);
     return found;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 class BookmarkModel;
 class BookmarkNode;
 class MovedLinks;
@@ -15,7 +17,11 @@ enum class FindChoice
     Moved,
     Duplicates,
     NotChecked,
+    Archived, // dead links with an archived copy
 };
+
+// Whether a link has an archived copy (see ArchivedCopyOf).
+using HasArchivedCopy = std::function<bool(const BookmarkNode*)>;
 
 // What a filter found, worked out while filtering: the links and folders
 // that match (under duplicates, the links of the groups shown) and the
@@ -36,4 +42,5 @@ struct FoundNodes
 // index holds tree's texts, made again when they changed. With the whole tree
 // shown, nothing is counted.
 FoundNodes ShowFound(BookmarkModel& tree, SearchIndex& index, const SearchText& text,
-                     FindChoice choice, const MovedLinks& moved);
+                     FindChoice choice, const MovedLinks& moved,
+                     const HasArchivedCopy& archived = {});

@@ -92,26 +92,47 @@ LinkUpdateOutcome MovedLinks::update(const std::string& favoritesPath, const Cho
             continue;
         const Move move = *found;
         moved_.erase(found);
-        const EntryPlace place = PlaceOf(favoritesPath, node);
-        const ShortcutRewrite rewrite = RewriteShortcutLink(place, move.from, move.to);
-        if (rewrite.outcome == RewriteOutcome::Changed) {
-            judgeAgain(node, place, outcome);
-            continue;
-        }
-        if (rewrite.outcome != RewriteOutcome::Done) {
-            outcome.failures << failure(node, rewrite);
-            continue;
-        }
-        const BookmarkEntry& entry = node->entry;
-        updated.push_back({node, rewrite.backup, move.from, move.to, entry.Status, entry.Detail});
-        tree_.setLink(node, move.to, rewrite.newId, rewrite.newStamp);
-        tree_.setStatus(node, StatusAlive,
-                        QStringLiteral("Alive: updated from ") + updated.back().oldLink);
-        ++outcome.updated;
+        rewrite(favoritesPath, node, move, QStringLiteral("Alive: updated from ") + move.from, true,
+                outcome, updated);
     }
     if (!updated.empty())
         lastUpdate_ = std::move(updated);
     return outcome;
+}
+
+LinkUpdateOutcome MovedLinks::replace(const std::string& favoritesPath, BookmarkNode* node,
+                                      const QString& link, const QString& detail)
+{
+    LinkUpdateOutcome outcome;
+    std::vector<Updated> updated;
+    // A moved link taken elsewhere is moved no more, until it is undone.
+    const bool wasMoved = moved_.remove(node) > 0;
+    rewrite(favoritesPath, node, {node->entry.Link, link}, detail, wasMoved, outcome, updated);
+    if (!updated.empty())
+        lastUpdate_ = std::move(updated);
+    return outcome;
+}
+
+void MovedLinks::rewrite(const std::string& favoritesPath, BookmarkNode* node, const Move& move,
+                         const QString& detail, bool wasMoved, LinkUpdateOutcome& outcome,
+                         std::vector<Updated>& updated)
+{
+    const EntryPlace place = PlaceOf(favoritesPath, node);
+    const ShortcutRewrite rewrite = RewriteShortcutLink(place, move.from, move.to);
+    if (rewrite.outcome == RewriteOutcome::Changed) {
+        judgeAgain(node, place, outcome);
+        return;
+    }
+    if (rewrite.outcome != RewriteOutcome::Done) {
+        outcome.failures << failure(node, rewrite);
+        return;
+    }
+    const BookmarkEntry& entry = node->entry;
+    updated.push_back(
+        {node, rewrite.backup, move.from, move.to, entry.Status, entry.Detail, wasMoved});
+    tree_.setLink(node, move.to, rewrite.newId, rewrite.newStamp);
+    tree_.setStatus(node, StatusAlive, detail);
+    ++outcome.updated;
 }
 
 LinkUpdateOutcome MovedLinks::undoLast()
@@ -131,7 +152,8 @@ LinkUpdateOutcome MovedLinks::undoLast()
         }
         tree_.setLink(item.node, item.oldLink, undo.newId, undo.newStamp);
         tree_.setStatus(item.node, BookmarkStatus(item.oldStatus), item.oldDetail);
-        moved_.insert(item.node, {item.oldLink, item.newLink});
+        if (item.wasMoved)
+            moved_.insert(item.node, {item.oldLink, item.newLink});
         ++outcome.updated;
     }
     return outcome;

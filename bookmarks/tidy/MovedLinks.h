@@ -61,6 +61,11 @@ public:
     // to be moved, and its lamp goes grey. The updated ones become the
     // update an undo takes back.
     LinkUpdateOutcome update(const std::string& favoritesPath, const Choice& chosen);
+    // Rewrites the shortcut of node to link, with every care of an update,
+    // its row then showing detail, alive; it becomes the update an undo
+    // takes back. For a link put in place of a dead one (its archived copy).
+    LinkUpdateOutcome replace(const std::string& favoritesPath, BookmarkNode* node,
+                              const QString& link, const QString& detail);
     bool canUndo() const { return !lastUpdate_.empty(); }
     // The first link, in tree order, that an undo puts back.
     BookmarkNode* firstOfLastUpdate() const
@@ -85,9 +90,14 @@ private:
         QString newLink;
         qint16 oldStatus;
         QString oldDetail;
+        bool wasMoved; // counts as moved again once undone
     };
 
     void forgetSubtree(BookmarkNode* top);
+    // Rewrites one shortcut as move says; a rewritten one joins updated.
+    void rewrite(const std::string& favoritesPath, BookmarkNode* node, const Move& move,
+                 const QString& detail, bool wasMoved, LinkUpdateOutcome& outcome,
+                 std::vector<Updated>& updated);
     // A shortcut found changed since it was read: nothing judged holds.
     void judgeAgain(BookmarkNode* node, const EntryPlace& place, LinkUpdateOutcome& outcome);
 

@@ -25,6 +25,8 @@ const QString UseTrashKey = QStringLiteral("UseTrash");
 const QString RemoveEmptyFoldersKey = QStringLiteral("RemoveEmptyFolders");
 const QString MaxHostWaitKey = QStringLiteral("MaxHostWait");
 const QString ScheduledCheckKey = QStringLiteral("ScheduledCheck");
+const QString ArchiveLookupKey = QStringLiteral("ArchiveLookup");
+const QString ArchiveAddressKey = QStringLiteral("ArchiveAddress");
 
 // The file is read only from a folder of the user's own (OwnFolder), which
 // is given. Returns 0 or the errno value that kept the file from being read,
@@ -86,6 +88,10 @@ void readOptions(const ProfileFile& profile, Settings& settings)
     settings.removeEmptyFolders = readFlag(keys, RemoveEmptyFoldersKey, true);
     settings.scheduledCheck =
         CheckPeriodNamed(keys.value(ScheduledCheckKey).trimmed()).value_or(CheckPeriod::Off);
+    settings.archiveLookup = readFlag(keys, ArchiveLookupKey);
+    settings.archiveAddress = keys.value(ArchiveAddressKey, settings.archiveAddress).trimmed();
+    if (settings.archiveAddress.isEmpty())
+        settings.archiveAddress = Settings::DefaultArchiveAddress;
 }
 
 void writeOptions(const Settings& settings, ProfileFile& profile)
@@ -97,6 +103,10 @@ void writeOptions(const Settings& settings, ProfileFile& profile)
                                        {LinksAtOnceKey, QString::number(settings.linksAtOnce)},
                                        {StrictVerdictsKey, flagText(settings.strictVerdicts)},
                                        {UseTrashKey, flagText(settings.useTrash)}});
+    // Written only once it is turned on or off, so a file that never had it
+    // stays as it was.
+    if (readFlag(profile.section(OptionsSection), ArchiveLookupKey) != settings.archiveLookup)
+        profile.setValues(OptionsSection, {{ArchiveLookupKey, flagText(settings.archiveLookup)}});
 }
 
 Settings::LoadStatus loadSettings(Settings& settings, const std::filesystem::path& configFile,

@@ -62,6 +62,12 @@ struct Settings
     // The check that runs by itself (a systemd timer). Saved only by
     // saveScheduledCheck, when the person changes it.
     CheckPeriod scheduledCheck = CheckPeriod::Off;
+    // After a run, dead links are looked up in the Internet Archive's
+    // availability service at archiveAddress (only Config.ini sets that one,
+    // for mirrors and tests).
+    bool archiveLookup = false;
+    QString archiveAddress = DefaultArchiveAddress;
+    static inline const QString DefaultArchiveAddress = QStringLiteral("https://archive.org");
     WindowState window;
 
     // Replaces every value by the file's (or the default).

@@ -1,5 +1,7 @@
+#include "ArchiveStandIn.h"
 #include "BookmarkModel.h"
 #include "BookmarkView.h"
+#include "ContextMenu.h"
 #include "CurlProbeEngine.h"
 #include "GatedProbe.h"
 #include "LocalHttpServer.h"
@@ -202,4 +204,67 @@ TEST_F(KeptResultsTest, EndingARunKeepsWhatItJudgedAndLeavesTheLinksInFlightAsTh
             EXPECT_EQ(untouched->checked.daysTo(now), 2) << i;
         }
     }
+}
+
+TEST_F(KeptResultsTest, DeadLinksShowTheirArchivedCopyWhichCanBePutInPlaceAndTakenBack)
+{
+    const NoSystemProxy noProxy;
+    const ArchiveStandIn archive;
+    addLink("Alive.url", "http://found.test/alive");
+    addLink("Gone.url", "http://found.test/gone");
+    addLink("Lost.url", "http://none.test/lost");
+    home.write(".config/Orvanta/Config.ini", "[Options]\nArchiveLookup=1\nArchiveAddress=" +
+                                                 archive.address().toStdString() + "\n");
+    const std::string gone = ReadFileBytes(home / "Favorites/Gone.url");
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    {
+        TForm1& form = makeForm();
+        form.setOptionsDialog(new TfrOptions(&form));
+        form.setProbeEngines(Answering([](const QString& link) { return link.endsWith("alive"); }));
+        runAt(form, now);
+        ASSERT_TRUE(WaitUntil([&] { return !form.archivedCopies().running(); }));
+        // Only the dead links are asked about, in tree order.
+        ASSERT_EQ(archive.asked().size(), 2u);
+        EXPECT_EQ(archive.asked()[0].link, "http://found.test/gone");
+        EXPECT_EQ(archive.asked()[1].link, "http://none.test/lost");
+        EXPECT_EQ(statusTip(form, "Gone"),
+                  "Dead: 404 Not Found\nArchived copy from " +
+                      ArchivedCopyDate(QString::fromLatin1(archive.asked()[0].timestamp)));
+        EXPECT_EQ(statusTip(form, "Lost"), "Dead: 404 Not Found");
+    }
+
+    // Kept: a later run shows the copy without asking again.
+    TForm1& form = makeForm();
+    form.setOptionsDialog(new TfrOptions(&form));
+    form.setProbeEngines(Answering([](const QString& link) { return link.endsWith("alive"); }));
+    runAt(form, now.addDays(1));
+    ASSERT_TRUE(WaitUntil([&] { return !form.archivedCopies().running(); }));
+    EXPECT_EQ(archive.asked().size(), 2u);
+    EXPECT_TRUE(statusTip(form, "Gone")
+                    .endsWith("\nArchived copy from " +
+                              ArchivedCopyDate(QString::fromLatin1(archive.asked()[0].timestamp))));
+
+    const auto offers = [this, &form](const QString& title) {
+        form.VT->selectionModel()->setCurrentIndex(
+            form.VT->bookmarks()->indexOf(linkTitled(form, title)),
+            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        form.contextMenu->enableItems();
+        return form.contextMenu->openArchivedCopy->isEnabled() &&
+               form.contextMenu->replaceWithArchivedCopy->isEnabled();
+    };
+    EXPECT_FALSE(offers("Lost"));
+    EXPECT_FALSE(offers("Alive"));
+    ASSERT_TRUE(offers("Gone"));
+    const QString copy =
+        ArchiveStandIn::copyOf("http://found.test/gone", archive.asked()[0].timestamp);
+    form.contextMenu->replaceWithArchivedCopy->trigger();
+    EXPECT_EQ(ReadFileBytes(home / "Favorites/Gone.url"),
+              "[InternetShortcut]\r\nURL=" + copy.toStdString() + "\r\n");
+    EXPECT_EQ(linkTitled(form, "Gone")->entry.Status, StatusAlive);
+    EXPECT_EQ(form.StatusBar1->panelText(2),
+              "1 link replaced with its archived copy; Ctrl+Z undoes it");
+    form.undoLinkUpdate();
+    EXPECT_EQ(ReadFileBytes(home / "Favorites/Gone.url"), gone);
+    EXPECT_EQ(linkTitled(form, "Gone")->entry.Status, StatusDead);
+    EXPECT_EQ(linkTitled(form, "Gone")->entry.Link, "http://found.test/gone");
 }

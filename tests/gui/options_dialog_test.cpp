@@ -85,8 +85,10 @@ private:
 TEST_F(OptionsDialog, withoutConfigFileStartsWithDefaultsAndDisabledTintedEdits)
 {
     auto dialog = makeDialog();
-    // The proxy group's layout, and four rows under it.
-    EXPECT_EQ(dialog->size(), QSize(297, 139 + 4 * 26));
+    // The proxy group's layout, and five rows under it, as wide as the widest.
+    EXPECT_EQ(dialog->height(), 139 + 5 * 26);
+    EXPECT_GE(dialog->width(), 297);
+    EXPECT_FALSE(dialog->archiveLookup()) << "the archive is asked only when the person says so";
     EXPECT_FALSE(dialog->windowFlags() & Qt::WindowMinMaxButtonsHint);
     EXPECT_EQ(address->text(), "");
     EXPECT_EQ(port->text(), "80");
@@ -215,6 +217,25 @@ TEST_F(OptionsDialog, rowsUnderTheProxyGroupShowTheStoredValuesAndEveryCloseSave
     trash->click();
     ASSERT_TRUE(dialog->close());
     EXPECT_NE(ReadFileBytes(configPath()).find("UseTrash=0\n"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(configPath()).find("Archive"), std::string::npos)
+        << "written only once the box is turned";
+
+    // The archive's box: a row of its own under the Trash's, its text whole.
+    auto* archive = dialog->findChild<QCheckBox*>("chbArchiveLookup");
+    ASSERT_TRUE(archive);
+    EXPECT_EQ(archive->accessibleName(),
+              "Look for archived copies of dead links (asks the Internet Archive)");
+    EXPECT_EQ(archive->geometry().topLeft(), trash->geometry().topLeft() + QPoint(0, 26));
+    EXPECT_LE(archive->x() + archive->sizeHint().width(), dialog->width());
+    EXPECT_LE(archive->geometry().bottom(), dialog->height());
+    EXPECT_EQ(trash->nextInFocusChain(), archive);
+    EXPECT_FALSE(archive->isChecked());
+    dialog->show();
+    archive->click();
+    EXPECT_TRUE(dialog->archiveLookup());
+    ASSERT_TRUE(dialog->close());
+    EXPECT_NE(ReadFileBytes(configPath()).find("ArchiveLookup=1\n"), std::string::npos);
+    EXPECT_EQ(makeDialog()->archiveLookup(), true);
 }
 
 TEST_F(OptionsDialog, withoutAUserManagerCheckEveryWeekOffersTheCrontabLineToCopy)

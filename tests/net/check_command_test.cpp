@@ -1,3 +1,4 @@
+#include "ArchiveStandIn.h"
 #include "LocalHttpServer.h"
 #include "NotificationService.h"
 #include "PermissionBypass.h"
@@ -163,6 +164,9 @@ protected:
         });
         routes.Get("/moved-permanently", [](const httplib::Request&, httplib::Response& response) {
             response.set_redirect("/ok", 301);
+        });
+        routes.Get(R"(/gone-\w+)", [](const httplib::Request&, httplib::Response& response) {
+            response.status = 404;
         });
         routes.Get(R"(/(\d{3})-nowhere)",
                    [](const httplib::Request& request, httplib::Response& response) {
@@ -395,6 +399,7 @@ TEST_F(CheckCommandTest, WrongCommandLinesGiveOneErrorLineAndStatusTwo)
         {QStringLiteral("--notify")},
         {QStringLiteral("--show"), QStringLiteral("gone")},
         {QStringLiteral("--check"), QStringLiteral("--show"), QStringLiteral("dead")},
+        {QStringLiteral("--archive")},
         // An unset variable, not a wish for ~/Favorites (which is there).
         {QStringLiteral("--check"), QString()},
         {u"--export-html"_s, QString()},
@@ -707,4 +712,55 @@ TEST_F(CheckCommandTest, ASignalStopsTheCheckKeepsWhatWasJudgedAndExitsAsAShellE
         ASSERT_TRUE(gone);
         EXPECT_EQ(gone->verdict, Verdict::Dead);
     }
+}
+
+TEST_F(CheckCommandTest, WithArchiveADeadLinksLineWaitsForItsLookupAndNamesTheCopy)
+{
+    const ArchiveStandIn archive;
+    home.write(".config/Orvanta/Config.ini",
+               "[Options]\r\nArchiveAddress=" + archive.address().toStdString() + "\r\n");
+    const QString ok = QString::fromStdString(server.url("/ok"));
+    const QString found = QString::fromStdString(server.url("/gone-found"));
+    const QString none = QString::fromStdString(server.url("/gone-none"));
+    writeShortcut(home, "archive/a.url", ok.toStdString());
+    writeShortcut(home, "archive/b.url", found.toStdString());
+    writeShortcut(home, "archive/c.url", none.toStdString());
+    const QStringList json{QStringLiteral("--format"), QStringLiteral("json")};
+
+    // Without --archive nothing is asked, and lines are as they were.
+    const Outcome plain = check(QStringLiteral("archive"), json);
+    EXPECT_FALSE(plain.lines.front().contains("archived"));
+    EXPECT_TRUE(archive.asked().empty());
+
+    const Outcome looked = check(QStringLiteral("archive"), json + QStringList{"--archive"});
+    EXPECT_EQ(looked.status, 1);
+    ASSERT_EQ(looked.lines.size(), 3);
+    // The dead links' lines come once their lookups are done, after the alive one.
+    EXPECT_TRUE(looked.lines[0].contains(ok.toUtf8()));
+    auto lines = byLink(looked);
+    EXPECT_TRUE(lines[ok].value(u"archived"_s).isNull());
+    EXPECT_TRUE(lines[none].value(u"archived"_s).isNull());
+    ASSERT_EQ(archive.asked().size(), 2u);
+    EXPECT_EQ(archive.asked()[0].link, found);
+    EXPECT_EQ(archive.asked()[1].link, none);
+    const QByteArray timestamp = archive.asked()[0].timestamp;
+    EXPECT_EQ(lines[found].value(u"archived"_s).toObject().value(u"url"_s).toString(),
+              ArchiveStandIn::copyOf(found, timestamp));
+    EXPECT_EQ(lines[found].value(u"archived"_s).toObject().value(u"timestamp"_s).toString(),
+              QString::fromLatin1(timestamp));
+
+    // Kept: the next check names the copy without asking again, in text on
+    // a line under the link.
+    const Outcome text = check(QStringLiteral("archive"), {QStringLiteral("--archive")});
+    EXPECT_EQ(archive.asked().size(), 2u);
+    const auto line =
+        std::find_if(text.lines.begin(), text.lines.end(),
+                     [&](const QByteArray& each) { return each.contains(found.toUtf8()); });
+    const qsizetype at = std::distance(text.lines.begin(), line);
+    ASSERT_LT(at + 1, text.lines.size());
+    EXPECT_EQ(text.lines[at + 1].toStdString(),
+              "\tArchived copy from " +
+                  ArchivedCopyDate(QString::fromLatin1(timestamp)).toStdString() + ": " +
+                  ArchiveStandIn::copyOf(found, timestamp).toStdString());
+    EXPECT_EQ(text.lines.size(), 4);
 }

@@ -115,6 +115,18 @@ TEST_F(FindFilterTest, ShowsMatchingLinksWithTheirFoldersForEveryTextAndChoice)
     }
 }
 
+TEST_F(FindFilterTest, ArchivedShowsTheLinksWithACopyAndNoneWithoutAnyoneToAsk)
+{
+    const HasArchivedCopy archived = [this](const BookmarkNode* node) { return node == mail; };
+    FoundNodes found = ShowFound(model, index, SearchText(), FindChoice::Archived, moved, archived);
+    EXPECT_EQ(outline(model), "Root(Mail)");
+    EXPECT_EQ(tally(found), "1/0 Mail");
+    found = ShowFound(model, index, SearchText("menu"), FindChoice::Archived, moved, archived);
+    EXPECT_EQ(outline(model), "Root");
+    found = ShowFound(model, index, SearchText(), FindChoice::Archived, moved);
+    EXPECT_EQ(tally(found), "0/0 -");
+}
+
 TEST_F(FindFilterTest, ChangesWhileFilteredKeepTheShownRowsConsistent)
 {
     ShowFound(model, index, SearchText(), FindChoice::Dead, moved);

@@ -366,3 +366,70 @@ TEST(ResultsStore, TheNoticeOfNewProblemsNamesTheDayOfThePreviousRunAndTheFirstN
     none.note("Fine", &alive, Verdict::Alive);
     EXPECT_TRUE(none.names().isEmpty());
 }
+}
+
+TEST(ResultsStore, ArchiveAnswersAreKeptWithTheirDateAndFilesWithoutThemStillRead)
+{
+    const TempDir dir;
+    std::filesystem::create_directories(dir / "state");
+    ResultsStore written = storeIn(dir);
+    const QString copy = QStringLiteral("http://web.archive.org/web/20130919044612/http://a/");
+    for (const char* key : {"found.url", "none.url", "unasked.url"})
+        written.record(key, QStringLiteral("http://a/"), judgement(Verdict::Dead), Start);
+    EXPECT_TRUE(written.recordArchive("found.url", QStringLiteral("http://a/"), copy,
+                                      QStringLiteral("20130919044612"), Start));
+    EXPECT_TRUE(written.recordArchive("none.url", QStringLiteral("http://a/"), QString(),
+                                      QStringLiteral("20130919044612"), Start));
+    // An answer for a link the store no longer keeps, or keeps for another text, is dropped.
+    EXPECT_FALSE(written.recordArchive("gone.url", QStringLiteral("http://a/"), copy,
+                                       QStringLiteral("20130919044612"), Start));
+    EXPECT_FALSE(
+        written.recordArchive("found.url", QStringLiteral("http://b/"), QString(), {}, Start));
+    ASSERT_TRUE(written.save());
+    // The unasked link is written as before, with no archive field.
+    const std::string bytes = ReadFileBytes(written.filePath());
+    EXPECT_EQ(QByteArray::fromStdString(bytes).count("\"archive\""), 2);
+
+    ResultsStore read = storeIn(dir);
+    ASSERT_EQ(read.load(Start), QString());
+    const KeptResult* found = read.find("found.url", QStringLiteral("http://a/"));
+    const KeptResult* none = read.find("none.url", QStringLiteral("http://a/"));
+    const KeptResult* unasked = read.find("unasked.url", QStringLiteral("http://a/"));
+    ASSERT_TRUE(found && none && unasked);
+    EXPECT_EQ(found->archiveUrl, copy);
+    EXPECT_EQ(found->archiveTimestamp, QStringLiteral("20130919044612"));
+    EXPECT_EQ(none->archiveUrl, QString());
+    EXPECT_EQ(none->archiveTimestamp, QString());
+    EXPECT_FALSE(unasked->archiveAsked.isValid());
+
+    // Found or none, an answer is fresh for 30 days; a later run keeps it.
+    for (const KeptResult* kept : {found, none}) {
+        EXPECT_TRUE(HasFreshArchiveAnswer(*kept, Start.addDays(29)));
+        EXPECT_FALSE(HasFreshArchiveAnswer(*kept, Start.addDays(30)));
+    }
+    EXPECT_FALSE(HasFreshArchiveAnswer(*unasked, Start));
+    // The tooltip names the copy's day on a line of its own, for dead links only.
+    EXPECT_EQ(KeptDetail(*found, Start),
+              QStringLiteral("dead: why, checked today\nArchived copy from 19 September 2013"));
+    EXPECT_EQ(KeptDetail(*none, Start), QStringLiteral("dead: why, checked today"));
+    KeptResult alive = *found;
+    alive.verdict = Verdict::Alive;
+    EXPECT_EQ(ArchivedCopyText(alive), QString());
+    EXPECT_EQ(ArchivedCopyDate(QStringLiteral("20130230044612")), QString());
+    EXPECT_EQ(ArchivedCopyDate(QStringLiteral("2013")), QString());
+    read.record("found.url", QStringLiteral("http://a/"), judgement(Verdict::Dead),
+                Start.addDays(1));
+    EXPECT_EQ(read.find("found.url", QStringLiteral("http://a/"))->archiveUrl, copy);
+
+    // An archive field out of shape makes the file damaged, as any other field does.
+    for (const char* broken : {"\"archive\":3", "\"archive\":{\"url\":\"x\"}"}) {
+        SCOPED_TRACE(broken);
+        std::string changed = bytes;
+        const size_t at = changed.find("\"archive\":{");
+        changed.replace(at, changed.find('}', at) + 1 - at, broken);
+        ResultsStore store = storeIn(dir);
+        dir.write("state/" + store.filePath().filename().native(), changed);
+        EXPECT_TRUE(store.load(Start).contains(QStringLiteral("set aside")));
+        EXPECT_EQ(store.size(), 0);
+    }
+}

@@ -289,3 +289,40 @@ TEST_F(SettingsTest, FiftyThousandOpenFoldersAreSavedWithTheirFavoritesFolderAnd
     ASSERT_TRUE(settings.saveWindow(config()).saved);
     EXPECT_EQ(configBytes(), bytes) << "written again in place";
 }
+
+TEST_F(SettingsTest, ArchiveLookupIsWrittenOnlyOnceTurnedAndItsAddressOnlyRead)
+{
+    Settings settings;
+    EXPECT_EQ(settings.load(config()), Settings::LoadStatus::Missing);
+    EXPECT_FALSE(settings.archiveLookup);
+    EXPECT_EQ(settings.archiveAddress, QStringLiteral("https://archive.org"));
+
+    // Left off, the line never appears; turned on and off, it stays.
+    writeConfig("[Options]\nUseTrash=1\n");
+    ASSERT_TRUE(Settings().saveOptions(config()).saved);
+    const std::string untouched = configBytes();
+    EXPECT_EQ(untouched.find("Archive"), std::string::npos);
+    settings.archiveLookup = true;
+    ASSERT_TRUE(settings.saveOptions(config()).saved);
+    EXPECT_EQ(configBytes(), untouched + "ArchiveLookup=1\n");
+    settings.archiveLookup = false;
+    ASSERT_TRUE(settings.saveOptions(config()).saved);
+    EXPECT_EQ(configBytes(), untouched + "ArchiveLookup=0\n");
+
+    const std::pair<const char*, const char*> addresses[] = {
+        {"ArchiveAddress=http://127.0.0.1:8/\n", "http://127.0.0.1:8/"},
+        {"ArchiveAddress= \n", "https://archive.org"},
+        {"", "https://archive.org"},
+    };
+    for (const auto& [line, address] : addresses) {
+        SCOPED_TRACE(line);
+        writeConfig(std::string("[Options]\nArchiveLookup=1\n") + line);
+        Settings loaded;
+        loaded.load(config());
+        EXPECT_TRUE(loaded.archiveLookup);
+        EXPECT_EQ(loaded.archiveAddress, QString::fromLatin1(address));
+        // A save of the options keeps the address line as the person wrote it.
+        ASSERT_TRUE(loaded.saveOptions(config()).saved);
+        EXPECT_NE(configBytes().find(std::string("ArchiveLookup=1\n") + line), std::string::npos);
+    }
+}

@@ -327,4 +327,41 @@ TEST_F(ShortcutRewriteTest, AMovedLinkTheScanCutIsNotOfferedAndItsTooltipSaysWhy
     EXPECT_EQ(ReadFileBytes(folder / "whole.url"), "[InternetShortcut]\nURL=https://h/new\n");
 }
 
+TEST_F(ShortcutRewriteTest, ADeadLinkReplacedGoesTheUpdatesWayAndAnUndoPutsItBackDead)
+{
+    const std::string dead = "[InternetShortcut]\r\nURL=http://h/gone\r\nModified=01\r\n";
+    put("dead.url", dead);
+    BookmarkNode* node = scanned;
+    tree.setStatus(node, StatusDead, "Dead: 404");
+    MovedLinks moved(tree);
+    moved.noteVerdict(node, "https://h/moved", true, false); // not alive: no move
+    const QString copy = "http://web.archive.org/web/20130919044612/http://h/gone";
+
+    LinkUpdateOutcome outcome =
+        moved.replace(favorites.path().string(), node, copy, "Alive: the archived copy");
+    EXPECT_EQ(outcome.updated, 1);
+    EXPECT_EQ(ReadFileBytes(folder / "dead.url"),
+              "[InternetShortcut]\r\nURL=" + copy.toStdString() + "\r\nModified=01\r\n");
+    EXPECT_EQ(node->entry.Link, copy);
+    EXPECT_EQ(node->entry.Status, StatusAlive);
+    EXPECT_EQ(node->entry.Detail, "Alive: the archived copy");
+    ASSERT_TRUE(moved.canUndo());
+    EXPECT_EQ(moved.firstOfLastUpdate(), node);
+
+    outcome = moved.undoLast();
+    EXPECT_EQ(outcome.updated, 1);
+    EXPECT_EQ(ReadFileBytes(folder / "dead.url"), dead);
+    EXPECT_EQ(node->entry.Link, "http://h/gone");
+    EXPECT_EQ(node->entry.Status, StatusDead);
+    EXPECT_EQ(node->entry.Detail, "Dead: 404");
+    EXPECT_FALSE(moved.isMoved(node)) << "a dead link is not moved once put back";
+
+    // Edited since the run read it: left as it is, and judged again.
+    favorites.write("Работа/dead.url", dead + "Extra=1\r\n");
+    outcome = moved.replace(favorites.path().string(), node, copy, "Alive: the archived copy");
+    EXPECT_EQ(outcome.updated, 0);
+    EXPECT_EQ(outcome.changed, 1);
+    EXPECT_EQ(ReadFileBytes(folder / "dead.url"), dead + "Extra=1\r\n");
+}
+
 } // namespace

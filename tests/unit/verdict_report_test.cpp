@@ -1,3 +1,4 @@
+#include "ResultsStore.h"
 #include "VerdictReport.h"
 
 #include <QJsonDocument>
@@ -194,4 +195,52 @@ TEST(VerdictReport, HostileNamesNeitherActNorPrintAlike)
         for (const QByteArray& line : {text, csv, json})
             EXPECT_FALSE(holdsActingBytes(line)) << line.toStdString();
     }
+}
+
+TEST(VerdictReport, WithArchivedEachFormatSaysTheCopyOfADeadLinkAndNothingElse)
+{
+    KeptResult kept;
+    kept.verdict = Verdict::Dead;
+    kept.archiveUrl = QStringLiteral("http://web.archive.org/web/20130919044612/http://a/");
+    kept.archiveTimestamp = QStringLiteral("20130919044612");
+    KeptResult none = kept;
+    none.archiveUrl.clear();
+    none.archiveTimestamp.clear();
+    const LinkVerdict dead = judged(answer(404, false));
+    const LinkVerdict alive = judged(answer(200, true));
+    const QString link = QStringLiteral("http://a/");
+    const std::string copy = kept.archiveUrl.toStdString();
+
+    const VerdictReport csv(ReportFormat::Csv, false, true);
+    EXPECT_EQ(csv.header(), "verdict,reason,link,path,archived\r\n");
+    EXPECT_EQ(csv.line(link, "a.url", dead, &kept).toStdString(),
+              "dead,404 Not Found,http://a/,a.url," + copy + "\r\n");
+    EXPECT_EQ(csv.line(link, "a.url", dead, &none), "dead,404 Not Found,http://a/,a.url,\r\n");
+    EXPECT_EQ(csv.line(link, "a.url", alive, &kept), "alive,200 OK,http://a/,a.url,\r\n");
+
+    const VerdictReport text(ReportFormat::Text, false, true);
+    EXPECT_EQ(text.line(link, "a.url", dead, &kept).toStdString(),
+              "dead\t404 Not Found\thttp://a/\ta.url\n\tArchived copy from 19 September 2013: " +
+                  copy + "\n");
+    EXPECT_EQ(text.line(link, "a.url", dead, &none), "dead\t404 Not Found\thttp://a/\ta.url\n");
+    EXPECT_EQ(text.line(link, "a.url", dead), "dead\t404 Not Found\thttp://a/\ta.url\n");
+
+    const VerdictReport json(ReportFormat::Json, false, true);
+    const auto archived = [&](const LinkVerdict& verdict, const KeptResult* result) {
+        return QJsonDocument::fromJson(json.line(link, "a.url", verdict, result))
+            .object()
+            .value(QStringLiteral("archived"));
+    };
+    EXPECT_EQ(archived(dead, &kept).toObject().value("url").toString(), kept.archiveUrl);
+    EXPECT_EQ(archived(dead, &kept).toObject().value("timestamp").toString(), "20130919044612");
+    EXPECT_TRUE(archived(dead, &none).isNull());
+    EXPECT_TRUE(archived(alive, &kept).isNull());
+    EXPECT_TRUE(archived(dead, nullptr).isNull());
+    // Without it, lines are as they were.
+    EXPECT_FALSE(
+        QJsonDocument::fromJson(VerdictReport(ReportFormat::Json).line(link, "a", dead, &kept))
+            .object()
+            .contains(QStringLiteral("archived")));
+    EXPECT_EQ(VerdictReport(ReportFormat::Text).line(link, "a.url", dead, &kept),
+              "dead\t404 Not Found\thttp://a/\ta.url\n");
 }

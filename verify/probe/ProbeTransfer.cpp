@@ -7,6 +7,7 @@
 #include "RedirectLocation.h"
 #include "RetryAfter.h"
 #include "TransferWatch.h"
+#include "UserAgent.h"
 
 #include <algorithm>
 #include <chrono>
@@ -15,7 +16,6 @@
 
 namespace {
 
-const char UserAgent[] = "InetURL:/1.0";
 const char AllowedProtocols[] = "http,https";
 const long MaxRedirects = 30;
 
@@ -49,7 +49,7 @@ bool setUpTransfer(CURL* curl, const QByteArray& url, const QByteArray& proxyStr
     OptionSetter options(curl);
     options.set(CURLOPT_URL, url.constData())
         .set(CURLOPT_HTTPGET, 1L)
-        .set(CURLOPT_USERAGENT, UserAgent)
+        .set(CURLOPT_USERAGENT, ProgramUserAgent)
         .set(CURLOPT_FOLLOWLOCATION, 1L)
         .set(CURLOPT_MAXREDIRS, MaxRedirects)
         .set(CURLOPT_PROTOCOLS_STR, AllowedProtocols)

@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -62,7 +63,34 @@ QJsonObject resultObject(const QByteArray& key, const KeptResult& result)
     // Written only when set, so that files of links never held back stay as they were.
     if (result.askFirst)
         object.insert(QStringLiteral("askFirst"), true);
+    // Only links the archive was asked about carry it, so files of earlier
+    // versions read as before.
+    if (result.archiveAsked.isValid())
+        object.insert(QStringLiteral("archive"),
+                      QJsonObject{{QStringLiteral("asked"), timeText(result.archiveAsked)},
+                                  {QStringLiteral("url"), result.archiveUrl},
+                                  {QStringLiteral("timestamp"), result.archiveTimestamp}});
     return object;
+}
+
+// The archive's answer of a link, when the file has one; false when it is
+// there but out of shape.
+bool readArchive(const QJsonObject& object, KeptResult& result)
+{
+    const QJsonValue value = object.value(QStringLiteral("archive"));
+    if (value.isUndefined())
+        return true;
+    const QJsonObject archive = value.toObject();
+    const auto asked = timeOf(archive.value(QStringLiteral("asked")));
+    const QJsonValue url = archive.value(QStringLiteral("url"));
+    const QJsonValue timestamp = archive.value(QStringLiteral("timestamp"));
+    if (!value.isObject() || !asked || !asked->isValid() || !url.isString() ||
+        !timestamp.isString())
+        return false;
+    result.archiveAsked = *asked;
+    result.archiveUrl = url.toString();
+    result.archiveTimestamp = timestamp.toString();
+    return true;
 }
 
 // One link of the file; nothing when any field is missing or out of shape.
@@ -82,9 +110,21 @@ std::optional<std::pair<QByteArray, KeptResult>> resultOf(const QJsonValue& valu
         deadRuns < 0 || deadRuns > MaxDeadRuns || !(askFirst.isUndefined() || askFirst.isBool()))
         return std::nullopt;
     const QByteArray key = QByteArray::fromPercentEncoding(text("path").toString().toLatin1());
-    return std::pair{key, KeptResult{text("link").toString(), *verdict, text("text").toString(),
-                                     text("reason").toString(), *checked, *lastAlive, deadRuns,
-                                     *firstDead, askFirst.toBool()}};
+    KeptResult result{text("link").toString(),
+                      *verdict,
+                      text("text").toString(),
+                      text("reason").toString(),
+                      *checked,
+                      *lastAlive,
+                      deadRuns,
+                      *firstDead,
+                      askFirst.toBool(),
+                      {},
+                      {},
+                      {}};
+    if (!readArchive(object, result))
+        return std::nullopt;
+    return std::pair{key, result};
 }
 
 // A text as the store keeps it: the password of any address in it masked.
@@ -161,6 +201,12 @@ KeptResult NextResult(const KeptResult* previous, const QString& link, const Jud
     return next;
 }
 
+bool HasFreshArchiveAnswer(const KeptResult& result, const QDateTime& now)
+{
+    return result.archiveAsked.isValid() &&
+           result.archiveAsked.secsTo(now) < ArchiveAnswerDays * SecondsInDay;
+}
+
 QString DeadStreakText(const KeptResult& result)
 {
     if (result.verdict != Verdict::Dead || result.deadRuns < 2 || !result.firstDead.isValid() ||
@@ -184,12 +230,38 @@ QString CheckedAgoText(const QDateTime& checked, const QDateTime& now)
     return QStringLiteral("checked %1 days ago").arg(days);
 }
 
-QString KeptDetail(const KeptResult& result, const QDateTime& now)
+QString ArchivedCopyDate(const QString& timestamp)
 {
-    QString detail = result.text + QStringLiteral(", ") + CheckedAgoText(result.checked, now);
+    const bool digits = timestamp.size() == 14 && std::all_of(timestamp.cbegin(), timestamp.cend(),
+                                                              [](QChar c) { return c.isDigit(); });
+    const QDate date = QDate::fromString(timestamp.left(8), QStringLiteral("yyyyMMdd"));
+    if (!digits || !date.isValid())
+        return {};
+    return QLocale::c().toString(date, QStringLiteral("d MMMM yyyy"));
+}
+
+QString ArchivedCopyText(const KeptResult& result)
+{
+    const QString date = ArchivedCopyDate(result.archiveTimestamp);
+    if (result.verdict != Verdict::Dead || result.archiveUrl.isEmpty() || date.isEmpty())
+        return {};
+    return QStringLiteral("Archived copy from ") + date;
+}
+
+QString VerdictDetail(const QString& text, const KeptResult& result)
+{
+    QString detail = text;
     if (const QString streak = DeadStreakText(result); !streak.isEmpty())
         detail += QStringLiteral("; ") + streak;
+    if (const QString archived = ArchivedCopyText(result); !archived.isEmpty())
+        detail += u'\n' + archived;
     return detail;
+}
+
+QString KeptDetail(const KeptResult& result, const QDateTime& now)
+{
+    return VerdictDetail(result.text + QStringLiteral(", ") + CheckedAgoText(result.checked, now),
+                         result);
 }
 
 ResultsStore::ResultsStore(const std::filesystem::path& stateFolder,
@@ -307,6 +379,20 @@ const KeptResult& ResultsStore::record(const QByteArray& key, const QString& lin
     shown.text = masked(judgement.text);
     shown.reason = masked(judgement.reason);
     return *results_.insert(key, NextResult(previous, masked(link), shown, now));
+}
+
+bool ResultsStore::recordArchive(const QByteArray& key, const QString& link,
+                                 const QString& snapshotUrl, const QString& snapshotTimestamp,
+                                 const QDateTime& now)
+{
+    const auto kept = results_.find(key);
+    if (kept == results_.end() || kept->link != masked(link))
+        return false;
+    kept->archiveAsked = now;
+    kept->archiveUrl = snapshotUrl;
+    kept->archiveTimestamp = snapshotUrl.isEmpty() ? QString() : snapshotTimestamp;
+    changed_ = true;
+    return true;
 }
 
 void ResultsStore::holdFolder(const QByteArray& folderKey)

@@ -29,7 +29,17 @@ struct KeptResult
     int deadRuns = 0;      // runs in a row that judged it dead
     QDateTime firstDead;   // the first dead run of that streak
     bool askFirst = false; // its host limited the run before it was asked
+    // The Internet Archive's last answer about the link: when it was asked
+    // (invalid: never) and the snapshot it named, empty when none.
+    QDateTime archiveAsked;
+    QString archiveUrl;
+    QString archiveTimestamp;
 };
+
+// Answers of the archive are asked again once they are this old.
+inline constexpr qint64 ArchiveAnswerDays = 30;
+// The archive has been asked about the link within ArchiveAnswerDays.
+bool HasFreshArchiveAnswer(const KeptResult& result, const QDateTime& now);
 
 // The result once another run has judged the link. A dead run adds one to
 // the streak, an alive one ends it; a run that was not sure, or did not
@@ -50,6 +60,15 @@ QString DeadStreakText(const KeptResult& result);
 qint64 DaysBefore(const QDateTime& then, const QDateTime& now);
 // "checked today", "checked yesterday", "checked 3 days ago".
 QString CheckedAgoText(const QDateTime& checked, const QDateTime& now);
+// "19 September 2013" for a snapshot's timestamp (YYYYMMDDhhmmss); empty
+// when it is none.
+QString ArchivedCopyDate(const QString& timestamp);
+// "Archived copy from 19 September 2013" for a dead link the archive has a
+// snapshot of; empty otherwise.
+QString ArchivedCopyText(const KeptResult& result);
+// A verdict's text with what the results add to it: the dead streak, and
+// the archived copy on a line of its own.
+QString VerdictDetail(const QString& text, const KeptResult& result);
 // "Dead: 404 Not Found, checked 3 days ago; dead in 2 runs in a row".
 QString KeptDetail(const KeptResult& result, const QDateTime& now);
 
@@ -86,6 +105,11 @@ public:
     const KeptResult* find(const QByteArray& key, const QString& link) const;
     const KeptResult& record(const QByteArray& key, const QString& link, const Judgement& judgement,
                              const QDateTime& now);
+    // Keeps the archive's answer about the link kept for key when it was
+    // judged for link (snapshotUrl empty: it has none); false when no such
+    // result is kept.
+    bool recordArchive(const QByteArray& key, const QString& link, const QString& snapshotUrl,
+                       const QString& snapshotTimestamp, const QDateTime& now);
     // Forgets every key keep says no to, except those below a held folder.
     void retain(const std::function<bool(const QByteArray&)>& keep);
     // Keeps what is known of the links below the folder of key folderKey

@@ -38,8 +38,17 @@ QString csvRow(const QStringList& fields)
     return quoted.join(u',') + QStringLiteral("\r\n");
 }
 
+// The archived copy kept for the link when its verdict is dead; none otherwise.
+const KeptResult* archivedOf(const LinkVerdict& verdict, const KeptResult* kept)
+{
+    return verdict.judgement.verdict == Verdict::Dead && kept && !kept->archiveUrl.isEmpty()
+               ? kept
+               : nullptr;
+}
+
 QByteArray jsonLine(const QString& link, QByteArrayView path, const LinkVerdict& verdict,
-                    const KeptResult* kept, const std::optional<QDateTime>& checked)
+                    const KeptResult* kept, const std::optional<QDateTime>& checked,
+                    bool withArchived)
 {
     const ProbeResult& result = verdict.result;
     QJsonObject object{
@@ -63,6 +72,14 @@ QByteArray jsonLine(const QString& link, QByteArrayView path, const LinkVerdict&
     }
     if (checked)
         object.insert(QStringLiteral("checked"), TimeJson(*checked));
+    if (withArchived) {
+        const KeptResult* archived = archivedOf(verdict, kept);
+        object.insert(QStringLiteral("archived"),
+                      archived ? QJsonValue(QJsonObject{
+                                     {QStringLiteral("url"), archived->archiveUrl},
+                                     {QStringLiteral("timestamp"), archived->archiveTimestamp}})
+                               : QJsonValue());
+    }
     return TerminalJson(QJsonDocument(object).toJson(QJsonDocument::Compact)) + '\n';
 }
 
@@ -115,6 +132,8 @@ QByteArray VerdictReport::header() const
                       QStringLiteral("path")};
     if (withChecked_)
         names << QStringLiteral("checked");
+    if (withArchived_)
+        names << QStringLiteral("archived");
     return csvRow(names).toUtf8();
 }
 
@@ -123,15 +142,24 @@ QByteArray VerdictReport::line(const QString& link, QByteArrayView path, const L
 {
     const std::optional<QDateTime> when =
         withChecked_ ? std::optional<QDateTime>(checked) : std::nullopt;
+    const KeptResult* archived = withArchived_ ? archivedOf(verdict, kept) : nullptr;
+    QStringList fields = terminalFields(link, path, verdict, when);
     switch (format_) {
     case ReportFormat::Csv:
-        return csvRow(terminalFields(link, path, verdict, when)).toUtf8();
+        if (withArchived_)
+            fields << (archived ? TerminalText(archived->archiveUrl) : QString());
+        return csvRow(fields).toUtf8();
     case ReportFormat::Json:
-        return jsonLine(link, path, verdict, kept, when);
+        return jsonLine(link, path, verdict, kept, when, withArchived_);
     case ReportFormat::Text:
         break;
     }
-    return (terminalFields(link, path, verdict, when).join(u'\t') + u'\n').toUtf8();
+    QString text = fields.join(u'\t') + u'\n';
+    // Under the link, indented, so that a reader of the columns can pass it by.
+    if (archived)
+        text += QStringLiteral("\t") + ArchivedCopyText(*archived) + QStringLiteral(": ") +
+                TerminalText(archived->archiveUrl) + u'\n';
+    return text.toUtf8();
 }
 
 QByteArray VerdictReport::entryLine(const BookmarkEntry& entry, const std::filesystem::path& folder,

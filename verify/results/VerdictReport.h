@@ -46,8 +46,11 @@ std::string PathFromFolder(const std::string& path, const std::filesystem::path&
 class VerdictReport final
 {
 public:
-    explicit VerdictReport(ReportFormat format, bool withChecked = false)
-        : format_(format), withChecked_(withChecked)
+    // withArchived: each line says the archived copy kept for a dead link
+    // ("archived": {"url", "timestamp"} or null in JSON, an "archived"
+    // column of its address in CSV, a line under the link in text).
+    explicit VerdictReport(ReportFormat format, bool withChecked = false, bool withArchived = false)
+        : format_(format), withChecked_(withChecked), withArchived_(withArchived)
     {
     }
 
@@ -68,4 +71,5 @@ public:
 private:
     ReportFormat format_;
     bool withChecked_;
+    bool withArchived_;
 };
