@@ -97,10 +97,10 @@ void TfrOptions::setupControls()
     setupLinksAtOnceRow();
     setupStrictRow();
     setupTrashRow();
-    const int ArchiveRowTop = TrashRowTop + ExtraRowHeight;
-    const int ScheduleRowTop = ArchiveRowTop + ExtraRowHeight;
-    const int ExtraRows = 5;
-    const int DialogWidth = 297;
+    setupArchiveRow();
+    // The rows are laid out: the dialog's size is the one a schedule note
+    // grows from.
+    schedule_ = new ScheduleControls(*this, ScheduleRowTop, size(), settings_);
 
     lbAdressProxy->setBuddy(edAdressProxy);
     lbPort->setBuddy(edPort);

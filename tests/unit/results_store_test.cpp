@@ -366,7 +366,6 @@ TEST(ResultsStore, TheNoticeOfNewProblemsNamesTheDayOfThePreviousRunAndTheFirstN
     none.note("Fine", &alive, Verdict::Alive);
     EXPECT_TRUE(none.names().isEmpty());
 }
-}
 
 TEST(ResultsStore, ArchiveAnswersAreKeptWithTheirDateAndFilesWithoutThemStillRead)
 {

@@ -1,3 +1,4 @@
+#include "Contrast.h"
 #include "RetryAfter.h"
 #include "Verdict.h"
 
@@ -195,4 +196,47 @@ TEST(VerdictTest, RetryAfterIsSecondsOrADateAndNeverMoreThanAMinute)
         SCOPED_TRACE(c.value);
         EXPECT_EQ(RetryAfterSeconds(c.value, now), c.seconds);
     }
+}
+
+// What a made-up address's answer says of the page asked for. A site may
+// give every page one title: only a made-up page that also says it is not
+// there shows the site's own "not found" page.
+TEST(VerdictTest, MadeUpAddressesTellGonePagesFromLiveOnesOnlyByAnAnswerLikeTheirOwn)
+{
+    const auto answer = [](int status, quint32 title, PageSignal page, QString to = {}) {
+        ProbeResult result;
+        result.outcome = ProbeOutcome::Answered;
+        result.statusCode = status;
+        result.titleKey = title;
+        result.page = page;
+        result.finalAddress = std::move(to);
+        return result;
+    };
+    const ProbeResult saysGone = answer(200, 7, PageSignal::SaysNotFound);
+    const ProbeResult sentHome = answer(200, 9, PageSignal::None, "http://a.example/");
+    ProbeResult refused;
+    refused.outcome = ProbeOutcome::ConnectionRefused;
+    const struct
+    {
+        const char* name;
+        ProbeResult asked;
+        ProbeResult madeUp;
+        ContrastAnswer expected;
+    } cases[] = {
+        {"404", saysGone, answer(404, 0, PageSignal::None), ContrastAnswer::Missing},
+        {"410", saysGone, answer(410, 3, PageSignal::None), ContrastAnswer::Missing},
+        {"same title, same word", saysGone, answer(200, 7, PageSignal::SaysNotFound),
+         ContrastAnswer::Same},
+        {"same title, says nothing", saysGone, answer(200, 7, PageSignal::None),
+         ContrastAnswer::Other},
+        {"other title", saysGone, answer(200, 8, PageSignal::SaysNotFound), ContrastAnswer::Other},
+        {"no title", answer(200, 0, PageSignal::SaysNotFound),
+         answer(200, 0, PageSignal::SaysNotFound), ContrastAnswer::Other},
+        {"same redirect target", sentHome, answer(200, 4, PageSignal::None, "http://a.example/"),
+         ContrastAnswer::Same},
+        {"other status", saysGone, answer(500, 7, PageSignal::SaysNotFound), ContrastAnswer::Other},
+        {"no answer", saysGone, refused, ContrastAnswer::Other},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CompareContrast(c.asked, c.madeUp), c.expected) << c.name;
 }

@@ -13,8 +13,8 @@ namespace {
 // text; a few thousand characters of other text past the title are a page
 // that is there, and reading on would only cost time.
 constexpr qsizetype EnoughText = 4096;
-// A registrar's page for an expired domain, or a site's "not found" page,
-// says little else; an article about either says a good deal more.
+// A registrar's page for an expired domain says little else; an article
+// about expired domains says a good deal more.
 constexpr qsizetype ShortPageText = 1500;
 
 bool containsAny(QStringView folded, const QStringList& phrases)
@@ -29,8 +29,7 @@ bool containsAny(QStringView folded, const QStringList& phrases)
 PageText::PageText(QStringList parkedPhrases, QStringList notFoundPhrases,
                    QStringList nothingFoundPhrases, QStringList expiredPhrases)
     : scanner_(EnoughText), parked_(std::move(parkedPhrases)), expired_(std::move(expiredPhrases)),
-      notFound_(std::move(notFoundPhrases)), nothingFound_(std::move(nothingFoundPhrases)),
-      notFoundText_(notFound_), nothingFoundText_(nothingFound_)
+      notFound_(std::move(notFoundPhrases)), nothingFound_(std::move(nothingFoundPhrases))
 {
 }
 
@@ -43,8 +42,6 @@ void PageText::read(QStringView html)
     const QString folded = FoldForMatching(visible);
     parked_.append(folded);
     expired_.append(folded);
-    notFoundText_.append(folded);
-    nothingFoundText_.append(folded);
 }
 
 bool PageText::seenEnough() const
@@ -70,9 +67,6 @@ bool PageText::saysNotFound() const
     }
     if (scanner_.titleComplete())
         notices += scanner_.title();
-    if (textLength_ < ShortPageText && notFoundText_.foundAtEnd() &&
-        !nothingFoundText_.foundAtEnd())
-        return true;
     return std::any_of(notices.cbegin(), notices.cend(), [this](const QString& notice) {
         const QString folded = FoldForMatching(notice).trimmed();
         return containsAny(folded, notFound_) && !containsAny(folded, nothingFound_);

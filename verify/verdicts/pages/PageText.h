@@ -44,9 +44,5 @@ private:
     PhraseWatch expired_;
     QStringList notFound_;
     QStringList nothingFound_;
-    // The same two lists over a short page's whole text, where a site's
-    // "not found" page often says so below a title that names only the site.
-    PhraseWatch notFoundText_;
-    PhraseWatch nothingFoundText_;
     qsizetype textLength_ = 0; // of the visible text read, blanks aside
 };
