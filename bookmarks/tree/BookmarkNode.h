@@ -10,7 +10,9 @@
 class BookmarkNode final
 {
 public:
-    BookmarkEntry entry;
+    // The entry's tail padding holds row_: a node of 100,000 stays within
+    // its allocation size class.
+    [[no_unique_address]] BookmarkEntry entry;
 
     BookmarkNode() = default;
     ~BookmarkNode();
@@ -33,16 +35,17 @@ public:
 private:
     friend class BookmarkModel;
     friend class ShownRows;
-    BookmarkNode* parent_ = nullptr;
+    // The members are in the order that leaves no padding between them.
     int row_ = 0;
-    // Set on the top of a subtree that was taken out of the tree while an
-    // update bracket keeps its memory alive.
-    bool detached_ = false;
+    BookmarkNode* parent_ = nullptr;
     std::vector<std::unique_ptr<BookmarkNode>> children_;
     // Where the row stands while the model shows only some nodes: the row it
     // hangs below (nullptr while hidden), its row there, and its shown rows.
     BookmarkNode* shownParent_ = nullptr;
     int shownRow_ = 0;
+    // Set on the top of a subtree that was taken out of the tree while an
+    // update bracket keeps its memory alive.
+    bool detached_ = false;
     bool shownKept_ = false; // the copy of a shown duplicate group that is kept
     std::vector<BookmarkNode*> shownChildren_;
 };
