@@ -117,16 +117,27 @@ int exportTree(const BookmarkModel& tree, const CommandLine& line)
     return 4;
 }
 
+// The folder the command line names; nothing once the reason it cannot be
+// read is written.
+std::optional<std::filesystem::path> folderToRead(const CommandLine& line)
+{
+    std::filesystem::path folder = FindFavoritesFolder(line.folder);
+    if (const QString problem = folderProblem(folder); !problem.isEmpty()) {
+        writeError(QStringLiteral("orvanta: ") + problem + u'\n');
+        return std::nullopt;
+    }
+    return folder;
+}
+
 } // namespace
 
 int RunCheck(const CommandLine& line, int& argc, char** argv)
 {
     const QCoreApplication app(argc, argv);
-    const std::filesystem::path folder = FindFavoritesFolder(line.folder);
-    if (const QString problem = folderProblem(folder); !problem.isEmpty()) {
-        writeError(QStringLiteral("orvanta: ") + problem + u'\n');
+    const std::optional<std::filesystem::path> found = folderToRead(line);
+    if (!found)
         return 2;
-    }
+    const std::filesystem::path& folder = *found;
 
     Settings settings;
     if (settings.loadOptions(ConfigFilePath()) == Settings::LoadStatus::Refused)
@@ -270,11 +281,10 @@ int RunCheck(const CommandLine& line, int& argc, char** argv)
 int RunExport(const CommandLine& line, int& argc, char** argv)
 {
     const QCoreApplication app(argc, argv);
-    const std::filesystem::path folder = FindFavoritesFolder(line.folder);
-    if (const QString problem = folderProblem(folder); !problem.isEmpty()) {
-        writeError(QStringLiteral("orvanta: ") + problem + u'\n');
+    const std::optional<std::filesystem::path> found = folderToRead(line);
+    if (!found)
         return 2;
-    }
+    const std::filesystem::path& folder = *found;
     BookmarkModel tree;
     loadTree(tree, folder);
     return exportTree(tree, line);
