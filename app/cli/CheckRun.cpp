@@ -230,6 +230,10 @@ int RunCheck(const CommandLine& line, int& argc, char** argv)
         &run, &VerificationRun::ended, &app,
         [&] {
             clearProgress();
+            // Asked in tree order, as the window asks them, not in the order
+            // the verdicts came.
+            if (!questions.isEmpty())
+                questions = ArchiveQuestions(tree, *store, now);
             if (writeFailure == 0 && stopSignals.received() == 0 && !questions.isEmpty() &&
                 lookupRun.start(settings.archiveAddress, questions))
                 return;
